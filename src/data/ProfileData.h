@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// Marks an absent value in every value field of a station.
+inline constexpr float missingValue = -9999.0f;
+// The point code both readers store for every point; nothing interprets it.
+inline constexpr std::int32_t pointCodeValue = 102;
+
+// One sounding station: nine parallel vectors, element i of each belonging to measurement point i
+// (one electrode spacing), in file order. All vectors always have the same length.
+struct ProfileData {
+    std::vector<std::int32_t> stationNumber;
+    std::vector<std::int32_t> pointCode;
+    std::vector<float> abHalf;             // AB/2 in metres, the x value of every curve
+    std::vector<float> resistivity;        // apparent resistivity
+    std::vector<float> chargeability;      // M1
+    std::vector<float> deviation;          // R
+    std::vector<float> halfDecayTime;      // TH
+    std::vector<float> decay;              // TD
+    std::vector<float> compositeParameter; // ZP
+
+    std::size_t size() const { return abHalf.size(); }
+    bool empty() const { return abHalf.empty(); }
+
+    // Appends one measurement point to all nine vectors together.
+    void appendPoint(std::int32_t number, float ab, float rho, float m1, float r, float th, float td, float zp);
+
+    friend bool operator==(const ProfileData&, const ProfileData&) = default;
+};
+
+// The station list of a loaded file, in order of first appearance.
+using StationList = std::vector<ProfileData>;
+
+// Index of the first station whose number equals `number`.
+std::optional<std::size_t> findStationIndex(const StationList& stations, std::int32_t number);

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Text-to-number conversions with the program's rules. Both throw ConversionError.
+
+// Leading blanks and a sign are allowed, then decimal digits and nothing else; the value must fit
+// 32 bits. Text "abc" raises "'abc' is not a valid integer value".
+int parseInt(std::string_view text);
+// As parseInt, but returns false instead of throwing.
+bool tryParseInt(std::string_view text, int& value);
+
+// Leading and trailing blanks, a sign, digits with at most one decimal separator, and an optional
+// exponent (E or e, sign, digits). No hexadecimal, no "inf" or "nan"; a value beyond the double
+// range is refused. Raises "'abc' is not a valid floating point value".
+// parseFloat takes the point as separator (data files); parseLocaleFloat takes the decimal
+// separator of the user's locale (numbers typed in the dialogs).
+double parseFloat(std::string_view text);
+bool tryParseFloat(std::string_view text, double& value, char decimalSeparator = '.');
+double parseLocaleFloat(std::string_view text);
+
+// The decimal separator of the user's locale ('.' or ',').
+char localeDecimalSeparator();
+
+// Formats a number with a pattern: digit placeholders 0 and #, a decimal point, ',' for thousands
+// grouping, exponent markers E+ E- e+ e-, quoted literals, and up to three sections separated by ';'
+// (positive; negative; zero). Examples: formatPattern(0, "0.##") == "0", formatPattern(3.5, "#.##") == "3.5".
+std::string formatPattern(double value, std::string_view pattern);
+
+// printf-style formatting of one number, e.g. formatPrintf("%5.2f", 0.5) == " 0.50".
+std::string formatPrintf(const char* format, double value);
+std::string formatPrintf(const char* format, int value);

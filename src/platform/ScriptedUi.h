@@ -1,0 +1,45 @@
+#pragma once
+
+#include "Ui.h"
+
+#include <deque>
+#include <string>
+#include <vector>
+
+struct RecordedMessage {
+    std::string text;
+    std::string caption;
+    MsgButtons buttons = MsgButtons::Ok;
+    MsgIcon icon = MsgIcon::None;
+    bool owned = true;
+};
+
+// A Ui that records every message and answers from a script: queued answers first, then the
+// default answer of the buttons (OK, or Yes for the Yes/No boxes). Used by the tests and by the
+// headless commands.
+class ScriptedUi : public Ui {
+public:
+    MsgResult messageBox(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon,
+                         bool owned = true) override;
+    bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
+    void processPendingMessages() override { ++pendingMessageCalls; }
+    void beginWaitCursor() override { ++waitDepth; }
+    void endWaitCursor() override { --waitDepth; }
+
+    void queueAnswer(MsgResult answer) { answers.push_back(answer); }
+    // An input query answer: the text typed, or nullopt-like cancel when `accept` is false.
+    void queueInput(const std::string& text, bool accept = true) { inputs.push_back({text, accept}); }
+
+    std::vector<RecordedMessage> messages;
+    std::vector<std::string> inputPrompts;
+    int pendingMessageCalls = 0;
+    int waitDepth = 0;
+
+private:
+    struct InputAnswer {
+        std::string text;
+        bool accept = true;
+    };
+    std::deque<MsgResult> answers;
+    std::deque<InputAnswer> inputs;
+};

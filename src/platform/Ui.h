@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgIcon { None, Information, Warning, Error, Question };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+// How core code talks to the user: modal message boxes, the input query, the wait cursor and
+// the processing of pending window messages. The window build shows real dialogs; the headless
+// commands and the tests record the messages and answer from a script.
+// All texts are UTF-8.
+class Ui {
+public:
+    virtual ~Ui() = default;
+
+    // A message box. `owned` tells whether the box is owned by the main window (a box without an
+    // owner is application-modal with the application title in the task bar).
+    virtual MsgResult messageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
+                                 MsgIcon icon, bool owned = true) = 0;
+
+    // The plain message dialog: OK only, no icon, the application title as caption.
+    MsgResult showMessage(const std::string& text);
+
+    // Modal input query; returns false when cancelled. `value` holds the proposal and receives the edit.
+    virtual bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) = 0;
+
+    // Lets the system process pending painting and timer messages once. User input (mouse,
+    // keyboard, commands) is never dispatched here, so no other command runs meanwhile.
+    virtual void processPendingMessages() = 0;
+
+    // Wait cursor on and off; calls nest.
+    virtual void beginWaitCursor() = 0;
+    virtual void endWaitCursor() = 0;
+};
+
+// The application title, the caption of plain messages.
+inline constexpr const char* applicationTitle = "电测深曲线绘制系统";
