@@ -1,0 +1,59 @@
+#pragma once
+
+#include "plot/Line.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// A sheet axis: the line from (x1, y1) to (x2, y2) with ticks, labels, optional grid and a title.
+// Linear axes tick at rounded steps; logarithmic ones tick once per decade with eight minor ticks.
+class TAxis : public TLine {
+public:
+    explicit TAxis(Ui& ui);
+
+    // Runs `editor` when the window layer has set one; does nothing otherwise.
+    void edit() override;
+    // The box of the two points grown by 5 units on every side.
+    bool hitTest(int x, int y) override;
+    // Linear or logarithmic drawing. Rewrites `horizontal`; a logarithmic drawing also rewrites
+    // `majorIntervals` and `minorTicks`, and resets a bad range to 1..100 after a warning.
+    void draw(Canvas& canvas) override;
+
+    // A rounded tick step for a value range.
+    static float niceStep(float range);
+    // The decade of the first tick of a logarithmic axis starting at `rangeMin` (> 0).
+    static int startDecade(float rangeMin);
+
+    // The axis settings dialog for this axis, set by the window layer.
+    std::function<void(TAxis&)> editor;
+
+    bool horizontal = true;
+    bool logarithmic = false;
+    bool showLabels = true;
+    bool showTicks = true; // for a linear axis this also gates labels and grid
+    bool showTitle = true;
+    bool showGrid = false;
+    std::int32_t tickDirection = 4; // 1 up, 2 right, 3 left, 4 down
+    std::int32_t minorTickLength = 2;
+    std::int32_t minorTicks = 0;
+    std::int32_t majorTickLength = 5;
+    std::int32_t majorIntervals = 2;
+    std::int32_t lineWidth = 1; // as edited; the drawing uses the canvas pen width
+    std::string title = "Axis";
+    std::int32_t titleDistance = 30;
+    LogFont titleFont;
+    std::string labelFormat = "0.0";
+    std::int32_t labelDistance = 5;
+    LogFont labelFont;
+    float rangeMin = 1.0f;
+    float rangeMax = 10.0f;
+    float gridLength = 0.0f; // logical units
+    float limitMin = 1.0f;
+    float limitMax = 10.0f;
+
+private:
+    void drawLinear(Canvas& canvas);
+    void drawLogarithmic(Canvas& canvas);
+    void drawLinearTitle(Canvas& canvas);
+};

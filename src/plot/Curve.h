@@ -1,0 +1,47 @@
+#pragma once
+
+#include "plot/Unit.h"
+
+#include <cstdint>
+#include <vector>
+
+class Ui;
+
+// One measured quantity of a station as a polyline with optional symbols. (x1, y1) is the origin
+// of the curve's axes; the curve keeps its own copy of the axes' scales.
+class TCurve : public TUnit {
+public:
+    // `ui` shows the item's messages and must outlive the item.
+    explicit TCurve(Ui& ui);
+
+    // There is no curve dialog here: only tells the user so.
+    void edit() override;
+    // Within 5 units of one of the segments between computed points.
+    bool hitTest(int x, int y) override;
+    void draw(Canvas& canvas) override;
+
+    // Rebuilds xPoints/yPoints/invalid from the values, ranges, lengths and log flags. A value that
+    // cannot be mapped drops its whole pair, so the two point lists stay paired.
+    void computePoints();
+
+    float xLength = 0.0f; // logical units
+    float yLength = 0.0f;
+    float xMin = 0.0f;
+    float xMax = 0.0f;
+    float yMin = 0.0f;
+    float yMax = 0.0f;
+    bool xLog = false;
+    bool yLog = false;
+    bool showSymbols = false;
+    std::int32_t symbolKind = 0; // 0..12, 0 none
+    float symbolWidth = 5.0f;    // logical units
+    float symbolHeight = 5.0f;
+    std::vector<float> xValues;
+    std::vector<float> yValues;
+    std::vector<float> xPoints; // offsets from the origin
+    std::vector<float> yPoints;
+    bool invalid = false;
+
+private:
+    Ui& ui;
+};

@@ -1,0 +1,42 @@
+#include "plot/Unit.h"
+
+LogFont defaultItemFont() {
+    LogFont f;
+    f.height = 18;
+    f.width = 11;
+    f.escapement = 0;
+    f.orientation = 0;
+    f.weight = 100;
+    f.charSet = 0;
+    f.outPrecision = 0;
+    f.clipPrecision = 16;
+    f.quality = 1;
+    f.pitchAndFamily = 0;
+    f.setFaceName("Arial");
+    return f;
+}
+
+TUnit::TUnit() : font(defaultItemFont()) {}
+
+void TUnit::edit() {}
+
+bool TUnit::hitTest(int, int) {
+    return false;
+}
+
+void TUnit::moveBy(int dx, int dy) {
+    x1 += static_cast<float>(dx);
+    x2 += static_cast<float>(dx);
+    y1 += static_cast<float>(dy);
+    y2 += static_cast<float>(dy);
+}
+
+void TUnit::setStart(int x, int y) {
+    x1 = static_cast<float>(x);
+    y1 = static_cast<float>(y);
+}
+
+void TUnit::setEnd(int x, int y) {
+    x2 = static_cast<float>(x);
+    y2 = static_cast<float>(y);
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/Color.h"
+#include "platform/LogFont.h"
+
+#include <cstdint>
+
+class Canvas;
+
+// The font every item starts with: Arial, 1.8 mm cell height, 1.1 mm wide, thin.
+LogFont defaultItemFont();
+
+// Base of everything drawn on the sheet except the legend. Positions are sheet logical units
+// (0.1 mm, y up); every coordinate handed to the canvas is truncated toward zero.
+class TUnit {
+public:
+    TUnit();
+    virtual ~TUnit() = default;
+    TUnit(const TUnit&) = delete;
+    TUnit& operator=(const TUnit&) = delete;
+
+    // Lets the user edit the item's properties.
+    virtual void edit();
+    // True when the logical point (x, y) hits the item.
+    virtual bool hitTest(int x, int y);
+    virtual void draw(Canvas& canvas) = 0;
+    virtual void moveBy(int dx, int dy);
+    virtual void setStart(int x, int y);
+    virtual void setEnd(int x, int y);
+
+    std::int32_t kind = 0; // 1 text, 2 line, 3 curve, 8 axis
+    float x1 = 0.0f;
+    float y1 = 0.0f;
+    float x2 = 0.0f;
+    float y2 = 0.0f;
+    LogFont font;
+    std::uint8_t penStyle = 0; // penstyle:: codes
+    std::uint8_t penMode = 4;  // penmode:: codes, 4 = copy
+    std::int32_t penWidth = 1; // logical units
+    Color color = 0;           // 0x00BBGGRR
+};
