@@ -26,8 +26,15 @@ char localeDecimalSeparator();
 // Formats a number with a pattern: digit placeholders 0 and #, a decimal point, ',' for thousands
 // grouping, exponent markers E+ E- e+ e-, quoted literals, and up to three sections separated by ';'
 // (positive; negative; zero). Examples: formatPattern(0, "0.##") == "0", formatPattern(3.5, "#.##") == "3.5".
+// The point and the grouping comma are written as '.' and ','; a value that rounds to zero takes the
+// zero section and no sign; rounding is half away from zero on the first 18 significant digits.
+// As in the classic rules, placeholders that are all '#' show nothing for a zero integer part:
+// formatPattern(0.5, "#.##") == ".5" and formatPattern(0, "#.##") == "".
 std::string formatPattern(double value, std::string_view pattern);
+// As formatPattern, with the decimal separator of the user's locale (numbers shown for editing).
+std::string formatLocalePattern(double value, std::string_view pattern);
 
-// printf-style formatting of one number, e.g. formatPrintf("%5.2f", 0.5) == " 0.50".
+// printf-style formatting of one number, e.g. formatPrintf("%5.2f", 0.5) == " 0.50". Only the first
+// conversion takes the value; later '%' signs print as they stand. "%d" of a double truncates it.
 std::string formatPrintf(const char* format, double value);
 std::string formatPrintf(const char* format, int value);
