@@ -1,0 +1,396 @@
+#include "QtCanvas.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <QFontMetricsF>
+#include <QPaintDevice>
+#include <QPaintEngine>
+#include <QPainter>
+#include <QPen>
+#include <QPolygon>
+
+namespace {
+
+constexpr double unitsPerInch = 254.0; // 0.1 mm units
+
+int roundToInt(double v) {
+    return static_cast<int>(std::lround(v));
+}
+
+QPainter::CompositionMode compositionFor(int mode) {
+    switch (mode) {
+    case penmode::black:
+        return QPainter::RasterOp_ClearDestination;
+    case penmode::white:
+        return QPainter::RasterOp_SetDestination;
+    case penmode::nop:
+        return QPainter::CompositionMode_Destination;
+    case penmode::invert:
+        return QPainter::RasterOp_NotDestination;
+    case penmode::notCopy:
+        return QPainter::RasterOp_NotSource;
+    case penmode::mergePenNot:
+        return QPainter::RasterOp_SourceOrNotDestination;
+    case penmode::maskPenNot:
+        return QPainter::RasterOp_SourceAndNotDestination;
+    case penmode::mergeNotPen:
+        return QPainter::RasterOp_NotSourceOrDestination;
+    case penmode::maskNotPen:
+        return QPainter::RasterOp_NotSourceAndDestination;
+    case penmode::merge:
+        return QPainter::RasterOp_SourceOrDestination;
+    case penmode::notMerge:
+        return QPainter::RasterOp_NotSourceAndNotDestination;
+    case penmode::mask:
+        return QPainter::RasterOp_SourceAndDestination;
+    case penmode::notMask:
+        return QPainter::RasterOp_NotSourceOrNotDestination;
+    case penmode::xorPen:
+        return QPainter::RasterOp_SourceXorDestination;
+    case penmode::notXor:
+        return QPainter::RasterOp_NotSourceXorDestination;
+    default:
+        return QPainter::CompositionMode_SourceOver;
+    }
+}
+
+// Dash patterns of the thin pens, in pixels: on, off, ...
+QList<qreal> dashPattern(int style) {
+    switch (style) {
+    case penstyle::dash:
+        return {18, 6};
+    case penstyle::dot:
+        return {3, 3};
+    case penstyle::dashDot:
+        return {9, 6, 3, 6};
+    case penstyle::dashDotDot:
+        return {9, 3, 3, 3, 3, 3};
+    default:
+        return {};
+    }
+}
+
+// The installed faces that stand in for the face names of the sheet's fonts; Chinese text
+// falls back to the CJK face.
+QStringList familiesFor(const std::string& faceName) {
+    const QString cjk = QStringLiteral("WenQuanYi Micro Hei");
+    const QString sans = QStringLiteral("Liberation Sans");
+    const QString serif = QStringLiteral("Liberation Serif");
+    const QString face = QString::fromStdString(faceName).trimmed();
+    const QString lower = face.toLower();
+    if (lower == QLatin1String("arial") || lower == QLatin1String("ms sans serif") ||
+        lower == QLatin1String("helvetica") || lower == QLatin1String("tahoma") || face.isEmpty())
+        return {sans, cjk};
+    if (lower == QLatin1String("times new roman") || lower == QLatin1String("times"))
+        return {serif, cjk};
+    if (lower == QLatin1String("courier new") || lower == QLatin1String("courier"))
+        return {QStringLiteral("Liberation Mono"), cjk};
+    bool hasCjk = false;
+    for (QChar c : face)
+        hasCjk = hasCjk || c.unicode() >= 0x2E80;
+    if (hasCjk || lower == QLatin1String("simsun") || lower == QLatin1String("simhei"))
+        return {cjk, sans};
+    return {face, sans, cjk};
+}
+
+} // namespace
+
+QtCanvas::QtCanvas(QPainter& painter, int dpiX, int dpiY)
+    : painter_(painter), dpiX_(dpiX > 0 ? dpiX : 96), dpiY_(dpiY > 0 ? dpiY : 96) {
+    painter_.save();
+    baseTransform_ = painter_.worldTransform();
+    painter_.setRenderHint(QPainter::Antialiasing, false);
+    painter_.setRenderHint(QPainter::TextAntialiasing, false);
+    painter_.setBackgroundMode(Qt::TransparentMode);
+    rasterOps_ =
+        painter_.paintEngine() != nullptr && painter_.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
+}
+
+QtCanvas::QtCanvas(QPainter& painter)
+    : QtCanvas(painter, painter.device() != nullptr ? painter.device()->logicalDpiX() : 96,
+               painter.device() != nullptr ? painter.device()->logicalDpiY() : 96) {}
+
+QtCanvas::~QtCanvas() {
+    painter_.restore();
+}
+
+int QtCanvas::setMapMode(int mode) {
+    const int previous = mapMode_;
+    mapMode_ = mode == mapmode::loMetric ? mapmode::loMetric : mapmode::text;
+    deviceFont_.reset();
+    return previous;
+}
+
+double QtCanvas::unitsToPixelsX() const {
+    return mapMode_ == mapmode::loMetric ? dpiX_ / unitsPerInch : 1.0;
+}
+
+double QtCanvas::unitsToPixelsY() const {
+    return mapMode_ == mapmode::loMetric ? dpiY_ / unitsPerInch : 1.0;
+}
+
+Point QtCanvas::logicalToDevice(Point logical) const {
+    if (mapMode_ != mapmode::loMetric)
+        return {viewport_.x + logical.x - window_.x, viewport_.y + logical.y - window_.y};
+    return {viewport_.x + roundToInt((static_cast<double>(logical.x) - window_.x) * dpiX_ / unitsPerInch),
+            viewport_.y - roundToInt((static_cast<double>(logical.y) - window_.y) * dpiY_ / unitsPerInch)};
+}
+
+Point QtCanvas::deviceToLogical(Point device) const {
+    if (mapMode_ != mapmode::loMetric)
+        return {device.x - viewport_.x + window_.x, device.y - viewport_.y + window_.y};
+    const double x = (static_cast<double>(device.x) - viewport_.x) * unitsPerInch / dpiX_ + window_.x;
+    const double y = (static_cast<double>(viewport_.y) - device.y) * unitsPerInch / dpiY_ + window_.y;
+    return {roundToInt(x), roundToInt(y)};
+}
+
+void QtCanvas::setFont(const LogFont& font) {
+    font_ = font;
+    deviceFont_.reset();
+}
+
+QColor QtCanvas::toQColor(Color color) {
+    if (colors::isSystem(color)) {
+        switch (color & 0xFF) {
+        case 5:  // window
+        case 14: // highlighted text
+            return QColor(255, 255, 255);
+        case 15: // button face
+            return QColor(240, 240, 240);
+        case 16: // button shadow
+            return QColor(160, 160, 160);
+        case 13: // highlight
+            return QColor(0, 120, 215);
+        case 17: // grey text
+            return QColor(109, 109, 109);
+        default: // window text, button text and the rest
+            return QColor(0, 0, 0);
+        }
+    }
+    return QColor(colors::red8(color), colors::green8(color), colors::blue8(color));
+}
+
+int QtCanvas::devicePenWidth() const {
+    return std::max(1, roundToInt(pen_.width * unitsToPixelsX()));
+}
+
+QFont QtCanvas::deviceFont() const {
+    if (deviceFont_)
+        return *deviceFont_;
+    QFont qfont;
+    qfont.setFamilies(familiesFor(font_.faceName));
+    qfont.setStyleStrategy(QFont::NoAntialias);
+    qfont.setWeight(static_cast<QFont::Weight>(std::clamp(font_.weight > 0 ? font_.weight : 400, 1, 1000)));
+    qfont.setItalic(font_.italic != 0);
+    qfont.setUnderline(font_.underline != 0);
+    qfont.setStrikeOut(font_.strikeOut != 0);
+
+    QPaintDevice* device = painter_.device();
+    // The untouched surface font is 8 points on every device and under every mapping.
+    double charHeight =
+        font_ == defaultFont() ? 8.0 * dpiY_ / 72.0 : std::abs(font_.height) * unitsToPixelsY();
+    if (font_.height == 0 && !(font_ == defaultFont()))
+        charHeight = 12.0 * dpiY_ / 72.0;
+    if (font_.height > 0 && !(font_ == defaultFont())) {
+        // a positive height is the cell (ascent + descent); the pixel size is the character height
+        QFont probe = qfont;
+        probe.setPixelSize(100);
+        const QFontMetricsF metrics(probe, device);
+        if (metrics.height() > 0)
+            charHeight = charHeight * 100.0 / metrics.height();
+    }
+    qfont.setPixelSize(std::max(1, roundToInt(charHeight)));
+
+    if (font_.width > 0) {
+        const double wanted = font_.width * unitsToPixelsX();
+        const double natural = QFontMetricsF(qfont, device).averageCharWidth();
+        if (natural > 0)
+            qfont.setStretch(std::clamp(roundToInt(100.0 * wanted / natural), 1, 4000));
+    }
+    deviceFont_ = qfont;
+    return qfont;
+}
+
+void QtCanvas::resetComposition() {
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+bool QtCanvas::preparePen(bool withBrush) {
+    QColor color = toQColor(pen_.color);
+    QColor brush = toQColor(brushColor_);
+    const int mode = std::clamp(pen_.mode, 0, 15);
+    if (rasterOps_) {
+        painter_.setCompositionMode(compositionFor(mode));
+    } else {
+        resetComposition();
+        if (mode == penmode::nop)
+            return false;
+        if (mode == penmode::black)
+            color = brush = Qt::black;
+        else if (mode == penmode::white)
+            color = brush = Qt::white;
+        else if (mode == penmode::notCopy) {
+            color = QColor(255 - color.red(), 255 - color.green(), 255 - color.blue());
+            brush = QColor(255 - brush.red(), 255 - brush.green(), 255 - brush.blue());
+        }
+    }
+
+    if (pen_.style == penstyle::clear) {
+        painter_.setPen(Qt::NoPen);
+    } else {
+        const int width = devicePenWidth();
+        QPen qpen(color);
+        if (width <= 1) {
+            qpen.setWidth(0); // cosmetic: one device pixel on every device
+            // both ends painted; drawThinLine leaves out the end point itself
+            qpen.setCapStyle(Qt::SquareCap);
+            qpen.setJoinStyle(Qt::MiterJoin);
+            const QList<qreal> dashes = dashPattern(pen_.style);
+            if (!dashes.isEmpty())
+                qpen.setDashPattern(dashes);
+        } else {
+            // wide pens are solid whatever their style, with round ends
+            qpen.setWidth(width);
+            qpen.setCapStyle(Qt::RoundCap);
+            qpen.setJoinStyle(Qt::RoundJoin);
+        }
+        painter_.setPen(qpen);
+    }
+    if (withBrush && brushStyle_ == BrushStyle::Solid)
+        painter_.setBrush(brush);
+    else
+        painter_.setBrush(Qt::NoBrush);
+    return true;
+}
+
+bool QtCanvas::thinPen() const {
+    return pen_.style != penstyle::clear && devicePenWidth() <= 1;
+}
+
+void QtCanvas::drawThinLine(Point from, Point to) {
+    // A thin line paints its start pixel and leaves out its end pixel, whatever its direction,
+    // so that the segments of a path meet without painting a pixel twice (which matters under
+    // the xor modes).
+    const int dx = to.x - from.x, dy = to.y - from.y;
+    if (dx == 0 && dy == 0)
+        return;
+    Point last;
+    if (std::abs(dx) >= std::abs(dy)) {
+        last.x = to.x - (dx > 0 ? 1 : -1);
+        last.y = from.y + roundToInt(static_cast<double>(last.x - from.x) * dy / dx);
+    } else {
+        last.y = to.y - (dy > 0 ? 1 : -1);
+        last.x = from.x + roundToInt(static_cast<double>(last.y - from.y) * dx / dy);
+    }
+    if (last == from)
+        painter_.drawPoint(from.x, from.y);
+    else
+        painter_.drawLine(from.x, from.y, last.x, last.y);
+}
+
+void QtCanvas::drawPath(const std::vector<Point>& points, bool closed, bool filled) {
+    if (points.size() < 2)
+        return;
+    QPolygon device;
+    for (const Point& p : points) {
+        const Point d = logicalToDevice(p);
+        device << QPoint(d.x, d.y);
+    }
+    if (!preparePen(filled)) {
+        resetComposition();
+        return;
+    }
+    if (!thinPen()) {
+        if (closed)
+            painter_.drawPolygon(device, Qt::OddEvenFill);
+        else
+            painter_.drawPolyline(device);
+    } else {
+        if (filled && painter_.brush().style() != Qt::NoBrush) {
+            const QPen outline = painter_.pen();
+            painter_.setPen(Qt::NoPen);
+            painter_.drawPolygon(device, Qt::OddEvenFill);
+            painter_.setPen(outline);
+        }
+        for (qsizetype i = 1; i < device.size(); ++i)
+            drawThinLine({device[i - 1].x(), device[i - 1].y()}, {device[i].x(), device[i].y()});
+        if (closed)
+            drawThinLine({device.back().x(), device.back().y()}, {device.front().x(), device.front().y()});
+    }
+    resetComposition();
+}
+
+void QtCanvas::moveTo(int x, int y) {
+    position_ = {x, y};
+}
+
+void QtCanvas::lineTo(int x, int y) {
+    const Point from = position_;
+    position_ = {x, y};
+    drawPath({from, {x, y}}, false, false);
+}
+
+void QtCanvas::polyline(const std::vector<Point>& points) {
+    drawPath(points, false, false);
+}
+
+void QtCanvas::polygon(const std::vector<Point>& points) {
+    drawPath(points, true, true);
+}
+
+namespace {
+
+// A box of two device corners as a rectangle whose right and bottom edges are exclusive.
+QRect deviceBox(Point a, Point b) {
+    const int left = std::min(a.x, b.x), right = std::max(a.x, b.x);
+    const int top = std::min(a.y, b.y), bottom = std::max(a.y, b.y);
+    return QRect(left, top, right - left, bottom - top);
+}
+
+} // namespace
+
+void QtCanvas::ellipse(int left, int top, int right, int bottom) {
+    const QRect box = deviceBox(logicalToDevice({left, top}), logicalToDevice({right, bottom}));
+    if (box.width() < 1 || box.height() < 1)
+        return;
+    if (preparePen(true))
+        painter_.drawEllipse(box.adjusted(0, 0, -1, -1));
+    resetComposition();
+}
+
+void QtCanvas::rectangle(int left, int top, int right, int bottom) {
+    const QRect box = deviceBox(logicalToDevice({left, top}), logicalToDevice({right, bottom}));
+    if (box.width() < 1 || box.height() < 1)
+        return;
+    if (preparePen(true))
+        painter_.drawRect(box.adjusted(0, 0, -1, -1));
+    resetComposition();
+}
+
+void QtCanvas::fillRect(int left, int top, int right, int bottom) {
+    if (brushStyle_ == BrushStyle::Clear)
+        return;
+    const QRect box = deviceBox(logicalToDevice({left, top}), logicalToDevice({right, bottom}));
+    resetComposition();
+    painter_.fillRect(box, toQColor(brushColor_));
+}
+
+void QtCanvas::textOut(int x, int y, const std::string& text) {
+    if (text.empty())
+        return;
+    const Point anchor = logicalToDevice({x, y});
+    const QFont qfont = deviceFont();
+    resetComposition();
+    painter_.setFont(qfont);
+    painter_.setPen(toQColor(fontColor_));
+    painter_.setBrush(Qt::NoBrush);
+    QTransform transform = baseTransform_;
+    transform.translate(anchor.x, anchor.y);
+    // escapement turns the text counter-clockwise on the sheet, clockwise in device y-down terms
+    transform.rotate(-font_.escapement / 10.0);
+    painter_.setWorldTransform(transform);
+    const QFontMetricsF metrics(qfont, painter_.device());
+    painter_.drawText(QPointF(0, metrics.ascent()), QString::fromStdString(text));
+    painter_.setWorldTransform(baseTransform_);
+}
