@@ -103,8 +103,9 @@ QtCanvas::QtCanvas(QPainter& painter, int dpiX, int dpiY)
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, false);
     painter_.setBackgroundMode(Qt::TransparentMode);
-    rasterOps_ =
-        painter_.paintEngine() != nullptr && painter_.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
+    // only the raster engine (bitmaps) combines colours by raster operations; the PDF and SVG
+    // engines claim the feature but ignore it
+    rasterOps_ = painter_.paintEngine() != nullptr && painter_.paintEngine()->type() == QPaintEngine::Raster;
 }
 
 QtCanvas::QtCanvas(QPainter& painter)

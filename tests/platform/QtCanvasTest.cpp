@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QFontInfo>
 #include <QImage>
 #include <QPainter>
+#include <QPdfWriter>
 
 namespace {
 
@@ -312,8 +314,8 @@ TEST(QtCanvas, EscapementTurnsTextCounterClockwise) {
     const QRect box = inkBox(image);
     ASSERT_FALSE(box.isEmpty());
     EXPECT_GT(box.height(), 2 * box.width());
-    // turned upward about the anchor: the text runs up from it and its top lies to the right... of
-    // the rotated frame, that is to the left of the anchor on the device
+    // turned upward about the anchor: the text runs up from it, and what was below the top edge
+    // now lies to the right of the anchor
     EXPECT_LE(box.bottom(), 150);
     EXPECT_LE(box.right(), 125);
     EXPECT_GE(box.left(), 100);
@@ -367,4 +369,47 @@ TEST(QtCanvas, SystemColours) {
     EXPECT_EQ(QtCanvas::toQColor(colors::systemButtonFace), QColor(240, 240, 240));
     EXPECT_EQ(QtCanvas::toQColor(colors::red), QColor(255, 0, 0));
     EXPECT_EQ(QtCanvas::toQColor(0x00563412), QColor(0x12, 0x34, 0x56));
+}
+
+TEST(QtCanvas, AverageWidthWidensTheWrittenText) {
+    auto inkWidth = [](int width) {
+        QImage image = sheetBitmap(300, 60);
+        {
+            QPainter painter(&image);
+            QtCanvas canvas(painter);
+            canvas.setFont(arial(-20, width));
+            canvas.textOut(5, 5, "Resistivity");
+        }
+        return inkBox(image).width();
+    };
+    const int natural = inkWidth(0);
+    // the face's own average width at 20 px is about 11 px
+    EXPECT_GT(inkWidth(16), natural * 13 / 10);
+    EXPECT_LT(inkWidth(4), natural / 2);
+}
+
+// A PDF page has no mix modes: the canvas paints them as plain colours and draws the rest.
+TEST(QtCanvas, DrawsOnAPdfPage) {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    QPdfWriter writer(&buffer);
+    writer.setResolution(600);
+    {
+        QPainter painter(&writer);
+        QtCanvas canvas(painter);
+        EXPECT_EQ(canvas.dpiX(), 600);
+        EXPECT_FALSE(canvas.supportsMixModes());
+        canvas.setMapMode(mapmode::loMetric);
+        canvas.setViewportOrigin(1000, 3000);
+        // 1 mm at 600 dpi = 23.6 px
+        canvas.setPenWidth(10);
+        EXPECT_EQ(canvas.devicePenWidth(), 24);
+        canvas.setPenMode(penmode::xorPen);
+        canvas.moveTo(0, 0);
+        canvas.lineTo(500, 0);
+        canvas.setFont(arial(18, 11));
+        canvas.textOut(0, 100, "电测深观测数据");
+        canvas.ellipse(-20, 20, 20, -20);
+    }
+    EXPECT_GT(buffer.size(), 500);
 }
