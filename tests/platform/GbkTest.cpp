@@ -2,16 +2,14 @@
 
 #include <gtest/gtest.h>
 
-TEST(Gbk, ByteLengthCountsTwoPerChineseCharacter)
-{
+TEST(Gbk, ByteLengthCountsTwoPerChineseCharacter) {
     EXPECT_EQ(gbkByteLength("电测深观测数据"), 14);
     EXPECT_EQ(gbkByteLength("Res"), 3);
     EXPECT_EQ(gbkByteLength(""), 0);
     EXPECT_EQ(gbkByteLength("AB/2（m）"), 9);
 }
 
-TEST(Gbk, RoundTripsChineseText)
-{
+TEST(Gbk, RoundTripsChineseText) {
     const std::string text = "测点，视电阻率";
     const std::string gbk = utf8ToGbk(text);
     EXPECT_EQ(static_cast<int>(gbk.size()), gbkByteLength(text));

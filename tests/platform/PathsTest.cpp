@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(Paths, DataAndHelpFoldersLieBesideTheProgramFolder)
-{
+TEST(Paths, DataAndHelpFoldersLieBesideTheProgramFolder) {
     EXPECT_EQ(dataFolderFor("/survey/bin"), "/survey/Data/");
     EXPECT_EQ(helpFolderFor("/survey/bin"), "/survey/Help/");
     EXPECT_EQ(dataFolderFor("/survey/bin/"), "/survey/Data/");
