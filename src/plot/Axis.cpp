@@ -1,6 +1,57 @@
 #include "plot/Axis.h"
 
 #include "platform/Canvas.h"
+#include "platform/Conversions.h"
+#include "platform/Gbk.h"
+#include "platform/Ui.h"
+#include "plot/Geometry.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+// Guards against absurd tick counts; the axis dialog offers at most 50 intervals and 10 minor ticks.
+constexpr int maxMajorTicks = 10000;
+constexpr int maxMinorTicks = 100;
+
+// log10 of 2..9 to five decimals: the minor ticks inside a decade.
+constexpr std::array<float, 8> decadeMinorOffsets = {0.30103f, 0.47712f, 0.60206f, 0.69897f,
+                                                     0.77815f, 0.8451f,  0.90309f, 0.95424f};
+
+int floorHalf(int value) {
+    return value >= 0 ? value / 2 : -((-value + 1) / 2);
+}
+
+int sign(int value) {
+    return value < 0 ? -1 : 1;
+}
+
+void segment(Canvas& canvas, double xa, double ya, double xb, double yb) {
+    canvas.moveTo(toCoord(xa), toCoord(ya));
+    canvas.lineTo(toCoord(xb), toCoord(yb));
+}
+
+void text(Canvas& canvas, double x, double y, const std::string& s) {
+    canvas.textOut(toCoord(x), toCoord(y), s);
+}
+
+std::string decadeLabel(int decade, float value) {
+    if (decade >= 0) {
+        const double whole = std::trunc(static_cast<double>(value));
+        if (whole <= static_cast<double>(INT_MAX))
+            return formatPrintf("%d", static_cast<int>(whole));
+        return formatPrintf("%.0f", whole); // beyond the 32-bit range of "%d"
+    }
+    if (decade == -1)
+        return formatPrintf("%5.1f", static_cast<double>(value));
+    if (decade == -2)
+        return formatPrintf("%5.2f", static_cast<double>(value));
+    return formatPrintf("%5.3f", static_cast<double>(value));
+}
+} // namespace
 
 TAxis::TAxis(Ui& ui) : TLine(ui) {
     kind = 8;
@@ -23,20 +74,267 @@ void TAxis::edit() {
         editor(*this);
 }
 
-bool TAxis::hitTest(int, int) {
-    return false;
+bool TAxis::hitTest(int x, int y) {
+    const float fx = static_cast<float>(x);
+    const float fy = static_cast<float>(y);
+    return (fx - (x1 - 5.0f)) * (fx - (x2 + 5.0f)) <= 0.0f && (fy - (y1 - 5.0f)) * (fy - (y2 + 5.0f)) <= 0.0f;
 }
 
-void TAxis::draw(Canvas&) {}
-
-float TAxis::niceStep(float) {
-    return 1.0f;
+void TAxis::draw(Canvas& canvas) {
+    if (logarithmic)
+        drawLogarithmic(canvas);
+    else
+        drawLinear(canvas);
 }
 
-int TAxis::startDecade(float) {
-    return 0;
+float TAxis::niceStep(float range) {
+    double t = range;
+    double multiplier = 1.0;
+    if (range > 1.0f) {
+        if (range > 1.0e8f) {
+            t = static_cast<double>(range) / 1.0e9;
+            multiplier = 1.0e9;
+        } else {
+            int p = 1;
+            while (p < 8 && static_cast<double>(range) > std::pow(10.0, p))
+                ++p;
+            multiplier = std::pow(10.0, p);
+            t = static_cast<double>(range) / multiplier;
+        }
+    }
+    const float ft = static_cast<float>(t);
+    float base = 0.25f;
+    if (ft <= 0.1f)
+        base = 0.05f;
+    else if (ft < 0.5f)
+        base = 0.1f;
+    else if (ft <= 0.8f)
+        base = 0.2f;
+    return base * static_cast<float>(multiplier);
 }
 
-void TAxis::drawLinear(Canvas&) {}
-void TAxis::drawLogarithmic(Canvas&) {}
-void TAxis::drawLinearTitle(Canvas&) {}
+int TAxis::startDecade(float rangeMin) {
+    if (rangeMin > 9.9f)
+        return static_cast<int>(std::trunc(std::log10(static_cast<double>(rangeMin))));
+    // Below 9.9 a value within 1 % under a power of ten counts as that power. The rule goes on
+    // below 1e-9 down to the smallest float.
+    for (int k = 0; k > -50; --k) {
+        if (rangeMin > static_cast<float>(9.9 * std::pow(10.0, k - 1)))
+            return k;
+    }
+    return -50;
+}
+
+void TAxis::drawLinear(Canvas& canvas) {
+    horizontal = (y2 - y1) * (y2 - y1) < 5.0f;
+    const float start = horizontal ? x1 : y1;
+    const float end = horizontal ? x2 : y2;
+
+    TLine::draw(canvas);
+
+    const int M = (tickDirection == 1 || tickDirection == 2) ? majorTickLength : -majorTickLength;
+    const int m = (tickDirection == 1 || tickDirection == 2) ? minorTickLength : -minorTickLength;
+    const int s = sign(M);
+    const int sm = sign(m);
+
+    const float R = rangeMax - rangeMin;
+    const float scale = (end - start) / R;
+    const float endPos = start + R * scale;
+    float step = niceStep(R);
+    if (std::isfinite(R) && R != 0.0f && std::trunc(R / step) < 2.0f)
+        step = step * 0.25f;
+
+    // A range or tick setting that cannot place ticks leaves the axis line (and title) alone.
+    const bool usable = showTicks && std::isfinite(R) && R != 0.0f && majorIntervals > 0 &&
+                        std::isfinite(scale) && std::isfinite(step) && step > 0.0f;
+    float first = 0.0f;
+    if (usable) {
+        const float k = std::trunc(limitMin / step);
+        first = k * step;
+        if (first - limitMin < 0.0f)
+            first = (k + 1.0f) * step;
+    }
+
+    if (usable && std::isfinite(first) && std::isfinite(endPos)) {
+        const float intervalSpan = (limitMax - limitMin) / static_cast<float>(majorIntervals);
+        const float minorSpacing = intervalSpan / (static_cast<float>(minorTicks) + 1.0f) * scale;
+        // Limits that give no usable spacing leave the minor ticks out.
+        const int minorCount = std::isfinite(minorSpacing) ? std::min(minorTicks, maxMinorTicks) : 0;
+        const double w = labelFont.width;
+        const double h = labelFont.height;
+
+        const LogFont spare = canvas.font();
+        canvas.setFont(labelFont);
+        float pos = start + (first - rangeMin) * scale;
+        for (int i = 0; i < maxMajorTicks; ++i) {
+            if (horizontal)
+                segment(canvas, pos, y1, pos, y1 + M);
+            else
+                segment(canvas, x1, pos, x1 + M, pos);
+            if (showGrid) {
+                if (horizontal)
+                    segment(canvas, pos, y1, pos, y1 - s * gridLength);
+                else
+                    segment(canvas, x1, pos, x1 - s * gridLength, pos);
+            }
+            if (showLabels) {
+                const float value = static_cast<float>(i) * step + first;
+                const std::string label = formatPattern(value, labelFormat);
+                const int n = gbkByteLength(label);
+                if (horizontal) {
+                    const double x = pos - floorHalf(n * std::abs(labelFont.width));
+                    if (tickDirection == 4)
+                        text(canvas, x, y1 + s * labelDistance, label);
+                    else if (tickDirection == 1)
+                        text(canvas, x, y1 + s * (1.2 * labelDistance + std::abs(h)), label);
+                    // directions 2 and 3 put no labels on a horizontal axis
+                } else if (tickDirection == 3) {
+                    text(canvas, x1 + M + sm * w * (n + 0.5), pos - (sm * labelFont.height) / 2, label);
+                } else {
+                    text(canvas, x1 + sm * (labelDistance + 0.5 * w), pos + labelFont.height / 2, label);
+                }
+            }
+            if (i == majorIntervals)
+                break;
+            for (int j = 1; j <= minorCount; ++j) {
+                const float mpos = pos + static_cast<float>(j) * minorSpacing;
+                if (horizontal)
+                    segment(canvas, mpos, y1, mpos, y1 + m);
+                else
+                    segment(canvas, x1, mpos, x1 + m, mpos);
+                if (showGrid) {
+                    if (horizontal)
+                        segment(canvas, mpos, y1, mpos, y1 - s * gridLength);
+                    else
+                        segment(canvas, x1, mpos, x1 - s * gridLength, mpos);
+                }
+            }
+            const float next = start + (static_cast<float>(i + 1) * step + first - rangeMin) * scale;
+            // Go on while the next major tick lies on the axis, within a unit. On a zero-length
+            // axis every tick falls on the same spot: one is enough.
+            if (!((next - endPos) * (next - start) <= 1.0f) || next == pos)
+                break;
+            pos = next;
+        }
+        canvas.setFont(spare);
+    }
+
+    if (showTitle) {
+        const LogFont spare = canvas.font();
+        canvas.setFont(titleFont);
+        const int n = gbkByteLength(title);
+        const double W = titleFont.width;
+        if (horizontal)
+            text(canvas, (x1 + x2) / 2.0f - floorHalf(n * titleFont.width), y1 + 2.0 * s * titleDistance,
+                 title);
+        else
+            text(canvas, x1 + s * titleDistance, (y1 + y2) / 2.0f + s * n * std::abs(W) / 2.0, title);
+        canvas.setFont(spare);
+    }
+}
+
+void TAxis::drawLogarithmic(Canvas& canvas) {
+    horizontal = (y2 - y1) * (y2 - y1) < 5.0f;
+    const float start = horizontal ? x1 : y1;
+    const float end = horizontal ? x2 : y2;
+
+    if (rangeMin <= 0.0f || rangeMax <= 0.0f || rangeMin == rangeMax || !std::isfinite(rangeMin) ||
+        !std::isfinite(rangeMax)) {
+        ui.messageBox("对数轴范围错误。\n将采用缺省值作为轴范围。", "错误", MsgButtons::Ok, MsgIcon::Warning);
+        rangeMin = 1.0f;
+        rangeMax = 100.0f;
+        return;
+    }
+
+    const int e = startDecade(rangeMin);
+    const int g = static_cast<int>(std::trunc(std::log10(static_cast<double>(rangeMax))));
+    majorIntervals = g - e + 1;
+    minorTicks = 8;
+    // One decade tick when start and end decades coincide: nothing to divide.
+    const float decadeLength =
+        majorIntervals == 1 ? 0.0f : (end - start) / static_cast<float>(majorIntervals - 1);
+
+    const int M = (tickDirection == 1 || tickDirection == 3) ? -majorTickLength : majorTickLength;
+    const int m = (tickDirection == 1 || tickDirection == 3) ? -minorTickLength : minorTickLength;
+    const int s = sign(M);
+    const double w = labelFont.width;
+    const double h = labelFont.height;
+
+    TLine::draw(canvas);
+    const LogFont spare = canvas.font();
+    canvas.setFont(labelFont);
+    for (int u = 0; u < majorIntervals; ++u) {
+        const float pos = start + static_cast<float>(u) * decadeLength;
+        const int D = e + u;
+        const float value = static_cast<float>(std::pow(10.0, D));
+        if (showTicks) {
+            if (horizontal)
+                segment(canvas, pos, y1, pos, y1 + M);
+            else
+                segment(canvas, x1, pos, x1 + M, pos);
+        }
+        if (showGrid) {
+            if (horizontal)
+                segment(canvas, pos, y1, pos, y1 + s * gridLength);
+            else
+                segment(canvas, x1, pos, x1 - s * gridLength, pos);
+        }
+        if (showLabels) {
+            const std::string label = decadeLabel(D, value);
+            const int n = gbkByteLength(label);
+            if (horizontal) {
+                const double x = pos - floorHalf(n * labelFont.width);
+                if (tickDirection == 1)
+                    text(canvas, x, y1 - 2.0 * M - s * h, label);
+                else
+                    text(canvas, x, y1 - 2.0 * M, label);
+            } else if (tickDirection == 3) {
+                text(canvas, x1 + 1.5 * M + s * (n + 0.5) * w, pos - (s * h) / 2.0, label);
+            } else {
+                text(canvas, x1 + 1.5 * M, pos + (s * h) / 2.0, label);
+            }
+        }
+        if (u == majorIntervals - 1)
+            break;
+        if (!showTicks)
+            continue;
+        for (const float L : decadeMinorOffsets) {
+            const float mpos = pos + L * decadeLength;
+            if (horizontal)
+                segment(canvas, mpos, y1, mpos, y1 + m);
+            else
+                segment(canvas, x1, mpos, x1 + m, mpos);
+            if (showGrid) {
+                const int style = canvas.pen().style;
+                canvas.setPenStyle(penstyle::dot);
+                if (horizontal)
+                    segment(canvas, mpos, y1, mpos, y1 + s * gridLength);
+                else
+                    segment(canvas, x1, mpos, x1 - s * gridLength, mpos);
+                canvas.setPenStyle(style);
+            }
+        }
+    }
+    canvas.setFont(spare);
+
+    if (showTitle) {
+        const LogFont titleSpare = canvas.font();
+        canvas.setFont(titleFont);
+        const int n = gbkByteLength(title);
+        const double W = titleFont.width;
+        const double H = titleFont.height;
+        const double mid = horizontal ? (x1 + x2) / 2.0f : (y1 + y2) / 2.0f;
+        if (horizontal) {
+            const double x = mid - floorHalf(n * titleFont.width);
+            if (tickDirection == 1)
+                text(canvas, x, y1 + 2.0 * M + 2.2 * s * H, title);
+            else
+                text(canvas, x, y1 + 2.0 * M + s * H, title);
+        } else if (tickDirection == 3) {
+            text(canvas, x1 - titleDistance, mid - s * n * W / 2.0, title);
+        } else {
+            text(canvas, x1 + s * H + titleDistance, mid - s * n * W / 2.0, title);
+        }
+        canvas.setFont(titleSpare);
+    }
+}

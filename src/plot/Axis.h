@@ -55,5 +55,4 @@ public:
 private:
     void drawLinear(Canvas& canvas);
     void drawLogarithmic(Canvas& canvas);
-    void drawLinearTitle(Canvas& canvas);
 };

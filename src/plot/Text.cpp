@@ -2,6 +2,7 @@
 
 #include "platform/Canvas.h"
 #include "platform/Gbk.h"
+#include "plot/Geometry.h"
 
 TText::TText() {
     kind = 1;
@@ -9,8 +10,26 @@ TText::TText() {
 
 void TText::edit() {}
 
-bool TText::hitTest(int, int) {
-    return false;
+bool TText::hitTest(int x, int y) {
+    // Text widths on the sheet are GBK bytes times the font width (a Chinese character is two bytes).
+    const int n = gbkByteLength(text);
+    x2 = x1 + static_cast<float>(n * font.width);
+    y2 = y1 - static_cast<float>(font.height);
+    const float fx = static_cast<float>(x);
+    const float fy = static_cast<float>(y);
+    return (fx - x1) * (fx - x2) <= 0.0f && (fy - y1) * (fy - y2) <= 0.0f;
 }
 
-void TText::draw(Canvas&) {}
+void TText::draw(Canvas& canvas) {
+    const Color fontColor = canvas.fontColor();
+    const int mode = canvas.pen().mode;
+    canvas.setPenMode(penMode);
+    canvas.setPenColor(color);
+    const LogFont spare = canvas.font();
+    canvas.setFont(font);
+    canvas.textOut(toCoord(x1), toCoord(y1), text);
+    canvas.setFont(spare);
+    canvas.setFontColor(fontColor);
+    canvas.setPenMode(mode);
+    // The pen colour deliberately stays the item's colour.
+}
