@@ -1,0 +1,122 @@
+#include "JsonWriter.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+std::string shortestFloat(float number)
+{
+    if (!std::isfinite(number))
+        return "null";
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
+    return std::string(buffer, result.ptr);
+}
+
+void JsonWriter::separate()
+{
+    if (afterKey_) {
+        afterKey_ = false;
+        return;
+    }
+    if (!first_.empty()) {
+        if (!first_.back())
+            out_ += ',';
+        first_.back() = false;
+    }
+}
+
+void JsonWriter::beginObject()
+{
+    separate();
+    out_ += '{';
+    first_.push_back(true);
+}
+
+void JsonWriter::endObject()
+{
+    first_.pop_back();
+    out_ += '}';
+}
+
+void JsonWriter::beginArray()
+{
+    separate();
+    out_ += '[';
+    first_.push_back(true);
+}
+
+void JsonWriter::endArray()
+{
+    first_.pop_back();
+    out_ += ']';
+}
+
+void JsonWriter::key(std::string_view name)
+{
+    value(name);
+    out_ += ':';
+    afterKey_ = true;
+}
+
+void JsonWriter::value(std::string_view text)
+{
+    separate();
+    out_ += '"';
+    for (unsigned char c : text) {
+        switch (c) {
+        case '"': out_ += "\\\""; break;
+        case '\\': out_ += "\\\\"; break;
+        case '\n': out_ += "\\n"; break;
+        case '\r': out_ += "\\r"; break;
+        case '\t': out_ += "\\t"; break;
+        default:
+            if (c < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
+                out_ += escaped;
+            } else {
+                out_ += static_cast<char>(c);
+            }
+        }
+    }
+    out_ += '"';
+}
+
+void JsonWriter::value(bool flag)
+{
+    separate();
+    out_ += flag ? "true" : "false";
+}
+
+void JsonWriter::value(std::int32_t number)
+{
+    separate();
+    out_ += std::to_string(number);
+}
+
+void JsonWriter::value(std::size_t number)
+{
+    separate();
+    out_ += std::to_string(number);
+}
+
+void JsonWriter::value(float number)
+{
+    separate();
+    out_ += shortestFloat(number);
+}
+
+void JsonWriter::null()
+{
+    separate();
+    out_ += "null";
+}
+
+void JsonWriter::floatArray(const std::vector<float>& numbers)
+{
+    beginArray();
+    for (float n : numbers)
+        value(n);
+    endArray();
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A small streaming JSON writer for the headless commands. Commas are placed automatically;
+// floats are printed as the shortest decimal that reads back to the same 32-bit value, and
+// NaN or infinities as null.
+class JsonWriter {
+public:
+    void beginObject();
+    void endObject();
+    void beginArray();
+    void endArray();
+    void key(std::string_view name);
+
+    void value(std::string_view text);
+    void value(const char* text) { value(std::string_view(text)); }
+    void value(bool flag);
+    void value(std::int32_t number);
+    void value(std::size_t number);
+    void value(float number);
+    void null();
+    void floatArray(const std::vector<float>& numbers);
+
+    const std::string& text() const { return out_; }
+
+private:
+    void separate();
+
+    std::string out_;
+    std::vector<bool> first_; // per open container: no element written yet
+    bool afterKey_ = false;
+};
+
+// The shortest decimal text that reads back to the same float ("null" for NaN or infinities).
+std::string shortestFloat(float number);
