@@ -1,0 +1,443 @@
+#include "app/ChildContour.h"
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QSvgRenderer>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/AboutDialog.h"
+#include "app/QtUi.h"
+#include "app/SheetImage.h"
+#include "platform/Paths.h"
+
+TChildForm* ChildForm = nullptr;
+QWidget* PlotControlForm = nullptr;
+
+// Outside any namespace: the resource initialiser of the static library.
+static void initAppResources() {
+    Q_INIT_RESOURCE(vesplot);
+}
+
+namespace {
+
+constexpr int glyphCount = 18;
+constexpr int glyphSize = 16;
+
+// Glyph files by image-list index.
+const char* const glyphFiles[glyphCount] = {
+    "open",      "save", "print",  "polarity", "curves",  "station", "yaxis",   "title", "margin",
+    "threshold", "pen",  "legend", "copy",     "refresh", "zoomin",  "zoomout", "help",  "xaxis",
+};
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+TChildForm::TChildForm(QWidget* parent) : QMainWindow(parent), commandUi(std::make_unique<QtUi>(this)) {
+    initAppResources();
+    if (!ChildForm)
+        ChildForm = this;
+
+    setWindowTitle(text("电测深曲线图"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/vesplot.svg")));
+    resize(737, 587);
+    setWindowState(Qt::WindowMaximized);
+
+    loadChildImageList();
+    createMenus();
+    createToolBar();
+
+    ScrollBox1 = new QScrollArea(this);
+    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
+    ScrollBox1->setFrameShape(QFrame::NoFrame);
+    ScrollBox1->setWidgetResizable(false);
+    ScrollBox1->setBackgroundRole(QPalette::Window);
+    ScrollContent = new QWidget;
+    Image = new TSheetImage(ScrollContent);
+    Image->setObjectName(QStringLiteral("Image"));
+    Image->resize(972, 616);
+    ScrollBox1->setWidget(ScrollContent);
+    ScrollBox1->viewport()->installEventFilter(this);
+    setCentralWidget(ScrollBox1);
+    connect(Image, &TSheetImage::mouseDown, this, &TChildForm::ImageMouseDown);
+
+    createStatusBar();
+    createDialogs();
+    FormCreate();
+}
+
+TChildForm::~TChildForm() {
+    if (PlotControlForm && PlotControlForm->parent() == this)
+        PlotControlForm = nullptr;
+    if (ChildForm == this)
+        ChildForm = nullptr;
+}
+
+void TChildForm::setUi(std::unique_ptr<Ui> replacement) {
+    commandUi = std::move(replacement);
+}
+
+void TChildForm::loadChildImageList() {
+    ChildImageList.clear();
+    for (const char* name : glyphFiles) {
+        QImage glyph(glyphSize, glyphSize, QImage::Format_ARGB32_Premultiplied);
+        glyph.fill(Qt::transparent);
+        QSvgRenderer renderer(QStringLiteral(":/glyphs/%1.svg").arg(QLatin1String(name)));
+        QPainter painter(&glyph);
+        renderer.render(&painter);
+        ChildImageList.append(glyph);
+    }
+}
+
+void TChildForm::createMenus() {
+    auto item = [this](QMenu* menu, const char* caption) {
+        QAction* action = menu->addAction(text(caption));
+        return action;
+    };
+
+    mnFile = menuBar()->addMenu(text("文件(&F)"));
+    OpenData = item(mnFile, "打开数据(&O)");
+    OpenData->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    mnSaveBmp = item(mnFile, "保存图形(&S)");
+    mnSaveBmp->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnFileSep1 = mnFile->addSeparator();
+    mnPrinterSet = item(mnFile, "打印机设置(&S)");
+    mnPrint = item(mnFile, "打印(&P)");
+    mnFileSep2 = mnFile->addSeparator();
+    mnExit = item(mnFile, "退出(&X)");
+
+    mnGraph = menuBar()->addMenu(text("图形(&G)"));
+    mnFill = item(mnGraph, "彩色极性图(&P)");
+    mnLine = item(mnGraph, "曲线图(&C)");
+    mnGraphSep1 = mnGraph->addSeparator();
+    mnCopy = item(mnGraph, "复制(&C)");
+    mnRefresh = item(mnGraph, "刷新(&R)");
+    mnGraphSep2 = mnGraph->addSeparator();
+    mnZoomIn = item(mnGraph, "放大图形(&I)");
+    mnZoomOut = item(mnGraph, "缩小图形(&O)");
+
+    mnEdit = menuBar()->addMenu(text("编辑(&E)"));
+    mnTitle = item(mnEdit, "修改图名(&T)");
+    mnLineProperty = item(mnEdit, "设置剖面线属性(&L)");
+    mnSetXLen = item(mnEdit, "设置x-长度");
+    mnSetYLen = item(mnEdit, "设置y-轴长度");
+    mnEditSep1 = mnEdit->addSeparator();
+    mnSetAbnormalThreshold = item(mnEdit, "设置异常阈值(&A)");
+
+    // The Help menu belongs at the right end of the bar; QMenuBar cannot right-justify one menu,
+    // so it is the last menu (FormCreate).
+    mnHelpMenu = menuBar()->addMenu(text("帮助(&H)"));
+    mnHelp = item(mnHelpMenu, "使用电测深曲线绘制程序(&C)");
+    mnWeb = item(mnHelpMenu, "从网上获得更多的信息");
+    mnHelpSep1 = mnHelpMenu->addSeparator();
+    mnAbout = item(mnHelpMenu, "关于(&A)");
+
+    connect(OpenData, &QAction::triggered, this, &TChildForm::OpenDataExecute);
+    connect(mnSaveBmp, &QAction::triggered, this, [this] { mnSaveBmpClick(); });
+    connect(mnPrinterSet, &QAction::triggered, this, &TChildForm::mnPrinterSetClick);
+    connect(mnPrint, &QAction::triggered, this, &TChildForm::tbPrintClick);
+    connect(mnExit, &QAction::triggered, this, &TChildForm::mnExitClick);
+    connect(mnFill, &QAction::triggered, this, &TChildForm::tbFillClick);
+    connect(mnLine, &QAction::triggered, this, &TChildForm::tbLineClick);
+    connect(mnCopy, &QAction::triggered, this, &TChildForm::tbCopyClick);
+    connect(mnTitle, &QAction::triggered, this, &TChildForm::TitleClick);
+    connect(mnSetYLen, &QAction::triggered, this, &TChildForm::mnSetYLenClick);
+    connect(mnSetAbnormalThreshold, &QAction::triggered, this, &TChildForm::ToolButton14Click);
+    connect(mnHelp, &QAction::triggered, this, &TChildForm::mnHelpClick);
+    connect(mnWeb, &QAction::triggered, this, &TChildForm::mnWebClick);
+    connect(mnAbout, &QAction::triggered, this, &TChildForm::mnAboutClick);
+    // "刷新(&R)", "设置剖面线属性(&L)", "设置x-长度", "放大图形(&I)" and "缩小图形(&O)" run nothing.
+}
+
+void TChildForm::createToolBar() {
+    ToolBar1 = new QToolBar(this);
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setFloatable(false);
+    ToolBar1->setIconSize(QSize(glyphSize, glyphSize));
+    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    addToolBar(Qt::TopToolBarArea, ToolBar1);
+
+    auto button = [this](const char* hint, int glyph, bool check = false) {
+        QAction* action =
+            ToolBar1->addAction(QIcon(QPixmap::fromImage(ChildImageList.at(glyph))), text(hint));
+        action->setToolTip(text(hint));
+        action->setCheckable(check);
+        return action;
+    };
+
+    ToolButton1 = button("加载电测深数据", 0);
+    ToolButton2 = button("保存图形", 1);
+    ToolButtonS1 = ToolBar1->addSeparator();
+    ToolButton3 = button("打印处理图形", 2);
+    ToolButtonS2 = ToolBar1->addSeparator();
+    ToolButton4 = button("显示极性图", 3, true);
+    ToolButton5 = button("显示剖面观测数据曲线", 4, true);
+    ToolButtonS3 = ToolBar1->addSeparator();
+    ToolButton6 = button("设置x-轴", 17);
+    ToolButton7 = button("设置y-轴", 6);
+    ToolButton8 = button("修改图名", 7);
+    ToolButton17 = button("边框到图形距离", 8);
+    ToolButton14 = button("设置异常阈值", 9);
+    ToolButton15 = button("设置线属性", 10);
+    ToolButton16 = button("显示/隐藏图例", 11, true);
+    ToolButtonS4 = ToolBar1->addSeparator();
+    ToolButton9 = button("拷贝图形", 12);
+    ToolButton10 = button("刷新图形", 13);
+    ToolButtonS5 = ToolBar1->addSeparator();
+    ToolButton18 = button("测点选择工具", 5, true);
+    ToolButton18->setText(text("测点工具"));
+    ToolButton18->setToolTip(text("测点选择工具"));
+    ToolButton11 = button("放大图形", 14);
+    ToolButton12 = button("缩小图形", 15);
+    ToolButtonS6 = ToolBar1->addSeparator();
+    ToolButton13 = button("如何使用?", 16);
+
+    // The two display-mode buttons form one group: exactly one of them is down.
+    displayModeGroup = new QActionGroup(this);
+    displayModeGroup->setExclusive(true);
+    displayModeGroup->addAction(ToolButton4);
+    displayModeGroup->addAction(ToolButton5);
+    ToolButton5->setChecked(true);
+
+    connect(ToolButton1, &QAction::triggered, this, &TChildForm::OpenDataExecute);
+    connect(ToolButton2, &QAction::triggered, this, [this] { mnSaveBmpClick(); });
+    connect(ToolButton3, &QAction::triggered, this, &TChildForm::tbPrintClick);
+    connect(ToolButton4, &QAction::triggered, this, &TChildForm::tbFillClick);
+    connect(ToolButton5, &QAction::triggered, this, &TChildForm::tbLineClick);
+    connect(ToolButton6, &QAction::triggered, this, &TChildForm::ToolButton6Click);
+    connect(ToolButton7, &QAction::triggered, this, &TChildForm::mnSetYLenClick);
+    connect(ToolButton8, &QAction::triggered, this, &TChildForm::TitleClick);
+    connect(ToolButton17, &QAction::triggered, this, &TChildForm::ToolButton17Click);
+    connect(ToolButton14, &QAction::triggered, this, &TChildForm::ToolButton14Click);
+    connect(ToolButton15, &QAction::triggered, this, &TChildForm::ToolButton15Click);
+    connect(ToolButton16, &QAction::triggered, this, &TChildForm::ToolButton16Click);
+    connect(ToolButton9, &QAction::triggered, this, &TChildForm::tbCopyClick);
+    connect(ToolButton18, &QAction::triggered, this, &TChildForm::ToolButton18Click);
+    connect(ToolButton13, &QAction::triggered, this, &TChildForm::mnHelpClick);
+    // ToolButton10 (refresh), ToolButton11 and ToolButton12 (zoom) run nothing.
+}
+
+void TChildForm::createStatusBar() {
+    StatusBar1 = statusBar();
+    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+    StatusBar1->setSizeGripEnabled(false);
+    const int widths[] = {150, 100, 400, 50, 50};
+    for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
+        auto* panel = new QLabel(StatusBar1);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setFixedWidth(widths[i]);
+        StatusBar1->addWidget(panel);
+        StatusPanels[i] = panel;
+    }
+    StatusPanels[0]->setText(text("Zu电法数据处理软件"));
+}
+
+void TChildForm::createDialogs() {
+    OpenDialog = new QFileDialog(this, text("打开数据文件"));
+    OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
+    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog->setFileMode(QFileDialog::ExistingFile);
+    // Filter 1 is the column data file, filter 2 the tagged sounding file.
+    OpenDialog->setNameFilters({text("Dat格式文件(*.dat)"), text("VES格式文件(*.ves)")});
+
+    SaveDialog = new QFileDialog(this, text("保存平面剖面图为"));
+    SaveDialog->setObjectName(QStringLiteral("SaveDialog"));
+    SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog->setFileMode(QFileDialog::AnyFile);
+    SaveDialog->setNameFilters({text("位图文件(*.bmp)")});
+    SaveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+}
+
+void TChildForm::FormCreate() {
+    // 1000 x 0.618 truncated is 617: the double 0.618 multiplied in extended precision stays just
+    // below 618 (a product rounded to double would give 618).
+    Image->setGeometry(0, 0, 1000, static_cast<int>(1000.0L * static_cast<long double>(0.618)));
+    // TODO(sheet): sheet->sheetWidthCm = 21.0; sheet->sheetHeightCm = 29.7;
+
+    for (QAction* hidden :
+         {ToolButton2,  ToolButton3,  ToolButton4,  ToolButton5,  ToolButton6,  ToolButton7,  ToolButton8,
+          ToolButton9,  ToolButton10, ToolButton11, ToolButton12, ToolButton14, ToolButton15, ToolButton16,
+          ToolButton17, ToolButtonS1, ToolButtonS2, ToolButtonS3, ToolButtonS4, ToolButtonS5})
+        hidden->setVisible(false);
+    // The station tool button is hidden by design until data is shown.
+    ToolButton18->setVisible(false);
+    for (QAction* disabled : {mnSaveBmp, mnPrint, mnFill, mnLine, mnSetXLen, mnSetYLen, mnTitle, mnCopy,
+                              mnRefresh, mnZoomIn, mnZoomOut, mnSetAbnormalThreshold, mnLineProperty})
+        disabled->setEnabled(false);
+    // Items that the design never shows.
+    for (QAction* hidden : {mnFill, mnLine, mnGraphSep1, mnGraphSep2, mnZoomIn, mnZoomOut, mnLineProperty,
+                            mnEditSep1, mnSetAbnormalThreshold})
+        hidden->setVisible(false);
+
+    dataFolder = QString::fromStdString(dataFolderFor(QCoreApplication::applicationDirPath().toStdString()));
+    OpenDialog->setDirectory(dataFolder);
+    // The Help menu stays the last one on the bar (createMenus): Qt has no right-justified menu.
+
+    setStatusText(text("为绘制电法数据剖面图，请加载数据！"));
+}
+
+void TChildForm::setStatusText(const QString& message) {
+    StatusPanels[2]->setText(message);
+    StatusBar1->repaint();
+}
+
+QPrinter& TChildForm::printer() {
+    if (!selectedPrinter)
+        selectedPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *selectedPrinter;
+}
+
+QString TChildForm::helpFile() const {
+    return QString::fromStdString(helpFolderFor(QCoreApplication::applicationDirPath().toStdString())) +
+           QStringLiteral("index.html");
+}
+
+QPoint TChildForm::centredImagePosition(QSize box, QSize image) {
+    const int left = image.width() > box.width() ? 0 : static_cast<int>((box.width() - image.width()) * 0.5);
+    const int top =
+        image.height() > box.height() ? 0 : static_cast<int>((box.height() - image.height()) * 0.5);
+    return {left, top};
+}
+
+void TChildForm::ScrollBox1Resize() {
+    const QSize box = ScrollBox1->viewport()->size();
+    Image->move(centredImagePosition(box, Image->size()));
+    // The scrolled area is the image where it is larger than the box.
+    ScrollContent->resize(std::max(box.width(), Image->x() + Image->width()),
+                          std::max(box.height(), Image->y() + Image->height()));
+    ScrollBox1->viewport()->update();
+    Image->update();
+}
+
+bool TChildForm::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ScrollBox1->viewport() && event->type() == QEvent::Resize)
+        ScrollBox1Resize();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TChildForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shownOnce) {
+        shownOnce = true;
+        FormShow();
+    }
+}
+
+void TChildForm::FormShow() {
+    createPlotControlForm();
+}
+
+void TChildForm::createPlotControlForm() {
+    // A floating tool window above the main window, hidden until the first open.
+    auto* form = new QWidget(this, Qt::Tool);
+    form->setObjectName(QStringLiteral("PlotControlForm"));
+    form->hide();
+    PlotControlForm = form;
+}
+
+bool TChildForm::FormCloseQuery() {
+    if (saved)
+        return true;
+    switch (
+        ui().messageBox("是否保存已经绘制的剖面图?", "提示...", MsgButtons::YesNoCancel, MsgIcon::Question)) {
+    case MsgResult::Yes:
+        // A save that is cancelled or fails keeps the window open: nothing is lost silently.
+        return mnSaveBmpClick();
+    case MsgResult::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TChildForm::closeEvent(QCloseEvent* event) {
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (PlotControlForm)
+        PlotControlForm->hide();
+}
+
+bool TChildForm::mnSaveBmpClick() {
+    if (saved) {
+        ui().messageBox("绘制的剖面图已经保存为位图文件。", "警告", MsgButtons::Ok, MsgIcon::None);
+        return false;
+    }
+    const QString dataFile = OpenDialog->selectedFiles().value(0);
+    if (!dataFile.isEmpty()) {
+        const QFileInfo info(dataFile);
+        SaveDialog->selectFile(info.path() + QLatin1Char('/') + info.completeBaseName() +
+                               QStringLiteral(".bmp"));
+    }
+    if (SaveDialog->exec() != QDialog::Accepted || SaveDialog->selectedFiles().isEmpty())
+        return false;
+    const QFileInfo chosen(SaveDialog->selectedFiles().constFirst());
+    const QString name =
+        chosen.path() + QLatin1Char('/') + chosen.completeBaseName() + QStringLiteral(".bmp");
+    if (!Image->picture().save(name, "BMP")) {
+        ui().messageBox("无法写入位图文件:\n" + name.toStdString(), applicationTitle, MsgButtons::Ok,
+                        MsgIcon::Error);
+        return false;
+    }
+    saved = true;
+    return true;
+}
+
+void TChildForm::mnPrinterSetClick() {
+    QPrintDialog dialog(&printer(), this);
+    dialog.exec();
+}
+
+void TChildForm::mnExitClick() {
+    close();
+}
+
+void TChildForm::mnHelpClick() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile()));
+}
+
+void TChildForm::mnWebClick() {
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(webAddress)));
+}
+
+void TChildForm::mnAboutClick() {
+    TAbout about(this);
+    about.setWindowTitle(text("关于电法剖面图绘制..."));
+    about.exec();
+}
+
+// Commands built on the sheet state; connected here, filled in with their parts of the program.
+void TChildForm::OpenDataExecute() {}
+void TChildForm::tbPrintClick() {}
+void TChildForm::tbFillClick() {}
+void TChildForm::tbLineClick() {}
+void TChildForm::tbCopyClick() {}
+void TChildForm::TitleClick() {}
+void TChildForm::ToolButton6Click() {}
+void TChildForm::mnSetYLenClick() {}
+void TChildForm::ToolButton14Click() {}
+void TChildForm::ToolButton15Click() {}
+void TChildForm::ToolButton16Click() {}
+void TChildForm::ToolButton17Click() {}
+void TChildForm::ToolButton18Click() {}
+void TChildForm::ImageMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {}

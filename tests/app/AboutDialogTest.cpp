@@ -1,0 +1,40 @@
+// The About box opened from the Help menu.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDate>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include "app/AboutDialog.h"
+#include "app/ChildContour.h"
+
+TEST(AboutBox, OpensModallyWithItsCaptionContentsAndFixedSize) {
+    TChildForm form;
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* about = qobject_cast<TAbout*>(QApplication::activeModalWidget());
+        ASSERT_NE(about, nullptr);
+        seen = true;
+        EXPECT_EQ(about->parentWidget(), &form);
+        EXPECT_EQ(about->windowTitle(), QStringLiteral("关于电法剖面图绘制..."));
+        EXPECT_EQ(about->size(), QSize(439, 422));
+        EXPECT_EQ(about->minimumSize(), about->maximumSize());
+        EXPECT_EQ(about->ProgramIcon->pixmap().size(), QSize(64, 64));
+        EXPECT_EQ(about->ProductName->text(), QStringLiteral("Brindlefox电法数据处理软件系统"));
+        EXPECT_TRUE(about->Version->text().contains(QStringLiteral("1.0.0")));
+        EXPECT_TRUE(about->BuildDate->text().contains(TAbout::buildDate()));
+        EXPECT_TRUE(about->WebLink->text().contains(QStringLiteral("https://vesplot.example.org")));
+        EXPECT_TRUE(about->WebLink->text().contains(QStringLiteral("#ff0000")));
+        EXPECT_EQ(about->WebLink->cursor().shape(), Qt::PointingHandCursor);
+        EXPECT_EQ(about->OKButton->text(), QStringLiteral("确定"));
+        about->OKButton->click();
+    });
+    form.mnAbout->trigger();
+    EXPECT_TRUE(seen);
+}
+
+TEST(AboutBox, BuildDateIsAnIsoDate) {
+    EXPECT_TRUE(QDate::fromString(TAbout::buildDate(), Qt::ISODate).isValid());
+}

@@ -1,0 +1,176 @@
+// The window realisation of the user interface: message boxes, input query, wait cursor and the
+// pending-message pump that must not let user input run a command in the middle of another.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QInputDialog>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+#include "app/QtUi.h"
+
+namespace {
+
+class InputCounter : public QWidget {
+public:
+    int mousePresses = 0;
+    int keyPresses = 0;
+    int otherEvents = 0;
+
+protected:
+    void mousePressEvent(QMouseEvent*) override { ++mousePresses; }
+    void keyPressEvent(QKeyEvent*) override { ++keyPresses; }
+    void customEvent(QEvent*) override { ++otherEvents; }
+};
+
+void postClickAndKey(QWidget* target) {
+    QCoreApplication::postEvent(target,
+                                new QMouseEvent(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5),
+                                                Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    QCoreApplication::postEvent(target, new QKeyEvent(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier, "a"));
+}
+
+// Runs `check` on the modal dialog that the next call opens.
+void onNextModal(std::function<void(QWidget*)> check) {
+    QTimer::singleShot(0, [check] {
+        QWidget* modal = QApplication::activeModalWidget();
+        ASSERT_NE(modal, nullptr);
+        check(modal);
+    });
+}
+
+QAbstractButton* buttonWithText(QMessageBox* box, const QString& text) {
+    for (QAbstractButton* button : box->buttons())
+        if (button->text() == text)
+            return button;
+    return nullptr;
+}
+
+} // namespace
+
+TEST(QtUiPendingMessages, HoldsBackUserInputButRunsOtherEvents) {
+    InputCounter target;
+    target.show();
+    QtUi ui(&target);
+    postClickAndKey(&target);
+    QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
+
+    ui.processPendingMessages();
+    EXPECT_EQ(target.otherEvents, 1);
+    EXPECT_EQ(target.mousePresses, 0);
+    EXPECT_EQ(target.keyPresses, 0);
+
+    // Held input is not lost: it arrives once the pump has returned.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(target.mousePresses, 1);
+    EXPECT_EQ(target.keyPresses, 1);
+}
+
+TEST(QtUiPendingMessages, NestedPumpsHoldInputUntilTheOuterReturns) {
+    InputCounter target;
+    QtUi ui(&target);
+    QObject relay;
+    int innerRuns = 0;
+    QTimer::singleShot(0, &relay, [&] {
+        postClickAndKey(&target);
+        ui.processPendingMessages();
+        ++innerRuns;
+    });
+    ui.processPendingMessages();
+    ui.processPendingMessages();
+    EXPECT_EQ(innerRuns, 1);
+    EXPECT_EQ(target.mousePresses + target.keyPresses, 0);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(target.mousePresses, 1);
+    EXPECT_EQ(target.keyPresses, 1);
+}
+
+TEST(QtUiCursor, WaitCursorCallsNest) {
+    QtUi ui;
+    ui.beginWaitCursor();
+    ui.beginWaitCursor();
+    ASSERT_NE(QApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    ui.endWaitCursor();
+    EXPECT_NE(QApplication::overrideCursor(), nullptr);
+    ui.endWaitCursor();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST(QtUiMessageBox, ShowsCaptionTextIconAndChineseButtonsOwnedByTheMainWindow) {
+    QWidget owner;
+    QtUi ui(&owner);
+    onNextModal([&owner](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->windowTitle(), QStringLiteral("提示..."));
+        EXPECT_EQ(box->text(), QStringLiteral("是否保存已经绘制的剖面图?"));
+        EXPECT_EQ(box->icon(), QMessageBox::Question);
+        EXPECT_EQ(box->parentWidget(), &owner);
+        EXPECT_EQ(box->buttons().size(), 3);
+        ASSERT_NE(buttonWithText(box, QStringLiteral("是(&Y)")), nullptr);
+        ASSERT_NE(buttonWithText(box, QStringLiteral("取消")), nullptr);
+        QAbstractButton* no = buttonWithText(box, QStringLiteral("否(&N)"));
+        ASSERT_NE(no, nullptr);
+        no->click();
+    });
+    EXPECT_EQ(
+        ui.messageBox("是否保存已经绘制的剖面图?", "提示...", MsgButtons::YesNoCancel, MsgIcon::Question),
+        MsgResult::No);
+}
+
+TEST(QtUiMessageBox, UnownedBoxHasNoParentAndClosingItCancels) {
+    QWidget owner;
+    QtUi ui(&owner);
+    onNextModal([](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->parentWidget(), nullptr);
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        box->reject();
+    });
+    EXPECT_EQ(ui.messageBox("text", "警告", MsgButtons::YesNoCancel, MsgIcon::Warning, false),
+              MsgResult::Cancel);
+
+    onNextModal([](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->icon(), QMessageBox::Critical);
+        ASSERT_EQ(box->buttons().size(), 1);
+        EXPECT_EQ(box->buttons().front()->text(), QStringLiteral("确定"));
+        box->buttons().front()->click();
+    });
+    EXPECT_EQ(ui.messageBox("text", "错误", MsgButtons::Ok, MsgIcon::Error), MsgResult::Ok);
+}
+
+TEST(QtUiInputQuery, ReturnsTheEditedTextOrLeavesTheValueOnCancel) {
+    QtUi ui;
+    onNextModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<QInputDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("请输入图形边距..."));
+        EXPECT_EQ(dialog->labelText(), QStringLiteral("当前边距(单位:cm)为"));
+        EXPECT_EQ(dialog->textValue(), QStringLiteral("1.5"));
+        dialog->setTextValue(QStringLiteral("2,5"));
+        dialog->accept();
+    });
+    std::string value = "1.5";
+    EXPECT_TRUE(ui.inputQuery("请输入图形边距...", "当前边距(单位:cm)为", value));
+    EXPECT_EQ(value, "2,5");
+
+    onNextModal([](QWidget* modal) {
+        auto* dialog = qobject_cast<QInputDialog*>(modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->setTextValue(QStringLiteral("9"));
+        dialog->reject();
+    });
+    EXPECT_FALSE(ui.inputQuery("c", "p", value));
+    EXPECT_EQ(value, "2,5");
+}
