@@ -1,8 +1,7 @@
 #include "ProfileData.h"
 
 void ProfileData::appendPoint(std::int32_t number, float ab, float rho, float m1, float r, float th, float td,
-                              float zp)
-{
+                              float zp) {
     stationNumber.push_back(number);
     pointCode.push_back(pointCodeValue);
     abHalf.push_back(ab);
@@ -14,8 +13,7 @@ void ProfileData::appendPoint(std::int32_t number, float ab, float rho, float m1
     compositeParameter.push_back(zp);
 }
 
-std::optional<std::size_t> findStationIndex(const StationList& stations, std::int32_t number)
-{
+std::optional<std::size_t> findStationIndex(const StationList& stations, std::int32_t number) {
     for (std::size_t i = 0; i < stations.size(); ++i) {
         if (!stations[i].stationNumber.empty() && stations[i].stationNumber[0] == number)
             return i;

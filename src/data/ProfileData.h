@@ -26,7 +26,8 @@ struct ProfileData {
     bool empty() const { return abHalf.empty(); }
 
     // Appends one measurement point to all nine vectors together.
-    void appendPoint(std::int32_t number, float ab, float rho, float m1, float r, float th, float td, float zp);
+    void appendPoint(std::int32_t number, float ab, float rho, float m1, float r, float th, float td,
+                     float zp);
 
     friend bool operator==(const ProfileData&, const ProfileData&) = default;
 };

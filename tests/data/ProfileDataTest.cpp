@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(ProfileData, AppendKeepsTheNineVectorsPaired)
-{
+TEST(ProfileData, AppendKeepsTheNineVectorsPaired) {
     ProfileData station;
     station.appendPoint(7, 1.5f, 30.f, 1.f, 2.f, 3.f, 4.f, 5.f);
     station.appendPoint(7, 2.5f, 40.f, missingValue, missingValue, missingValue, missingValue, missingValue);
@@ -15,8 +14,7 @@ TEST(ProfileData, AppendKeepsTheNineVectorsPaired)
     EXPECT_EQ(station.compositeParameter.size(), 2u);
 }
 
-TEST(ProfileData, ListCopiesAreDeepAndLookupFindsTheFirst)
-{
+TEST(ProfileData, ListCopiesAreDeepAndLookupFindsTheFirst) {
     StationList stations;
     for (int n : {3, 9, 3}) {
         ProfileData s;

@@ -1,0 +1,39 @@
+#include "ColumnFileProbe.h"
+
+#include <string_view>
+
+#include "data/ColumnFileReader.h"
+#include "data/TextStream.h"
+#include "platform/Ui.h"
+
+namespace {
+
+// "测深" in GBK
+constexpr std::string_view soundingKeyword = "\xB2\xE2\xC9\xEE";
+
+} // namespace
+
+bool probeColumnFile(Ui& ui, const std::string& fileName, StationList& stations) {
+    bool sounding = false;
+    {
+        TTextStream stream;
+        if (!stream.open(fileName)) {
+            ui.messageBox("无法打开数据文件:\n" + fileName, "警告", MsgButtons::Ok, MsgIcon::Warning, true);
+            return false;
+        }
+        std::string_view line;
+        for (int wanted = 0; wanted < 2; ++wanted) {
+            bool read = stream.readLine(line);
+            while (line.empty()) {
+                if (!read || !(read = stream.readLine(line))) {
+                    ui.messageBox("打开的数据文件没有数据", "警告", MsgButtons::Ok, MsgIcon::Error, true);
+                    return false;
+                }
+            }
+        }
+        sounding = line.find(soundingKeyword) != std::string_view::npos;
+    }
+    if (sounding)
+        readColumnFile(ui, fileName, stations);
+    return sounding;
+}

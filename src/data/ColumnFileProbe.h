@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+
+#include "data/ProfileData.h"
+
+class Ui;
+
+// Checks the header of a column data file: when its second non-empty line holds "测深", reads the
+// file with readColumnFile into `stations` and returns true (the caller then sets up the axes and
+// the IP parameters for IP data, also when no station was found). Returns false, after a message
+// when the file cannot be opened or has no second line, otherwise silently.
+bool probeColumnFile(Ui& ui, const std::string& fileName, StationList& stations);

@@ -1,0 +1,146 @@
+#include "ColumnFileReader.h"
+
+#include <unordered_map>
+
+#include "data/FileNumbers.h"
+#include "data/TextStream.h"
+#include "platform/Ui.h"
+
+namespace {
+
+// The full-width comma "，" in GBK.
+constexpr unsigned char fullWidthCommaLead = 0xA3;
+constexpr unsigned char fullWidthCommaTrail = 0xAC;
+
+bool isMissingMarker(float value) {
+    return value == missingValue || value == -missingValue;
+}
+
+// Reads lines until one holds at least one character; false at the end of the file.
+bool skipHeaderLine(TTextStream& stream) {
+    std::string_view line;
+    while (stream.readLine(line)) {
+        if (!line.empty())
+            return true;
+    }
+    return false;
+}
+
+struct Row {
+    std::int32_t number = 0;
+    float abHalf = 0, resistivity = 0, chargeability = 0, deviation = 0, halfDecayTime = 0, decay = 0,
+          compositeParameter = 0;
+};
+
+// Converts the twelve fields (throwing on a text that is no number) and applies the validity test.
+bool convertRow(const std::vector<std::string_view>& fields, Row& row) {
+    double value[columnCount];
+    for (std::size_t c = 0; c < columnCount; ++c)
+        value[c] = parseFileFloat(fields[c]);
+
+    bool valid = truncateToInt32(value[0] + 0.005, row.number);
+    float stored[8] = {}; // columns 2 to 9
+    for (std::size_t c = 1; c <= 8; ++c)
+        valid = toStoredFloat(value[c] + 0.0001, stored[c - 1]) && valid;
+    std::int32_t flag = 0;
+    valid = truncateToInt32(value[9] + 0.0001, flag) && valid;
+    if (!valid)
+        return false;
+
+    row.abHalf = stored[0];
+    row.resistivity = stored[2];
+    row.chargeability = stored[3];
+    row.deviation = stored[4];
+    row.halfDecayTime = stored[5];
+    row.decay = stored[6];
+    row.compositeParameter = stored[7];
+    if (row.number > maxStationNumber || !(row.abHalf >= 0.1 && row.abHalf <= 100000.0) ||
+        !(row.resistivity > 0) || flag == 0)
+        return false;
+
+    // A missing-value marker stays a marker instead of being scaled into an ordinary number.
+    if (!isMissingMarker(row.deviation))
+        row.deviation = static_cast<float>(static_cast<double>(row.deviation) * 0.1);
+    if (!isMissingMarker(row.halfDecayTime))
+        row.halfDecayTime = static_cast<float>(static_cast<double>(row.halfDecayTime) * 0.001);
+    return true;
+}
+
+} // namespace
+
+void splitFields(std::string_view line, std::vector<std::string_view>& fields) {
+    fields.clear();
+    line = trimBlanks(line);
+    const std::size_t n = line.size();
+    std::size_t i = 0;
+    std::size_t fieldStart = 0;
+    bool inField = false;
+    auto closeField = [&](std::size_t at) {
+        if (inField && fields.size() < maxFields)
+            fields.push_back(trimBlanks(line.substr(fieldStart, at - fieldStart)));
+        inField = false;
+    };
+    while (i < n) {
+        const auto c = static_cast<unsigned char>(line[i]);
+        std::size_t width = 1;
+        bool separator = c == ' ' || c == ',' || c == '\t';
+        if (c >= 0x81 && i + 1 < n) { // a double-byte GBK character
+            width = 2;
+            separator =
+                c == fullWidthCommaLead && static_cast<unsigned char>(line[i + 1]) == fullWidthCommaTrail;
+        }
+        if (separator) {
+            closeField(i);
+        } else if (!inField) {
+            inField = true;
+            fieldStart = i;
+        }
+        i += width;
+    }
+    closeField(n);
+}
+
+std::optional<std::size_t> findStation(std::int32_t number, const StationList& stations) {
+    return findStationIndex(stations, number);
+}
+
+void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations) {
+    TTextStream stream;
+    if (!stream.open(fileName)) {
+        ui.showMessage("无法打开数据文件:\n" + fileName);
+        return;
+    }
+    for (int header = 0; header < 3; ++header) {
+        if (!skipHeaderLine(stream))
+            return;
+    }
+
+    // Station number -> position in the list, so that the lookup per row is constant time; the
+    // first record of a number wins, as for findStation.
+    std::unordered_map<std::int32_t, std::size_t> positions;
+    for (std::size_t k = 0; k < stations.size(); ++k) {
+        if (!stations[k].stationNumber.empty())
+            positions.emplace(stations[k].stationNumber[0], k);
+    }
+
+    std::vector<std::string_view> fields;
+    fields.reserve(maxFields);
+    std::string_view line;
+    Row row;
+    while (stream.readLine(line)) {
+        splitFields(line, fields);
+        if (fields.size() != columnCount)
+            continue;
+        if (parseFileInt(fields[9]) == 0)
+            continue;
+        if (!convertRow(fields, row)) {
+            ui.processPendingMessages();
+            continue;
+        }
+        auto [at, added] = positions.try_emplace(row.number, stations.size());
+        if (added)
+            stations.emplace_back();
+        stations[at->second].appendPoint(row.number, row.abHalf, row.resistivity, row.chargeability,
+                                         row.deviation, row.halfDecayTime, row.decay, row.compositeParameter);
+    }
+}

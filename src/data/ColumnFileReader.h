@@ -1,0 +1,31 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/ProfileData.h"
+
+class Ui;
+
+// Fields of a line the splitter records at most.
+inline constexpr std::size_t maxFields = 100;
+// Fields of a data row.
+inline constexpr std::size_t columnCount = 12;
+// Station numbers above this are refused.
+inline constexpr std::int32_t maxStationNumber = 20000;
+
+// Reads a column data file (".dat") and appends its stations to `stations` (which it does not
+// empty), grouping rows by station number in order of first appearance. A field of a 12-field row
+// that is no number raises ConversionError; the stations appended before stay.
+void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations);
+
+// Splits a line into its fields: runs of bytes between separators (space, comma, tab and the
+// full-width comma), each trimmed. Records at most maxFields fields. The views point into `line`.
+void splitFields(std::string_view line, std::vector<std::string_view>& fields);
+
+// Index of the first station whose number is `number`.
+std::optional<std::size_t> findStation(std::int32_t number, const StationList& stations);

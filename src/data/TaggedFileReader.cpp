@@ -1,0 +1,206 @@
+#include "TaggedFileReader.h"
+
+#include <cstdint>
+#include <string_view>
+
+#include "data/FileNumbers.h"
+#include "data/TextStream.h"
+#include "platform/Conversions.h"
+#include "platform/Ui.h"
+
+namespace {
+
+// "Zu电法数据" in GBK
+constexpr std::string_view fileKeyword = "Zu\xB5\xE7\xB7\xA8\xCA\xFD\xBE\xDD";
+// "测深" in GBK
+constexpr std::string_view soundingKeyword = "\xB2\xE2\xC9\xEE";
+constexpr std::string_view vesKeyword = "VES";
+
+constexpr const char* warningCaption = "警告";
+constexpr const char* formatMessage = "数据格式不正确，请检查数据文件。";
+
+void showFormatMessage(Ui& ui) {
+    ui.messageBox(formatMessage, warningCaption, MsgButtons::Ok, MsgIcon::Warning, false);
+}
+
+// Reads lines until one holds at least one character; false at the end of the file.
+bool readNonEmptyLine(TTextStream& stream, std::string_view& line) {
+    while (stream.readLine(line)) {
+        if (!line.empty())
+            return true;
+    }
+    return false;
+}
+
+// Reads the rest of the current line, trimmed, then further lines while it is blank. False at the
+// end of the file.
+bool readTextLine(TTextStream& stream, std::string& text) {
+    std::string_view line;
+    for (;;) {
+        if (!stream.readLine(line)) {
+            text.clear();
+            return false;
+        }
+        line = trimBlanks(line);
+        if (!line.empty()) {
+            text.assign(line);
+            return true;
+        }
+    }
+}
+
+enum class NumberRead { Read, End, Invalid };
+
+NumberRead readFloat(TTextStream& stream, float& value) {
+    std::string_view word;
+    if (!stream.readWord(word))
+        return NumberRead::End;
+    double parsed = 0;
+    if (!tryParseFileFloat(word, parsed) || !toStoredFloat(parsed, value))
+        return NumberRead::Invalid;
+    return NumberRead::Read;
+}
+
+NumberRead readInteger(TTextStream& stream, std::int32_t& value) {
+    std::string_view word;
+    if (!stream.readWord(word))
+        return NumberRead::End;
+    int parsed = 0;
+    if (!tryParseInt(word, parsed))
+        return NumberRead::Invalid;
+    value = parsed;
+    return NumberRead::Read;
+}
+
+// Reads `count` pairs into the two tables; false when a number is missing or no number.
+bool readPairs(TTextStream& stream, std::int32_t count, std::vector<float>& first,
+               std::vector<float>& second) {
+    for (std::int32_t k = 0; k < count; ++k) {
+        float a = 0, b = 0;
+        if (readFloat(stream, a) != NumberRead::Read || readFloat(stream, b) != NumberRead::Read)
+            return false;
+        first.push_back(a);
+        second.push_back(b);
+    }
+    return true;
+}
+
+} // namespace
+
+bool readStationBlock(TTextStream& stream, TStation& block, Ui& ui) {
+    block.abHalf.clear();
+    block.resistivity.clear();
+    block.auxFirst.clear();
+    block.auxSecond.clear();
+
+    if (!readTextLine(stream, block.name))
+        return true;
+
+    // Up to the header texts, the end of the file only ends the reading; a wrong number is a bad block.
+    for (float* value : {&block.headerValue1, &block.headerValue2}) {
+        NumberRead read = readFloat(stream, *value);
+        if (read == NumberRead::End)
+            return true;
+        if (read == NumberRead::Invalid) {
+            showFormatMessage(ui);
+            return false;
+        }
+    }
+    for (std::string* text :
+         {&block.headerText1, &block.headerText2, &block.headerText3, &block.headerText4}) {
+        if (!readTextLine(stream, *text))
+            return true;
+    }
+
+    if (readInteger(stream, block.pointCount) != NumberRead::Read) {
+        showFormatMessage(ui);
+        return false;
+    }
+    if (block.pointCount > maxBlockPairs) {
+        showFormatMessage(ui);
+        return true;
+    }
+    if (block.pointCount > 0) {
+        block.abHalf.reserve(static_cast<std::size_t>(block.pointCount));
+        block.resistivity.reserve(static_cast<std::size_t>(block.pointCount));
+    }
+    if (!readPairs(stream, block.pointCount, block.abHalf, block.resistivity)) {
+        showFormatMessage(ui);
+        return false;
+    }
+
+    if (readInteger(stream, block.auxCount) != NumberRead::Read) {
+        showFormatMessage(ui);
+        return false;
+    }
+    if (block.auxCount > maxBlockPairs) {
+        // The block is kept; the next one is looked for among the unread pairs.
+        showFormatMessage(ui);
+        return true;
+    }
+    if (!readPairs(stream, block.auxCount, block.auxFirst, block.auxSecond)) {
+        showFormatMessage(ui);
+        return false;
+    }
+    return true;
+}
+
+void readTaggedFile(Ui& ui, const std::string& fileName, StationList& stations) {
+    stations.clear();
+    TStation block;
+
+    TTextStream stream;
+    if (!stream.open(fileName))
+        return;
+
+    std::string_view line;
+    if (!readNonEmptyLine(stream, line)) {
+        ui.messageBox("文件操作失败！\n打开的文件是空的电法数据文件。", warningCaption, MsgButtons::Ok,
+                      MsgIcon::Warning, true);
+        return;
+    }
+    if (line.find(fileKeyword) == std::string_view::npos)
+        return;
+
+    if (!readNonEmptyLine(stream, line))
+        return;
+    if (line.find(soundingKeyword) == std::string_view::npos ||
+        line.find(vesKeyword) == std::string_view::npos) {
+        ui.messageBox("文件操作失败！\n打开的文件不是有效的VES电法数据文件。", warningCaption, MsgButtons::Ok,
+                      MsgIcon::Warning, false);
+        return;
+    }
+
+    if (!readNonEmptyLine(stream, line)) {
+        ui.messageBox("文件操作失败！\n打开的文件不是有效的电法数据文件。", warningCaption, MsgButtons::Ok,
+                      MsgIcon::Warning, true);
+        return;
+    }
+    // Compared unsigned: a negative count reads blocks until one has no points.
+    const auto blockCount = static_cast<std::uint32_t>(parseFileInt(line));
+
+    for (std::uint32_t i = 0; i < blockCount; ++i) {
+        if (!readStationBlock(stream, block, ui))
+            break;
+        if (block.abHalf.empty()) {
+            ui.processPendingMessages();
+            break;
+        }
+        int number = 0;
+        if (!tryParseInt(block.name, number))
+            number = static_cast<std::int32_t>(i);
+
+        const std::size_t points = block.abHalf.size();
+        ProfileData station;
+        station.stationNumber.assign(points, number);
+        station.pointCode.assign(points, pointCodeValue);
+        station.abHalf = block.abHalf;
+        station.resistivity = block.resistivity;
+        station.chargeability.assign(points, missingValue);
+        station.deviation.assign(points, missingValue);
+        station.halfDecayTime.assign(points, missingValue);
+        station.decay.assign(points, missingValue);
+        station.compositeParameter.assign(points, missingValue);
+        stations.push_back(std::move(station));
+    }
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+
+#include "data/ProfileData.h"
+#include "data/Station.h"
+
+class TTextStream;
+class Ui;
+
+// Pairs a measurement or auxiliary table may hold (200 is read, 201 refused).
+inline constexpr int maxBlockPairs = 200;
+
+// Reads a tagged sounding file (".ves") into `stations`, which it empties first. Messages about bad
+// files go to `ui`; the main window owns two of them. A number on the count line that is no integer
+// raises ConversionError. An empty list afterwards means nothing was loaded.
+void readTaggedFile(Ui& ui, const std::string& fileName, StationList& stations);
+
+// Reads one station block from `stream` into `block`. An empty `abHalf` afterwards (end of file, no
+// points or a refused point count) ends the reading. Returns false, after showing the format message,
+// when the block is malformed (a text where a number belongs, or the file ends inside the block
+// after its header texts): the reading then ends without storing the block.
+bool readStationBlock(TTextStream& stream, TStation& block, Ui& ui);

@@ -1,0 +1,149 @@
+#include "TextStream.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr std::size_t initialCapacity = 1 << 16;
+
+bool isWordBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
+}
+
+std::string_view dropCarriageReturn(std::string_view line) {
+    if (!line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
+}
+
+} // namespace
+
+std::string_view trimBlanks(std::string_view text) {
+    std::size_t first = 0, last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= 0x20)
+        ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= 0x20)
+        --last;
+    return text.substr(first, last - first);
+}
+
+TTextStream::TTextStream() = default;
+
+TTextStream::~TTextStream() {
+    close();
+}
+
+bool TTextStream::open(const std::string& fileName) {
+    close();
+    // Non-blocking so that a pipe or device name cannot stall the open; only regular files are read.
+    fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close();
+        return false;
+    }
+    if (!buffer) {
+        capacity = initialCapacity;
+        buffer = std::make_unique<char[]>(capacity);
+    }
+    begin = end = 0;
+    exhausted = endMark = false;
+    return true;
+}
+
+void TTextStream::close() {
+    if (fd >= 0)
+        ::close(fd);
+    fd = -1;
+    exhausted = true;
+}
+
+bool TTextStream::fill() {
+    if (exhausted)
+        return false;
+    if (begin > 0) {
+        std::memmove(buffer.get(), buffer.get() + begin, end - begin);
+        end -= begin;
+        begin = 0;
+    }
+    if (end == capacity) {
+        std::size_t grown = capacity * 2;
+        auto larger = std::make_unique<char[]>(grown);
+        std::memcpy(larger.get(), buffer.get(), end);
+        buffer = std::move(larger);
+        capacity = grown;
+    }
+    for (;;) {
+        ssize_t got = ::read(fd, buffer.get() + end, capacity - end);
+        if (got > 0) {
+            end += static_cast<std::size_t>(got);
+            return true;
+        }
+        if (got < 0 && errno == EINTR)
+            continue;
+        exhausted = true; // end of file or a read error: nothing more comes
+        return false;
+    }
+}
+
+bool TTextStream::readLine(std::string_view& line) {
+    line = {};
+    if (endMark)
+        return false;
+    std::size_t scanned = 0; // bytes after `begin` known to hold no line feed
+    for (;;) {
+        const char* base = buffer.get();
+        const void* feed = scanned < end - begin
+                               ? std::memchr(base + begin + scanned, '\n', end - begin - scanned)
+                               : nullptr;
+        if (feed) {
+            std::size_t at = static_cast<std::size_t>(static_cast<const char*>(feed) - base);
+            line = dropCarriageReturn(std::string_view(base + begin, at - begin));
+            begin = at + 1;
+            return true;
+        }
+        scanned = end - begin;
+        if (!fill()) {
+            if (begin == end) {
+                endMark = true;
+                return false;
+            }
+            line = dropCarriageReturn(std::string_view(buffer.get() + begin, end - begin));
+            begin = end;
+            return true;
+        }
+    }
+}
+
+bool TTextStream::readWord(std::string_view& word) {
+    word = {};
+    if (endMark)
+        return false;
+    for (;;) {
+        while (begin < end && isWordBlank(buffer[begin]))
+            ++begin;
+        if (begin < end)
+            break;
+        if (!fill()) {
+            endMark = true;
+            return false;
+        }
+    }
+    std::size_t length = 0;
+    for (;;) {
+        while (begin + length < end && !isWordBlank(buffer[begin + length]))
+            ++length;
+        if (begin + length < end || !fill())
+            break;
+    }
+    word = std::string_view(buffer.get() + begin, length);
+    begin += length;
+    return true;
+}
