@@ -12,6 +12,9 @@ namespace {
 constexpr unsigned char fullWidthCommaLead = 0xA3;
 constexpr unsigned char fullWidthCommaTrail = 0xAC;
 
+// Points a new record makes room for: a sounding has a few dozen.
+constexpr std::size_t initialPoints = 16;
+
 bool isMissingMarker(float value) {
     return value == missingValue || value == -missingValue;
 }
@@ -71,33 +74,36 @@ bool convertRow(const std::vector<std::string_view>& fields, Row& row) {
 void splitFields(std::string_view line, std::vector<std::string_view>& fields) {
     fields.clear();
     line = trimBlanks(line);
-    const std::size_t n = line.size();
-    std::size_t i = 0;
-    std::size_t fieldStart = 0;
-    bool inField = false;
-    auto closeField = [&](std::size_t at) {
-        if (inField && fields.size() < maxFields)
-            fields.push_back(trimBlanks(line.substr(fieldStart, at - fieldStart)));
-        inField = false;
+    const char* p = line.data();
+    const char* const end = p + line.size();
+    auto isFullWidthComma = [end](const char* at) {
+        return static_cast<unsigned char>(at[0]) == fullWidthCommaLead && at + 1 < end &&
+               static_cast<unsigned char>(at[1]) == fullWidthCommaTrail;
     };
-    while (i < n) {
-        const auto c = static_cast<unsigned char>(line[i]);
-        std::size_t width = 1;
-        bool separator = c == ' ' || c == ',' || c == '\t';
-        if (c >= 0x81 && i + 1 < n) { // a double-byte GBK character
-            width = 2;
-            separator =
-                c == fullWidthCommaLead && static_cast<unsigned char>(line[i + 1]) == fullWidthCommaTrail;
+    while (p < end && fields.size() < maxFields) {
+        // Separators, runs of them counting as one.
+        while (p < end) {
+            if (*p == ' ' || *p == ',' || *p == '\t')
+                ++p;
+            else if (isFullWidthComma(p))
+                p += 2;
+            else
+                break;
         }
-        if (separator) {
-            closeField(i);
-        } else if (!inField) {
-            inField = true;
-            fieldStart = i;
+        if (p == end)
+            break;
+        const char* start = p;
+        while (p < end && *p != ' ' && *p != ',' && *p != '\t') {
+            if (static_cast<unsigned char>(*p) >= 0x81 && p + 1 < end) { // a double-byte GBK character
+                if (isFullWidthComma(p))
+                    break;
+                p += 2;
+            } else {
+                ++p;
+            }
         }
-        i += width;
+        fields.push_back(trimBlanks(std::string_view(start, static_cast<std::size_t>(p - start))));
     }
-    closeField(n);
 }
 
 std::optional<std::size_t> findStation(std::int32_t number, const StationList& stations) {
@@ -127,6 +133,7 @@ void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations) 
     fields.reserve(maxFields);
     std::string_view line;
     Row row;
+    std::size_t last = stations.size(); // the record of the previous row
     while (stream.readLine(line)) {
         splitFields(line, fields);
         if (fields.size() != columnCount)
@@ -137,10 +144,15 @@ void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations) 
             ui.processPendingMessages();
             continue;
         }
-        auto [at, added] = positions.try_emplace(row.number, stations.size());
-        if (added)
-            stations.emplace_back();
-        stations[at->second].appendPoint(row.number, row.abHalf, row.resistivity, row.chargeability,
-                                         row.deviation, row.halfDecayTime, row.decay, row.compositeParameter);
+        // Rows of one station mostly follow each other: the last record is checked first.
+        if (last >= stations.size() || stations[last].stationNumber[0] != row.number) {
+            auto [at, added] = positions.try_emplace(row.number, stations.size());
+            if (added) {
+                stations.emplace_back().reserve(initialPoints);
+            }
+            last = at->second;
+        }
+        stations[last].appendPoint(row.number, row.abHalf, row.resistivity, row.chargeability, row.deviation,
+                                   row.halfDecayTime, row.decay, row.compositeParameter);
     }
 }

@@ -48,9 +48,49 @@ bool isPlainNumber(std::string_view text) {
     return i == n;
 }
 
+// Plain decimals of up to 15 digits without exponent, the form of nearly every number in a survey
+// file: the digits fit a double exactly and so does the power of ten, so one division gives the
+// correctly rounded value, the same as the full conversion.
+bool tryParseShortDecimal(std::string_view text, double& value) {
+    static constexpr double powersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
+    }
+    std::uint64_t mantissa = 0;
+    int digits = 0, fraction = 0;
+    while (p < end && isDigit(*p) && digits < 16) {
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+        ++digits;
+        ++p;
+    }
+    if (p < end && *p == '.') {
+        ++p;
+        while (p < end && isDigit(*p) && digits < 16) {
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+            ++digits;
+            ++fraction;
+            ++p;
+        }
+    }
+    if (p != end || digits == 0 || digits > 15)
+        return false;
+    double result = static_cast<double>(mantissa);
+    if (fraction > 0)
+        result /= powersOfTen[fraction];
+    value = negative ? -result : result;
+    return true;
+}
+
 } // namespace
 
 bool tryParseFileFloat(std::string_view text, double& value) {
+    if (tryParseShortDecimal(text, value))
+        return true;
     if (isPlainNumber(text)) {
         std::string_view digits = text.front() == '+' ? text.substr(1) : text;
         double parsed = 0;

@@ -13,6 +13,18 @@ void ProfileData::appendPoint(std::int32_t number, float ab, float rho, float m1
     compositeParameter.push_back(zp);
 }
 
+void ProfileData::reserve(std::size_t points) {
+    stationNumber.reserve(points);
+    pointCode.reserve(points);
+    abHalf.reserve(points);
+    resistivity.reserve(points);
+    chargeability.reserve(points);
+    deviation.reserve(points);
+    halfDecayTime.reserve(points);
+    decay.reserve(points);
+    compositeParameter.reserve(points);
+}
+
 std::optional<std::size_t> findStationIndex(const StationList& stations, std::int32_t number) {
     for (std::size_t i = 0; i < stations.size(); ++i) {
         if (!stations[i].stationNumber.empty() && stations[i].stationNumber[0] == number)

@@ -25,6 +25,9 @@ struct ProfileData {
     std::size_t size() const { return abHalf.size(); }
     bool empty() const { return abHalf.empty(); }
 
+    // Makes room for `points` measurement points in all nine vectors.
+    void reserve(std::size_t points);
+
     // Appends one measurement point to all nine vectors together.
     void appendPoint(std::int32_t number, float ab, float rho, float m1, float r, float th, float td,
                      float zp);

@@ -23,15 +23,6 @@ std::string_view dropCarriageReturn(std::string_view line) {
 
 } // namespace
 
-std::string_view trimBlanks(std::string_view text) {
-    std::size_t first = 0, last = text.size();
-    while (first < last && static_cast<unsigned char>(text[first]) <= 0x20)
-        ++first;
-    while (last > first && static_cast<unsigned char>(text[last - 1]) <= 0x20)
-        --last;
-    return text.substr(first, last - first);
-}
-
 TTextStream::TTextStream() = default;
 
 TTextStream::~TTextStream() {

@@ -6,7 +6,14 @@
 #include <string_view>
 
 // Removes blanks and control characters (bytes up to 0x20) at both ends.
-std::string_view trimBlanks(std::string_view text);
+inline std::string_view trimBlanks(std::string_view text) {
+    std::size_t first = 0, last = text.size();
+    while (first < last && static_cast<unsigned char>(text[first]) <= 0x20)
+        ++first;
+    while (last > first && static_cast<unsigned char>(text[last - 1]) <= 0x20)
+        --last;
+    return text.substr(first, last - first);
+}
 
 // A data file read as bytes, line by line or number by number, with an end mark. The file is opened
 // read-only and closed by the destructor. Lines may have any length; a carriage return before the
