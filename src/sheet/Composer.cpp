@@ -1,0 +1,233 @@
+#include "sheet/Composer.h"
+
+#include <cmath>
+#include <cstddef>
+#include <memory>
+#include <vector>
+
+#include "platform/Gbk.h"
+#include "sheet/PlotChoices.h"
+#include "sheet/SheetState.h"
+
+namespace {
+
+// Logical units.
+constexpr std::int32_t titleFontHeight = 60;
+constexpr std::int32_t titleFontWidth = 48;
+constexpr std::int32_t captionFontHeight = 42;
+constexpr std::int32_t captionFontWidth = 21;
+
+bool isMeasurement(float v) {
+    return v != missingValue && v != -missingValue && !std::isnan(v);
+}
+
+// A font with the sheet's common fields: weight 100, clip precision 16, quality 1, the rest 0.
+LogFont sheetFont(const char* face, std::int32_t height, std::int32_t width) {
+    LogFont f;
+    f.height = height;
+    f.width = width;
+    f.weight = 100;
+    f.clipPrecision = 16;
+    f.quality = 1;
+    f.setFaceName(face);
+    return f;
+}
+
+void setSize(LogFont& f, std::int32_t height, std::int32_t width, std::int32_t escapement,
+             std::int32_t orientation) {
+    f.height = height;
+    f.width = width;
+    f.escapement = escapement;
+    f.orientation = orientation;
+}
+
+void setPoints(TAxis& axis, float xa, float ya, float xb, float yb) {
+    axis.x1 = xa;
+    axis.y1 = ya;
+    axis.x2 = xb;
+    axis.y2 = yb;
+}
+
+void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
+    TAxis& top = s.topAxis;
+    setPoints(top, x0, y0 + h, x0 + w, y0 + h);
+    top.title = "AB/2(m)";
+    top.showTitle = false;
+    top.showLabels = true;
+    top.showTicks = true;
+    top.showGrid = true;
+    top.gridLength = h;
+    top.tickDirection = 1;
+    top.majorIntervals = 10;
+    top.majorTickLength = 15;
+    top.minorTickLength = 7;
+    top.titleDistance = 70;
+    top.labelDistance = 28;
+    setSize(top.titleFont, 40, 20, 0, 0);
+    setSize(top.labelFont, 36, 18, 0, 0);
+
+    TAxis& left = s.leftAxis;
+    setPoints(left, x0, y0, x0, y0 + h);
+    left.title = "视电阻率";
+    left.showTitle = false;
+    left.showLabels = true;
+    left.showTicks = true;
+    left.showGrid = true;
+    left.gridLength = w;
+    left.tickDirection = 3;
+    left.majorIntervals = 5;
+    left.majorTickLength = 15;
+    left.titleDistance = 200;
+    left.labelDistance = 10;
+    setSize(left.titleFont, 36, 18, -900, 900);
+    setSize(left.labelFont, 36, 18, 0, 0);
+    left.titleFont.setFaceName("Arial");
+    left.titleFont.weight = 100;
+    left.titleFont.quality = 1;
+    left.titleFont.clipPrecision = 16;
+    left.titleFont.italic = 0;
+    left.titleFont.underline = 0;
+    left.titleFont.strikeOut = 0;
+    left.titleFont.charSet = 0;
+    left.titleFont.outPrecision = 0;
+    left.titleFont.pitchAndFamily = 0;
+    left.labelFont.setFaceName("Arial");
+
+    TAxis& bottom = s.bottomAxis;
+    setPoints(bottom, x0, y0, x0 + w, y0);
+    bottom.title = "AB/2(/m)";
+    bottom.showTitle = false;
+    bottom.showLabels = true;
+    bottom.showTicks = true;
+    bottom.tickDirection = 4;
+    bottom.majorIntervals = 4;
+    bottom.majorTickLength = 15;
+    bottom.minorTickLength = 7;
+    bottom.titleDistance = 36;
+    bottom.labelDistance = 12;
+    setSize(bottom.titleFont, 36, 18, 0, 0);
+    setSize(bottom.labelFont, 36, 18, 0, 0);
+    bottom.titleFont.setFaceName("Arial");
+    bottom.titleFont.quality = 1;
+    bottom.titleFont.clipPrecision = 16;
+    bottom.titleFont.charSet = 0;
+    bottom.titleFont.outPrecision = 0;
+    bottom.titleFont.pitchAndFamily = 0;
+    bottom.labelFont.setFaceName("Arial");
+
+    TAxis& right = s.rightAxis;
+    setPoints(right, x0 + w, y0, x0 + w, y0 + h);
+    right.title = "视电阻率";
+    right.showTitle = false;
+    right.showTicks = true;
+    right.showGrid = false;
+    right.tickDirection = 2;
+    right.majorIntervals = 5;
+    right.majorTickLength = 15;
+    right.titleDistance = 40;
+    right.labelDistance = 20;
+    setSize(right.titleFont, 36, 18, 900, -900);
+    setSize(right.labelFont, 36, 18, 0, 0);
+    right.titleFont.setFaceName("Arial");
+    right.labelFont.setFaceName("Arial");
+
+    for (TAxis* axis : {&top, &left, &bottom, &right}) {
+        axis->limitMin = axis->rangeMin;
+        axis->limitMax = axis->rangeMax;
+    }
+}
+
+void fillCurve(SheetState& s, TCurve& curve, const std::vector<float>& abHalf,
+               const std::vector<float>& values, const TAxis& yAxis, int symbol) {
+    const std::size_t n = std::min(abHalf.size(), values.size());
+    std::vector<float> xs;
+    std::vector<float> ys;
+    for (std::size_t j = 0; j < n; ++j) {
+        if (isMeasurement(values[j])) {
+            xs.push_back(abHalf[j]);
+            ys.push_back(values[j]);
+        }
+    }
+    if (xs.empty())
+        return; // the curve keeps its other fields
+    curve.x1 = s.originX;
+    curve.y1 = s.originY;
+    curve.xLength = s.xLength;
+    curve.yLength = s.yLength;
+    curve.xMin = s.bottomAxis.rangeMin;
+    curve.xMax = s.bottomAxis.rangeMax;
+    curve.yMin = yAxis.rangeMin;
+    curve.yMax = yAxis.rangeMax;
+    curve.xValues.insert(curve.xValues.end(), xs.begin(), xs.end());
+    curve.yValues.insert(curve.yValues.end(), ys.begin(), ys.end());
+    curve.xLog = s.bottomAxis.logarithmic;
+    curve.yLog = yAxis.logarithmic;
+    curve.showSymbols = true;
+    curve.symbolKind = symbol;
+    curve.computePoints();
+}
+
+} // namespace
+
+std::string leftAxisCaption(int parameter) {
+    switch (parameter) {
+    case 2:
+        return "M1";
+    case 3:
+        return "R";
+    case 4:
+        return "Th";
+    case 5:
+        return "TD";
+    case 6:
+        return "Zp";
+    default:
+        return "Res";
+    }
+}
+
+bool composeSheet(SheetState& s, const PlotChoices& choices) {
+    if (choices.stationIndex < 0 || static_cast<std::size_t>(choices.stationIndex) >= s.stations.size())
+        return false;
+
+    const float x0 = s.originX;
+    const float y0 = s.originY;
+    const float w = s.xLength;
+    const float h = s.yLength;
+
+    TText& title = s.titleText;
+    title.text = sheetTitle;
+    title.font = sheetFont("Times New Roman", titleFontHeight, titleFontWidth);
+    title.x1 = static_cast<float>(x0 + w * 0.5 - (gbkByteLength(title.text) * titleFontWidth) * 0.5);
+    title.y1 = static_cast<float>(y0 + h + s.titleGapCm * 100.0);
+
+    layOutAxes(s, x0, y0, w, h);
+
+    for (TCurve* curve : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.thCurve, &s.tdCurve, &s.zpCurve}) {
+        if (!curve->xValues.empty()) {
+            curve->xValues.clear();
+            curve->yValues.clear();
+            curve->xPoints.clear();
+            curve->yPoints.clear();
+        }
+    }
+    const ProfileData& station = s.stations[static_cast<std::size_t>(choices.stationIndex)];
+    using namespace plotparam;
+    fillCurve(s, s.resCurve, station.abHalf, station.resistivity, s.leftAxis, choices.symbols[res]);
+    fillCurve(s, s.m1Curve, station.abHalf, station.chargeability, s.rightAxis, choices.symbols[m1]);
+    fillCurve(s, s.rCurve, station.abHalf, station.deviation, s.rightAxis, choices.symbols[r]);
+    fillCurve(s, s.thCurve, station.abHalf, station.halfDecayTime, s.rightAxis, choices.symbols[th]);
+    fillCurve(s, s.tdCurve, station.abHalf, station.decay, s.rightAxis, choices.symbols[td]);
+    fillCurve(s, s.zpCurve, station.abHalf, station.compositeParameter, s.rightAxis, choices.symbols[zp]);
+
+    s.leftAxis.title = leftAxisCaption(s.leftAxisParameter);
+
+    s.textItems.clear();
+    auto caption = std::make_unique<TText>();
+    caption->text = scaleCaption;
+    caption->font = sheetFont("Arial", captionFontHeight, captionFontWidth);
+    caption->x1 = static_cast<float>(x0 + w * 0.5 - (gbkByteLength(caption->text) * captionFontWidth) * 0.5);
+    caption->y1 = static_cast<float>(title.y1 - s.captionGapCm * 100.0);
+    s.textItems.push_back(std::move(caption));
+    return true;
+}

@@ -1,0 +1,78 @@
+#include "sheet/Legend.h"
+
+#include <array>
+#include <string>
+
+#include "platform/Canvas.h"
+#include "plot/Geometry.h"
+#include "plot/Symbol.h"
+#include "sheet/PlotChoices.h"
+#include "sheet/SheetState.h"
+
+namespace {
+
+// Logical units, 0.1 mm.
+constexpr float columnOffset = 200.0f; // box left side from the frame's right side
+constexpr float topOffset = 50.0f;     // first row's top from the frame's top side
+constexpr int sampleLength = 75;
+constexpr int boxHeight = 25;
+constexpr int rowStep = 50;
+constexpr int labelGap = 10;
+
+} // namespace
+
+void drawLegend(const SheetState& state, const PlotChoices& choices, Canvas& canvas) {
+    struct Entry {
+        const TCurve& curve;
+        int param;
+        const char* label;
+    };
+    const std::array<Entry, plotparam::count> entries{{
+        {state.resCurve, plotparam::res, "Res"},
+        {state.m1Curve, plotparam::m1, "M1"},
+        {state.rCurve, plotparam::r, "R"},
+        {state.tdCurve, plotparam::td, "TD"},
+        {state.thCurve, plotparam::th, "TH"},
+        {state.zpCurve, plotparam::zp, "ZP"},
+    }};
+
+    const int left = toCoord(state.rightAxis.x2 - columnOffset);
+    const int labelX = toCoord(static_cast<float>(left) + static_cast<float>(sampleLength + labelGap));
+    int top = toCoord(state.rightAxis.y2 - topOffset);
+
+    // The block changes only the brush style; the entries give back what they change.
+    const BrushStyle brushStyle = canvas.brushStyle();
+    canvas.setBrushStyle(BrushStyle::Clear);
+    for (const Entry& entry : entries) {
+        const int symbol = choices.symbols[entry.param];
+        if (entry.curve.xPoints.empty() || !choices.ticked[entry.param] || symbol == 0 ||
+            !entry.curve.showSymbols)
+            continue;
+        const Pen pen{entry.curve.penStyle, entry.curve.penWidth, entry.curve.color, penmode::copy};
+        drawLegendEntry(canvas, symbol, pen, left, top, left + sampleLength, top - boxHeight);
+        canvas.textOut(labelX, top, entry.label);
+        top -= rowStep;
+    }
+    canvas.setBrushStyle(brushStyle);
+}
+
+void drawLegendEntry(Canvas& canvas, int symbol, const Pen& pen, int left, int top, int right, int bottom) {
+    const int cx = toCoord((static_cast<double>(left) + right) * 0.5);
+    const int cy = toCoord((static_cast<double>(top) + bottom) * 0.5);
+    const int s = toCoord((static_cast<double>(bottom) - top) * 0.75);
+
+    canvas.setPen(pen);
+    canvas.moveTo(left, cy);
+    canvas.lineTo(right, cy);
+
+    canvas.setPenColor(colors::black);
+    const Color brushColor = canvas.brushColor();
+    const BrushStyle brushStyle = canvas.brushStyle();
+    // The legend runs with a clear brush; a filled symbol still needs its fill.
+    canvas.setBrushStyle(BrushStyle::Solid);
+    // The plot's symbol painter with width s and height −s draws the box symbol of size s: its
+    // half-size and triangle third carry the sign of the box's height, as the box rule asks.
+    drawSymbol(canvas, symbol, cx, cy, s, -s);
+    canvas.setBrushStyle(brushStyle);
+    canvas.setBrushColor(brushColor);
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "data/ProfileData.h"
+#include "platform/Color.h"
+#include "platform/Pen.h"
+#include "plot/Axis.h"
+#include "plot/Curve.h"
+#include "plot/Text.h"
+
+class Ui;
+
+// Everything the main window knows about its sheet: the stations of the loaded file, the four axes
+// framing the figure, the six parameter curves, the title, the ranges derived from the data, the
+// lengths, the paper size, the mapping values and the pens. Commands read and write the fields
+// directly. Lengths in cm are on paper; logical units are 0.1 mm with y up.
+class SheetState {
+public:
+    // `ui` shows the items' messages and must outlive the state.
+    explicit SheetState(Ui& ui);
+    SheetState(const SheetState&) = delete;
+    SheetState& operator=(const SheetState&) = delete;
+
+    StationList stations;               // every station of the loaded file, in file order
+    std::int32_t leftAxisParameter = 1; // names the left axis: 1 Res, 2 M1, 3 R, 4 Th, 5 TD, 6 Zp
+    float surveyMean = 0.0f;
+    float anomalyThreshold = 0.0f;
+    float surveyVariance = 0.0f;
+    float rhoMin = 0.0f; // left axis, whole decades
+    float rhoMax = 0.0f;
+    float ipMin = 0.0f; // right axis
+    float ipMax = 0.0f;
+    float abMin = 0.0f; // top and bottom axes (AB/2 in metres), whole decades
+    float abMax = 0.0f;
+    bool polarityMode = false;
+    bool legendVisible = true;
+    TAxis topAxis;
+    TAxis leftAxis;
+    TAxis bottomAxis;
+    TAxis rightAxis;
+    TText titleText;
+    std::vector<std::unique_ptr<TText>> textItems; // placed by the composer, never drawn
+    // Curve order follows the station record: RES, M1, R, TH, TD, ZP.
+    TCurve resCurve;
+    TCurve m1Curve;
+    TCurve rCurve;
+    TCurve thCurve;
+    TCurve tdCurve;
+    TCurve zpCurve;
+    float xLengthCm = 5.0f; // figure width, cm
+    float yLengthCm = 5.0f; // figure height, cm
+    float xLength = 0.0f;   // the same in logical units, refreshed before drawing
+    float yLength = 0.0f;
+    std::int32_t savedMapMode = 0; // mapping in force before the sheet's
+    std::int32_t mapMode = 2;      // 0.1 mm per unit, y up
+    std::int32_t viewportX = 0;    // device position of the logical origin
+    std::int32_t viewportY = 0;
+    float originX = 0.0f; // logical point shown at the viewport origin
+    float originY = 0.0f;
+    float offsetXCm = 0.0f; // shift of the figure from the surface's centre
+    float offsetYCm = 3.5f; // room above the figure for the title; not tied to titleGapCm later
+    Pen savedPen;           // style, width and colour given back after a paint
+    Pen linePen;
+    Color savedBrushColor = 0;
+    float sheetWidthCm = 21.0f; // paper, A4 portrait; only ever grows
+    float sheetHeightCm = 29.7f;
+    float titleGapCm = 3.5f;   // frame top to title top
+    float captionGapCm = 1.0f; // title to the composer's text items
+    float marginCm = 1.5f;
+};

@@ -1,0 +1,111 @@
+#include "sheet/SheetView.h"
+
+#include <cmath>
+
+#include "platform/Canvas.h"
+#include "platform/Ui.h"
+#include "sheet/Legend.h"
+#include "sheet/PlotChoices.h"
+#include "sheet/SheetState.h"
+
+namespace {
+
+// Truncation toward zero into the int range (a huge length must not overflow the conversion).
+int truncated(double value) {
+    if (!(value == value))
+        return 0;
+    if (value >= 2147483647.0)
+        return 2147483647;
+    if (value <= -2147483648.0)
+        return -2147483647 - 1;
+    return static_cast<int>(value);
+}
+
+// Keeps the wait cursor on for a scope, also when a drawing step throws.
+class WaitCursor {
+public:
+    explicit WaitCursor(Ui& ui) : ui_(ui) { ui_.beginWaitCursor(); }
+    ~WaitCursor() { ui_.endWaitCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    Ui& ui_;
+};
+
+} // namespace
+
+void applySheetMapping(SheetState& state, Canvas& canvas, int width, int height) {
+    state.savedMapMode = canvas.setMapMode(state.mapMode);
+    const double dpiX = canvas.dpiX();
+    const double dpiY = canvas.dpiY();
+    state.viewportX =
+        truncated((width - dpiX * state.xLengthCm / 2.54) * 0.5 + dpiX * state.offsetXCm / 2.54);
+    state.viewportY =
+        truncated((height + dpiY * state.yLengthCm / 2.54) * 0.5 + dpiY * state.offsetYCm / 2.54);
+    canvas.setViewportOrigin(state.viewportX, state.viewportY);
+    canvas.setWindowOrigin(truncated(state.originX), truncated(state.originY));
+    state.savedPen = canvas.pen();
+    state.savedBrushColor = canvas.brushColor();
+}
+
+void restoreCanvas(const SheetState& state, Canvas& canvas) {
+    Pen pen = canvas.pen();
+    pen.style = state.savedPen.style;
+    pen.width = state.savedPen.width;
+    pen.color = state.savedPen.color;
+    canvas.setPen(pen);
+    canvas.setBrushColor(state.savedBrushColor);
+    canvas.setMapMode(state.savedMapMode);
+}
+
+BitmapSize prepareSheetBitmap(SheetState& state, int dpiX, int dpiY) {
+    // The width keeps the paper when the figure takes exactly 85 % of it; the height grows then.
+    int paperWidth = 0;
+    if (state.sheetWidthCm * 0.85 >= state.xLengthCm) {
+        paperWidth = truncated(state.sheetWidthCm);
+    } else {
+        paperWidth = truncated(state.xLengthCm * 1.5);
+        state.sheetWidthCm = static_cast<float>(paperWidth);
+    }
+    int paperHeight = 0;
+    if (state.sheetHeightCm * 0.85 > state.yLengthCm) {
+        paperHeight = truncated(state.sheetHeightCm);
+    } else {
+        paperHeight = truncated(state.yLengthCm * 1.5);
+        state.sheetHeightCm = static_cast<float>(paperHeight);
+    }
+    state.xLength = state.xLengthCm * 100.0f;
+    state.yLength = state.yLengthCm * 100.0f;
+    return {truncated(static_cast<double>(paperWidth) * dpiX / 2.54),
+            truncated(static_cast<double>(paperHeight) * dpiY / 2.54)};
+}
+
+void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, int width, int height,
+                Ui& ui) {
+    WaitCursor wait(ui);
+    applySheetMapping(state, canvas, width, height);
+    state.titleText.draw(canvas);
+    canvas.setPenColor(colors::black);
+    state.topAxis.draw(canvas);
+    state.bottomAxis.draw(canvas);
+    state.leftAxis.draw(canvas);
+    state.rightAxis.draw(canvas);
+
+    using namespace plotparam;
+    if (choices.ticked[res] && !state.resCurve.xPoints.empty())
+        state.resCurve.draw(canvas);
+    if (choices.ticked[m1])
+        state.m1Curve.draw(canvas);
+    if (choices.ticked[r])
+        state.rCurve.draw(canvas);
+    if (choices.ticked[td])
+        state.tdCurve.draw(canvas);
+    if (choices.ticked[th])
+        state.thCurve.draw(canvas);
+    if (choices.ticked[zp])
+        state.zpCurve.draw(canvas);
+
+    drawLegend(state, choices, canvas);
+    restoreCanvas(state, canvas);
+}

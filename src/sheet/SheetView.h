@@ -1,0 +1,31 @@
+#pragma once
+
+class Canvas;
+class SheetState;
+class Ui;
+struct PlotChoices;
+
+// Pixel size of the sheet bitmap.
+struct BitmapSize {
+    int width = 0;
+    int height = 0;
+    friend bool operator==(const BitmapSize&, const BitmapSize&) = default;
+};
+
+// Maps 0.1 mm logical units (y up) onto a surface of width × height device pixels: the figure is
+// centred horizontally and sits `offsetYCm` below the vertical centre. Saves the canvas's mapping
+// mode, pen and brush colour for restoreCanvas.
+void applySheetMapping(SheetState& state, Canvas& canvas, int width, int height);
+
+// Gives the canvas back the pen style, width and colour, the brush colour and the mapping mode
+// saved by applySheetMapping.
+void restoreCanvas(const SheetState& state, Canvas& canvas);
+
+// The size part of preparing the sheet bitmap: grows the paper to fit the figure (it never shrinks
+// back), refreshes xLength/yLength and returns the paper's size in pixels at the given resolution.
+// The window clears the sheet image, makes a blank bitmap of this size and sets the scroll ranges.
+BitmapSize prepareSheetBitmap(SheetState& state, int dpiX, int dpiY);
+
+// Paints the whole sheet on a surface of width × height device pixels: title, axes, the ticked
+// curves and the legend, with the wait cursor shown meanwhile.
+void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, int width, int height, Ui& ui);
