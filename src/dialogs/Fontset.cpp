@@ -1,0 +1,132 @@
+#include "dialogs/Fontset.h"
+
+#include <cmath>
+
+#include <QFontDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "dialogs/DialogFont.h"
+#include "plot/Text.h"
+
+TSetFont::TSetFont(QWidget* owner) : QDialog(owner) {
+    setWindowTitle(QStringLiteral("设置图名"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+    resize(344, 322);
+
+    auto* heading = new QLabel(QStringLiteral("图名设置"), this);
+    heading->setObjectName(QStringLiteral("StaticText2"));
+    QFont headingFont = heading->font();
+    headingFont.setBold(true);
+    heading->setFont(headingFont);
+
+    Text = new QPlainTextEdit(this);
+    Text->setObjectName(QStringLiteral("Text"));
+    BitBtn3 = new QPushButton(QStringLiteral("设置字体"), this);
+    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
+
+    pHeadToTop = new QSpinBox(this);
+    pHeadToTop->setObjectName(QStringLiteral("pHeadToTop"));
+    pHeadToTop->setRange(-200, 200);
+    pHeadToTop->setSingleStep(4);
+    if (auto* edit = pHeadToTop->findChild<QLineEdit*>())
+        edit->setObjectName(QStringLiteral("pHeadToTopww"));
+    auto* gap = new QHBoxLayout;
+    gap->addWidget(new QLabel(QStringLiteral("图名到边的距离:"), this));
+    gap->addWidget(pHeadToTop);
+    gap->addWidget(new QLabel(QStringLiteral("mm"), this));
+    gap->addStretch();
+
+    // Hidden size controls of the form; never shown and never read.
+    auto* sizeGroup = new QGroupBox(QStringLiteral("字体大小:"), this);
+    auto* sizeLayout = new QHBoxLayout(sizeGroup);
+    auto* lfHeight = new QSpinBox(sizeGroup);
+    lfHeight->setObjectName(QStringLiteral("lfHeight"));
+    lfHeight->setRange(11, 32767);
+    lfHeight->setSingleStep(3);
+    auto* lfWidth = new QSpinBox(sizeGroup);
+    lfWidth->setObjectName(QStringLiteral("lfWidth"));
+    lfWidth->setRange(8, 32767);
+    lfWidth->setSingleStep(2);
+    sizeLayout->addWidget(lfHeight);
+    sizeLayout->addWidget(lfWidth);
+    sizeGroup->hide();
+
+    auto* maker = new QLabel(QStringLiteral("Brindle Fox"), this);
+    maker->setObjectName(QStringLiteral("Label1"));
+    maker->setEnabled(false);
+    BitBtn2 = new QPushButton(QStringLiteral("确定"), this);
+    BitBtn1 = new QPushButton(QStringLiteral("取消"), this);
+    BitBtn2->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(maker);
+    buttons->addStretch();
+    buttons->addWidget(BitBtn2);
+    buttons->addWidget(BitBtn1);
+
+    auto* main = new QVBoxLayout(this);
+    main->addWidget(heading);
+    main->addWidget(new QLabel(QStringLiteral("输入图名:"), this));
+    main->addWidget(Text);
+    auto* fontRow = new QHBoxLayout;
+    fontRow->addStretch();
+    fontRow->addWidget(BitBtn3);
+    main->addLayout(fontRow);
+    main->addLayout(gap);
+    main->addWidget(sizeGroup);
+    main->addLayout(buttons);
+
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
+    connect(BitBtn3, &QPushButton::clicked, this, &TSetFont::BitBtn3Click);
+}
+
+void TSetFont::BitBtn3Click() {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, dialogFont_, this);
+    if (ok)
+        dialogFont_ = chosen;
+}
+
+void TSetFont::fillFrom(const TText& title, float titleGapCm) {
+    openedHeight_ = title.font.height;
+    openedFont_ = dialogfont::fromLogFont(title.font);
+    dialogFont_ = openedFont_;
+    charSet_ = title.font.charSet;
+    Text->setPlainText(QString::fromStdString(title.text));
+    pHeadToTop->setValue(static_cast<int>(std::trunc(titleGapCm * 10.0f)));
+}
+
+void TSetFont::readBackInto(TText& title, float& titleGapCm) const {
+    LogFont& font = title.font;
+    font.height = dialogfont::heightOf(dialogFont_, openedFont_, openedHeight_);
+    // Styles are only switched on here; bold is not taken over.
+    if (dialogFont_.underline())
+        font.underline = 1;
+    if (dialogFont_.strikeOut())
+        font.strikeOut = 1;
+    if (dialogFont_.italic())
+        font.italic = 1;
+    font.pitchAndFamily = dialogfont::pitchOf(dialogFont_);
+    font.charSet = charSet_;
+    font.setFaceName(dialogFont_.family().toStdString());
+    title.text = Text->toPlainText().toStdString();
+    titleGapCm = static_cast<float>(pHeadToTop->value() * 0.1);
+}
+
+bool TSetFont::editTitle(QWidget* owner, TText& title, float& titleGapCm) {
+    TSetFont dialog(owner);
+    dialog.fillFrom(title, titleGapCm);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    dialog.readBackInto(title, titleGapCm);
+    return true;
+}

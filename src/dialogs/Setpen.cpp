@@ -1,0 +1,186 @@
+#include "dialogs/Setpen.h"
+
+#include <array>
+
+#include <QColorDialog>
+#include <QComboBox>
+#include <QEvent>
+#include <QFrame>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "platform/Pen.h"
+#include "platform/QtCanvas.h"
+
+namespace {
+
+constexpr std::array<int, 5> itemStyles = {penstyle::solid, penstyle::dot, penstyle::dash, penstyle::dashDot,
+                                           penstyle::dashDotDot};
+constexpr int sampleWidth = 193;
+constexpr int sampleHeight = 29;
+constexpr Color skyBlue = 0x00F0CAA6; // the panel's colour before the pen's is shown
+
+} // namespace
+
+int TPenProperty::styleOfItem(int item) {
+    return item >= 0 && item < static_cast<int>(itemStyles.size())
+               ? itemStyles[static_cast<std::size_t>(item)]
+               : penstyle::solid;
+}
+
+int TPenProperty::itemOfStyle(int style) {
+    for (std::size_t i = 0; i < itemStyles.size(); ++i)
+        if (itemStyles[i] == style)
+            return static_cast<int>(i);
+    return 0;
+}
+
+TPenProperty::TPenProperty(Pen& pen, QWidget* owner)
+    : QDialog(owner), pen_(pen), panelColor_(skyBlue),
+      sample_(sampleWidth, sampleHeight, QImage::Format_RGB32) {
+    setWindowTitle(QStringLiteral("设置线型"));
+    resize(293, 291);
+
+    auto* frame = new QGroupBox(QStringLiteral("设置线形"), this);
+    frame->setObjectName(QStringLiteral("GroupBox2"));
+    auto* grid = new QGridLayout(frame);
+    Style = new QComboBox(frame);
+    Style->setObjectName(QStringLiteral("Style"));
+    Style->addItems({QStringLiteral("实线"), QStringLiteral("点线"), QStringLiteral("虚线"),
+                     QStringLiteral("点划线"), QStringLiteral("线点点")});
+    grid->addWidget(new QLabel(QStringLiteral("线型"), frame), 0, 0);
+    grid->addWidget(Style, 0, 1);
+
+    ColorPanel = new QFrame(frame);
+    ColorPanel->setObjectName(QStringLiteral("Color"));
+    ColorPanel->setFrameShape(QFrame::Panel);
+    ColorPanel->setFrameShadow(QFrame::Sunken);
+    ColorPanel->setAutoFillBackground(true);
+    ColorPanel->setMinimumHeight(22);
+    ColorPanel->setCursor(Qt::PointingHandCursor);
+    ColorPanel->installEventFilter(this);
+    grid->addWidget(new QLabel(QStringLiteral("颜色"), frame), 1, 0);
+    grid->addWidget(ColorPanel, 1, 1);
+
+    UpDown1 = new QSpinBox(frame);
+    UpDown1->setObjectName(QStringLiteral("UpDown1"));
+    UpDown1->setRange(0, 32767);
+    // A typed width counts when an arrow is clicked or the edit is left, not on every key.
+    UpDown1->setKeyboardTracking(false);
+    if (auto* edit = UpDown1->findChild<QLineEdit*>())
+        edit->setObjectName(QStringLiteral("Width"));
+    grid->addWidget(new QLabel(QStringLiteral("粗细"), frame), 2, 0);
+    grid->addWidget(UpDown1, 2, 1);
+
+    auto* effect = new QGroupBox(QStringLiteral("效果"), this);
+    auto* effectLayout = new QHBoxLayout(effect);
+    Sample = new QLabel(effect);
+    Sample->setObjectName(QStringLiteral("Sample"));
+    Sample->setFixedSize(sampleWidth, sampleHeight);
+    effectLayout->addWidget(Sample);
+
+    auto* maker = new QLabel(QStringLiteral("Brindle Fox"), this);
+    maker->setObjectName(QStringLiteral("Label1"));
+    maker->setEnabled(false);
+    BitBtn1 = new QPushButton(QStringLiteral("确定"), this);
+    BitBtn2 = new QPushButton(QStringLiteral("取消"), this);
+    BitBtn1->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(maker);
+    buttons->addStretch();
+    buttons->addWidget(BitBtn1);
+    buttons->addWidget(BitBtn2);
+
+    auto* main = new QVBoxLayout(this);
+    main->addWidget(frame);
+    main->addWidget(effect);
+    main->addLayout(buttons);
+
+    chooseColor = [this](Color initial) -> std::optional<Color> {
+        const QColor chosen = QColorDialog::getColor(QtCanvas::toQColor(initial), this);
+        if (!chosen.isValid())
+            return std::nullopt;
+        return colors::rgb(chosen.red(), chosen.green(), chosen.blue());
+    };
+
+    FormCreate();
+
+    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    connect(UpDown1, &QSpinBox::valueChanged, this, &TPenProperty::UpDown1Click);
+    connect(Style, &QComboBox::currentIndexChanged, this, &TPenProperty::StyleChange);
+}
+
+void TPenProperty::FormCreate() {
+    // Showing the pen must not write it back: a clear or inside-frame pen shows as "实线" and
+    // keeps its style until the user picks one.
+    const QSignalBlocker blockWidth(UpDown1);
+    const QSignalBlocker blockStyle(Style);
+    setPanelColor(pen_.color);
+    UpDown1->setValue(pen_.width);
+    Style->setCurrentIndex(itemOfStyle(pen_.style));
+    drawSample();
+}
+
+void TPenProperty::ColorClick() {
+    if (chooseColor) {
+        if (const auto chosen = chooseColor(panelColor_))
+            setPanelColor(*chosen);
+    }
+    // Also after a cancelled colour dialog the pen takes the panel's colour.
+    pen_.color = panelColor_;
+    drawSample();
+}
+
+void TPenProperty::UpDown1Click() {
+    pen_.width = UpDown1->value();
+    drawSample();
+}
+
+void TPenProperty::StyleChange() {
+    pen_.style = styleOfItem(Style->currentIndex());
+    drawSample();
+}
+
+bool TPenProperty::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == ColorPanel && event->type() == QEvent::MouseButtonRelease) {
+        ColorClick();
+        return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TPenProperty::setPanelColor(Color color) {
+    panelColor_ = color;
+    QPalette palette = ColorPanel->palette();
+    palette.setColor(QPalette::Window, QtCanvas::toQColor(color));
+    ColorPanel->setPalette(palette);
+}
+
+void TPenProperty::drawSample() {
+    {
+        QPainter painter(&sample_);
+        QtCanvas canvas(painter, 96, 96); // pixel units, y down
+        canvas.setBrushColor(colors::systemButtonFace);
+        canvas.setBrushStyle(BrushStyle::Solid);
+        canvas.fillRect(0, 0, sampleWidth, sampleHeight);
+        canvas.setPen(pen_);
+        canvas.moveTo(10, sampleHeight / 2);
+        canvas.lineTo(sampleWidth - 10, sampleHeight / 2);
+    }
+    Sample->setPixmap(QPixmap::fromImage(sample_));
+}
+
+bool TPenProperty::editPen(QWidget* owner, Pen& pen) {
+    TPenProperty dialog(pen, owner);
+    return dialog.exec() == QDialog::Accepted;
+}

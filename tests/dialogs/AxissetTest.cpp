@@ -1,0 +1,441 @@
+#include "dialogs/Axisset.h"
+
+#include "platform/ConversionError.h"
+#include "platform/Conversions.h"
+#include "platform/ScriptedUi.h"
+#include "plot/Axis.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// A sheet axis as the main window holds it: horizontal bottom axis of 5 decades.
+struct AxisFixture : ::testing::Test {
+    ScriptedUi ui;
+    TAxis axis{ui};
+
+    void SetUp() override {
+        axis.x1 = 0;
+        axis.y1 = 0;
+        axis.x2 = 3125;
+        axis.y2 = 0;
+        axis.rangeMin = 1;
+        axis.rangeMax = 100000;
+        axis.logarithmic = true;
+    }
+};
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+TEST_F(AxisFixture, FormCaptionsPagesAndLists) {
+    TSetAxis dialog;
+    EXPECT_EQ(dialog.windowTitle(), text("设置坐标轴"));
+    ASSERT_EQ(dialog.PageControl->count(), 4);
+    EXPECT_EQ(dialog.PageControl->tabText(0), text("基本属性"));
+    EXPECT_EQ(dialog.PageControl->tabText(1), text("标        记"));
+    EXPECT_EQ(dialog.PageControl->tabText(2), text("标        注"));
+    EXPECT_EQ(dialog.PageControl->tabText(3), text("坐 标 轴"));
+    EXPECT_EQ(dialog.PageControl->currentIndex(), 0);
+    for (QComboBox* list : {dialog.lTickDir, dialog.sTickDir}) {
+        ASSERT_EQ(list->count(), 4);
+        EXPECT_EQ(list->itemText(0), text("向上"));
+        EXPECT_EQ(list->itemText(1), text("向右"));
+        EXPECT_EQ(list->itemText(2), text("向左"));
+        EXPECT_EQ(list->itemText(3), text("向下"));
+    }
+    EXPECT_EQ(dialog.AxisType->button(0)->text(), text("线性"));
+    EXPECT_EQ(dialog.AxisType->button(1)->text(), text("对数"));
+    EXPECT_EQ(dialog.ApplyButton->text(), text("应用(&A)"));
+    EXPECT_EQ(dialog.OkButton->text(), text("确定"));
+    EXPECT_EQ(dialog.CancelButton->text(), text("取消"));
+}
+
+TEST_F(AxisFixture, UpDownRangesAndSteps) {
+    TSetAxis dialog;
+    struct Expected {
+        QSpinBox* box;
+        int minimum, maximum, step;
+    };
+    const Expected table[] = {
+        {dialog.TitleToAxis, -1000, 360, 1}, {dialog.TitleAngle, -360, 360, 5},
+        {dialog.AxisWidth, 0, 360, 1},       {dialog.lTickLen, -1000, 360, 1},
+        {dialog.sTickLen, -1000, 360, 1},    {dialog.lTickNum, 0, 50, 1},
+        {dialog.sTickNum, 0, 10, 1},         {dialog.LabelToAxis, -360, 360, 1},
+        {dialog.LabelAngle, -360, 360, 5},   {dialog.AxisLength, 0, 5000, 1},
+        {dialog.X1, -10000, 10000, 1},       {dialog.Y1, -10000, 10000, 1},
+    };
+    for (const auto& e : table) {
+        SCOPED_TRACE(e.box->objectName().toStdString());
+        EXPECT_EQ(e.box->minimum(), e.minimum);
+        EXPECT_EQ(e.box->maximum(), e.maximum);
+        EXPECT_EQ(e.box->singleStep(), e.step);
+        EXPECT_NE(e.box->findChild<QLineEdit*>(e.box->objectName() + "ww"), nullptr);
+    }
+}
+
+TEST_F(AxisFixture, FillShowsTheAxis) {
+    axis.title = "AB/2 (m)";
+    axis.lineWidth = 3;
+    axis.minorTickLength = 4;
+    axis.minorTicks = 6;
+    axis.majorIntervals = 7;
+    axis.majorTickLength = 9;
+    axis.labelDistance = 11;
+    axis.titleDistance = 33;
+    axis.showGrid = true;
+    axis.showLabels = false;
+    axis.x1 = 120.7f;
+    axis.y1 = -80.9f;
+    axis.x2 = 120.7f + 2500.9f;
+    axis.rangeMin = 0.1f;
+    axis.rangeMax = 1000;
+    TSetAxis dialog;
+    dialog.fillFrom(axis);
+    EXPECT_EQ(dialog.AxisType->checkedId(), 1);
+    EXPECT_FALSE(dialog.bShowLabel->isChecked());
+    EXPECT_TRUE(dialog.bShowTitle->isChecked());
+    EXPECT_EQ(dialog.AxisTitle->toPlainText(), text("AB/2 (m)"));
+    EXPECT_EQ(dialog.AxisWidth->value(), 3);
+    EXPECT_EQ(dialog.sTickLen->value(), 4);
+    EXPECT_EQ(dialog.sTickNum->value(), 6);
+    EXPECT_EQ(dialog.lTickNum->value(), 7);
+    EXPECT_EQ(dialog.lTickLen->value(), 9);
+    EXPECT_EQ(dialog.LabelToAxis->value(), 11);
+    EXPECT_EQ(dialog.TitleToAxis->value(), 33);
+    EXPECT_EQ(dialog.LabelFormat->text(), text("0.0"));
+    if (localeDecimalSeparator() == '.') {
+        EXPECT_EQ(dialog.LimitMin->text(), text("0.1"));
+        EXPECT_EQ(dialog.LimitMax->text(), text("1000.0"));
+    }
+    // Positions are truncated toward zero.
+    EXPECT_EQ(dialog.AxisLength->value(), 2500);
+    EXPECT_EQ(dialog.X1->value(), 120);
+    EXPECT_EQ(dialog.Y1->value(), -80);
+    EXPECT_EQ(dialog.lTickDir->currentIndex(), 0);
+    EXPECT_EQ(dialog.sTickDir->currentIndex(), 0);
+    EXPECT_TRUE(dialog.IsGrid->isChecked());
+}
+
+TEST_F(AxisFixture, LinearAxisStaysOnTheFirstType) {
+    axis.logarithmic = false;
+    TSetAxis dialog;
+    dialog.fillFrom(axis);
+    EXPECT_EQ(dialog.AxisType->checkedId(), 0);
+    dialog.readBackInto(axis);
+    EXPECT_FALSE(axis.logarithmic);
+}
+
+TEST_F(AxisFixture, RotatedTitleShowsZeroAndOkResetsTheRotation) {
+    axis.titleFont.escapement = 900;
+    axis.titleFont.orientation = 900;
+    axis.labelFont.escapement = 450;
+    axis.labelFont.orientation = 450;
+    TSetAxis dialog;
+    dialog.fillFrom(axis);
+    EXPECT_EQ(dialog.TitleAngle->value(), 0);
+    EXPECT_EQ(dialog.LabelAngle->value(), 0);
+    dialog.readBackInto(axis);
+    EXPECT_EQ(axis.titleFont.escapement, 0);
+    EXPECT_EQ(axis.titleFont.orientation, 0);
+    EXPECT_EQ(axis.labelFont.escapement, 0);
+    EXPECT_EQ(axis.labelFont.orientation, 0);
+}
+
+TEST_F(AxisFixture, AnglesBecomeTenthsOfADegree) {
+    TSetAxis dialog;
+    dialog.fillFrom(axis);
+    dialog.TitleAngle->setValue(90);
+    dialog.LabelAngle->setValue(-45);
+    dialog.readBackInto(axis);
+    EXPECT_EQ(axis.titleFont.escapement, 900);
+    EXPECT_EQ(axis.titleFont.orientation, 900);
+    EXPECT_EQ(axis.labelFont.escapement, -450);
+    EXPECT_EQ(axis.labelFont.orientation, -450);
+}
+
+TEST_F(AxisFixture, MajorTickListDecidesTheDirection) {
+    TSetAxis dialog;
+    dialog.fillFrom(axis);
+    dialog.lTickDir->setCurrentText(text("向右"));
+    dialog.sTickDir->setCurrentText(text("向左"));
+    dialog.readBackInto(axis);
+    EXPECT_EQ(axis.tickDirection, 2);
+}
+
+TEST_F(AxisFixture, UntouchedDirectionListsGiveUp) {
+    axis.tickDirection = 4;
+    TSetAxis dialog;
+    dialog.fillFrom(axis);
+    dialog.readBackInto(axis);
+    EXPECT_EQ(axis.tickDirection, 1);
+}
+
+TEST_F(AxisFixture, VerticalAxisShowsLengthZeroAndIsLaidOutHorizontally) {
+    axis.x1 = 3125;
+    axis.y1 = 0;
+    axis.x2 = 3125;
+    axis.y2 = 2500;
+    TSetAxis dialog;
+    dialog.fillFrom(axis);
+    EXPECT_EQ(dialog.AxisLength->value(), 0);
+    dialog.AxisLength->setValue(1000);
+    dialog.readBackInto(axis);
+    EXPECT_FLOAT_EQ(axis.x1, 3125);
+    EXPECT_FLOAT_EQ(axis.y1, 0);
+    EXPECT_FLOAT_EQ(axis.x2, 4125);
+    EXPECT_FLOAT_EQ(axis.y2, 0);
+}
+
+TEST_F(AxisFixture, ReadBackTakesEveryControl) {
+    TSetAxis dialog;
+    dialog.fillFrom(axis);
+    dialog.AxisType->button(0)->setChecked(true);
+    dialog.bShowLabel->setChecked(false);
+    dialog.bShowTitle->setChecked(false);
+    dialog.AxisTitle->setPlainText(text("视电阻率"));
+    dialog.AxisWidth->setValue(2);
+    dialog.bShowTick->setChecked(false);
+    dialog.sTickLen->setValue(-3);
+    dialog.sTickNum->setValue(4);
+    dialog.lTickNum->setValue(5);
+    dialog.lTickLen->setValue(-6);
+    dialog.LabelToAxis->setValue(7);
+    dialog.TitleToAxis->setValue(-8);
+    dialog.LabelFormat->setText("0.00");
+    dialog.LimitMin->setText("2");
+    dialog.LimitMax->setText("3");
+    dialog.X1->setValue(-100);
+    dialog.Y1->setValue(200);
+    dialog.AxisLength->setValue(300);
+    dialog.IsGrid->setChecked(true);
+    dialog.readBackInto(axis);
+    EXPECT_FALSE(axis.logarithmic);
+    EXPECT_FALSE(axis.showLabels);
+    EXPECT_FALSE(axis.showTitle);
+    EXPECT_EQ(axis.title, "视电阻率");
+    EXPECT_EQ(axis.lineWidth, 2);
+    EXPECT_FALSE(axis.showTicks);
+    EXPECT_EQ(axis.minorTickLength, -3);
+    EXPECT_EQ(axis.minorTicks, 4);
+    EXPECT_EQ(axis.majorIntervals, 5);
+    EXPECT_EQ(axis.majorTickLength, -6);
+    EXPECT_EQ(axis.labelDistance, 7);
+    EXPECT_EQ(axis.titleDistance, -8);
+    EXPECT_EQ(axis.labelFormat, "0.00");
+    EXPECT_FLOAT_EQ(axis.rangeMin, 2);
+    EXPECT_FLOAT_EQ(axis.rangeMax, 3);
+    EXPECT_FLOAT_EQ(axis.x1, -100);
+    EXPECT_FLOAT_EQ(axis.y1, 200);
+    EXPECT_FLOAT_EQ(axis.x2, 200);
+    EXPECT_FLOAT_EQ(axis.y2, 200);
+    EXPECT_TRUE(axis.showGrid);
+}
+
+TEST_F(AxisFixture, OnlyTheFontHeightsComeFromTheFontDialogs) {
+    axis.titleFont.height = 16;
+    axis.labelFont.height = 12;
+    const LogFont titleBefore = axis.titleFont;
+    TSetAxis dialog;
+    dialog.fillFrom(axis);
+    // Confirming without a new size keeps the heights as recorded.
+    dialog.readBackInto(axis);
+    EXPECT_EQ(axis.titleFont, titleBefore);
+    EXPECT_EQ(axis.labelFont.height, 12);
+
+    // A 12-point font is a character height of 12 × 254 / 72 = 42.33 units: −42.
+    QFont chosen("Times New Roman", 12);
+    chosen.setBold(true);
+    chosen.setItalic(true);
+    dialog.setTitleDialogFont(chosen);
+    dialog.setLabelDialogFont(QFont("Courier", 24));
+    dialog.readBackInto(axis);
+    EXPECT_EQ(axis.titleFont.height, -42);
+    EXPECT_EQ(axis.labelFont.height, -85);
+    EXPECT_EQ(axis.titleFont.faceName, "Arial");
+    EXPECT_EQ(axis.titleFont.weight, titleBefore.weight);
+    EXPECT_EQ(axis.titleFont.italic, 0);
+    EXPECT_EQ(axis.titleFont.width, titleBefore.width);
+}
+
+TEST_F(AxisFixture, ApplyChangesNothingAndKeepsTheDialogOpen) {
+    axis.tickDirection = 4;
+    TSetAxis dialog;
+    dialog.fillFrom(axis);
+    dialog.show();
+    dialog.AxisTitle->setPlainText("changed");
+    dialog.LimitMin->setText("5");
+    dialog.lTickDir->setCurrentIndex(1);
+    QTest::mouseClick(dialog.ApplyButton, Qt::LeftButton);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.result(), 0);
+    EXPECT_EQ(axis.title, "Axis");
+    EXPECT_FLOAT_EQ(axis.rangeMin, 1);
+    EXPECT_EQ(axis.tickDirection, 4);
+}
+
+TEST_F(AxisFixture, RightAxisLimitsGoToTheCaller) {
+    axis.logarithmic = false;
+    axis.rangeMin = 10;
+    axis.rangeMax = 40;
+    float ipMin = -1;
+    float ipMax = -1;
+    TSetAxis dialog;
+    dialog.fillFrom(axis);
+    dialog.LimitMin->setText("0");
+    dialog.LimitMax->setText("50");
+    dialog.readBackInto(axis, &ipMin, &ipMax);
+    EXPECT_FLOAT_EQ(ipMin, 0);
+    EXPECT_FLOAT_EQ(ipMax, 50);
+    EXPECT_FLOAT_EQ(axis.rangeMin, 10);
+    EXPECT_FLOAT_EQ(axis.rangeMax, 40);
+}
+
+TEST_F(AxisFixture, BadMinimumEndsTheReadBackAtTheLimits) {
+    axis.titleFont.escapement = 100;
+    axis.titleFont.orientation = 100;
+    axis.tickDirection = 4;
+    axis.titleFont.height = 16;
+    TSetAxis dialog;
+    dialog.fillFrom(axis);
+    dialog.AxisTitle->setPlainText("new title");
+    dialog.AxisWidth->setValue(3);
+    dialog.TitleToAxis->setValue(44);
+    dialog.TitleAngle->setValue(30);
+    dialog.LabelFormat->setText("0");
+    dialog.LimitMin->setText("abc");
+    dialog.LimitMax->setText("77");
+    dialog.X1->setValue(500);
+    dialog.IsGrid->setChecked(true);
+    dialog.lTickDir->setCurrentIndex(1);
+    dialog.setTitleDialogFont(QFont("Arial", 20));
+    try {
+        dialog.readBackInto(axis);
+        FAIL() << "no conversion error";
+    } catch (const ConversionError& error) {
+        EXPECT_STREQ(error.what(), "'abc' is not a valid floating point value");
+    }
+    // Read before the limits: changed, the orientation holding the bare angle.
+    EXPECT_EQ(axis.title, "new title");
+    EXPECT_EQ(axis.lineWidth, 3);
+    EXPECT_EQ(axis.titleDistance, 44);
+    EXPECT_EQ(axis.titleFont.orientation, 30);
+    EXPECT_EQ(axis.labelFormat, "0");
+    // From the limits on: unchanged.
+    EXPECT_EQ(axis.titleFont.escapement, 100);
+    EXPECT_EQ(axis.titleFont.height, 16);
+    EXPECT_FLOAT_EQ(axis.rangeMin, 1);
+    EXPECT_FLOAT_EQ(axis.rangeMax, 100000);
+    EXPECT_FLOAT_EQ(axis.x1, 0);
+    EXPECT_FLOAT_EQ(axis.x2, 3125);
+    EXPECT_EQ(axis.tickDirection, 4);
+    EXPECT_FALSE(axis.showGrid);
+}
+
+TEST_F(AxisFixture, BadMaximumKeepsTheMinimumRead) {
+    float ipMin = -1;
+    float ipMax = -1;
+    TSetAxis dialog;
+    dialog.fillFrom(axis);
+    dialog.LimitMin->setText("0");
+    dialog.LimitMax->setText("x5");
+    EXPECT_THROW(dialog.readBackInto(axis, &ipMin, &ipMax), ConversionError);
+    EXPECT_FLOAT_EQ(ipMin, 0);
+    EXPECT_FLOAT_EQ(ipMax, -1);
+}
+
+TEST_F(AxisFixture, AxisOwnEditUsesLimitsAndKeepsAVerticalAxisVertical) {
+    axis.x1 = 100;
+    axis.y1 = 0;
+    axis.x2 = 100;
+    axis.y2 = 2500;
+    axis.horizontal = false;
+    axis.limitMin = 2;
+    axis.limitMax = 8;
+    axis.showGrid = true;
+    axis.titleFont.orientation = 900;
+    axis.labelFont.orientation = 455;
+    TSetAxis dialog;
+    dialog.fillFrom(axis, TSetAxis::Mode::axisOwn);
+    EXPECT_EQ(dialog.AxisLength->value(), 2500);
+    EXPECT_EQ(dialog.TitleAngle->value(), 90);
+    EXPECT_EQ(dialog.LabelAngle->value(), 45);
+    EXPECT_EQ(dialog.lTickDir->currentIndex(), 3);
+    EXPECT_EQ(dialog.sTickDir->currentIndex(), 3);
+    EXPECT_FALSE(dialog.IsGrid->isChecked());
+    if (localeDecimalSeparator() == '.') {
+        EXPECT_EQ(dialog.LimitMin->text(), text("2.0"));
+    }
+
+    dialog.LimitMin->setText("3");
+    dialog.LimitMax->setText("9");
+    dialog.AxisLength->setValue(2000);
+    dialog.readBackInto(axis);
+    EXPECT_FLOAT_EQ(axis.limitMin, 3);
+    EXPECT_FLOAT_EQ(axis.limitMax, 9);
+    EXPECT_FLOAT_EQ(axis.rangeMin, 1);
+    EXPECT_FLOAT_EQ(axis.rangeMax, 100000);
+    EXPECT_FLOAT_EQ(axis.x2, 100);
+    EXPECT_FLOAT_EQ(axis.y2, 2000);
+    EXPECT_EQ(axis.titleFont.escapement, -900);
+    EXPECT_EQ(axis.titleFont.orientation, 900);
+    EXPECT_EQ(axis.labelFont.escapement, -450);
+    EXPECT_EQ(axis.tickDirection, 4);
+    EXPECT_TRUE(axis.showGrid);
+}
+
+TEST_F(AxisFixture, AxisOwnEditPresetsLeftForAHorizontalAxis) {
+    TSetAxis dialog;
+    dialog.fillFrom(axis, TSetAxis::Mode::axisOwn);
+    EXPECT_EQ(dialog.lTickDir->currentIndex(), 2);
+    EXPECT_EQ(dialog.sTickDir->currentIndex(), 2);
+    EXPECT_EQ(dialog.AxisLength->value(), 3125);
+}
+
+TEST_F(AxisFixture, ModalEditDesignatesTheOpenDialogAndCancelChangesNothing) {
+    axis.tickDirection = 4;
+    TSetAxis* seen = nullptr;
+    QString caption;
+    QTimer::singleShot(0, [&] {
+        seen = SetAxis;
+        ASSERT_NE(seen, nullptr);
+        caption = seen->windowTitle();
+        seen->AxisTitle->setPlainText("changed");
+        seen->CancelButton->click();
+    });
+    EXPECT_FALSE(TSetAxis::editSheetAxis(nullptr, axis, text("设置图形左轴")));
+    EXPECT_NE(seen, nullptr);
+    EXPECT_EQ(caption, text("设置图形左轴"));
+    EXPECT_EQ(SetAxis, nullptr);
+    EXPECT_EQ(axis.title, "Axis");
+    EXPECT_EQ(axis.tickDirection, 4);
+}
+
+TEST_F(AxisFixture, ModalEditReadsBackOnOk) {
+    float ipMin = -1;
+    float ipMax = -1;
+    QTimer::singleShot(0, [] {
+        SetAxis->LimitMin->setText("0");
+        SetAxis->LimitMax->setText("50");
+        SetAxis->OkButton->click();
+    });
+    EXPECT_TRUE(TSetAxis::editSheetAxis(nullptr, axis, text("设置图形右轴"), &ipMin, &ipMax));
+    EXPECT_FLOAT_EQ(ipMin, 0);
+    EXPECT_FLOAT_EQ(ipMax, 50);
+    EXPECT_EQ(axis.tickDirection, 1);
+}
