@@ -42,7 +42,7 @@ bool TTextStream::open(const std::string& fileName) {
     }
     if (!buffer) {
         capacity = initialCapacity;
-        buffer = std::make_unique<char[]>(capacity);
+        buffer = std::make_unique_for_overwrite<char[]>(capacity);
     }
     begin = end = 0;
     exhausted = endMark = false;
@@ -66,7 +66,7 @@ bool TTextStream::fill() {
     }
     if (end == capacity) {
         std::size_t grown = capacity * 2;
-        auto larger = std::make_unique<char[]>(grown);
+        auto larger = std::make_unique_for_overwrite<char[]>(grown);
         std::memcpy(larger.get(), buffer.get(), end);
         buffer = std::move(larger);
         capacity = grown;

@@ -1,0 +1,64 @@
+// libFuzzer entry for the survey file readers. FUZZ_READER selects the entry point: 1 the tagged
+// reader, 2 the column reader, 3 the header probe (which calls the column reader).
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include <unistd.h>
+
+#include "data/ColumnFileProbe.h"
+#include "data/ColumnFileReader.h"
+#include "data/TaggedFileReader.h"
+#include "platform/ConversionError.h"
+#include "platform/ScriptedUi.h"
+
+namespace {
+
+// One input file per fuzzing process, removed at exit; in memory where the system has it, since each
+// run rewrites it.
+const std::string& inputPath() {
+    static const std::string path = [] {
+        std::string folder = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        std::string p =
+            folder + "/vesplot-fuzz-" + std::to_string(::getpid()) + (FUZZ_READER == 1 ? ".ves" : ".dat");
+        std::atexit([] { std::remove(inputPath().c_str()); });
+        return p;
+    }();
+    return path;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string& path = inputPath();
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return 0;
+    if (size > 0)
+        std::fwrite(data, 1, size, file);
+    std::fclose(file);
+
+    ScriptedUi ui;
+    StationList stations;
+    try {
+        if (FUZZ_READER == 1)
+            readTaggedFile(ui, path, stations);
+        else if (FUZZ_READER == 2)
+            readColumnFile(ui, path, stations);
+        else
+            probeColumnFile(ui, path, stations);
+    } catch (const ConversionError&) {
+        // A text that is no number ends the reading: a defined outcome.
+    }
+    // The station model's invariant: every record non-empty, its nine vectors of one length.
+    for (const ProfileData& s : stations) {
+        const std::size_t n = s.abHalf.size();
+        if (n == 0 || s.stationNumber.size() != n || s.pointCode.size() != n || s.resistivity.size() != n ||
+            s.chargeability.size() != n || s.deviation.size() != n || s.halfDecayTime.size() != n ||
+            s.decay.size() != n || s.compositeParameter.size() != n)
+            std::abort();
+    }
+    return 0;
+}
