@@ -383,9 +383,9 @@ bool TChildForm::mnSaveBmpClick() {
         ui().messageBox("绘制的剖面图已经保存为位图文件。", "警告", MsgButtons::Ok, MsgIcon::None);
         return false;
     }
-    const QString dataFile = OpenDialog->selectedFiles().value(0);
-    if (!dataFile.isEmpty()) {
-        const QFileInfo info(dataFile);
+    // The data file of the last open (the dialog reports its folder while nothing was chosen).
+    const QFileInfo info(OpenDialog->selectedFiles().value(0));
+    if (info.isFile()) {
         SaveDialog->selectFile(info.path() + QLatin1Char('/') + info.completeBaseName() +
                                QStringLiteral(".bmp"));
     }

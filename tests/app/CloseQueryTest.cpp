@@ -1,11 +1,18 @@
 // Closing the main window: the question about an unsaved sheet and its three answers.
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTimer>
 
 #include <memory>
 
 #include "app/ChildContour.h"
+#include "app/SheetImage.h"
 #include "platform/ScriptedUi.h"
 
 namespace {
@@ -118,4 +125,53 @@ TEST(SaveCommand, AnAlreadySavedSheetIsOnlyReported) {
     EXPECT_EQ(ui->messages[0].buttons, MsgButtons::Ok);
     EXPECT_EQ(ui->messages[0].icon, MsgIcon::None);
     EXPECT_TRUE(form.saved);
+}
+
+namespace {
+
+// Answers the next save dialog with `name`, or cancels it when `name` is empty.
+void answerSaveDialog(const QString& name) {
+    QTimer::singleShot(0, [name] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), QStringLiteral("保存平面剖面图为"));
+        if (name.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        // Typed into the name field, as a user would (selectFile skips a focused field).
+        auto* nameField = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(nameField, nullptr);
+        nameField->setText(name);
+        static_cast<QDialog*>(dialog)->accept(); // QFileDialog::accept, reached through the public slot
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the save dialog did not take " << name.toStdString();
+            dialog->reject();
+        }
+    });
+}
+
+} // namespace
+
+TEST(SaveCommand, WritesTheSheetBitmapUnderTheChosenNameWithBmpExtension) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    TChildForm form;
+    form.setUi(std::make_unique<ScriptedUi>());
+    QImage sheet(40, 30, QImage::Format_RGB32);
+    sheet.fill(Qt::white);
+    form.Image->setPicture(sheet);
+    form.saved = false;
+
+    answerSaveDialog({});
+    EXPECT_FALSE(form.mnSaveBmpClick());
+    EXPECT_FALSE(form.saved);
+
+    answerSaveDialog(folder.filePath(QStringLiteral("result.txt")));
+    EXPECT_TRUE(form.mnSaveBmpClick());
+    EXPECT_TRUE(form.saved);
+    EXPECT_FALSE(QFileInfo::exists(folder.filePath(QStringLiteral("result.txt"))));
+    QImageReader written(folder.filePath(QStringLiteral("result.bmp")));
+    EXPECT_EQ(written.format(), "bmp");
+    EXPECT_EQ(written.size(), QSize(40, 30));
 }
