@@ -4,9 +4,12 @@
 
 #include "SheetFiles.h"
 #include "platform/ConversionError.h"
+#include "platform/RecordingCanvas.h"
 #include "platform/ScriptedUi.h"
+#include "sheet/Composer.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
+#include "sheet/SheetView.h"
 
 namespace {
 
@@ -237,4 +240,33 @@ TEST_F(OpenDataTest, ConversionErrorEndsTheOpenBeforeAnyRangeChanges) {
     EXPECT_EQ(s.xLengthCm, 12.5f);
     EXPECT_EQ(choices.stationItems, (std::vector<std::string>{"1"}));
     EXPECT_EQ(s.resCurve.yValues, (std::vector<float>{30, 300}));
+}
+
+TEST_F(OpenDataTest, ColumnFileThatCannotBeOpenedGivesBothMessages) {
+    const std::string path = (folder.path / "missing.dat").string();
+    EXPECT_EQ(openDataFile(s, choices, path, DataFileKind::Column, ui), OpenOutcome::NoStations);
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text, "无法打开数据文件:\n" + path);
+    EXPECT_EQ(ui.messages[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(ui.messages[1].text, "加载的数据文件没有电测深数据。");
+    EXPECT_FALSE(choices.visible);
+    EXPECT_TRUE(choices.stationItems.empty());
+}
+
+TEST_F(OpenDataTest, SampleFilesOpenAndPaintWithoutMessages) {
+    const std::string dir = VESPLOT_SAMPLE_DATA_DIR;
+    ASSERT_EQ(openDataFile(s, choices, dir + "/sample.ves", DataFileKind::Tagged, ui), OpenOutcome::Loaded);
+    EXPECT_EQ(s.abMin, 1.0f);
+    EXPECT_EQ(s.abMax, 1000.0f);
+    ASSERT_EQ(openDataFile(s, choices, dir + "/sample-ip.dat", DataFileKind::Column, ui),
+              OpenOutcome::Loaded);
+    EXPECT_FALSE(s.rightAxis.logarithmic);
+    choices.ticked.fill(true);
+    choices.symbols = {4, 3, 6, 8, 10, 12};
+    ASSERT_TRUE(composeSheet(s, choices));
+    prepareSheetBitmap(s, 96, 96);
+    RecordingCanvas canvas;
+    paintSheet(s, choices, canvas, 793, 1096, ui);
+    EXPECT_EQ(canvas.callsOf("textOut").back().text, "ZP");
+    EXPECT_TRUE(ui.messages.empty());
 }
