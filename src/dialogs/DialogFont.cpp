@@ -50,10 +50,10 @@ std::int32_t heightOf(const QFont& font, const QFont& opened, std::int32_t opene
     double points = font.pointSizeF();
     if (points <= 0) // a pixel-sized font: screen pixels at 96 per inch
         points = font.pixelSize() * 72.0 / 96.0;
-    const auto height = static_cast<std::int32_t>(std::lround(points * unitsPerPoint));
-    if (height == std::abs(openedHeight))
+    // The dialog offers whole points: the size it showed for the record is the record's own.
+    if (opened.pointSizeF() > 0 && std::abs(points - opened.pointSizeF()) <= 0.5)
         return openedHeight;
-    return -height;
+    return -static_cast<std::int32_t>(std::lround(points * unitsPerPoint));
 }
 
 std::uint8_t pitchOf(const QFont& font) {

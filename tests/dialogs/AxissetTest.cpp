@@ -9,6 +9,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -271,6 +272,22 @@ TEST_F(AxisFixture, OnlyTheFontHeightsComeFromTheFontDialogs) {
     EXPECT_EQ(axis.titleFont.weight, titleBefore.weight);
     EXPECT_EQ(axis.titleFont.italic, 0);
     EXPECT_EQ(axis.titleFont.width, titleBefore.width);
+}
+
+TEST_F(AxisFixture, FontDialogsConfirmedUnchangedKeepTheHeights) {
+    // 16 and 12 units are 4.54 and 3.40 points; the font dialog shows 5 and 3.
+    axis.titleFont.height = 16;
+    axis.labelFont.height = 12;
+    TSetAxis dialog;
+    dialog.fillFrom(axis);
+    QFontDialog fontDialog;
+    fontDialog.setCurrentFont(dialog.titleDialogFont());
+    dialog.setTitleDialogFont(fontDialog.currentFont());
+    fontDialog.setCurrentFont(dialog.labelDialogFont());
+    dialog.setLabelDialogFont(fontDialog.currentFont());
+    dialog.readBackInto(axis);
+    EXPECT_EQ(axis.titleFont.height, 16);
+    EXPECT_EQ(axis.labelFont.height, 12);
 }
 
 TEST_F(AxisFixture, ApplyChangesNothingAndKeepsTheDialogOpen) {

@@ -3,6 +3,7 @@
 #include "plot/Text.h"
 
 #include <QApplication>
+#include <QFontDialog>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -70,6 +71,20 @@ TEST_F(TitleFixture, UntouchedDialogKeepsTheFontRecord) {
     EXPECT_EQ(title.font, before);
     EXPECT_EQ(title.text, "新图名");
     EXPECT_FLOAT_EQ(gapCm, 3.5f);
+}
+
+TEST_F(TitleFixture, FontDialogConfirmedUnchangedKeepsTheHeight) {
+    // The font dialog offers whole points: 60 units (17.01 pt) come back as 17 pt.
+    TSetFont dialog;
+    dialog.fillFrom(title, gapCm);
+    QFontDialog fontDialog;
+    fontDialog.setCurrentFont(dialog.dialogFont());
+    dialog.setDialogFont(fontDialog.currentFont());
+    dialog.readBackInto(title, gapCm);
+    EXPECT_EQ(title.font.height, 60);
+    EXPECT_EQ(title.font.italic, 0);
+    EXPECT_EQ(title.font.underline, 0);
+    EXPECT_EQ(title.font.strikeOut, 0);
 }
 
 TEST_F(TitleFixture, ItalicTitleStaysItalicWhenSwitchedOff) {
