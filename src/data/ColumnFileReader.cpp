@@ -1,5 +1,6 @@
 #include "ColumnFileReader.h"
 
+#include <array>
 #include <unordered_map>
 
 #include "data/FileNumbers.h"
@@ -71,30 +72,58 @@ bool convertRow(const std::vector<std::string_view>& fields, Row& row) {
 
 } // namespace
 
+namespace {
+
+// Byte classes of the field splitter: part of a field, a one-byte separator, or the lead byte of a
+// double-byte GBK character (which may be the full-width comma).
+enum ByteClass : unsigned char { fieldByte, separatorByte, leadByte };
+
+constexpr std::array<unsigned char, 256> byteClasses = [] {
+    std::array<unsigned char, 256> classes{};
+    classes[' '] = classes[','] = classes['\t'] = separatorByte;
+    for (int c = 0x81; c < 0x100; ++c)
+        classes[static_cast<std::size_t>(c)] = leadByte;
+    return classes;
+}();
+
+ByteClass classOf(char c) {
+    return static_cast<ByteClass>(byteClasses[static_cast<unsigned char>(c)]);
+}
+
+} // namespace
+
 void splitFields(std::string_view line, std::vector<std::string_view>& fields) {
     fields.clear();
     line = trimBlanks(line);
     const char* p = line.data();
     const char* const end = p + line.size();
+    // The full-width comma at `at`, a lead byte.
     auto isFullWidthComma = [end](const char* at) {
         return static_cast<unsigned char>(at[0]) == fullWidthCommaLead && at + 1 < end &&
                static_cast<unsigned char>(at[1]) == fullWidthCommaTrail;
     };
     while (p < end && fields.size() < maxFields) {
         // Separators, runs of them counting as one.
-        while (p < end) {
-            if (*p == ' ' || *p == ',' || *p == '\t')
-                ++p;
-            else if (isFullWidthComma(p))
-                p += 2;
-            else
+        for (; p < end; ++p) {
+            ByteClass c = classOf(*p);
+            if (c == fieldByte)
                 break;
+            if (c == leadByte) {
+                if (!isFullWidthComma(p))
+                    break;
+                ++p;
+            }
         }
         if (p == end)
             break;
         const char* start = p;
-        while (p < end && *p != ' ' && *p != ',' && *p != '\t') {
-            if (static_cast<unsigned char>(*p) >= 0x81 && p + 1 < end) { // a double-byte GBK character
+        while (p < end) {
+            ByteClass c = classOf(*p);
+            if (c == fieldByte) {
+                ++p;
+            } else if (c == separatorByte) {
+                break;
+            } else if (p + 1 < end) { // a double-byte GBK character
                 if (isFullWidthComma(p))
                     break;
                 p += 2;

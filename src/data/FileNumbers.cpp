@@ -61,36 +61,32 @@ bool tryParseShortDecimal(std::string_view text, double& value) {
         negative = *p == '-';
         ++p;
     }
+    // Unsigned arithmetic: a mantissa of too many digits wraps harmlessly and is refused below.
     std::uint64_t mantissa = 0;
-    int digits = 0, fraction = 0;
-    while (p < end && isDigit(*p) && digits < 16) {
-        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-        ++digits;
-        ++p;
-    }
+    const char* const integerStart = p;
+    while (p < end && static_cast<unsigned>(*p - '0') < 10)
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+    std::ptrdiff_t digits = p - integerStart, fraction = 0;
     if (p < end && *p == '.') {
-        ++p;
-        while (p < end && isDigit(*p) && digits < 16) {
-            mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
-            ++digits;
-            ++fraction;
-            ++p;
-        }
+        const char* const fractionStart = ++p;
+        while (p < end && static_cast<unsigned>(*p - '0') < 10)
+            mantissa = mantissa * 10 + static_cast<unsigned>(*p++ - '0');
+        fraction = p - fractionStart;
+        digits += fraction;
     }
     if (p != end || digits == 0 || digits > 15)
         return false;
-    double result = static_cast<double>(mantissa);
-    if (fraction > 0)
-        result /= powersOfTen[fraction];
+    double result = static_cast<double>(mantissa) / powersOfTen[fraction];
     value = negative ? -result : result;
     return true;
 }
 
 } // namespace
 
-bool tryParseFileFloat(std::string_view text, double& value) {
-    if (tryParseShortDecimal(text, value))
-        return true;
+namespace {
+
+// Numbers the short form does not cover: the program's own rules, with from_chars for speed.
+[[gnu::noinline]] bool tryParseLongNumber(std::string_view text, double& value) {
     if (isPlainNumber(text)) {
         std::string_view digits = text.front() == '+' ? text.substr(1) : text;
         double parsed = 0;
@@ -103,6 +99,12 @@ bool tryParseFileFloat(std::string_view text, double& value) {
     // Anything unusual (blanks, overflow, underflow, forms from_chars reads differently) takes the
     // program's own conversion, so that acceptance and value stay exactly the same.
     return tryParseFloat(text, value, '.');
+}
+
+} // namespace
+
+bool tryParseFileFloat(std::string_view text, double& value) {
+    return tryParseShortDecimal(text, value) || tryParseLongNumber(text, value);
 }
 
 namespace {
