@@ -56,7 +56,6 @@ TSetAxis::TSetAxis(QWidget* owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("设置坐标轴"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    resize(351, 264);
 
     PageControl = new QTabWidget(this);
 
@@ -231,7 +230,11 @@ TSetAxis::TSetAxis(QWidget* owner) : QDialog(owner) {
     main->addWidget(PageControl);
     main->addLayout(buttons);
 
+    // Not resizable; at least the form's client size.
+    setFixedSize(sizeHint().expandedTo(QSize(351, 264)));
+
     // Apply has no handler: it neither copies anything nor closes the dialog.
+
     connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(TitleFont, &QPushButton::clicked, this, &TSetAxis::TitleFontClick);
@@ -270,8 +273,7 @@ void TSetAxis::bLimitMaxClick() {
 void TSetAxis::fillFrom(const TAxis& axis, Mode mode) {
     mode_ = mode;
     const bool own = mode == Mode::axisOwn;
-    if (axis.logarithmic)
-        AxisType->button(1)->setChecked(true);
+    AxisType->button(axis.logarithmic ? 1 : 0)->setChecked(true);
     bShowLabel->setChecked(axis.showLabels);
     bShowTitle->setChecked(axis.showTitle);
     AxisTitle->setPlainText(fromUtf8(axis.title));

@@ -20,7 +20,6 @@ TSetFont::TSetFont(QWidget* owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("设置图名"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
-    resize(344, 322);
 
     auto* heading = new QLabel(QStringLiteral("图名设置"), this);
     heading->setObjectName(QStringLiteral("StaticText2"));
@@ -83,6 +82,9 @@ TSetFont::TSetFont(QWidget* owner) : QDialog(owner) {
     main->addLayout(gap);
     main->addWidget(sizeGroup);
     main->addLayout(buttons);
+
+    // Not resizable; at least the form's client size.
+    setFixedSize(sizeHint().expandedTo(QSize(344, 322)));
 
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);

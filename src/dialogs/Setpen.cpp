@@ -48,7 +48,6 @@ TPenProperty::TPenProperty(Pen& pen, QWidget* owner)
     : QDialog(owner), pen_(pen), panelColor_(skyBlue),
       sample_(sampleWidth, sampleHeight, QImage::Format_RGB32) {
     setWindowTitle(QStringLiteral("设置线型"));
-    resize(293, 291);
 
     auto* frame = new QGroupBox(QStringLiteral("设置线形"), this);
     frame->setObjectName(QStringLiteral("GroupBox2"));
@@ -113,6 +112,9 @@ TPenProperty::TPenProperty(Pen& pen, QWidget* owner)
     };
 
     FormCreate();
+
+    // Not resizable; at least the form's client size.
+    setFixedSize(sizeHint().expandedTo(QSize(293, 291)));
 
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);

@@ -67,29 +67,6 @@ TEST_F(AxisFixture, FormCaptionsPagesAndLists) {
     EXPECT_EQ(dialog.CancelButton->text(), text("取消"));
 }
 
-TEST_F(AxisFixture, UpDownRangesAndSteps) {
-    TSetAxis dialog;
-    struct Expected {
-        QSpinBox* box;
-        int minimum, maximum, step;
-    };
-    const Expected table[] = {
-        {dialog.TitleToAxis, -1000, 360, 1}, {dialog.TitleAngle, -360, 360, 5},
-        {dialog.AxisWidth, 0, 360, 1},       {dialog.lTickLen, -1000, 360, 1},
-        {dialog.sTickLen, -1000, 360, 1},    {dialog.lTickNum, 0, 50, 1},
-        {dialog.sTickNum, 0, 10, 1},         {dialog.LabelToAxis, -360, 360, 1},
-        {dialog.LabelAngle, -360, 360, 5},   {dialog.AxisLength, 0, 5000, 1},
-        {dialog.X1, -10000, 10000, 1},       {dialog.Y1, -10000, 10000, 1},
-    };
-    for (const auto& e : table) {
-        SCOPED_TRACE(e.box->objectName().toStdString());
-        EXPECT_EQ(e.box->minimum(), e.minimum);
-        EXPECT_EQ(e.box->maximum(), e.maximum);
-        EXPECT_EQ(e.box->singleStep(), e.step);
-        EXPECT_NE(e.box->findChild<QLineEdit*>(e.box->objectName() + "ww"), nullptr);
-    }
-}
-
 TEST_F(AxisFixture, FillShowsTheAxis) {
     axis.title = "AB/2 (m)";
     axis.lineWidth = 3;
@@ -131,15 +108,6 @@ TEST_F(AxisFixture, FillShowsTheAxis) {
     EXPECT_EQ(dialog.lTickDir->currentIndex(), 0);
     EXPECT_EQ(dialog.sTickDir->currentIndex(), 0);
     EXPECT_TRUE(dialog.IsGrid->isChecked());
-}
-
-TEST_F(AxisFixture, LinearAxisStaysOnTheFirstType) {
-    axis.logarithmic = false;
-    TSetAxis dialog;
-    dialog.fillFrom(axis);
-    EXPECT_EQ(dialog.AxisType->checkedId(), 0);
-    dialog.readBackInto(axis);
-    EXPECT_FALSE(axis.logarithmic);
 }
 
 TEST_F(AxisFixture, RotatedTitleShowsZeroAndOkResetsTheRotation) {
