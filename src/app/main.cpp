@@ -6,8 +6,10 @@
 #include <QTranslator>
 
 #include <exception>
+#include <optional>
 
 #include "app/ChildContour.h"
+#include "cli/HeadlessCommands.h"
 #include "platform/Ui.h"
 
 namespace {
@@ -19,6 +21,10 @@ void showFatalError(const QString& message) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // `vesplot inspect ...` and `vesplot export ...` run without a window.
+    if (const std::optional<int> status = runHeadlessCommand(argc, argv))
+        return *status;
+
     QApplication app(argc, argv);
     try {
         // The application title; not a display name, which X11 would append to every caption.

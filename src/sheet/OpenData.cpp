@@ -117,7 +117,7 @@ void roundUpIpLimit(float& value) {
     value = static_cast<float>(result);
 }
 
-OpenOutcome openDataFile(SheetState& s, PlotChoices& choices, const std::string& path, DataFileKind kind,
+OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::string& path, DataFileKind kind,
                          Ui& ui) {
     s.stations.clear();
     if (kind == DataFileKind::Column) {
@@ -179,6 +179,14 @@ OpenOutcome openDataFile(SheetState& s, PlotChoices& choices, const std::string&
 
     s.xLength = s.xLengthCm * 100.0f;
     s.yLength = s.yLengthCm * 100.0f;
-    composeSheet(s, choices);
     return OpenOutcome::Loaded;
+}
+
+OpenOutcome openDataFile(SheetState& state, PlotChoices& choices, const std::string& path, DataFileKind kind,
+                         Ui& ui)
+{
+    const OpenOutcome outcome = loadDataFile(state, choices, path, kind, ui);
+    if (outcome == OpenOutcome::Loaded)
+        composeSheet(state, choices);
+    return outcome;
 }

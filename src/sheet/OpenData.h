@@ -39,6 +39,11 @@ inline constexpr const char* noStationMessage = "加载的数据文件没有电�
 OpenOutcome openDataFile(SheetState& state, PlotChoices& choices, const std::string& path, DataFileKind kind,
                          Ui& ui);
 
+// openDataFile without the final composition: everything up to and including the axis ranges and
+// lengths, with station 0 selected. The headless commands compose the station they were asked for.
+OpenOutcome loadDataFile(SheetState& state, PlotChoices& choices, const std::string& path, DataFileKind kind,
+                         Ui& ui);
+
 // Rounding of the ends of the IP range to steps of their own magnitude, in place. An exact step
 // value moves a full step up at the upper end (30 gives 40).
 void roundDownIpLimit(float& value);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// Options of the headless commands, parsed from the words after the command name.
+struct CommandLine {
+    std::string file;
+    std::optional<std::string> kind; // "dat" or "ves"
+    int station = 0;
+    std::string output;             // export: -o
+    std::vector<std::string> params; // export: --params res,m1,r,td,th,zp
+    std::vector<int> symbols;        // export: --symbols N,N,N,N,N,N
+    int dpi = 96;                    // export: --dpi
+};
+
+// Thrown with a one-line reason when the words do not form a valid command.
+struct UsageError {
+    std::string reason;
+};
+
+// Parses `vesplot inspect FILE [--kind dat|ves] [--station INDEX]` (withExportOptions false) or
+// the export command's options as well.
+CommandLine parseCommandLine(const std::vector<std::string>& words, bool withExportOptions);
+
+// "ves" for a name ending in ".ves" in any case, "dat" for anything else.
+std::string kindFromFileName(const std::string& fileName);

@@ -1,0 +1,29 @@
+#include "HeadlessCommands.h"
+
+#include "cli/ExportCommand.h"
+#include "cli/InspectCommand.h"
+
+#include <QGuiApplication>
+
+#include <iostream>
+#include <string>
+#include <vector>
+
+std::optional<int> runHeadlessCommand(int argc, char* argv[])
+{
+    if (argc < 2)
+        return std::nullopt;
+    const std::string command = argv[1];
+    if (command != "inspect" && command != "export")
+        return std::nullopt;
+    const std::vector<std::string> words(argv + 2, argv + argc);
+    if (command == "inspect")
+        return runInspect(words, std::cout, std::cerr);
+
+    // Painting needs fonts and images but no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    return runExport(words, std::cout, std::cerr);
+}

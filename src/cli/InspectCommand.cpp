@@ -1,0 +1,198 @@
+#include "InspectCommand.h"
+
+#include "cli/CommandLine.h"
+#include "cli/JsonWriter.h"
+#include "platform/ConversionError.h"
+#include "platform/ScriptedUi.h"
+#include "sheet/Composer.h"
+#include "sheet/OpenData.h"
+#include "sheet/PlotChoices.h"
+#include "sheet/SheetState.h"
+
+#include <optional>
+#include <ostream>
+
+const char* const headlessUsage =
+    "usage: vesplot inspect FILE [--kind dat|ves] [--station INDEX]\n"
+    "       vesplot export FILE -o OUT [--kind dat|ves] [--station INDEX] [--params res,m1,r,td,th,zp]\n"
+    "                      [--symbols N,N,N,N,N,N] [--dpi N]\n"
+    "  OUT ends in .png, .bmp (bitmap at --dpi, default 96), .pdf or .svg (true size)\n";
+
+namespace {
+
+const char* iconName(MsgIcon icon)
+{
+    switch (icon) {
+    case MsgIcon::Information: return "information";
+    case MsgIcon::Warning: return "warning";
+    case MsgIcon::Error: return "error";
+    case MsgIcon::Question: return "question";
+    case MsgIcon::None: break;
+    }
+    return "none";
+}
+
+void writeStation(JsonWriter& json, const ProfileData& station)
+{
+    json.beginObject();
+    json.key("number");
+    json.value(station.stationNumber.empty() ? 0 : station.stationNumber[0]);
+    json.key("abHalf");
+    json.floatArray(station.abHalf);
+    json.key("resistivity");
+    json.floatArray(station.resistivity);
+    json.key("chargeability");
+    json.floatArray(station.chargeability);
+    json.key("deviation");
+    json.floatArray(station.deviation);
+    json.key("halfDecayTime");
+    json.floatArray(station.halfDecayTime);
+    json.key("decay");
+    json.floatArray(station.decay);
+    json.key("compositeParameter");
+    json.floatArray(station.compositeParameter);
+    json.endObject();
+}
+
+void writeAxis(JsonWriter& json, const char* name, const TAxis& axis)
+{
+    json.key(name);
+    json.beginObject();
+    json.key("logarithmic");
+    json.value(axis.logarithmic);
+    json.key("rangeMin");
+    json.value(axis.rangeMin);
+    json.key("rangeMax");
+    json.value(axis.rangeMax);
+    json.endObject();
+}
+
+void writeCurve(JsonWriter& json, const char* name, const TCurve& curve)
+{
+    json.key(name);
+    json.beginObject();
+    json.key("xPoints");
+    json.floatArray(curve.xPoints);
+    json.key("yPoints");
+    json.floatArray(curve.yPoints);
+    json.key("invalid");
+    json.value(curve.invalid);
+    json.endObject();
+}
+
+} // namespace
+
+int runInspect(const std::vector<std::string>& words, std::ostream& out, std::ostream& err)
+{
+    CommandLine line;
+    try {
+        line = parseCommandLine(words, false);
+    } catch (const UsageError& usage) {
+        err << "vesplot inspect: " << usage.reason << "\n" << headlessUsage;
+        return 2;
+    }
+    const std::string kind = line.kind.value_or(kindFromFileName(line.file));
+
+    ScriptedUi ui;
+    SheetState state(ui);
+    PlotChoices choices;
+    std::optional<std::string> error;
+    bool loaded = false;
+    try {
+        const DataFileKind fileKind = kind == "ves" ? DataFileKind::Tagged : DataFileKind::Column;
+        if (loadDataFile(state, choices, line.file, fileKind, ui) == OpenOutcome::Loaded) {
+            if (static_cast<std::size_t>(line.station) >= state.stations.size()) {
+                err << "vesplot inspect: station index " << line.station << " is outside the "
+                    << state.stations.size() << " stations of " << line.file << "\n";
+                return 2;
+            }
+            choices.stationIndex = line.station;
+            loaded = composeSheet(state, choices);
+        }
+    } catch (const ConversionError& conversion) {
+        error = conversion.what();
+    }
+
+    JsonWriter json;
+    json.beginObject();
+    json.key("kind");
+    json.value(kind);
+    json.key("messages");
+    json.beginArray();
+    for (const RecordedMessage& message : ui.messages) {
+        json.beginObject();
+        json.key("caption");
+        json.value(message.caption);
+        json.key("text");
+        json.value(message.text);
+        json.key("icon");
+        json.value(iconName(message.icon));
+        json.endObject();
+    }
+    json.endArray();
+    json.key("error");
+    if (error)
+        json.value(*error);
+    else
+        json.null();
+    json.key("loaded");
+    json.value(loaded);
+    json.key("stations");
+    json.beginArray();
+    for (const ProfileData& station : state.stations)
+        writeStation(json, station);
+    json.endArray();
+
+    json.key("ranges");
+    if (error) {
+        json.null();
+    } else {
+        json.beginObject();
+        const std::pair<const char*, float> ranges[] = {{"abMin", state.abMin},   {"abMax", state.abMax},
+                                                        {"rhoMin", state.rhoMin}, {"rhoMax", state.rhoMax},
+                                                        {"ipMin", state.ipMin},   {"ipMax", state.ipMax}};
+        for (const auto& [name, value] : ranges) {
+            json.key(name);
+            json.value(value);
+        }
+        json.endObject();
+    }
+    json.key("lengthsCm");
+    if (loaded) {
+        json.beginObject();
+        json.key("x");
+        json.value(state.xLengthCm);
+        json.key("y");
+        json.value(state.yLengthCm);
+        json.endObject();
+    } else {
+        json.null();
+    }
+    json.key("axes");
+    if (loaded) {
+        json.beginObject();
+        writeAxis(json, "top", state.topAxis);
+        writeAxis(json, "left", state.leftAxis);
+        writeAxis(json, "bottom", state.bottomAxis);
+        writeAxis(json, "right", state.rightAxis);
+        json.endObject();
+    } else {
+        json.null();
+    }
+    json.key("curves");
+    if (loaded) {
+        json.beginObject();
+        writeCurve(json, "res", state.resCurve);
+        writeCurve(json, "m1", state.m1Curve);
+        writeCurve(json, "r", state.rCurve);
+        writeCurve(json, "th", state.thCurve);
+        writeCurve(json, "td", state.tdCurve);
+        writeCurve(json, "zp", state.zpCurve);
+        json.endObject();
+    } else {
+        json.null();
+    }
+    json.endObject();
+    out << json.text() << "\n";
+    return 0;
+}

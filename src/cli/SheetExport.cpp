@@ -1,0 +1,120 @@
+#include "SheetExport.h"
+
+#include "platform/QtCanvas.h"
+#include "sheet/SheetState.h"
+#include "sheet/SheetView.h"
+
+#include <QFileInfo>
+#include <QImage>
+#include <QImageWriter>
+#include <QPageLayout>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QSvgGenerator>
+
+#include <cmath>
+
+namespace {
+
+// PDF pages are laid out at this resolution; the sheet mapping makes the drawing size independent of it.
+constexpr int pdfResolution = 1200;
+// SVG user units of 0.1 mm: the sheet's own unit, so coordinates stay whole numbers.
+constexpr int svgResolution = 254;
+
+QString extensionOf(const std::string& path)
+{
+    return QFileInfo(QString::fromStdString(path)).suffix().toLower();
+}
+
+int dotsPerMetre(int dpi)
+{
+    return static_cast<int>(std::lround(dpi / 0.0254));
+}
+
+std::string writeBitmap(SheetState& state, const PlotChoices& choices, const QString& path, const char* format,
+                        int dpi, Ui& ui)
+{
+    const BitmapSize size = prepareSheetBitmap(state, dpi, dpi);
+    QImage image(size.width, size.height, QImage::Format_RGB32);
+    if (image.isNull())
+        return "the sheet is too large for a bitmap at this resolution";
+    image.setDotsPerMeterX(dotsPerMetre(dpi));
+    image.setDotsPerMeterY(dotsPerMetre(dpi));
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        QtCanvas canvas(painter, dpi, dpi);
+        paintSheet(state, choices, canvas, size.width, size.height, ui);
+    }
+    QImageWriter writer(path, format);
+    if (!writer.write(image))
+        return writer.errorString().toStdString();
+    return {};
+}
+
+std::string writePdf(SheetState& state, const PlotChoices& choices, const QString& path, Ui& ui)
+{
+    prepareSheetBitmap(state, pdfResolution, pdfResolution); // grows the paper to fit the figure
+    QPdfWriter writer(path);
+    writer.setResolution(pdfResolution);
+    writer.setCreator(QStringLiteral("vesplot"));
+    const QPageSize page(QSizeF(state.sheetWidthCm * 10.0, state.sheetHeightCm * 10.0), QPageSize::Millimeter,
+                         QString(), QPageSize::ExactMatch);
+    writer.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return "cannot write " + path.toStdString();
+    {
+        QtCanvas canvas(painter, pdfResolution, pdfResolution);
+        paintSheet(state, choices, canvas, writer.width(), writer.height(), ui);
+    }
+    painter.end();
+    return {};
+}
+
+std::string writeSvg(SheetState& state, const PlotChoices& choices, const QString& path, Ui& ui)
+{
+    const BitmapSize size = prepareSheetBitmap(state, svgResolution, svgResolution);
+    QSvgGenerator generator;
+    generator.setFileName(path);
+    generator.setResolution(svgResolution);
+    generator.setSize(QSize(size.width, size.height));
+    generator.setViewBox(QRect(0, 0, size.width, size.height));
+    generator.setTitle(QStringLiteral("电测深观测数据"));
+    QPainter painter;
+    if (!painter.begin(&generator))
+        return "cannot write " + path.toStdString();
+    painter.fillRect(QRect(0, 0, size.width, size.height), Qt::white);
+    {
+        QtCanvas canvas(painter, svgResolution, svgResolution);
+        paintSheet(state, choices, canvas, size.width, size.height, ui);
+    }
+    painter.end();
+    if (!QFileInfo::exists(path))
+        return "cannot write " + path.toStdString();
+    return {};
+}
+
+} // namespace
+
+bool isSheetFileFormat(const std::string& path)
+{
+    const QString extension = extensionOf(path);
+    return extension == "png" || extension == "bmp" || extension == "pdf" || extension == "svg";
+}
+
+std::string writeSheetFile(SheetState& state, const PlotChoices& choices, const std::string& path, int dpi, Ui& ui)
+{
+    const QString target = QString::fromStdString(path);
+    const QString extension = extensionOf(path);
+    if (extension == "png")
+        return writeBitmap(state, choices, target, "png", dpi, ui);
+    if (extension == "bmp")
+        return writeBitmap(state, choices, target, "bmp", dpi, ui);
+    if (extension == "pdf")
+        return writePdf(state, choices, target, ui);
+    if (extension == "svg")
+        return writeSvg(state, choices, target, ui);
+    return "unknown output format '" + extension.toStdString() + "' (use .png, .bmp, .pdf or .svg)";
+}
