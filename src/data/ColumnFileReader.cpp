@@ -70,10 +70,6 @@ bool convertRow(const std::vector<std::string_view>& fields, Row& row) {
     return true;
 }
 
-} // namespace
-
-namespace {
-
 // Byte classes of the field splitter: part of a field, a one-byte separator, or the lead byte of a
 // double-byte GBK character (which may be the full-width comma).
 enum ByteClass : unsigned char { fieldByte, separatorByte, leadByte };
