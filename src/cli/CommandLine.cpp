@@ -78,6 +78,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& words, bool withExp
                 line.symbols.push_back(parseCount("--symbols", number, 0, 12));
             if (line.symbols.size() != 6)
                 throw UsageError{"--symbols expects six numbers (res,m1,r,td,th,zp)"};
+        } else if (withExportOptions && word == "--all") {
+            line.all = true;
         } else if (withExportOptions && word == "--dpi") {
             line.dpi = parseCount(word, argument(), 10, 2400);
         } else if (!word.empty() && word[0] == '-' && word != "-") {

@@ -13,6 +13,7 @@ struct CommandLine {
     std::vector<std::string> params; // export: --params res,m1,r,td,th,zp
     std::vector<int> symbols;        // export: --symbols N,N,N,N,N,N
     int dpi = 96;                    // export: --dpi
+    bool all = false;                // export: --all, one sheet per station
 };
 
 // Thrown with a one-line reason when the words do not form a valid command.

@@ -11,6 +11,7 @@
 #include "sheet/SheetState.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ostream>
 
 namespace {
@@ -22,10 +23,91 @@ int parameterIndex(const std::string& name)
     return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
 }
 
-void reportMessages(const ScriptedUi& ui, std::ostream& err)
+// Writes the messages recorded since `from` and returns the new count.
+std::size_t reportMessages(const ScriptedUi& ui, std::ostream& err, std::size_t from = 0)
 {
-    for (const RecordedMessage& message : ui.messages)
-        err << "vesplot export: " << message.caption << ": " << message.text << "\n";
+    for (std::size_t i = from; i < ui.messages.size(); ++i)
+        err << "vesplot export: " << ui.messages[i].caption << ": " << ui.messages[i].text << "\n";
+    return ui.messages.size();
+}
+
+void replaceAll(std::string& text, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+}
+
+bool namesEachStation(const std::string& pattern)
+{
+    return pattern.find("{station}") != std::string::npos || pattern.find("{index}") != std::string::npos;
+}
+
+// Progress of a batch on stderr: a line now and then, so long runs show they are alive.
+class BatchProgress {
+public:
+    BatchProgress(std::ostream& err, std::size_t total) : err_(err), total_(total), start_(Clock::now()) {}
+    void stationDone(std::size_t done)
+    {
+        const auto now = Clock::now();
+        if (done == total_ || now - lastReport_ >= std::chrono::milliseconds(500)) {
+            err_ << "vesplot export: " << done << "/" << total_ << " stations\n";
+            lastReport_ = now;
+        }
+    }
+
+private:
+    using Clock = std::chrono::steady_clock;
+    std::ostream& err_;
+    std::size_t total_;
+    Clock::time_point start_;
+    Clock::time_point lastReport_ = start_;
+};
+
+int exportAll(SheetState& state, PlotChoices& choices, const std::string& pattern, int dpi, ScriptedUi& ui,
+              std::ostream& err)
+{
+    const std::size_t count = state.stations.size();
+    BatchProgress progress(err, count);
+    std::size_t reported = reportMessages(ui, err);
+    if (!namesEachStation(pattern)) {
+        // One PDF with a page per station.
+        const std::string failure = writeSheetPdfPages(
+            state, choices, pattern, count,
+            [&](std::size_t i) {
+                if (i > 0)
+                    progress.stationDone(i);
+                choices.stationIndex = static_cast<int>(i);
+                composeSheet(state, choices);
+                reported = reportMessages(ui, err, reported);
+            },
+            ui);
+        if (!failure.empty()) {
+            err << "vesplot export: " << failure << "\n";
+            return 1;
+        }
+        progress.stationDone(count);
+        return 0;
+    }
+    int failures = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string output = pattern;
+        replaceAll(output, "{station}", std::to_string(state.stations[i].stationNumber.at(0)));
+        replaceAll(output, "{index}", std::to_string(i));
+        choices.stationIndex = static_cast<int>(i);
+        composeSheet(state, choices);
+        const std::string failure = writeSheetFile(state, choices, output, dpi, ui);
+        reported = reportMessages(ui, err, reported);
+        if (!failure.empty()) {
+            err << "vesplot export: cannot write " << output << ": " << failure << "\n";
+            ++failures;
+        }
+        progress.stationDone(i + 1);
+    }
+    if (failures > 0) {
+        err << "vesplot export: " << failures << " of " << count << " sheets could not be written\n";
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -37,6 +119,8 @@ int runExport(const std::vector<std::string>& words, std::ostream& /*out*/, std:
         line = parseCommandLine(words, true);
         if (!isSheetFileFormat(line.output))
             throw UsageError{"the output must end in .png, .bmp, .pdf or .svg: '" + line.output + "'"};
+        if (line.all && !namesEachStation(line.output) && !line.output.ends_with(".pdf"))
+            throw UsageError{"with --all the output must name each station with {station} or {index}, or be one .pdf"};
     } catch (const UsageError& usage) {
         err << "vesplot export: " << usage.reason << "\n" << headlessUsage;
         return 2;
@@ -58,12 +142,6 @@ int runExport(const std::vector<std::string>& words, std::ostream& /*out*/, std:
         err << "vesplot export: " << conversion.what() << "\n";
         return 1;
     }
-    if (static_cast<std::size_t>(line.station) >= state.stations.size()) {
-        err << "vesplot export: station index " << line.station << " is outside the " << state.stations.size()
-            << " stations of " << line.file << "\n";
-        return 2;
-    }
-    choices.stationIndex = line.station;
     if (!line.params.empty()) {
         choices.ticked.fill(false);
         for (const std::string& name : line.params)
@@ -71,6 +149,15 @@ int runExport(const std::vector<std::string>& words, std::ostream& /*out*/, std:
     }
     if (!line.symbols.empty())
         std::copy(line.symbols.begin(), line.symbols.end(), choices.symbols.begin());
+    if (line.all)
+        return exportAll(state, choices, line.output, line.dpi, ui, err);
+
+    if (static_cast<std::size_t>(line.station) >= state.stations.size()) {
+        err << "vesplot export: station index " << line.station << " is outside the " << state.stations.size()
+            << " stations of " << line.file << "\n";
+        return 2;
+    }
+    choices.stationIndex = line.station;
     composeSheet(state, choices);
 
     const std::string failure = writeSheetFile(state, choices, line.output, line.dpi, ui);

@@ -15,8 +15,10 @@
 const char* const headlessUsage =
     "usage: vesplot inspect FILE [--kind dat|ves] [--station INDEX]\n"
     "       vesplot export FILE -o OUT [--kind dat|ves] [--station INDEX] [--params res,m1,r,td,th,zp]\n"
-    "                      [--symbols N,N,N,N,N,N] [--dpi N]\n"
-    "  OUT ends in .png, .bmp (bitmap at --dpi, default 96), .pdf or .svg (true size)\n";
+    "                      [--symbols N,N,N,N,N,N] [--dpi N] [--all]\n"
+    "  OUT ends in .png, .bmp (bitmap at --dpi, default 96), .pdf or .svg (true size).\n"
+    "  With --all every station is exported: OUT names one file per station through {station}\n"
+    "  (the station number) or {index} (its position), or is one .pdf with a page per station.\n";
 
 namespace {
 

@@ -53,24 +53,11 @@ std::string writeBitmap(SheetState& state, const PlotChoices& choices, const QSt
     return {};
 }
 
-std::string writePdf(SheetState& state, const PlotChoices& choices, const QString& path, Ui& ui)
+QPageLayout paperLayout(const SheetState& state)
 {
-    prepareSheetBitmap(state, pdfResolution, pdfResolution); // grows the paper to fit the figure
-    QPdfWriter writer(path);
-    writer.setResolution(pdfResolution);
-    writer.setCreator(QStringLiteral("vesplot"));
     const QPageSize page(QSizeF(state.sheetWidthCm * 10.0, state.sheetHeightCm * 10.0), QPageSize::Millimeter,
                          QString(), QPageSize::ExactMatch);
-    writer.setPageLayout(QPageLayout(page, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-    QPainter painter;
-    if (!painter.begin(&writer))
-        return "cannot write " + path.toStdString();
-    {
-        QtCanvas canvas(painter, pdfResolution, pdfResolution);
-        paintSheet(state, choices, canvas, writer.width(), writer.height(), ui);
-    }
-    painter.end();
-    return {};
+    return QPageLayout(page, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
 }
 
 std::string writeSvg(SheetState& state, const PlotChoices& choices, const QString& path, Ui& ui)
@@ -113,8 +100,33 @@ std::string writeSheetFile(SheetState& state, const PlotChoices& choices, const 
     if (extension == "bmp")
         return writeBitmap(state, choices, target, "bmp", dpi, ui);
     if (extension == "pdf")
-        return writePdf(state, choices, target, ui);
+        return writeSheetPdfPages(state, choices, path, 1, [](std::size_t) {}, ui);
     if (extension == "svg")
         return writeSvg(state, choices, target, ui);
     return "unknown output format '" + extension.toStdString() + "' (use .png, .bmp, .pdf or .svg)";
+}
+
+std::string writeSheetPdfPages(SheetState& state, const PlotChoices& choices, const std::string& path,
+                               std::size_t count, const std::function<void(std::size_t)>& composePage, Ui& ui)
+{
+    QPdfWriter writer(QString::fromStdString(path));
+    writer.setResolution(pdfResolution);
+    writer.setCreator(QStringLiteral("vesplot"));
+    QPainter painter;
+    for (std::size_t i = 0; i < count; ++i) {
+        composePage(i);
+        prepareSheetBitmap(state, pdfResolution, pdfResolution); // grows the paper to fit the figure
+        writer.setPageLayout(paperLayout(state));
+        if (i == 0) {
+            if (!painter.begin(&writer))
+                return "cannot write " + path;
+        } else if (!writer.newPage()) {
+            return "cannot add page " + std::to_string(i + 1) + " to " + path;
+        }
+        QtCanvas canvas(painter, pdfResolution, pdfResolution);
+        paintSheet(state, choices, canvas, writer.width(), writer.height(), ui);
+    }
+    if (painter.isActive())
+        painter.end();
+    return {};
 }

@@ -89,3 +89,27 @@ TEST(ExportCommand, FailuresExitNonZeroWithAReason)
     EXPECT_EQ(exportSheet({data, "-o", "/nonexistent/folder/x.png"}, &err), 1);
     EXPECT_NE(err.find("cannot write"), std::string::npos);
 }
+
+TEST(ExportCommand, AllStationsAsOneFilePerStationOrOnePdfPagePerStation)
+{
+    clitest::TempFolder folder;
+    const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
+    std::string err;
+    ASSERT_EQ(exportSheet({data, "--all", "-o", folder.file("st-{station}-{index}.png")}, &err), 0) << err;
+    EXPECT_FALSE(QImage(QString::fromStdString(folder.file("st-1-0.png"))).isNull());
+    EXPECT_FALSE(QImage(QString::fromStdString(folder.file("st-2-1.png"))).isNull());
+    EXPECT_NE(err.find("2/2 stations"), std::string::npos);
+
+    const std::string pdf = folder.file("all.pdf");
+    ASSERT_EQ(exportSheet({data, "--all", "-o", pdf}, &err), 0) << err;
+    QFile file(QString::fromStdString(pdf));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromLatin1(file.readAll());
+    EXPECT_EQ(text.count(QRegularExpression(R"(/Type\s*/Page\b)")), 2);
+    EXPECT_EQ(text.count(QRegularExpression(R"(/MediaBox \[\s*0\s+0\s+79[34][ .])")), 2); // 28 cm wide, every page
+
+    // A batch PNG name must tell the stations apart; unwritable outputs make the command fail.
+    EXPECT_EQ(exportSheet({data, "--all", "-o", folder.file("same.png")}, &err), 2);
+    EXPECT_EQ(exportSheet({data, "--all", "-o", "/nonexistent/st-{station}.png"}, &err), 1);
+    EXPECT_NE(err.find("2 of 2 sheets could not be written"), std::string::npos);
+}
