@@ -11,7 +11,7 @@ targets=(fuzz_tagged_reader fuzz_column_reader fuzz_column_probe)
 
 mkdir -p "$build"
 cmake -S "$root" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DVESPLOT_BUILD_FUZZ=ON -DVESPLOT_BUILD_TESTS=OFF -DVESPLOT_BUILD_BENCH=OFF >"$build/configure.log" 2>&1 \
+    -DVESPLOT_WERROR=ON -DVESPLOT_BUILD_FUZZ=ON -DVESPLOT_BUILD_TESTS=OFF -DVESPLOT_BUILD_BENCH=OFF >"$build/configure.log" 2>&1 \
     || { cat "$build/configure.log"; exit 1; }
 cmake --build "$build" -j2 --target "${targets[@]}"
 
