@@ -16,14 +16,13 @@
 
 namespace {
 
-// One input file per fuzzing process, removed at exit; in memory where the system has it, since each
-// run rewrites it.
+// One input file per fuzzing process, in memory where the system has it; removed after each run, since
+// libFuzzer may end the process without running exit handlers.
 const std::string& inputPath() {
     static const std::string path = [] {
         std::string folder = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
         std::string p =
             folder + "/vesplot-fuzz-" + std::to_string(::getpid()) + (FUZZ_READER == 1 ? ".ves" : ".dat");
-        std::atexit([] { std::remove(inputPath().c_str()); });
         return p;
     }();
     return path;
@@ -52,6 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const ConversionError&) {
         // A text that is no number ends the reading: a defined outcome.
     }
+    std::remove(path.c_str());
     // The station model's invariant: every record non-empty, its nine vectors of one length.
     for (const ProfileData& s : stations) {
         const std::size_t n = s.abHalf.size();
