@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-svg-dev libgl-dev
     libgtest-dev googletest libbenchmark-dev
     fonts-wqy-microhei fonts-liberation2
-    xvfb xauth
+    xvfb xauth valgrind
 )
 if [ "${1:-}" = "--with-fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)
