@@ -469,11 +469,11 @@ std::string formatLocalePattern(double value, std::string_view pattern) {
 
 namespace {
 
-// One printf conversion found in a format: the text before it, its spec ("%5.2" without the
+// One printf conversion found in a format: the text before it, its directive ("%5.2" without the
 // letter) and the conversion letter; everything after it is literal text.
 struct PrintfSpec {
     std::string before;
-    std::string spec;
+    std::string directive;
     char conversion = 0;
     std::string after;
 };
@@ -505,24 +505,24 @@ PrintfSpec parsePrintf(std::string_view format) {
             continue;
         }
         std::size_t j = i + 1;
-        std::string spec = "%";
+        std::string directive = "%";
         while (j < format.size() && std::string_view("-+ #0").find(format[j]) != std::string_view::npos)
-            spec += format[j++];
+            directive += format[j++];
         auto digits = [&] {
             int n = 0;
             while (j < format.size() && isDigit(format[j])) {
                 if (++n <= 2)
-                    spec += format[j];
+                    directive += format[j];
                 ++j;
             }
         };
         digits();
         if (j < format.size() && format[j] == '.') {
-            spec += format[j++];
+            directive += format[j++];
             digits();
         }
         if (j < format.size() && std::string_view("diufFeEgG").find(format[j]) != std::string_view::npos) {
-            result.spec = spec;
+            result.directive = directive;
             result.conversion = format[j] == 'i' || format[j] == 'u' ? 'd' : format[j];
             result.after = std::string(format.substr(j + 1));
             return result;
@@ -550,7 +550,7 @@ std::string formatPrintf(const char* format, double value) {
     const PrintfSpec p = parsePrintf(format != nullptr ? format : "");
     if (p.conversion == 0)
         return p.before;
-    const std::string head = literal(p.before) + p.spec;
+    const std::string head = literal(p.before) + p.directive;
     if (p.conversion == 'd') {
         // an integer conversion of a float takes the value truncated toward zero
         const double clamped = std::isnan(value) ? 0.0 : std::clamp(value, -2147483648.0, 2147483647.0);
@@ -563,7 +563,7 @@ std::string formatPrintf(const char* format, int value) {
     const PrintfSpec p = parsePrintf(format != nullptr ? format : "");
     if (p.conversion == 0)
         return p.before;
-    const std::string head = literal(p.before) + p.spec;
+    const std::string head = literal(p.before) + p.directive;
     if (p.conversion == 'd')
         return printInto(head + 'd' + literal(p.after), value);
     return printInto(head + p.conversion + literal(p.after), static_cast<double>(value));
