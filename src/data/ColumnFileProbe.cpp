@@ -8,8 +8,9 @@
 
 namespace {
 
-// "测深" in GBK
-constexpr std::string_view soundingKeyword = "\xB2\xE2\xC9\xEE";
+// "测深" in GBK and in UTF-8.
+constexpr std::string_view gbkSoundingKeyword = "\xB2\xE2\xC9\xEE";
+constexpr std::string_view utf8SoundingKeyword = "测深";
 
 } // namespace
 
@@ -31,7 +32,9 @@ bool probeColumnFile(Ui& ui, const std::string& fileName, StationList& stations)
                 }
             }
         }
-        sounding = line.find(soundingKeyword) != std::string_view::npos;
+        sounding =
+            line.find(stream.encoding() == TextEncoding::Gbk ? gbkSoundingKeyword : utf8SoundingKeyword) !=
+            std::string_view::npos;
     }
     if (sounding)
         readColumnFile(ui, fileName, stations);

@@ -1,5 +1,6 @@
 #include "ColumnFileReader.h"
 
+#include <algorithm>
 #include <array>
 #include <unordered_map>
 
@@ -9,9 +10,9 @@
 
 namespace {
 
-// The full-width comma "，" in GBK.
-constexpr unsigned char fullWidthCommaLead = 0xA3;
-constexpr unsigned char fullWidthCommaTrail = 0xAC;
+// The full-width comma "，" in GBK and in UTF-8.
+constexpr std::string_view gbkFullWidthComma = "\xA3\xAC";
+constexpr std::string_view utf8FullWidthComma = "\xEF\xBC\x8C";
 
 // Points a new record makes room for: a sounding has a few dozen.
 constexpr std::size_t initialPoints = 16;
@@ -37,10 +38,10 @@ struct Row {
 };
 
 // Converts the twelve fields (throwing on a text that is no number) and applies the validity test.
-bool convertRow(const std::vector<std::string_view>& fields, Row& row) {
+bool convertRow(const std::vector<std::string_view>& fields, TextEncoding encoding, Row& row) {
     double value[columnCount];
     for (std::size_t c = 0; c < columnCount; ++c)
-        value[c] = parseFileFloat(fields[c]);
+        value[c] = parseFileFloat(fields[c], encoding);
 
     bool valid = truncateToInt32(value[0] + 0.005, row.number);
     float stored[8] = {}; // columns 2 to 9
@@ -70,65 +71,81 @@ bool convertRow(const std::vector<std::string_view>& fields, Row& row) {
     return true;
 }
 
-// Byte classes of the field splitter: part of a field, a one-byte separator, or the lead byte of a
-// double-byte GBK character (which may be the full-width comma).
+// Byte classes of the field splitter: part of a field, a one-byte separator, or a byte that may
+// start a multi-byte character: in GBK every byte from 0x81 (the lead byte of a two-byte character,
+// which may be the full-width comma), in UTF-8 only the lead byte of the full-width comma (the other
+// bytes of a UTF-8 character are never separators, so they are passed one by one).
 enum ByteClass : unsigned char { fieldByte, separatorByte, leadByte };
 
+template <TextEncoding encoding>
 constexpr std::array<unsigned char, 256> byteClasses = [] {
     std::array<unsigned char, 256> classes{};
     classes[' '] = classes[','] = classes['\t'] = separatorByte;
-    for (int c = 0x81; c < 0x100; ++c)
-        classes[static_cast<std::size_t>(c)] = leadByte;
+    if constexpr (encoding == TextEncoding::Gbk) {
+        for (int c = 0x81; c < 0x100; ++c)
+            classes[static_cast<std::size_t>(c)] = leadByte;
+    } else {
+        classes[static_cast<unsigned char>(utf8FullWidthComma[0])] = leadByte;
+    }
     return classes;
 }();
 
-ByteClass classOf(char c) {
-    return static_cast<ByteClass>(byteClasses[static_cast<unsigned char>(c)]);
+template <TextEncoding encoding> ByteClass classOf(char c) {
+    return static_cast<ByteClass>(byteClasses<encoding>[static_cast<unsigned char>(c)]);
 }
 
-} // namespace
-
-void splitFields(std::string_view line, std::vector<std::string_view>& fields) {
+template <TextEncoding encoding>
+void splitFieldsIn(std::string_view line, std::vector<std::string_view>& fields) {
+    static constexpr std::string_view comma =
+        encoding == TextEncoding::Gbk ? gbkFullWidthComma : utf8FullWidthComma;
+    // A lead byte's character: the full-width comma, or how many bytes the field goes on with.
+    constexpr std::size_t otherCharacter = encoding == TextEncoding::Gbk ? 2 : 1;
     fields.clear();
     line = trimBlanks(line);
     const char* p = line.data();
     const char* const end = p + line.size();
-    // The full-width comma at `at`, a lead byte.
     auto isFullWidthComma = [end](const char* at) {
-        return static_cast<unsigned char>(at[0]) == fullWidthCommaLead && at + 1 < end &&
-               static_cast<unsigned char>(at[1]) == fullWidthCommaTrail;
+        return static_cast<std::size_t>(end - at) >= comma.size() &&
+               std::string_view(at, comma.size()) == comma;
     };
     while (p < end && fields.size() < maxFields) {
         // Separators, runs of them counting as one.
         for (; p < end; ++p) {
-            ByteClass c = classOf(*p);
+            ByteClass c = classOf<encoding>(*p);
             if (c == fieldByte)
                 break;
             if (c == leadByte) {
                 if (!isFullWidthComma(p))
                     break;
-                ++p;
+                p += comma.size() - 1;
             }
         }
         if (p == end)
             break;
         const char* start = p;
         while (p < end) {
-            ByteClass c = classOf(*p);
+            ByteClass c = classOf<encoding>(*p);
             if (c == fieldByte) {
                 ++p;
             } else if (c == separatorByte) {
                 break;
-            } else if (p + 1 < end) { // a double-byte GBK character
-                if (isFullWidthComma(p))
-                    break;
-                p += 2;
+            } else if (isFullWidthComma(p)) {
+                break;
             } else {
-                ++p;
+                p += std::min<std::size_t>(otherCharacter, static_cast<std::size_t>(end - p));
             }
         }
         fields.push_back(trimBlanks(std::string_view(start, static_cast<std::size_t>(p - start))));
     }
+}
+
+} // namespace
+
+void splitFields(std::string_view line, std::vector<std::string_view>& fields, TextEncoding encoding) {
+    if (encoding == TextEncoding::Gbk)
+        splitFieldsIn<TextEncoding::Gbk>(line, fields);
+    else
+        splitFieldsIn<TextEncoding::Utf8>(line, fields);
 }
 
 std::optional<std::size_t> findStation(std::int32_t number, const StationList& stations) {
@@ -154,18 +171,19 @@ void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations) 
             positions.emplace(stations[k].stationNumber[0], k);
     }
 
+    const TextEncoding encoding = stream.encoding();
     std::vector<std::string_view> fields;
     fields.reserve(maxFields);
     std::string_view line;
     Row row;
     std::size_t last = stations.size(); // the record of the previous row
     while (stream.readLine(line)) {
-        splitFields(line, fields);
+        splitFields(line, fields, encoding);
         if (fields.size() != columnCount)
             continue;
-        if (parseFileInt(fields[9]) == 0)
+        if (parseFileInt(fields[9], encoding) == 0)
             continue;
-        if (!convertRow(fields, row)) {
+        if (!convertRow(fields, encoding, row)) {
             ui.processPendingMessages();
             continue;
         }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/ProfileData.h"
+#include "data/TextStream.h"
 
 class Ui;
 
@@ -19,13 +20,16 @@ inline constexpr std::size_t columnCount = 12;
 inline constexpr std::int32_t maxStationNumber = 20000;
 
 // Reads a column data file (".dat") and appends its stations to `stations` (which it does not
-// empty), grouping rows by station number in order of first appearance. A field of a 12-field row
+// empty), grouping rows by station number in order of first appearance. A UTF-8 file reads as its
+// GBK twin (TTextStream decides the encoding). A field of a 12-field row
 // that is no number raises ConversionError; the stations appended before stay.
 void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations);
 
 // Splits a line into its fields: runs of bytes between separators (space, comma, tab and the
-// full-width comma), each trimmed. Records at most maxFields fields. The views point into `line`.
-void splitFields(std::string_view line, std::vector<std::string_view>& fields);
+// full-width comma, in the line's encoding), each trimmed. Records at most maxFields fields. The
+// views point into `line`.
+void splitFields(std::string_view line, std::vector<std::string_view>& fields,
+                 TextEncoding encoding = TextEncoding::Gbk);
 
 // Index of the first station whose number is `number`.
 std::optional<std::size_t> findStation(std::int32_t number, const StationList& stations);

@@ -109,33 +109,49 @@ bool tryParseFileFloat(std::string_view text, double& value) {
 
 namespace {
 
-// The field as the user sees it in a message: GBK bytes become UTF-8 text, and a NUL byte (which
-// would cut the message short) shows as the replacement character, like any undecodable byte.
-std::string shownText(std::string_view text) {
+constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
+
+// The field as the user sees it in a message: the file's text as UTF-8, and a NUL byte (which would
+// cut the message short) shown as the replacement character, like any undecodable byte. A UTF-8 file
+// was judged by its start only, so its later bytes are checked here too.
+std::string shownText(std::string_view text, TextEncoding encoding) {
     std::string shown;
-    for (char c : gbkToUtf8(text)) {
-        if (c == '\0')
-            shown += "\xEF\xBF\xBD";
-        else
-            shown += c;
+    if (encoding == TextEncoding::Gbk) {
+        for (char c : gbkToUtf8(text)) {
+            if (c == '\0')
+                shown += replacementCharacter;
+            else
+                shown += c;
+        }
+        return shown;
+    }
+    while (!text.empty()) {
+        int length = text.front() == '\0' ? 0 : utf8CharLength(text);
+        if (length <= 0) {
+            shown += replacementCharacter;
+            length = 1;
+        } else {
+            shown += text.substr(0, static_cast<std::size_t>(length));
+        }
+        text.remove_prefix(static_cast<std::size_t>(length));
     }
     return shown;
 }
 
 } // namespace
 
-double parseFileFloat(std::string_view text) {
+double parseFileFloat(std::string_view text, TextEncoding encoding) {
     double value = 0;
     if (tryParseFileFloat(text, value))
         return value;
-    return parseFloat(shownText(text));
+    return parseFloat(shownText(text, encoding));
 }
 
-int parseFileInt(std::string_view text) {
+int parseFileInt(std::string_view text, TextEncoding encoding) {
     int value = 0;
     if (tryParseInt(text, value))
         return value;
-    return parseInt(shownText(text));
+    return parseInt(shownText(text, encoding));
 }
 
 bool toStoredFloat(double value, float& stored) {

@@ -10,10 +10,12 @@
 
 namespace {
 
-// "Zu电法数据" in GBK
-constexpr std::string_view fileKeyword = "Zu\xB5\xE7\xB7\xA8\xCA\xFD\xBE\xDD";
-// "测深" in GBK
-constexpr std::string_view soundingKeyword = "\xB2\xE2\xC9\xEE";
+// The keywords "Zu电法数据" and "测深" in the file's encoding.
+struct Keywords {
+    std::string_view file, sounding;
+};
+constexpr Keywords gbkKeywords{"Zu\xB5\xE7\xB7\xA8\xCA\xFD\xBE\xDD", "\xB2\xE2\xC9\xEE"};
+constexpr Keywords utf8Keywords{"Zu电法数据", "测深"};
 constexpr std::string_view vesKeyword = "VES";
 
 constexpr const char* warningCaption = "警告";
@@ -153,18 +155,19 @@ void readTaggedFile(Ui& ui, const std::string& fileName, StationList& stations) 
     if (!stream.open(fileName))
         return;
 
+    const Keywords& keywords = stream.encoding() == TextEncoding::Gbk ? gbkKeywords : utf8Keywords;
     std::string_view line;
     if (!readNonEmptyLine(stream, line)) {
         ui.messageBox("文件操作失败！\n打开的文件是空的电法数据文件。", warningCaption, MsgButtons::Ok,
                       MsgIcon::Warning, true);
         return;
     }
-    if (line.find(fileKeyword) == std::string_view::npos)
+    if (line.find(keywords.file) == std::string_view::npos)
         return;
 
     if (!readNonEmptyLine(stream, line))
         return;
-    if (line.find(soundingKeyword) == std::string_view::npos ||
+    if (line.find(keywords.sounding) == std::string_view::npos ||
         line.find(vesKeyword) == std::string_view::npos) {
         ui.messageBox("文件操作失败！\n打开的文件不是有效的VES电法数据文件。", warningCaption, MsgButtons::Ok,
                       MsgIcon::Warning, false);
@@ -177,7 +180,7 @@ void readTaggedFile(Ui& ui, const std::string& fileName, StationList& stations) 
         return;
     }
     // Compared unsigned: a negative count reads blocks until one has no points.
-    const auto blockCount = static_cast<std::uint32_t>(parseFileInt(line));
+    const auto blockCount = static_cast<std::uint32_t>(parseFileInt(line, stream.encoding()));
 
     for (std::uint32_t i = 0; i < blockCount; ++i) {
         if (!readStationBlock(stream, block, ui))

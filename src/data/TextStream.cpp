@@ -1,6 +1,7 @@
 #include "TextStream.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 
 #include <fcntl.h>
@@ -22,6 +23,60 @@ std::string_view dropCarriageReturn(std::string_view line) {
 }
 
 } // namespace
+
+int utf8CharLength(std::string_view text) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    if (text.empty())
+        return 0;
+    if (p[0] < 0x80)
+        return 1;
+    std::size_t trail;
+    unsigned char low = 0x80, high = 0xBF; // range of the first trail byte
+    if (p[0] >= 0xC2 && p[0] <= 0xDF) {
+        trail = 1;
+    } else if (p[0] >= 0xE0 && p[0] <= 0xEF) {
+        trail = 2;
+        low = p[0] == 0xE0 ? 0xA0 : 0x80;  // no overlong forms
+        high = p[0] == 0xED ? 0x9F : 0xBF; // no surrogates
+    } else if (p[0] >= 0xF0 && p[0] <= 0xF4) {
+        trail = 3;
+        low = p[0] == 0xF0 ? 0x90 : 0x80;
+        high = p[0] == 0xF4 ? 0x8F : 0xBF; // nothing above U+10FFFF
+    } else {
+        return 0;
+    }
+    for (std::size_t k = 1; k <= trail; ++k) {
+        if (k == text.size())
+            return -1;
+        if (p[k] < low || p[k] > high)
+            return 0;
+        low = 0x80;
+        high = 0xBF;
+    }
+    return static_cast<int>(trail + 1);
+}
+
+TextEncoding detectEncoding(std::string_view head) {
+    bool beyondAscii = false;
+    std::size_t at = 0;
+    while (at < head.size()) {
+        // Plain ASCII eight bytes at a time.
+        std::uint64_t block;
+        if (head.size() - at >= 8 &&
+            (std::memcpy(&block, head.data() + at, 8), (block & 0x8080808080808080ULL) == 0)) {
+            at += 8;
+            continue;
+        }
+        int length = utf8CharLength(head.substr(at));
+        if (length < 0)
+            break; // cut off by the end of the probe
+        if (length == 0)
+            return TextEncoding::Gbk;
+        beyondAscii = beyondAscii || length > 1;
+        at += static_cast<std::size_t>(length);
+    }
+    return beyondAscii ? TextEncoding::Utf8 : TextEncoding::Gbk;
+}
 
 TTextStream::TTextStream() = default;
 
@@ -46,6 +101,11 @@ bool TTextStream::open(const std::string& fileName) {
     }
     begin = end = 0;
     exhausted = endMark = false;
+    // The probe reads ahead into the buffer, where the line and word reads then find the bytes.
+    while (end < encodingProbeBytes && fill()) {
+    }
+    exhausted = false;
+    textEncoding = detectEncoding(std::string_view(buffer.get(), end));
     return true;
 }
 

@@ -15,6 +15,24 @@ inline std::string_view trimBlanks(std::string_view text) {
     return text.substr(first, last - first);
 }
 
+// The encoding of a data file's text, decided once per file when it is opened.
+enum class TextEncoding {
+    Gbk,  // the survey files' own code page, also every file of plain ASCII
+    Utf8, // valid UTF-8 that holds at least one character beyond ASCII
+};
+
+// Length of the UTF-8 character at the start of `text`: 0 when it is no valid UTF-8 (overlong forms
+// and surrogates included), -1 when `text` ends inside a character that is valid so far.
+int utf8CharLength(std::string_view text);
+
+// UTF-8 when `head` (the start of a file) is valid UTF-8 and not plain ASCII; a multi-byte character
+// cut off at the end of `head` counts as valid. GBK Chinese text fails the check at its first
+// character, whose trail byte is no UTF-8 continuation or whose lead byte is no UTF-8 lead.
+TextEncoding detectEncoding(std::string_view head);
+
+// Bytes of the file start that decide its encoding.
+inline constexpr std::size_t encodingProbeBytes = 1 << 16;
+
 // A data file read as bytes, line by line or number by number, with an end mark. The file is opened
 // read-only and closed by the destructor. Lines may have any length; a carriage return before the
 // line feed (or at the very end of the file) belongs to the line end. The views handed out stay
@@ -29,6 +47,9 @@ public:
     // Opens a regular file for reading; false when it cannot be opened.
     bool open(const std::string& fileName);
     void close();
+
+    // The encoding of the open file, from its first encodingProbeBytes bytes.
+    TextEncoding encoding() const { return textEncoding; }
 
     // True once a read found nothing left in the file.
     bool ended() const { return endMark; }
@@ -53,4 +74,5 @@ private:
     std::size_t end = 0;   // one past the last byte read from the file
     bool exhausted = false;
     bool endMark = false;
+    TextEncoding textEncoding = TextEncoding::Gbk;
 };

@@ -77,8 +77,8 @@ TEST(MalformedFiles, EachHasItsDefinedOutcome) {
         {"text-for-number.dat", 1, {}, "'abc' is not a valid floating point value"},
         {"header-only.ves", 0, {}, ""},
         {"header-only.dat", 0, {}, ""},
-        {"not-gbk.ves", 0, {}, ""},
-        {"not-gbk.dat", 0, {}, ""},
+        {"utf8-text.ves", 1, {}, ""}, // UTF-8 text reads as its GBK twin
+        {"utf8-text.dat", 1, {}, ""},
     };
     for (const Outcome& o : outcomes) {
         Result r;
