@@ -22,10 +22,13 @@
 #include "app/AboutDialog.h"
 #include "app/QtUi.h"
 #include "app/SheetImage.h"
+#include "dialogs/Axisset.h"
+#include "dialogs/Fontset.h"
+#include "dialogs/Setpen.h"
 #include "platform/Paths.h"
 
 TChildForm* ChildForm = nullptr;
-QWidget* PlotControlForm = nullptr;
+TPlotControlForm* PlotControlForm = nullptr;
 
 // Outside any namespace: the resource initialiser of the static library.
 static void initAppResources() {
@@ -53,6 +56,14 @@ TChildForm::TChildForm(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     initAppResources();
     if (!ChildForm)
         ChildForm = this;
+    sheet = std::make_unique<SheetState>(uiRelay);
+    titleDialog = [this](TText& title, float& titleGapCm) {
+        return TSetFont::editTitle(this, title, titleGapCm);
+    };
+    axisDialog = [this](TAxis& axis, const QString& caption, float* limitMin, float* limitMax) {
+        return TSetAxis::editSheetAxis(this, axis, caption, limitMin, limitMax);
+    };
+    penDialog = [this](Pen& pen) { return TPenProperty::editPen(this, pen); };
 
     setWindowTitle(text("电测深曲线图"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vesplot.svg")));
@@ -87,6 +98,11 @@ TChildForm::~TChildForm() {
         PlotControlForm = nullptr;
     if (ChildForm == this)
         ChildForm = nullptr;
+    // The plot control window (a child) outlives this body: it must not call back.
+    if (auto* form = findChild<TPlotControlForm*>()) {
+        form->onApply = nullptr;
+        form->onHide = nullptr;
+    }
 }
 
 void TChildForm::setUi(std::unique_ptr<Ui> replacement) {
@@ -270,7 +286,8 @@ void TChildForm::FormCreate() {
     // 1000 x 0.618 truncated is 617: the double 0.618 multiplied in extended precision stays just
     // below 618 (a product rounded to double would give 618).
     Image->setGeometry(0, 0, 1000, static_cast<int>(1000.0L * static_cast<long double>(0.618)));
-    // TODO(sheet): sheet->sheetWidthCm = 21.0; sheet->sheetHeightCm = 29.7;
+    sheet->sheetWidthCm = 21.0f;
+    sheet->sheetHeightCm = 29.7f;
 
     for (QAction* hidden :
          {ToolButton2,  ToolButton3,  ToolButton4,  ToolButton5,  ToolButton6,  ToolButton7,  ToolButton8,
@@ -343,13 +360,20 @@ void TChildForm::showEvent(QShowEvent* event) {
 
 void TChildForm::FormShow() {
     createPlotControlForm();
+    // The empty sheet: no title, the axes around the default 5 cm x 5 cm frame.
+    placeEmptyFrame();
+    redrawSheet();
 }
 
 void TChildForm::createPlotControlForm() {
+    if (PlotControlForm && PlotControlForm->parent() == this)
+        return;
     // A floating tool window above the main window, hidden until the first open.
-    auto* form = new QWidget(this, Qt::Tool);
+    auto* form = new TPlotControlForm(this);
     form->setObjectName(QStringLiteral("PlotControlForm"));
     form->hide();
+    form->onApply = [this] { rebuildSheet(); };
+    form->onHide = [this] { ToolButton18->setChecked(false); };
     PlotControlForm = form;
 }
 
@@ -425,19 +449,3 @@ void TChildForm::mnAboutClick() {
     about.setWindowTitle(text("关于电法剖面图绘制..."));
     about.exec();
 }
-
-// Commands built on the sheet state; connected here, filled in with their parts of the program.
-void TChildForm::OpenDataExecute() {}
-void TChildForm::tbPrintClick() {}
-void TChildForm::tbFillClick() {}
-void TChildForm::tbLineClick() {}
-void TChildForm::tbCopyClick() {}
-void TChildForm::TitleClick() {}
-void TChildForm::ToolButton6Click() {}
-void TChildForm::mnSetYLenClick() {}
-void TChildForm::ToolButton14Click() {}
-void TChildForm::ToolButton15Click() {}
-void TChildForm::ToolButton16Click() {}
-void TChildForm::ToolButton17Click() {}
-void TChildForm::ToolButton18Click() {}
-void TChildForm::ImageMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int, int) {}

@@ -1,15 +1,21 @@
 #pragma once
 
-#include "data/ProfileData.h"
-#include "platform/Ui.h"
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
 
 #include <QImage>
 #include <QList>
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 
-#include <array>
-#include <memory>
+#include "platform/Ui.h"
+#include "sheet/OpenData.h"
+#include "sheet/PlotChoices.h"
+#include "sheet/SheetState.h"
+#include "sheet/window/Plotcontr.h"
 
 class QAction;
 class QActionGroup;
@@ -21,6 +27,7 @@ class QScrollArea;
 class QStatusBar;
 class QToolBar;
 class TSheetImage;
+struct Pen;
 
 // The main window: menu, tool bar, the scroll box with the sheet image and the status bar. It owns
 // the sheet state and the station list, and every command of the program is one of its handlers.
@@ -55,13 +62,51 @@ public:
     // Nothing unsaved: false after each successful open, true after the sheet is saved as a bitmap.
     bool saved = true;
 
-    // ---- Sheet state ----------------------------------------------------------------------------
-    // The station list of the loaded file, in file order.
-    StationList stations;
-    // TODO(sheet): std::unique_ptr<SheetState> sheet;  (axes, curves, title, lengths, ranges, paper,
-    // mapping values and pens; created here in the constructor). The window creation sets its paper
-    // size: sheetWidthCm 21.0, sheetHeightCm 29.7.
-    // ----------------------------------------------------------------------------------------------
+    // The sheet: the station list of the loaded file, axes, curves, title, lengths, ranges, paper,
+    // mapping values and pens. Its items talk to the user through ui().
+    std::unique_ptr<SheetState> sheet;
+
+    // What the plot control window shows (station, ticked parameters, symbols); the defaults of a
+    // fresh window while it does not exist yet.
+    PlotChoices choices() const;
+
+    // ---- Sheet view ------------------------------------------------------------------------------
+    // Largest sheet bitmap side in pixels; a larger paper is refused with a warning.
+    static constexpr int maxBitmapSide = 20000;
+    // Rebuilds the sheet bitmap at the screen's resolution and paints the sheet on it. Returns false
+    // (after a warning) when the paper would make a bitmap too large; the picture then stays.
+    bool redrawSheet();
+    // As redrawSheet, re-placing the title, axes and curves between sizing and painting.
+    bool relayoutAndRedrawSheet();
+    // Re-places the title, the axes and the curves from the lengths and the stored ranges.
+    void relayoutSheet();
+    // The plot control window's apply: composes the selected station and repaints; does nothing
+    // when there is no valid selection.
+    void rebuildSheet();
+    // Resolution of the sheet image in pixels per inch.
+    int screenDpiX() const;
+    int screenDpiY() const;
+
+    // ---- Open data -------------------------------------------------------------------------------
+    // The open command after the dialog: reads `path` with the reader of `kind` and shows the sheet.
+    void openDataPath(const QString& path, DataFileKind kind);
+
+    // ---- Output ----------------------------------------------------------------------------------
+    // Warns when the figure is wider or taller than the page, counted in whole inches, and
+    // refreshes xLength/yLength. `pageWidth` and `pageHeight` are in pixels at dpiX × dpiY.
+    void checkPaperSize(int pageWidth, int pageHeight, int dpiX, int dpiY);
+    // The part of the sheet image around the figure and the title that copy puts on the clipboard.
+    QRect copyRectangle(int dpiX, int dpiY) const;
+
+    // ---- Editing ---------------------------------------------------------------------------------
+    // Opens the axis dialog for position 1 top, 2 left, 3 bottom, 4 right.
+    void editAxis(int position);
+
+    // The editing dialogs, each returning true after OK. They show the real dialogs unless replaced
+    // (tests). The axis dialog may throw ConversionError for a limit that is no number.
+    std::function<bool(TText& title, float& titleGapCm)> titleDialog;
+    std::function<bool(TAxis& axis, const QString& caption, float* limitMin, float* limitMax)> axisDialog;
+    std::function<bool(Pen& pen)> penDialog;
 
     // Components. Owned by the window through Qt parentage.
     QToolBar* ToolBar1 = nullptr;
@@ -172,8 +217,40 @@ private:
     void FormCreate();
     void FormShow();
     void createPlotControlForm();
+    void showConversionError(const std::string& text);
+    // Puts the axes of a sheet without data around the frame of the current lengths.
+    void placeEmptyFrame();
+    void switchOnAfterLoadCommands();
+    void placePlotControlForm();
+    // Sizes the paper, runs `beforePaint` (a relayout or nothing), makes the blank bitmap and
+    // paints the sheet on it.
+    bool repaintSheet(bool relayout);
+    // Asks for an axis length in cm; false when cancelled or refused (with its warning).
+    bool askAxisLength(const char* prompt, float current, float& length);
+    void setAxisLength(bool xAxis);
+
+    // Passes every call on to the replaceable command Ui, so that the sheet's items (which keep a
+    // reference) always reach the current one.
+    class UiRelay : public Ui {
+    public:
+        explicit UiRelay(TChildForm& form) : form_(form) {}
+        MsgResult messageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
+                             MsgIcon icon, bool owned = true) override {
+            return form_.ui().messageBox(text, caption, buttons, icon, owned);
+        }
+        bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override {
+            return form_.ui().inputQuery(caption, prompt, value);
+        }
+        void processPendingMessages() override { form_.ui().processPendingMessages(); }
+        void beginWaitCursor() override { form_.ui().beginWaitCursor(); }
+        void endWaitCursor() override { form_.ui().endWaitCursor(); }
+
+    private:
+        TChildForm& form_;
+    };
 
     std::unique_ptr<Ui> commandUi;
+    UiRelay uiRelay{*this};
     std::unique_ptr<QPrinter> selectedPrinter;
     QWidget* ScrollContent = nullptr;
     QActionGroup* displayModeGroup = nullptr;
@@ -183,7 +260,7 @@ private:
 // The program's windows.
 extern TChildForm* ChildForm;
 // The plot control window (a tool window, hidden until the first open).
-extern QWidget* PlotControlForm;
+extern TPlotControlForm* PlotControlForm;
 
 // The maker's web site, opened by the Help menu and the About box.
 inline constexpr const char* webAddress = "https://vesplot.example.org";

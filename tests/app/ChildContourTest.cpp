@@ -78,7 +78,7 @@ TEST_F(ChildFormTest, WindowCaptionAndMaximisedStart) {
     EXPECT_EQ(form.windowTitle(), u("电测深曲线图"));
     EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
     EXPECT_TRUE(form.saved);
-    EXPECT_TRUE(form.stations.empty());
+    EXPECT_TRUE(form.sheet->stations.empty());
 }
 
 TEST_F(ChildFormTest, MenuBarHoldsEveryItemInItsStartState) {

@@ -1,0 +1,210 @@
+// The sheet view of the main window, the open-data command and the display-mode commands.
+#include "app/ChildContour.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QImage>
+#include <QPainter>
+#include <QScrollArea>
+
+#include "app/SheetImage.h"
+#include "platform/ConversionError.h"
+#include "platform/Gbk.h"
+#include "platform/QtCanvas.h"
+#include "sheet/Composer.h"
+#include "sheet/SheetView.h"
+
+PlotChoices TChildForm::choices() const {
+    return PlotControlForm ? PlotControlForm->choices() : PlotChoices{};
+}
+
+int TChildForm::screenDpiX() const {
+    return Image->logicalDpiX();
+}
+
+int TChildForm::screenDpiY() const {
+    return Image->logicalDpiY();
+}
+
+bool TChildForm::redrawSheet() {
+    return repaintSheet(false);
+}
+
+bool TChildForm::relayoutAndRedrawSheet() {
+    return repaintSheet(true);
+}
+
+bool TChildForm::repaintSheet(bool relayout) {
+    const int dpiX = screenDpiX();
+    const int dpiY = screenDpiY();
+    const BitmapSize size = prepareSheetBitmap(*sheet, dpiX, dpiY);
+    if (size.width <= 0 || size.height <= 0 || size.width > maxBitmapSide || size.height > maxBitmapSide) {
+        ui().messageBox("注意:\n\t图纸太大，无法在屏幕上绘制！", "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    QImage picture(size.width, size.height, QImage::Format_RGB32);
+    if (picture.isNull()) {
+        ui().messageBox("注意:\n\t内存不足，无法绘制图形！", "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    picture.setDotsPerMeterX(static_cast<int>(dpiX / 0.0254 + 0.5));
+    picture.setDotsPerMeterY(static_cast<int>(dpiY / 0.0254 + 0.5));
+    picture.fill(QtCanvas::toQColor(colors::systemWindow));
+    if (relayout)
+        relayoutSheet();
+    {
+        QPainter painter(&picture);
+        QtCanvas canvas(painter, dpiX, dpiY);
+        paintSheet(*sheet, choices(), canvas, size.width, size.height, ui());
+    }
+    // The image keeps its place in the scroll box; only the scroll ranges follow the new size.
+    Image->setPicture(picture);
+    const QSize box = ScrollBox1->viewport()->size();
+    ScrollContent->resize(std::max(box.width(), Image->x() + Image->width()),
+                          std::max(box.height(), Image->y() + Image->height()));
+    return true;
+}
+
+void TChildForm::placeEmptyFrame() {
+    SheetState& s = *sheet;
+    const float w = s.xLengthCm * 100.0f;
+    const float h = s.yLengthCm * 100.0f;
+    const auto place = [](TAxis& axis, float ax1, float ay1, float ax2, float ay2, float grid) {
+        axis.x1 = ax1;
+        axis.y1 = ay1;
+        axis.x2 = ax2;
+        axis.y2 = ay2;
+        axis.gridLength = grid;
+    };
+    place(s.topAxis, 0, h, w, h, h);
+    place(s.leftAxis, 0, 0, 0, h, w);
+    place(s.bottomAxis, 0, 0, w, 0, h);
+    place(s.rightAxis, w, 0, w, h, w);
+}
+
+void TChildForm::relayoutSheet() {
+    SheetState& s = *sheet;
+    const double w = s.xLength;
+    const double h = s.yLength;
+    const double x0 = s.originX;
+    const double y0 = s.originY;
+
+    TText& title = s.titleText;
+    title.x1 = static_cast<float>(x0 + w * 0.5 - gbkByteLength(title.text) * title.font.width * 0.5);
+    title.y1 = static_cast<float>(y0 + h + s.titleGapCm * 100.0);
+
+    const auto place = [](TAxis& axis, double ax1, double ay1, double ax2, double ay2, double grid, float min,
+                          float max) {
+        axis.x1 = static_cast<float>(ax1);
+        axis.y1 = static_cast<float>(ay1);
+        axis.x2 = static_cast<float>(ax2);
+        axis.y2 = static_cast<float>(ay2);
+        axis.gridLength = static_cast<float>(grid);
+        axis.rangeMin = min;
+        axis.rangeMax = max;
+    };
+    place(s.topAxis, x0, y0 + h, x0 + w, y0 + h, h, s.abMin, s.abMax);
+    place(s.leftAxis, x0, y0, x0, y0 + h, w, s.rhoMin, s.rhoMax);
+    place(s.bottomAxis, x0, y0, x0 + w, y0, h, s.abMin, s.abMax);
+    place(s.rightAxis, x0 + w, y0, x0 + w, y0 + h, w, s.ipMin, s.ipMax);
+
+    for (TCurve* curve : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve}) {
+        const TAxis& yAxis = curve == &s.resCurve ? s.leftAxis : s.rightAxis;
+        curve->xLength = s.xLength;
+        curve->yLength = s.yLength;
+        curve->xMin = s.bottomAxis.rangeMin;
+        curve->xMax = s.bottomAxis.rangeMax;
+        curve->yMin = yAxis.rangeMin;
+        curve->yMax = yAxis.rangeMax;
+        curve->computePoints();
+    }
+}
+
+void TChildForm::rebuildSheet() {
+    // Nothing to compose from: an open without stations left the selector's old entries behind.
+    if (!composeSheet(*sheet, choices()))
+        return;
+    saved = false;
+    redrawSheet();
+}
+
+void TChildForm::showConversionError(const std::string& message) {
+    ui().messageBox(message, applicationTitle, MsgButtons::Ok, MsgIcon::Error);
+}
+
+void TChildForm::OpenDataExecute() {
+    if (OpenDialog->exec() != QDialog::Accepted || OpenDialog->selectedFiles().isEmpty())
+        return;
+    // The reader follows the file type picked in the dialog, never the file name.
+    const qsizetype filter = OpenDialog->nameFilters().indexOf(OpenDialog->selectedNameFilter());
+    const DataFileKind kind = filter == 1 ? DataFileKind::Tagged : DataFileKind::Column;
+    openDataPath(OpenDialog->selectedFiles().constFirst(), kind);
+}
+
+void TChildForm::openDataPath(const QString& path, DataFileKind kind) {
+    createPlotControlForm();
+    saved = false;
+    PlotChoices picked = choices();
+    OpenOutcome outcome = OpenOutcome::NoStations;
+    try {
+        outcome = openDataFile(*sheet, picked, path.toStdString(), kind, ui());
+    } catch (const ConversionError& error) {
+        // A number in the file that is no number: the command ends, the picture stays.
+        showConversionError(error.what());
+        return;
+    }
+    // Also without stations the boxes the file kind allows, and a selection that no longer
+    // designates a usable station, reach the window; the entries and the picture stay.
+    if (outcome == OpenOutcome::NoStations) {
+        PlotControlForm->applyChoices(picked);
+        return;
+    }
+
+    ToolButton18->setVisible(true);
+    ToolButton18->setChecked(true);
+    placePlotControlForm();
+    PlotControlForm->applyChoices(picked);
+    PlotControlForm->raise();
+
+    redrawSheet();
+    setStatusText(QString::fromUtf8("数据剖面图绘制成功。"));
+    ui().processPendingMessages();
+
+    if (!ToolButton2->isVisible())
+        switchOnAfterLoadCommands();
+}
+
+void TChildForm::switchOnAfterLoadCommands() {
+    for (QAction* shown :
+         {ToolButton2, ToolButton3, ToolButton6, ToolButton7, ToolButton8, ToolButton9, ToolButton10,
+          ToolButton16, ToolButtonS1, ToolButtonS2, ToolButtonS4, ToolButtonS5})
+        shown->setVisible(true);
+    for (QAction* enabled :
+         {mnSaveBmp, mnPrint, mnLine, mnSetXLen, mnSetYLen, mnTitle, mnCopy, mnRefresh, mnLineProperty})
+        enabled->setEnabled(true);
+}
+
+void TChildForm::placePlotControlForm() {
+    // Inside the right edge of the main window, below its tool bar (screen coordinates).
+    PlotControlForm->move(width() - PlotControlForm->width() - 20, y() + 80);
+}
+
+void TChildForm::tbFillClick() {
+    if (sheet->polarityMode)
+        return;
+    setStatusText(QString::fromUtf8("正在绘制彩色极性图."));
+    sheet->polarityMode = true;
+    redrawSheet();
+    setStatusText(QString::fromUtf8("彩色极性图绘制成功."));
+}
+
+void TChildForm::tbLineClick() {
+    if (!sheet->polarityMode)
+        return;
+    setStatusText(QString::fromUtf8("正在绘制剖面图."));
+    sheet->polarityMode = false;
+    ui().beginWaitCursor();
+    redrawSheet();
+    ui().endWaitCursor();
+    setStatusText(QString::fromUtf8("剖面图绘制完成."));
+}

@@ -1,0 +1,312 @@
+// The main window's sheet: the empty sheet at start-up, the open-data command around its core,
+// the plot control window's apply, and the display-mode commands.
+#include "SheetWindowFixture.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QToolBar>
+
+using apptest::inked;
+using apptest::sampleFile;
+using apptest::u;
+
+namespace {
+
+class SheetWindow : public apptest::SheetWindowTest {
+protected:
+    // Visibility of every tool button and enabled state of every menu item, in order.
+    std::vector<bool> commandStates() const {
+        std::vector<bool> states;
+        for (QAction* a : form.ToolBar1->actions())
+            states.push_back(a->isVisible());
+        for (QAction* a : {form.mnSaveBmp, form.mnPrint, form.mnLine, form.mnSetXLen, form.mnSetYLen,
+                           form.mnTitle, form.mnCopy, form.mnRefresh, form.mnLineProperty})
+            states.push_back(a->isEnabled());
+        return states;
+    }
+};
+
+} // namespace
+
+TEST_F(SheetWindow, StartsWithTheEmptyA4SheetAndItsFiveCentimetreFrame) {
+    ASSERT_EQ(form.screenDpiX(), 96);
+    ASSERT_EQ(form.screenDpiY(), 96);
+    EXPECT_EQ(form.sheet->sheetWidthCm, 21.0f);
+    EXPECT_EQ(form.sheet->sheetHeightCm, 29.7f);
+    // 21 cm and the truncated 29 cm at 96 dpi.
+    EXPECT_EQ(picture().size(), QSize(793, 1096));
+    EXPECT_EQ(form.Image->size(), QSize(793, 1096));
+    // The frame's lower-left corner: x (793 - 188.98) / 2 = 302, y (1096 + 188.98) / 2 + 132.28 = 774.
+    EXPECT_EQ(form.sheet->viewportX, 302);
+    EXPECT_EQ(form.sheet->viewportY, 774);
+    EXPECT_TRUE(inked(picture(), 400, 774)) << "bottom axis";
+    EXPECT_TRUE(inked(picture(), 302, 680)) << "left axis";
+    EXPECT_TRUE(inked(picture(), 400, 585)) << "top axis, 189 pixels up";
+    EXPECT_TRUE(inked(picture(), 491, 680)) << "right axis, 189 pixels right";
+    EXPECT_FALSE(inked(picture(), 396, 680)) << "inside the frame";
+    EXPECT_EQ(picture().pixel(5, 5), qRgb(255, 255, 255)) << "paper of the window colour";
+
+    ASSERT_NE(PlotControlForm, nullptr);
+    EXPECT_TRUE(PlotControlForm->isHidden());
+    EXPECT_TRUE(form.saved);
+}
+
+TEST_F(SheetWindow, OpeningTheColumnSampleShowsItsSheetAndSwitchesOnTheCommands) {
+    const std::vector<bool> before = commandStates();
+    openColumnSample();
+    EXPECT_TRUE(ui->messages.empty());
+    EXPECT_FALSE(form.saved);
+    ASSERT_EQ(form.sheet->stations.size(), 6u);
+
+    EXPECT_TRUE(form.ToolButton18->isVisible());
+    EXPECT_TRUE(form.ToolButton18->isChecked());
+    EXPECT_TRUE(PlotControlForm->isVisible());
+    ASSERT_EQ(PlotControlForm->STs->count(), 6);
+    EXPECT_EQ(PlotControlForm->STs->itemText(0), QStringLiteral("101"));
+    EXPECT_EQ(PlotControlForm->STs->currentIndex(), 0);
+    EXPECT_TRUE(PlotControlForm->RES->isChecked());
+    for (QCheckBox* box : {PlotControlForm->M1, PlotControlForm->R, PlotControlForm->TD, PlotControlForm->TH,
+                           PlotControlForm->ZP})
+        EXPECT_TRUE(box->isEnabled());
+
+    EXPECT_EQ(form.StatusPanels[2]->text(), u("数据剖面图绘制成功。"));
+    EXPECT_GE(ui->pendingMessageCalls, 1);
+    EXPECT_NE(commandStates(), before);
+    for (QAction* shown : {form.ToolButton2, form.ToolButton3, form.ToolButton6, form.ToolButton7,
+                           form.ToolButton8, form.ToolButton9, form.ToolButton10, form.ToolButton16,
+                           form.ToolButtonS1, form.ToolButtonS2, form.ToolButtonS4, form.ToolButtonS5})
+        EXPECT_TRUE(shown->isVisible()) << shown->toolTip().toStdString();
+    for (QAction* hidden : {form.ToolButton4, form.ToolButton5, form.ToolButton11, form.ToolButton12,
+                            form.ToolButton14, form.ToolButton15, form.ToolButton17, form.ToolButtonS3})
+        EXPECT_FALSE(hidden->isVisible()) << hidden->toolTip().toStdString();
+    for (QAction* enabled : {form.mnSaveBmp, form.mnPrint, form.mnSetXLen, form.mnSetYLen, form.mnTitle,
+                             form.mnCopy, form.mnRefresh})
+        EXPECT_TRUE(enabled->isEnabled()) << enabled->text().toStdString();
+    // Hidden items are disabled while hidden; they come up enabled if ever shown.
+    for (QAction* hiddenEnabled : {form.mnLine, form.mnLineProperty}) {
+        hiddenEnabled->setVisible(true);
+        EXPECT_TRUE(hiddenEnabled->isEnabled()) << hiddenEnabled->text().toStdString();
+        hiddenEnabled->setVisible(false);
+    }
+    EXPECT_FALSE(form.mnFill->isEnabled());
+    EXPECT_FALSE(form.mnSetAbnormalThreshold->isEnabled());
+
+    // AB/2 1.5 ... 500 and resistivities 30 ... 830: 18.75 x 12.5 cm, paper 28 x 29 cm.
+    EXPECT_EQ(form.sheet->xLengthCm, 18.75f);
+    EXPECT_EQ(form.sheet->yLengthCm, 12.5f);
+    EXPECT_EQ(picture().size(), QSize(1058, 1096));
+    // (1058 - 708.66) / 2 = 174; (1096 + 472.44) / 2 + 132.28 = 916.
+    EXPECT_EQ(form.sheet->viewportX, 174);
+    EXPECT_EQ(form.sheet->viewportY, 916);
+    EXPECT_TRUE(inked(picture(), 500, 916)) << "bottom axis";
+    EXPECT_TRUE(inked(picture(), 174, 700)) << "left axis";
+    // The first resistivity point carries no symbol yet but its line starts there.
+    const TCurve& res = form.sheet->resCurve;
+    ASSERT_FALSE(res.xPoints.empty());
+    EXPECT_TRUE(apptest::inkedNear(picture(), pixelOf(res.x1 + res.xPoints[0], res.y1 + res.yPoints[0])));
+}
+
+TEST_F(SheetWindow, OpeningTheTaggedSampleLeavesOnlyTheResistivityBoxUsable) {
+    openTaggedSample();
+    ASSERT_EQ(form.sheet->stations.size(), 4u);
+    EXPECT_EQ(PlotControlForm->STs->itemText(0), QStringLiteral("11"));
+    EXPECT_TRUE(PlotControlForm->RES->isEnabled());
+    for (QCheckBox* box : {PlotControlForm->M1, PlotControlForm->R, PlotControlForm->TD, PlotControlForm->TH,
+                           PlotControlForm->ZP})
+        EXPECT_FALSE(box->isEnabled());
+    // The tagged reader makes the right axis logarithmic: it takes the resistivity range.
+    EXPECT_EQ(form.sheet->rightAxis.rangeMin, 10.0f);
+    EXPECT_EQ(form.sheet->rightAxis.rangeMax, 1000.0f);
+    EXPECT_TRUE(inked(picture(), 500, 916));
+}
+
+namespace {
+
+// Answers the next open dialog with `file` under filter `filter` (0 or 1), or cancels it.
+void answerOpenDialog(const QString& file, int filter) {
+    QTimer::singleShot(0, [file, filter] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), u("打开数据文件"));
+        if (file.isEmpty()) {
+            dialog->reject();
+            return;
+        }
+        dialog->selectNameFilter(dialog->nameFilters().at(filter));
+        auto* nameField = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        ASSERT_NE(nameField, nullptr);
+        nameField->setText(file);
+        static_cast<QDialog*>(dialog)->accept();
+        if (dialog->isVisible()) {
+            ADD_FAILURE() << "the open dialog did not take " << file.toStdString();
+            dialog->reject();
+        }
+    });
+}
+
+} // namespace
+
+TEST_F(SheetWindow, CancellingTheOpenDialogChangesNothing) {
+    const QImage before = picture();
+    answerOpenDialog({}, 0);
+    form.OpenDataExecute();
+    EXPECT_TRUE(form.saved);
+    EXPECT_TRUE(ui->messages.empty());
+    EXPECT_EQ(picture(), before);
+    EXPECT_FALSE(form.ToolButton2->isVisible());
+}
+
+TEST_F(SheetWindow, TheDialogsFilterChoosesTheReaderNotTheFileName) {
+    // A column file opened as a tagged file yields no station.
+    answerOpenDialog(sampleFile("sample-ip.dat"), 1);
+    form.OpenDataExecute();
+    ASSERT_EQ(ui->messages.size(), 1u);
+    EXPECT_EQ(ui->messages[0].text, "加载的数据文件没有电测深数据。");
+    EXPECT_EQ(ui->messages[0].icon, MsgIcon::Question);
+    EXPECT_FALSE(form.saved);
+    EXPECT_FALSE(form.ToolButton2->isVisible());
+
+    answerOpenDialog(sampleFile("sample-ip.dat"), 0);
+    form.OpenDataExecute();
+    EXPECT_EQ(ui->messages.size(), 1u);
+    EXPECT_EQ(form.sheet->stations.size(), 6u);
+    EXPECT_TRUE(form.ToolButton2->isVisible());
+}
+
+TEST_F(SheetWindow, ASecondOpenKeepsTheToolBarAndResetsTheSelection) {
+    openColumnSample();
+    PlotControlForm->STs->setCurrentIndex(3);
+    PlotControlForm->BitBtn2->click();
+    ASSERT_EQ(form.sheet->resCurve.yValues.front(), form.sheet->stations[3].resistivity.front());
+    // Hidden by the user in between: the next open shows the window again.
+    PlotControlForm->BitBtn1->click();
+    EXPECT_FALSE(form.ToolButton18->isChecked());
+    const std::vector<bool> after = commandStates();
+
+    openTaggedSample();
+    EXPECT_EQ(commandStates(), after);
+    EXPECT_EQ(PlotControlForm->STs->count(), 4);
+    EXPECT_EQ(PlotControlForm->STs->currentIndex(), 0);
+    EXPECT_TRUE(PlotControlForm->isVisible());
+    EXPECT_TRUE(form.ToolButton18->isChecked());
+    EXPECT_EQ(form.sheet->resCurve.yValues.front(), form.sheet->stations[0].resistivity.front());
+}
+
+TEST_F(SheetWindow, AnOpenWithoutStationsKeepsPictureAndSelectorAndApplyThenDoesNothing) {
+    openColumnSample();
+    form.saved = true;
+    const QImage shown = picture();
+    // A column file whose second line is not a sounding header.
+    const QString empty = writeFile("plain.dat", "样例\n剖面 数据\n1 2 3\n");
+    form.openDataPath(empty, DataFileKind::Column);
+    ASSERT_EQ(ui->messages.size(), 1u);
+    EXPECT_EQ(ui->messages[0].text, "加载的数据文件没有电测深数据。");
+    EXPECT_EQ(ui->messages[0].caption, "警告");
+    EXPECT_FALSE(form.saved);
+    EXPECT_TRUE(form.sheet->stations.empty());
+    EXPECT_EQ(picture(), shown);
+    EXPECT_EQ(PlotControlForm->STs->count(), 6);
+    EXPECT_EQ(form.StatusPanels[2]->text(), u("数据剖面图绘制成功。"));
+    EXPECT_TRUE(form.ToolButton2->isVisible());
+
+    // The selector still lists six stations; composing from it must not touch the empty list.
+    PlotControlForm->STs->setCurrentIndex(2);
+    PlotControlForm->BitBtn2->click();
+    EXPECT_EQ(picture(), shown);
+    EXPECT_EQ(ui->messages.size(), 1u);
+}
+
+TEST_F(SheetWindow, StationsWithoutAnyPositiveSpacingAreNotComposedByApply) {
+    openColumnSample();
+    const QImage shown = picture();
+    const QString bad = writeFile("zero.ves", "Zu电法数据\n电测深 VES\n1\n7\n0 0\n测区\n2023\n野外\n测深\n2\n"
+                                              "0 10\n-2 20\n0\n");
+    form.openDataPath(bad, DataFileKind::Tagged);
+    ASSERT_EQ(ui->messages.size(), 1u);
+    EXPECT_EQ(ui->messages[0].text, "加载的数据文件没有电测深数据。");
+    ASSERT_FALSE(form.sheet->stations.empty());
+    PlotControlForm->BitBtn2->click();
+    EXPECT_EQ(picture(), shown);
+}
+
+TEST_F(SheetWindow, AConversionErrorEndsTheOpenLeavingPictureRangesAndCommands) {
+    openTaggedSample();
+    form.saved = true;
+    const QImage shown = picture();
+    const std::vector<bool> commands = commandStates();
+    const float abMax = form.sheet->abMax;
+    const float yLengthCm = form.sheet->yLengthCm;
+
+    const QString bad = writeFile("bad.ves", "Zu电法数据\n测深VES\nx2\n");
+    form.openDataPath(bad, DataFileKind::Tagged);
+    ASSERT_EQ(ui->messages.size(), 1u);
+    EXPECT_EQ(ui->messages[0].text, "'x2' is not a valid integer value");
+    EXPECT_EQ(ui->messages[0].caption, "电测深曲线绘制系统");
+    EXPECT_EQ(ui->messages[0].icon, MsgIcon::Error);
+    EXPECT_FALSE(form.saved);
+    EXPECT_EQ(picture(), shown);
+    EXPECT_EQ(commandStates(), commands);
+    EXPECT_EQ(form.sheet->abMax, abMax);
+    EXPECT_EQ(form.sheet->yLengthCm, yLengthCm);
+    EXPECT_EQ(PlotControlForm->STs->count(), 4);
+}
+
+TEST_F(SheetWindow, UntickingResistivityAndApplyingRemovesItsCurveAndLegendEntry) {
+    openColumnSample();
+    // Symbol 4 (filled circle) for RES, chosen on the symbol list standing on RES's row.
+    PlotControlForm->Legends->setCurrentIndex(4);
+    PlotControlForm->LegendsChange();
+    PlotControlForm->BitBtn2->click();
+
+    const SheetState& s = *form.sheet;
+    const TCurve& res = s.resCurve;
+    ASSERT_GE(res.xPoints.size(), 2u);
+    const QPoint point = pixelOf(res.x1 + res.xPoints[1], res.y1 + res.yPoints[1]);
+    // First legend row: a box 75 x 25 units from 200 units left of the frame's right side and 50
+    // units below its top; the filled symbol sits in the middle of the box.
+    const QPoint sample = pixelOf(s.xLength - 200 + 37, s.yLength - 50 - 12);
+    EXPECT_TRUE(inked(picture(), point.x(), point.y())) << "symbol on the curve";
+    EXPECT_TRUE(inked(picture(), sample.x(), sample.y())) << "legend entry";
+
+    PlotControlForm->RES->setChecked(false);
+    EXPECT_TRUE(inked(picture(), point.x(), point.y())) << "nothing changes until apply";
+    PlotControlForm->BitBtn2->click();
+    EXPECT_FALSE(inked(picture(), point.x(), point.y()));
+    EXPECT_FALSE(inked(picture(), sample.x(), sample.y()));
+}
+
+TEST_F(SheetWindow, DisplayModeCommandsRepaintOnlyWhenTheModeChanges) {
+    openColumnSample();
+    form.setStatusText(QStringLiteral("x"));
+    form.tbLineClick();
+    EXPECT_EQ(form.StatusPanels[2]->text(), QStringLiteral("x"));
+    form.tbFillClick();
+    EXPECT_TRUE(form.sheet->polarityMode);
+    EXPECT_EQ(form.StatusPanels[2]->text(), u("彩色极性图绘制成功."));
+    form.setStatusText(QStringLiteral("y"));
+    form.tbFillClick();
+    EXPECT_EQ(form.StatusPanels[2]->text(), QStringLiteral("y"));
+    form.tbLineClick();
+    EXPECT_FALSE(form.sheet->polarityMode);
+    EXPECT_EQ(form.StatusPanels[2]->text(), u("剖面图绘制完成."));
+    EXPECT_EQ(ui->waitDepth, 0);
+}
+
+TEST_F(SheetWindow, StationToolShowsAndHidesThePlotControlWindow) {
+    openColumnSample();
+    form.ToolButton18->trigger();
+    EXPECT_TRUE(PlotControlForm->isHidden());
+    EXPECT_FALSE(form.ToolButton18->isChecked());
+    form.ToolButton18->trigger();
+    EXPECT_TRUE(PlotControlForm->isVisible());
+    EXPECT_TRUE(form.ToolButton18->isChecked());
+    EXPECT_EQ(PlotControlForm->x(), form.width() - PlotControlForm->width() - 20);
+    EXPECT_EQ(PlotControlForm->y(), form.y() + 80);
+}
