@@ -1,7 +1,9 @@
 // The sheet view of the main window, the open-data command and the display-mode commands.
 #include "app/ChildContour.h"
 
+#include <QAbstractItemView>
 #include <QAction>
+#include <QCompleter>
 #include <QFileDialog>
 #include <QImage>
 #include <QPainter>
@@ -133,7 +135,11 @@ void TChildForm::showConversionError(const std::string& message) {
 }
 
 void TChildForm::OpenDataExecute() {
-    if (OpenDialog->exec() != QDialog::Accepted || OpenDialog->selectedFiles().isEmpty())
+    const int answer = OpenDialog->exec();
+    // A name completion list that opened as the dialog closed would keep grabbing the input.
+    for (QCompleter* completer : OpenDialog->findChildren<QCompleter*>())
+        completer->popup()->hide();
+    if (answer != QDialog::Accepted || OpenDialog->selectedFiles().isEmpty())
         return;
     // The reader follows the file type picked in the dialog, never the file name.
     const qsizetype filter = OpenDialog->nameFilters().indexOf(OpenDialog->selectedNameFilter());
