@@ -29,3 +29,9 @@ bool ScriptedUi::inputQuery(const std::string& /*caption*/, const std::string& p
         value = answer.text;
     return answer.accept;
 }
+
+bool ScriptedUi::progress(std::uint64_t /*done*/, std::uint64_t /*total*/)
+{
+    ++progressCalls;
+    return cancelAfterProgressCalls < 0 || progressCalls < cancelAfterProgressCalls;
+}

@@ -23,6 +23,7 @@ public:
                          bool owned = true) override;
     bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     void processPendingMessages() override { ++pendingMessageCalls; }
+    bool progress(std::uint64_t done, std::uint64_t total) override;
     void beginWaitCursor() override { ++waitDepth; }
     void endWaitCursor() override { --waitDepth; }
 
@@ -33,6 +34,9 @@ public:
     std::vector<RecordedMessage> messages;
     std::vector<std::string> inputPrompts;
     int pendingMessageCalls = 0;
+    int progressCalls = 0;
+    // When set, progress() answers "cancel" once this many calls have been made.
+    int cancelAfterProgressCalls = -1;
     int waitDepth = 0;
 
 private:

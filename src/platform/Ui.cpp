@@ -4,3 +4,8 @@ MsgResult Ui::showMessage(const std::string& text)
 {
     return messageBox(text, applicationTitle, MsgButtons::Ok, MsgIcon::None, true);
 }
+
+bool Ui::progress(std::uint64_t /*done*/, std::uint64_t /*total*/)
+{
+    return true;
+}

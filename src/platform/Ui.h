@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
@@ -28,6 +29,13 @@ public:
     // Lets the system process pending painting and timer messages once. User input (mouse,
     // keyboard, commands) is never dispatched here, so no other command runs meanwhile.
     virtual void processPendingMessages() = 0;
+
+    // Progress of a long operation (reading a file, a batch): `done` of `total` units. Returns false
+    // when the user asked to cancel. Called often; an implementation shows progress only for work
+    // that runs longer than about half a second.
+    virtual bool progress(std::uint64_t done, std::uint64_t total);
+    // The long operation ended (or was cancelled): hides any progress shown.
+    virtual void endProgress() {}
 
     // Wait cursor on and off; calls nest.
     virtual void beginWaitCursor() = 0;
