@@ -3,6 +3,7 @@
 # every test. Prints CTest's summary; exits non-zero on any failure.
 #   ./test.sh             the normal build (build/test)
 #   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build (build/sanitize)
+# With clang++ installed, a 20-second fuzzing run of each fuzz target follows the tests.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -27,4 +28,14 @@ cmake -S . -B "$build_dir" --fresh -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESPLOT_W
 cmake --build "$build_dir" -j"$jobs"
 
 export QT_QPA_PLATFORM=offscreen
-ctest --test-dir "$build_dir" --output-on-failure -j"$jobs" --timeout 300
+if [ "$sanitize" = ON ]; then
+    export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
+    export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp:print_suppressions=0
+fi
+ctest --test-dir "$build_dir" --output-on-failure -j"$jobs" --timeout 600
+
+# A short fuzzing run of every reader target when clang is at hand.
+if [ "$sanitize" = OFF ] && [ -z "${VESPLOT_SKIP_FUZZ_SMOKE:-}" ] && command -v clang++ >/dev/null 2>&1; then
+    fuzz/run.sh 20
+fi
