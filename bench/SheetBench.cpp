@@ -1,0 +1,146 @@
+// Open-to-painted time of generated column files and paint time of one sheet, through the open
+// command's core and the window's paint pipeline on a QImage.
+#include <benchmark/benchmark.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <string>
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+
+#include <unistd.h>
+
+#include "SurveyGenerator.h"
+#include "platform/QtCanvas.h"
+#include "platform/ScriptedUi.h"
+#include "sheet/Composer.h"
+#include "sheet/OpenData.h"
+#include "sheet/PlotChoices.h"
+#include "sheet/SheetState.h"
+#include "sheet/SheetView.h"
+
+namespace {
+
+// Generated column files, written once per size and removed at the end.
+std::map<std::size_t, std::string> files;
+
+std::string columnFile(std::size_t rows) {
+    auto& path = files[rows];
+    if (path.empty()) {
+        path = (std::filesystem::temp_directory_path() /
+                ("vesplot-sheet-bench-" + std::to_string(::getpid()) + "-" + std::to_string(rows) + ".dat"))
+                   .string();
+        const std::string text = generateColumnFile(rows, 42);
+        std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+    }
+    return path;
+}
+
+// What the window does after reading: size the bitmap, clear it, paint the sheet.
+void paintOnImage(SheetState& state, const PlotChoices& choices, QImage& image, int dpi, Ui& ui) {
+    const BitmapSize size = prepareSheetBitmap(state, dpi, dpi);
+    if (image.width() != size.width || image.height() != size.height)
+        image = QImage(size.width, size.height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    QtCanvas canvas(painter, dpi, dpi);
+    paintSheet(state, choices, canvas, size.width, size.height, ui);
+}
+
+// Opening a file to its painted sheet at 96 dpi: read, derive the ranges, compose station 0, paint.
+// 700,000 rows hold 20,000 stations (numbers 1..20000, the later rows merged into them).
+void BM_OpenToPaintedSheet(benchmark::State& state) {
+    const std::string path = columnFile(static_cast<std::size_t>(state.range(0)));
+    std::size_t stations = 0;
+    for (auto _ : state) {
+        ScriptedUi ui;
+        SheetState sheet(ui);
+        PlotChoices choices;
+        if (openDataFile(sheet, choices, path, DataFileKind::Column, ui) != OpenOutcome::Loaded)
+            state.SkipWithError("the generated file did not load");
+        QImage image;
+        paintOnImage(sheet, choices, image, 96, ui);
+        benchmark::DoNotOptimize(image.constBits());
+        stations = sheet.stations.size();
+    }
+    state.counters["stations"] = static_cast<double>(stations);
+    state.counters["MB"] = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
+}
+
+// One sheet painted again on its bitmap at `dpi` (the window's repaint after Apply): clear and paint.
+// Arguments: dpi, and 1 for the resistivity curve alone (as after an open) or 6 for all six
+// parameters with symbols.
+void BM_PaintSheet(benchmark::State& state) {
+    const int dpi = static_cast<int>(state.range(0));
+    const bool allParameters = state.range(1) == 6;
+    const std::string path = columnFile(100000);
+    ScriptedUi ui;
+    SheetState sheet(ui);
+    PlotChoices choices;
+    if (openDataFile(sheet, choices, path, DataFileKind::Column, ui) != OpenOutcome::Loaded) {
+        state.SkipWithError("the generated file did not load");
+        return;
+    }
+    if (allParameters) {
+        choices.ticked.fill(true);
+        choices.symbols = {1, 2, 3, 4, 5, 6};
+        composeSheet(sheet, choices);
+    }
+    QImage image;
+    paintOnImage(sheet, choices, image, dpi, ui);
+    for (auto _ : state) {
+        paintOnImage(sheet, choices, image, dpi, ui);
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.counters["pixels_M"] = static_cast<double>(image.width()) * image.height() / 1e6;
+}
+
+// Composing another station of an opened file (the Apply command without the paint).
+void BM_ComposeStation(benchmark::State& state) {
+    const std::string path = columnFile(100000);
+    ScriptedUi ui;
+    SheetState sheet(ui);
+    PlotChoices choices;
+    if (openDataFile(sheet, choices, path, DataFileKind::Column, ui) != OpenOutcome::Loaded) {
+        state.SkipWithError("the generated file did not load");
+        return;
+    }
+    choices.ticked.fill(true);
+    std::size_t i = 0;
+    for (auto _ : state) {
+        choices.stationIndex = static_cast<int>(i++ % sheet.stations.size());
+        composeSheet(sheet, choices);
+        benchmark::DoNotOptimize(sheet.resCurve.xPoints.data());
+    }
+}
+
+} // namespace
+
+BENCHMARK(BM_OpenToPaintedSheet)->Arg(700000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PaintSheet)
+    ->Args({96, 1})
+    ->Args({96, 6})
+    ->Args({600, 1})
+    ->Args({600, 6})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
+BENCHMARK(BM_ComposeStation)->Unit(benchmark::kMicrosecond);
+
+int main(int argc, char** argv) {
+    // Painting needs fonts and images but no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    for (const auto& [rows, path] : files)
+        std::filesystem::remove(path);
+    return 0;
+}
