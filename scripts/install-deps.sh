@@ -8,6 +8,7 @@ packages=(
     libgtest-dev googletest libbenchmark-dev
     fonts-wqy-microhei fonts-liberation2
     xvfb xauth valgrind
+    dpkg-dev desktop-file-utils shared-mime-info
 )
 if [ "${1:-}" = "--with-fuzz" ]; then
     packages+=(clang libclang-rt-14-dev)
