@@ -37,13 +37,13 @@ static void initAppResources() {
 
 namespace {
 
-constexpr int glyphCount = 18;
+constexpr int glyphCount = 19;
 constexpr int glyphSize = 16;
 
 // Glyph files by image-list index.
 const char* const glyphFiles[glyphCount] = {
-    "open",      "save", "print",  "polarity", "curves",  "station", "yaxis",   "title", "margin",
-    "threshold", "pen",  "legend", "copy",     "refresh", "zoomin",  "zoomout", "help",  "xaxis",
+    "open", "save",   "print", "polarity", "curves", "station", "yaxis", "title", "margin", "threshold",
+    "pen",  "legend", "copy",  "refresh",  "zoomin", "zoomout", "help",  "xaxis", "export",
 };
 
 QString text(const char* utf8) {
@@ -85,6 +85,8 @@ TChildForm::TChildForm(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     Image->resize(972, 616);
     ScrollBox1->setWidget(ScrollContent);
     ScrollBox1->viewport()->installEventFilter(this);
+    // A ".dat" or ".ves" file dropped anywhere on the window is opened.
+    setAcceptDrops(true);
     setCentralWidget(ScrollBox1);
     connect(Image, &TSheetImage::mouseDown, this, &TChildForm::ImageMouseDown);
 
@@ -132,6 +134,7 @@ void TChildForm::createMenus() {
     OpenData->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     mnSaveBmp = item(mnFile, "保存图形(&S)");
     mnSaveBmp->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    mnExport = item(mnFile, "导出图形(&E)...");
     mnFileSep1 = mnFile->addSeparator();
     mnPrinterSet = item(mnFile, "打印机设置(&S)");
     mnPrint = item(mnFile, "打印(&P)");
@@ -166,6 +169,7 @@ void TChildForm::createMenus() {
 
     connect(OpenData, &QAction::triggered, this, &TChildForm::OpenDataExecute);
     connect(mnSaveBmp, &QAction::triggered, this, [this] { mnSaveBmpClick(); });
+    connect(mnExport, &QAction::triggered, this, [this] { mnExportClick(); });
     connect(mnPrinterSet, &QAction::triggered, this, &TChildForm::mnPrinterSetClick);
     connect(mnPrint, &QAction::triggered, this, &TChildForm::tbPrintClick);
     connect(mnExit, &QAction::triggered, this, &TChildForm::mnExitClick);
@@ -200,6 +204,7 @@ void TChildForm::createToolBar() {
 
     ToolButton1 = button("加载电测深数据", 0);
     ToolButton2 = button("保存图形", 1);
+    ToolButton19 = button("导出图形", 18);
     ToolButtonS1 = ToolBar1->addSeparator();
     ToolButton3 = button("打印处理图形", 2);
     ToolButtonS2 = ToolBar1->addSeparator();
@@ -234,6 +239,7 @@ void TChildForm::createToolBar() {
 
     connect(ToolButton1, &QAction::triggered, this, &TChildForm::OpenDataExecute);
     connect(ToolButton2, &QAction::triggered, this, [this] { mnSaveBmpClick(); });
+    connect(ToolButton19, &QAction::triggered, this, [this] { mnExportClick(); });
     connect(ToolButton3, &QAction::triggered, this, &TChildForm::tbPrintClick);
     connect(ToolButton4, &QAction::triggered, this, &TChildForm::tbFillClick);
     connect(ToolButton5, &QAction::triggered, this, &TChildForm::tbLineClick);
@@ -280,6 +286,20 @@ void TChildForm::createDialogs() {
     SaveDialog->setFileMode(QFileDialog::AnyFile);
     SaveDialog->setNameFilters({text("位图文件(*.bmp)")});
     SaveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+
+    ExportDialog = new QFileDialog(this, text("导出图形"));
+    ExportDialog->setObjectName(QStringLiteral("ExportDialog"));
+    ExportDialog->setAcceptMode(QFileDialog::AcceptSave);
+    ExportDialog->setFileMode(QFileDialog::AnyFile);
+    ExportDialog->setNameFilters(
+        {QStringLiteral("PDF (*.pdf)"), QStringLiteral("SVG (*.svg)"), QStringLiteral("PNG (*.png)")});
+    ExportDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+    // A name typed without extension takes the one of the chosen type.
+    ExportDialog->setDefaultSuffix(QStringLiteral("pdf"));
+    connect(ExportDialog, &QFileDialog::filterSelected, ExportDialog,
+            [dialog = ExportDialog](const QString& filter) {
+                dialog->setDefaultSuffix(filter.section(QLatin1Char('.'), 1).chopped(1));
+            });
 }
 
 void TChildForm::FormCreate() {
@@ -290,14 +310,14 @@ void TChildForm::FormCreate() {
     sheet->sheetHeightCm = 29.7f;
 
     for (QAction* hidden :
-         {ToolButton2,  ToolButton3,  ToolButton4,  ToolButton5,  ToolButton6,  ToolButton7,  ToolButton8,
-          ToolButton9,  ToolButton10, ToolButton11, ToolButton12, ToolButton14, ToolButton15, ToolButton16,
-          ToolButton17, ToolButtonS1, ToolButtonS2, ToolButtonS3, ToolButtonS4, ToolButtonS5})
+         {ToolButton2,  ToolButton19, ToolButton3,  ToolButton4,  ToolButton5,  ToolButton6,  ToolButton7,
+          ToolButton8,  ToolButton9,  ToolButton10, ToolButton11, ToolButton12, ToolButton14, ToolButton15,
+          ToolButton16, ToolButton17, ToolButtonS1, ToolButtonS2, ToolButtonS3, ToolButtonS4, ToolButtonS5})
         hidden->setVisible(false);
     // The station tool button is hidden by design until data is shown.
     ToolButton18->setVisible(false);
-    for (QAction* disabled : {mnSaveBmp, mnPrint, mnFill, mnLine, mnSetXLen, mnSetYLen, mnTitle, mnCopy,
-                              mnRefresh, mnZoomIn, mnZoomOut, mnSetAbnormalThreshold, mnLineProperty})
+    for (QAction* disabled : {mnSaveBmp, mnExport, mnPrint, mnFill, mnLine, mnSetXLen, mnSetYLen, mnTitle,
+                              mnCopy, mnRefresh, mnZoomIn, mnZoomOut, mnSetAbnormalThreshold, mnLineProperty})
         disabled->setEnabled(false);
     // Items that the design never shows.
     for (QAction* hidden : {mnFill, mnLine, mnGraphSep1, mnGraphSep2, mnZoomIn, mnZoomOut, mnLineProperty,
@@ -407,8 +427,8 @@ bool TChildForm::mnSaveBmpClick() {
         ui().messageBox("绘制的剖面图已经保存为位图文件。", "警告", MsgButtons::Ok, MsgIcon::None);
         return false;
     }
-    // The data file of the last open (the dialog reports its folder while nothing was chosen).
-    const QFileInfo info(OpenDialog->selectedFiles().value(0));
+    // The data file of the last open, whichever way it was opened.
+    const QFileInfo info(lastDataFile);
     if (info.isFile()) {
         SaveDialog->selectFile(info.path() + QLatin1Char('/') + info.completeBaseName() +
                                QStringLiteral(".bmp"));

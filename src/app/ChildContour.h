@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -10,6 +11,7 @@
 #include <QMainWindow>
 #include <QRect>
 #include <QString>
+#include <QStringList>
 
 #include "platform/Ui.h"
 #include "sheet/OpenData.h"
@@ -19,9 +21,13 @@
 
 class QAction;
 class QActionGroup;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
 class QFileDialog;
 class QLabel;
 class QMenu;
+class QMimeData;
 class QPrinter;
 class QScrollArea;
 class QStatusBar;
@@ -89,9 +95,27 @@ public:
 
     // ---- Open data -------------------------------------------------------------------------------
     // The open command after the dialog: reads `path` with the reader of `kind` and shows the sheet.
+    // The open dialog then starts in the file's folder, and status panel 1 shows the quality note.
     void openDataPath(const QString& path, DataFileKind kind);
+    // The reader for a file opened by name (command line, drop): ".ves" (any case) is a tagged file,
+    // everything else a column file.
+    static DataFileKind dataFileKindFor(const QString& path);
+    // The one local ".dat" or ".ves" file (any case) that `data` carries, or an empty text when it
+    // carries anything else (several files, another extension, no file).
+    static QString droppedDataFile(const QMimeData* data);
+    // Opens the first of the program's arguments (without the program name) as a data file, through
+    // the open command; nothing without arguments.
+    void openFromCommandLine(const QStringList& arguments);
+    // Status panel 1 after an open: stations, points, rows skipped as invalid and missing values.
+    static QString qualityNote(const DataQuality& quality);
+    // The data file of the last open that was not cancelled; empty before the first.
+    QString lastDataFile;
 
     // ---- Output ----------------------------------------------------------------------------------
+    // Resolution offered for a PNG export and the accepted range, in dots per inch.
+    static constexpr int defaultExportDpi = 300;
+    static constexpr int minExportDpi = 50;
+    static constexpr int maxExportDpi = 2400;
     // Warns when the figure is wider or taller than the page, counted in whole inches, and
     // refreshes xLength/yLength. `pageWidth` and `pageHeight` are in pixels at dpiX × dpiY.
     void checkPaperSize(int pageWidth, int pageHeight, int dpiX, int dpiY);
@@ -116,13 +140,15 @@ public:
     std::array<QLabel*, 5> StatusPanels{};
     QFileDialog* OpenDialog = nullptr;
     QFileDialog* SaveDialog = nullptr;
-    // 16 x 16 tool-bar glyphs, index 0 to 17.
+    QFileDialog* ExportDialog = nullptr;
+    // 16 x 16 tool-bar glyphs, index 0 to 18.
     QList<QImage> ChildImageList;
 
     // Menu bar
     QMenu* mnFile = nullptr;
     QAction* OpenData = nullptr;
     QAction* mnSaveBmp = nullptr;
+    QAction* mnExport = nullptr;
     QAction* mnFileSep1 = nullptr;
     QAction* mnPrinterSet = nullptr;
     QAction* mnPrint = nullptr;
@@ -153,6 +179,7 @@ public:
     // Tool bar, left to right; ToolButtonS1..S6 are the dividers.
     QAction* ToolButton1 = nullptr;
     QAction* ToolButton2 = nullptr;
+    QAction* ToolButton19 = nullptr; // export
     QAction* ToolButtonS1 = nullptr;
     QAction* ToolButton3 = nullptr;
     QAction* ToolButtonS2 = nullptr;
@@ -183,6 +210,8 @@ public slots:
     void OpenDataExecute();
     // Saves the sheet bitmap; returns whether it was written.
     virtual bool mnSaveBmpClick();
+    // Exports the sheet as PDF, SVG or PNG; returns whether a file was written. `saved` stays.
+    bool mnExportClick();
     void mnPrinterSetClick();
     void tbPrintClick();
     void mnExitClick();
@@ -207,6 +236,9 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createMenus();
@@ -242,6 +274,10 @@ private:
             return form_.ui().inputQuery(caption, prompt, value);
         }
         void processPendingMessages() override { form_.ui().processPendingMessages(); }
+        bool progress(std::uint64_t done, std::uint64_t total) override {
+            return form_.ui().progress(done, total);
+        }
+        void endProgress() override { form_.ui().endProgress(); }
         void beginWaitCursor() override { form_.ui().beginWaitCursor(); }
         void endWaitCursor() override { form_.ui().endWaitCursor(); }
 
@@ -255,6 +291,8 @@ private:
     QWidget* ScrollContent = nullptr;
     QActionGroup* displayModeGroup = nullptr;
     bool shownOnce = false;
+    // Asks for the PNG resolution; false when cancelled or refused (with its warning).
+    bool askExportDpi(int& dpi);
 };
 
 // The program's windows.

@@ -1,11 +1,15 @@
 // The sheet view of the main window, the open-data command and the display-mode commands.
 #include "app/ChildContour.h"
 
+#include <algorithm>
+
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCompleter>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
+#include <QLabel>
 #include <QPainter>
 #include <QScrollArea>
 
@@ -15,6 +19,13 @@
 #include "platform/QtCanvas.h"
 #include "sheet/Composer.h"
 #include "sheet/SheetView.h"
+
+namespace {
+
+// Width of status panel 1 before its first note.
+constexpr int statusNoteMinWidth = 100;
+
+} // namespace
 
 PlotChoices TChildForm::choices() const {
     return PlotControlForm ? PlotControlForm->choices() : PlotChoices{};
@@ -149,16 +160,33 @@ void TChildForm::OpenDataExecute() {
 
 void TChildForm::openDataPath(const QString& path, DataFileKind kind) {
     createPlotControlForm();
+    const bool savedBefore = saved;
     saved = false;
     PlotChoices picked = choices();
     OpenOutcome outcome = OpenOutcome::NoStations;
+    DataQuality quality;
+    // The next open dialog starts where this file is.
+    const QFileInfo file(path);
+    if (file.isFile())
+        OpenDialog->setDirectory(file.absolutePath());
     try {
-        outcome = openDataFile(*sheet, picked, path.toStdString(), kind, ui());
+        outcome = openDataFile(*sheet, picked, path.toStdString(), kind, ui(), &quality);
     } catch (const ConversionError& error) {
         // A number in the file that is no number: the command ends, the picture stays.
         showConversionError(error.what());
         return;
     }
+    // Cancelled while reading: the previous sheet and stations stay, and nothing is said.
+    if (outcome == OpenOutcome::Cancelled) {
+        saved = savedBefore;
+        return;
+    }
+    lastDataFile = path;
+    const QString note = qualityNote(quality);
+    QLabel* notePanel = StatusPanels[1];
+    notePanel->setFixedWidth(
+        std::max(statusNoteMinWidth, notePanel->fontMetrics().horizontalAdvance(note) + 12));
+    notePanel->setText(note);
     // Also without stations the boxes the file kind allows, and a selection that no longer
     // designates a usable station, reach the window; the entries and the picture stay.
     if (outcome == OpenOutcome::NoStations) {
@@ -182,11 +210,11 @@ void TChildForm::openDataPath(const QString& path, DataFileKind kind) {
 
 void TChildForm::switchOnAfterLoadCommands() {
     for (QAction* shown :
-         {ToolButton2, ToolButton3, ToolButton6, ToolButton7, ToolButton8, ToolButton9, ToolButton10,
-          ToolButton16, ToolButtonS1, ToolButtonS2, ToolButtonS4, ToolButtonS5})
+         {ToolButton2, ToolButton19, ToolButton3, ToolButton6, ToolButton7, ToolButton8, ToolButton9,
+          ToolButton10, ToolButton16, ToolButtonS1, ToolButtonS2, ToolButtonS4, ToolButtonS5})
         shown->setVisible(true);
-    for (QAction* enabled :
-         {mnSaveBmp, mnPrint, mnLine, mnSetXLen, mnSetYLen, mnTitle, mnCopy, mnRefresh, mnLineProperty})
+    for (QAction* enabled : {mnSaveBmp, mnExport, mnPrint, mnLine, mnSetXLen, mnSetYLen, mnTitle, mnCopy,
+                             mnRefresh, mnLineProperty})
         enabled->setEnabled(true);
 }
 

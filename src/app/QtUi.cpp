@@ -4,7 +4,11 @@
 #include <QEvent>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -62,11 +66,29 @@ bool isUserInput(QEvent::Type type) {
     }
 }
 
+bool isDragAndDrop(QEvent::Type type) {
+    return type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
+}
+
 } // namespace
 
 QtUi::QtUi(QWidget* owner) : owner(owner) {}
 
-QtUi::~QtUi() = default;
+QtUi::~QtUi() {
+    if (filterInstalled)
+        qApp->removeEventFilter(this);
+}
+
+void QtUi::updateInputFilter() {
+    const bool wanted = pumpDepth > 0 || progressFiltering;
+    if (wanted == filterInstalled)
+        return;
+    if (wanted)
+        qApp->installEventFilter(this);
+    else
+        qApp->removeEventFilter(this);
+    filterInstalled = wanted;
+}
 
 MsgResult QtUi::messageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
                            MsgIcon icon, bool owned) {
@@ -114,12 +136,12 @@ bool QtUi::inputQuery(const std::string& caption, const std::string& prompt, std
 void QtUi::processPendingMessages() {
     // Input from the window system stays queued (ExcludeUserInputEvents); input events posted
     // inside the program are held by the filter and delivered afterwards, in their order.
-    if (pumpDepth++ == 0)
-        qApp->installEventFilter(this);
+    ++pumpDepth;
+    updateInputFilter();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (--pumpDepth > 0)
         return;
-    qApp->removeEventFilter(this);
+    updateInputFilter();
     auto held = std::move(heldInput);
     heldInput.clear();
     for (auto& [receiver, event] : held)
@@ -132,6 +154,11 @@ bool QtUi::eventFilter(QObject* watched, QEvent* event) {
         heldInput.emplace_back(watched, std::unique_ptr<QEvent>(event->clone()));
         return true;
     }
+    // The progress dialog is the one window that takes input while an operation runs; input for
+    // the others would run commands in the middle of it.
+    if (progressFiltering && (isUserInput(event->type()) || isDragAndDrop(event->type())) &&
+        !belongsToDialog(watched))
+        return true;
     return QObject::eventFilter(watched, event);
 }
 
@@ -141,4 +168,69 @@ void QtUi::beginWaitCursor() {
 
 void QtUi::endWaitCursor() {
     QApplication::restoreOverrideCursor();
+}
+
+QProgressDialog* QtUi::progressDialog() const {
+    return dialog.get();
+}
+
+bool QtUi::belongsToDialog(QObject* receiver) const {
+    if (!dialog)
+        return false;
+    if (auto* widget = qobject_cast<QWidget*>(receiver))
+        return widget == dialog.get() || dialog->isAncestorOf(widget);
+    if (auto* window = qobject_cast<QWindow*>(receiver))
+        return window == dialog->windowHandle();
+    return false;
+}
+
+bool QtUi::progress(std::uint64_t done, std::uint64_t total) {
+    if (!operationRunning) {
+        operationRunning = true;
+        cancelRequested = false;
+        operationClock.start();
+        updateClock.invalidate();
+    }
+    if (cancelRequested)
+        return false;
+    if (operationClock.elapsed() < progressDelayMs)
+        return true;
+    if (updateClock.isValid() && updateClock.elapsed() < progressIntervalMs)
+        return true;
+    updateClock.start();
+
+    constexpr int steps = 1000;
+    if (!dialog) {
+        dialog = std::make_unique<QProgressDialog>(owner.data());
+        dialog->setWindowTitle(QString::fromUtf8(applicationTitle));
+        dialog->setLabelText(QStringLiteral("正在读取数据文件…"));
+        dialog->setCancelButtonText(QStringLiteral("取消"));
+        dialog->setWindowModality(Qt::ApplicationModal);
+        dialog->setAutoClose(false);
+        dialog->setAutoReset(false);
+        dialog->setMinimumDuration(0);
+        dialog->setRange(0, steps);
+        connect(dialog.get(), &QProgressDialog::canceled, this, [this] { cancelRequested = true; });
+    }
+    const int value = total == 0 ? 0
+                                 : static_cast<int>(static_cast<double>(std::min(done, total)) /
+                                                    static_cast<double>(total) * steps);
+    // Painting, and the Cancel button: the dialog's own event processing and ours run under the
+    // filter that drops every other input.
+    progressFiltering = true;
+    updateInputFilter();
+    if (!dialog->isVisible())
+        dialog->show();
+    dialog->setValue(value);
+    QCoreApplication::processEvents();
+    progressFiltering = false;
+    updateInputFilter();
+    return !cancelRequested;
+}
+
+void QtUi::endProgress() {
+    operationRunning = false;
+    cancelRequested = false;
+    if (dialog)
+        dialog->hide();
 }

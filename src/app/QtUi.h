@@ -2,6 +2,7 @@
 
 #include "platform/Ui.h"
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 
@@ -10,10 +11,12 @@
 #include <vector>
 
 class QEvent;
+class QProgressDialog;
 class QWidget;
 
 // The window build of Ui: real message boxes and input queries, the application's override
-// cursor, and a pending-message pump that lets painting and timers run but holds back user input.
+// cursor, a pending-message pump that lets painting and timers run but holds back user input, and a
+// progress dialog for long operations whose Cancel button is the only input it lets through.
 class QtUi : public QObject, public Ui {
     Q_OBJECT
 
@@ -26,8 +29,17 @@ public:
                          MsgIcon icon, bool owned = true) override;
     bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     void processPendingMessages() override;
+    // Shows the progress dialog once the operation has run for `progressDelayMs`, updates it at most
+    // every `progressIntervalMs`, and answers false from the press of its Cancel button on.
+    bool progress(std::uint64_t done, std::uint64_t total) override;
+    void endProgress() override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
+
+    static constexpr int progressDelayMs = 500;
+    static constexpr int progressIntervalMs = 50;
+    // The progress dialog while it exists (tests).
+    QProgressDialog* progressDialog() const;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -35,6 +47,18 @@ protected:
 private:
     QPointer<QWidget> owner;
     int pumpDepth = 0;
+    // The operation whose progress is reported: started by its first report, ended by endProgress.
+    bool operationRunning = false;
+    bool cancelRequested = false;
+    QElapsedTimer operationClock;
+    QElapsedTimer updateClock;
+    std::unique_ptr<QProgressDialog> dialog;
+    // While the progress dialog takes its events: input for any other window is dropped.
+    bool progressFiltering = false;
+    bool belongsToDialog(QObject* receiver) const;
+    bool filterInstalled = false;
+    // Installs the application-wide input filter while the pump or the progress dialog needs it.
+    void updateInputFilter();
     // Input that reached an object while the pump ran; delivered again once it returns.
     std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> heldInput;
 };

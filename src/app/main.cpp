@@ -3,6 +3,7 @@
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QMessageBox>
+#include <QTimer>
 #include <QTranslator>
 
 #include <exception>
@@ -44,6 +45,10 @@ int main(int argc, char* argv[]) {
         TChildForm mainWindow;
         ChildForm = &mainWindow;
         mainWindow.show();
+        // `vesplot FILE` opens the file once the window is up, as the open command would.
+        QTimer::singleShot(0, &mainWindow, [&mainWindow] {
+            mainWindow.openFromCommandLine(QApplication::arguments().mid(1));
+        });
         return app.exec();
     } catch (const std::exception& error) {
         showFatalError(QString::fromStdString(error.what()));

@@ -2,11 +2,17 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <iterator>
 #include <string>
+#include <system_error>
+#include <utility>
 #include <vector>
 
 #include "data/ColumnFileProbe.h"
 #include "data/TaggedFileReader.h"
+#include "platform/ConversionError.h"
 #include "platform/Ui.h"
 #include "sheet/Composer.h"
 #include "sheet/PlotChoices.h"
@@ -83,7 +89,81 @@ bool hasDecadeData(const StationList& stations) {
     return false;
 }
 
+// Passes every call on to the open command's Ui and remembers a cancel answered to a progress
+// report, however the reader reacts to it; later reports are answered with cancel too.
+class CancelWatch : public Ui {
+public:
+    explicit CancelWatch(Ui& ui) : ui_(ui) {}
+    ~CancelWatch() override { ui_.endProgress(); }
+    CancelWatch(const CancelWatch&) = delete;
+    CancelWatch& operator=(const CancelWatch&) = delete;
+
+    MsgResult messageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
+                         MsgIcon icon, bool owned = true) override {
+        return ui_.messageBox(text, caption, buttons, icon, owned);
+    }
+    bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override {
+        return ui_.inputQuery(caption, prompt, value);
+    }
+    void processPendingMessages() override { ui_.processPendingMessages(); }
+    bool progress(std::uint64_t done, std::uint64_t total) override {
+        if (!cancelled && !ui_.progress(done, total))
+            cancelled = true;
+        return !cancelled;
+    }
+    void endProgress() override {}
+    void beginWaitCursor() override { ui_.beginWaitCursor(); }
+    void endWaitCursor() override { ui_.endWaitCursor(); }
+
+    bool cancelled = false;
+
+private:
+    Ui& ui_;
+};
+
+std::uint64_t fileSizeOf(const std::string& path) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), error);
+    return error ? 0 : static_cast<std::uint64_t>(size);
+}
+
+bool missing(float v) {
+    return std::isnan(v) || v == missingValue || v == -missingValue;
+}
+
 } // namespace
+
+DataQuality measureDataQuality(const StationList& stations, DataFileKind kind) {
+    DataQuality quality;
+    quality.stations = stations.size();
+    for (const ProfileData& station : stations) {
+        quality.points += station.abHalf.size();
+        const std::vector<float>* fields[] = {
+            &station.abHalf,        &station.resistivity, &station.chargeability,     &station.deviation,
+            &station.halfDecayTime, &station.decay,       &station.compositeParameter};
+        const std::size_t fieldCount = kind == DataFileKind::Column ? std::size(fields) : 2;
+        for (std::size_t f = 0; f < fieldCount; ++f)
+            for (float v : *fields[f])
+                quality.missingValues += missing(v) ? 1 : 0;
+    }
+    return quality;
+}
+
+void readDataFile(const std::string& path, DataFileKind kind, Ui& ui, DataFileRead& read) {
+    read = DataFileRead{};
+    CancelWatch watch(ui);
+    const std::uint64_t size = fileSizeOf(path);
+    if (!watch.progress(0, size)) {
+        read.cancelled = true;
+        return;
+    }
+    if (kind == DataFileKind::Column)
+        read.columnHeader = probeColumnFile(watch, path, read.stations);
+    else
+        readTaggedFile(watch, path, read.stations);
+    watch.progress(size, size);
+    read.cancelled = watch.cancelled;
+}
 
 void roundDownIpLimit(float& value) {
     const double v = value;
@@ -118,16 +198,28 @@ void roundUpIpLimit(float& value) {
 }
 
 OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::string& path, DataFileKind kind,
-                         Ui& ui) {
-    s.stations.clear();
+                         Ui& ui, DataQuality* quality) {
+    DataFileRead read;
+    try {
+        readDataFile(path, kind, ui, read);
+    } catch (const ConversionError&) {
+        s.stations = std::move(read.stations);
+        throw;
+    }
+    if (read.cancelled)
+        return OpenOutcome::Cancelled;
+    s.stations = std::move(read.stations);
+    if (quality) {
+        *quality = measureDataQuality(s.stations, kind);
+        quality->skippedRows = read.skippedRows;
+    }
     if (kind == DataFileKind::Column) {
-        if (probeColumnFile(ui, path, s.stations)) {
+        if (read.columnHeader) {
             s.leftAxis.logarithmic = true;
             s.rightAxis.logarithmic = false;
             setIpBoxesEnabled(choices, true);
         }
     } else {
-        readTaggedFile(ui, path, s.stations);
         if (!s.stations.empty()) {
             for (TAxis* axis : {&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis})
                 axis->logarithmic = true;
@@ -183,9 +275,8 @@ OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::string&
 }
 
 OpenOutcome openDataFile(SheetState& state, PlotChoices& choices, const std::string& path, DataFileKind kind,
-                         Ui& ui)
-{
-    const OpenOutcome outcome = loadDataFile(state, choices, path, kind, ui);
+                         Ui& ui, DataQuality* quality) {
+    const OpenOutcome outcome = loadDataFile(state, choices, path, kind, ui, quality);
     if (outcome == OpenOutcome::Loaded)
         composeSheet(state, choices);
     return outcome;

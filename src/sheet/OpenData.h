@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+
+#include "data/ProfileData.h"
 
 class SheetState;
 class Ui;
@@ -15,7 +18,38 @@ enum class DataFileKind {
 enum class OpenOutcome {
     Loaded,     // stations read, ranges and lengths derived, the first station composed
     NoStations, // the no-station message was shown; nothing was composed
+    Cancelled,  // the user cancelled the reading: the sheet, its stations and the choices are untouched
 };
+
+// What an open read, for the status-bar note: counts over all stations of the file.
+struct DataQuality {
+    std::size_t stations = 0;
+    std::size_t points = 0;        // AB/2 values
+    std::size_t missingValues = 0; // values of the file's fields that are -9999, +9999 or NaN
+    std::size_t skippedRows = 0;   // rows the reader left out as invalid
+};
+
+// Counts the stations, points and missing values of `stations` read with the reader of `kind`:
+// AB/2, resistivity and the five IP parameters of a column file, AB/2 and resistivity of a tagged
+// file (whose IP fields are placeholders, not values the file left out). skippedRows stays 0.
+DataQuality measureDataQuality(const StationList& stations, DataFileKind kind);
+
+// The reading step of an open: the file read into a list of its own, so that a cancelled read leaves
+// the sheet's stations as they were.
+struct DataFileRead {
+    StationList stations;
+    // Column file: the header probe passed (the file holds IP data, also without stations).
+    bool columnHeader = false;
+    bool cancelled = false;
+    // Rows the reader left out as invalid. The readers do not report them yet: always 0.
+    std::size_t skippedRows = 0;
+};
+
+// Reads `path` into `read` with the reader of `kind`, reporting progress over the file's size to `ui`
+// (once before and once after the reader, which may report more in between). A progress report
+// answered with cancel marks the read cancelled. Ends with ui.endProgress(), also when a reader
+// throws; `read` then holds the stations read before the error.
+void readDataFile(const std::string& path, DataFileKind kind, Ui& ui, DataFileRead& read);
 
 // Message shown when a file yields no usable sounding station.
 inline constexpr const char* noStationMessage = "加载的数据文件没有电测深数据。";
@@ -27,22 +61,27 @@ inline constexpr const char* noStationMessage = "加载的数据文件没有电�
 // (item 0 selected, RES ticked, window visible) and composes the sheet.
 // AB/2 and resistivity values that are not positive and finite take no part in the decade scan; a
 // file without any such value counts as a file without stations.
-// A ConversionError from a reader propagates unchanged; nothing after the reading is done then.
+// The file is read into a list of its own first (readDataFile), which then replaces the sheet's
+// stations. A cancelled read returns Cancelled and changes nothing.
+// A ConversionError from a reader propagates unchanged: the stations read before it replace the
+// sheet's, and nothing after the reading is done.
+// `quality`, when given, receives the counts of a completed read (Loaded or NoStations).
 //
 // The window's OpenDataExecute around it: show the open dialog (cancel: stop, nothing changes);
-// `saved` := false; openDataFile; on NoStations stop (picture, selector and commands stay).
+// `saved` := false; openDataFile; on Cancelled stop with everything as before (`saved` included);
+// on NoStations stop (picture, selector and commands stay).
 // On Loaded: show and press the station tool button, mirror `choices` into the plot control
 // window, clear the sheet image, prepareSheetBitmap, make the bitmap and paintSheet on it, status
 // panel 2 "数据剖面图绘制成功。", repaint the status bar, processPendingMessages, and on the first
 // successful open switch on the After-load commands. A ConversionError is shown by the
 // application's error display and ends the command.
 OpenOutcome openDataFile(SheetState& state, PlotChoices& choices, const std::string& path, DataFileKind kind,
-                         Ui& ui);
+                         Ui& ui, DataQuality* quality = nullptr);
 
 // openDataFile without the final composition: everything up to and including the axis ranges and
 // lengths, with station 0 selected. The headless commands compose the station they were asked for.
 OpenOutcome loadDataFile(SheetState& state, PlotChoices& choices, const std::string& path, DataFileKind kind,
-                         Ui& ui);
+                         Ui& ui, DataQuality* quality = nullptr);
 
 // Rounding of the ends of the IP range to steps of their own magnitude, in place. An exact step
 // value moves a full step up at the upper end (30 gives 40).

@@ -94,6 +94,7 @@ TEST_F(ChildFormTest, MenuBarHoldsEveryItemInItsStartState) {
     expectMenu(form.mnFile, "文件(&F)",
                {{"打开数据(&O)", QKeySequence(Qt::CTRL | Qt::Key_O), true, true},
                 {"保存图形(&S)", QKeySequence(Qt::CTRL | Qt::Key_S), true, false},
+                {"导出图形(&E)...", none, true, false},
                 {nullptr, none, true, true},
                 {"打印机设置(&S)", none, true, true},
                 {"打印(&P)", none, true, false},
@@ -133,6 +134,7 @@ TEST_F(ChildFormTest, ToolBarHoldsItsEntriesInOrderWithHintsGlyphsAndStartState)
     const std::vector<Button> bar = {
         {form.ToolButton1, "加载电测深数据", 0, false, true},
         {form.ToolButton2, "保存图形", 1, false, false},
+        {form.ToolButton19, "导出图形", 18, false, false},
         {form.ToolButtonS1, nullptr, -1, false, false},
         {form.ToolButton3, "打印处理图形", 2, false, false},
         {form.ToolButtonS2, nullptr, -1, false, false},
@@ -157,7 +159,7 @@ TEST_F(ChildFormTest, ToolBarHoldsItsEntriesInOrderWithHintsGlyphsAndStartState)
         {form.ToolButton13, "如何使用?", 16, false, true},
     };
     const QList<QAction*> entries = form.ToolBar1->actions();
-    ASSERT_EQ(entries.size(), 24);
+    ASSERT_EQ(entries.size(), 25);
     for (std::size_t i = 0; i < bar.size(); ++i) {
         const Button& b = bar[i];
         SCOPED_TRACE("tool-bar entry " + std::to_string(i));
@@ -185,8 +187,8 @@ TEST_F(ChildFormTest, ToolBarHoldsItsEntriesInOrderWithHintsGlyphsAndStartState)
     EXPECT_FALSE(form.ToolButton5->isChecked());
 }
 
-TEST_F(ChildFormTest, ImageListHoldsEighteenDistinctDrawnGlyphs) {
-    ASSERT_EQ(form.ChildImageList.size(), 18);
+TEST_F(ChildFormTest, ImageListHoldsNineteenDistinctDrawnGlyphs) {
+    ASSERT_EQ(form.ChildImageList.size(), 19);
     std::set<QByteArray> distinct;
     for (const QImage& glyph : form.ChildImageList) {
         EXPECT_EQ(glyph.size(), QSize(16, 16));
@@ -197,7 +199,7 @@ TEST_F(ChildFormTest, ImageListHoldsEighteenDistinctDrawnGlyphs) {
         EXPECT_GT(opaque, 16) << "a glyph must be drawn, not blank";
         distinct.insert(QByteArray(reinterpret_cast<const char*>(glyph.constBits()), glyph.sizeInBytes()));
     }
-    EXPECT_EQ(distinct.size(), 18u);
+    EXPECT_EQ(distinct.size(), 19u);
 }
 
 TEST_F(ChildFormTest, StatusBarHasFivePanelsWithTheStartTexts) {

@@ -8,7 +8,9 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -173,4 +175,64 @@ TEST(QtUiInputQuery, ReturnsTheEditedTextOrLeavesTheValueOnCancel) {
     });
     EXPECT_FALSE(ui.inputQuery("c", "p", value));
     EXPECT_EQ(value, "2,5");
+}
+
+namespace {
+
+// Lets the operation clock pass `ms` without processing any event.
+void runFor(int ms) {
+    QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+void postClick(QWidget* target, QPointF at) {
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+        QCoreApplication::postEvent(
+            target, new QMouseEvent(type, at, target->mapToGlobal(at), Qt::LeftButton,
+                                    type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                                    Qt::NoModifier));
+}
+
+} // namespace
+
+TEST(QtUiProgress, DialogAppearsOnlyForLongOperationsAndOnlyItsCancelTakesInput) {
+    InputCounter owner;
+    owner.show();
+    QtUi ui(&owner);
+
+    // A short operation shows nothing.
+    EXPECT_TRUE(ui.progress(0, 100));
+    EXPECT_EQ(ui.progressDialog(), nullptr);
+    ui.endProgress();
+
+    EXPECT_TRUE(ui.progress(0, 100));
+    runFor(QtUi::progressDelayMs + 50);
+    postClickAndKey(&owner);
+    EXPECT_TRUE(ui.progress(40, 100));
+    QProgressDialog* dialog = ui.progressDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->windowTitle(), QString::fromUtf8(applicationTitle));
+    EXPECT_EQ(dialog->labelText(), QStringLiteral("正在读取数据文件…"));
+    EXPECT_EQ(dialog->value() * 100 / dialog->maximum(), 40);
+    // Input for the main window never runs while the dialog is up, and is not replayed later.
+    QCoreApplication::processEvents();
+    EXPECT_EQ(owner.mousePresses + owner.keyPresses, 0);
+
+    QPushButton* cancel = nullptr;
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("取消"))
+            cancel = button;
+    ASSERT_NE(cancel, nullptr);
+    postClick(cancel, QPointF(cancel->width() / 2.0, cancel->height() / 2.0));
+    runFor(QtUi::progressIntervalMs + 20);
+    EXPECT_FALSE(ui.progress(50, 100));
+    // Cancel stays until the operation ends.
+    EXPECT_FALSE(ui.progress(60, 100));
+    ui.endProgress();
+    EXPECT_FALSE(dialog->isVisible());
+
+    // The next operation starts afresh, hidden for its first half second.
+    EXPECT_TRUE(ui.progress(0, 10));
+    EXPECT_FALSE(dialog->isVisible());
+    ui.endProgress();
 }
