@@ -183,10 +183,14 @@ void TChildForm::openDataPath(const QString& path, DataFileKind kind) {
     }
     lastDataFile = path;
     const QString note = qualityNote(quality);
+    // The panel grows to its note, and gives way down to its first width in a narrow window (the
+    // note is then cut off rather than drawn under the next panel).
     QLabel* notePanel = StatusPanels[1];
-    notePanel->setFixedWidth(
+    notePanel->setMinimumWidth(statusNoteMinWidth);
+    notePanel->setMaximumWidth(
         std::max(statusNoteMinWidth, notePanel->fontMetrics().horizontalAdvance(note) + 12));
     notePanel->setText(note);
+    notePanel->setToolTip(note);
     // Also without stations the boxes the file kind allows, and a selection that no longer
     // designates a usable station, reach the window; the entries and the picture stay.
     if (outcome == OpenOutcome::NoStations) {

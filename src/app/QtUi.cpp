@@ -195,6 +195,9 @@ bool QtUi::progress(std::uint64_t done, std::uint64_t total) {
         return false;
     if (operationClock.elapsed() < progressDelayMs)
         return true;
+    // Work that is done already needs no dialog flashing up for its last report.
+    if ((!dialog || !dialog->isVisible()) && total > 0 && done >= total)
+        return true;
     if (updateClock.isValid() && updateClock.elapsed() < progressIntervalMs)
         return true;
     updateClock.start();

@@ -199,8 +199,13 @@ TEST(QtUiProgress, DialogAppearsOnlyForLongOperationsAndOnlyItsCancelTakesInput)
     owner.show();
     QtUi ui(&owner);
 
-    // A short operation shows nothing.
+    // A short operation shows nothing, nor does a long one whose first late report is its last.
     EXPECT_TRUE(ui.progress(0, 100));
+    EXPECT_EQ(ui.progressDialog(), nullptr);
+    ui.endProgress();
+    EXPECT_TRUE(ui.progress(0, 100));
+    runFor(QtUi::progressDelayMs + 50);
+    EXPECT_TRUE(ui.progress(100, 100));
     EXPECT_EQ(ui.progressDialog(), nullptr);
     ui.endProgress();
 

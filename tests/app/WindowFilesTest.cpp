@@ -324,7 +324,8 @@ TEST_F(WindowFiles, StatusNoteCountsStationsPointsSkippedRowsAndMissingValues) {
     openTaggedSample();
     EXPECT_EQ(note(), u("测点 4，数据点 64，无效行 0，缺失值 0"));
     EXPECT_EQ(form.StatusPanels[0]->text(), u("Zu电法数据处理软件"));
-    EXPECT_GE(form.StatusPanels[1]->width(), form.StatusPanels[1]->fontMetrics().horizontalAdvance(note()));
+    EXPECT_GE(form.StatusPanels[1]->maximumWidth(),
+              form.StatusPanels[1]->fontMetrics().horizontalAdvance(note()));
 
     // Missing M1, R (+9999), TH and ZP markers over two stations.
     form.openDataPath(
