@@ -291,6 +291,10 @@ private:
     QWidget* ScrollContent = nullptr;
     QActionGroup* displayModeGroup = nullptr;
     bool shownOnce = false;
+    // An open is running (its reading may let window messages through).
+    bool openingData = false;
+    // Whether a dropped file may be opened now.
+    bool takesDrops() const;
     // Asks for the PNG resolution; false when cancelled or refused (with its warning).
     bool askExportDpi(int& dpi);
 };

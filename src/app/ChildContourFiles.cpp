@@ -5,6 +5,7 @@
 #include <string>
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QCompleter>
 #include <QDragEnterEvent>
 #include <QDragMoveEvent>
@@ -39,8 +40,13 @@ QString TChildForm::droppedDataFile(const QMimeData* data) {
     return known && file.isFile() ? file.absoluteFilePath() : QString();
 }
 
+bool TChildForm::takesDrops() const {
+    // Not while a dialog or another open is running: the open would run in the middle of it.
+    return !openingData && !QApplication::activeModalWidget();
+}
+
 void TChildForm::dragEnterEvent(QDragEnterEvent* event) {
-    if (droppedDataFile(event->mimeData()).isEmpty()) {
+    if (!takesDrops() || droppedDataFile(event->mimeData()).isEmpty()) {
         event->ignore();
         return;
     }
@@ -48,7 +54,7 @@ void TChildForm::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void TChildForm::dragMoveEvent(QDragMoveEvent* event) {
-    if (droppedDataFile(event->mimeData()).isEmpty()) {
+    if (!takesDrops() || droppedDataFile(event->mimeData()).isEmpty()) {
         event->ignore();
         return;
     }
@@ -56,7 +62,7 @@ void TChildForm::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void TChildForm::dropEvent(QDropEvent* event) {
-    const QString path = droppedDataFile(event->mimeData());
+    const QString path = takesDrops() ? droppedDataFile(event->mimeData()) : QString();
     if (path.isEmpty()) {
         event->ignore();
         return;
@@ -64,7 +70,10 @@ void TChildForm::dropEvent(QDropEvent* event) {
     event->acceptProposedAction();
     // Opened once the drop has ended, so that the dragging program is not kept waiting by the
     // open command's messages.
-    QTimer::singleShot(0, this, [this, path] { openDataPath(path, dataFileKindFor(path)); });
+    QTimer::singleShot(0, this, [this, path] {
+        if (takesDrops())
+            openDataPath(path, dataFileKindFor(path));
+    });
 }
 
 void TChildForm::openFromCommandLine(const QStringList& arguments) {

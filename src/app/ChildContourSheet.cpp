@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QPainter>
+#include <QScopedValueRollback>
 #include <QScrollArea>
 
 #include "app/SheetImage.h"
@@ -159,6 +160,7 @@ void TChildForm::OpenDataExecute() {
 }
 
 void TChildForm::openDataPath(const QString& path, DataFileKind kind) {
+    const QScopedValueRollback<bool> opening(openingData, true);
     createPlotControlForm();
     const bool savedBefore = saved;
     saved = false;

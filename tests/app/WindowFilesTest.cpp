@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -244,6 +245,19 @@ TEST_F(WindowFiles, DropsOfAnythingButOneLocalSoundingFileAreRefused) {
     EXPECT_EQ(form.sheet->stations.size(), 6u);
     EXPECT_TRUE(ui->messages.empty());
     EXPECT_EQ(form.lastDataFile, sampleFile("sample-ip.dat"));
+}
+
+TEST_F(WindowFiles, NoDropIsTakenWhileADialogIsOpen) {
+    bool taken = true;
+    QDialog dialog(&form);
+    QTimer::singleShot(0, &dialog, [&] {
+        taken = drop({QUrl::fromLocalFile(sampleFile("sample.ves"))});
+        dialog.reject();
+    });
+    dialog.exec();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(taken);
+    EXPECT_TRUE(form.sheet->stations.empty());
 }
 
 TEST_F(WindowFiles, TheCommandLineOpensItsFirstArgumentAsTheMenuWould) {
