@@ -251,9 +251,20 @@ bool QtCanvas::preparePen(bool withBrush) {
             if (!dashes.isEmpty())
                 qpen.setDashPattern(dashes);
         } else {
-            // wide pens are solid whatever their style, with round ends
             qpen.setWidth(width);
-            qpen.setCapStyle(Qt::RoundCap);
+            // On bitmaps wide pens are solid whatever their style. Pages (PDF, SVG, the printer)
+            // keep the line style at every width, so a dotted grid stays dotted on paper: the
+            // pattern keeps its on-screen length, expressed in units of the pen's width.
+            const QList<qreal> dashes = rasterOps_ ? QList<qreal>{} : dashPattern(pen_.style);
+            if (!dashes.isEmpty()) {
+                QList<qreal> scaled;
+                for (qreal length : dashes)
+                    scaled << length * dpiX_ / 96.0 / width;
+                qpen.setDashPattern(scaled);
+                qpen.setCapStyle(Qt::FlatCap);
+            } else {
+                qpen.setCapStyle(Qt::RoundCap);
+            }
             qpen.setJoinStyle(Qt::RoundJoin);
         }
         painter_.setPen(qpen);
