@@ -68,8 +68,12 @@ BitmapSize prepareSheetBitmap(SheetState& state, int dpiX, int dpiY) {
         paperWidth = truncated(state.xLengthCm * 1.5);
         state.sheetWidthCm = static_cast<float>(paperWidth);
     }
+    // The figure sits offsetYCm below the paper's centre; a figure that keeps the paper but whose
+    // bottom axis and labels (about 1 cm) would fall off its lower edge grows it as a taller one does.
+    const double keptHeight = truncated(state.sheetHeightCm);
+    const bool bottomFits = keptHeight * 0.5 + state.yLengthCm * 0.5 + state.offsetYCm + 1.0 <= keptHeight;
     int paperHeight = 0;
-    if (state.sheetHeightCm * 0.85 > state.yLengthCm) {
+    if (state.sheetHeightCm * 0.85 > state.yLengthCm && bottomFits) {
         paperHeight = truncated(state.sheetHeightCm);
     } else {
         paperHeight = truncated(state.yLengthCm * 1.5);

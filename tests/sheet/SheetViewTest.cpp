@@ -89,6 +89,20 @@ TEST_F(SheetViewTest, PaperGrowsToFitTheFigureAndNeverShrinks) {
     EXPECT_EQ(prepareSheetBitmap(s, 600, 600), (BitmapSize{6614, 9212}));
 }
 
+TEST_F(SheetViewTest, PaperAlsoGrowsWhenTheFigureWouldReachBelowIt) {
+    // Five decades of resistivity: 25 cm is less than 85 % of 29.7 cm, but a figure centred on 29 cm
+    // and moved 3.5 cm down ends 14.5 + 12.5 + 3.5 = 30.5 cm from the top: its bottom axis would be lost.
+    s.yLengthCm = 25.0f;
+    prepareSheetBitmap(s, 96, 96);
+    EXPECT_EQ(s.sheetHeightCm, 37.0f); // 25 × 1.5 = 37.5, as a taller figure grows it
+
+    // 21.5 cm still ends 14.5 + 10.75 + 3.5 + 1 = 29.75 > 29 cm down; 20 cm ends at 29 cm and keeps A4.
+    SheetState other(ui);
+    other.yLengthCm = 20.0f;
+    prepareSheetBitmap(other, 96, 96);
+    EXPECT_FLOAT_EQ(other.sheetHeightCm, 29.7f);
+}
+
 TEST_F(SheetViewTest, SmallSurfaceClipsTheFigureInsteadOfMovingIt) {
     s.xLengthCm = 18.75f;
     prepareSheetBitmap(s, 96, 96);
