@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "data/ColumnFileReader.h"
+#include "data/ReadProgress.h"
 #include "data/TextStream.h"
 #include "platform/Ui.h"
 
@@ -14,7 +15,7 @@ constexpr std::string_view utf8SoundingKeyword = "测深";
 
 } // namespace
 
-bool probeColumnFile(Ui& ui, const std::string& fileName, StationList& stations) {
+bool probeColumnFile(Ui& ui, const std::string& fileName, StationList& stations, ReadReport* report) {
     bool sounding = false;
     {
         TTextStream stream;
@@ -22,10 +23,13 @@ bool probeColumnFile(Ui& ui, const std::string& fileName, StationList& stations)
             ui.messageBox("无法打开数据文件:\n" + fileName, "警告", MsgButtons::Ok, MsgIcon::Warning, true);
             return false;
         }
+        TReadProgress progress(ui, stream, report);
         std::string_view line;
         for (int wanted = 0; wanted < 2; ++wanted) {
             bool read = stream.readLine(line);
             while (line.empty()) {
+                if (!progress.keepReading())
+                    return false;
                 if (!read || !(read = stream.readLine(line))) {
                     ui.messageBox("打开的数据文件没有数据", "警告", MsgButtons::Ok, MsgIcon::Error, true);
                     return false;
@@ -37,6 +41,6 @@ bool probeColumnFile(Ui& ui, const std::string& fileName, StationList& stations)
             std::string_view::npos;
     }
     if (sounding)
-        readColumnFile(ui, fileName, stations);
+        readColumnFile(ui, fileName, stations, report);
     return sounding;
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "data/ProfileData.h"
+#include "data/ReadReport.h"
 
 class Ui;
 
@@ -10,4 +11,7 @@ class Ui;
 // file with readColumnFile into `stations` and returns true (the caller then sets up the axes and
 // the IP parameters for IP data, also when no station was found). Returns false, after a message
 // when the file cannot be opened or has no second line, otherwise silently.
-bool probeColumnFile(Ui& ui, const std::string& fileName, StationList& stations);
+// Progress, cancelling and the skipped rows go as for readColumnFile; a cancel while the header is
+// looked for (in a long run of empty lines) returns false with `report->cancelled` set.
+bool probeColumnFile(Ui& ui, const std::string& fileName, StationList& stations,
+                     ReadReport* report = nullptr);

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "data/FileNumbers.h"
+#include "data/ReadProgress.h"
 #include "data/TextStream.h"
 #include "platform/Ui.h"
 
@@ -152,15 +153,18 @@ std::optional<std::size_t> findStation(std::int32_t number, const StationList& s
     return findStationIndex(stations, number);
 }
 
-void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations) {
+void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations, ReadReport* report) {
     TTextStream stream;
     if (!stream.open(fileName)) {
         ui.showMessage("无法打开数据文件:\n" + fileName);
         return;
     }
+    TReadProgress progress(ui, stream, report);
     for (int header = 0; header < 3; ++header) {
-        if (!skipHeaderLine(stream))
+        if (!skipHeaderLine(stream)) {
+            progress.finish();
             return;
+        }
     }
 
     // Station number -> position in the list, so that the lookup per row is constant time; the
@@ -177,13 +181,21 @@ void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations) 
     std::string_view line;
     Row row;
     std::size_t last = stations.size(); // the record of the previous row
-    while (stream.readLine(line)) {
+    // Counted in the report as the rows go, so that the count stands also when a row throws.
+    std::uint64_t uncounted = 0;
+    std::uint64_t& skipped = report ? report->skippedRows : uncounted;
+    while (progress.keepReading() && stream.readLine(line)) {
         splitFields(line, fields, encoding);
-        if (fields.size() != columnCount)
+        if (fields.size() != columnCount) {
+            skipped += fields.empty() ? 0 : 1;
             continue;
-        if (parseFileInt(fields[9], encoding) == 0)
+        }
+        if (parseFileInt(fields[9], encoding) == 0) {
+            ++skipped;
             continue;
+        }
         if (!convertRow(fields, encoding, row)) {
+            ++skipped;
             ui.processPendingMessages();
             continue;
         }
@@ -198,4 +210,5 @@ void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations) 
         stations[last].appendPoint(row.number, row.abHalf, row.resistivity, row.chargeability, row.deviation,
                                    row.halfDecayTime, row.decay, row.compositeParameter);
     }
+    progress.finish();
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "data/ProfileData.h"
+#include "data/ReadReport.h"
 #include "data/TextStream.h"
 
 class Ui;
@@ -23,7 +24,13 @@ inline constexpr std::int32_t maxStationNumber = 20000;
 // empty), grouping rows by station number in order of first appearance. A UTF-8 file reads as its
 // GBK twin (TTextStream decides the encoding). A field of a 12-field row
 // that is no number raises ConversionError; the stations appended before stay.
-void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations);
+// Reports progress to ui.progress every progressStep bytes and once at the end; a cancel answer
+// stops the reading at once (the file closed, `report->cancelled` set, the stations incomplete).
+// `report->skippedRows` (counted from its value on entry) grows by one for every line after the
+// three header lines that holds at least one field and yet adds no point: a line of other than 12
+// fields, a 12-field row whose column 10 is 0, and a row that fails the validity test. Lines without
+// fields (empty, blanks or separators only) are not counted.
+void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations, ReadReport* report = nullptr);
 
 // Splits a line into its fields: runs of bytes between separators (space, comma, tab and the
 // full-width comma, in the line's encoding), each trimmed. Records at most maxFields fields. The

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "data/FileNumbers.h"
+#include "data/ReadProgress.h"
 #include "data/TextStream.h"
 #include "platform/Conversions.h"
 #include "platform/Ui.h"
@@ -147,7 +148,7 @@ bool readStationBlock(TTextStream& stream, TStation& block, Ui& ui) {
     return true;
 }
 
-void readTaggedFile(Ui& ui, const std::string& fileName, StationList& stations) {
+void readTaggedFile(Ui& ui, const std::string& fileName, StationList& stations, ReadReport* report) {
     stations.clear();
     TStation block;
 
@@ -182,7 +183,10 @@ void readTaggedFile(Ui& ui, const std::string& fileName, StationList& stations) 
     // Compared unsigned: a negative count reads blocks until one has no points.
     const auto blockCount = static_cast<std::uint32_t>(parseFileInt(line, stream.encoding()));
 
+    TReadProgress progress(ui, stream, report);
     for (std::uint32_t i = 0; i < blockCount; ++i) {
+        if (!progress.keepReading())
+            return;
         if (!readStationBlock(stream, block, ui))
             break;
         if (block.abHalf.empty()) {
@@ -206,4 +210,5 @@ void readTaggedFile(Ui& ui, const std::string& fileName, StationList& stations) 
         station.compositeParameter.assign(points, missingValue);
         stations.push_back(std::move(station));
     }
+    progress.finish();
 }

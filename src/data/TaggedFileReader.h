@@ -3,6 +3,7 @@
 #include <string>
 
 #include "data/ProfileData.h"
+#include "data/ReadReport.h"
 #include "data/Station.h"
 
 class TTextStream;
@@ -14,7 +15,11 @@ inline constexpr int maxBlockPairs = 200;
 // Reads a tagged sounding file (".ves") into `stations`, which it empties first. Messages about bad
 // files go to `ui`; the main window owns two of them. A number on the count line that is no integer
 // raises ConversionError. An empty list afterwards means nothing was loaded.
-void readTaggedFile(Ui& ui, const std::string& fileName, StationList& stations);
+// Reports progress to ui.progress before each station block once progressStep bytes have passed,
+// and at the end of the blocks; a cancel answer stops the reading at once (the file closed,
+// `report->cancelled` set, the list incomplete). A tagged file has no rows to skip: skippedRows
+// stays as it was.
+void readTaggedFile(Ui& ui, const std::string& fileName, StationList& stations, ReadReport* report = nullptr);
 
 // Reads one station block from `stream` into `block`. An empty `abHalf` afterwards (end of file, no
 // points or a refused point count) ends the reading. Returns false, after showing the format message,

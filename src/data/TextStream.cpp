@@ -100,6 +100,8 @@ bool TTextStream::open(const std::string& fileName) {
         buffer = std::make_unique_for_overwrite<char[]>(capacity);
     }
     begin = end = 0;
+    fileBytes = 0;
+    sizeAtOpen = static_cast<std::uint64_t>(info.st_size);
     exhausted = endMark = false;
     // The probe reads ahead into the buffer, where the line and word reads then find the bytes.
     while (end < encodingProbeBytes && fill()) {
@@ -135,6 +137,7 @@ bool TTextStream::fill() {
         ssize_t got = ::read(fd, buffer.get() + end, capacity - end);
         if (got > 0) {
             end += static_cast<std::size_t>(got);
+            fileBytes += static_cast<std::uint64_t>(got);
             return true;
         }
         if (got < 0 && errno == EINTR)

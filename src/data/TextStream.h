@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -51,6 +52,11 @@ public:
     // The encoding of the open file, from its first encodingProbeBytes bytes.
     TextEncoding encoding() const { return textEncoding; }
 
+    // Size of the open file when it was opened, in bytes.
+    std::uint64_t fileSize() const { return sizeAtOpen; }
+    // Bytes of the file handed out (or skipped) by the reads so far.
+    std::uint64_t position() const { return fileBytes - (end - begin); }
+
     // True once a read found nothing left in the file.
     bool ended() const { return endMark; }
 
@@ -70,8 +76,10 @@ private:
     int fd = -1;
     std::unique_ptr<char[]> buffer;
     std::size_t capacity = 0;
-    std::size_t begin = 0; // first unread byte
-    std::size_t end = 0;   // one past the last byte read from the file
+    std::size_t begin = 0;       // first unread byte
+    std::size_t end = 0;         // one past the last byte read from the file
+    std::uint64_t fileBytes = 0; // bytes read from the file into the buffer
+    std::uint64_t sizeAtOpen = 0;
     bool exhausted = false;
     bool endMark = false;
     TextEncoding textEncoding = TextEncoding::Gbk;

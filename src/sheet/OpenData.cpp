@@ -157,12 +157,15 @@ void readDataFile(const std::string& path, DataFileKind kind, Ui& ui, DataFileRe
         read.cancelled = true;
         return;
     }
+    ReadReport report;
     if (kind == DataFileKind::Column)
-        read.columnHeader = probeColumnFile(watch, path, read.stations);
+        read.columnHeader = probeColumnFile(watch, path, read.stations, &report);
     else
-        readTaggedFile(watch, path, read.stations);
-    watch.progress(size, size);
-    read.cancelled = watch.cancelled;
+        readTaggedFile(watch, path, read.stations, &report);
+    if (!report.cancelled)
+        watch.progress(size, size);
+    read.cancelled = report.cancelled || watch.cancelled;
+    read.skippedRows = static_cast<std::size_t>(report.skippedRows);
 }
 
 void roundDownIpLimit(float& value) {

@@ -41,14 +41,14 @@ struct DataFileRead {
     // Column file: the header probe passed (the file holds IP data, also without stations).
     bool columnHeader = false;
     bool cancelled = false;
-    // Rows the reader left out as invalid. The readers do not report them yet: always 0.
+    // Data rows the column reader left out (see readColumnFile); 0 for a tagged file.
     std::size_t skippedRows = 0;
 };
 
 // Reads `path` into `read` with the reader of `kind`, reporting progress over the file's size to `ui`
-// (once before and once after the reader, which may report more in between). A progress report
-// answered with cancel marks the read cancelled. Ends with ui.endProgress(), also when a reader
-// throws; `read` then holds the stations read before the error.
+// (before the reader, every 64 KB of input from the reader, and at the end). A progress report
+// answered with cancel stops the reader at once and marks the read cancelled. Ends with ui.endProgress(),
+// also when a reader throws; `read` then holds the stations read before the error.
 void readDataFile(const std::string& path, DataFileKind kind, Ui& ui, DataFileRead& read);
 
 // Message shown when a file yields no usable sounding station.

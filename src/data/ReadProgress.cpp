@@ -1,0 +1,39 @@
+#include "ReadProgress.h"
+
+#include <algorithm>
+
+#include "data/ReadReport.h"
+#include "data/TextStream.h"
+#include "platform/Ui.h"
+
+TReadProgress::TReadProgress(Ui& ui, const TTextStream& stream, ReadReport* report)
+    : ui(ui), stream(stream), readReport(report), total(stream.fileSize()),
+      nextReport(stream.position() + progressStep) {}
+
+std::uint64_t TReadProgress::position() const {
+    return stream.position();
+}
+
+bool TReadProgress::reportPosition() {
+    const std::uint64_t at = position();
+    nextReport = at + progressStep;
+    // A file that grew while it is read is reported as full, never beyond.
+    return report(std::min(at, total));
+}
+
+bool TReadProgress::report(std::uint64_t done) {
+    // Never backwards, also when the file shrank while it is read.
+    done = std::max(done, lastDone);
+    lastDone = done;
+    if (!ui.progress(done, std::max(total, done))) {
+        stopped = true;
+        if (readReport)
+            readReport->cancelled = true;
+    }
+    return !stopped;
+}
+
+void TReadProgress::finish() {
+    if (!stopped)
+        report(total);
+}

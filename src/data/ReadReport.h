@@ -1,0 +1,12 @@
+#pragma once
+
+#include <cstdint>
+
+// What a reader tells its caller besides the stations.
+struct ReadReport {
+    // The user cancelled at a progress report: the reading stopped there and the file is closed.
+    // The stations read so far are incomplete.
+    bool cancelled = false;
+    // Data rows the column reader left out (see readColumnFile); always 0 for a tagged file.
+    std::uint64_t skippedRows = 0;
+};
