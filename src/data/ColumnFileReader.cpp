@@ -22,10 +22,10 @@ bool isMissingMarker(float value) {
     return value == missingValue || value == -missingValue;
 }
 
-// Reads lines until one holds at least one character; false at the end of the file.
-bool skipHeaderLine(TTextStream& stream) {
+// Reads lines until one holds at least one character; false at the end of the file or at a cancel.
+bool skipHeaderLine(TTextStream& stream, TReadProgress& progress) {
     std::string_view line;
-    while (stream.readLine(line)) {
+    while (progress.keepReading() && stream.readLine(line)) {
         if (!line.empty())
             return true;
     }
@@ -161,7 +161,7 @@ void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations, 
     }
     TReadProgress progress(ui, stream, report);
     for (int header = 0; header < 3; ++header) {
-        if (!skipHeaderLine(stream)) {
+        if (!skipHeaderLine(stream, progress)) {
             progress.finish();
             return;
         }

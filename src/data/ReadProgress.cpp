@@ -3,19 +3,14 @@
 #include <algorithm>
 
 #include "data/ReadReport.h"
-#include "data/TextStream.h"
 #include "platform/Ui.h"
 
 TReadProgress::TReadProgress(Ui& ui, const TTextStream& stream, ReadReport* report)
     : ui(ui), stream(stream), readReport(report), total(stream.fileSize()),
       nextReport(stream.position() + progressStep) {}
 
-std::uint64_t TReadProgress::position() const {
-    return stream.position();
-}
-
 bool TReadProgress::reportPosition() {
-    const std::uint64_t at = position();
+    const std::uint64_t at = stream.position();
     nextReport = at + progressStep;
     // A file that grew while it is read is reported as full, never beyond.
     return report(std::min(at, total));

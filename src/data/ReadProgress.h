@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-class TTextStream;
+#include "data/TextStream.h"
+
 class Ui;
 struct ReadReport;
 
@@ -17,7 +18,7 @@ public:
     TReadProgress(Ui& ui, const TTextStream& stream, ReadReport* report);
 
     // False once the user cancelled.
-    bool keepReading() { return !stopped && (position() < nextReport || reportPosition()); }
+    bool keepReading() { return !stopped && (stream.position() < nextReport || reportPosition()); }
 
     // Reports the whole file read, at the end of a completed read.
     void finish();
@@ -25,7 +26,6 @@ public:
     bool cancelled() const { return stopped; }
 
 private:
-    std::uint64_t position() const;
     bool reportPosition();
     bool report(std::uint64_t done);
 

@@ -176,7 +176,7 @@ TEST(ReadProgress, ReportsWithoutAReportObjectAndSmallFilesEndAtTheirSize) {
     EXPECT_EQ(stations.size(), 1u);
 }
 
-TEST(ReadProgress, ProbeCancelsInALongRunOfEmptyLinesBeforeTheHeader) {
+TEST(ReadProgress, CancelsInALongRunOfEmptyLinesAmongTheHeaderLines) {
     TempFolder folder;
     const std::string file =
         folder.writeGbk("blank.dat", "测区\n" + std::string(8 * progressStep, '\n') + "电测深\n1\n" +
@@ -189,6 +189,15 @@ TEST(ReadProgress, ProbeCancelsInALongRunOfEmptyLinesBeforeTheHeader) {
     EXPECT_EQ(ui.reports.size(), 1u);
     EXPECT_TRUE(stations.empty());
     EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(openCount(file), 0);
+
+    // The column reader itself, among its header lines.
+    ProgressUi columnUi(file, 2);
+    ReadReport columnReport;
+    readColumnFile(columnUi, file, stations, &columnReport);
+    EXPECT_TRUE(columnReport.cancelled);
+    EXPECT_EQ(columnUi.reports.size(), 2u);
+    EXPECT_TRUE(stations.empty());
     EXPECT_EQ(openCount(file), 0);
 }
 
