@@ -44,6 +44,16 @@ std::string kindFromFileName(const std::string& fileName)
     return extension == ".ves" ? "ves" : "dat";
 }
 
+std::string fileKindName(const CommandLine& line)
+{
+    return line.kind.value_or(kindFromFileName(line.file));
+}
+
+DataFileKind dataFileKind(const CommandLine& line)
+{
+    return fileKindName(line) == "ves" ? DataFileKind::Tagged : DataFileKind::Column;
+}
+
 CommandLine parseCommandLine(const std::vector<std::string>& words, bool withExportOptions)
 {
     static const std::vector<std::string> parameterNames{"res", "m1", "r", "td", "th", "zp"};

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "sheet/OpenData.h"
+
 // Options of the headless commands, parsed from the words after the command name.
 struct CommandLine {
     std::string file;
@@ -24,6 +26,10 @@ struct UsageError {
 // Parses `vesplot inspect FILE [--kind dat|ves] [--station INDEX]` (withExportOptions false) or
 // the export command's options as well.
 CommandLine parseCommandLine(const std::vector<std::string>& words, bool withExportOptions);
+
+// The reader of the command: --kind when given, else the file name's extension ("dat" or "ves").
+std::string fileKindName(const CommandLine& line);
+DataFileKind dataFileKind(const CommandLine& line);
 
 // "ves" for a name ending in ".ves" in any case, "dat" for anything else.
 std::string kindFromFileName(const std::string& fileName);

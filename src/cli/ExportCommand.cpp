@@ -125,14 +125,12 @@ int runExport(const std::vector<std::string>& words, std::ostream& /*out*/, std:
         err << "vesplot export: " << usage.reason << "\n" << headlessUsage;
         return 2;
     }
-    const std::string kind = line.kind.value_or(kindFromFileName(line.file));
 
     ScriptedUi ui;
     SheetState state(ui);
     PlotChoices choices;
     try {
-        const DataFileKind fileKind = kind == "ves" ? DataFileKind::Tagged : DataFileKind::Column;
-        if (loadDataFile(state, choices, line.file, fileKind, ui) != OpenOutcome::Loaded) {
+        if (loadDataFile(state, choices, line.file, dataFileKind(line), ui) != OpenOutcome::Loaded) {
             reportMessages(ui, err);
             err << "vesplot export: " << line.file << " holds no sounding station; nothing written\n";
             return 1;

@@ -36,23 +36,21 @@ const char* iconName(MsgIcon icon)
 
 void writeStation(JsonWriter& json, const ProfileData& station)
 {
+    static const std::pair<const char*, std::vector<float> ProfileData::*> fields[] = {
+        {"abHalf", &ProfileData::abHalf},
+        {"resistivity", &ProfileData::resistivity},
+        {"chargeability", &ProfileData::chargeability},
+        {"deviation", &ProfileData::deviation},
+        {"halfDecayTime", &ProfileData::halfDecayTime},
+        {"decay", &ProfileData::decay},
+        {"compositeParameter", &ProfileData::compositeParameter}};
     json.beginObject();
     json.key("number");
     json.value(station.stationNumber.empty() ? 0 : station.stationNumber[0]);
-    json.key("abHalf");
-    json.floatArray(station.abHalf);
-    json.key("resistivity");
-    json.floatArray(station.resistivity);
-    json.key("chargeability");
-    json.floatArray(station.chargeability);
-    json.key("deviation");
-    json.floatArray(station.deviation);
-    json.key("halfDecayTime");
-    json.floatArray(station.halfDecayTime);
-    json.key("decay");
-    json.floatArray(station.decay);
-    json.key("compositeParameter");
-    json.floatArray(station.compositeParameter);
+    for (const auto& [name, field] : fields) {
+        json.key(name);
+        json.floatArray(station.*field);
+    }
     json.endObject();
 }
 
@@ -93,7 +91,7 @@ int runInspect(const std::vector<std::string>& words, std::ostream& out, std::os
         err << "vesplot inspect: " << usage.reason << "\n" << headlessUsage;
         return 2;
     }
-    const std::string kind = line.kind.value_or(kindFromFileName(line.file));
+    const std::string kind = fileKindName(line);
 
     ScriptedUi ui;
     SheetState state(ui);
@@ -101,8 +99,7 @@ int runInspect(const std::vector<std::string>& words, std::ostream& out, std::os
     std::optional<std::string> error;
     bool loaded = false;
     try {
-        const DataFileKind fileKind = kind == "ves" ? DataFileKind::Tagged : DataFileKind::Column;
-        if (loadDataFile(state, choices, line.file, fileKind, ui) == OpenOutcome::Loaded) {
+        if (loadDataFile(state, choices, line.file, dataFileKind(line), ui) == OpenOutcome::Loaded) {
             if (static_cast<std::size_t>(line.station) >= state.stations.size()) {
                 err << "vesplot inspect: station index " << line.station << " is outside the "
                     << state.stations.size() << " stations of " << line.file << "\n";
