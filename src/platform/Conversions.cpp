@@ -297,19 +297,26 @@ std::string formatGeneral(double value) {
     std::string out = sign;
     if (d.exponent > 15 || d.exponent < -4) {
         out += d.digits[0];
-        if (d.digits.size() > 1)
-            out += "." + d.digits.substr(1);
-        out += "E" + std::to_string(d.exponent - 1);
+        if (d.digits.size() > 1) {
+            out += '.';
+            out += d.digits.substr(1);
+        }
+        out += 'E';
+        out += std::to_string(d.exponent - 1);
         return out;
     }
     if (d.exponent <= 0) {
-        out += "0." + std::string(-d.exponent, '0') + d.digits;
+        out += "0.";
+        out.append(static_cast<std::size_t>(-d.exponent), '0');
+        out += d.digits;
         return out;
     }
     for (int p = d.exponent - 1; p >= 0; --p)
         out += digitAt(d, p);
-    if (static_cast<int>(d.digits.size()) > d.exponent)
-        out += "." + d.digits.substr(d.exponent);
+    if (static_cast<int>(d.digits.size()) > d.exponent) {
+        out += '.';
+        out += d.digits.substr(static_cast<std::size_t>(d.exponent));
+    }
     return out;
 }
 
@@ -453,7 +460,10 @@ std::string formatWith(double value, std::string_view pattern, char point, char 
             return formatGeneral(value);
     }
     SectionWriter writer(chosen, point, separator);
-    return (minus ? "-" : "") + writer.write(magnitude);
+    std::string text = writer.write(magnitude);
+    if (minus)
+        text.insert(text.begin(), '-');
+    return text;
 }
 
 } // namespace
