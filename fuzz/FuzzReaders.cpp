@@ -11,7 +11,7 @@
 
 #include <unistd.h>
 
-#include "cli/InspectCommand.h"
+#include "cli/OpenReportCommand.h"
 #include "data/ColumnFileProbe.h"
 #include "data/ColumnFileReader.h"
 #include "data/TaggedFileReader.h"

@@ -1,7 +1,7 @@
 #include "ExportCommand.h"
 
 #include "cli/CommandLine.h"
-#include "cli/InspectCommand.h"
+#include "cli/OpenReportCommand.h"
 #include "cli/SheetExport.h"
 #include "platform/ConversionError.h"
 #include "platform/ScriptedUi.h"

@@ -1,7 +1,7 @@
 #include "HeadlessCommands.h"
 
 #include "cli/ExportCommand.h"
-#include "cli/InspectCommand.h"
+#include "cli/OpenReportCommand.h"
 
 #include <QGuiApplication>
 

@@ -1,4 +1,4 @@
-#include "cli/InspectCommand.h"
+#include "cli/OpenReportCommand.h"
 
 #include "CliFiles.h"
 

@@ -1,4 +1,4 @@
-#include "InspectCommand.h"
+#include "OpenReportCommand.h"
 
 #include "cli/CommandLine.h"
 #include "cli/JsonWriter.h"
