@@ -166,17 +166,21 @@ void TAxis::drawLinear(Canvas& canvas) {
         const LogFont spare = canvas.font();
         canvas.setFont(labelFont);
         float pos = start + (first - rangeMin) * scale;
-        for (int i = 0; i < maxMajorTicks; ++i) {
+        // A tick of the given length at `at` along the axis, then its grid line across the figure.
+        const auto tickAt = [&](float at, float length) {
             if (horizontal)
-                segment(canvas, pos, y1, pos, y1 + M);
+                segment(canvas, at, y1, at, y1 + length);
             else
-                segment(canvas, x1, pos, x1 + M, pos);
+                segment(canvas, x1, at, x1 + length, at);
             if (showGrid) {
                 if (horizontal)
-                    segment(canvas, pos, y1, pos, y1 - s * gridLength);
+                    segment(canvas, at, y1, at, y1 - s * gridLength);
                 else
-                    segment(canvas, x1, pos, x1 - s * gridLength, pos);
+                    segment(canvas, x1, at, x1 - s * gridLength, at);
             }
+        };
+        for (int i = 0; i < maxMajorTicks; ++i) {
+            tickAt(pos, M);
             if (showLabels) {
                 const float value = static_cast<float>(i) * step + first;
                 const std::string label = formatPattern(value, labelFormat);
@@ -197,17 +201,7 @@ void TAxis::drawLinear(Canvas& canvas) {
             if (i == majorIntervals)
                 break;
             for (int j = 1; j <= minorCount; ++j) {
-                const float mpos = pos + static_cast<float>(j) * minorSpacing;
-                if (horizontal)
-                    segment(canvas, mpos, y1, mpos, y1 + m);
-                else
-                    segment(canvas, x1, mpos, x1 + m, mpos);
-                if (showGrid) {
-                    if (horizontal)
-                        segment(canvas, mpos, y1, mpos, y1 - s * gridLength);
-                    else
-                        segment(canvas, x1, mpos, x1 - s * gridLength, mpos);
-                }
+                tickAt(pos + static_cast<float>(j) * minorSpacing, m);
             }
             const float next = start + (static_cast<float>(i + 1) * step + first - rangeMin) * scale;
             // Go on while the next major tick lies on the axis, within a unit. On a zero-length
