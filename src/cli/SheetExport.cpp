@@ -1,6 +1,8 @@
 #include "SheetExport.h"
 
+#include "platform/PngEncoder.h"
 #include "platform/QtCanvas.h"
+#include "platform/SheetBitmap.h"
 #include "sheet/SheetState.h"
 #include "sheet/SheetView.h"
 
@@ -11,9 +13,12 @@
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QSaveFile>
 #include <QSvgGenerator>
 
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 namespace {
 
@@ -32,22 +37,50 @@ int dotsPerMetre(int dpi)
     return static_cast<int>(std::lround(dpi / 0.0254));
 }
 
-std::string writeBitmap(SheetState& state, const PlotChoices& choices, const QString& path, const char* format,
-                        int dpi, Ui& ui)
+// Paints the sheet into a white bitmap of the paper at `dpi`; null when the memory cannot be had.
+QImage paintedSheet(SheetState& state, const PlotChoices& choices, int dpi, Ui& ui)
 {
     const BitmapSize size = prepareSheetBitmap(state, dpi, dpi);
-    QImage image(size.width, size.height, QImage::Format_RGB32);
+    QImage image = makeWhiteBitmap(size.width, size.height);
     if (image.isNull())
-        return "the sheet is too large for a bitmap at this resolution";
+        return image;
     image.setDotsPerMeterX(dotsPerMetre(dpi));
     image.setDotsPerMeterY(dotsPerMetre(dpi));
-    image.fill(Qt::white);
     {
         QPainter painter(&image);
         QtCanvas canvas(painter, dpi, dpi);
         paintSheet(state, choices, canvas, size.width, size.height, ui);
     }
-    QImageWriter writer(path, format);
+    return image;
+}
+
+// The sheet's own PNG encoder: a few colours and many repeated rows make it far quicker than a general one.
+// The file is replaced only once it is completely written.
+std::string writePng(SheetState& state, const PlotChoices& choices, const QString& path, int dpi, Ui& ui)
+{
+    const QImage image = paintedSheet(state, choices, dpi, ui);
+    if (image.isNull())
+        return "the sheet is too large for a bitmap at this resolution";
+    const std::vector<unsigned char> png =
+        encodePng({reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(), image.height(),
+                   image.bytesPerLine() / 4, dotsPerMetre(dpi)});
+    if (png.empty())
+        return "the sheet is too large for a PNG file";
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(reinterpret_cast<const char*>(png.data()), static_cast<qint64>(png.size())) !=
+            static_cast<qint64>(png.size()) ||
+        !file.commit())
+        return "cannot write " + path.toStdString() + ": " + file.errorString().toStdString();
+    return {};
+}
+
+std::string writeBmp(SheetState& state, const PlotChoices& choices, const QString& path, int dpi, Ui& ui)
+{
+    const QImage image = paintedSheet(state, choices, dpi, ui);
+    if (image.isNull())
+        return "the sheet is too large for a bitmap at this resolution";
+    QImageWriter writer(path, "bmp");
     if (!writer.write(image))
         return writer.errorString().toStdString();
     return {};
@@ -96,9 +129,9 @@ std::string writeSheetFile(SheetState& state, const PlotChoices& choices, const 
     const QString target = QString::fromStdString(path);
     const QString extension = extensionOf(path);
     if (extension == "png")
-        return writeBitmap(state, choices, target, "png", dpi, ui);
+        return writePng(state, choices, target, dpi, ui);
     if (extension == "bmp")
-        return writeBitmap(state, choices, target, "bmp", dpi, ui);
+        return writeBmp(state, choices, target, dpi, ui);
     if (extension == "pdf")
         return writeSheetPdfPages(state, choices, path, 1, [](std::size_t) {}, ui);
     if (extension == "svg")

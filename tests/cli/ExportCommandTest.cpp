@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QRegularExpression>
 
+#include <cstring>
 #include <sstream>
 
 #include <gtest/gtest.h>
@@ -76,6 +77,37 @@ TEST(ExportCommand, SvgAndBmpAreWritten)
     EXPECT_TRUE(svgText.contains("stroke-dasharray"));
     ASSERT_EQ(exportSheet({data, "-o", folder.file("sheet.bmp"), "--dpi", "50"}), 0);
     EXPECT_EQ(QImage(QString::fromStdString(folder.file("sheet.bmp"))).width(), 551); // 28 × 50 / 2.54
+}
+
+// The PNG writer has its own encoder: every pixel of the sample sheet with all six curves and their symbols
+// must come out as the bitmap painted for the BMP, at screen and at print resolution.
+TEST(ExportCommand, PngHoldsExactlyThePaintedSheet)
+{
+    clitest::TempFolder folder;
+    const std::string data = std::string(VESPLOT_SAMPLE_DATA_DIR) + "/sample-ip.dat";
+    for (const char* dpi : {"96", "200"}) {
+        SCOPED_TRACE(std::string(dpi) + " dpi");
+        const std::vector<std::string> options = {"--dpi",     dpi,          "--params", "res,m1,r,td,th,zp",
+                                                  "--symbols", "1,2,3,4,5,6"};
+        std::vector<std::string> png = {data, "-o", folder.file("sheet.png")};
+        std::vector<std::string> bmp = {data, "-o", folder.file("sheet.bmp")};
+        png.insert(png.end(), options.begin(), options.end());
+        bmp.insert(bmp.end(), options.begin(), options.end());
+        std::string err;
+        ASSERT_EQ(exportSheet(png, &err), 0) << err;
+        ASSERT_EQ(exportSheet(bmp, &err), 0) << err;
+        const QImage fromPng =
+            QImage(QString::fromStdString(folder.file("sheet.png"))).convertToFormat(QImage::Format_RGB32);
+        const QImage fromBmp =
+            QImage(QString::fromStdString(folder.file("sheet.bmp"))).convertToFormat(QImage::Format_RGB32);
+        ASSERT_FALSE(fromPng.isNull());
+        ASSERT_EQ(fromPng.size(), fromBmp.size());
+        EXPECT_EQ(fromPng.dotsPerMeterX(), fromBmp.dotsPerMeterX());
+        int differing = 0;
+        for (int y = 0; y < fromPng.height(); ++y)
+            differing += std::memcmp(fromPng.constScanLine(y), fromBmp.constScanLine(y), fromPng.width() * 4) != 0;
+        EXPECT_EQ(differing, 0) << "rows that differ";
+    }
 }
 
 TEST(ExportCommand, FailuresExitNonZeroWithAReason)
