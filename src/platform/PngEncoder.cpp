@@ -116,18 +116,30 @@ void filterUp(const std::vector<unsigned char>& row, const std::vector<unsigned 
         line[i + 1] = static_cast<unsigned char>(row[i] - above[i]);
 }
 
-// Packs 8-bit palette indices into rows of `bitDepth` bits a pixel, the leftmost pixel in the high bits.
-void packIndices(const std::vector<unsigned char>& indices, int bitDepth, std::vector<unsigned char>& row) {
-    if (bitDepth == 8) {
-        std::copy(indices.begin(), indices.end(), row.begin());
-        return;
-    }
-    std::fill(row.begin(), row.end(), 0);
+// Sets pixels [x, x + count) of a packed row of `bitDepth` bits a pixel to `index`, the leftmost pixel of a
+// byte in its high bits. Whole bytes in the middle of the run are set at once.
+void fillPixels(std::vector<unsigned char>& row, std::size_t x, std::size_t count, unsigned index,
+                int bitDepth) {
     const std::size_t perByte = 8 / static_cast<std::size_t>(bitDepth);
-    for (std::size_t x = 0; x < indices.size(); ++x) {
-        const int shift = 8 - bitDepth * static_cast<int>(x % perByte + 1);
-        row[x / perByte] |= static_cast<unsigned char>(indices[x] << shift);
+    const unsigned mask = (1u << bitDepth) - 1;
+    auto setOne = [&](std::size_t at) {
+        const int shift = 8 - bitDepth * static_cast<int>(at % perByte + 1);
+        unsigned char& byte = row[at / perByte];
+        byte = static_cast<unsigned char>((byte & ~(mask << shift)) | (index << shift));
+    };
+    const std::size_t end = x + count;
+    for (; x < end && x % perByte != 0; ++x)
+        setOne(x);
+    if (end - x >= perByte) {
+        unsigned char pattern = 0;
+        for (std::size_t i = 0; i < perByte; ++i)
+            pattern = static_cast<unsigned char>(pattern << bitDepth | index);
+        const std::size_t bytes = (end - x) / perByte;
+        std::memset(row.data() + x / perByte, pattern, bytes);
+        x += bytes * perByte;
     }
+    for (; x < end; ++x)
+        setOne(x);
 }
 
 int bitDepthFor(std::size_t colours) {
@@ -170,6 +182,26 @@ void appendImageData(std::vector<unsigned char>& out, const std::vector<unsigned
     appendChunk(out, "IEND", nullptr, 0);
 }
 
+// The end of the run of pixels equal to pixel `x`: most of a sheet's row is one run of paper, so the
+// pixels are compared four at a time. Pixels that differ only in the unused top byte make separate runs
+// of one colour, which costs nothing but a run.
+int runEnd(const std::uint32_t* row, int x, int width) {
+    const std::uint32_t pixel = row[x];
+    const std::uint64_t pair = static_cast<std::uint64_t>(pixel) << 32 | pixel;
+    int end = x + 1;
+    for (; end + 4 <= width; end += 4) {
+        std::uint64_t first = 0;
+        std::uint64_t second = 0;
+        std::memcpy(&first, row + end, sizeof first);
+        std::memcpy(&second, row + end + 2, sizeof second);
+        if (first != pair || second != pair)
+            break;
+    }
+    while (end < width && row[end] == pixel)
+        ++end;
+    return end;
+}
+
 } // namespace
 
 PngEncoder::PngEncoder(int width, int height, int dotsPerMetre)
@@ -183,6 +215,9 @@ PngEncoder::PngEncoder(int width, int height, int dotsPerMetre)
     }
     lastRow_.resize(static_cast<std::size_t>(width_));
     repeats_.reserve(static_cast<std::size_t>(height_));
+    // room for a sheet's rows: a few runs each, and about one row in two differing from the row above
+    runs_.reserve(static_cast<std::size_t>(height_) * 8);
+    runCount_.reserve(static_cast<std::size_t>(height_) / 2);
 }
 
 void PngEncoder::addRows(const std::uint32_t* rows, int count, std::ptrdiff_t stride) {
@@ -198,17 +233,11 @@ void PngEncoder::addRows(const std::uint32_t* rows, int count, std::ptrdiff_t st
         }
         repeats_.push_back(0);
         const std::size_t first = runs_.size();
-        Run run{row[0] & rgbMask, 1};
-        for (int x = 1; x < width_; ++x) {
-            const std::uint32_t colour = row[x] & rgbMask;
-            if (colour == run.colour) {
-                ++run.length;
-            } else {
-                runs_.push_back(run);
-                run = {colour, 1};
-            }
+        for (int x = 0; x < width_;) {
+            const int end = runEnd(row, x, width_);
+            runs_.push_back({row[x] & rgbMask, static_cast<std::uint32_t>(end - x)});
+            x = end;
         }
-        runs_.push_back(run);
         runCount_.push_back(static_cast<std::uint32_t>(runs_.size() - first));
     }
     if (above != lastRow_.data())
@@ -232,7 +261,6 @@ std::vector<unsigned char> PngEncoder::finish() {
     const int bitDepth = paletted ? bitDepthFor(palette.colours().size()) : 8;
     const std::size_t rowBytes = paletted ? (static_cast<std::size_t>(width_) * bitDepth + 7) / 8
                                           : static_cast<std::size_t>(width_) * 3;
-    std::vector<unsigned char> indices(paletted ? static_cast<std::size_t>(width_) : 0);
     std::vector<unsigned char> above(rowBytes, 0);
     std::vector<unsigned char> row(rowBytes);
     std::vector<unsigned char> line(rowBytes + 1);
@@ -254,7 +282,7 @@ std::vector<unsigned char> PngEncoder::finish() {
             for (; nextRun < end; ++nextRun) {
                 const Run run = runs_[nextRun];
                 if (paletted) {
-                    std::fill_n(indices.begin() + x, run.length, runIndex[nextRun]);
+                    fillPixels(row, x, run.length, runIndex[nextRun], bitDepth);
                 } else {
                     for (std::size_t i = 0; i < run.length; ++i) {
                         row[3 * (x + i)] = static_cast<unsigned char>(run.colour >> 16);
@@ -264,8 +292,6 @@ std::vector<unsigned char> PngEncoder::finish() {
                 }
                 x += run.length;
             }
-            if (paletted)
-                packIndices(indices, bitDepth, row);
             filterUp(row, above, line);
             std::swap(row, above);
             fed = deflater.add(line.data(), line.size());

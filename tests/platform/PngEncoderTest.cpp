@@ -94,6 +94,27 @@ TEST(PngEncoder, PicksTheSmallestDepthAndDecodesToEveryPixel) {
     }
 }
 
+// Runs of one colour of every length, starting at every position within a byte, at each depth: runs are
+// written a byte at a time in their middle, a pixel at a time at their ends.
+TEST(PngEncoder, RunsOfAnyLengthAndPlaceDecodeExactly)
+{
+    for (const int colours : {2, 4, 16, 200}) {
+        SCOPED_TRACE("colours " + std::to_string(colours));
+        QImage source(203, 40, QImage::Format_RGB32);
+        unsigned seed = 12345;
+        for (int y = 0; y < source.height(); ++y) {
+            for (int x = 0; x < source.width();) {
+                seed = seed * 1103515245u + 12345u;
+                const int length = 1 + static_cast<int>(seed >> 16) % 37;
+                const int n = static_cast<int>(seed >> 8) % colours;
+                for (int i = 0; i < length && x < source.width(); ++i, ++x)
+                    source.setPixel(x, y, qRgb(n, 255 - n, 7 * n % 256));
+            }
+        }
+        EXPECT_EQ(firstDifference(source, decode(encodePng(pixelsOf(source)))), "");
+    }
+}
+
 // A sheet as painted: white paper, a dotted and a solid grid, a coloured curve, text. Many rows repeat the
 // row above; a row that repeats an earlier, non-adjacent row must still decode right.
 TEST(PngEncoder, SheetWithGridsCurveAndTextDecodesExactly) {
