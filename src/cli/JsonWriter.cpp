@@ -3,6 +3,14 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <ostream>
+
+namespace {
+
+// The writer hands its text to the sink in pieces of about this size.
+constexpr std::size_t sinkPieceBytes = std::size_t{1} << 16;
+
+} // namespace
 
 std::string shortestFloat(float number)
 {
@@ -11,6 +19,31 @@ std::string shortestFloat(float number)
     char buffer[64];
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
     return std::string(buffer, result.ptr);
+}
+
+void JsonWriter::flush()
+{
+    if (sink_ != nullptr && !out_.empty()) {
+        sink_->write(out_.data(), static_cast<std::streamsize>(out_.size()));
+        out_.clear();
+    }
+}
+
+void JsonWriter::flushWhenFull()
+{
+    if (sink_ != nullptr && out_.size() >= sinkPieceBytes)
+        flush();
+}
+
+void JsonWriter::appendFloat(float number)
+{
+    if (!std::isfinite(number)) {
+        out_ += "null";
+        return;
+    }
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
+    out_.append(buffer, result.ptr);
 }
 
 void JsonWriter::separate()
@@ -37,6 +70,7 @@ void JsonWriter::endObject()
 {
     first_.pop_back();
     out_ += '}';
+    flushWhenFull();
 }
 
 void JsonWriter::beginArray()
@@ -50,6 +84,7 @@ void JsonWriter::endArray()
 {
     first_.pop_back();
     out_ += ']';
+    flushWhenFull();
 }
 
 void JsonWriter::key(std::string_view name)
@@ -104,7 +139,7 @@ void JsonWriter::value(std::size_t number)
 void JsonWriter::value(float number)
 {
     separate();
-    out_ += shortestFloat(number);
+    appendFloat(number);
 }
 
 void JsonWriter::null()
@@ -116,7 +151,10 @@ void JsonWriter::null()
 void JsonWriter::floatArray(const std::vector<float>& numbers)
 {
     beginArray();
-    for (float n : numbers)
-        value(n);
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        if (i > 0)
+            out_ += ',';
+        appendFloat(numbers[i]);
+    }
     endArray();
 }

@@ -112,7 +112,7 @@ int runInspect(const std::vector<std::string>& words, std::ostream& out, std::os
         error = conversion.what();
     }
 
-    JsonWriter json;
+    JsonWriter json(&out);
     json.beginObject();
     json.key("kind");
     json.value(kind);
@@ -192,6 +192,7 @@ int runInspect(const std::vector<std::string>& words, std::ostream& out, std::os
         json.null();
     }
     json.endObject();
-    out << json.text() << "\n";
+    json.flush();
+    out << "\n";
     return 0;
 }

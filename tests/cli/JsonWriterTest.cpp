@@ -2,6 +2,8 @@
 
 #include <cmath>
 #include <limits>
+#include <sstream>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -36,4 +38,35 @@ TEST(JsonWriter, NestsContainersWithCommasAndEscapesText)
     json.endObject();
     EXPECT_EQ(json.text(), "{\"text\":\"无法打开数据文件:\\n\\\"a\\\\b\\\"\",\"list\":[1,2.5],\"none\":null,"
                            "\"inner\":{\"ok\":true}}");
+}
+
+// A report of many stations goes to its sink in pieces: the text that arrives is the text that would
+// have been kept whole, and nothing is left behind after the last flush.
+TEST(JsonWriter, TextSentToASinkInPiecesIsTheWholeText)
+{
+    std::vector<float> numbers;
+    for (int i = 0; i < 40000; ++i)
+        numbers.push_back(static_cast<float>(i) * 0.37f);
+    auto write = [&](JsonWriter& json) {
+        json.beginObject();
+        json.key("stations");
+        json.beginArray();
+        for (int station = 0; station < 5; ++station) {
+            json.floatArray(numbers);
+            json.floatArray({});
+        }
+        json.endArray();
+        json.key("last");
+        json.value(1.5f);
+        json.endObject();
+    };
+    JsonWriter whole;
+    write(whole);
+    std::ostringstream sink;
+    JsonWriter pieces(&sink);
+    write(pieces);
+    EXPECT_LT(pieces.text().size(), whole.text().size()); // most of it is already out
+    pieces.flush();
+    EXPECT_TRUE(pieces.text().empty());
+    EXPECT_EQ(sink.str(), whole.text());
 }
