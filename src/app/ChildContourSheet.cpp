@@ -18,6 +18,7 @@
 #include "platform/ConversionError.h"
 #include "platform/Gbk.h"
 #include "platform/QtCanvas.h"
+#include "platform/SheetBitmap.h"
 #include "sheet/Composer.h"
 #include "sheet/SheetView.h"
 
@@ -56,14 +57,13 @@ bool TChildForm::repaintSheet(bool relayout) {
         ui().messageBox("注意:\n\t图纸太大，无法在屏幕上绘制！", "警告", MsgButtons::Ok, MsgIcon::Warning);
         return false;
     }
-    QImage picture(size.width, size.height, QImage::Format_RGB32);
+    QImage picture = makeSheetBitmap(size.width, size.height, QtCanvas::toQColor(colors::systemWindow).rgb());
     if (picture.isNull()) {
         ui().messageBox("注意:\n\t内存不足，无法绘制图形！", "警告", MsgButtons::Ok, MsgIcon::Warning);
         return false;
     }
     picture.setDotsPerMeterX(static_cast<int>(dpiX / 0.0254 + 0.5));
     picture.setDotsPerMeterY(static_cast<int>(dpiY / 0.0254 + 0.5));
-    picture.fill(QtCanvas::toQColor(colors::systemWindow));
     if (relayout)
         relayoutSheet();
     {

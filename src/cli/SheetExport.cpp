@@ -41,7 +41,7 @@ int dotsPerMetre(int dpi)
 QImage paintedSheet(SheetState& state, const PlotChoices& choices, int dpi, Ui& ui)
 {
     const BitmapSize size = prepareSheetBitmap(state, dpi, dpi);
-    QImage image = makeWhiteBitmap(size.width, size.height);
+    QImage image = makeSheetBitmap(size.width, size.height);
     if (image.isNull())
         return image;
     image.setDotsPerMeterX(dotsPerMetre(dpi));

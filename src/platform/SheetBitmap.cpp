@@ -1,5 +1,6 @@
 #include "SheetBitmap.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -10,6 +11,14 @@
 #endif
 
 namespace {
+
+void fillPaper(uchar* pixels, std::size_t bytes, QRgb paper) {
+    const QRgb pixel = paper | 0xff000000u;
+    if (pixel == 0xffffffffu)
+        std::memset(pixels, 0xff, bytes);
+    else
+        std::fill_n(reinterpret_cast<QRgb*>(pixels), bytes / sizeof(QRgb), pixel);
+}
 
 #ifdef __linux__
 constexpr std::size_t hugePageBytes = std::size_t{2} << 20;
@@ -27,7 +36,7 @@ void releaseMapping(void* info) {
 }
 
 // The bitmap in a mapping of its own, aligned to huge pages; null when the system refuses the mapping.
-QImage mappedBitmap(int width, int height, std::size_t bytes) {
+QImage mappedBitmap(int width, int height, std::size_t bytes, QRgb paper) {
     const std::size_t mapped = (bytes + 2 * hugePageBytes - 1) / hugePageBytes * hugePageBytes;
     void* base = mmap(nullptr, mapped, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (base == MAP_FAILED)
@@ -38,7 +47,7 @@ QImage mappedBitmap(int width, int height, std::size_t bytes) {
     // Advice only: a system without huge pages or prefaulting (before Linux 5.14) still gives the memory.
     madvise(pixels, used, MADV_HUGEPAGE);
     madvise(pixels, used, MADV_POPULATE_WRITE);
-    std::memset(pixels, 0xff, bytes); // 0xffffffff is white in 32-bit RGB
+    fillPaper(pixels, bytes, paper);
     auto* mapping = new Mapping{base, mapped};
     QImage image(pixels, width, height, static_cast<qsizetype>(width) * 4, QImage::Format_RGB32,
                  releaseMapping, mapping);
@@ -50,19 +59,19 @@ QImage mappedBitmap(int width, int height, std::size_t bytes) {
 
 } // namespace
 
-QImage makeWhiteBitmap(int width, int height) {
+QImage makeSheetBitmap(int width, int height, QRgb paper) {
     if (width <= 0 || height <= 0 || width > std::numeric_limits<int>::max() / 4)
         return {};
     const std::size_t bytes = static_cast<std::size_t>(width) * 4 * static_cast<std::size_t>(height);
 #ifdef __linux__
     if (bytes >= hugePageBytes) {
-        QImage image = mappedBitmap(width, height, bytes);
+        QImage image = mappedBitmap(width, height, bytes, paper);
         if (!image.isNull())
             return image;
     }
 #endif
     QImage image(width, height, QImage::Format_RGB32);
     if (!image.isNull())
-        image.fill(Qt::white);
+        image.fill(paper | 0xff000000u);
     return image;
 }
