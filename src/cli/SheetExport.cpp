@@ -18,6 +18,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 namespace {
@@ -61,9 +62,13 @@ std::string writePng(SheetState& state, const PlotChoices& choices, const QStrin
     const QImage image = paintedSheet(state, choices, dpi, ui);
     if (image.isNull())
         return "the sheet is too large for a bitmap at this resolution";
-    const std::vector<unsigned char> png =
-        encodePng({reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(), image.height(),
-                   image.bytesPerLine() / 4, dotsPerMetre(dpi)});
+    std::vector<unsigned char> png;
+    try {
+        png = encodePng({reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(), image.height(),
+                         image.bytesPerLine() / 4, dotsPerMetre(dpi)});
+    } catch (const std::bad_alloc&) {
+        return "not enough memory to encode the sheet as PNG";
+    }
     if (png.empty())
         return "the sheet is too large for a PNG file";
     QSaveFile file(path);
