@@ -1,11 +1,12 @@
 // Open-to-painted time of generated column files and paint time of one sheet, through the open
-// command's core and the window's paint pipeline on a QImage.
+// command's core and the window's paint pipeline on a QImage; the PNG encoder and the sheet bitmap.
 #include <benchmark/benchmark.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -14,8 +15,10 @@
 #include <unistd.h>
 
 #include "SurveyGenerator.h"
+#include "platform/PngEncoder.h"
 #include "platform/QtCanvas.h"
 #include "platform/ScriptedUi.h"
+#include "platform/SheetBitmap.h"
 #include "sheet/Composer.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
@@ -117,6 +120,63 @@ void BM_ComposeStation(benchmark::State& state) {
     }
 }
 
+// The PNG file of a painted sheet: the encoder alone, on the bitmap of six curves with symbols at `dpi`.
+void BM_EncodeSheetPng(benchmark::State& state) {
+    const int dpi = static_cast<int>(state.range(0));
+    ScriptedUi ui;
+    SheetState sheet(ui);
+    PlotChoices choices;
+    if (openDataFile(sheet, choices, columnFile(100000), DataFileKind::Column, ui) != OpenOutcome::Loaded) {
+        state.SkipWithError("the generated file did not load");
+        return;
+    }
+    choices.ticked.fill(true);
+    choices.symbols = {1, 2, 3, 4, 5, 6};
+    composeSheet(sheet, choices);
+    QImage image;
+    paintOnImage(sheet, choices, image, dpi, ui);
+    const PngPixels pixels{reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(),
+                           image.height(), image.bytesPerLine() / 4, 0};
+    std::size_t bytes = 0;
+    for (auto _ : state) {
+        const std::vector<unsigned char> png = encodePng(pixels);
+        bytes = png.size();
+        benchmark::DoNotOptimize(png.data());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * image.width() * image.height() *
+                            4);
+    state.counters["file_KB"] = static_cast<double>(bytes) / 1e3;
+}
+
+// A fresh white bitmap of the opened sheet's paper at `dpi`, as each export and each window repaint
+// takes one:
+// 0 = a plain QImage filled white, 1 = the sheet bitmap (huge pages, present at once).
+void BM_NewSheetBitmap(benchmark::State& state) {
+    const int dpi = static_cast<int>(state.range(0));
+    const bool sheetBitmap = state.range(1) == 1;
+    ScriptedUi ui;
+    SheetState sheet(ui);
+    PlotChoices choices;
+    if (openDataFile(sheet, choices, columnFile(100000), DataFileKind::Column, ui) != OpenOutcome::Loaded) {
+        state.SkipWithError("the generated file did not load");
+        return;
+    }
+    const BitmapSize size = prepareSheetBitmap(sheet, dpi, dpi);
+    const int width = size.width;
+    const int height = size.height;
+    for (auto _ : state) {
+        QImage image;
+        if (sheetBitmap) {
+            image = makeSheetBitmap(width, height);
+        } else {
+            image = QImage(width, height, QImage::Format_RGB32);
+            image.fill(Qt::white);
+        }
+        benchmark::DoNotOptimize(image.constBits());
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * width * height * 4);
+}
+
 } // namespace
 
 BENCHMARK(BM_OpenToPaintedSheet)->Arg(700000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -128,6 +188,14 @@ BENCHMARK(BM_PaintSheet)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
 BENCHMARK(BM_ComposeStation)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_EncodeSheetPng)->Arg(96)->Arg(300)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_NewSheetBitmap)
+    ->Args({96, 0})
+    ->Args({96, 1})
+    ->Args({300, 0})
+    ->Args({300, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 int main(int argc, char** argv) {
     // Painting needs fonts and images but no display.
