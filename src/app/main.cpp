@@ -1,22 +1,23 @@
-#include <QApplication>
-#include <QFont>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QMessageBox>
-#include <QTimer>
-#include <QTranslator>
+#include <dlfcn.h>
+#include <unistd.h>
 
-#include <exception>
+#include <cstdio>
 #include <optional>
+#include <string>
 
-#include "app/ChildContour.h"
+#include "app/WindowMain.h"
 #include "cli/HeadlessCommands.h"
-#include "platform/Ui.h"
 
 namespace {
 
-void showFatalError(const QString& message) {
-    QMessageBox::critical(nullptr, QString::fromUtf8(applicationTitle), message);
+// The window module's place in the build tree and in an installation: lib/vesplot/ beside bin/.
+std::string windowModulePath() {
+    std::string program(4096, '\0');
+    const ssize_t length = readlink("/proc/self/exe", program.data(), program.size() - 1);
+    program.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+    const std::size_t slash = program.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : program.substr(0, slash);
+    return folder + "/../lib/vesplot/libvesplot_window.so";
 }
 
 } // namespace
@@ -26,34 +27,17 @@ int main(int argc, char* argv[]) {
     if (const std::optional<int> status = runHeadlessCommand(argc, argv))
         return *status;
 
-    QApplication app(argc, argv);
-    try {
-        // The application title; not a display name, which X11 would append to every caption.
-        QApplication::setApplicationName(QString::fromUtf8(applicationTitle));
-
-        // The framework's own dialogs (file, print) speak Chinese like the program.
-        QTranslator qtTranslator;
-        if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                              QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QApplication::installTranslator(&qtTranslator);
-
-        // A face with Chinese glyphs first, so that captions never fall back to empty boxes.
-        QFont font = QApplication::font();
-        font.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), font.family()});
-        QApplication::setFont(font);
-
-        TChildForm mainWindow;
-        ChildForm = &mainWindow;
-        mainWindow.show();
-        // `vesplot FILE` opens the file once the window is up, as the open command would.
-        QTimer::singleShot(0, &mainWindow, [&mainWindow] {
-            mainWindow.openFromCommandLine(QApplication::arguments().mid(1));
-        });
-        return app.exec();
-    } catch (const std::exception& error) {
-        showFatalError(QString::fromStdString(error.what()));
-    } catch (...) {
-        showFatalError(QStringLiteral("未知错误"));
+    const std::string path = windowModulePath();
+    void* module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+        std::fprintf(stderr, "vesplot: cannot load the window module %s: %s\n", path.c_str(), dlerror());
+        return 1;
     }
-    return 1;
+    using WindowMain = int (*)(int, char**);
+    const auto windowMain = reinterpret_cast<WindowMain>(dlsym(module, "vesplotWindowMain"));
+    if (windowMain == nullptr) {
+        std::fprintf(stderr, "vesplot: %s has no window: %s\n", path.c_str(), dlerror());
+        return 1;
+    }
+    return windowMain(argc, argv);
 }
