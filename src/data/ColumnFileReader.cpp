@@ -15,8 +15,10 @@ namespace {
 constexpr std::string_view gbkFullWidthComma = "\xA3\xAC";
 constexpr std::string_view utf8FullWidthComma = "\xEF\xBC\x8C";
 
-// Points a new record makes room for: a sounding has a few dozen.
+// Points a new record makes room for: a sounding has a few dozen; at most as many as the record
+// before it had, up to a bound that keeps one odd giant record from inflating the next.
 constexpr std::size_t initialPoints = 16;
+constexpr std::size_t maxReservedPoints = 1024;
 
 bool isMissingMarker(float value) {
     return value == missingValue || value == -missingValue;
@@ -203,7 +205,10 @@ void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations, 
         if (last >= stations.size() || stations[last].stationNumber[0] != row.number) {
             auto [at, added] = positions.try_emplace(row.number, stations.size());
             if (added) {
-                stations.emplace_back().reserve(initialPoints);
+                // A sounding is mostly as long as the one before it: room for that many points saves
+                // growing every column of the record step by step.
+                const std::size_t previous = last < stations.size() ? stations[last].stationNumber.size() : 0;
+                stations.emplace_back().reserve(std::clamp(previous, initialPoints, maxReservedPoints));
             }
             last = at->second;
         }
