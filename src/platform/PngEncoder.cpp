@@ -120,23 +120,25 @@ void filterUp(const std::vector<unsigned char>& row, const std::vector<unsigned 
 // byte in its high bits. Whole bytes in the middle of the run are set at once.
 void fillPixels(std::vector<unsigned char>& row, std::size_t x, std::size_t count, unsigned index,
                 int bitDepth) {
-    const std::size_t perByte = 8 / static_cast<std::size_t>(bitDepth);
+    // 8, 4, 2 or 1 pixels a byte: positions are split by shifts, never by division
+    const int perByteShift = bitDepth == 1 ? 3 : bitDepth == 2 ? 2 : bitDepth == 4 ? 1 : 0;
+    const std::size_t perByte = std::size_t{1} << perByteShift;
     const unsigned mask = (1u << bitDepth) - 1;
     auto setOne = [&](std::size_t at) {
-        const int shift = 8 - bitDepth * static_cast<int>(at % perByte + 1);
-        unsigned char& byte = row[at / perByte];
+        const int shift = 8 - bitDepth * static_cast<int>((at & (perByte - 1)) + 1);
+        unsigned char& byte = row[at >> perByteShift];
         byte = static_cast<unsigned char>((byte & ~(mask << shift)) | (index << shift));
     };
     const std::size_t end = x + count;
-    for (; x < end && x % perByte != 0; ++x)
+    for (; x < end && (x & (perByte - 1)) != 0; ++x)
         setOne(x);
     if (end - x >= perByte) {
         unsigned char pattern = 0;
         for (std::size_t i = 0; i < perByte; ++i)
             pattern = static_cast<unsigned char>(pattern << bitDepth | index);
-        const std::size_t bytes = (end - x) / perByte;
-        std::memset(row.data() + x / perByte, pattern, bytes);
-        x += bytes * perByte;
+        const std::size_t bytes = (end - x) >> perByteShift;
+        std::memset(row.data() + (x >> perByteShift), pattern, bytes);
+        x += bytes << perByteShift;
     }
     for (; x < end; ++x)
         setOne(x);
