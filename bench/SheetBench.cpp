@@ -42,6 +42,21 @@ std::string columnFile(std::size_t rows) {
     return path;
 }
 
+// The 100,000-row file opened as the window opens it; false (and the benchmark skipped) if it does not load.
+bool openBenchmarkSheet(benchmark::State& state, SheetState& sheet, PlotChoices& choices, Ui& ui) {
+    if (openDataFile(sheet, choices, columnFile(100000), DataFileKind::Column, ui) == OpenOutcome::Loaded)
+        return true;
+    state.SkipWithError("the generated file did not load");
+    return false;
+}
+
+// All six parameters ticked, with symbols 1 to 6, and the sheet composed again.
+void showAllSixCurves(SheetState& sheet, PlotChoices& choices) {
+    choices.ticked.fill(true);
+    choices.symbols = {1, 2, 3, 4, 5, 6};
+    composeSheet(sheet, choices);
+}
+
 // What the window does after reading: size the bitmap, clear it, paint the sheet.
 void paintOnImage(SheetState& state, const PlotChoices& choices, QImage& image, int dpi, Ui& ui) {
     const BitmapSize size = prepareSheetBitmap(state, dpi, dpi);
@@ -79,19 +94,13 @@ void BM_OpenToPaintedSheet(benchmark::State& state) {
 void BM_PaintSheet(benchmark::State& state) {
     const int dpi = static_cast<int>(state.range(0));
     const bool allParameters = state.range(1) == 6;
-    const std::string path = columnFile(100000);
     ScriptedUi ui;
     SheetState sheet(ui);
     PlotChoices choices;
-    if (openDataFile(sheet, choices, path, DataFileKind::Column, ui) != OpenOutcome::Loaded) {
-        state.SkipWithError("the generated file did not load");
+    if (!openBenchmarkSheet(state, sheet, choices, ui))
         return;
-    }
-    if (allParameters) {
-        choices.ticked.fill(true);
-        choices.symbols = {1, 2, 3, 4, 5, 6};
-        composeSheet(sheet, choices);
-    }
+    if (allParameters)
+        showAllSixCurves(sheet, choices);
     QImage image;
     paintOnImage(sheet, choices, image, dpi, ui);
     for (auto _ : state) {
@@ -103,14 +112,11 @@ void BM_PaintSheet(benchmark::State& state) {
 
 // Composing another station of an opened file (the Apply command without the paint).
 void BM_ComposeStation(benchmark::State& state) {
-    const std::string path = columnFile(100000);
     ScriptedUi ui;
     SheetState sheet(ui);
     PlotChoices choices;
-    if (openDataFile(sheet, choices, path, DataFileKind::Column, ui) != OpenOutcome::Loaded) {
-        state.SkipWithError("the generated file did not load");
+    if (!openBenchmarkSheet(state, sheet, choices, ui))
         return;
-    }
     choices.ticked.fill(true);
     std::size_t i = 0;
     for (auto _ : state) {
@@ -126,13 +132,9 @@ void BM_EncodeSheetPng(benchmark::State& state) {
     ScriptedUi ui;
     SheetState sheet(ui);
     PlotChoices choices;
-    if (openDataFile(sheet, choices, columnFile(100000), DataFileKind::Column, ui) != OpenOutcome::Loaded) {
-        state.SkipWithError("the generated file did not load");
+    if (!openBenchmarkSheet(state, sheet, choices, ui))
         return;
-    }
-    choices.ticked.fill(true);
-    choices.symbols = {1, 2, 3, 4, 5, 6};
-    composeSheet(sheet, choices);
+    showAllSixCurves(sheet, choices);
     QImage image;
     paintOnImage(sheet, choices, image, dpi, ui);
     const PngPixels pixels{reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(),
@@ -157,10 +159,8 @@ void BM_NewSheetBitmap(benchmark::State& state) {
     ScriptedUi ui;
     SheetState sheet(ui);
     PlotChoices choices;
-    if (openDataFile(sheet, choices, columnFile(100000), DataFileKind::Column, ui) != OpenOutcome::Loaded) {
-        state.SkipWithError("the generated file did not load");
+    if (!openBenchmarkSheet(state, sheet, choices, ui))
         return;
-    }
     const BitmapSize size = prepareSheetBitmap(sheet, dpi, dpi);
     const int width = size.width;
     const int height = size.height;

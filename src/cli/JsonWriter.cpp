@@ -10,15 +10,25 @@ namespace {
 // The writer hands its text to the sink in pieces of about this size.
 constexpr std::size_t sinkPieceBytes = std::size_t{1} << 16;
 
+// Appends the shortest decimal text that reads back to `number`, or null.
+void appendShortestFloat(std::string& out, float number)
+{
+    if (!std::isfinite(number)) {
+        out += "null";
+        return;
+    }
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
+    out.append(buffer, result.ptr);
+}
+
 } // namespace
 
 std::string shortestFloat(float number)
 {
-    if (!std::isfinite(number))
-        return "null";
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
-    return std::string(buffer, result.ptr);
+    std::string text;
+    appendShortestFloat(text, number);
+    return text;
 }
 
 void JsonWriter::flush()
@@ -33,17 +43,6 @@ void JsonWriter::flushWhenFull()
 {
     if (sink_ != nullptr && out_.size() >= sinkPieceBytes)
         flush();
-}
-
-void JsonWriter::appendFloat(float number)
-{
-    if (!std::isfinite(number)) {
-        out_ += "null";
-        return;
-    }
-    char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, number);
-    out_.append(buffer, result.ptr);
 }
 
 void JsonWriter::separate()
@@ -139,7 +138,7 @@ void JsonWriter::value(std::size_t number)
 void JsonWriter::value(float number)
 {
     separate();
-    appendFloat(number);
+    appendShortestFloat(out_, number);
 }
 
 void JsonWriter::null()
@@ -154,7 +153,7 @@ void JsonWriter::floatArray(const std::vector<float>& numbers)
     for (std::size_t i = 0; i < numbers.size(); ++i) {
         if (i > 0)
             out_ += ',';
-        appendFloat(numbers[i]);
+        appendShortestFloat(out_, numbers[i]);
     }
     endArray();
 }

@@ -35,7 +35,6 @@ public:
 
 private:
     void separate();
-    void appendFloat(float number);
     void flushWhenFull();
 
     std::ostream* sink_;
