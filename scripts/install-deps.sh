@@ -3,8 +3,8 @@
 set -euo pipefail
 
 packages=(
-    cmake g++ make pkg-config
-    qt6-base-dev qt6-svg-dev libgl-dev zlib1g-dev
+    cmake g++ make pkg-config ccache
+    qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev zlib1g-dev libeigen3-dev
     libgtest-dev googletest libbenchmark-dev
     fonts-wqy-microhei fonts-liberation2
     xvfb xauth valgrind
