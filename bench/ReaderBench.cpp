@@ -12,7 +12,7 @@
 #include "SurveyGenerator.h"
 #include "data/ColumnFileReader.h"
 #include "data/TaggedFileReader.h"
-#include "platform/ScriptedUi.h"
+#include "cli/MessageRecorder.h"
 
 namespace {
 
@@ -57,7 +57,7 @@ void BM_ColumnFileReader(benchmark::State& state) {
         state.PauseTiming();
         stations = StationList();
         state.ResumeTiming();
-        ScriptedUi ui;
+        MessageRecorder ui;
         readColumnFile(ui, path, stations);
         benchmark::DoNotOptimize(stations.data());
     }
@@ -68,7 +68,7 @@ void BM_TaggedFileReader(benchmark::State& state) {
     const std::string path = benchFile(false, static_cast<std::size_t>(state.range(0)));
     StationList stations;
     for (auto _ : state) {
-        ScriptedUi ui;
+        MessageRecorder ui;
         readTaggedFile(ui, path, stations);
         benchmark::DoNotOptimize(stations.data());
     }

@@ -15,10 +15,10 @@
 #include <unistd.h>
 
 #include "SurveyGenerator.h"
-#include "platform/PngEncoder.h"
-#include "platform/QtCanvas.h"
-#include "platform/ScriptedUi.h"
-#include "platform/SheetBitmap.h"
+#include "render/PngEncoder.h"
+#include "render/QtCanvas.h"
+#include "cli/MessageRecorder.h"
+#include "render/SheetBitmap.h"
 #include "sheet/Composer.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
@@ -74,7 +74,7 @@ void BM_OpenToPaintedSheet(benchmark::State& state) {
     const std::string path = columnFile(static_cast<std::size_t>(state.range(0)));
     std::size_t stations = 0;
     for (auto _ : state) {
-        ScriptedUi ui;
+        MessageRecorder ui;
         SheetState sheet(ui);
         PlotChoices choices;
         if (openDataFile(sheet, choices, path, DataFileKind::Column, ui) != OpenOutcome::Loaded)
@@ -94,7 +94,7 @@ void BM_OpenToPaintedSheet(benchmark::State& state) {
 void BM_PaintSheet(benchmark::State& state) {
     const int dpi = static_cast<int>(state.range(0));
     const bool allParameters = state.range(1) == 6;
-    ScriptedUi ui;
+    MessageRecorder ui;
     SheetState sheet(ui);
     PlotChoices choices;
     if (!openBenchmarkSheet(state, sheet, choices, ui))
@@ -112,7 +112,7 @@ void BM_PaintSheet(benchmark::State& state) {
 
 // Composing another station of an opened file (the Apply command without the paint).
 void BM_ComposeStation(benchmark::State& state) {
-    ScriptedUi ui;
+    MessageRecorder ui;
     SheetState sheet(ui);
     PlotChoices choices;
     if (!openBenchmarkSheet(state, sheet, choices, ui))
@@ -129,7 +129,7 @@ void BM_ComposeStation(benchmark::State& state) {
 // The PNG file of a painted sheet: the encoder alone, on the bitmap of six curves with symbols at `dpi`.
 void BM_EncodeSheetPng(benchmark::State& state) {
     const int dpi = static_cast<int>(state.range(0));
-    ScriptedUi ui;
+    MessageRecorder ui;
     SheetState sheet(ui);
     PlotChoices choices;
     if (!openBenchmarkSheet(state, sheet, choices, ui))
@@ -156,7 +156,7 @@ void BM_EncodeSheetPng(benchmark::State& state) {
 void BM_NewSheetBitmap(benchmark::State& state) {
     const int dpi = static_cast<int>(state.range(0));
     const bool sheetBitmap = state.range(1) == 1;
-    ScriptedUi ui;
+    MessageRecorder ui;
     SheetState sheet(ui);
     PlotChoices choices;
     if (!openBenchmarkSheet(state, sheet, choices, ui))

@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/Gbk.h"
+#include "render/GbkCodec.h"
 
 namespace {
 

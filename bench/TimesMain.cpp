@@ -13,9 +13,9 @@
 
 #include <QGuiApplication>
 
-#include "cli/SheetExport.h"
-#include "platform/ConversionError.h"
-#include "platform/ScriptedUi.h"
+#include "render/SheetExport.h"
+#include "core/ConversionError.h"
+#include "cli/MessageRecorder.h"
 #include "sheet/Composer.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
@@ -62,7 +62,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
-    ScriptedUi ui;
+    MessageRecorder ui;
 
     if (command == "load" && argc == 4) {
         std::size_t stations = 0;

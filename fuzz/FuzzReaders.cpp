@@ -15,8 +15,8 @@
 #include "data/ColumnFileProbe.h"
 #include "data/ColumnFileReader.h"
 #include "data/TaggedFileReader.h"
-#include "platform/ConversionError.h"
-#include "platform/ScriptedUi.h"
+#include "core/ConversionError.h"
+#include "cli/MessageRecorder.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         return 0;
     }
 
-    ScriptedUi ui;
+    MessageRecorder ui;
     StationList stations;
     try {
         if (FUZZ_READER == 1)

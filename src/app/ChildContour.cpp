@@ -25,7 +25,7 @@
 #include "dialogs/Axisset.h"
 #include "dialogs/Fontset.h"
 #include "dialogs/Setpen.h"
-#include "platform/Paths.h"
+#include "core/Paths.h"
 
 TChildForm* ChildForm = nullptr;
 TPlotControlForm* PlotControlForm = nullptr;

@@ -13,7 +13,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "platform/Ui.h"
+#include "core/Ui.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"

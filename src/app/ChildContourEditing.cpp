@@ -7,9 +7,8 @@
 #include <QAction>
 
 #include "app/SheetImage.h"
-#include "platform/ConversionError.h"
-#include "platform/Conversions.h"
-#include "platform/RecordingCanvas.h"
+#include "core/ConversionError.h"
+#include "core/Conversions.h"
 #include "sheet/AnomalyThreshold.h"
 #include "sheet/SheetView.h"
 
@@ -22,10 +21,7 @@ constexpr const char* lengthCaption = "电法数据剖面图程序";
 void TChildForm::ImageMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
     SheetState& s = *sheet;
     // The pixel in sheet units, under the mapping of a surface of the image's size.
-    RecordingCanvas surface(screenDpiX(), screenDpiY());
-    applySheetMapping(s, surface, Image->width(), Image->height());
-    const Point at = surface.deviceToLogical({x, y});
-    restoreCanvas(s, surface);
+    const Point at = sheetPointAt(s, screenDpiX(), screenDpiY(), Image->width(), Image->height(), {x, y});
 
     if (s.titleText.hitTest(at.x, at.y)) {
         TitleClick();
@@ -97,12 +93,13 @@ void TChildForm::editAxis(int position) {
 }
 
 bool TChildForm::askAxisLength(const char* prompt, float current, float& length) {
-    std::string text = formatLocalePattern(current, "#.##");
+    const char point = ui().decimalSeparator();
+    std::string text = formatLocalePattern(current, "#.##", point);
     if (!ui().inputQuery(lengthCaption, prompt, text))
         return false;
     double value = 0.0;
     try {
-        value = parseLocaleFloat(text);
+        value = parseLocaleFloat(text, point);
     } catch (const ConversionError&) {
         ui().messageBox("注意:\n\t输入的轴长度不是有效的数字！绘图将采用原来的长度。", "警告", MsgButtons::Ok,
                         MsgIcon::Warning);
@@ -174,11 +171,12 @@ void TChildForm::ToolButton15Click() {
 }
 
 void TChildForm::ToolButton17Click() {
-    std::string text = formatLocalePattern(sheet->marginCm, "###.0");
+    const char point = ui().decimalSeparator();
+    std::string text = formatLocalePattern(sheet->marginCm, "###.0", point);
     if (!ui().inputQuery("请输入图形边距...", "当前边距(单位:cm)为", text))
         return;
     double value = 0.0;
-    if (!tryParseFloat(text, value, localeDecimalSeparator()))
+    if (!tryParseFloat(text, value, point))
         return; // not a number: ignored
     sheet->marginCm = static_cast<float>(value);
     redrawSheet();

@@ -16,9 +16,9 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "cli/SheetExport.h"
-#include "platform/ConversionError.h"
-#include "platform/Conversions.h"
+#include "render/SheetExport.h"
+#include "core/ConversionError.h"
+#include "core/Conversions.h"
 #include "sheet/SheetView.h"
 
 DataFileKind TChildForm::dataFileKindFor(const QString& path) {

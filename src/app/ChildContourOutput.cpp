@@ -7,7 +7,7 @@
 #include <QPrinter>
 
 #include "app/SheetImage.h"
-#include "platform/QtCanvas.h"
+#include "render/QtCanvas.h"
 #include "sheet/SheetView.h"
 
 void TChildForm::tbPrintClick() {

@@ -15,10 +15,10 @@
 #include <QScrollArea>
 
 #include "app/SheetImage.h"
-#include "platform/ConversionError.h"
-#include "platform/Gbk.h"
-#include "platform/QtCanvas.h"
-#include "platform/SheetBitmap.h"
+#include "core/ConversionError.h"
+#include "core/Gbk.h"
+#include "render/QtCanvas.h"
+#include "render/SheetBitmap.h"
 #include "sheet/Composer.h"
 #include "sheet/SheetView.h"
 

@@ -10,6 +10,9 @@
 
 #include <algorithm>
 
+#include "render/GbkCodec.h"
+#include "render/UserLocale.h"
+
 namespace {
 
 QMessageBox::Icon toQtIcon(MsgIcon icon) {
@@ -236,4 +239,14 @@ void QtUi::endProgress() {
     cancelRequested = false;
     if (dialog)
         dialog->hide();
+}
+
+std::string QtUi::gbkToUtf8(std::string_view gbk) const
+{
+    return ::gbkToUtf8(gbk);
+}
+
+char QtUi::decimalSeparator() const
+{
+    return userDecimalSeparator();
 }

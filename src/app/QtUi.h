@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Ui.h"
+#include "core/Ui.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -33,6 +33,8 @@ public:
     // every `progressIntervalMs`, and answers false from the press of its Cancel button on.
     bool progress(std::uint64_t done, std::uint64_t total) override;
     void endProgress() override;
+    std::string gbkToUtf8(std::string_view gbk) const override;
+    char decimalSeparator() const override;
     void beginWaitCursor() override;
     void endWaitCursor() override;
 

@@ -10,7 +10,7 @@
 
 #include "app/ChildContour.h"
 #include "app/WindowMain.h"
-#include "platform/Ui.h"
+#include "core/Ui.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ void showFatalError(const QString& message) {
 
 } // namespace
 
-int vesplotWindowMain(int argc, char* argv[]) {
+int runWindow(int argc, char* argv[]) {
     QApplication app(argc, argv);
     try {
         // The application title; not a display name, which X11 would append to every caption.

@@ -1,6 +1,6 @@
 #include "CommandLine.h"
 
-#include "platform/Conversions.h"
+#include "core/Conversions.h"
 
 #include <algorithm>
 #include <cctype>

@@ -2,9 +2,9 @@
 
 #include "cli/CommandLine.h"
 #include "cli/OpenReportCommand.h"
-#include "cli/SheetExport.h"
-#include "platform/ConversionError.h"
-#include "platform/ScriptedUi.h"
+#include "render/SheetExport.h"
+#include "core/ConversionError.h"
+#include "cli/MessageRecorder.h"
 #include "sheet/Composer.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
@@ -24,7 +24,7 @@ int parameterIndex(const std::string& name)
 }
 
 // Writes the messages recorded since `from` and returns the new count.
-std::size_t reportMessages(const ScriptedUi& ui, std::ostream& err, std::size_t from = 0)
+std::size_t reportMessages(const MessageRecorder& ui, std::ostream& err, std::size_t from = 0)
 {
     for (std::size_t i = from; i < ui.messages.size(); ++i)
         err << "vesplot export: " << ui.messages[i].caption << ": " << ui.messages[i].text << "\n";
@@ -63,7 +63,7 @@ private:
     Clock::time_point lastReport_ = start_;
 };
 
-int exportAll(SheetState& state, PlotChoices& choices, const std::string& pattern, int dpi, ScriptedUi& ui,
+int exportAll(SheetState& state, PlotChoices& choices, const std::string& pattern, int dpi, MessageRecorder& ui,
               std::ostream& err)
 {
     const std::size_t count = state.stations.size();
@@ -126,7 +126,7 @@ int runExport(const std::vector<std::string>& words, std::ostream& /*out*/, std:
         return 2;
     }
 
-    ScriptedUi ui;
+    MessageRecorder ui;
     SheetState state(ui);
     PlotChoices choices;
     try {

@@ -2,8 +2,8 @@
 
 #include "cli/CommandLine.h"
 #include "cli/JsonWriter.h"
-#include "platform/ConversionError.h"
-#include "platform/ScriptedUi.h"
+#include "core/ConversionError.h"
+#include "cli/MessageRecorder.h"
 #include "sheet/Composer.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
@@ -93,7 +93,7 @@ int runInspect(const std::vector<std::string>& words, std::ostream& out, std::os
     }
     const std::string kind = fileKindName(line);
 
-    ScriptedUi ui;
+    MessageRecorder ui;
     SheetState state(ui);
     PlotChoices choices;
     std::optional<std::string> error;

@@ -5,7 +5,7 @@
 #include "data/ColumnFileReader.h"
 #include "data/ReadProgress.h"
 #include "data/TextStream.h"
-#include "platform/Ui.h"
+#include "core/Ui.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include "data/FileNumbers.h"
 #include "data/ReadProgress.h"
 #include "data/TextStream.h"
-#include "platform/Ui.h"
+#include "core/Ui.h"
 
 namespace {
 
@@ -41,10 +41,10 @@ struct Row {
 };
 
 // Converts the twelve fields (throwing on a text that is no number) and applies the validity test.
-bool convertRow(const std::vector<std::string_view>& fields, TextEncoding encoding, Row& row) {
+bool convertRow(const std::vector<std::string_view>& fields, TextEncoding encoding, const Ui& ui, Row& row) {
     double value[columnCount];
     for (std::size_t c = 0; c < columnCount; ++c)
-        value[c] = parseFileFloat(fields[c], encoding);
+        value[c] = parseFileFloat(fields[c], encoding, ui);
 
     bool valid = truncateToInt32(value[0] + 0.005, row.number);
     float stored[8] = {}; // columns 2 to 9
@@ -192,11 +192,11 @@ void readColumnFile(Ui& ui, const std::string& fileName, StationList& stations, 
             skipped += fields.empty() ? 0 : 1;
             continue;
         }
-        if (parseFileInt(fields[9], encoding) == 0) {
+        if (parseFileInt(fields[9], encoding, ui) == 0) {
             ++skipped;
             continue;
         }
-        if (!convertRow(fields, encoding, row)) {
+        if (!convertRow(fields, encoding, ui, row)) {
             ++skipped;
             ui.processPendingMessages();
             continue;

@@ -5,8 +5,8 @@
 #include <limits>
 #include <string>
 
-#include "platform/Conversions.h"
-#include "platform/Gbk.h"
+#include "core/Conversions.h"
+#include "core/Ui.h"
 
 namespace {
 
@@ -114,10 +114,10 @@ constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
 // The field as the user sees it in a message: the file's text as UTF-8, and a NUL byte (which would
 // cut the message short) shown as the replacement character, like any undecodable byte. A UTF-8 file
 // was judged by its start only, so its later bytes are checked here too.
-std::string shownText(std::string_view text, TextEncoding encoding) {
+std::string shownText(std::string_view text, TextEncoding encoding, const Ui& ui) {
     std::string shown;
     if (encoding == TextEncoding::Gbk) {
-        for (char c : gbkToUtf8(text)) {
+        for (char c : ui.gbkToUtf8(text)) {
             if (c == '\0')
                 shown += replacementCharacter;
             else
@@ -140,18 +140,18 @@ std::string shownText(std::string_view text, TextEncoding encoding) {
 
 } // namespace
 
-double parseFileFloat(std::string_view text, TextEncoding encoding) {
+double parseFileFloat(std::string_view text, TextEncoding encoding, const Ui& ui) {
     double value = 0;
     if (tryParseFileFloat(text, value))
         return value;
-    return parseFloat(shownText(text, encoding));
+    return parseFloat(shownText(text, encoding, ui));
 }
 
-int parseFileInt(std::string_view text, TextEncoding encoding) {
+int parseFileInt(std::string_view text, TextEncoding encoding, const Ui& ui) {
     int value = 0;
     if (tryParseInt(text, value))
         return value;
-    return parseInt(shownText(text, encoding));
+    return parseInt(shownText(text, encoding, ui));
 }
 
 bool toStoredFloat(double value, float& stored) {

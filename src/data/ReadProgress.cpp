@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "data/ReadReport.h"
-#include "platform/Ui.h"
+#include "core/Ui.h"
 
 TReadProgress::TReadProgress(Ui& ui, const TTextStream& stream, ReadReport* report)
     : ui(ui), stream(stream), readReport(report), total(stream.fileSize()),

@@ -6,8 +6,8 @@
 #include "data/FileNumbers.h"
 #include "data/ReadProgress.h"
 #include "data/TextStream.h"
-#include "platform/Conversions.h"
-#include "platform/Ui.h"
+#include "core/Conversions.h"
+#include "core/Ui.h"
 
 namespace {
 
@@ -181,7 +181,7 @@ void readTaggedFile(Ui& ui, const std::string& fileName, StationList& stations, 
         return;
     }
     // Compared unsigned: a negative count reads blocks until one has no points.
-    const auto blockCount = static_cast<std::uint32_t>(parseFileInt(line, stream.encoding()));
+    const auto blockCount = static_cast<std::uint32_t>(parseFileInt(line, stream.encoding(), ui));
 
     TReadProgress progress(ui, stream, report);
     for (std::uint32_t i = 0; i < blockCount; ++i) {

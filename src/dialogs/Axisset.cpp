@@ -19,7 +19,8 @@
 #include <QVBoxLayout>
 
 #include "dialogs/DialogFont.h"
-#include "platform/Conversions.h"
+#include "core/Conversions.h"
+#include "render/UserLocale.h"
 #include "plot/Axis.h"
 
 TSetAxis* SetAxis = nullptr;
@@ -297,8 +298,8 @@ void TSetAxis::fillFrom(const TAxis& axis, Mode mode) {
     TitleAngle->setValue(own ? axis.titleFont.orientation / 10 : 0);
     LabelAngle->setValue(own ? axis.labelFont.orientation / 10 : 0);
     LabelFormat->setText(fromUtf8(axis.labelFormat));
-    LimitMin->setText(fromUtf8(formatLocalePattern(own ? axis.limitMin : axis.rangeMin, "0.0")));
-    LimitMax->setText(fromUtf8(formatLocalePattern(own ? axis.limitMax : axis.rangeMax, "0.0")));
+    LimitMin->setText(fromUtf8(formatLocalePattern(own ? axis.limitMin : axis.rangeMin, "0.0", userDecimalSeparator())));
+    LimitMax->setText(fromUtf8(formatLocalePattern(own ? axis.limitMax : axis.rangeMax, "0.0", userDecimalSeparator())));
     const float length = own && !axis.horizontal ? axis.y2 - axis.y1 : axis.x2 - axis.x1;
     AxisLength->setValue(static_cast<int>(std::trunc(length)));
     X1->setValue(static_cast<int>(std::trunc(axis.x1)));
@@ -330,14 +331,14 @@ void TSetAxis::readBackInto(TAxis& axis, float* limitMinOut, float* limitMaxOut)
     axis.labelFont.orientation = LabelAngle->value();
     axis.labelFormat = LabelFormat->text().toStdString();
 
-    const auto limitMin = static_cast<float>(parseLocaleFloat(LimitMin->text().toStdString()));
+    const auto limitMin = static_cast<float>(parseLocaleFloat(LimitMin->text().toStdString(), userDecimalSeparator()));
     if (limitMinOut)
         *limitMinOut = limitMin;
     else if (own)
         axis.limitMin = limitMin;
     else
         axis.rangeMin = limitMin;
-    const auto limitMax = static_cast<float>(parseLocaleFloat(LimitMax->text().toStdString()));
+    const auto limitMax = static_cast<float>(parseLocaleFloat(LimitMax->text().toStdString(), userDecimalSeparator()));
     if (limitMaxOut)
         *limitMaxOut = limitMax;
     else if (own)

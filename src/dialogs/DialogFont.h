@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/LogFont.h"
+#include "core/LogFont.h"
 
 #include <cstdint>
 

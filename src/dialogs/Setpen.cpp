@@ -18,8 +18,8 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "platform/Pen.h"
-#include "platform/QtCanvas.h"
+#include "core/Pen.h"
+#include "render/QtCanvas.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/Color.h"
+#include "core/Color.h"
 
 #include <functional>
 #include <optional>

@@ -1,9 +1,9 @@
 #include "plot/Axis.h"
 
-#include "platform/Canvas.h"
-#include "platform/Conversions.h"
-#include "platform/Gbk.h"
-#include "platform/Ui.h"
+#include "core/Canvas.h"
+#include "core/Conversions.h"
+#include "core/Gbk.h"
+#include "core/Ui.h"
 #include "plot/Geometry.h"
 
 #include <algorithm>

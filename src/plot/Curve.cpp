@@ -1,7 +1,7 @@
 #include "plot/Curve.h"
 
-#include "platform/Canvas.h"
-#include "platform/Ui.h"
+#include "core/Canvas.h"
+#include "core/Ui.h"
 #include "plot/Geometry.h"
 #include "plot/Symbol.h"
 

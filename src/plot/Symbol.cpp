@@ -1,6 +1,6 @@
 #include "plot/Symbol.h"
 
-#include "platform/Canvas.h"
+#include "core/Canvas.h"
 #include "plot/Geometry.h"
 
 #include <vector>

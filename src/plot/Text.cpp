@@ -1,7 +1,7 @@
 #include "plot/Text.h"
 
-#include "platform/Canvas.h"
-#include "platform/Gbk.h"
+#include "core/Canvas.h"
+#include "core/Gbk.h"
 #include "plot/Geometry.h"
 
 TText::TText() {

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/Color.h"
-#include "platform/LogFont.h"
+#include "core/Color.h"
+#include "core/LogFont.h"
 
 #include <cstdint>
 

@@ -10,11 +10,12 @@ inline constexpr const char* anomalyCaption = "电法数据剖面图程序";
 inline constexpr const char* badThresholdMessage = "输入的异常阈值非法！";
 
 // The query's prompt: the survey mean and variance with at most two decimals, then the question.
-std::string anomalyPrompt(const SheetState& state);
+// `point` is the user's decimal separator.
+std::string anomalyPrompt(const SheetState& state, char point);
 
 // The proposal in the edit field: the threshold as a multiple of the variance ("#.##"). While the
 // variance is 0 (the statistics are not computed) the multiple is undefined and "0" is proposed.
-std::string anomalyDefaultText(const SheetState& state);
+std::string anomalyDefaultText(const SheetState& state, char point);
 
 // Asks for the threshold factor and stores factor × surveyVariance in anomalyThreshold. Returns
 // true when a value was stored (the window then clears the sheet image and redraws the sheet);

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/Gbk.h"
+#include "core/Gbk.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
 

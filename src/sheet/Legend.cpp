@@ -3,7 +3,7 @@
 #include <array>
 #include <string>
 
-#include "platform/Canvas.h"
+#include "core/Canvas.h"
 #include "plot/Geometry.h"
 #include "plot/Symbol.h"
 #include "sheet/PlotChoices.h"

@@ -12,8 +12,8 @@
 
 #include "data/ColumnFileProbe.h"
 #include "data/TaggedFileReader.h"
-#include "platform/ConversionError.h"
-#include "platform/Ui.h"
+#include "core/ConversionError.h"
+#include "core/Ui.h"
 #include "sheet/Composer.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "data/ProfileData.h"
-#include "platform/Color.h"
-#include "platform/Pen.h"
+#include "core/Color.h"
+#include "core/Pen.h"
 #include "plot/Axis.h"
 #include "plot/Curve.h"
 #include "plot/Text.h"

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
-#include "platform/Canvas.h"
-#include "platform/Ui.h"
+#include "core/Canvas.h"
+#include "core/Ui.h"
 #include "sheet/Legend.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
@@ -35,18 +35,36 @@ private:
 
 } // namespace
 
+namespace {
+
+// The device pixel of the figure's lower-left corner on a surface of width x height pixels.
+Point viewportOrigin(const SheetState& state, double dpiX, double dpiY, int width, int height) {
+    return {truncated((width - dpiX * state.xLengthCm / 2.54) * 0.5 + dpiX * state.offsetXCm / 2.54),
+            truncated((height + dpiY * state.yLengthCm / 2.54) * 0.5 + dpiY * state.offsetYCm / 2.54)};
+}
+
+} // namespace
+
 void applySheetMapping(SheetState& state, Canvas& canvas, int width, int height) {
     state.savedMapMode = canvas.setMapMode(state.mapMode);
-    const double dpiX = canvas.dpiX();
-    const double dpiY = canvas.dpiY();
-    state.viewportX =
-        truncated((width - dpiX * state.xLengthCm / 2.54) * 0.5 + dpiX * state.offsetXCm / 2.54);
-    state.viewportY =
-        truncated((height + dpiY * state.yLengthCm / 2.54) * 0.5 + dpiY * state.offsetYCm / 2.54);
+    const Point viewport = viewportOrigin(state, canvas.dpiX(), canvas.dpiY(), width, height);
+    state.viewportX = viewport.x;
+    state.viewportY = viewport.y;
     canvas.setViewportOrigin(state.viewportX, state.viewportY);
     canvas.setWindowOrigin(truncated(state.originX), truncated(state.originY));
     state.savedPen = canvas.pen();
     state.savedBrushColor = canvas.brushColor();
+}
+
+Point sheetPointAt(const SheetState& state, int dpiX, int dpiY, int width, int height, Point pixel) {
+    const Point viewport = viewportOrigin(state, dpiX, dpiY, width, height);
+    const int windowX = truncated(state.originX);
+    const int windowY = truncated(state.originY);
+    if (state.mapMode != mapmode::loMetric)
+        return {pixel.x - viewport.x + windowX, pixel.y - viewport.y + windowY};
+    const double x = (pixel.x - viewport.x) * 254.0 / dpiX + windowX;
+    const double y = (viewport.y - pixel.y) * 254.0 / dpiY + windowY;
+    return {static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))};
 }
 
 void restoreCanvas(const SheetState& state, Canvas& canvas) {

@@ -1,6 +1,6 @@
 #pragma once
 
-class Canvas;
+#include "core/Canvas.h"
 class SheetState;
 class Ui;
 struct PlotChoices;
@@ -20,6 +20,10 @@ void applySheetMapping(SheetState& state, Canvas& canvas, int width, int height)
 // Gives the canvas back the pen style, width and colour, the brush colour and the mapping mode
 // saved by applySheetMapping.
 void restoreCanvas(const SheetState& state, Canvas& canvas);
+
+// The sheet point (0.1 mm units) under a pixel of a surface of width x height pixels at the
+// given resolution, mapped as applySheetMapping maps it; for hit-testing a click.
+Point sheetPointAt(const SheetState& state, int dpiX, int dpiY, int width, int height, Point pixel);
 
 // The size part of preparing the sheet bitmap: grows the paper to fit the figure (it never shrinks
 // back), refreshes xLength/yLength and returns the paper's size in pixels at the given resolution.

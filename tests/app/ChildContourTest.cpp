@@ -22,7 +22,7 @@
 
 #include "app/ChildContour.h"
 #include "app/SheetImage.h"
-#include "platform/Paths.h"
+#include "core/Paths.h"
 
 namespace {
 

@@ -13,7 +13,7 @@
 
 #include "app/ChildContour.h"
 #include "app/SheetImage.h"
-#include "platform/ScriptedUi.h"
+#include "ScriptedUi.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ protected:
 
     void expectOneQuestion() {
         ASSERT_EQ(ui->messages.size(), 1u);
-        const RecordedMessage& question = ui->messages.front();
+        const ScriptedMessage& question = ui->messages.front();
         EXPECT_EQ(question.text, "是否保存已经绘制的剖面图?");
         EXPECT_EQ(question.caption, "提示...");
         EXPECT_EQ(question.buttons, MsgButtons::YesNoCancel);

@@ -7,7 +7,7 @@
 #include <QLocale>
 #include <QPushButton>
 
-#include "platform/ConversionError.h"
+#include "core/ConversionError.h"
 
 namespace {
 

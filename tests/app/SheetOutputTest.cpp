@@ -7,7 +7,7 @@
 #include <QPrinter>
 #include <QPushButton>
 
-#include "platform/ConversionError.h"
+#include "core/ConversionError.h"
 
 namespace {
 

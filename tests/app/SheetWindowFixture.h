@@ -15,8 +15,8 @@
 
 #include "app/ChildContour.h"
 #include "app/SheetImage.h"
-#include "platform/Gbk.h"
-#include "platform/ScriptedUi.h"
+#include "render/GbkCodec.h"
+#include "ScriptedUi.h"
 
 namespace apptest {
 

@@ -9,7 +9,7 @@
 
 #include <unistd.h>
 
-#include "platform/Gbk.h"
+#include "render/GbkCodec.h"
 
 namespace clitest {
 

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "DataFiles.h"
-#include "platform/ScriptedUi.h"
+#include "ScriptedUi.h"
 
 namespace {
 

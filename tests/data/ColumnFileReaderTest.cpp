@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "DataFiles.h"
-#include "platform/ConversionError.h"
-#include "platform/ScriptedUi.h"
+#include "core/ConversionError.h"
+#include "ScriptedUi.h"
 
 namespace {
 

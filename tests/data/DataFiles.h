@@ -10,7 +10,7 @@
 
 #include <unistd.h>
 
-#include "platform/Gbk.h"
+#include "render/GbkCodec.h"
 
 namespace datatest {
 

@@ -10,8 +10,8 @@
 #include "data/ColumnFileProbe.h"
 #include "data/ColumnFileReader.h"
 #include "data/TaggedFileReader.h"
-#include "platform/ConversionError.h"
-#include "platform/ScriptedUi.h"
+#include "core/ConversionError.h"
+#include "ScriptedUi.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ void read(Result& r, const std::string& path) {
 
 std::vector<std::string> texts(const ScriptedUi& ui) {
     std::vector<std::string> all;
-    for (const RecordedMessage& m : ui.messages)
+    for (const ScriptedMessage& m : ui.messages)
         all.push_back(m.text);
     return all;
 }

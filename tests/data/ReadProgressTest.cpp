@@ -13,8 +13,8 @@
 #include "data/ColumnFileProbe.h"
 #include "data/ColumnFileReader.h"
 #include "data/TaggedFileReader.h"
-#include "platform/ConversionError.h"
-#include "platform/ScriptedUi.h"
+#include "core/ConversionError.h"
+#include "ScriptedUi.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "data/ColumnFileProbe.h"
 #include "data/TaggedFileReader.h"
-#include "platform/ScriptedUi.h"
+#include "ScriptedUi.h"
 
 namespace {
 

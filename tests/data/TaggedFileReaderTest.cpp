@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "DataFiles.h"
-#include "platform/ConversionError.h"
-#include "platform/ScriptedUi.h"
+#include "core/ConversionError.h"
+#include "ScriptedUi.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ void load(Load& result, const std::string& utf8Text) {
 
 std::vector<std::string> texts(const ScriptedUi& ui) {
     std::vector<std::string> all;
-    for (const RecordedMessage& m : ui.messages)
+    for (const ScriptedMessage& m : ui.messages)
         all.push_back(m.text);
     return all;
 }
@@ -109,7 +109,7 @@ TEST(TaggedFileReader, FileHeaderLines) {
         load(r, c.text);
         EXPECT_TRUE(r.stations.empty()) << c.text;
         EXPECT_EQ(texts(r.ui), c.messages) << c.text;
-        for (const RecordedMessage& m : r.ui.messages) {
+        for (const ScriptedMessage& m : r.ui.messages) {
             EXPECT_EQ(m.caption, "警告");
             EXPECT_EQ(m.icon, MsgIcon::Warning);
             EXPECT_EQ(m.buttons, MsgButtons::Ok);

@@ -11,8 +11,8 @@
 #include "data/ColumnFileReader.h"
 #include "data/TaggedFileReader.h"
 #include "data/TextStream.h"
-#include "platform/ConversionError.h"
-#include "platform/ScriptedUi.h"
+#include "core/ConversionError.h"
+#include "ScriptedUi.h"
 
 namespace {
 
@@ -44,7 +44,7 @@ void expectSameLoad(const Load& gbk, const Load& utf8, const std::string& what) 
     EXPECT_EQ(gbk.ui.pendingMessageCalls, utf8.ui.pendingMessageCalls) << what;
     ASSERT_EQ(gbk.ui.messages.size(), utf8.ui.messages.size()) << what;
     for (std::size_t k = 0; k < gbk.ui.messages.size(); ++k) {
-        const RecordedMessage &a = gbk.ui.messages[k], &b = utf8.ui.messages[k];
+        const ScriptedMessage &a = gbk.ui.messages[k], &b = utf8.ui.messages[k];
         EXPECT_EQ(a.text, b.text) << what;
         EXPECT_EQ(a.caption, b.caption) << what;
         EXPECT_EQ(a.icon, b.icon) << what;

@@ -1,8 +1,9 @@
+#include "render/UserLocale.h"
 #include "dialogs/Axisset.h"
 
-#include "platform/ConversionError.h"
-#include "platform/Conversions.h"
-#include "platform/ScriptedUi.h"
+#include "core/ConversionError.h"
+#include "core/Conversions.h"
+#include "ScriptedUi.h"
 #include "plot/Axis.h"
 
 #include <QApplication>
@@ -97,7 +98,7 @@ TEST_F(AxisFixture, FillShowsTheAxis) {
     EXPECT_EQ(dialog.LabelToAxis->value(), 11);
     EXPECT_EQ(dialog.TitleToAxis->value(), 33);
     EXPECT_EQ(dialog.LabelFormat->text(), text("0.0"));
-    if (localeDecimalSeparator() == '.') {
+    if (userDecimalSeparator() == '.') {
         EXPECT_EQ(dialog.LimitMin->text(), text("0.1"));
         EXPECT_EQ(dialog.LimitMax->text(), text("1000.0"));
     }
@@ -363,7 +364,7 @@ TEST_F(AxisFixture, AxisOwnEditUsesLimitsAndKeepsAVerticalAxisVertical) {
     EXPECT_EQ(dialog.lTickDir->currentIndex(), 3);
     EXPECT_EQ(dialog.sTickDir->currentIndex(), 3);
     EXPECT_FALSE(dialog.IsGrid->isChecked());
-    if (localeDecimalSeparator() == '.') {
+    if (userDecimalSeparator() == '.') {
         EXPECT_EQ(dialog.LimitMin->text(), text("2.0"));
     }
 

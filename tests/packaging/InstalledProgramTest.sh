@@ -87,8 +87,7 @@ export QT_QPA_PLATFORM=offscreen
 grep -q '"loaded":true' "$work/inspect.json" || fail "inspect did not load: $(head -c 300 "$work/inspect.json")"
 "$program" export "$root$prefix/Data/sample.ves" -o "$work/sheet.pdf" || fail "export exit status"
 head -c 5 "$work/sheet.pdf" | grep -q '%PDF-' || fail "export wrote no PDF"
-# Without a headless command the program loads its window module and runs until it is closed.
-[ -f "$root$prefix/lib/vesplot/libvesplot_window.so" ] || fail "no window module"
+# Without a headless command the program opens its window and runs until it is closed.
 status=0
 timeout 3 "$program" >"$work/window.log" 2>&1 || status=$?
 [ "$status" -eq 124 ] || fail "the window did not start (exit $status): $(head -c 300 "$work/window.log")"

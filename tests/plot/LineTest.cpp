@@ -1,8 +1,8 @@
 #include "plot/Line.h"
 
-#include "platform/Pen.h"
-#include "platform/RecordingCanvas.h"
-#include "platform/ScriptedUi.h"
+#include "core/Pen.h"
+#include "RecordingCanvas.h"
+#include "ScriptedUi.h"
 
 #include <gtest/gtest.h>
 

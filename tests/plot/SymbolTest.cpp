@@ -1,6 +1,6 @@
 #include "plot/Symbol.h"
 
-#include "platform/RecordingCanvas.h"
+#include "RecordingCanvas.h"
 
 #include <utility>
 #include <vector>

@@ -1,7 +1,7 @@
 #include "plot/Text.h"
 
-#include "platform/Pen.h"
-#include "platform/RecordingCanvas.h"
+#include "core/Pen.h"
+#include "RecordingCanvas.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/ScriptedUi.h"
+#include "ScriptedUi.h"
 #include "sheet/SheetState.h"
 
 namespace {
@@ -16,20 +16,20 @@ protected:
 } // namespace
 
 TEST_F(AnomalyThresholdTest, PromptShowsTheStatisticsWithAtMostTwoDecimals) {
-    EXPECT_EQ(anomalyPrompt(s),
+    EXPECT_EQ(anomalyPrompt(s, '.'),
               "当前整个工区观测数据的统计结果：\n\t均值为:0\n\t方差为:0\n输入异常阈值(方差的倍数)：");
     s.surveyMean = 12.345f;
     s.surveyVariance = 2.5f;
-    EXPECT_EQ(anomalyPrompt(s),
+    EXPECT_EQ(anomalyPrompt(s, '.'),
               "当前整个工区观测数据的统计结果：\n\t均值为:12.35\n\t方差为:2.5\n输入异常阈值(方差的倍数)：");
 }
 
 TEST_F(AnomalyThresholdTest, ProposalIsTheCurrentFactorOrZeroWithoutVariance) {
-    EXPECT_EQ(anomalyDefaultText(s), "0");
+    EXPECT_EQ(anomalyDefaultText(s, '.'), "0");
     s.anomalyThreshold = 5.0f;
-    EXPECT_EQ(anomalyDefaultText(s), "0");
+    EXPECT_EQ(anomalyDefaultText(s, '.'), "0");
     s.surveyVariance = 2.0f;
-    EXPECT_EQ(anomalyDefaultText(s), "2.5");
+    EXPECT_EQ(anomalyDefaultText(s, '.'), "2.5");
 }
 
 TEST_F(AnomalyThresholdTest, AcceptedFactorIsStoredAsAMultipleOfTheVariance) {
@@ -38,7 +38,7 @@ TEST_F(AnomalyThresholdTest, AcceptedFactorIsStoredAsAMultipleOfTheVariance) {
     EXPECT_TRUE(askAnomalyThreshold(s, ui));
     EXPECT_EQ(s.anomalyThreshold, 12.0f);
     ASSERT_EQ(ui.inputPrompts.size(), 1u);
-    EXPECT_EQ(ui.inputPrompts[0], anomalyPrompt(s));
+    EXPECT_EQ(ui.inputPrompts[0], anomalyPrompt(s, '.'));
 
     // Negative factors pass; with the variance at 0 the threshold is 0.
     ui.queueInput("-2");

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "SheetFiles.h"
-#include "platform/ScriptedUi.h"
+#include "ScriptedUi.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/RecordingCanvas.h"
-#include "platform/ScriptedUi.h"
+#include "RecordingCanvas.h"
+#include "ScriptedUi.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
 

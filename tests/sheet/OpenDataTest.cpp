@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "SheetFiles.h"
-#include "platform/ConversionError.h"
-#include "platform/RecordingCanvas.h"
-#include "platform/ScriptedUi.h"
+#include "core/ConversionError.h"
+#include "RecordingCanvas.h"
+#include "ScriptedUi.h"
 #include "sheet/Composer.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"

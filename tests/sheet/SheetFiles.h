@@ -13,7 +13,7 @@
 #include <unistd.h>
 
 #include "data/ProfileData.h"
-#include "platform/Gbk.h"
+#include "render/GbkCodec.h"
 
 namespace sheettest {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/ScriptedUi.h"
+#include "ScriptedUi.h"
 
 TEST(SheetStateTest, FreshSheetBeforeAnyOpen) {
     ScriptedUi ui;

@@ -15,7 +15,7 @@
 #include <QPushButton>
 #include <QTest>
 
-#include "platform/RecordingCanvas.h"
+#include "RecordingCanvas.h"
 
 #include <gtest/gtest.h>
 

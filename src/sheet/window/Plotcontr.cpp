@@ -15,7 +15,7 @@
 #include <QStylePainter>
 #include <QStyledItemDelegate>
 
-#include "platform/QtCanvas.h"
+#include "render/QtCanvas.h"
 #include "plot/Symbol.h"
 
 namespace {

@@ -2,10 +2,9 @@
 
 #include "ConversionError.h"
 
-#include <QLocale>
-
 #include <algorithm>
-#include <cerrno>
+#include <charconv>
+#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -105,9 +104,11 @@ bool tryParseFloat(std::string_view text, double& value, char decimalSeparator) 
     }
     if (i != end)
         return false;
-    errno = 0;
-    double parsed = std::strtod(plain.c_str(), nullptr);
-    if (!std::isfinite(parsed))
+    // from_chars reads the C form whatever the process locale; a value beyond the double range
+    // reports out of range.
+    double parsed = 0;
+    const auto [ptr, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), parsed);
+    if (ec != std::errc() || ptr != plain.data() + plain.size() || !std::isfinite(parsed))
         return false;
     value = parsed;
     return true;
@@ -120,14 +121,9 @@ double parseFloat(std::string_view text) {
     return value;
 }
 
-char localeDecimalSeparator() {
-    const QString point = QLocale().decimalPoint();
-    return (!point.isEmpty() && point.at(0) == QLatin1Char(',')) ? ',' : '.';
-}
-
-double parseLocaleFloat(std::string_view text) {
+double parseLocaleFloat(std::string_view text, char decimalSeparator) {
     double value = 0;
-    if (!tryParseFloat(text, value, localeDecimalSeparator()))
+    if (!tryParseFloat(text, value, decimalSeparator))
         throwFloat(text);
     return value;
 }
@@ -227,7 +223,8 @@ Decimal toDecimal(double magnitude) {
     if (magnitude == 0)
         return d;
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.17e", magnitude);
+    const auto end = std::to_chars(buffer, buffer + sizeof buffer - 1, magnitude, std::chars_format::scientific, 17).ptr;
+    *end = '\0';
     const char* p = buffer;
     for (; *p != 'e'; ++p) {
         if (*p != '.')
@@ -472,8 +469,7 @@ std::string formatPattern(double value, std::string_view pattern) {
     return formatWith(value, pattern, '.', ',');
 }
 
-std::string formatLocalePattern(double value, std::string_view pattern) {
-    const char point = localeDecimalSeparator();
+std::string formatLocalePattern(double value, std::string_view pattern, char point) {
     return formatWith(value, pattern, point, point == ',' ? '.' : ',');
 }
 
@@ -487,17 +483,6 @@ struct PrintfSpec {
     char conversion = 0;
     std::string after;
 };
-
-// Escapes '%' so that snprintf writes the text as it stands.
-std::string literal(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        out += c;
-        if (c == '%')
-            out += '%';
-    }
-    return out;
-}
 
 // Takes the first conversion of the format; widths and precisions are capped at two digits so the
 // output stays small. A format without a usable conversion prints as literal text.
@@ -544,13 +529,20 @@ PrintfSpec parsePrintf(std::string_view format) {
     return result;
 }
 
-std::string printInto(const std::string& format, auto value) {
-    const int size = std::snprintf(nullptr, 0, format.c_str(), value);
+// Prints one conversion; snprintf writes the decimal point of the process locale, which is put back
+// to '.' so that labels read the same under every locale.
+std::string printInto(const std::string& conversion, auto value) {
+    const int size = std::snprintf(nullptr, 0, conversion.c_str(), value);
     if (size <= 0)
         return {};
     std::string out(static_cast<std::size_t>(size) + 1, '\0');
-    std::snprintf(out.data(), out.size(), format.c_str(), value);
+    std::snprintf(out.data(), out.size(), conversion.c_str(), value);
     out.resize(static_cast<std::size_t>(size));
+    const std::string_view point = std::localeconv()->decimal_point;
+    if (!point.empty() && point != ".") {
+        for (std::size_t at = out.find(point); at != std::string::npos; at = out.find(point, at + 1))
+            out.replace(at, point.size(), ".");
+    }
     return out;
 }
 
@@ -560,21 +552,19 @@ std::string formatPrintf(const char* format, double value) {
     const PrintfSpec p = parsePrintf(format != nullptr ? format : "");
     if (p.conversion == 0)
         return p.before;
-    const std::string head = literal(p.before) + p.directive;
     if (p.conversion == 'd') {
         // an integer conversion of a float takes the value truncated toward zero
         const double clamped = std::isnan(value) ? 0.0 : std::clamp(value, -2147483648.0, 2147483647.0);
-        return printInto(head + 'd' + literal(p.after), static_cast<int>(clamped));
+        return p.before + printInto(p.directive + 'd', static_cast<int>(clamped)) + p.after;
     }
-    return printInto(head + p.conversion + literal(p.after), value);
+    return p.before + printInto(p.directive + p.conversion, value) + p.after;
 }
 
 std::string formatPrintf(const char* format, int value) {
     const PrintfSpec p = parsePrintf(format != nullptr ? format : "");
     if (p.conversion == 0)
         return p.before;
-    const std::string head = literal(p.before) + p.directive;
     if (p.conversion == 'd')
-        return printInto(head + 'd' + literal(p.after), value);
-    return printInto(head + p.conversion + literal(p.after), static_cast<double>(value));
+        return p.before + printInto(p.directive + 'd', value) + p.after;
+    return p.before + printInto(p.directive + p.conversion, static_cast<double>(value)) + p.after;
 }

@@ -1,4 +1,4 @@
-#include "platform/SheetBitmap.h"
+#include "render/SheetBitmap.h"
 
 #include <gtest/gtest.h>
 

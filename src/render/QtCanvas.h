@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Canvas.h"
+#include "core/Canvas.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,5 +1,7 @@
 #include "ScriptedUi.h"
 
+#include "render/GbkCodec.h"
+
 MsgResult ScriptedUi::messageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
                                  MsgIcon icon, bool owned)
 {
@@ -34,4 +36,9 @@ bool ScriptedUi::progress(std::uint64_t /*done*/, std::uint64_t /*total*/)
 {
     ++progressCalls;
     return cancelAfterProgressCalls < 0 || progressCalls < cancelAfterProgressCalls;
+}
+
+std::string ScriptedUi::gbkToUtf8(std::string_view gbk) const
+{
+    return ::gbkToUtf8(gbk);
 }

@@ -1,4 +1,4 @@
-#include "platform/PngEncoder.h"
+#include "render/PngEncoder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "platform/Conversions.h"
-#include "platform/ConversionError.h"
+#include "core/Conversions.h"
+#include "core/ConversionError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "SheetExport.h"
 
-#include "platform/PngEncoder.h"
-#include "platform/QtCanvas.h"
-#include "platform/SheetBitmap.h"
+#include "render/PngEncoder.h"
+#include "render/QtCanvas.h"
+#include "render/SheetBitmap.h"
 #include "sheet/SheetState.h"
 #include "sheet/SheetView.h"
 

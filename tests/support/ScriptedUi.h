@@ -1,12 +1,12 @@
 #pragma once
 
-#include "Ui.h"
+#include "core/Ui.h"
 
 #include <deque>
 #include <string>
 #include <vector>
 
-struct RecordedMessage {
+struct ScriptedMessage {
     std::string text;
     std::string caption;
     MsgButtons buttons = MsgButtons::Ok;
@@ -15,8 +15,7 @@ struct RecordedMessage {
 };
 
 // A Ui that records every message and answers from a script: queued answers first, then the
-// default answer of the buttons (OK, or Yes for the Yes/No boxes). Used by the tests and by the
-// headless commands.
+// default answer of the buttons (OK, or Yes for the Yes/No boxes). GBK is decoded as the window does.
 class ScriptedUi : public Ui {
 public:
     MsgResult messageBox(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon,
@@ -24,6 +23,7 @@ public:
     bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     void processPendingMessages() override { ++pendingMessageCalls; }
     bool progress(std::uint64_t done, std::uint64_t total) override;
+    std::string gbkToUtf8(std::string_view gbk) const override;
     void beginWaitCursor() override { ++waitDepth; }
     void endWaitCursor() override { --waitDepth; }
 
@@ -31,7 +31,7 @@ public:
     // An input query answer: the text typed, or nullopt-like cancel when `accept` is false.
     void queueInput(const std::string& text, bool accept = true) { inputs.push_back({text, accept}); }
 
-    std::vector<RecordedMessage> messages;
+    std::vector<ScriptedMessage> messages;
     std::vector<std::string> inputPrompts;
     int pendingMessageCalls = 0;
     int progressCalls = 0;

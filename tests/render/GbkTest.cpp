@@ -1,4 +1,5 @@
-#include "platform/Gbk.h"
+#include "core/Gbk.h"
+#include "render/GbkCodec.h"
 
 #include <gtest/gtest.h>
 

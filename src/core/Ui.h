@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgIcon { None, Information, Warning, Error, Question };
@@ -36,6 +37,13 @@ public:
     virtual bool progress(std::uint64_t done, std::uint64_t total);
     // The long operation ended (or was cancelled): hides any progress shown.
     virtual void endProgress() {}
+
+    // A data file's GBK text as UTF-8, for quoting it in a message. This default keeps ASCII and shows
+    // every other byte as U+FFFD; the window and the headless commands decode GBK properly.
+    virtual std::string gbkToUtf8(std::string_view gbk) const;
+
+    // The decimal separator of numbers the user types and is shown for editing ('.' or ',').
+    virtual char decimalSeparator() const { return '.'; }
 
     // Wait cursor on and off; calls nest.
     virtual void beginWaitCursor() = 0;

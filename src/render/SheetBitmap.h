@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QImage>
+
+// A 32-bit RGB bitmap of `width` x `height` pixels filled with `paper`, for painting a whole sheet, or a
+// null image when the memory cannot be had.
+QImage makeSheetBitmap(int width, int height, QRgb paper = qRgb(255, 255, 255));
