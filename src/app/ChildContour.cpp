@@ -303,9 +303,9 @@ void TChildForm::createDialogs() {
 }
 
 void TChildForm::FormCreate() {
-    // 1000 x 0.618 truncated is 617: the double 0.618 multiplied in extended precision stays just
-    // below 618 (a product rounded to double would give 618).
-    Image->setGeometry(0, 0, 1000, static_cast<int>(1000.0L * static_cast<long double>(0.618)));
+    // 1000 x 0.618 truncated, as the classic extended-precision product gives it (just below 618).
+    constexpr int initialImageHeight = 617;
+    Image->setGeometry(0, 0, 1000, initialImageHeight);
     sheet->sheetWidthCm = 21.0f;
     sheet->sheetHeightCm = 29.7f;
 

@@ -172,7 +172,7 @@ void TChildForm::openDataPath(const QString& path, DataFileKind kind) {
     if (file.isFile())
         OpenDialog->setDirectory(file.absolutePath());
     try {
-        outcome = openDataFile(*sheet, picked, path.toStdString(), kind, ui(), &quality);
+        outcome = openDataFile(*sheet, picked, std::filesystem::path(path.toStdU16String()), kind, ui(), &quality);
     } catch (const ConversionError& error) {
         // A number in the file that is no number: the command ends, the picture stays.
         showConversionError(error.what());

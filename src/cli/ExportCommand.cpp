@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "cli/OpenReportCommand.h"
 #include "render/SheetExport.h"
+#include "core/FilePath.h"
 #include "core/ConversionError.h"
 #include "cli/MessageRecorder.h"
 #include "sheet/Composer.h"
@@ -130,7 +131,7 @@ int runExport(const std::vector<std::string>& words, std::ostream& /*out*/, std:
     SheetState state(ui);
     PlotChoices choices;
     try {
-        if (loadDataFile(state, choices, line.file, dataFileKind(line), ui) != OpenOutcome::Loaded) {
+        if (loadDataFile(state, choices, pathFromUtf8(line.file), dataFileKind(line), ui) != OpenOutcome::Loaded) {
             reportMessages(ui, err);
             err << "vesplot export: " << line.file << " holds no sounding station; nothing written\n";
             return 1;

@@ -2,9 +2,11 @@
 
 #include "cli/ExportCommand.h"
 #include "cli/OpenReportCommand.h"
+#include "cli/ProgramArguments.h"
 
 #include <QGuiApplication>
 
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -16,7 +18,10 @@ std::optional<int> runHeadlessCommand(int argc, char* argv[])
     const std::string command = argv[1];
     if (command != "inspect" && command != "export")
         return std::nullopt;
-    const std::vector<std::string> words(argv + 2, argv + argc);
+    attachToParentConsole();
+    const std::vector<std::string> arguments = utf8Arguments(argc, argv);
+    const std::vector<std::string> words(arguments.begin() + std::min<std::size_t>(2, arguments.size()),
+                                         arguments.end());
     if (command == "inspect")
         return runInspect(words, std::cout, std::cerr);
 

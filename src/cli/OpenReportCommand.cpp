@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/JsonWriter.h"
+#include "core/FilePath.h"
 #include "core/ConversionError.h"
 #include "cli/MessageRecorder.h"
 #include "sheet/Composer.h"
@@ -99,7 +100,7 @@ int runInspect(const std::vector<std::string>& words, std::ostream& out, std::os
     std::optional<std::string> error;
     bool loaded = false;
     try {
-        if (loadDataFile(state, choices, line.file, dataFileKind(line), ui) == OpenOutcome::Loaded) {
+        if (loadDataFile(state, choices, pathFromUtf8(line.file), dataFileKind(line), ui) == OpenOutcome::Loaded) {
             if (static_cast<std::size_t>(line.station) >= state.stations.size()) {
                 err << "vesplot inspect: station index " << line.station << " is outside the "
                     << state.stations.size() << " stations of " << line.file << "\n";

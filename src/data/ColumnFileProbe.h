@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+
 #include <string>
 
 #include "data/ProfileData.h"
@@ -13,5 +15,5 @@ class Ui;
 // when the file cannot be opened or has no second line, otherwise silently.
 // Progress, cancelling and the skipped rows go as for readColumnFile; a cancel while the header is
 // looked for (in a long run of empty lines) returns false with `report->cancelled` set.
-bool probeColumnFile(Ui& ui, const std::string& fileName, StationList& stations,
+bool probeColumnFile(Ui& ui, const std::filesystem::path& fileName, StationList& stations,
                      ReadReport* report = nullptr);

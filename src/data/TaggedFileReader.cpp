@@ -148,7 +148,7 @@ bool readStationBlock(TTextStream& stream, TStation& block, Ui& ui) {
     return true;
 }
 
-void readTaggedFile(Ui& ui, const std::string& fileName, StationList& stations, ReadReport* report) {
+void readTaggedFile(Ui& ui, const std::filesystem::path& fileName, StationList& stations, ReadReport* report) {
     stations.clear();
     TStation block;
 

@@ -4,9 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -84,24 +81,23 @@ TTextStream::~TTextStream() {
     close();
 }
 
-bool TTextStream::open(const std::string& fileName) {
+bool TTextStream::open(const std::filesystem::path& fileName) {
     close();
-    // Non-blocking so that a pipe or device name cannot stall the open; only regular files are read.
-    fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    // Only regular files are read: a pipe or device name could stall the open or never end.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(fileName, error))
         return false;
-    struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close();
+    const std::uintmax_t size = std::filesystem::file_size(fileName, error);
+    file.open(fileName, std::ios::in | std::ios::binary);
+    if (!file.is_open())
         return false;
-    }
     if (!buffer) {
         capacity = initialCapacity;
         buffer = std::make_unique_for_overwrite<char[]>(capacity);
     }
     begin = end = 0;
     fileBytes = 0;
-    sizeAtOpen = static_cast<std::uint64_t>(info.st_size);
+    sizeAtOpen = error ? 0 : static_cast<std::uint64_t>(size);
     exhausted = endMark = false;
     // The probe reads ahead into the buffer, where the line and word reads then find the bytes.
     while (end < encodingProbeBytes && fill()) {
@@ -112,9 +108,9 @@ bool TTextStream::open(const std::string& fileName) {
 }
 
 void TTextStream::close() {
-    if (fd >= 0)
-        ::close(fd);
-    fd = -1;
+    if (file.is_open())
+        file.close();
+    file.clear();
     exhausted = true;
 }
 
@@ -133,18 +129,15 @@ bool TTextStream::fill() {
         buffer = std::move(larger);
         capacity = grown;
     }
-    for (;;) {
-        ssize_t got = ::read(fd, buffer.get() + end, capacity - end);
-        if (got > 0) {
-            end += static_cast<std::size_t>(got);
-            fileBytes += static_cast<std::uint64_t>(got);
-            return true;
-        }
-        if (got < 0 && errno == EINTR)
-            continue;
-        exhausted = true; // end of file or a read error: nothing more comes
-        return false;
+    file.read(buffer.get() + end, static_cast<std::streamsize>(capacity - end));
+    const std::streamsize got = file.gcount();
+    if (got > 0) {
+        end += static_cast<std::size_t>(got);
+        fileBytes += static_cast<std::uint64_t>(got);
+        return true;
     }
+    exhausted = true; // end of file or a read error: nothing more comes
+    return false;
 }
 
 bool TTextStream::readLine(std::string_view& line) {

@@ -2,6 +2,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -46,7 +48,7 @@ public:
     TTextStream& operator=(const TTextStream&) = delete;
 
     // Opens a regular file for reading; false when it cannot be opened.
-    bool open(const std::string& fileName);
+    bool open(const std::filesystem::path& fileName);
     void close();
 
     // The encoding of the open file, from its first encodingProbeBytes bytes.
@@ -73,7 +75,7 @@ private:
     // False when the file has nothing more.
     bool fill();
 
-    int fd = -1;
+    std::ifstream file;
     std::unique_ptr<char[]> buffer;
     std::size_t capacity = 0;
     std::size_t begin = 0;       // first unread byte

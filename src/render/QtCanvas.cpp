@@ -71,27 +71,34 @@ QList<qreal> dashPattern(int style) {
     }
 }
 
-// The installed faces that stand in for the face names of the sheet's fonts; Chinese text
-// falls back to the CJK face.
-QStringList familiesFor(const std::string& faceName) {
+// Where a face the sheet names is not installed (Linux has no Arial or Times New Roman), Qt draws its
+// metric twin instead, registered once as a substitute; Windows draws the named face itself.
+void registerFontSubstitutes() {
     const QString cjk = QStringLiteral("WenQuanYi Micro Hei");
-    const QString sans = QStringLiteral("Liberation Sans");
-    const QString serif = QStringLiteral("Liberation Serif");
+    const QStringList sans{QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"), cjk};
+    const QStringList serif{QStringLiteral("Liberation Serif"), QStringLiteral("Tinos"), cjk};
+    const QStringList mono{QStringLiteral("Liberation Mono"), QStringLiteral("Cousine"), cjk};
+    for (const char* face : {"Arial", "MS Sans Serif", "Helvetica", "Tahoma"})
+        QFont::insertSubstitutions(QString::fromLatin1(face), sans);
+    for (const char* face : {"Times New Roman", "Times"})
+        QFont::insertSubstitutions(QString::fromLatin1(face), serif);
+    for (const char* face : {"Courier New", "Courier"})
+        QFont::insertSubstitutions(QString::fromLatin1(face), mono);
+    for (const char* face : {"SimSun", "SimHei", "宋体", "黑体"})
+        QFont::insertSubstitutions(QString::fromUtf8(face), {cjk, QStringLiteral("Liberation Sans")});
+}
+
+// The face the font record names, then its substitutes (Qt tries them after every family given
+// here, so no other family is given); Chinese text falls back to the CJK face among them.
+QStringList familiesFor(const std::string& faceName) {
+    static const bool substitutesRegistered = (registerFontSubstitutes(), true);
+    (void)substitutesRegistered;
     const QString face = QString::fromStdString(faceName).trimmed();
-    const QString lower = face.toLower();
-    if (lower == QLatin1String("arial") || lower == QLatin1String("ms sans serif") ||
-        lower == QLatin1String("helvetica") || lower == QLatin1String("tahoma") || face.isEmpty())
-        return {sans, cjk};
-    if (lower == QLatin1String("times new roman") || lower == QLatin1String("times"))
-        return {serif, cjk};
-    if (lower == QLatin1String("courier new") || lower == QLatin1String("courier"))
-        return {QStringLiteral("Liberation Mono"), cjk};
-    bool hasCjk = false;
-    for (QChar c : face)
-        hasCjk = hasCjk || c.unicode() >= 0x2E80;
-    if (hasCjk || lower == QLatin1String("simsun") || lower == QLatin1String("simhei"))
-        return {cjk, sans};
-    return {face, sans, cjk};
+    if (face.isEmpty())
+        return {QStringLiteral("MS Sans Serif")};
+    if (QFont::substitutes(face).isEmpty())
+        QFont::insertSubstitutions(face, {QStringLiteral("Liberation Sans"), QStringLiteral("WenQuanYi Micro Hei")});
+    return {face};
 }
 
 } // namespace

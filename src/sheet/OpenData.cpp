@@ -121,9 +121,9 @@ private:
     Ui& ui_;
 };
 
-std::uint64_t fileSizeOf(const std::string& path) {
+std::uint64_t fileSizeOf(const std::filesystem::path& path) {
     std::error_code error;
-    const std::uintmax_t size = std::filesystem::file_size(std::filesystem::path(path), error);
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
     return error ? 0 : static_cast<std::uint64_t>(size);
 }
 
@@ -149,7 +149,7 @@ DataQuality measureDataQuality(const StationList& stations, DataFileKind kind) {
     return quality;
 }
 
-void readDataFile(const std::string& path, DataFileKind kind, Ui& ui, DataFileRead& read) {
+void readDataFile(const std::filesystem::path& path, DataFileKind kind, Ui& ui, DataFileRead& read) {
     read = DataFileRead{};
     CancelWatch watch(ui);
     const std::uint64_t size = fileSizeOf(path);
@@ -200,7 +200,7 @@ void roundUpIpLimit(float& value) {
     value = static_cast<float>(result);
 }
 
-OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::string& path, DataFileKind kind,
+OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesystem::path& path, DataFileKind kind,
                          Ui& ui, DataQuality* quality) {
     DataFileRead read;
     try {
@@ -277,7 +277,7 @@ OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::string&
     return OpenOutcome::Loaded;
 }
 
-OpenOutcome openDataFile(SheetState& state, PlotChoices& choices, const std::string& path, DataFileKind kind,
+OpenOutcome openDataFile(SheetState& state, PlotChoices& choices, const std::filesystem::path& path, DataFileKind kind,
                          Ui& ui, DataQuality* quality) {
     const OpenOutcome outcome = loadDataFile(state, choices, path, kind, ui, quality);
     if (outcome == OpenOutcome::Loaded)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <filesystem>
+
 #include <cstddef>
 #include <string>
 
@@ -49,7 +51,7 @@ struct DataFileRead {
 // (before the reader, every 64 KB of input from the reader, and at the end). A progress report
 // answered with cancel stops the reader at once and marks the read cancelled. Ends with ui.endProgress(),
 // also when a reader throws; `read` then holds the stations read before the error.
-void readDataFile(const std::string& path, DataFileKind kind, Ui& ui, DataFileRead& read);
+void readDataFile(const std::filesystem::path& path, DataFileKind kind, Ui& ui, DataFileRead& read);
 
 // Message shown when a file yields no usable sounding station.
 inline constexpr const char* noStationMessage = "加载的数据文件没有电测深数据。";
@@ -75,12 +77,12 @@ inline constexpr const char* noStationMessage = "加载的数据文件没有电�
 // panel 2 "数据剖面图绘制成功。", repaint the status bar, processPendingMessages, and on the first
 // successful open switch on the After-load commands. A ConversionError is shown by the
 // application's error display and ends the command.
-OpenOutcome openDataFile(SheetState& state, PlotChoices& choices, const std::string& path, DataFileKind kind,
+OpenOutcome openDataFile(SheetState& state, PlotChoices& choices, const std::filesystem::path& path, DataFileKind kind,
                          Ui& ui, DataQuality* quality = nullptr);
 
 // openDataFile without the final composition: everything up to and including the axis ranges and
 // lengths, with station 0 selected. The headless commands compose the station they were asked for.
-OpenOutcome loadDataFile(SheetState& state, PlotChoices& choices, const std::string& path, DataFileKind kind,
+OpenOutcome loadDataFile(SheetState& state, PlotChoices& choices, const std::filesystem::path& path, DataFileKind kind,
                          Ui& ui, DataQuality* quality = nullptr);
 
 // Rounding of the ends of the IP range to steps of their own magnitude, in place. An exact step

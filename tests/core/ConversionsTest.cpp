@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cmath>
 #include <limits>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -168,4 +172,33 @@ TEST(FormatPrintf, ToleratesMismatchedOrHostileFormats) {
     EXPECT_EQ(formatPrintf("100%%", 4), "100%");
     EXPECT_EQ(formatPrintf("%999999d", 1).size(), 99u);
     EXPECT_EQ(formatPrintf(nullptr, 1.0), "");
+}
+
+// The process locale (set by Qt's application object from the environment) never changes how
+// numbers are read or written: the same texts under a comma-decimal locale as under C.
+TEST(Conversions, SameUnderACommaDecimalLocale) {
+    const auto outputs = [] {
+        std::vector<std::string> out;
+        for (const char* format : {"%5.1f", "%5.2f", "%.1f", "%g", "%e", "%d"})
+            out.push_back(formatPrintf(format, 20.25));
+        for (const char* pattern : {"0.##", "#,##0.00", "0.00E+00", "###.0", "#.##"})
+            out.push_back(formatPattern(1234.5678, pattern));
+        for (const char* text : {"2.5", " -1.25e2 ", "1e-3", "0.1"}) {
+            double value = 0;
+            out.push_back(tryParseFloat(text, value) ? std::to_string(std::llround(value * 1000)) : "refused");
+        }
+        double value = 0;
+        out.push_back(tryParseFloat("2,5", value) ? "accepted" : "refused");
+        return out;
+    };
+    const std::vector<std::string> underC = outputs();
+    EXPECT_EQ(underC[2], "20.2");
+    EXPECT_EQ(underC[7], "1,234.57");
+    EXPECT_EQ(underC[11], "2500");
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
+        GTEST_SKIP() << "no de_DE.UTF-8 locale here (scripts/install-deps.sh generates it)";
+    const std::vector<std::string> underComma = outputs();
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_EQ(underComma, underC);
 }

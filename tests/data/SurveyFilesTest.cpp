@@ -1,8 +1,11 @@
 // The sample files shipped in Data/ and real field soundings load completely.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <filesystem>
 #include <string>
 
+#include "core/FilePath.h"
 #include "data/ColumnFileProbe.h"
 #include "data/TaggedFileReader.h"
 #include "ScriptedUi.h"
@@ -91,3 +94,46 @@ TEST(SurveyFiles, RealColumnFiles) {
 }
 
 } // namespace
+
+// Both readers give the same stations under a comma-decimal process locale as under C.
+TEST(SurveyFiles, ReadTheSameUnderACommaDecimalLocale) {
+    const auto readBoth = [] {
+        ScriptedUi ui;
+        StationList column, tagged;
+        probeColumnFile(ui, sampleDir + "sample-ip.dat", column);
+        readTaggedFile(ui, sampleDir + "sample.ves", tagged);
+        return std::make_pair(column, tagged);
+    };
+    const auto underC = readBoth();
+    ASSERT_FALSE(underC.first.empty());
+    ASSERT_FALSE(underC.second.empty());
+    const std::string previous = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr)
+        GTEST_SKIP() << "no de_DE.UTF-8 locale here (scripts/install-deps.sh generates it)";
+    const auto underComma = readBoth();
+    std::setlocale(LC_ALL, previous.c_str());
+    EXPECT_EQ(underComma.first, underC.first);
+    EXPECT_EQ(underComma.second, underC.second);
+}
+
+// A file whose name holds Chinese characters and spaces opens like any other, and a name that
+// cannot be opened is quoted whole in the message.
+TEST(SurveyFiles, ChineseNamesWithSpaces) {
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / pathFromUtf8("vesplot 测试 文件夹");
+    std::filesystem::create_directories(folder);
+    const std::filesystem::path named = folder / pathFromUtf8("测点 数据 1.ves");
+    std::filesystem::copy_file(pathFromUtf8(sampleDir + "sample.ves"), named,
+                               std::filesystem::copy_options::overwrite_existing);
+    ScriptedUi ui;
+    StationList stations;
+    readTaggedFile(ui, named, stations);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(stations.empty());
+
+    StationList none;
+    probeColumnFile(ui, folder / pathFromUtf8("缺少 的.dat"), none);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "无法打开数据文件:\n" + pathToUtf8(folder) + "/缺少 的.dat");
+    std::filesystem::remove_all(folder);
+}
