@@ -20,6 +20,9 @@ namespace model {
 namespace {
 
 constexpr int kMaxLayers = 12;
+// Iterations of the first run from each start, and how many of the best runs then go on to convergence.
+constexpr int kShortRun = 12;
+constexpr std::size_t kPolished = 3;
 
 // Index of a named parameter in the vector log rho_1..rho_K, log thk_1..thk_{K-1}, or nothing.
 std::optional<int> parameterIndex(const std::string& name, int layers) {
@@ -150,22 +153,6 @@ FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options
 
     LevenbergMarquardt::Result best;
     best.sumOfSquares = std::numeric_limits<double>::infinity();
-    auto tryStart = [&](const Eigen::VectorXd& startFull) {
-        if (freeCount == 0) {
-            Eigen::VectorXd r;
-            best.x = Eigen::VectorXd(0);
-            best.sumOfSquares = residual(expand(best.x), r) ? r.squaredNorm() : INFINITY;
-            best.converged = true;
-            return;
-        }
-        const LevenbergMarquardt lm(
-            [&](const Eigen::VectorXd& x, Eigen::VectorXd& r) { return residual(expand(x), r); },
-            static_cast<Eigen::Index>(points.size()), restrict(lowerFull), restrict(upperFull));
-        LevenbergMarquardt::Result fit = lm.minimise(restrict(startFull), options.maxIterations);
-        if (fit.sumOfSquares < best.sumOfSquares)
-            best = std::move(fit);
-    };
-
     std::vector<Eigen::VectorXd> starts;
     starts.push_back(shapeStart(points, layers));
     if (options.start.size() == static_cast<std::size_t>(layers) && options.start.isValid()) {
@@ -195,13 +182,35 @@ FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options
         }
         starts.push_back(x);
     }
-    for (Eigen::VectorXd& start : starts) {
+    // Every start gets a short run; the best few of those go on to convergence.
+    for (Eigen::VectorXd& start : starts)
         for (int i = 0; i < parameters; ++i)
             if (fixedValue[static_cast<std::size_t>(i)])
                 start[i] = *fixedValue[static_cast<std::size_t>(i)];
-        tryStart(start);
-        if (freeCount == 0)
-            break;
+    if (freeCount == 0) {
+        Eigen::VectorXd r;
+        best.x = Eigen::VectorXd(0);
+        best.sumOfSquares = residual(expand(best.x), r) ? r.squaredNorm() : INFINITY;
+        best.converged = true;
+    } else {
+        const LevenbergMarquardt lm(
+            [&](const Eigen::VectorXd& x, Eigen::VectorXd& r) { return residual(expand(x), r); },
+            static_cast<Eigen::Index>(points.size()), restrict(lowerFull), restrict(upperFull));
+        std::vector<LevenbergMarquardt::Result> trials;
+        for (const Eigen::VectorXd& start : starts)
+            trials.push_back(lm.minimise(restrict(start), std::min(kShortRun, options.maxIterations)));
+        std::stable_sort(trials.begin(), trials.end(),
+                         [](const auto& a, const auto& b) { return a.sumOfSquares < b.sumOfSquares; });
+        for (std::size_t t = 0; t < trials.size() && t < kPolished; ++t) {
+            LevenbergMarquardt::Result fit = trials[t];
+            if (!fit.converged) {
+                const int used = fit.iterations;
+                fit = lm.minimise(fit.x, std::max(options.maxIterations - used, 1));
+                fit.iterations += used;
+            }
+            if (fit.sumOfSquares < best.sumOfSquares)
+                best = std::move(fit);
+        }
     }
     if (!std::isfinite(best.sumOfSquares)) {
         report.error = "The model could not be evaluated for this sounding.";

@@ -10,7 +10,8 @@ namespace model {
 namespace {
 
 constexpr double kDifferenceStep = 1e-6;
-constexpr double kRelativeDecrease = 1e-9;
+// A step that lowers the sum of squares by less than this fraction ends the run.
+constexpr double kRelativeDecrease = 1e-7;
 constexpr double kMaxDamping = 1e12;
 
 } // namespace
@@ -49,11 +50,26 @@ LevenbergMarquardt::Result LevenbergMarquardt::minimise(Eigen::VectorXd start, i
         const Eigen::MatrixXd normal = jacobian.transpose() * jacobian;
         const Eigen::VectorXd gradient = jacobian.transpose() * r;
         const Eigen::VectorXd scale = normal.diagonal().cwiseMax(1e-12);
+        // A parameter at a bound that the descent direction pushes outwards is held for this iteration;
+        // clamping its step instead would spoil the step of the others.
+        Eigen::VectorXd held = Eigen::VectorXd::Zero(n);
+        for (Eigen::Index j = 0; j < n; ++j)
+            if ((result.x[j] <= lower_[j] && gradient[j] > 0.0) ||
+                (result.x[j] >= upper_[j] && gradient[j] < 0.0))
+                held[j] = 1.0;
         bool accepted = false;
         while (!accepted && damping < kMaxDamping) {
             Eigen::MatrixXd damped = normal;
             damped.diagonal() += damping * scale;
-            const Eigen::VectorXd step = damped.ldlt().solve(-gradient);
+            Eigen::VectorXd rhs = -gradient;
+            for (Eigen::Index j = 0; j < n; ++j)
+                if (held[j] != 0.0) {
+                    damped.row(j).setZero();
+                    damped.col(j).setZero();
+                    damped(j, j) = 1.0;
+                    rhs[j] = 0.0;
+                }
+            const Eigen::VectorXd step = damped.ldlt().solve(rhs);
             const Eigen::VectorXd trial = (result.x + step).cwiseMax(lower_).cwiseMin(upper_);
             const double trialCost =
                 residuals_(trial, trialR) ? trialR.squaredNorm() : std::numeric_limits<double>::infinity();
