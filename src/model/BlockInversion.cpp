@@ -165,7 +165,7 @@ FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options
     }
     // Seeded random starts: resistivities over the measured range widened by e either way, interfaces
     // log-uniform between a fifth of the shortest and the longest AB/2.
-    SplitMix random(0x5eed);
+    SplitMix random(0x5eed0000ULL + options.seed);
     for (int s = 1; s < options.starts; ++s) {
         Eigen::VectorXd x(parameters);
         for (int k = 0; k < layers; ++k)

@@ -20,6 +20,7 @@ struct BlockFitOptions {
     bool ideal = false; // model every point with an ideal array (MN -> 0)
     int starts = 10;    // starting models: the curve's own shape, then seeded random ones; the best is kept
     int maxIterations = 60; // per start
+    unsigned seed = 1;      // of the random starts: the same seed, the same fit
     std::vector<FixedParameter> fixed;
     LayeredModel start;        // an extra starting model (e.g. the user's), used when it has K valid layers
     bool chargeability = true; // then fit the layer chargeabilities to the M1 values, where there are any

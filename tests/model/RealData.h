@@ -17,8 +17,7 @@ struct Station {
     model::SoundingData data;
 };
 
-inline std::vector<Station> read(const std::string& path)
-{
+inline std::vector<Station> read(const std::string& path) {
     std::ifstream in(path);
     std::string line;
     for (int i = 0; i < 3 && std::getline(in, line); ++i) {
@@ -43,8 +42,7 @@ inline std::vector<Station> read(const std::string& path)
 
 inline const char* const kFiles[] = {"gbalo", "boundiali", "semien"};
 
-inline std::string path(const std::string& name)
-{
+inline std::string path(const std::string& name) {
     return std::string(VESPLOT_TEST_DATA_DIR) + "/realdata/" + name + ".dat";
 }
 
