@@ -23,6 +23,11 @@ constexpr int kMaxLayers = 12;
 // Iterations of the first run from each start, and how many of the best runs then go on to convergence.
 constexpr int kShortRun = 12;
 constexpr std::size_t kPolished = 3;
+// All starting models are ranked by their misfit; this many of the best get the short run.
+constexpr std::size_t kScreened = 8;
+// The family of curve-shaped starts: first interface depths, and at most this many models.
+constexpr int kFirstDepths = 6;
+constexpr std::size_t kMaxFamily = 48;
 
 // Index of a named parameter in the vector log rho_1..rho_K, log thk_1..thk_{K-1}, or nothing.
 std::optional<int> parameterIndex(const std::string& name, int layers) {
@@ -78,6 +83,60 @@ Eigen::VectorXd shapeStart(const UsablePoints& points, int layers) {
         above = depth;
     }
     return x;
+}
+
+// Starting models of the curve's shape for a family of interface depths: the first interface at six
+// depths from half the shortest to a quarter of the longest AB/2, each next one 3 or 10 times deeper; the
+// top layer takes the first measured resistivity, the half-space the last, a layer between the
+// resistivity measured at AB/2 = 2.5 times its mid-depth.
+std::vector<Eigen::VectorXd> curveStarts(const UsablePoints& points, int layers) {
+    std::vector<Eigen::VectorXd> out;
+    if (layers < 2)
+        return out;
+    std::vector<std::size_t> order(points.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::stable_sort(order.begin(), order.end(),
+                     [&](auto a, auto b) { return points.ab2[a] < points.ab2[b]; });
+    auto logRhoNear = [&](double s) {
+        std::size_t best = order.front();
+        for (std::size_t i : order)
+            if (std::abs(std::log(points.ab2[i] / s)) < std::abs(std::log(points.ab2[best] / s)))
+                best = i;
+        return std::log(points.rhoa[best]);
+    };
+    const double first = points.ab2[order.front()] / 2.0;
+    const double last = std::max(points.ab2[order.back()] / 4.0, first * 1.01);
+    std::vector<std::vector<double>> depthSets;
+    for (int g = 0; g < kFirstDepths; ++g)
+        depthSets.push_back({first * std::pow(last / first, g / (kFirstDepths - 1.0))});
+    for (int k = 1; k + 1 < layers && depthSets.size() < kMaxFamily; ++k) {
+        std::vector<std::vector<double>> deeper;
+        for (const auto& set : depthSets)
+            for (double factor : {3.0, 10.0})
+                if (deeper.size() < kMaxFamily) {
+                    deeper.push_back(set);
+                    deeper.back().push_back(set.back() * factor);
+                }
+        depthSets = std::move(deeper);
+    }
+    for (const auto& depths : depthSets) {
+        if (depths.size() + 1 != static_cast<std::size_t>(layers))
+            continue;
+        Eigen::VectorXd x(2 * layers - 1);
+        x[0] = std::log(points.rhoa[order.front()]);
+        x[layers - 1] = std::log(points.rhoa[order.back()]);
+        for (int k = 1; k + 1 < layers; ++k)
+            x[k] = logRhoNear(2.5 * std::sqrt(depths[static_cast<std::size_t>(k - 1)] *
+                                              depths[static_cast<std::size_t>(k)]));
+        double above = 0.0;
+        for (int k = 0; k + 1 < layers; ++k) {
+            x[layers + k] = std::log(depths[static_cast<std::size_t>(k)] - above);
+            above = depths[static_cast<std::size_t>(k)];
+        }
+        out.push_back(x);
+    }
+    return out;
 }
 
 } // namespace
@@ -155,6 +214,8 @@ FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options
     best.sumOfSquares = std::numeric_limits<double>::infinity();
     std::vector<Eigen::VectorXd> starts;
     starts.push_back(shapeStart(points, layers));
+    for (Eigen::VectorXd& x : curveStarts(points, layers))
+        starts.push_back(std::move(x));
     if (options.start.size() == static_cast<std::size_t>(layers) && options.start.isValid()) {
         Eigen::VectorXd x(parameters);
         for (int k = 0; k < layers; ++k)
@@ -166,7 +227,7 @@ FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options
     // Seeded random starts: resistivities over the measured range widened by e either way, interfaces
     // log-uniform between a fifth of the shortest and the longest AB/2.
     SplitMix random(0x5eed0000ULL + options.seed);
-    for (int s = 1; s < options.starts; ++s) {
+    for (int s = 0; s < options.starts; ++s) {
         Eigen::VectorXd x(parameters);
         for (int k = 0; k < layers; ++k)
             x[k] = std::log(*rhoMin) - 1.0 + random.uniform() * (std::log(*rhoMax / *rhoMin) + 2.0);
@@ -196,9 +257,19 @@ FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options
         const LevenbergMarquardt lm(
             [&](const Eigen::VectorXd& x, Eigen::VectorXd& r) { return residual(expand(x), r); },
             static_cast<Eigen::Index>(points.size()), restrict(lowerFull), restrict(upperFull));
+        // Rank the starts by their misfit (stable: ties keep their order).
+        std::vector<std::pair<double, std::size_t>> ranked;
+        Eigen::VectorXd r;
+        for (std::size_t i = 0; i < starts.size(); ++i) {
+            starts[i] = starts[i].cwiseMax(lowerFull).cwiseMin(upperFull);
+            ranked.emplace_back(residual(starts[i], r) ? r.squaredNorm() : INFINITY, i);
+        }
+        std::stable_sort(ranked.begin(), ranked.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
         std::vector<LevenbergMarquardt::Result> trials;
-        for (const Eigen::VectorXd& start : starts)
-            trials.push_back(lm.minimise(restrict(start), std::min(kShortRun, options.maxIterations)));
+        for (std::size_t t = 0; t < ranked.size() && t < kScreened; ++t)
+            trials.push_back(
+                lm.minimise(restrict(starts[ranked[t].second]), std::min(kShortRun, options.maxIterations)));
         std::stable_sort(trials.begin(), trials.end(),
                          [](const auto& a, const auto& b) { return a.sumOfSquares < b.sumOfSquares; });
         for (std::size_t t = 0; t < trials.size() && t < kPolished; ++t) {
