@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdint>
 #include <limits>
 #include <optional>
 
@@ -208,6 +207,8 @@ FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options
         const bool rho = i < layers;
         lowerFull[i] = rho ? std::log(*rhoMin / 1000.0) : std::log(*ab2Min / 20.0);
         upperFull[i] = rho ? std::log(*rhoMax * 1000.0) : std::log(*ab2Max * 5.0);
+        if (fixedValue[static_cast<std::size_t>(i)]) // a held value may lie anywhere
+            lowerFull[i] = upperFull[i] = *fixedValue[static_cast<std::size_t>(i)];
     }
 
     LevenbergMarquardt::Result best;

@@ -88,6 +88,12 @@ TEST(BlockInversion, FixedParametersAreHeld) {
     const model::FitResult held = model::fitBlockModel(s.data, options);
     EXPECT_EQ(held.model.layers[0].rho, 300.0);
     EXPECT_GT(held.report.rmsPercent, 5.0);
+
+    // Far outside the range the free resistivities may take (a factor 1000 beyond the data), still held.
+    options.fixed = {{"rho3", 1.0e9}};
+    const model::FitResult far = model::fitBlockModel(s.data, options);
+    ASSERT_TRUE(far.report.ok());
+    EXPECT_EQ(far.model.layers[2].rho, 1.0e9);
 }
 
 TEST(BlockInversion, UnusablePointsAreLeftOutAndTooFewAreAnError) {
