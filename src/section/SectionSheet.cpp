@@ -457,8 +457,7 @@ void SectionSheet::paintAbAxis() {
             picture_.segment(tickPen, frameLeft_ - minorTick, ym, frameLeft_, ym);
         }
     }
-    picture_.text(captionFont, colors::black, frameLeft_ - marginLeft + 20,
-                  frameTop_ + captionFont.height + 10, "AB/2(m)");
+    paintVerticalAxisTitle("AB/2(m)");
 }
 
 void SectionSheet::paintDepthAxis() {
@@ -470,8 +469,15 @@ void SectionSheet::paintDepthAxis() {
         picture_.text(labelFont, colors::black, frameLeft_ - majorTick - 10 - textWidth(text, labelFont),
                       y + labelFont.height / 2, text);
     }
-    picture_.text(captionFont, colors::black, frameLeft_ - marginLeft + 20,
-                  frameTop_ + captionFont.height + 10, "深度(m)");
+    paintVerticalAxisTitle("深度(m)");
+}
+
+void SectionSheet::paintVerticalAxisTitle(const std::string& title) {
+    // Turned a quarter counter-clockwise, reading upward, centred on the frame's height; the text's
+    // top faces the sheet's left edge.
+    const int x = frameLeft_ - marginLeft + 20;
+    const int y = (frameTop_ + frameBottom_) / 2 - textWidth(title, captionFont) / 2;
+    picture_.text(font(captionFont.height, captionFont.width, 900), colors::black, x, y, title);
 }
 
 void SectionSheet::paintDistanceAxis(bool byOrder) {

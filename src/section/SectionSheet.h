@@ -119,6 +119,7 @@ private:
     void paintFrame();
     void paintAbAxis();
     void paintDepthAxis();
+    void paintVerticalAxisTitle(const std::string& title);
     void paintDistanceAxis(bool byOrder);
     void paintColourBar(const std::string& name, const std::string& unit);
     void paintTitle(const std::string& title);
