@@ -14,7 +14,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/ChildContour.h"
+#include "app/MainWindow.h"
 
 #ifndef VESPLOT_VERSION
 #define VESPLOT_VERSION "0.0.0"
@@ -33,7 +33,7 @@ QPixmap programPicture() {
 
 } // namespace
 
-TAbout::TAbout(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(439, 422);
@@ -96,14 +96,14 @@ TAbout::TAbout(QWidget* parent) : QDialog(parent) {
     layout->addWidget(OKButton, 0, Qt::AlignHCenter);
 }
 
-QString TAbout::buildDate() {
+QString AboutDialog::buildDate() {
     // __DATE__ is "Mmm dd yyyy" with a space before a one-digit day.
     const QString compiled = QString::fromLatin1(__DATE__).simplified();
     const QDate date = QLocale::c().toDate(compiled, QStringLiteral("MMM d yyyy"));
     return date.isValid() ? date.toString(Qt::ISODate) : compiled;
 }
 
-void TAbout::showEvent(QShowEvent* event) {
+void AboutDialog::showEvent(QShowEvent* event) {
     // Centred on the screen.
     if (QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());

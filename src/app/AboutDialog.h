@@ -7,11 +7,11 @@ class QPushButton;
 
 // The About box: the program's picture, product line, version and build date, the contact panel
 // and a link to the maker's web site.
-class TAbout : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TAbout(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 
     QLabel* ProgramIcon = nullptr;
     QLabel* ProductName = nullptr;

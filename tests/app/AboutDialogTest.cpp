@@ -8,13 +8,13 @@
 #include <QTimer>
 
 #include "app/AboutDialog.h"
-#include "app/ChildContour.h"
+#include "app/MainWindow.h"
 
 TEST(AboutBox, OpensModallyWithItsCaptionContentsAndFixedSize) {
-    TChildForm form;
+    MainWindow form;
     bool seen = false;
     QTimer::singleShot(0, [&] {
-        auto* about = qobject_cast<TAbout*>(QApplication::activeModalWidget());
+        auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(about, nullptr);
         seen = true;
         EXPECT_EQ(about->parentWidget(), &form);
@@ -24,7 +24,7 @@ TEST(AboutBox, OpensModallyWithItsCaptionContentsAndFixedSize) {
         EXPECT_EQ(about->ProgramIcon->pixmap().size(), QSize(64, 64));
         EXPECT_EQ(about->ProductName->text(), QStringLiteral("Brindlefox电法数据处理软件系统"));
         EXPECT_TRUE(about->Version->text().contains(QStringLiteral("1.0.0")));
-        EXPECT_TRUE(about->BuildDate->text().contains(TAbout::buildDate()));
+        EXPECT_TRUE(about->BuildDate->text().contains(AboutDialog::buildDate()));
         EXPECT_TRUE(about->WebLink->text().contains(QStringLiteral("https://vesplot.example.org")));
         EXPECT_TRUE(about->WebLink->text().contains(QStringLiteral("#ff0000")));
         EXPECT_EQ(about->WebLink->cursor().shape(), Qt::PointingHandCursor);
@@ -36,5 +36,5 @@ TEST(AboutBox, OpensModallyWithItsCaptionContentsAndFixedSize) {
 }
 
 TEST(AboutBox, BuildDateIsAnIsoDate) {
-    EXPECT_TRUE(QDate::fromString(TAbout::buildDate(), Qt::ISODate).isValid());
+    EXPECT_TRUE(QDate::fromString(AboutDialog::buildDate(), Qt::ISODate).isValid());
 }

@@ -11,14 +11,14 @@
 
 #include <memory>
 
-#include "app/ChildContour.h"
-#include "app/SheetImage.h"
 #include "ScriptedUi.h"
+#include "app/MainWindow.h"
+#include "app/SheetImageWidget.h"
 
 namespace {
 
 // The main window with the save-as-bitmap command replaced by a scripted outcome.
-class ScriptedSaveForm : public TChildForm {
+class ScriptedSaveForm : public MainWindow {
 public:
     bool saveSucceeds = true;
     int saveCalls = 0;
@@ -114,7 +114,7 @@ TEST_F(CloseQueryTest, ExitCommandRunsTheSameQuery) {
 }
 
 TEST(SaveCommand, AnAlreadySavedSheetIsOnlyReported) {
-    TChildForm form;
+    MainWindow form;
     auto scripted = std::make_unique<ScriptedUi>();
     ScriptedUi* ui = scripted.get();
     form.setUi(std::move(scripted));
@@ -156,7 +156,7 @@ void answerSaveDialog(const QString& name) {
 TEST(SaveCommand, WritesTheSheetBitmapUnderTheChosenNameWithBmpExtension) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    TChildForm form;
+    MainWindow form;
     form.setUi(std::make_unique<ScriptedUi>());
     QImage sheet(40, 30, QImage::Format_RGB32);
     sheet.fill(Qt::white);

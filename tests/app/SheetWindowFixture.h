@@ -13,10 +13,10 @@
 #include <memory>
 #include <string>
 
-#include "app/ChildContour.h"
-#include "app/SheetImage.h"
-#include "render/GbkCodec.h"
 #include "ScriptedUi.h"
+#include "app/MainWindow.h"
+#include "app/SheetImageWidget.h"
+#include "render/GbkCodec.h"
 
 namespace apptest {
 
@@ -104,7 +104,7 @@ protected:
         form.ImageMouseDown(Qt::LeftButton, Qt::NoModifier, at.x(), at.y());
     }
 
-    TChildForm form;
+    MainWindow form;
     ScriptedUi* ui = nullptr;
     QTemporaryDir folder;
     int titleCalls = 0;

@@ -5,11 +5,11 @@
 
 // The sheet image inside the scroll box: shows the sheet bitmap (the whole paper, centred when the
 // widget is larger) and reports mouse presses in its own pixel coordinates to the click editor.
-class TSheetImage : public QWidget {
+class SheetImageWidget : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TSheetImage(QWidget* parent = nullptr);
+    explicit SheetImageWidget(QWidget* parent = nullptr);
 
     // The sheet bitmap; paint on it, then call update() to show the result.
     QImage& picture() { return sheetPicture; }

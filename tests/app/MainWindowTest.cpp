@@ -20,8 +20,8 @@
 
 #include <set>
 
-#include "app/ChildContour.h"
-#include "app/SheetImage.h"
+#include "app/MainWindow.h"
+#include "app/SheetImageWidget.h"
 #include "core/Paths.h"
 
 namespace {
@@ -67,21 +67,21 @@ public slots:
     void open(const QUrl& url) { opened.append(url); }
 };
 
-class ChildFormTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test {
 protected:
-    TChildForm form;
+    MainWindow form;
 };
 
 } // namespace
 
-TEST_F(ChildFormTest, WindowCaptionAndMaximisedStart) {
+TEST_F(MainWindowTest, WindowCaptionAndMaximisedStart) {
     EXPECT_EQ(form.windowTitle(), u("电测深曲线图"));
     EXPECT_TRUE(form.windowState() & Qt::WindowMaximized);
     EXPECT_TRUE(form.saved);
     EXPECT_TRUE(form.sheet->stations.empty());
 }
 
-TEST_F(ChildFormTest, MenuBarHoldsEveryItemInItsStartState) {
+TEST_F(MainWindowTest, MenuBarHoldsEveryItemInItsStartState) {
     const QList<QAction*> menus = form.menuBar()->actions();
     ASSERT_EQ(menus.size(), 4);
     // The Help menu is the last one on the bar.
@@ -123,7 +123,7 @@ TEST_F(ChildFormTest, MenuBarHoldsEveryItemInItsStartState) {
                 {"关于(&A)", none, true, true}});
 }
 
-TEST_F(ChildFormTest, ToolBarHoldsItsEntriesInOrderWithHintsGlyphsAndStartState) {
+TEST_F(MainWindowTest, ToolBarHoldsItsEntriesInOrderWithHintsGlyphsAndStartState) {
     struct Button {
         QAction* action;
         const char* hint; // nullptr: divider
@@ -187,7 +187,7 @@ TEST_F(ChildFormTest, ToolBarHoldsItsEntriesInOrderWithHintsGlyphsAndStartState)
     EXPECT_FALSE(form.ToolButton5->isChecked());
 }
 
-TEST_F(ChildFormTest, ImageListHoldsNineteenDistinctDrawnGlyphs) {
+TEST_F(MainWindowTest, ImageListHoldsNineteenDistinctDrawnGlyphs) {
     ASSERT_EQ(form.ChildImageList.size(), 19);
     std::set<QByteArray> distinct;
     for (const QImage& glyph : form.ChildImageList) {
@@ -202,7 +202,7 @@ TEST_F(ChildFormTest, ImageListHoldsNineteenDistinctDrawnGlyphs) {
     EXPECT_EQ(distinct.size(), 19u);
 }
 
-TEST_F(ChildFormTest, StatusBarHasFivePanelsWithTheStartTexts) {
+TEST_F(MainWindowTest, StatusBarHasFivePanelsWithTheStartTexts) {
     const int widths[] = {150, 100, 400, 50, 50};
     for (int i = 0; i < 5; ++i) {
         QLabel* panel = form.StatusPanels[static_cast<std::size_t>(i)];
@@ -221,7 +221,7 @@ TEST_F(ChildFormTest, StatusBarHasFivePanelsWithTheStartTexts) {
     EXPECT_EQ(form.StatusPanels[0]->text(), u("Zu电法数据处理软件"));
 }
 
-TEST_F(ChildFormTest, FileDialogsCarryTheirTitlesFiltersAndStartFolder) {
+TEST_F(MainWindowTest, FileDialogsCarryTheirTitlesFiltersAndStartFolder) {
     EXPECT_EQ(form.OpenDialog->windowTitle(), u("打开数据文件"));
     EXPECT_EQ(form.OpenDialog->nameFilters(),
               QStringList({u("Dat格式文件(*.dat)"), u("VES格式文件(*.ves)")}));
@@ -239,7 +239,7 @@ TEST_F(ChildFormTest, FileDialogsCarryTheirTitlesFiltersAndStartFolder) {
     EXPECT_FALSE(form.SaveDialog->testOption(QFileDialog::DontConfirmOverwrite));
 }
 
-TEST_F(ChildFormTest, PlotControlWindowIsCreatedHiddenWhenTheWindowIsFirstShown) {
+TEST_F(MainWindowTest, PlotControlWindowIsCreatedHiddenWhenTheWindowIsFirstShown) {
     EXPECT_EQ(ChildForm, &form);
     EXPECT_EQ(PlotControlForm, nullptr);
     form.show();
@@ -254,7 +254,7 @@ TEST_F(ChildFormTest, PlotControlWindowIsCreatedHiddenWhenTheWindowIsFirstShown)
 
 TEST(ChildFormGlobals, AreClearedWithTheMainWindow) {
     {
-        TChildForm form;
+        MainWindow form;
         form.show();
         EXPECT_EQ(ChildForm, &form);
         EXPECT_NE(PlotControlForm, nullptr);
@@ -265,14 +265,14 @@ TEST(ChildFormGlobals, AreClearedWithTheMainWindow) {
 
 // Re-centring: at 0 where the image is larger than the box, else half the difference, truncated.
 TEST(SheetImagePosition, CentresOnlyWhereTheImageIsSmaller) {
-    EXPECT_EQ(TChildForm::centredImagePosition({801, 600}, {300, 201}), QPoint(250, 199));
-    EXPECT_EQ(TChildForm::centredImagePosition({800, 600}, {1000, 617}), QPoint(0, 0));
-    EXPECT_EQ(TChildForm::centredImagePosition({1200, 600}, {1000, 617}), QPoint(100, 0));
-    EXPECT_EQ(TChildForm::centredImagePosition({700, 900}, {1000, 617}), QPoint(0, 141));
-    EXPECT_EQ(TChildForm::centredImagePosition({1000, 617}, {1000, 617}), QPoint(0, 0));
+    EXPECT_EQ(MainWindow::centredImagePosition({801, 600}, {300, 201}), QPoint(250, 199));
+    EXPECT_EQ(MainWindow::centredImagePosition({800, 600}, {1000, 617}), QPoint(0, 0));
+    EXPECT_EQ(MainWindow::centredImagePosition({1200, 600}, {1000, 617}), QPoint(100, 0));
+    EXPECT_EQ(MainWindow::centredImagePosition({700, 900}, {1000, 617}), QPoint(0, 141));
+    EXPECT_EQ(MainWindow::centredImagePosition({1000, 617}, {1000, 617}), QPoint(0, 0));
 }
 
-TEST_F(ChildFormTest, SheetImageStartsAtThousandByGoldenHeightAndIsCentredOnResize) {
+TEST_F(MainWindowTest, SheetImageStartsAtThousandByGoldenHeightAndIsCentredOnResize) {
     EXPECT_EQ(form.Image->size(), QSize(1000, 617));
     form.show();
     form.setWindowState(Qt::WindowNoState);
@@ -295,7 +295,7 @@ TEST_F(ChildFormTest, SheetImageStartsAtThousandByGoldenHeightAndIsCentredOnResi
     EXPECT_EQ(box->verticalScrollBar()->maximum() + box->viewport()->height(), 2500);
 }
 
-TEST_F(ChildFormTest, HelpOpensOurHelpPagesAndTheWebCommandOurAddress) {
+TEST_F(MainWindowTest, HelpOpensOurHelpPagesAndTheWebCommandOurAddress) {
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
@@ -315,4 +315,4 @@ TEST_F(ChildFormTest, HelpOpensOurHelpPagesAndTheWebCommandOurAddress) {
     EXPECT_EQ(catcher.opened[2], QUrl(QStringLiteral("https://vesplot.example.org")));
 }
 
-#include "ChildContourTest.moc"
+#include "MainWindowTest.moc"

@@ -1,4 +1,4 @@
-#include "dialogs/Setpen.h"
+#include "dialogs/PenDialog.h"
 
 #include <array>
 
@@ -31,20 +31,20 @@ constexpr Color skyBlue = 0x00F0CAA6; // the panel's colour before the pen's is 
 
 } // namespace
 
-int TPenProperty::styleOfItem(int item) {
+int PenDialog::styleOfItem(int item) {
     return item >= 0 && item < static_cast<int>(itemStyles.size())
                ? itemStyles[static_cast<std::size_t>(item)]
                : penstyle::solid;
 }
 
-int TPenProperty::itemOfStyle(int style) {
+int PenDialog::itemOfStyle(int style) {
     for (std::size_t i = 0; i < itemStyles.size(); ++i)
         if (itemStyles[i] == style)
             return static_cast<int>(i);
     return 0;
 }
 
-TPenProperty::TPenProperty(Pen& pen, QWidget* owner)
+PenDialog::PenDialog(Pen& pen, QWidget* owner)
     : QDialog(owner), pen_(pen), panelColor_(skyBlue),
       sample_(sampleWidth, sampleHeight, QImage::Format_RGB32) {
     setWindowTitle(QStringLiteral("设置线型"));
@@ -118,11 +118,11 @@ TPenProperty::TPenProperty(Pen& pen, QWidget* owner)
 
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(UpDown1, &QSpinBox::valueChanged, this, &TPenProperty::UpDown1Click);
-    connect(Style, &QComboBox::currentIndexChanged, this, &TPenProperty::StyleChange);
+    connect(UpDown1, &QSpinBox::valueChanged, this, &PenDialog::UpDown1Click);
+    connect(Style, &QComboBox::currentIndexChanged, this, &PenDialog::StyleChange);
 }
 
-void TPenProperty::FormCreate() {
+void PenDialog::FormCreate() {
     // Showing the pen must not write it back: a clear or inside-frame pen shows as "实线" and
     // keeps its style until the user picks one.
     const QSignalBlocker blockWidth(UpDown1);
@@ -133,7 +133,7 @@ void TPenProperty::FormCreate() {
     drawSample();
 }
 
-void TPenProperty::ColorClick() {
+void PenDialog::ColorClick() {
     if (chooseColor) {
         if (const auto chosen = chooseColor(panelColor_))
             setPanelColor(*chosen);
@@ -143,17 +143,17 @@ void TPenProperty::ColorClick() {
     drawSample();
 }
 
-void TPenProperty::UpDown1Click() {
+void PenDialog::UpDown1Click() {
     pen_.width = UpDown1->value();
     drawSample();
 }
 
-void TPenProperty::StyleChange() {
+void PenDialog::StyleChange() {
     pen_.style = styleOfItem(Style->currentIndex());
     drawSample();
 }
 
-bool TPenProperty::eventFilter(QObject* watched, QEvent* event) {
+bool PenDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ColorPanel && event->type() == QEvent::MouseButtonRelease) {
         ColorClick();
         return true;
@@ -161,14 +161,14 @@ bool TPenProperty::eventFilter(QObject* watched, QEvent* event) {
     return QDialog::eventFilter(watched, event);
 }
 
-void TPenProperty::setPanelColor(Color color) {
+void PenDialog::setPanelColor(Color color) {
     panelColor_ = color;
     QPalette palette = ColorPanel->palette();
     palette.setColor(QPalette::Window, QtCanvas::toQColor(color));
     ColorPanel->setPalette(palette);
 }
 
-void TPenProperty::drawSample() {
+void PenDialog::drawSample() {
     {
         QPainter painter(&sample_);
         QtCanvas canvas(painter, 96, 96); // pixel units, y down
@@ -182,7 +182,7 @@ void TPenProperty::drawSample() {
     Sample->setPixmap(QPixmap::fromImage(sample_));
 }
 
-bool TPenProperty::editPen(QWidget* owner, Pen& pen) {
-    TPenProperty dialog(pen, owner);
+bool PenDialog::editPen(QWidget* owner, Pen& pen) {
+    PenDialog dialog(pen, owner);
     return dialog.exec() == QDialog::Accepted;
 }

@@ -17,11 +17,11 @@ struct Pen;
 
 // The modal pen dialog: style, colour and width of a pen with a live sample line. It works
 // directly on the caller's pen, so every change stays even when the dialog is cancelled.
-class TPenProperty : public QDialog {
+class PenDialog : public QDialog {
     Q_OBJECT
 public:
     // `pen` is not owned and must outlive the dialog. The controls are filled at once.
-    explicit TPenProperty(Pen& pen, QWidget* owner = nullptr);
+    explicit PenDialog(Pen& pen, QWidget* owner = nullptr);
 
     Pen& pen() { return pen_; }
     // The colour the panel shows.

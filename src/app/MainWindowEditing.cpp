@@ -1,12 +1,12 @@
 // Click editing on the sheet and the geometry commands of the main window.
-#include "app/ChildContour.h"
+#include "app/MainWindow.h"
 
 #include <array>
 #include <cmath>
 
 #include <QAction>
 
-#include "app/SheetImage.h"
+#include "app/SheetImageWidget.h"
 #include "core/ConversionError.h"
 #include "core/Conversions.h"
 #include "sheet/AnomalyThreshold.h"
@@ -18,7 +18,7 @@ constexpr const char* lengthCaption = "电法数据剖面图程序";
 
 } // namespace
 
-void TChildForm::ImageMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+void MainWindow::ImageMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
     SheetState& s = *sheet;
     // The pixel in sheet units, under the mapping of a surface of the image's size.
     const Point at = sheetPointAt(s, screenDpiX(), screenDpiY(), Image->width(), Image->height(), {x, y});
@@ -57,14 +57,14 @@ void TChildForm::ImageMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, i
     }
 }
 
-void TChildForm::TitleClick() {
+void MainWindow::TitleClick() {
     if (!titleDialog(sheet->titleText, sheet->titleGapCm))
         return;
     saved = false;
     redrawSheet();
 }
 
-void TChildForm::editAxis(int position) {
+void MainWindow::editAxis(int position) {
     // Without stations the stored ranges are the reset values: there is nothing to lay out.
     if (sheet->stations.empty())
         return;
@@ -92,7 +92,7 @@ void TChildForm::editAxis(int position) {
     relayoutAndRedrawSheet();
 }
 
-bool TChildForm::askAxisLength(const char* prompt, float current, float& length) {
+bool MainWindow::askAxisLength(const char* prompt, float current, float& length) {
     const char point = ui().decimalSeparator();
     std::string text = formatLocalePattern(current, "#.##", point);
     if (!ui().inputQuery(lengthCaption, prompt, text))
@@ -115,7 +115,7 @@ bool TChildForm::askAxisLength(const char* prompt, float current, float& length)
     return true;
 }
 
-void TChildForm::setAxisLength(bool xAxis) {
+void MainWindow::setAxisLength(bool xAxis) {
     // Without stations the stored ranges are the reset values: there is nothing to lay out.
     if (sheet->stations.empty())
         return;
@@ -139,15 +139,15 @@ void TChildForm::setAxisLength(bool xAxis) {
     saved = false;
 }
 
-void TChildForm::ToolButton6Click() {
+void MainWindow::ToolButton6Click() {
     setAxisLength(true);
 }
 
-void TChildForm::mnSetYLenClick() {
+void MainWindow::mnSetYLenClick() {
     setAxisLength(false);
 }
 
-void TChildForm::ToolButton16Click() {
+void MainWindow::ToolButton16Click() {
     SheetState& s = *sheet;
     s.legendVisible = !s.legendVisible;
     ToolButton16->setChecked(s.legendVisible);
@@ -157,7 +157,7 @@ void TChildForm::ToolButton16Click() {
     redrawSheet();
 }
 
-void TChildForm::ToolButton18Click() {
+void MainWindow::ToolButton18Click() {
     createPlotControlForm();
     const bool visible = PlotControlForm->isHidden();
     PlotControlForm->setVisible(visible);
@@ -166,11 +166,11 @@ void TChildForm::ToolButton18Click() {
     PlotControlForm->update();
 }
 
-void TChildForm::ToolButton15Click() {
+void MainWindow::ToolButton15Click() {
     penDialog(sheet->linePen);
 }
 
-void TChildForm::ToolButton17Click() {
+void MainWindow::ToolButton17Click() {
     const char point = ui().decimalSeparator();
     std::string text = formatLocalePattern(sheet->marginCm, "###.0", point);
     if (!ui().inputQuery("请输入图形边距...", "当前边距(单位:cm)为", text))
@@ -182,7 +182,7 @@ void TChildForm::ToolButton17Click() {
     redrawSheet();
 }
 
-void TChildForm::ToolButton14Click() {
+void MainWindow::ToolButton14Click() {
     if (!askAnomalyThreshold(*sheet, ui()))
         return;
     redrawSheet();

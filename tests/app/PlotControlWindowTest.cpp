@@ -1,4 +1,4 @@
-#include "sheet/window/Plotcontr.h"
+#include "app/PlotControlWindow.h"
 
 #include <string>
 #include <utility>
@@ -34,17 +34,17 @@ void choose(QComboBox* list, int item) {
     emit list->activated(item);
 }
 
-class PlotControlForm : public ::testing::Test {
+class PlotControlWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         form.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     }
-    TPlotControlForm form;
+    PlotControlWindow form;
 };
 
-TEST(PlotControlFormLayout, WindowHasItsCaptionSizeAndNoCloseButton) {
-    TPlotControlForm form;
+TEST(PlotControlWindowLayout, WindowHasItsCaptionSizeAndNoCloseButton) {
+    PlotControlWindow form;
     EXPECT_EQ(form.windowTitle(), QStringLiteral("图形曲线选择"));
     EXPECT_EQ(form.size(), QSize(184, 263));
     const Qt::WindowFlags flags = form.windowFlags();
@@ -55,8 +55,8 @@ TEST(PlotControlFormLayout, WindowHasItsCaptionSizeAndNoCloseButton) {
     EXPECT_TRUE(form.isHidden());
 }
 
-TEST(PlotControlFormLayout, ComponentsStandAtTheirPositionsWithTheirCaptions) {
-    TPlotControlForm form;
+TEST(PlotControlWindowLayout, ComponentsStandAtTheirPositionsWithTheirCaptions) {
+    PlotControlWindow form;
     EXPECT_EQ(form.STText->geometry(), QRect(22, 21, 28, 17));
     EXPECT_EQ(form.STText->text(), QStringLiteral("测点"));
     EXPECT_EQ(form.STs->geometry(), QRect(52, 18, 75, 21));
@@ -81,8 +81,8 @@ TEST(PlotControlFormLayout, ComponentsStandAtTheirPositionsWithTheirCaptions) {
     EXPECT_EQ(form.BitBtn1->text(), QStringLiteral("隐藏"));
 }
 
-TEST(PlotControlFormLayout, SymbolListStartsHiddenOnTheResistivityRow) {
-    TPlotControlForm form;
+TEST(PlotControlWindowLayout, SymbolListStartsHiddenOnTheResistivityRow) {
+    PlotControlWindow form;
     EXPECT_TRUE(form.Legends->isHidden());
     EXPECT_EQ(form.Legends->geometry(), QRect(110, resRow, 57, 22));
     ASSERT_EQ(form.Legends->count(), 13);
@@ -95,8 +95,8 @@ TEST(PlotControlFormLayout, SymbolListStartsHiddenOnTheResistivityRow) {
         EXPECT_EQ(symbol, 0);
 }
 
-TEST(PlotControlFormLayout, StationListTakesNoTypedText) {
-    TPlotControlForm form;
+TEST(PlotControlWindowLayout, StationListTakesNoTypedText) {
+    PlotControlWindow form;
     EXPECT_FALSE(form.STs->isEditable());
     EXPECT_EQ(form.STs->lineEdit(), nullptr);
     PlotChoices c;
@@ -108,7 +108,7 @@ TEST(PlotControlFormLayout, StationListTakesNoTypedText) {
     EXPECT_NE(form.STs->currentText(), QStringLiteral("999"));
 }
 
-TEST_F(PlotControlForm, SymbolListShowsExactlyWhileABoxIsTicked) {
+TEST_F(PlotControlWindowTest, SymbolListShowsExactlyWhileABoxIsTicked) {
     EXPECT_FALSE(form.Legends->isVisible());
     form.thSymbol = 7;
     click(form.TH);
@@ -120,7 +120,7 @@ TEST_F(PlotControlForm, SymbolListShowsExactlyWhileABoxIsTicked) {
     EXPECT_EQ(form.Legends->y(), thRow); // an untick does not move it
 }
 
-TEST_F(PlotControlForm, SymbolListFollowsEachTickedRow) {
+TEST_F(PlotControlWindowTest, SymbolListFollowsEachTickedRow) {
     const std::vector<std::pair<QCheckBox*, int>> rows{{form.RES, resRow}, {form.M1, m1Row},
                                                        {form.R, rRow},     {form.TD, tdRow},
                                                        {form.TH, thRow},   {form.ZP, zpRow}};
@@ -130,7 +130,7 @@ TEST_F(PlotControlForm, SymbolListFollowsEachTickedRow) {
     }
 }
 
-TEST_F(PlotControlForm, UntickedRowKeepsTheListAndItsSymbol) {
+TEST_F(PlotControlWindowTest, UntickedRowKeepsTheListAndItsSymbol) {
     click(form.RES);
     click(form.TD);
     ASSERT_EQ(form.Legends->y(), tdRow);
@@ -142,7 +142,7 @@ TEST_F(PlotControlForm, UntickedRowKeepsTheListAndItsSymbol) {
     EXPECT_EQ(form.resSymbol, 0);
 }
 
-TEST_F(PlotControlForm, EachParameterRemembersItsSymbol) {
+TEST_F(PlotControlWindowTest, EachParameterRemembersItsSymbol) {
     click(form.M1);
     choose(form.Legends, 5);
     EXPECT_EQ(form.m1Symbol, 5);
@@ -157,7 +157,7 @@ TEST_F(PlotControlForm, EachParameterRemembersItsSymbol) {
     EXPECT_EQ(form.rSymbol, 0);
 }
 
-TEST_F(PlotControlForm, OnlyTheApplyButtonRebuildsTheSheet) {
+TEST_F(PlotControlWindowTest, OnlyTheApplyButtonRebuildsTheSheet) {
     int applies = 0;
     form.onApply = [&] { ++applies; };
     PlotChoices c;
@@ -178,7 +178,7 @@ TEST_F(PlotControlForm, OnlyTheApplyButtonRebuildsTheSheet) {
     EXPECT_TRUE(form.isVisible());
 }
 
-TEST_F(PlotControlForm, HideButtonHidesAndReleasesTheStationTool) {
+TEST_F(PlotControlWindowTest, HideButtonHidesAndReleasesTheStationTool) {
     int hides = 0;
     form.onHide = [&] { ++hides; };
     click(form.BitBtn1);
@@ -187,16 +187,16 @@ TEST_F(PlotControlForm, HideButtonHidesAndReleasesTheStationTool) {
     EXPECT_FALSE(form.choices().visible);
 }
 
-TEST(PlotControlFormButtons, WorkWithoutCallbacks) {
-    TPlotControlForm form;
+TEST(PlotControlWindowButtons, WorkWithoutCallbacks) {
+    PlotControlWindow form;
     form.show();
     form.BitBtn2Click();
     form.BitBtn1Click();
     EXPECT_TRUE(form.isHidden());
 }
 
-TEST(PlotControlFormChoices, OpenCommandFillsStationsTicksResistivityAndShows) {
-    TPlotControlForm form;
+TEST(PlotControlWindowChoices, OpenCommandFillsStationsTicksResistivityAndShows) {
+    PlotControlWindow form;
     form.resSymbol = 3;
     PlotChoices c = form.choices();
     EXPECT_TRUE(c.stationItems.empty());
@@ -222,8 +222,8 @@ TEST(PlotControlFormChoices, OpenCommandFillsStationsTicksResistivityAndShows) {
     EXPECT_EQ(form.Legends->currentIndex(), 3);
 }
 
-TEST(PlotControlFormChoices, RetickingAnAlreadyTickedBoxLeavesTheList) {
-    TPlotControlForm form;
+TEST(PlotControlWindowChoices, RetickingAnAlreadyTickedBoxLeavesTheList) {
+    PlotControlWindow form;
     form.RES->setChecked(true);
     form.M1->setChecked(true);
     form.m1Symbol = 6;
@@ -237,8 +237,8 @@ TEST(PlotControlFormChoices, RetickingAnAlreadyTickedBoxLeavesTheList) {
     EXPECT_EQ(form.Legends->currentIndex(), 6);
 }
 
-TEST(PlotControlFormChoices, RoundTripThroughTheRecord) {
-    TPlotControlForm form;
+TEST(PlotControlWindowChoices, RoundTripThroughTheRecord) {
+    PlotControlWindow form;
     PlotChoices c;
     c.stationItems = {"7", "8", "9", "10"};
     c.stationIndex = 3;
@@ -264,8 +264,8 @@ TEST(PlotControlFormChoices, RoundTripThroughTheRecord) {
     EXPECT_EQ(form.choices().symbols, c.symbols);
 }
 
-TEST(PlotControlFormChoices, StationSelectionOutsideTheListSelectsNothing) {
-    TPlotControlForm form;
+TEST(PlotControlWindowChoices, StationSelectionOutsideTheListSelectsNothing) {
+    PlotControlWindow form;
     PlotChoices c;
     c.stationItems = {"1", "2"};
     c.stationIndex = 2;
@@ -279,16 +279,16 @@ TEST(PlotControlFormChoices, StationSelectionOutsideTheListSelectsNothing) {
 }
 
 // Box symbols of a list row 57 x 16 at the origin: c = (28, 8), s = 12, h = 6, t = 4.
-TEST(PlotControlFormSymbols, BoxSymbolsOfAListRow) {
+TEST(PlotControlWindowSymbols, BoxSymbolsOfAListRow) {
     using Segments = std::vector<std::pair<Point, Point>>;
     RecordingCanvas up;
-    TPlotControlForm::drawBoxSymbol(up, 7, 0, 0, 57, 16);
+    PlotControlWindow::drawBoxSymbol(up, 7, 0, 0, 57, 16);
     EXPECT_EQ(up.segments(), (Segments{{{22, 12}, {34, 12}}, {{34, 12}, {28, 2}}, {{28, 2}, {22, 12}}}));
     RecordingCanvas down;
-    TPlotControlForm::drawBoxSymbol(down, 9, 0, 0, 57, 16);
+    PlotControlWindow::drawBoxSymbol(down, 9, 0, 0, 57, 16);
     EXPECT_EQ(down.segments(), (Segments{{{22, 4}, {34, 4}}, {{34, 4}, {28, 14}}, {{28, 14}, {22, 4}}}));
     RecordingCanvas circle;
-    TPlotControlForm::drawBoxSymbol(circle, 4, 0, 16, 57, 32);
+    PlotControlWindow::drawBoxSymbol(circle, 4, 0, 16, 57, 32);
     ASSERT_EQ(circle.callsOf("ellipse").size(), 1u);
     const auto box = circle.callsOf("ellipse")[0].points;
     ASSERT_EQ(box.size(), 2u);
@@ -297,8 +297,8 @@ TEST(PlotControlFormSymbols, BoxSymbolsOfAListRow) {
     EXPECT_EQ(circle.callsOf("ellipse")[0].brushColor, colors::black);
 }
 
-TEST(PlotControlFormSymbols, ListItemsArePaintedAsTextAndShapes) {
-    TPlotControlForm form;
+TEST(PlotControlWindowSymbols, ListItemsArePaintedAsTextAndShapes) {
+    PlotControlWindow form;
     const QRect row(0, 0, 57, 16);
     const auto render = [&](int item) {
         QImage image(row.size(), QImage::Format_RGB32);

@@ -1,4 +1,4 @@
-#include "dialogs/Fontset.h"
+#include "dialogs/TitleDialog.h"
 
 #include <cmath>
 
@@ -16,7 +16,7 @@
 #include "dialogs/DialogFont.h"
 #include "plot/Text.h"
 
-TSetFont::TSetFont(QWidget* owner) : QDialog(owner) {
+TitleDialog::TitleDialog(QWidget* owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("设置图名"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -88,17 +88,17 @@ TSetFont::TSetFont(QWidget* owner) : QDialog(owner) {
 
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BitBtn3, &QPushButton::clicked, this, &TSetFont::BitBtn3Click);
+    connect(BitBtn3, &QPushButton::clicked, this, &TitleDialog::BitBtn3Click);
 }
 
-void TSetFont::BitBtn3Click() {
+void TitleDialog::BitBtn3Click() {
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, dialogFont_, this);
     if (ok)
         dialogFont_ = chosen;
 }
 
-void TSetFont::fillFrom(const TText& title, float titleGapCm) {
+void TitleDialog::fillFrom(const TText& title, float titleGapCm) {
     openedHeight_ = title.font.height;
     openedFont_ = dialogfont::fromLogFont(title.font);
     dialogFont_ = openedFont_;
@@ -107,7 +107,7 @@ void TSetFont::fillFrom(const TText& title, float titleGapCm) {
     pHeadToTop->setValue(static_cast<int>(std::trunc(titleGapCm * 10.0f)));
 }
 
-void TSetFont::readBackInto(TText& title, float& titleGapCm) const {
+void TitleDialog::readBackInto(TText& title, float& titleGapCm) const {
     LogFont& font = title.font;
     font.height = dialogfont::heightOf(dialogFont_, openedFont_, openedHeight_);
     // Styles are only switched on here; bold is not taken over.
@@ -124,8 +124,8 @@ void TSetFont::readBackInto(TText& title, float& titleGapCm) const {
     titleGapCm = static_cast<float>(pHeadToTop->value() * 0.1);
 }
 
-bool TSetFont::editTitle(QWidget* owner, TText& title, float& titleGapCm) {
-    TSetFont dialog(owner);
+bool TitleDialog::editTitle(QWidget* owner, TText& title, float& titleGapCm) {
+    TitleDialog dialog(owner);
     dialog.fillFrom(title, titleGapCm);
     if (dialog.exec() != QDialog::Accepted)
         return false;

@@ -1,4 +1,4 @@
-#include "sheet/window/Plotcontr.h"
+#include "app/PlotControlWindow.h"
 
 #include <array>
 #include <cmath>
@@ -15,8 +15,8 @@
 #include <QStylePainter>
 #include <QStyledItemDelegate>
 
-#include "render/QtCanvas.h"
 #include "plot/Symbol.h"
+#include "render/QtCanvas.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ constexpr int legendsItemHeight = 16;
 // Draws the popup rows of the symbol list through the window's item drawing, at a fixed height.
 class LegendsItemDelegate : public QStyledItemDelegate {
 public:
-    LegendsItemDelegate(const TPlotControlForm& form, QObject* parent)
+    LegendsItemDelegate(const PlotControlWindow& form, QObject* parent)
         : QStyledItemDelegate(parent), form_(form) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -39,12 +39,12 @@ public:
     }
 
 private:
-    const TPlotControlForm& form_;
+    const PlotControlWindow& form_;
 };
 
 } // namespace
 
-TPlotControlForm::TPlotControlForm(QWidget* parent)
+PlotControlWindow::PlotControlWindow(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
     setWindowTitle(QStringLiteral("图形曲线选择"));
     QFont formFont;
@@ -111,29 +111,29 @@ TPlotControlForm::TPlotControlForm(QWidget* parent)
     FormCreate();
 }
 
-TPlotControlForm::~TPlotControlForm() = default;
+PlotControlWindow::~PlotControlWindow() = default;
 
-void TPlotControlForm::FormCreate() {
+void PlotControlWindow::FormCreate() {
     Legends->hide();
     Legends->move(Legends->x(), Params->y() + RES->y());
 }
 
-QCheckBox* TPlotControlForm::box(int param) const {
+QCheckBox* PlotControlWindow::box(int param) const {
     const std::array<QCheckBox*, plotparam::count> boxes{RES, M1, R, TD, TH, ZP};
     return boxes.at(static_cast<std::size_t>(param));
 }
 
-int& TPlotControlForm::symbolOf(int param) {
+int& PlotControlWindow::symbolOf(int param) {
     const std::array<int*, plotparam::count> symbols{&resSymbol, &m1Symbol, &rSymbol,
                                                      &tdSymbol,  &thSymbol, &zpSymbol};
     return *symbols.at(static_cast<std::size_t>(param));
 }
 
-int TPlotControlForm::symbolOf(int param) const {
-    return const_cast<TPlotControlForm*>(this)->symbolOf(param);
+int PlotControlWindow::symbolOf(int param) const {
+    return const_cast<PlotControlWindow*>(this)->symbolOf(param);
 }
 
-int TPlotControlForm::legendsRow() const {
+int PlotControlWindow::legendsRow() const {
     const int d = Legends->y() - Params->y();
     for (int p = 0; p < plotparam::count; ++p)
         if (d == box(p)->y())
@@ -141,7 +141,7 @@ int TPlotControlForm::legendsRow() const {
     return -1;
 }
 
-void TPlotControlForm::boxClick(int param) {
+void PlotControlWindow::boxClick(int param) {
     bool anyTicked = false;
     for (int p = 0; p < plotparam::count; ++p)
         anyTicked = anyTicked || box(p)->isChecked();
@@ -154,48 +154,48 @@ void TPlotControlForm::boxClick(int param) {
     }
 }
 
-void TPlotControlForm::RESClick() {
+void PlotControlWindow::RESClick() {
     boxClick(plotparam::res);
 }
 
-void TPlotControlForm::M1Click() {
+void PlotControlWindow::M1Click() {
     boxClick(plotparam::m1);
 }
 
-void TPlotControlForm::RClick() {
+void PlotControlWindow::RClick() {
     boxClick(plotparam::r);
 }
 
-void TPlotControlForm::TDClick() {
+void PlotControlWindow::TDClick() {
     boxClick(plotparam::td);
 }
 
-void TPlotControlForm::THClick() {
+void PlotControlWindow::THClick() {
     boxClick(plotparam::th);
 }
 
-void TPlotControlForm::ZPClick() {
+void PlotControlWindow::ZPClick() {
     boxClick(plotparam::zp);
 }
 
-void TPlotControlForm::LegendsChange() {
+void PlotControlWindow::LegendsChange() {
     const int row = legendsRow();
     if (row >= 0)
         symbolOf(row) = Legends->currentIndex();
 }
 
-void TPlotControlForm::BitBtn2Click() {
+void PlotControlWindow::BitBtn2Click() {
     if (onApply)
         onApply();
 }
 
-void TPlotControlForm::BitBtn1Click() {
+void PlotControlWindow::BitBtn1Click() {
     hide();
     if (onHide)
         onHide();
 }
 
-void TPlotControlForm::drawBoxSymbol(Canvas& canvas, int number, int left, int top, int right, int bottom) {
+void PlotControlWindow::drawBoxSymbol(Canvas& canvas, int number, int left, int top, int right, int bottom) {
     const int cx = static_cast<int>(std::trunc((left + right) * 0.5));
     const int cy = static_cast<int>(std::trunc((top + bottom) * 0.5));
     const int s = static_cast<int>(std::trunc((bottom - top) * 0.75));
@@ -204,7 +204,8 @@ void TPlotControlForm::drawBoxSymbol(Canvas& canvas, int number, int left, int t
     drawSymbol(canvas, number, cx, cy, s, -s);
 }
 
-void TPlotControlForm::LegendsDrawItem(QPainter& painter, int index, const QRect& rect, bool selected) const {
+void PlotControlWindow::LegendsDrawItem(QPainter& painter, int index, const QRect& rect,
+                                        bool selected) const {
     painter.save();
     painter.fillRect(rect, palette().brush(selected ? QPalette::Highlight : QPalette::Base));
     if (index == 0) {
@@ -221,7 +222,7 @@ void TPlotControlForm::LegendsDrawItem(QPainter& painter, int index, const QRect
     painter.restore();
 }
 
-bool TPlotControlForm::eventFilter(QObject* watched, QEvent* event) {
+bool PlotControlWindow::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Paint && watched == Legends) {
         paintLegends();
         return true;
@@ -233,7 +234,7 @@ bool TPlotControlForm::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void TPlotControlForm::paintLegends() {
+void PlotControlWindow::paintLegends() {
     // The closed list shows its frame and button, and the selected item drawn like the popup rows.
     QStylePainter painter(Legends);
     QStyleOptionComboBox option;
@@ -247,7 +248,7 @@ void TPlotControlForm::paintLegends() {
     LegendsDrawItem(painter, Legends->currentIndex(), field, Legends->hasFocus());
 }
 
-void TPlotControlForm::paintBevel() {
+void PlotControlWindow::paintBevel() {
     // A lowered bottom line: shadow above, highlight below.
     QPainter painter(Bevel2);
     const int w = Bevel2->width();
@@ -258,7 +259,7 @@ void TPlotControlForm::paintBevel() {
     painter.drawLine(0, h - 1, w, h - 1);
 }
 
-PlotChoices TPlotControlForm::choices() const {
+PlotChoices PlotControlWindow::choices() const {
     PlotChoices c;
     for (int i = 0; i < STs->count(); ++i)
         c.stationItems.push_back(STs->itemText(i).toStdString());
@@ -273,7 +274,7 @@ PlotChoices TPlotControlForm::choices() const {
     return c;
 }
 
-void TPlotControlForm::applyChoices(const PlotChoices& choices) {
+void PlotControlWindow::applyChoices(const PlotChoices& choices) {
     for (int p = 0; p < plotparam::count; ++p)
         symbolOf(p) = choices.symbols[static_cast<std::size_t>(p)];
 

@@ -18,7 +18,7 @@ class TAxis;
 // and position. Fill it with fillFrom, show it, and on OK call readBackInto; both run without
 // showing the dialog. Up-downs hold 16-bit values; each spin box's own edit is named after it
 // plus "ww".
-class TSetAxis : public QDialog {
+class AxisDialog : public QDialog {
     Q_OBJECT
 public:
     // How the controls map to the axis.
@@ -32,10 +32,10 @@ public:
     };
 
     // While a dialog exists, the global SetAxis designates it.
-    explicit TSetAxis(QWidget* owner = nullptr);
-    ~TSetAxis() override;
-    TSetAxis(const TSetAxis&) = delete;
-    TSetAxis& operator=(const TSetAxis&) = delete;
+    explicit AxisDialog(QWidget* owner = nullptr);
+    ~AxisDialog() override;
+    AxisDialog(const AxisDialog&) = delete;
+    AxisDialog& operator=(const AxisDialog&) = delete;
 
     // Sets the controls from the axis in the fill order of the mode.
     void fillFrom(const TAxis& axis, Mode mode = Mode::sheet);
@@ -114,4 +114,4 @@ private:
 };
 
 // The axis dialog while it is open, or null.
-extern TSetAxis* SetAxis;
+extern AxisDialog* SetAxis;

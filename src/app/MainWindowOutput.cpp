@@ -1,16 +1,16 @@
 // Output commands of the main window: print and copy to the clipboard.
-#include "app/ChildContour.h"
+#include "app/MainWindow.h"
 
 #include <QApplication>
 #include <QClipboard>
 #include <QPainter>
 #include <QPrinter>
 
-#include "app/SheetImage.h"
+#include "app/SheetImageWidget.h"
 #include "render/QtCanvas.h"
 #include "sheet/SheetView.h"
 
-void TChildForm::tbPrintClick() {
+void MainWindow::tbPrintClick() {
     QPrinter& page = printer();
     page.setDocName(QStringLiteral("Brindlefox: ") + windowTitle());
     // No printer, or a job that cannot start: the command ends without a word.
@@ -29,7 +29,7 @@ void TChildForm::tbPrintClick() {
     painter.end();
 }
 
-void TChildForm::checkPaperSize(int pageWidth, int pageHeight, int dpiX, int dpiY) {
+void MainWindow::checkPaperSize(int pageWidth, int pageHeight, int dpiX, int dpiY) {
     if (dpiX > 0 && dpiY > 0) {
         // Whole inches of the printable page.
         const double widthCm = (pageWidth / dpiX) * 2.54;
@@ -43,7 +43,7 @@ void TChildForm::checkPaperSize(int pageWidth, int pageHeight, int dpiX, int dpi
     sheet->yLength = sheet->yLengthCm * 100.0f;
 }
 
-QRect TChildForm::copyRectangle(int dpiX, int dpiY) const {
+QRect MainWindow::copyRectangle(int dpiX, int dpiY) const {
     const SheetState& s = *sheet;
     const int width = static_cast<int>((s.xLengthCm + 3.0) * dpiX / 2.54);
     const int height = static_cast<int>((s.yLengthCm + s.titleGapCm + 2.0) * dpiY / 2.54);
@@ -52,7 +52,7 @@ QRect TChildForm::copyRectangle(int dpiX, int dpiY) const {
     return {left, top, width, height};
 }
 
-void TChildForm::tbCopyClick() {
+void MainWindow::tbCopyClick() {
     // Cut from what the sheet image shows now; parts outside the picture stay blank.
     const QRect area = copyRectangle(screenDpiX(), screenDpiY());
     if (area.width() <= 0 || area.height() <= 0)

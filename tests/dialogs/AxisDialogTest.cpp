@@ -1,9 +1,9 @@
+#include "dialogs/AxisDialog.h"
 #include "render/UserLocale.h"
-#include "dialogs/Axisset.h"
 
+#include "ScriptedUi.h"
 #include "core/ConversionError.h"
 #include "core/Conversions.h"
-#include "ScriptedUi.h"
 #include "plot/Axis.h"
 
 #include <QApplication>
@@ -46,7 +46,7 @@ QString text(const char* utf8) {
 } // namespace
 
 TEST_F(AxisFixture, FormCaptionsPagesAndLists) {
-    TSetAxis dialog;
+    AxisDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), text("设置坐标轴"));
     ASSERT_EQ(dialog.PageControl->count(), 4);
     EXPECT_EQ(dialog.PageControl->tabText(0), text("基本属性"));
@@ -84,7 +84,7 @@ TEST_F(AxisFixture, FillShowsTheAxis) {
     axis.x2 = 120.7f + 2500.9f;
     axis.rangeMin = 0.1f;
     axis.rangeMax = 1000;
-    TSetAxis dialog;
+    AxisDialog dialog;
     dialog.fillFrom(axis);
     EXPECT_EQ(dialog.AxisType->checkedId(), 1);
     EXPECT_FALSE(dialog.bShowLabel->isChecked());
@@ -116,7 +116,7 @@ TEST_F(AxisFixture, RotatedTitleShowsZeroAndOkResetsTheRotation) {
     axis.titleFont.orientation = 900;
     axis.labelFont.escapement = 450;
     axis.labelFont.orientation = 450;
-    TSetAxis dialog;
+    AxisDialog dialog;
     dialog.fillFrom(axis);
     EXPECT_EQ(dialog.TitleAngle->value(), 0);
     EXPECT_EQ(dialog.LabelAngle->value(), 0);
@@ -128,7 +128,7 @@ TEST_F(AxisFixture, RotatedTitleShowsZeroAndOkResetsTheRotation) {
 }
 
 TEST_F(AxisFixture, AnglesBecomeTenthsOfADegree) {
-    TSetAxis dialog;
+    AxisDialog dialog;
     dialog.fillFrom(axis);
     dialog.TitleAngle->setValue(90);
     dialog.LabelAngle->setValue(-45);
@@ -140,7 +140,7 @@ TEST_F(AxisFixture, AnglesBecomeTenthsOfADegree) {
 }
 
 TEST_F(AxisFixture, MajorTickListDecidesTheDirection) {
-    TSetAxis dialog;
+    AxisDialog dialog;
     dialog.fillFrom(axis);
     dialog.lTickDir->setCurrentText(text("向右"));
     dialog.sTickDir->setCurrentText(text("向左"));
@@ -150,7 +150,7 @@ TEST_F(AxisFixture, MajorTickListDecidesTheDirection) {
 
 TEST_F(AxisFixture, UntouchedDirectionListsGiveUp) {
     axis.tickDirection = 4;
-    TSetAxis dialog;
+    AxisDialog dialog;
     dialog.fillFrom(axis);
     dialog.readBackInto(axis);
     EXPECT_EQ(axis.tickDirection, 1);
@@ -161,7 +161,7 @@ TEST_F(AxisFixture, VerticalAxisShowsLengthZeroAndIsLaidOutHorizontally) {
     axis.y1 = 0;
     axis.x2 = 3125;
     axis.y2 = 2500;
-    TSetAxis dialog;
+    AxisDialog dialog;
     dialog.fillFrom(axis);
     EXPECT_EQ(dialog.AxisLength->value(), 0);
     dialog.AxisLength->setValue(1000);
@@ -173,7 +173,7 @@ TEST_F(AxisFixture, VerticalAxisShowsLengthZeroAndIsLaidOutHorizontally) {
 }
 
 TEST_F(AxisFixture, ReadBackTakesEveryControl) {
-    TSetAxis dialog;
+    AxisDialog dialog;
     dialog.fillFrom(axis);
     dialog.AxisType->button(0)->setChecked(true);
     dialog.bShowLabel->setChecked(false);
@@ -221,7 +221,7 @@ TEST_F(AxisFixture, OnlyTheFontHeightsComeFromTheFontDialogs) {
     axis.titleFont.height = 16;
     axis.labelFont.height = 12;
     const LogFont titleBefore = axis.titleFont;
-    TSetAxis dialog;
+    AxisDialog dialog;
     dialog.fillFrom(axis);
     // Confirming without a new size keeps the heights as recorded.
     dialog.readBackInto(axis);
@@ -247,7 +247,7 @@ TEST_F(AxisFixture, FontDialogsConfirmedUnchangedKeepTheHeights) {
     // 16 and 12 units are 4.54 and 3.40 points; the font dialog shows 5 and 3.
     axis.titleFont.height = 16;
     axis.labelFont.height = 12;
-    TSetAxis dialog;
+    AxisDialog dialog;
     dialog.fillFrom(axis);
     QFontDialog fontDialog;
     fontDialog.setCurrentFont(dialog.titleDialogFont());
@@ -261,7 +261,7 @@ TEST_F(AxisFixture, FontDialogsConfirmedUnchangedKeepTheHeights) {
 
 TEST_F(AxisFixture, ApplyChangesNothingAndKeepsTheDialogOpen) {
     axis.tickDirection = 4;
-    TSetAxis dialog;
+    AxisDialog dialog;
     dialog.fillFrom(axis);
     dialog.show();
     dialog.AxisTitle->setPlainText("changed");
@@ -281,7 +281,7 @@ TEST_F(AxisFixture, RightAxisLimitsGoToTheCaller) {
     axis.rangeMax = 40;
     float ipMin = -1;
     float ipMax = -1;
-    TSetAxis dialog;
+    AxisDialog dialog;
     dialog.fillFrom(axis);
     dialog.LimitMin->setText("0");
     dialog.LimitMax->setText("50");
@@ -297,7 +297,7 @@ TEST_F(AxisFixture, BadMinimumEndsTheReadBackAtTheLimits) {
     axis.titleFont.orientation = 100;
     axis.tickDirection = 4;
     axis.titleFont.height = 16;
-    TSetAxis dialog;
+    AxisDialog dialog;
     dialog.fillFrom(axis);
     dialog.AxisTitle->setPlainText("new title");
     dialog.AxisWidth->setValue(3);
@@ -336,7 +336,7 @@ TEST_F(AxisFixture, BadMinimumEndsTheReadBackAtTheLimits) {
 TEST_F(AxisFixture, BadMaximumKeepsTheMinimumRead) {
     float ipMin = -1;
     float ipMax = -1;
-    TSetAxis dialog;
+    AxisDialog dialog;
     dialog.fillFrom(axis);
     dialog.LimitMin->setText("0");
     dialog.LimitMax->setText("x5");
@@ -356,8 +356,8 @@ TEST_F(AxisFixture, AxisOwnEditUsesLimitsAndKeepsAVerticalAxisVertical) {
     axis.showGrid = true;
     axis.titleFont.orientation = 900;
     axis.labelFont.orientation = 455;
-    TSetAxis dialog;
-    dialog.fillFrom(axis, TSetAxis::Mode::axisOwn);
+    AxisDialog dialog;
+    dialog.fillFrom(axis, AxisDialog::Mode::axisOwn);
     EXPECT_EQ(dialog.AxisLength->value(), 2500);
     EXPECT_EQ(dialog.TitleAngle->value(), 90);
     EXPECT_EQ(dialog.LabelAngle->value(), 45);
@@ -386,8 +386,8 @@ TEST_F(AxisFixture, AxisOwnEditUsesLimitsAndKeepsAVerticalAxisVertical) {
 }
 
 TEST_F(AxisFixture, AxisOwnEditPresetsLeftForAHorizontalAxis) {
-    TSetAxis dialog;
-    dialog.fillFrom(axis, TSetAxis::Mode::axisOwn);
+    AxisDialog dialog;
+    dialog.fillFrom(axis, AxisDialog::Mode::axisOwn);
     EXPECT_EQ(dialog.lTickDir->currentIndex(), 2);
     EXPECT_EQ(dialog.sTickDir->currentIndex(), 2);
     EXPECT_EQ(dialog.AxisLength->value(), 3125);
@@ -395,7 +395,7 @@ TEST_F(AxisFixture, AxisOwnEditPresetsLeftForAHorizontalAxis) {
 
 TEST_F(AxisFixture, ModalEditDesignatesTheOpenDialogAndCancelChangesNothing) {
     axis.tickDirection = 4;
-    TSetAxis* seen = nullptr;
+    AxisDialog* seen = nullptr;
     QString caption;
     QTimer::singleShot(0, [&] {
         seen = SetAxis;
@@ -404,7 +404,7 @@ TEST_F(AxisFixture, ModalEditDesignatesTheOpenDialogAndCancelChangesNothing) {
         seen->AxisTitle->setPlainText("changed");
         seen->CancelButton->click();
     });
-    EXPECT_FALSE(TSetAxis::editSheetAxis(nullptr, axis, text("设置图形左轴")));
+    EXPECT_FALSE(AxisDialog::editSheetAxis(nullptr, axis, text("设置图形左轴")));
     EXPECT_NE(seen, nullptr);
     EXPECT_EQ(caption, text("设置图形左轴"));
     EXPECT_EQ(SetAxis, nullptr);
@@ -420,7 +420,7 @@ TEST_F(AxisFixture, ModalEditReadsBackOnOk) {
         SetAxis->LimitMax->setText("50");
         SetAxis->OkButton->click();
     });
-    EXPECT_TRUE(TSetAxis::editSheetAxis(nullptr, axis, text("设置图形右轴"), &ipMin, &ipMax));
+    EXPECT_TRUE(AxisDialog::editSheetAxis(nullptr, axis, text("设置图形右轴"), &ipMin, &ipMax));
     EXPECT_FLOAT_EQ(ipMin, 0);
     EXPECT_FLOAT_EQ(ipMax, 50);
     EXPECT_EQ(axis.tickDirection, 1);

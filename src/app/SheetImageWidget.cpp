@@ -1,20 +1,20 @@
-#include "app/SheetImage.h"
+#include "app/SheetImageWidget.h"
 
 #include <QMouseEvent>
 #include <QPainter>
 
-TSheetImage::TSheetImage(QWidget* parent) : QWidget(parent) {
+SheetImageWidget::SheetImageWidget(QWidget* parent) : QWidget(parent) {
     setAutoFillBackground(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TSheetImage::setPicture(const QImage& image) {
+void SheetImageWidget::setPicture(const QImage& image) {
     sheetPicture = image;
     resize(image.size());
     update();
 }
 
-void TSheetImage::paintEvent(QPaintEvent*) {
+void SheetImageWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
     if (sheetPicture.isNull())
@@ -25,7 +25,7 @@ void TSheetImage::paintEvent(QPaintEvent*) {
     painter.drawImage(QPoint(left, top), sheetPicture);
 }
 
-void TSheetImage::mousePressEvent(QMouseEvent* event) {
+void SheetImageWidget::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     emit mouseDown(event->button(), event->modifiers(), at.x(), at.y());
 }

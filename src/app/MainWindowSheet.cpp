@@ -1,5 +1,5 @@
 // The sheet view of the main window, the open-data command and the display-mode commands.
-#include "app/ChildContour.h"
+#include "app/MainWindow.h"
 
 #include <algorithm>
 
@@ -14,7 +14,7 @@
 #include <QScopedValueRollback>
 #include <QScrollArea>
 
-#include "app/SheetImage.h"
+#include "app/SheetImageWidget.h"
 #include "core/ConversionError.h"
 #include "core/Gbk.h"
 #include "render/QtCanvas.h"
@@ -29,27 +29,27 @@ constexpr int statusNoteMinWidth = 100;
 
 } // namespace
 
-PlotChoices TChildForm::choices() const {
+PlotChoices MainWindow::choices() const {
     return PlotControlForm ? PlotControlForm->choices() : PlotChoices{};
 }
 
-int TChildForm::screenDpiX() const {
+int MainWindow::screenDpiX() const {
     return Image->logicalDpiX();
 }
 
-int TChildForm::screenDpiY() const {
+int MainWindow::screenDpiY() const {
     return Image->logicalDpiY();
 }
 
-bool TChildForm::redrawSheet() {
+bool MainWindow::redrawSheet() {
     return repaintSheet(false);
 }
 
-bool TChildForm::relayoutAndRedrawSheet() {
+bool MainWindow::relayoutAndRedrawSheet() {
     return repaintSheet(true);
 }
 
-bool TChildForm::repaintSheet(bool relayout) {
+bool MainWindow::repaintSheet(bool relayout) {
     const int dpiX = screenDpiX();
     const int dpiY = screenDpiY();
     const BitmapSize size = prepareSheetBitmap(*sheet, dpiX, dpiY);
@@ -79,7 +79,7 @@ bool TChildForm::repaintSheet(bool relayout) {
     return true;
 }
 
-void TChildForm::placeEmptyFrame() {
+void MainWindow::placeEmptyFrame() {
     SheetState& s = *sheet;
     const float w = s.xLengthCm * 100.0f;
     const float h = s.yLengthCm * 100.0f;
@@ -96,7 +96,7 @@ void TChildForm::placeEmptyFrame() {
     place(s.rightAxis, w, 0, w, h, w);
 }
 
-void TChildForm::relayoutSheet() {
+void MainWindow::relayoutSheet() {
     SheetState& s = *sheet;
     const double w = s.xLength;
     const double h = s.yLength;
@@ -134,7 +134,7 @@ void TChildForm::relayoutSheet() {
     }
 }
 
-void TChildForm::rebuildSheet() {
+void MainWindow::rebuildSheet() {
     // Nothing to compose from: an open without stations left the selector's old entries behind.
     if (!composeSheet(*sheet, choices()))
         return;
@@ -142,11 +142,11 @@ void TChildForm::rebuildSheet() {
     redrawSheet();
 }
 
-void TChildForm::showConversionError(const std::string& message) {
+void MainWindow::showConversionError(const std::string& message) {
     ui().messageBox(message, applicationTitle, MsgButtons::Ok, MsgIcon::Error);
 }
 
-void TChildForm::OpenDataExecute() {
+void MainWindow::OpenDataExecute() {
     const int answer = OpenDialog->exec();
     // A name completion list that opened as the dialog closed would keep grabbing the input.
     for (QCompleter* completer : OpenDialog->findChildren<QCompleter*>())
@@ -159,7 +159,7 @@ void TChildForm::OpenDataExecute() {
     openDataPath(OpenDialog->selectedFiles().constFirst(), kind);
 }
 
-void TChildForm::openDataPath(const QString& path, DataFileKind kind) {
+void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     const QScopedValueRollback<bool> opening(openingData, true);
     createPlotControlForm();
     const bool savedBefore = saved;
@@ -214,7 +214,7 @@ void TChildForm::openDataPath(const QString& path, DataFileKind kind) {
         switchOnAfterLoadCommands();
 }
 
-void TChildForm::switchOnAfterLoadCommands() {
+void MainWindow::switchOnAfterLoadCommands() {
     for (QAction* shown :
          {ToolButton2, ToolButton19, ToolButton3, ToolButton6, ToolButton7, ToolButton8, ToolButton9,
           ToolButton10, ToolButton16, ToolButtonS1, ToolButtonS2, ToolButtonS4, ToolButtonS5})
@@ -224,12 +224,12 @@ void TChildForm::switchOnAfterLoadCommands() {
         enabled->setEnabled(true);
 }
 
-void TChildForm::placePlotControlForm() {
+void MainWindow::placePlotControlForm() {
     // Inside the right edge of the main window, below its tool bar (screen coordinates).
     PlotControlForm->move(width() - PlotControlForm->width() - 20, y() + 80);
 }
 
-void TChildForm::tbFillClick() {
+void MainWindow::tbFillClick() {
     if (sheet->polarityMode)
         return;
     setStatusText(QString::fromUtf8("正在绘制彩色极性图."));
@@ -238,7 +238,7 @@ void TChildForm::tbFillClick() {
     setStatusText(QString::fromUtf8("彩色极性图绘制成功."));
 }
 
-void TChildForm::tbLineClick() {
+void MainWindow::tbLineClick() {
     if (!sheet->polarityMode)
         return;
     setStatusText(QString::fromUtf8("正在绘制剖面图."));

@@ -1,4 +1,4 @@
-#include "dialogs/Axisset.h"
+#include "dialogs/AxisDialog.h"
 
 #include <cmath>
 
@@ -18,12 +18,12 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "dialogs/DialogFont.h"
 #include "core/Conversions.h"
-#include "render/UserLocale.h"
+#include "dialogs/DialogFont.h"
 #include "plot/Axis.h"
+#include "render/UserLocale.h"
 
-TSetAxis* SetAxis = nullptr;
+AxisDialog* SetAxis = nullptr;
 
 namespace {
 
@@ -52,7 +52,7 @@ QString fromUtf8(const std::string& text) {
 
 } // namespace
 
-TSetAxis::TSetAxis(QWidget* owner) : QDialog(owner) {
+AxisDialog::AxisDialog(QWidget* owner) : QDialog(owner) {
     SetAxis = this;
     setWindowTitle(QStringLiteral("设置坐标轴"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -238,25 +238,25 @@ TSetAxis::TSetAxis(QWidget* owner) : QDialog(owner) {
 
     connect(OkButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(CancelButton, &QPushButton::clicked, this, &QDialog::reject);
-    connect(TitleFont, &QPushButton::clicked, this, &TSetAxis::TitleFontClick);
-    connect(LabelFont, &QPushButton::clicked, this, &TSetAxis::LabelFontClick);
-    connect(bLimitMin, &QCheckBox::clicked, this, &TSetAxis::bLimitMinClick);
-    connect(bLimitMax, &QCheckBox::clicked, this, &TSetAxis::bLimitMaxClick);
+    connect(TitleFont, &QPushButton::clicked, this, &AxisDialog::TitleFontClick);
+    connect(LabelFont, &QPushButton::clicked, this, &AxisDialog::LabelFontClick);
+    connect(bLimitMin, &QCheckBox::clicked, this, &AxisDialog::bLimitMinClick);
+    connect(bLimitMax, &QCheckBox::clicked, this, &AxisDialog::bLimitMaxClick);
 }
 
-TSetAxis::~TSetAxis() {
+AxisDialog::~AxisDialog() {
     if (SetAxis == this)
         SetAxis = nullptr;
 }
 
-void TSetAxis::TitleFontClick() {
+void AxisDialog::TitleFontClick() {
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, titleDialogFont_, this);
     if (ok)
         titleDialogFont_ = chosen;
 }
 
-void TSetAxis::LabelFontClick() {
+void AxisDialog::LabelFontClick() {
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, labelDialogFont_, this);
     if (ok)
@@ -264,14 +264,14 @@ void TSetAxis::LabelFontClick() {
 }
 
 // The "自动设置" boxes are read and have no effect.
-void TSetAxis::bLimitMinClick() {
+void AxisDialog::bLimitMinClick() {
     (void)bLimitMin->isChecked();
 }
-void TSetAxis::bLimitMaxClick() {
+void AxisDialog::bLimitMaxClick() {
     (void)bLimitMax->isChecked();
 }
 
-void TSetAxis::fillFrom(const TAxis& axis, Mode mode) {
+void AxisDialog::fillFrom(const TAxis& axis, Mode mode) {
     mode_ = mode;
     const bool own = mode == Mode::axisOwn;
     AxisType->button(axis.logarithmic ? 1 : 0)->setChecked(true);
@@ -298,8 +298,10 @@ void TSetAxis::fillFrom(const TAxis& axis, Mode mode) {
     TitleAngle->setValue(own ? axis.titleFont.orientation / 10 : 0);
     LabelAngle->setValue(own ? axis.labelFont.orientation / 10 : 0);
     LabelFormat->setText(fromUtf8(axis.labelFormat));
-    LimitMin->setText(fromUtf8(formatLocalePattern(own ? axis.limitMin : axis.rangeMin, "0.0", userDecimalSeparator())));
-    LimitMax->setText(fromUtf8(formatLocalePattern(own ? axis.limitMax : axis.rangeMax, "0.0", userDecimalSeparator())));
+    LimitMin->setText(
+        fromUtf8(formatLocalePattern(own ? axis.limitMin : axis.rangeMin, "0.0", userDecimalSeparator())));
+    LimitMax->setText(
+        fromUtf8(formatLocalePattern(own ? axis.limitMax : axis.rangeMax, "0.0", userDecimalSeparator())));
     const float length = own && !axis.horizontal ? axis.y2 - axis.y1 : axis.x2 - axis.x1;
     AxisLength->setValue(static_cast<int>(std::trunc(length)));
     X1->setValue(static_cast<int>(std::trunc(axis.x1)));
@@ -311,7 +313,7 @@ void TSetAxis::fillFrom(const TAxis& axis, Mode mode) {
         IsGrid->setChecked(axis.showGrid);
 }
 
-void TSetAxis::readBackInto(TAxis& axis, float* limitMinOut, float* limitMaxOut) {
+void AxisDialog::readBackInto(TAxis& axis, float* limitMinOut, float* limitMaxOut) {
     const bool own = mode_ == Mode::axisOwn;
     axis.logarithmic = AxisType->checkedId() != 0;
     axis.showLabels = bShowLabel->isChecked();
@@ -331,14 +333,16 @@ void TSetAxis::readBackInto(TAxis& axis, float* limitMinOut, float* limitMaxOut)
     axis.labelFont.orientation = LabelAngle->value();
     axis.labelFormat = LabelFormat->text().toStdString();
 
-    const auto limitMin = static_cast<float>(parseLocaleFloat(LimitMin->text().toStdString(), userDecimalSeparator()));
+    const auto limitMin =
+        static_cast<float>(parseLocaleFloat(LimitMin->text().toStdString(), userDecimalSeparator()));
     if (limitMinOut)
         *limitMinOut = limitMin;
     else if (own)
         axis.limitMin = limitMin;
     else
         axis.rangeMin = limitMin;
-    const auto limitMax = static_cast<float>(parseLocaleFloat(LimitMax->text().toStdString(), userDecimalSeparator()));
+    const auto limitMax =
+        static_cast<float>(parseLocaleFloat(LimitMax->text().toStdString(), userDecimalSeparator()));
     if (limitMaxOut)
         *limitMaxOut = limitMax;
     else if (own)
@@ -372,9 +376,9 @@ void TSetAxis::readBackInto(TAxis& axis, float* limitMinOut, float* limitMaxOut)
         axis.showGrid = IsGrid->isChecked();
 }
 
-bool TSetAxis::editSheetAxis(QWidget* owner, TAxis& axis, const QString& caption, float* limitMinOut,
-                             float* limitMaxOut) {
-    TSetAxis dialog(owner);
+bool AxisDialog::editSheetAxis(QWidget* owner, TAxis& axis, const QString& caption, float* limitMinOut,
+                               float* limitMaxOut) {
+    AxisDialog dialog(owner);
     dialog.setWindowTitle(caption);
     dialog.fillFrom(axis, Mode::sheet);
     if (dialog.exec() != QDialog::Accepted)
@@ -383,8 +387,8 @@ bool TSetAxis::editSheetAxis(QWidget* owner, TAxis& axis, const QString& caption
     return true;
 }
 
-bool TSetAxis::editOwnAxis(QWidget* owner, TAxis& axis) {
-    TSetAxis dialog(owner);
+bool AxisDialog::editOwnAxis(QWidget* owner, TAxis& axis) {
+    AxisDialog dialog(owner);
     dialog.setWindowTitle(QStringLiteral("设置图形坐标轴"));
     dialog.fillFrom(axis, Mode::axisOwn);
     if (dialog.exec() != QDialog::Accepted)

@@ -19,12 +19,12 @@ class QRect;
 // The floating tool window in which the user picks the station, the parameter curves and the
 // legend symbol of each parameter. It holds no sheet data: the sheet reads the choices through
 // choices() each time it composes or paints, and only "应用" asks the main window to rebuild.
-class TPlotControlForm : public QWidget {
+class PlotControlWindow : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TPlotControlForm(QWidget* parent = nullptr);
-    ~TPlotControlForm() override;
+    explicit PlotControlWindow(QWidget* parent = nullptr);
+    ~PlotControlWindow() override;
 
     // The state of the controls as the sheet reads it.
     PlotChoices choices() const;

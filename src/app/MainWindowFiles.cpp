@@ -1,6 +1,6 @@
 // Files in and out of the main window beyond the open dialog: opening by name (command line, drag
 // and drop), the status note about what an open read, and the export of the sheet as PDF, SVG or PNG.
-#include "app/ChildContour.h"
+#include "app/MainWindow.h"
 
 #include <string>
 
@@ -16,18 +16,18 @@
 #include <QTimer>
 #include <QUrl>
 
-#include "render/SheetExport.h"
 #include "core/ConversionError.h"
 #include "core/Conversions.h"
+#include "render/SheetExport.h"
 #include "sheet/SheetView.h"
 
-DataFileKind TChildForm::dataFileKindFor(const QString& path) {
+DataFileKind MainWindow::dataFileKindFor(const QString& path) {
     return QFileInfo(path).suffix().compare(QStringLiteral("ves"), Qt::CaseInsensitive) == 0
                ? DataFileKind::Tagged
                : DataFileKind::Column;
 }
 
-QString TChildForm::droppedDataFile(const QMimeData* data) {
+QString MainWindow::droppedDataFile(const QMimeData* data) {
     if (!data || !data->hasUrls())
         return {};
     const QList<QUrl> urls = data->urls();
@@ -40,12 +40,12 @@ QString TChildForm::droppedDataFile(const QMimeData* data) {
     return known && file.isFile() ? file.absoluteFilePath() : QString();
 }
 
-bool TChildForm::takesDrops() const {
+bool MainWindow::takesDrops() const {
     // Not while a dialog or another open is running: the open would run in the middle of it.
     return !openingData && !QApplication::activeModalWidget();
 }
 
-void TChildForm::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (!takesDrops() || droppedDataFile(event->mimeData()).isEmpty()) {
         event->ignore();
         return;
@@ -53,7 +53,7 @@ void TChildForm::dragEnterEvent(QDragEnterEvent* event) {
     event->acceptProposedAction();
 }
 
-void TChildForm::dragMoveEvent(QDragMoveEvent* event) {
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
     if (!takesDrops() || droppedDataFile(event->mimeData()).isEmpty()) {
         event->ignore();
         return;
@@ -61,7 +61,7 @@ void TChildForm::dragMoveEvent(QDragMoveEvent* event) {
     event->acceptProposedAction();
 }
 
-void TChildForm::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
     const QString path = takesDrops() ? droppedDataFile(event->mimeData()) : QString();
     if (path.isEmpty()) {
         event->ignore();
@@ -76,14 +76,14 @@ void TChildForm::dropEvent(QDropEvent* event) {
     });
 }
 
-void TChildForm::openFromCommandLine(const QStringList& arguments) {
+void MainWindow::openFromCommandLine(const QStringList& arguments) {
     if (arguments.isEmpty())
         return;
     const QString path = QFileInfo(arguments.constFirst()).absoluteFilePath();
     openDataPath(path, dataFileKindFor(path));
 }
 
-QString TChildForm::qualityNote(const DataQuality& quality) {
+QString MainWindow::qualityNote(const DataQuality& quality) {
     return QStringLiteral("测点 %1，数据点 %2，无效行 %3，缺失值 %4")
         .arg(quality.stations)
         .arg(quality.points)
@@ -91,7 +91,7 @@ QString TChildForm::qualityNote(const DataQuality& quality) {
         .arg(quality.missingValues);
 }
 
-bool TChildForm::askExportDpi(int& dpi) {
+bool MainWindow::askExportDpi(int& dpi) {
     std::string text = std::to_string(defaultExportDpi);
     if (!ui().inputQuery("导出图形",
                          "PNG 分辨率(dpi)，" + std::to_string(minExportDpi) + " 到 " +
@@ -114,7 +114,7 @@ bool TChildForm::askExportDpi(int& dpi) {
     return true;
 }
 
-bool TChildForm::mnExportClick() {
+bool MainWindow::mnExportClick() {
     // The data file's name with the extension of the type chosen last.
     const QFileInfo data(lastDataFile);
     if (data.isFile())

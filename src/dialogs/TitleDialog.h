@@ -12,10 +12,10 @@ class TText;
 
 // The modal title dialog: the sheet title's text and font and its distance from the top of the
 // figure. Fill it with fillFrom, show it, and on OK call readBackInto; both run without showing.
-class TSetFont : public QDialog {
+class TitleDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TSetFont(QWidget* owner = nullptr);
+    explicit TitleDialog(QWidget* owner = nullptr);
 
     // Font dialog from the title's font record, text, and the gap in millimetres (truncated).
     void fillFrom(const TText& title, float titleGapCm);

@@ -13,11 +13,11 @@
 #include <QString>
 #include <QStringList>
 
+#include "app/PlotControlWindow.h"
 #include "core/Ui.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
-#include "sheet/window/Plotcontr.h"
 
 class QAction;
 class QActionGroup;
@@ -32,19 +32,19 @@ class QPrinter;
 class QScrollArea;
 class QStatusBar;
 class QToolBar;
-class TSheetImage;
+class SheetImageWidget;
 struct Pen;
 
 // The main window: menu, tool bar, the scroll box with the sheet image and the status bar. It owns
 // the sheet state and the station list, and every command of the program is one of its handlers.
-class TChildForm : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit TChildForm(QWidget* parent = nullptr);
-    ~TChildForm() override;
-    TChildForm(const TChildForm&) = delete;
-    TChildForm& operator=(const TChildForm&) = delete;
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
 
     // The message boxes, input queries and message pump of the commands. Replaceable (tests).
     Ui& ui() { return *commandUi; }
@@ -135,7 +135,7 @@ public:
     // Components. Owned by the window through Qt parentage.
     QToolBar* ToolBar1 = nullptr;
     QScrollArea* ScrollBox1 = nullptr;
-    TSheetImage* Image = nullptr;
+    SheetImageWidget* Image = nullptr;
     QStatusBar* StatusBar1 = nullptr;
     std::array<QLabel*, 5> StatusPanels{};
     QFileDialog* OpenDialog = nullptr;
@@ -265,7 +265,7 @@ private:
     // reference) always reach the current one.
     class UiRelay : public Ui {
     public:
-        explicit UiRelay(TChildForm& form) : form_(form) {}
+        explicit UiRelay(MainWindow& form) : form_(form) {}
         MsgResult messageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
                              MsgIcon icon, bool owned = true) override {
             return form_.ui().messageBox(text, caption, buttons, icon, owned);
@@ -282,7 +282,7 @@ private:
         void endWaitCursor() override { form_.ui().endWaitCursor(); }
 
     private:
-        TChildForm& form_;
+        MainWindow& form_;
     };
 
     std::unique_ptr<Ui> commandUi;
@@ -300,9 +300,9 @@ private:
 };
 
 // The program's windows.
-extern TChildForm* ChildForm;
+extern MainWindow* ChildForm;
 // The plot control window (a tool window, hidden until the first open).
-extern TPlotControlForm* PlotControlForm;
+extern PlotControlWindow* PlotControlForm;
 
 // The maker's web site, opened by the Help menu and the About box.
 inline constexpr const char* webAddress = "https://vesplot.example.org";

@@ -1,4 +1,4 @@
-#include "app/ChildContour.h"
+#include "app/MainWindow.h"
 
 #include <QActionGroup>
 #include <QApplication>
@@ -21,14 +21,14 @@
 
 #include "app/AboutDialog.h"
 #include "app/QtUi.h"
-#include "app/SheetImage.h"
-#include "dialogs/Axisset.h"
-#include "dialogs/Fontset.h"
-#include "dialogs/Setpen.h"
+#include "app/SheetImageWidget.h"
 #include "core/Paths.h"
+#include "dialogs/AxisDialog.h"
+#include "dialogs/PenDialog.h"
+#include "dialogs/TitleDialog.h"
 
-TChildForm* ChildForm = nullptr;
-TPlotControlForm* PlotControlForm = nullptr;
+MainWindow* ChildForm = nullptr;
+PlotControlWindow* PlotControlForm = nullptr;
 
 // Outside any namespace: the resource initialiser of the static library.
 static void initAppResources() {
@@ -52,18 +52,18 @@ QString text(const char* utf8) {
 
 } // namespace
 
-TChildForm::TChildForm(QWidget* parent) : QMainWindow(parent), commandUi(std::make_unique<QtUi>(this)) {
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::make_unique<QtUi>(this)) {
     initAppResources();
     if (!ChildForm)
         ChildForm = this;
     sheet = std::make_unique<SheetState>(uiRelay);
     titleDialog = [this](TText& title, float& titleGapCm) {
-        return TSetFont::editTitle(this, title, titleGapCm);
+        return TitleDialog::editTitle(this, title, titleGapCm);
     };
     axisDialog = [this](TAxis& axis, const QString& caption, float* limitMin, float* limitMax) {
-        return TSetAxis::editSheetAxis(this, axis, caption, limitMin, limitMax);
+        return AxisDialog::editSheetAxis(this, axis, caption, limitMin, limitMax);
     };
-    penDialog = [this](Pen& pen) { return TPenProperty::editPen(this, pen); };
+    penDialog = [this](Pen& pen) { return PenDialog::editPen(this, pen); };
 
     setWindowTitle(text("电测深曲线图"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vesplot.svg")));
@@ -80,7 +80,7 @@ TChildForm::TChildForm(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     ScrollBox1->setWidgetResizable(false);
     ScrollBox1->setBackgroundRole(QPalette::Window);
     ScrollContent = new QWidget;
-    Image = new TSheetImage(ScrollContent);
+    Image = new SheetImageWidget(ScrollContent);
     Image->setObjectName(QStringLiteral("Image"));
     Image->resize(972, 616);
     ScrollBox1->setWidget(ScrollContent);
@@ -88,30 +88,30 @@ TChildForm::TChildForm(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     // A ".dat" or ".ves" file dropped anywhere on the window is opened.
     setAcceptDrops(true);
     setCentralWidget(ScrollBox1);
-    connect(Image, &TSheetImage::mouseDown, this, &TChildForm::ImageMouseDown);
+    connect(Image, &SheetImageWidget::mouseDown, this, &MainWindow::ImageMouseDown);
 
     createStatusBar();
     createDialogs();
     FormCreate();
 }
 
-TChildForm::~TChildForm() {
+MainWindow::~MainWindow() {
     if (PlotControlForm && PlotControlForm->parent() == this)
         PlotControlForm = nullptr;
     if (ChildForm == this)
         ChildForm = nullptr;
     // The plot control window (a child) outlives this body: it must not call back.
-    if (auto* form = findChild<TPlotControlForm*>()) {
+    if (auto* form = findChild<PlotControlWindow*>()) {
         form->onApply = nullptr;
         form->onHide = nullptr;
     }
 }
 
-void TChildForm::setUi(std::unique_ptr<Ui> replacement) {
+void MainWindow::setUi(std::unique_ptr<Ui> replacement) {
     commandUi = std::move(replacement);
 }
 
-void TChildForm::loadChildImageList() {
+void MainWindow::loadChildImageList() {
     ChildImageList.clear();
     for (const char* name : glyphFiles) {
         QImage glyph(glyphSize, glyphSize, QImage::Format_ARGB32_Premultiplied);
@@ -123,7 +123,7 @@ void TChildForm::loadChildImageList() {
     }
 }
 
-void TChildForm::createMenus() {
+void MainWindow::createMenus() {
     auto item = [this](QMenu* menu, const char* caption) {
         QAction* action = menu->addAction(text(caption));
         return action;
@@ -167,25 +167,25 @@ void TChildForm::createMenus() {
     mnHelpSep1 = mnHelpMenu->addSeparator();
     mnAbout = item(mnHelpMenu, "关于(&A)");
 
-    connect(OpenData, &QAction::triggered, this, &TChildForm::OpenDataExecute);
+    connect(OpenData, &QAction::triggered, this, &MainWindow::OpenDataExecute);
     connect(mnSaveBmp, &QAction::triggered, this, [this] { mnSaveBmpClick(); });
     connect(mnExport, &QAction::triggered, this, [this] { mnExportClick(); });
-    connect(mnPrinterSet, &QAction::triggered, this, &TChildForm::mnPrinterSetClick);
-    connect(mnPrint, &QAction::triggered, this, &TChildForm::tbPrintClick);
-    connect(mnExit, &QAction::triggered, this, &TChildForm::mnExitClick);
-    connect(mnFill, &QAction::triggered, this, &TChildForm::tbFillClick);
-    connect(mnLine, &QAction::triggered, this, &TChildForm::tbLineClick);
-    connect(mnCopy, &QAction::triggered, this, &TChildForm::tbCopyClick);
-    connect(mnTitle, &QAction::triggered, this, &TChildForm::TitleClick);
-    connect(mnSetYLen, &QAction::triggered, this, &TChildForm::mnSetYLenClick);
-    connect(mnSetAbnormalThreshold, &QAction::triggered, this, &TChildForm::ToolButton14Click);
-    connect(mnHelp, &QAction::triggered, this, &TChildForm::mnHelpClick);
-    connect(mnWeb, &QAction::triggered, this, &TChildForm::mnWebClick);
-    connect(mnAbout, &QAction::triggered, this, &TChildForm::mnAboutClick);
+    connect(mnPrinterSet, &QAction::triggered, this, &MainWindow::mnPrinterSetClick);
+    connect(mnPrint, &QAction::triggered, this, &MainWindow::tbPrintClick);
+    connect(mnExit, &QAction::triggered, this, &MainWindow::mnExitClick);
+    connect(mnFill, &QAction::triggered, this, &MainWindow::tbFillClick);
+    connect(mnLine, &QAction::triggered, this, &MainWindow::tbLineClick);
+    connect(mnCopy, &QAction::triggered, this, &MainWindow::tbCopyClick);
+    connect(mnTitle, &QAction::triggered, this, &MainWindow::TitleClick);
+    connect(mnSetYLen, &QAction::triggered, this, &MainWindow::mnSetYLenClick);
+    connect(mnSetAbnormalThreshold, &QAction::triggered, this, &MainWindow::ToolButton14Click);
+    connect(mnHelp, &QAction::triggered, this, &MainWindow::mnHelpClick);
+    connect(mnWeb, &QAction::triggered, this, &MainWindow::mnWebClick);
+    connect(mnAbout, &QAction::triggered, this, &MainWindow::mnAboutClick);
     // "刷新(&R)", "设置剖面线属性(&L)", "设置x-长度", "放大图形(&I)" and "缩小图形(&O)" run nothing.
 }
 
-void TChildForm::createToolBar() {
+void MainWindow::createToolBar() {
     ToolBar1 = new QToolBar(this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setMovable(false);
@@ -237,26 +237,26 @@ void TChildForm::createToolBar() {
     displayModeGroup->addAction(ToolButton5);
     ToolButton5->setChecked(true);
 
-    connect(ToolButton1, &QAction::triggered, this, &TChildForm::OpenDataExecute);
+    connect(ToolButton1, &QAction::triggered, this, &MainWindow::OpenDataExecute);
     connect(ToolButton2, &QAction::triggered, this, [this] { mnSaveBmpClick(); });
     connect(ToolButton19, &QAction::triggered, this, [this] { mnExportClick(); });
-    connect(ToolButton3, &QAction::triggered, this, &TChildForm::tbPrintClick);
-    connect(ToolButton4, &QAction::triggered, this, &TChildForm::tbFillClick);
-    connect(ToolButton5, &QAction::triggered, this, &TChildForm::tbLineClick);
-    connect(ToolButton6, &QAction::triggered, this, &TChildForm::ToolButton6Click);
-    connect(ToolButton7, &QAction::triggered, this, &TChildForm::mnSetYLenClick);
-    connect(ToolButton8, &QAction::triggered, this, &TChildForm::TitleClick);
-    connect(ToolButton17, &QAction::triggered, this, &TChildForm::ToolButton17Click);
-    connect(ToolButton14, &QAction::triggered, this, &TChildForm::ToolButton14Click);
-    connect(ToolButton15, &QAction::triggered, this, &TChildForm::ToolButton15Click);
-    connect(ToolButton16, &QAction::triggered, this, &TChildForm::ToolButton16Click);
-    connect(ToolButton9, &QAction::triggered, this, &TChildForm::tbCopyClick);
-    connect(ToolButton18, &QAction::triggered, this, &TChildForm::ToolButton18Click);
-    connect(ToolButton13, &QAction::triggered, this, &TChildForm::mnHelpClick);
+    connect(ToolButton3, &QAction::triggered, this, &MainWindow::tbPrintClick);
+    connect(ToolButton4, &QAction::triggered, this, &MainWindow::tbFillClick);
+    connect(ToolButton5, &QAction::triggered, this, &MainWindow::tbLineClick);
+    connect(ToolButton6, &QAction::triggered, this, &MainWindow::ToolButton6Click);
+    connect(ToolButton7, &QAction::triggered, this, &MainWindow::mnSetYLenClick);
+    connect(ToolButton8, &QAction::triggered, this, &MainWindow::TitleClick);
+    connect(ToolButton17, &QAction::triggered, this, &MainWindow::ToolButton17Click);
+    connect(ToolButton14, &QAction::triggered, this, &MainWindow::ToolButton14Click);
+    connect(ToolButton15, &QAction::triggered, this, &MainWindow::ToolButton15Click);
+    connect(ToolButton16, &QAction::triggered, this, &MainWindow::ToolButton16Click);
+    connect(ToolButton9, &QAction::triggered, this, &MainWindow::tbCopyClick);
+    connect(ToolButton18, &QAction::triggered, this, &MainWindow::ToolButton18Click);
+    connect(ToolButton13, &QAction::triggered, this, &MainWindow::mnHelpClick);
     // ToolButton10 (refresh), ToolButton11 and ToolButton12 (zoom) run nothing.
 }
 
-void TChildForm::createStatusBar() {
+void MainWindow::createStatusBar() {
     StatusBar1 = statusBar();
     StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
     StatusBar1->setSizeGripEnabled(false);
@@ -272,7 +272,7 @@ void TChildForm::createStatusBar() {
     StatusPanels[0]->setText(text("Zu电法数据处理软件"));
 }
 
-void TChildForm::createDialogs() {
+void MainWindow::createDialogs() {
     OpenDialog = new QFileDialog(this, text("打开数据文件"));
     OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
     OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
@@ -302,7 +302,7 @@ void TChildForm::createDialogs() {
             });
 }
 
-void TChildForm::FormCreate() {
+void MainWindow::FormCreate() {
     // 1000 x 0.618 truncated, as the classic extended-precision product gives it (just below 618).
     constexpr int initialImageHeight = 617;
     Image->setGeometry(0, 0, 1000, initialImageHeight);
@@ -331,30 +331,30 @@ void TChildForm::FormCreate() {
     setStatusText(text("为绘制电法数据剖面图，请加载数据！"));
 }
 
-void TChildForm::setStatusText(const QString& message) {
+void MainWindow::setStatusText(const QString& message) {
     StatusPanels[2]->setText(message);
     StatusBar1->repaint();
 }
 
-QPrinter& TChildForm::printer() {
+QPrinter& MainWindow::printer() {
     if (!selectedPrinter)
         selectedPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
     return *selectedPrinter;
 }
 
-QString TChildForm::helpFile() const {
+QString MainWindow::helpFile() const {
     return QString::fromStdString(helpFolderFor(QCoreApplication::applicationDirPath().toStdString())) +
            QStringLiteral("index.html");
 }
 
-QPoint TChildForm::centredImagePosition(QSize box, QSize image) {
+QPoint MainWindow::centredImagePosition(QSize box, QSize image) {
     const int left = image.width() > box.width() ? 0 : static_cast<int>((box.width() - image.width()) * 0.5);
     const int top =
         image.height() > box.height() ? 0 : static_cast<int>((box.height() - image.height()) * 0.5);
     return {left, top};
 }
 
-void TChildForm::ScrollBox1Resize() {
+void MainWindow::ScrollBox1Resize() {
     const QSize box = ScrollBox1->viewport()->size();
     Image->move(centredImagePosition(box, Image->size()));
     // The scrolled area is the image where it is larger than the box.
@@ -364,13 +364,13 @@ void TChildForm::ScrollBox1Resize() {
     Image->update();
 }
 
-bool TChildForm::eventFilter(QObject* watched, QEvent* event) {
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == ScrollBox1->viewport() && event->type() == QEvent::Resize)
         ScrollBox1Resize();
     return QMainWindow::eventFilter(watched, event);
 }
 
-void TChildForm::showEvent(QShowEvent* event) {
+void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shownOnce) {
         shownOnce = true;
@@ -378,18 +378,18 @@ void TChildForm::showEvent(QShowEvent* event) {
     }
 }
 
-void TChildForm::FormShow() {
+void MainWindow::FormShow() {
     createPlotControlForm();
     // The empty sheet: no title, the axes around the default 5 cm x 5 cm frame.
     placeEmptyFrame();
     redrawSheet();
 }
 
-void TChildForm::createPlotControlForm() {
+void MainWindow::createPlotControlForm() {
     if (PlotControlForm && PlotControlForm->parent() == this)
         return;
     // A floating tool window above the main window, hidden until the first open.
-    auto* form = new TPlotControlForm(this);
+    auto* form = new PlotControlWindow(this);
     form->setObjectName(QStringLiteral("PlotControlForm"));
     form->hide();
     form->onApply = [this] { rebuildSheet(); };
@@ -397,7 +397,7 @@ void TChildForm::createPlotControlForm() {
     PlotControlForm = form;
 }
 
-bool TChildForm::FormCloseQuery() {
+bool MainWindow::FormCloseQuery() {
     if (saved)
         return true;
     switch (
@@ -412,7 +412,7 @@ bool TChildForm::FormCloseQuery() {
     }
 }
 
-void TChildForm::closeEvent(QCloseEvent* event) {
+void MainWindow::closeEvent(QCloseEvent* event) {
     if (!FormCloseQuery()) {
         event->ignore();
         return;
@@ -422,7 +422,7 @@ void TChildForm::closeEvent(QCloseEvent* event) {
         PlotControlForm->hide();
 }
 
-bool TChildForm::mnSaveBmpClick() {
+bool MainWindow::mnSaveBmpClick() {
     if (saved) {
         ui().messageBox("绘制的剖面图已经保存为位图文件。", "警告", MsgButtons::Ok, MsgIcon::None);
         return false;
@@ -447,25 +447,25 @@ bool TChildForm::mnSaveBmpClick() {
     return true;
 }
 
-void TChildForm::mnPrinterSetClick() {
+void MainWindow::mnPrinterSetClick() {
     QPrintDialog dialog(&printer(), this);
     dialog.exec();
 }
 
-void TChildForm::mnExitClick() {
+void MainWindow::mnExitClick() {
     close();
 }
 
-void TChildForm::mnHelpClick() {
+void MainWindow::mnHelpClick() {
     QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile()));
 }
 
-void TChildForm::mnWebClick() {
+void MainWindow::mnWebClick() {
     QDesktopServices::openUrl(QUrl(QString::fromLatin1(webAddress)));
 }
 
-void TChildForm::mnAboutClick() {
-    TAbout about(this);
+void MainWindow::mnAboutClick() {
+    AboutDialog about(this);
     about.setWindowTitle(text("关于电法剖面图绘制..."));
     about.exec();
 }

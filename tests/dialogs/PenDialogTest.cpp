@@ -1,4 +1,4 @@
-#include "dialogs/Setpen.h"
+#include "dialogs/PenDialog.h"
 
 #include "core/Pen.h"
 
@@ -21,7 +21,7 @@ QString text(const char* utf8) {
 
 TEST(PenDialog, StyleListMapsToPenCodes) {
     Pen pen;
-    TPenProperty dialog(pen);
+    PenDialog dialog(pen);
     EXPECT_EQ(dialog.windowTitle(), text("设置线型"));
     ASSERT_EQ(dialog.Style->count(), 5);
     const char* items[] = {"实线", "点线", "虚线", "点划线", "线点点"};
@@ -37,7 +37,7 @@ TEST(PenDialog, StyleListMapsToPenCodes) {
 TEST(PenDialog, DashPenOpensOnDashAndDotCanBeChosen) {
     Pen pen;
     pen.style = penstyle::dash;
-    TPenProperty dialog(pen);
+    PenDialog dialog(pen);
     EXPECT_EQ(dialog.Style->currentText(), text("虚线"));
     dialog.Style->setCurrentText(text("点线"));
     EXPECT_EQ(pen.style, penstyle::dot);
@@ -48,7 +48,7 @@ TEST(PenDialog, OtherStylesShowSolidWithoutRewritingThePen) {
         Pen pen;
         pen.style = style;
         pen.width = 3;
-        TPenProperty dialog(pen);
+        PenDialog dialog(pen);
         EXPECT_EQ(dialog.Style->currentIndex(), 0);
         EXPECT_EQ(dialog.UpDown1->value(), 3);
         EXPECT_EQ(pen.style, style);
@@ -59,20 +59,20 @@ TEST(PenDialog, WidthChangedThenCancelStaysInThePen) {
     Pen pen;
     pen.width = 1;
     QTimer::singleShot(0, [] {
-        auto* dialog = qobject_cast<TPenProperty*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<PenDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         dialog->UpDown1->stepUp();
         dialog->UpDown1->stepUp();
         dialog->BitBtn2->click();
     });
-    EXPECT_FALSE(TPenProperty::editPen(nullptr, pen));
+    EXPECT_FALSE(PenDialog::editPen(nullptr, pen));
     EXPECT_EQ(pen.width, 3);
 }
 
 TEST(PenDialog, WidthStaysAtOrAboveZero) {
     Pen pen;
     pen.width = 0;
-    TPenProperty dialog(pen);
+    PenDialog dialog(pen);
     dialog.UpDown1->stepDown();
     EXPECT_EQ(pen.width, 0);
     EXPECT_EQ(dialog.UpDown1->minimum(), 0);
@@ -81,7 +81,7 @@ TEST(PenDialog, WidthStaysAtOrAboveZero) {
 TEST(PenDialog, ColourChosenOrCancelledGoesToThePen) {
     Pen pen;
     pen.color = colors::red;
-    TPenProperty dialog(pen);
+    PenDialog dialog(pen);
     EXPECT_EQ(dialog.panelColor(), colors::red);
 
     dialog.chooseColor = [](Color) { return std::optional<Color>(colors::rgb(0, 128, 0)); };
@@ -101,7 +101,7 @@ TEST(PenDialog, SampleIsAMidLineOnButtonFace) {
     Pen pen;
     pen.color = colors::rgb(0, 0, 255);
     pen.width = 1;
-    TPenProperty dialog(pen);
+    PenDialog dialog(pen);
     const QImage& sample = dialog.sampleImage();
     ASSERT_EQ(sample.size(), QSize(193, 29));
     // The line runs from (10, 14) to (183, 14): 29 / 2 halved toward zero.

@@ -1,4 +1,4 @@
-#include "dialogs/Fontset.h"
+#include "dialogs/TitleDialog.h"
 
 #include "plot/Text.h"
 
@@ -34,7 +34,7 @@ struct TitleFixture : ::testing::Test {
 } // namespace
 
 TEST_F(TitleFixture, FillShowsTextAndGapInMillimetres) {
-    TSetFont dialog;
+    TitleDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), text("设置图名"));
     dialog.fillFrom(title, gapCm);
     EXPECT_EQ(dialog.Text->toPlainText(), text("电测深观测数据"));
@@ -46,7 +46,7 @@ TEST_F(TitleFixture, FillShowsTextAndGapInMillimetres) {
 }
 
 TEST_F(TitleFixture, GapIsTruncatedToWholeMillimetres) {
-    TSetFont dialog;
+    TitleDialog dialog;
     dialog.fillFrom(title, 2.78f);
     EXPECT_EQ(dialog.pHeadToTop->value(), 27);
     dialog.fillFrom(title, -1.25f);
@@ -55,7 +55,7 @@ TEST_F(TitleFixture, GapIsTruncatedToWholeMillimetres) {
 
 TEST_F(TitleFixture, ThirtyFiveMillimetresAreStoredAsThreePointFiveCentimetres) {
     gapCm = 1.0f;
-    TSetFont dialog;
+    TitleDialog dialog;
     dialog.fillFrom(title, gapCm);
     dialog.pHeadToTop->setValue(35);
     dialog.readBackInto(title, gapCm);
@@ -64,7 +64,7 @@ TEST_F(TitleFixture, ThirtyFiveMillimetresAreStoredAsThreePointFiveCentimetres) 
 
 TEST_F(TitleFixture, UntouchedDialogKeepsTheFontRecord) {
     const LogFont before = title.font;
-    TSetFont dialog;
+    TitleDialog dialog;
     dialog.fillFrom(title, gapCm);
     dialog.Text->setPlainText(text("新图名"));
     dialog.readBackInto(title, gapCm);
@@ -75,7 +75,7 @@ TEST_F(TitleFixture, UntouchedDialogKeepsTheFontRecord) {
 
 TEST_F(TitleFixture, FontDialogConfirmedUnchangedKeepsTheHeight) {
     // The font dialog offers whole points: 60 units (17.01 pt) come back as 17 pt.
-    TSetFont dialog;
+    TitleDialog dialog;
     dialog.fillFrom(title, gapCm);
     QFontDialog fontDialog;
     fontDialog.setCurrentFont(dialog.dialogFont());
@@ -90,7 +90,7 @@ TEST_F(TitleFixture, FontDialogConfirmedUnchangedKeepsTheHeight) {
 TEST_F(TitleFixture, ItalicTitleStaysItalicWhenSwitchedOff) {
     title.font.italic = 1;
     title.font.underline = 1;
-    TSetFont dialog;
+    TitleDialog dialog;
     dialog.fillFrom(title, gapCm);
     EXPECT_TRUE(dialog.dialogFont().italic());
     QFont plain = dialog.dialogFont();
@@ -103,7 +103,7 @@ TEST_F(TitleFixture, ItalicTitleStaysItalicWhenSwitchedOff) {
 }
 
 TEST_F(TitleFixture, StylesSwitchedOnAreTakenButNotBold) {
-    TSetFont dialog;
+    TitleDialog dialog;
     dialog.fillFrom(title, gapCm);
     QFont chosen("Times New Roman", 12);
     chosen.setItalic(true);
@@ -127,7 +127,7 @@ TEST_F(TitleFixture, StylesSwitchedOnAreTakenButNotBold) {
 
 TEST_F(TitleFixture, PitchCodes) {
     title.font.pitchAndFamily = 0x22; // variable pitch, Swiss family
-    TSetFont dialog;
+    TitleDialog dialog;
     dialog.fillFrom(title, gapCm);
     dialog.readBackInto(title, gapCm);
     EXPECT_EQ(title.font.pitchAndFamily, 2);
@@ -141,14 +141,14 @@ TEST_F(TitleFixture, PitchCodes) {
 TEST_F(TitleFixture, CancelChangesNothing) {
     const LogFont before = title.font;
     QTimer::singleShot(0, [] {
-        auto* dialog = qobject_cast<TSetFont*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<TitleDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         dialog->Text->setPlainText("x");
         dialog->pHeadToTop->setValue(100);
         dialog->setDialogFont(QFont("Courier", 30, QFont::Normal, true));
         dialog->BitBtn1->click();
     });
-    EXPECT_FALSE(TSetFont::editTitle(nullptr, title, gapCm));
+    EXPECT_FALSE(TitleDialog::editTitle(nullptr, title, gapCm));
     EXPECT_EQ(title.font, before);
     EXPECT_EQ(title.text, "电测深观测数据");
     EXPECT_FLOAT_EQ(gapCm, 3.5f);
