@@ -13,12 +13,12 @@ class AboutDialog : public QDialog {
 public:
     explicit AboutDialog(QWidget* parent = nullptr);
 
-    QLabel* ProgramIcon = nullptr;
-    QLabel* ProductName = nullptr;
-    QLabel* Version = nullptr;
-    QLabel* BuildDate = nullptr;
-    QLabel* WebLink = nullptr;
-    QPushButton* OKButton = nullptr;
+    QLabel* iconLabel = nullptr;
+    QLabel* productLabel = nullptr;
+    QLabel* versionLabel = nullptr;
+    QLabel* buildDateLabel = nullptr;
+    QLabel* webLinkLabel = nullptr;
+    QPushButton* okButton = nullptr;
 
     // The build date of the program, yyyy-MM-dd.
     static QString buildDate();

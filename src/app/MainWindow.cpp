@@ -1,5 +1,7 @@
 #include "app/MainWindow.h"
 
+#include <utility>
+
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
@@ -70,29 +72,29 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     resize(737, 587);
     setWindowState(Qt::WindowMaximized);
 
-    loadChildImageList();
+    loadToolBarGlyphs();
     createMenus();
     createToolBar();
 
-    ScrollBox1 = new QScrollArea(this);
-    ScrollBox1->setObjectName(QStringLiteral("ScrollBox1"));
-    ScrollBox1->setFrameShape(QFrame::NoFrame);
-    ScrollBox1->setWidgetResizable(false);
-    ScrollBox1->setBackgroundRole(QPalette::Window);
-    ScrollContent = new QWidget;
-    Image = new SheetImageWidget(ScrollContent);
-    Image->setObjectName(QStringLiteral("Image"));
-    Image->resize(972, 616);
-    ScrollBox1->setWidget(ScrollContent);
-    ScrollBox1->viewport()->installEventFilter(this);
+    scrollArea = new QScrollArea(this);
+    scrollArea->setObjectName(QStringLiteral("ScrollBox1"));
+    scrollArea->setFrameShape(QFrame::NoFrame);
+    scrollArea->setWidgetResizable(false);
+    scrollArea->setBackgroundRole(QPalette::Window);
+    scrollContent = new QWidget;
+    sheetImage = new SheetImageWidget(scrollContent);
+    sheetImage->setObjectName(QStringLiteral("Image"));
+    sheetImage->resize(972, 616);
+    scrollArea->setWidget(scrollContent);
+    scrollArea->viewport()->installEventFilter(this);
     // A ".dat" or ".ves" file dropped anywhere on the window is opened.
     setAcceptDrops(true);
-    setCentralWidget(ScrollBox1);
-    connect(Image, &SheetImageWidget::mouseDown, this, &MainWindow::ImageMouseDown);
+    setCentralWidget(scrollArea);
+    connect(sheetImage, &SheetImageWidget::mouseDown, this, &MainWindow::onSheetImagePressed);
 
     createStatusBar();
     createDialogs();
-    FormCreate();
+    applyInitialState();
 }
 
 MainWindow::~MainWindow() {
@@ -111,15 +113,15 @@ void MainWindow::setUi(std::unique_ptr<Ui> replacement) {
     commandUi = std::move(replacement);
 }
 
-void MainWindow::loadChildImageList() {
-    ChildImageList.clear();
+void MainWindow::loadToolBarGlyphs() {
+    toolBarGlyphs.clear();
     for (const char* name : glyphFiles) {
         QImage glyph(glyphSize, glyphSize, QImage::Format_ARGB32_Premultiplied);
         glyph.fill(Qt::transparent);
         QSvgRenderer renderer(QStringLiteral(":/glyphs/%1.svg").arg(QLatin1String(name)));
         QPainter painter(&glyph);
         renderer.render(&painter);
-        ChildImageList.append(glyph);
+        toolBarGlyphs.append(glyph);
     }
 }
 
@@ -129,211 +131,284 @@ void MainWindow::createMenus() {
         return action;
     };
 
-    mnFile = menuBar()->addMenu(text("文件(&F)"));
-    OpenData = item(mnFile, "打开数据(&O)");
-    OpenData->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    mnSaveBmp = item(mnFile, "保存图形(&S)");
-    mnSaveBmp->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    mnExport = item(mnFile, "导出图形(&E)...");
-    mnFileSep1 = mnFile->addSeparator();
-    mnPrinterSet = item(mnFile, "打印机设置(&S)");
-    mnPrint = item(mnFile, "打印(&P)");
-    mnFileSep2 = mnFile->addSeparator();
-    mnExit = item(mnFile, "退出(&X)");
+    fileMenu = menuBar()->addMenu(text("文件(&F)"));
+    openDataAction = item(fileMenu, "打开数据(&O)");
+    openDataAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    saveBitmapAction = item(fileMenu, "保存图形(&S)");
+    saveBitmapAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    exportAction = item(fileMenu, "导出图形(&E)...");
+    fileSeparator1 = fileMenu->addSeparator();
+    printerSetupAction = item(fileMenu, "打印机设置(&S)");
+    printAction = item(fileMenu, "打印(&P)");
+    fileSeparator2 = fileMenu->addSeparator();
+    exitAction = item(fileMenu, "退出(&X)");
 
-    mnGraph = menuBar()->addMenu(text("图形(&G)"));
-    mnFill = item(mnGraph, "彩色极性图(&P)");
-    mnLine = item(mnGraph, "曲线图(&C)");
-    mnGraphSep1 = mnGraph->addSeparator();
-    mnCopy = item(mnGraph, "复制(&C)");
-    mnRefresh = item(mnGraph, "刷新(&R)");
-    mnGraphSep2 = mnGraph->addSeparator();
-    mnZoomIn = item(mnGraph, "放大图形(&I)");
-    mnZoomOut = item(mnGraph, "缩小图形(&O)");
+    graphMenu = menuBar()->addMenu(text("图形(&G)"));
+    polarityAction = item(graphMenu, "彩色极性图(&P)");
+    curvesAction = item(graphMenu, "曲线图(&C)");
+    graphSeparator1 = graphMenu->addSeparator();
+    copyAction = item(graphMenu, "复制(&C)");
+    refreshAction = item(graphMenu, "刷新(&R)");
+    graphSeparator2 = graphMenu->addSeparator();
+    zoomInAction = item(graphMenu, "放大图形(&I)");
+    zoomOutAction = item(graphMenu, "缩小图形(&O)");
 
-    mnEdit = menuBar()->addMenu(text("编辑(&E)"));
-    mnTitle = item(mnEdit, "修改图名(&T)");
-    mnLineProperty = item(mnEdit, "设置剖面线属性(&L)");
-    mnSetXLen = item(mnEdit, "设置x-长度");
-    mnSetYLen = item(mnEdit, "设置y-轴长度");
-    mnEditSep1 = mnEdit->addSeparator();
-    mnSetAbnormalThreshold = item(mnEdit, "设置异常阈值(&A)");
+    editMenu = menuBar()->addMenu(text("编辑(&E)"));
+    editTitleAction = item(editMenu, "修改图名(&T)");
+    linePropertyAction = item(editMenu, "设置剖面线属性(&L)");
+    setXLengthAction = item(editMenu, "设置x-长度");
+    setYLengthAction = item(editMenu, "设置y-轴长度");
+    editSeparator1 = editMenu->addSeparator();
+    anomalyThresholdAction = item(editMenu, "设置异常阈值(&A)");
 
     // The Help menu belongs at the right end of the bar; QMenuBar cannot right-justify one menu,
-    // so it is the last menu (FormCreate).
-    mnHelpMenu = menuBar()->addMenu(text("帮助(&H)"));
-    mnHelp = item(mnHelpMenu, "使用电测深曲线绘制程序(&C)");
-    mnWeb = item(mnHelpMenu, "从网上获得更多的信息");
-    mnHelpSep1 = mnHelpMenu->addSeparator();
-    mnAbout = item(mnHelpMenu, "关于(&A)");
+    // so it is the last menu (applyInitialState).
+    helpMenu = menuBar()->addMenu(text("帮助(&H)"));
+    helpAction = item(helpMenu, "使用电测深曲线绘制程序(&C)");
+    webAction = item(helpMenu, "从网上获得更多的信息");
+    helpSeparator1 = helpMenu->addSeparator();
+    aboutAction = item(helpMenu, "关于(&A)");
 
-    connect(OpenData, &QAction::triggered, this, &MainWindow::OpenDataExecute);
-    connect(mnSaveBmp, &QAction::triggered, this, [this] { mnSaveBmpClick(); });
-    connect(mnExport, &QAction::triggered, this, [this] { mnExportClick(); });
-    connect(mnPrinterSet, &QAction::triggered, this, &MainWindow::mnPrinterSetClick);
-    connect(mnPrint, &QAction::triggered, this, &MainWindow::tbPrintClick);
-    connect(mnExit, &QAction::triggered, this, &MainWindow::mnExitClick);
-    connect(mnFill, &QAction::triggered, this, &MainWindow::tbFillClick);
-    connect(mnLine, &QAction::triggered, this, &MainWindow::tbLineClick);
-    connect(mnCopy, &QAction::triggered, this, &MainWindow::tbCopyClick);
-    connect(mnTitle, &QAction::triggered, this, &MainWindow::TitleClick);
-    connect(mnSetYLen, &QAction::triggered, this, &MainWindow::mnSetYLenClick);
-    connect(mnSetAbnormalThreshold, &QAction::triggered, this, &MainWindow::ToolButton14Click);
-    connect(mnHelp, &QAction::triggered, this, &MainWindow::mnHelpClick);
-    connect(mnWeb, &QAction::triggered, this, &MainWindow::mnWebClick);
-    connect(mnAbout, &QAction::triggered, this, &MainWindow::mnAboutClick);
+    connect(openDataAction, &QAction::triggered, this, &MainWindow::onOpenData);
+    connect(saveBitmapAction, &QAction::triggered, this, [this] { onSaveBitmap(); });
+    connect(exportAction, &QAction::triggered, this, [this] { onExport(); });
+    connect(printerSetupAction, &QAction::triggered, this, &MainWindow::onPrinterSetup);
+    connect(printAction, &QAction::triggered, this, &MainWindow::onPrint);
+    connect(exitAction, &QAction::triggered, this, &MainWindow::onExit);
+    connect(polarityAction, &QAction::triggered, this, &MainWindow::onShowPolarity);
+    connect(curvesAction, &QAction::triggered, this, &MainWindow::onShowCurves);
+    connect(copyAction, &QAction::triggered, this, &MainWindow::onCopy);
+    connect(editTitleAction, &QAction::triggered, this, &MainWindow::onEditTitle);
+    connect(setYLengthAction, &QAction::triggered, this, &MainWindow::onSetYLength);
+    connect(anomalyThresholdAction, &QAction::triggered, this, &MainWindow::onSetAnomalyThreshold);
+    connect(helpAction, &QAction::triggered, this, &MainWindow::onHelp);
+    connect(webAction, &QAction::triggered, this, &MainWindow::onOpenWebSite);
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::onAbout);
     // "刷新(&R)", "设置剖面线属性(&L)", "设置x-长度", "放大图形(&I)" and "缩小图形(&O)" run nothing.
+
+    // The component names of the menus and their items, for findChild and the help pages.
+    const std::pair<QObject*, const char*> componentNames[] = {
+        {fileMenu, "mnFile"},
+        {openDataAction, "OpenData"},
+        {saveBitmapAction, "mnSaveBmp"},
+        {exportAction, "mnExport"},
+        {fileSeparator1, "mnFileSep1"},
+        {printerSetupAction, "mnPrinterSet"},
+        {printAction, "mnPrint"},
+        {fileSeparator2, "mnFileSep2"},
+        {exitAction, "mnExit"},
+        {graphMenu, "mnGraph"},
+        {polarityAction, "mnFill"},
+        {curvesAction, "mnLine"},
+        {graphSeparator1, "mnGraphSep1"},
+        {copyAction, "mnCopy"},
+        {refreshAction, "mnRefresh"},
+        {graphSeparator2, "mnGraphSep2"},
+        {zoomInAction, "mnZoomIn"},
+        {zoomOutAction, "mnZoomOut"},
+        {editMenu, "mnEdit"},
+        {editTitleAction, "mnTitle"},
+        {linePropertyAction, "mnLineProperty"},
+        {setXLengthAction, "mnSetXLen"},
+        {setYLengthAction, "mnSetYLen"},
+        {editSeparator1, "mnEditSep1"},
+        {anomalyThresholdAction, "mnSetAbnormalThreshold"},
+        {helpMenu, "mnHelpMenu"},
+        {helpAction, "mnHelp"},
+        {webAction, "mnWeb"},
+        {helpSeparator1, "mnHelpSep1"},
+        {aboutAction, "mnAbout"},
+    };
+    for (const auto& [object, name] : componentNames)
+        object->setObjectName(QLatin1String(name));
 }
 
 void MainWindow::createToolBar() {
-    ToolBar1 = new QToolBar(this);
-    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
-    ToolBar1->setMovable(false);
-    ToolBar1->setFloatable(false);
-    ToolBar1->setIconSize(QSize(glyphSize, glyphSize));
-    ToolBar1->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    addToolBar(Qt::TopToolBarArea, ToolBar1);
+    mainToolBar = new QToolBar(this);
+    mainToolBar->setObjectName(QStringLiteral("ToolBar1"));
+    mainToolBar->setMovable(false);
+    mainToolBar->setFloatable(false);
+    mainToolBar->setIconSize(QSize(glyphSize, glyphSize));
+    mainToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    addToolBar(Qt::TopToolBarArea, mainToolBar);
 
     auto button = [this](const char* hint, int glyph, bool check = false) {
         QAction* action =
-            ToolBar1->addAction(QIcon(QPixmap::fromImage(ChildImageList.at(glyph))), text(hint));
+            mainToolBar->addAction(QIcon(QPixmap::fromImage(toolBarGlyphs.at(glyph))), text(hint));
         action->setToolTip(text(hint));
         action->setCheckable(check);
         return action;
     };
 
-    ToolButton1 = button("加载电测深数据", 0);
-    ToolButton2 = button("保存图形", 1);
-    ToolButton19 = button("导出图形", 18);
-    ToolButtonS1 = ToolBar1->addSeparator();
-    ToolButton3 = button("打印处理图形", 2);
-    ToolButtonS2 = ToolBar1->addSeparator();
-    ToolButton4 = button("显示极性图", 3, true);
-    ToolButton5 = button("显示剖面观测数据曲线", 4, true);
-    ToolButtonS3 = ToolBar1->addSeparator();
-    ToolButton6 = button("设置x-轴", 17);
-    ToolButton7 = button("设置y-轴", 6);
-    ToolButton8 = button("修改图名", 7);
-    ToolButton17 = button("边框到图形距离", 8);
-    ToolButton14 = button("设置异常阈值", 9);
-    ToolButton15 = button("设置线属性", 10);
-    ToolButton16 = button("显示/隐藏图例", 11, true);
-    ToolButtonS4 = ToolBar1->addSeparator();
-    ToolButton9 = button("拷贝图形", 12);
-    ToolButton10 = button("刷新图形", 13);
-    ToolButtonS5 = ToolBar1->addSeparator();
-    ToolButton18 = button("测点选择工具", 5, true);
-    ToolButton18->setText(text("测点工具"));
-    ToolButton18->setToolTip(text("测点选择工具"));
-    ToolButton11 = button("放大图形", 14);
-    ToolButton12 = button("缩小图形", 15);
-    ToolButtonS6 = ToolBar1->addSeparator();
-    ToolButton13 = button("如何使用?", 16);
+    openDataToolAction = button("加载电测深数据", 0);
+    saveBitmapToolAction = button("保存图形", 1);
+    exportToolAction = button("导出图形", 18);
+    toolSeparator1 = mainToolBar->addSeparator();
+    printToolAction = button("打印处理图形", 2);
+    toolSeparator2 = mainToolBar->addSeparator();
+    polarityToolAction = button("显示极性图", 3, true);
+    curvesToolAction = button("显示剖面观测数据曲线", 4, true);
+    toolSeparator3 = mainToolBar->addSeparator();
+    setXLengthToolAction = button("设置x-轴", 17);
+    setYLengthToolAction = button("设置y-轴", 6);
+    editTitleToolAction = button("修改图名", 7);
+    marginToolAction = button("边框到图形距离", 8);
+    anomalyThresholdToolAction = button("设置异常阈值", 9);
+    linePenToolAction = button("设置线属性", 10);
+    legendToolAction = button("显示/隐藏图例", 11, true);
+    toolSeparator4 = mainToolBar->addSeparator();
+    copyToolAction = button("拷贝图形", 12);
+    refreshToolAction = button("刷新图形", 13);
+    toolSeparator5 = mainToolBar->addSeparator();
+    stationToolAction = button("测点选择工具", 5, true);
+    stationToolAction->setText(text("测点工具"));
+    stationToolAction->setToolTip(text("测点选择工具"));
+    zoomInToolAction = button("放大图形", 14);
+    zoomOutToolAction = button("缩小图形", 15);
+    toolSeparator6 = mainToolBar->addSeparator();
+    helpToolAction = button("如何使用?", 16);
 
     // The two display-mode buttons form one group: exactly one of them is down.
     displayModeGroup = new QActionGroup(this);
     displayModeGroup->setExclusive(true);
-    displayModeGroup->addAction(ToolButton4);
-    displayModeGroup->addAction(ToolButton5);
-    ToolButton5->setChecked(true);
+    displayModeGroup->addAction(polarityToolAction);
+    displayModeGroup->addAction(curvesToolAction);
+    curvesToolAction->setChecked(true);
 
-    connect(ToolButton1, &QAction::triggered, this, &MainWindow::OpenDataExecute);
-    connect(ToolButton2, &QAction::triggered, this, [this] { mnSaveBmpClick(); });
-    connect(ToolButton19, &QAction::triggered, this, [this] { mnExportClick(); });
-    connect(ToolButton3, &QAction::triggered, this, &MainWindow::tbPrintClick);
-    connect(ToolButton4, &QAction::triggered, this, &MainWindow::tbFillClick);
-    connect(ToolButton5, &QAction::triggered, this, &MainWindow::tbLineClick);
-    connect(ToolButton6, &QAction::triggered, this, &MainWindow::ToolButton6Click);
-    connect(ToolButton7, &QAction::triggered, this, &MainWindow::mnSetYLenClick);
-    connect(ToolButton8, &QAction::triggered, this, &MainWindow::TitleClick);
-    connect(ToolButton17, &QAction::triggered, this, &MainWindow::ToolButton17Click);
-    connect(ToolButton14, &QAction::triggered, this, &MainWindow::ToolButton14Click);
-    connect(ToolButton15, &QAction::triggered, this, &MainWindow::ToolButton15Click);
-    connect(ToolButton16, &QAction::triggered, this, &MainWindow::ToolButton16Click);
-    connect(ToolButton9, &QAction::triggered, this, &MainWindow::tbCopyClick);
-    connect(ToolButton18, &QAction::triggered, this, &MainWindow::ToolButton18Click);
-    connect(ToolButton13, &QAction::triggered, this, &MainWindow::mnHelpClick);
-    // ToolButton10 (refresh), ToolButton11 and ToolButton12 (zoom) run nothing.
+    connect(openDataToolAction, &QAction::triggered, this, &MainWindow::onOpenData);
+    connect(saveBitmapToolAction, &QAction::triggered, this, [this] { onSaveBitmap(); });
+    connect(exportToolAction, &QAction::triggered, this, [this] { onExport(); });
+    connect(printToolAction, &QAction::triggered, this, &MainWindow::onPrint);
+    connect(polarityToolAction, &QAction::triggered, this, &MainWindow::onShowPolarity);
+    connect(curvesToolAction, &QAction::triggered, this, &MainWindow::onShowCurves);
+    connect(setXLengthToolAction, &QAction::triggered, this, &MainWindow::onSetXLength);
+    connect(setYLengthToolAction, &QAction::triggered, this, &MainWindow::onSetYLength);
+    connect(editTitleToolAction, &QAction::triggered, this, &MainWindow::onEditTitle);
+    connect(marginToolAction, &QAction::triggered, this, &MainWindow::onSetMargin);
+    connect(anomalyThresholdToolAction, &QAction::triggered, this, &MainWindow::onSetAnomalyThreshold);
+    connect(linePenToolAction, &QAction::triggered, this, &MainWindow::onEditLinePen);
+    connect(legendToolAction, &QAction::triggered, this, &MainWindow::onToggleLegend);
+    connect(copyToolAction, &QAction::triggered, this, &MainWindow::onCopy);
+    connect(stationToolAction, &QAction::triggered, this, &MainWindow::onTogglePlotControl);
+    connect(helpToolAction, &QAction::triggered, this, &MainWindow::onHelp);
+    // refreshToolAction (refresh), zoomInToolAction and zoomOutToolAction (zoom) run nothing.
+
+    // The component names of the tool buttons, for findChild and the help pages.
+    const std::pair<QAction*, const char*> componentNames[] = {
+        {openDataToolAction, "ToolButton1"},   {saveBitmapToolAction, "ToolButton2"},
+        {exportToolAction, "ToolButton19"},    {toolSeparator1, "ToolButtonS1"},
+        {printToolAction, "ToolButton3"},      {toolSeparator2, "ToolButtonS2"},
+        {polarityToolAction, "ToolButton4"},   {curvesToolAction, "ToolButton5"},
+        {toolSeparator3, "ToolButtonS3"},      {setXLengthToolAction, "ToolButton6"},
+        {setYLengthToolAction, "ToolButton7"}, {editTitleToolAction, "ToolButton8"},
+        {marginToolAction, "ToolButton17"},    {anomalyThresholdToolAction, "ToolButton14"},
+        {linePenToolAction, "ToolButton15"},   {legendToolAction, "ToolButton16"},
+        {toolSeparator4, "ToolButtonS4"},      {copyToolAction, "ToolButton9"},
+        {refreshToolAction, "ToolButton10"},   {toolSeparator5, "ToolButtonS5"},
+        {stationToolAction, "ToolButton18"},   {zoomInToolAction, "ToolButton11"},
+        {zoomOutToolAction, "ToolButton12"},   {toolSeparator6, "ToolButtonS6"},
+        {helpToolAction, "ToolButton13"},
+    };
+    for (const auto& [action, name] : componentNames)
+        action->setObjectName(QLatin1String(name));
 }
 
 void MainWindow::createStatusBar() {
-    StatusBar1 = statusBar();
-    StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-    StatusBar1->setSizeGripEnabled(false);
+    mainStatusBar = statusBar();
+    mainStatusBar->setObjectName(QStringLiteral("StatusBar1"));
+    mainStatusBar->setSizeGripEnabled(false);
     const int widths[] = {150, 100, 400, 50, 50};
-    for (std::size_t i = 0; i < StatusPanels.size(); ++i) {
-        auto* panel = new QLabel(StatusBar1);
+    for (std::size_t i = 0; i < statusPanels.size(); ++i) {
+        auto* panel = new QLabel(mainStatusBar);
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         panel->setFixedWidth(widths[i]);
-        StatusBar1->addWidget(panel);
-        StatusPanels[i] = panel;
+        mainStatusBar->addWidget(panel);
+        statusPanels[i] = panel;
     }
-    StatusPanels[0]->setText(text("Zu电法数据处理软件"));
+    statusPanels[0]->setText(text("Zu电法数据处理软件"));
 }
 
 void MainWindow::createDialogs() {
-    OpenDialog = new QFileDialog(this, text("打开数据文件"));
-    OpenDialog->setObjectName(QStringLiteral("OpenDialog"));
-    OpenDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog->setFileMode(QFileDialog::ExistingFile);
+    openDialog = new QFileDialog(this, text("打开数据文件"));
+    openDialog->setObjectName(QStringLiteral("OpenDialog"));
+    openDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    openDialog->setFileMode(QFileDialog::ExistingFile);
     // Filter 1 is the column data file, filter 2 the tagged sounding file.
-    OpenDialog->setNameFilters({text("Dat格式文件(*.dat)"), text("VES格式文件(*.ves)")});
+    openDialog->setNameFilters({text("Dat格式文件(*.dat)"), text("VES格式文件(*.ves)")});
 
-    SaveDialog = new QFileDialog(this, text("保存平面剖面图为"));
-    SaveDialog->setObjectName(QStringLiteral("SaveDialog"));
-    SaveDialog->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog->setFileMode(QFileDialog::AnyFile);
-    SaveDialog->setNameFilters({text("位图文件(*.bmp)")});
-    SaveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+    saveDialog = new QFileDialog(this, text("保存平面剖面图为"));
+    saveDialog->setObjectName(QStringLiteral("SaveDialog"));
+    saveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    saveDialog->setFileMode(QFileDialog::AnyFile);
+    saveDialog->setNameFilters({text("位图文件(*.bmp)")});
+    saveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
 
-    ExportDialog = new QFileDialog(this, text("导出图形"));
-    ExportDialog->setObjectName(QStringLiteral("ExportDialog"));
-    ExportDialog->setAcceptMode(QFileDialog::AcceptSave);
-    ExportDialog->setFileMode(QFileDialog::AnyFile);
-    ExportDialog->setNameFilters(
+    exportDialog = new QFileDialog(this, text("导出图形"));
+    exportDialog->setObjectName(QStringLiteral("ExportDialog"));
+    exportDialog->setAcceptMode(QFileDialog::AcceptSave);
+    exportDialog->setFileMode(QFileDialog::AnyFile);
+    exportDialog->setNameFilters(
         {QStringLiteral("PDF (*.pdf)"), QStringLiteral("SVG (*.svg)"), QStringLiteral("PNG (*.png)")});
-    ExportDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+    exportDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
     // A name typed without extension takes the one of the chosen type.
-    ExportDialog->setDefaultSuffix(QStringLiteral("pdf"));
-    connect(ExportDialog, &QFileDialog::filterSelected, ExportDialog,
-            [dialog = ExportDialog](const QString& filter) {
+    exportDialog->setDefaultSuffix(QStringLiteral("pdf"));
+    connect(exportDialog, &QFileDialog::filterSelected, exportDialog,
+            [dialog = exportDialog](const QString& filter) {
                 dialog->setDefaultSuffix(filter.section(QLatin1Char('.'), 1).chopped(1));
             });
 }
 
-void MainWindow::FormCreate() {
+void MainWindow::applyInitialState() {
     // 1000 x 0.618 truncated, as the classic extended-precision product gives it (just below 618).
     constexpr int initialImageHeight = 617;
-    Image->setGeometry(0, 0, 1000, initialImageHeight);
+    sheetImage->setGeometry(0, 0, 1000, initialImageHeight);
     sheet->sheetWidthCm = 21.0f;
     sheet->sheetHeightCm = 29.7f;
 
-    for (QAction* hidden :
-         {ToolButton2,  ToolButton19, ToolButton3,  ToolButton4,  ToolButton5,  ToolButton6,  ToolButton7,
-          ToolButton8,  ToolButton9,  ToolButton10, ToolButton11, ToolButton12, ToolButton14, ToolButton15,
-          ToolButton16, ToolButton17, ToolButtonS1, ToolButtonS2, ToolButtonS3, ToolButtonS4, ToolButtonS5})
+    for (QAction* hidden : {saveBitmapToolAction,
+                            exportToolAction,
+                            printToolAction,
+                            polarityToolAction,
+                            curvesToolAction,
+                            setXLengthToolAction,
+                            setYLengthToolAction,
+                            editTitleToolAction,
+                            copyToolAction,
+                            refreshToolAction,
+                            zoomInToolAction,
+                            zoomOutToolAction,
+                            anomalyThresholdToolAction,
+                            linePenToolAction,
+                            legendToolAction,
+                            marginToolAction,
+                            toolSeparator1,
+                            toolSeparator2,
+                            toolSeparator3,
+                            toolSeparator4,
+                            toolSeparator5})
         hidden->setVisible(false);
     // The station tool button is hidden by design until data is shown.
-    ToolButton18->setVisible(false);
-    for (QAction* disabled : {mnSaveBmp, mnExport, mnPrint, mnFill, mnLine, mnSetXLen, mnSetYLen, mnTitle,
-                              mnCopy, mnRefresh, mnZoomIn, mnZoomOut, mnSetAbnormalThreshold, mnLineProperty})
+    stationToolAction->setVisible(false);
+    for (QAction* disabled : {saveBitmapAction, exportAction, printAction, polarityAction, curvesAction,
+                              setXLengthAction, setYLengthAction, editTitleAction, copyAction, refreshAction,
+                              zoomInAction, zoomOutAction, anomalyThresholdAction, linePropertyAction})
         disabled->setEnabled(false);
     // Items that the design never shows.
-    for (QAction* hidden : {mnFill, mnLine, mnGraphSep1, mnGraphSep2, mnZoomIn, mnZoomOut, mnLineProperty,
-                            mnEditSep1, mnSetAbnormalThreshold})
+    for (QAction* hidden : {polarityAction, curvesAction, graphSeparator1, graphSeparator2, zoomInAction,
+                            zoomOutAction, linePropertyAction, editSeparator1, anomalyThresholdAction})
         hidden->setVisible(false);
 
     dataFolder = QString::fromStdString(dataFolderFor(QCoreApplication::applicationDirPath().toStdString()));
-    OpenDialog->setDirectory(dataFolder);
+    openDialog->setDirectory(dataFolder);
     // The Help menu stays the last one on the bar (createMenus): Qt has no right-justified menu.
 
     setStatusText(text("为绘制电法数据剖面图，请加载数据！"));
 }
 
 void MainWindow::setStatusText(const QString& message) {
-    StatusPanels[2]->setText(message);
-    StatusBar1->repaint();
+    statusPanels[2]->setText(message);
+    mainStatusBar->repaint();
 }
 
 QPrinter& MainWindow::printer() {
@@ -354,19 +429,19 @@ QPoint MainWindow::centredImagePosition(QSize box, QSize image) {
     return {left, top};
 }
 
-void MainWindow::ScrollBox1Resize() {
-    const QSize box = ScrollBox1->viewport()->size();
-    Image->move(centredImagePosition(box, Image->size()));
+void MainWindow::onScrollAreaResized() {
+    const QSize box = scrollArea->viewport()->size();
+    sheetImage->move(centredImagePosition(box, sheetImage->size()));
     // The scrolled area is the image where it is larger than the box.
-    ScrollContent->resize(std::max(box.width(), Image->x() + Image->width()),
-                          std::max(box.height(), Image->y() + Image->height()));
-    ScrollBox1->viewport()->update();
-    Image->update();
+    scrollContent->resize(std::max(box.width(), sheetImage->x() + sheetImage->width()),
+                          std::max(box.height(), sheetImage->y() + sheetImage->height()));
+    scrollArea->viewport()->update();
+    sheetImage->update();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ScrollBox1->viewport() && event->type() == QEvent::Resize)
-        ScrollBox1Resize();
+    if (watched == scrollArea->viewport() && event->type() == QEvent::Resize)
+        onScrollAreaResized();
     return QMainWindow::eventFilter(watched, event);
 }
 
@@ -374,18 +449,18 @@ void MainWindow::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
     if (!shownOnce) {
         shownOnce = true;
-        FormShow();
+        showFirstTime();
     }
 }
 
-void MainWindow::FormShow() {
-    createPlotControlForm();
+void MainWindow::showFirstTime() {
+    createPlotControlWindow();
     // The empty sheet: no title, the axes around the default 5 cm x 5 cm frame.
     placeEmptyFrame();
     redrawSheet();
 }
 
-void MainWindow::createPlotControlForm() {
+void MainWindow::createPlotControlWindow() {
     if (PlotControlForm && PlotControlForm->parent() == this)
         return;
     // A floating tool window above the main window, hidden until the first open.
@@ -393,18 +468,18 @@ void MainWindow::createPlotControlForm() {
     form->setObjectName(QStringLiteral("PlotControlForm"));
     form->hide();
     form->onApply = [this] { rebuildSheet(); };
-    form->onHide = [this] { ToolButton18->setChecked(false); };
+    form->onHide = [this] { stationToolAction->setChecked(false); };
     PlotControlForm = form;
 }
 
-bool MainWindow::FormCloseQuery() {
+bool MainWindow::queryClose() {
     if (saved)
         return true;
     switch (
         ui().messageBox("是否保存已经绘制的剖面图?", "提示...", MsgButtons::YesNoCancel, MsgIcon::Question)) {
     case MsgResult::Yes:
         // A save that is cancelled or fails keeps the window open: nothing is lost silently.
-        return mnSaveBmpClick();
+        return onSaveBitmap();
     case MsgResult::No:
         return true;
     default:
@@ -413,7 +488,7 @@ bool MainWindow::FormCloseQuery() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!FormCloseQuery()) {
+    if (!queryClose()) {
         event->ignore();
         return;
     }
@@ -422,7 +497,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         PlotControlForm->hide();
 }
 
-bool MainWindow::mnSaveBmpClick() {
+bool MainWindow::onSaveBitmap() {
     if (saved) {
         ui().messageBox("绘制的剖面图已经保存为位图文件。", "警告", MsgButtons::Ok, MsgIcon::None);
         return false;
@@ -430,15 +505,15 @@ bool MainWindow::mnSaveBmpClick() {
     // The data file of the last open, whichever way it was opened.
     const QFileInfo info(lastDataFile);
     if (info.isFile()) {
-        SaveDialog->selectFile(info.path() + QLatin1Char('/') + info.completeBaseName() +
+        saveDialog->selectFile(info.path() + QLatin1Char('/') + info.completeBaseName() +
                                QStringLiteral(".bmp"));
     }
-    if (SaveDialog->exec() != QDialog::Accepted || SaveDialog->selectedFiles().isEmpty())
+    if (saveDialog->exec() != QDialog::Accepted || saveDialog->selectedFiles().isEmpty())
         return false;
-    const QFileInfo chosen(SaveDialog->selectedFiles().constFirst());
+    const QFileInfo chosen(saveDialog->selectedFiles().constFirst());
     const QString name =
         chosen.path() + QLatin1Char('/') + chosen.completeBaseName() + QStringLiteral(".bmp");
-    if (!Image->picture().save(name, "BMP")) {
+    if (!sheetImage->picture().save(name, "BMP")) {
         ui().messageBox("无法写入位图文件:\n" + name.toStdString(), applicationTitle, MsgButtons::Ok,
                         MsgIcon::Error);
         return false;
@@ -447,24 +522,24 @@ bool MainWindow::mnSaveBmpClick() {
     return true;
 }
 
-void MainWindow::mnPrinterSetClick() {
+void MainWindow::onPrinterSetup() {
     QPrintDialog dialog(&printer(), this);
     dialog.exec();
 }
 
-void MainWindow::mnExitClick() {
+void MainWindow::onExit() {
     close();
 }
 
-void MainWindow::mnHelpClick() {
+void MainWindow::onHelp() {
     QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile()));
 }
 
-void MainWindow::mnWebClick() {
+void MainWindow::onOpenWebSite() {
     QDesktopServices::openUrl(QUrl(QString::fromLatin1(webAddress)));
 }
 
-void MainWindow::mnAboutClick() {
+void MainWindow::onAbout() {
     AboutDialog about(this);
     about.setWindowTitle(text("关于电法剖面图绘制..."));
     about.exec();

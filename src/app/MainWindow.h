@@ -133,104 +133,104 @@ public:
     std::function<bool(Pen& pen)> penDialog;
 
     // Components. Owned by the window through Qt parentage.
-    QToolBar* ToolBar1 = nullptr;
-    QScrollArea* ScrollBox1 = nullptr;
-    SheetImageWidget* Image = nullptr;
-    QStatusBar* StatusBar1 = nullptr;
-    std::array<QLabel*, 5> StatusPanels{};
-    QFileDialog* OpenDialog = nullptr;
-    QFileDialog* SaveDialog = nullptr;
-    QFileDialog* ExportDialog = nullptr;
+    QToolBar* mainToolBar = nullptr;
+    QScrollArea* scrollArea = nullptr;
+    SheetImageWidget* sheetImage = nullptr;
+    QStatusBar* mainStatusBar = nullptr;
+    std::array<QLabel*, 5> statusPanels{};
+    QFileDialog* openDialog = nullptr;
+    QFileDialog* saveDialog = nullptr;
+    QFileDialog* exportDialog = nullptr;
     // 16 x 16 tool-bar glyphs, index 0 to 18.
-    QList<QImage> ChildImageList;
+    QList<QImage> toolBarGlyphs;
 
     // Menu bar
-    QMenu* mnFile = nullptr;
-    QAction* OpenData = nullptr;
-    QAction* mnSaveBmp = nullptr;
-    QAction* mnExport = nullptr;
-    QAction* mnFileSep1 = nullptr;
-    QAction* mnPrinterSet = nullptr;
-    QAction* mnPrint = nullptr;
-    QAction* mnFileSep2 = nullptr;
-    QAction* mnExit = nullptr;
-    QMenu* mnGraph = nullptr;
-    QAction* mnFill = nullptr;
-    QAction* mnLine = nullptr;
-    QAction* mnGraphSep1 = nullptr;
-    QAction* mnCopy = nullptr;
-    QAction* mnRefresh = nullptr;
-    QAction* mnGraphSep2 = nullptr;
-    QAction* mnZoomIn = nullptr;
-    QAction* mnZoomOut = nullptr;
-    QMenu* mnEdit = nullptr;
-    QAction* mnTitle = nullptr;
-    QAction* mnLineProperty = nullptr;
-    QAction* mnSetXLen = nullptr;
-    QAction* mnSetYLen = nullptr;
-    QAction* mnEditSep1 = nullptr;
-    QAction* mnSetAbnormalThreshold = nullptr;
-    QMenu* mnHelpMenu = nullptr;
-    QAction* mnHelp = nullptr;
-    QAction* mnWeb = nullptr;
-    QAction* mnHelpSep1 = nullptr;
-    QAction* mnAbout = nullptr;
+    QMenu* fileMenu = nullptr;
+    QAction* openDataAction = nullptr;
+    QAction* saveBitmapAction = nullptr;
+    QAction* exportAction = nullptr;
+    QAction* fileSeparator1 = nullptr;
+    QAction* printerSetupAction = nullptr;
+    QAction* printAction = nullptr;
+    QAction* fileSeparator2 = nullptr;
+    QAction* exitAction = nullptr;
+    QMenu* graphMenu = nullptr;
+    QAction* polarityAction = nullptr;
+    QAction* curvesAction = nullptr;
+    QAction* graphSeparator1 = nullptr;
+    QAction* copyAction = nullptr;
+    QAction* refreshAction = nullptr;
+    QAction* graphSeparator2 = nullptr;
+    QAction* zoomInAction = nullptr;
+    QAction* zoomOutAction = nullptr;
+    QMenu* editMenu = nullptr;
+    QAction* editTitleAction = nullptr;
+    QAction* linePropertyAction = nullptr;
+    QAction* setXLengthAction = nullptr;
+    QAction* setYLengthAction = nullptr;
+    QAction* editSeparator1 = nullptr;
+    QAction* anomalyThresholdAction = nullptr;
+    QMenu* helpMenu = nullptr;
+    QAction* helpAction = nullptr;
+    QAction* webAction = nullptr;
+    QAction* helpSeparator1 = nullptr;
+    QAction* aboutAction = nullptr;
 
-    // Tool bar, left to right; ToolButtonS1..S6 are the dividers.
-    QAction* ToolButton1 = nullptr;
-    QAction* ToolButton2 = nullptr;
-    QAction* ToolButton19 = nullptr; // export
-    QAction* ToolButtonS1 = nullptr;
-    QAction* ToolButton3 = nullptr;
-    QAction* ToolButtonS2 = nullptr;
-    QAction* ToolButton4 = nullptr;
-    QAction* ToolButton5 = nullptr;
-    QAction* ToolButtonS3 = nullptr;
-    QAction* ToolButton6 = nullptr;
-    QAction* ToolButton7 = nullptr;
-    QAction* ToolButton8 = nullptr;
-    QAction* ToolButton17 = nullptr;
-    QAction* ToolButton14 = nullptr;
-    QAction* ToolButton15 = nullptr;
-    QAction* ToolButton16 = nullptr;
-    QAction* ToolButtonS4 = nullptr;
-    QAction* ToolButton9 = nullptr;
-    QAction* ToolButton10 = nullptr;
-    QAction* ToolButtonS5 = nullptr;
-    QAction* ToolButton18 = nullptr;
-    QAction* ToolButton11 = nullptr;
-    QAction* ToolButton12 = nullptr;
-    QAction* ToolButtonS6 = nullptr;
-    QAction* ToolButton13 = nullptr;
+    // Tool bar, left to right; toolSeparator1..6 are the dividers.
+    QAction* openDataToolAction = nullptr;
+    QAction* saveBitmapToolAction = nullptr;
+    QAction* exportToolAction = nullptr;
+    QAction* toolSeparator1 = nullptr;
+    QAction* printToolAction = nullptr;
+    QAction* toolSeparator2 = nullptr;
+    QAction* polarityToolAction = nullptr;
+    QAction* curvesToolAction = nullptr;
+    QAction* toolSeparator3 = nullptr;
+    QAction* setXLengthToolAction = nullptr;
+    QAction* setYLengthToolAction = nullptr;
+    QAction* editTitleToolAction = nullptr;
+    QAction* marginToolAction = nullptr;
+    QAction* anomalyThresholdToolAction = nullptr;
+    QAction* linePenToolAction = nullptr;
+    QAction* legendToolAction = nullptr;
+    QAction* toolSeparator4 = nullptr;
+    QAction* copyToolAction = nullptr;
+    QAction* refreshToolAction = nullptr;
+    QAction* toolSeparator5 = nullptr;
+    QAction* stationToolAction = nullptr;
+    QAction* zoomInToolAction = nullptr;
+    QAction* zoomOutToolAction = nullptr;
+    QAction* toolSeparator6 = nullptr;
+    QAction* helpToolAction = nullptr;
 
     // The close query: true when the window may close.
-    bool FormCloseQuery();
+    bool queryClose();
 
 public slots:
-    void OpenDataExecute();
+    void onOpenData();
     // Saves the sheet bitmap; returns whether it was written.
-    virtual bool mnSaveBmpClick();
+    virtual bool onSaveBitmap();
     // Exports the sheet as PDF, SVG or PNG; returns whether a file was written. `saved` stays.
-    bool mnExportClick();
-    void mnPrinterSetClick();
-    void tbPrintClick();
-    void mnExitClick();
-    void tbFillClick();
-    void tbLineClick();
-    void tbCopyClick();
-    void TitleClick();
-    void ToolButton6Click();
-    void mnSetYLenClick();
-    void ToolButton14Click();
-    void ToolButton15Click();
-    void ToolButton16Click();
-    void ToolButton17Click();
-    void ToolButton18Click();
-    void mnHelpClick();
-    void mnWebClick();
-    void mnAboutClick();
-    void ScrollBox1Resize();
-    void ImageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    bool onExport();
+    void onPrinterSetup();
+    void onPrint();
+    void onExit();
+    void onShowPolarity();
+    void onShowCurves();
+    void onCopy();
+    void onEditTitle();
+    void onSetXLength();
+    void onSetYLength();
+    void onSetAnomalyThreshold();
+    void onEditLinePen();
+    void onToggleLegend();
+    void onSetMargin();
+    void onTogglePlotControl();
+    void onHelp();
+    void onOpenWebSite();
+    void onAbout();
+    void onScrollAreaResized();
+    void onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -245,15 +245,15 @@ private:
     void createToolBar();
     void createStatusBar();
     void createDialogs();
-    void loadChildImageList();
-    void FormCreate();
-    void FormShow();
-    void createPlotControlForm();
+    void loadToolBarGlyphs();
+    void applyInitialState();
+    void showFirstTime();
+    void createPlotControlWindow();
     void showConversionError(const std::string& text);
     // Puts the axes of a sheet without data around the frame of the current lengths.
     void placeEmptyFrame();
     void switchOnAfterLoadCommands();
-    void placePlotControlForm();
+    void placePlotControlWindow();
     // Sizes the paper, runs `beforePaint` (a relayout or nothing), makes the blank bitmap and
     // paints the sheet on it.
     bool repaintSheet(bool relayout);
@@ -288,7 +288,7 @@ private:
     std::unique_ptr<Ui> commandUi;
     UiRelay uiRelay{*this};
     std::unique_ptr<QPrinter> selectedPrinter;
-    QWidget* ScrollContent = nullptr;
+    QWidget* scrollContent = nullptr;
     QActionGroup* displayModeGroup = nullptr;
     bool shownOnce = false;
     // An open is running (its reading may let window messages through).

@@ -18,13 +18,14 @@ constexpr const char* lengthCaption = "电法数据剖面图程序";
 
 } // namespace
 
-void MainWindow::ImageMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+void MainWindow::onSheetImagePressed(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
     SheetState& s = *sheet;
     // The pixel in sheet units, under the mapping of a surface of the image's size.
-    const Point at = sheetPointAt(s, screenDpiX(), screenDpiY(), Image->width(), Image->height(), {x, y});
+    const Point at =
+        sheetPointAt(s, screenDpiX(), screenDpiY(), sheetImage->width(), sheetImage->height(), {x, y});
 
     if (s.titleText.hitTest(at.x, at.y)) {
-        TitleClick();
+        onEditTitle();
         return;
     }
     const std::array<TAxis*, 4> axes{&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis};
@@ -45,7 +46,7 @@ void MainWindow::ImageMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, i
     for (const auto& [param, curve] : curves) {
         if (!shown.ticked[static_cast<std::size_t>(param)] || !curve->hitTest(at.x, at.y))
             continue;
-        ToolButton15Click();
+        onEditLinePen();
         // The pen dialog works on linePen itself: the curve takes it also after Cancel.
         curve->color = s.linePen.color;
         curve->penWidth = s.linePen.width;
@@ -57,7 +58,7 @@ void MainWindow::ImageMouseDown(Qt::MouseButton, Qt::KeyboardModifiers, int x, i
     }
 }
 
-void MainWindow::TitleClick() {
+void MainWindow::onEditTitle() {
     if (!titleDialog(sheet->titleText, sheet->titleGapCm))
         return;
     saved = false;
@@ -139,38 +140,38 @@ void MainWindow::setAxisLength(bool xAxis) {
     saved = false;
 }
 
-void MainWindow::ToolButton6Click() {
+void MainWindow::onSetXLength() {
     setAxisLength(true);
 }
 
-void MainWindow::mnSetYLenClick() {
+void MainWindow::onSetYLength() {
     setAxisLength(false);
 }
 
-void MainWindow::ToolButton16Click() {
+void MainWindow::onToggleLegend() {
     SheetState& s = *sheet;
     s.legendVisible = !s.legendVisible;
-    ToolButton16->setChecked(s.legendVisible);
+    legendToolAction->setChecked(s.legendVisible);
     for (TCurve* curve : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve})
         curve->showSymbols = s.legendVisible;
     saved = false;
     redrawSheet();
 }
 
-void MainWindow::ToolButton18Click() {
-    createPlotControlForm();
+void MainWindow::onTogglePlotControl() {
+    createPlotControlWindow();
     const bool visible = PlotControlForm->isHidden();
     PlotControlForm->setVisible(visible);
-    ToolButton18->setChecked(visible);
-    placePlotControlForm();
+    stationToolAction->setChecked(visible);
+    placePlotControlWindow();
     PlotControlForm->update();
 }
 
-void MainWindow::ToolButton15Click() {
+void MainWindow::onEditLinePen() {
     penDialog(sheet->linePen);
 }
 
-void MainWindow::ToolButton17Click() {
+void MainWindow::onSetMargin() {
     const char point = ui().decimalSeparator();
     std::string text = formatLocalePattern(sheet->marginCm, "###.0", point);
     if (!ui().inputQuery("请输入图形边距...", "当前边距(单位:cm)为", text))
@@ -182,7 +183,7 @@ void MainWindow::ToolButton17Click() {
     redrawSheet();
 }
 
-void MainWindow::ToolButton14Click() {
+void MainWindow::onSetAnomalyThreshold() {
     if (!askAnomalyThreshold(*sheet, ui()))
         return;
     redrawSheet();

@@ -114,22 +114,22 @@ bool MainWindow::askExportDpi(int& dpi) {
     return true;
 }
 
-bool MainWindow::mnExportClick() {
+bool MainWindow::onExport() {
     // The data file's name with the extension of the type chosen last.
     const QFileInfo data(lastDataFile);
     if (data.isFile())
-        ExportDialog->selectFile(data.path() + QLatin1Char('/') + data.completeBaseName() + QLatin1Char('.') +
-                                 ExportDialog->defaultSuffix());
-    const int answer = ExportDialog->exec();
+        exportDialog->selectFile(data.path() + QLatin1Char('/') + data.completeBaseName() + QLatin1Char('.') +
+                                 exportDialog->defaultSuffix());
+    const int answer = exportDialog->exec();
     // A name completion list that opened as the dialog closed would keep grabbing the input.
-    for (QCompleter* completer : ExportDialog->findChildren<QCompleter*>())
+    for (QCompleter* completer : exportDialog->findChildren<QCompleter*>())
         completer->popup()->hide();
-    if (answer != QDialog::Accepted || ExportDialog->selectedFiles().isEmpty())
+    if (answer != QDialog::Accepted || exportDialog->selectedFiles().isEmpty())
         return false;
-    QString path = ExportDialog->selectedFiles().constFirst();
+    QString path = exportDialog->selectedFiles().constFirst();
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QStringLiteral("pdf") && suffix != QStringLiteral("svg") && suffix != QStringLiteral("png"))
-        path += QLatin1Char('.') + ExportDialog->defaultSuffix();
+        path += QLatin1Char('.') + exportDialog->defaultSuffix();
 
     int dpi = defaultExportDpi;
     if (QFileInfo(path).suffix().toLower() == QStringLiteral("png")) {

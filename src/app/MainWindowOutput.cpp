@@ -10,7 +10,7 @@
 #include "render/QtCanvas.h"
 #include "sheet/SheetView.h"
 
-void MainWindow::tbPrintClick() {
+void MainWindow::onPrint() {
     QPrinter& page = printer();
     page.setDocName(QStringLiteral("Brindlefox: ") + windowTitle());
     // No printer, or a job that cannot start: the command ends without a word.
@@ -52,7 +52,7 @@ QRect MainWindow::copyRectangle(int dpiX, int dpiY) const {
     return {left, top, width, height};
 }
 
-void MainWindow::tbCopyClick() {
+void MainWindow::onCopy() {
     // Cut from what the sheet image shows now; parts outside the picture stay blank.
     const QRect area = copyRectangle(screenDpiX(), screenDpiY());
     if (area.width() <= 0 || area.height() <= 0)
@@ -61,7 +61,7 @@ void MainWindow::tbCopyClick() {
     copy.fill(QtCanvas::toQColor(colors::systemWindow));
     {
         QPainter painter(&copy);
-        painter.drawImage(QPoint(0, 0), Image->picture(), area);
+        painter.drawImage(QPoint(0, 0), sheetImage->picture(), area);
     }
     QApplication::clipboard()->setImage(copy);
 }

@@ -34,11 +34,11 @@ PlotChoices MainWindow::choices() const {
 }
 
 int MainWindow::screenDpiX() const {
-    return Image->logicalDpiX();
+    return sheetImage->logicalDpiX();
 }
 
 int MainWindow::screenDpiY() const {
-    return Image->logicalDpiY();
+    return sheetImage->logicalDpiY();
 }
 
 bool MainWindow::redrawSheet() {
@@ -72,10 +72,10 @@ bool MainWindow::repaintSheet(bool relayout) {
         paintSheet(*sheet, choices(), canvas, size.width, size.height, ui());
     }
     // The image keeps its place in the scroll box; only the scroll ranges follow the new size.
-    Image->setPicture(picture);
-    const QSize box = ScrollBox1->viewport()->size();
-    ScrollContent->resize(std::max(box.width(), Image->x() + Image->width()),
-                          std::max(box.height(), Image->y() + Image->height()));
+    sheetImage->setPicture(picture);
+    const QSize box = scrollArea->viewport()->size();
+    scrollContent->resize(std::max(box.width(), sheetImage->x() + sheetImage->width()),
+                          std::max(box.height(), sheetImage->y() + sheetImage->height()));
     return true;
 }
 
@@ -146,22 +146,22 @@ void MainWindow::showConversionError(const std::string& message) {
     ui().messageBox(message, applicationTitle, MsgButtons::Ok, MsgIcon::Error);
 }
 
-void MainWindow::OpenDataExecute() {
-    const int answer = OpenDialog->exec();
+void MainWindow::onOpenData() {
+    const int answer = openDialog->exec();
     // A name completion list that opened as the dialog closed would keep grabbing the input.
-    for (QCompleter* completer : OpenDialog->findChildren<QCompleter*>())
+    for (QCompleter* completer : openDialog->findChildren<QCompleter*>())
         completer->popup()->hide();
-    if (answer != QDialog::Accepted || OpenDialog->selectedFiles().isEmpty())
+    if (answer != QDialog::Accepted || openDialog->selectedFiles().isEmpty())
         return;
     // The reader follows the file type picked in the dialog, never the file name.
-    const qsizetype filter = OpenDialog->nameFilters().indexOf(OpenDialog->selectedNameFilter());
+    const qsizetype filter = openDialog->nameFilters().indexOf(openDialog->selectedNameFilter());
     const DataFileKind kind = filter == 1 ? DataFileKind::Tagged : DataFileKind::Column;
-    openDataPath(OpenDialog->selectedFiles().constFirst(), kind);
+    openDataPath(openDialog->selectedFiles().constFirst(), kind);
 }
 
 void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     const QScopedValueRollback<bool> opening(openingData, true);
-    createPlotControlForm();
+    createPlotControlWindow();
     const bool savedBefore = saved;
     saved = false;
     PlotChoices picked = choices();
@@ -170,7 +170,7 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     // The next open dialog starts where this file is.
     const QFileInfo file(path);
     if (file.isFile())
-        OpenDialog->setDirectory(file.absolutePath());
+        openDialog->setDirectory(file.absolutePath());
     try {
         outcome = openDataFile(*sheet, picked, std::filesystem::path(path.toStdU16String()), kind, ui(), &quality);
     } catch (const ConversionError& error) {
@@ -187,7 +187,7 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     const QString note = qualityNote(quality);
     // The panel grows to its note, and gives way down to its first width in a narrow window (the
     // note is then cut off rather than drawn under the next panel).
-    QLabel* notePanel = StatusPanels[1];
+    QLabel* notePanel = statusPanels[1];
     notePanel->setMinimumWidth(statusNoteMinWidth);
     notePanel->setMaximumWidth(
         std::max(statusNoteMinWidth, notePanel->fontMetrics().horizontalAdvance(note) + 12));
@@ -200,9 +200,9 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
         return;
     }
 
-    ToolButton18->setVisible(true);
-    ToolButton18->setChecked(true);
-    placePlotControlForm();
+    stationToolAction->setVisible(true);
+    stationToolAction->setChecked(true);
+    placePlotControlWindow();
     PlotControlForm->applyChoices(picked);
     PlotControlForm->raise();
 
@@ -210,26 +210,27 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     setStatusText(QString::fromUtf8("数据剖面图绘制成功。"));
     ui().processPendingMessages();
 
-    if (!ToolButton2->isVisible())
+    if (!saveBitmapToolAction->isVisible())
         switchOnAfterLoadCommands();
 }
 
 void MainWindow::switchOnAfterLoadCommands() {
-    for (QAction* shown :
-         {ToolButton2, ToolButton19, ToolButton3, ToolButton6, ToolButton7, ToolButton8, ToolButton9,
-          ToolButton10, ToolButton16, ToolButtonS1, ToolButtonS2, ToolButtonS4, ToolButtonS5})
+    for (QAction* shown : {saveBitmapToolAction, exportToolAction, printToolAction, setXLengthToolAction,
+                           setYLengthToolAction, editTitleToolAction, copyToolAction, refreshToolAction,
+                           legendToolAction, toolSeparator1, toolSeparator2, toolSeparator4, toolSeparator5})
         shown->setVisible(true);
-    for (QAction* enabled : {mnSaveBmp, mnExport, mnPrint, mnLine, mnSetXLen, mnSetYLen, mnTitle, mnCopy,
-                             mnRefresh, mnLineProperty})
+    for (QAction* enabled :
+         {saveBitmapAction, exportAction, printAction, curvesAction, setXLengthAction, setYLengthAction,
+          editTitleAction, copyAction, refreshAction, linePropertyAction})
         enabled->setEnabled(true);
 }
 
-void MainWindow::placePlotControlForm() {
+void MainWindow::placePlotControlWindow() {
     // Inside the right edge of the main window, below its tool bar (screen coordinates).
     PlotControlForm->move(width() - PlotControlForm->width() - 20, y() + 80);
 }
 
-void MainWindow::tbFillClick() {
+void MainWindow::onShowPolarity() {
     if (sheet->polarityMode)
         return;
     setStatusText(QString::fromUtf8("正在绘制彩色极性图."));
@@ -238,7 +239,7 @@ void MainWindow::tbFillClick() {
     setStatusText(QString::fromUtf8("彩色极性图绘制成功."));
 }
 
-void MainWindow::tbLineClick() {
+void MainWindow::onShowCurves() {
     if (!sheet->polarityMode)
         return;
     setStatusText(QString::fromUtf8("正在绘制剖面图."));

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <utility>
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -21,21 +22,21 @@
 namespace {
 
 constexpr int symbolCount = 13; // items "0" .. "12" of the symbol list
-constexpr int legendsItemHeight = 16;
+constexpr int symbolItemHeight = 16;
 
 // Draws the popup rows of the symbol list through the window's item drawing, at a fixed height.
-class LegendsItemDelegate : public QStyledItemDelegate {
+class SymbolItemDelegate : public QStyledItemDelegate {
 public:
-    LegendsItemDelegate(const PlotControlWindow& form, QObject* parent)
+    SymbolItemDelegate(const PlotControlWindow& form, QObject* parent)
         : QStyledItemDelegate(parent), form_(form) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
-        form_.LegendsDrawItem(*painter, index.row(), option.rect, option.state & QStyle::State_Selected);
+        form_.drawSymbolItem(*painter, index.row(), option.rect, option.state & QStyle::State_Selected);
     }
 
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const override {
-        return {option.rect.width(), legendsItemHeight};
+        return {option.rect.width(), symbolItemHeight};
     }
 
 private:
@@ -55,71 +56,83 @@ PlotControlWindow::PlotControlWindow(QWidget* parent)
     setFixedSize(184, 263);
     move(766, 98);
 
-    STText = new QLabel(QStringLiteral("测点"), this);
-    STText->setGeometry(22, 21, 28, 17);
+    stationLabel = new QLabel(QStringLiteral("测点"), this);
+    stationLabel->setGeometry(22, 21, 28, 17);
 
     // A pick list: the composer needs a station of the list, so typed text is not accepted.
-    STs = new QComboBox(this);
-    STs->setEditable(false);
-    STs->setGeometry(52, 18, 75, 21);
+    stationCombo = new QComboBox(this);
+    stationCombo->setEditable(false);
+    stationCombo->setGeometry(52, 18, 75, 21);
 
-    Params = new QGroupBox(QStringLiteral("绘图参数"), this);
-    Params->setGeometry(16, 51, 123, 157);
+    parameterGroup = new QGroupBox(QStringLiteral("绘图参数"), this);
+    parameterGroup->setGeometry(16, 51, 123, 157);
     const auto makeBox = [this](const char* caption, int top) {
-        auto* box = new QCheckBox(QString::fromUtf8(caption), Params);
+        auto* box = new QCheckBox(QString::fromUtf8(caption), parameterGroup);
         box->setGeometry(18, top, 97, 17);
         return box;
     };
-    RES = makeBox("视电阻率", 18);
-    M1 = makeBox("视极化率", 39);
-    R = makeBox("偏离度", 61);
-    TD = makeBox("衰减度", 82);
-    TH = makeBox("半衰时", 104);
-    ZP = makeBox("综合参数", 126);
+    resCheck = makeBox("视电阻率", 18);
+    m1Check = makeBox("视极化率", 39);
+    rCheck = makeBox("偏离度", 61);
+    tdCheck = makeBox("衰减度", 82);
+    thCheck = makeBox("半衰时", 104);
+    zpCheck = makeBox("综合参数", 126);
     // toggled fires for clicks and for ticks set by the program, like the form's click events
-    connect(RES, &QCheckBox::toggled, this, [this] { RESClick(); });
-    connect(M1, &QCheckBox::toggled, this, [this] { M1Click(); });
-    connect(R, &QCheckBox::toggled, this, [this] { RClick(); });
-    connect(TD, &QCheckBox::toggled, this, [this] { TDClick(); });
-    connect(TH, &QCheckBox::toggled, this, [this] { THClick(); });
-    connect(ZP, &QCheckBox::toggled, this, [this] { ZPClick(); });
+    connect(resCheck, &QCheckBox::toggled, this, [this] { onResToggled(); });
+    connect(m1Check, &QCheckBox::toggled, this, [this] { onM1Toggled(); });
+    connect(rCheck, &QCheckBox::toggled, this, [this] { onRToggled(); });
+    connect(tdCheck, &QCheckBox::toggled, this, [this] { onTdToggled(); });
+    connect(thCheck, &QCheckBox::toggled, this, [this] { onThToggled(); });
+    connect(zpCheck, &QCheckBox::toggled, this, [this] { onZpToggled(); });
 
-    Bevel2 = new QFrame(this);
-    Bevel2->setFrameShape(QFrame::NoFrame);
-    Bevel2->setGeometry(-12, 198, 219, 19);
-    Bevel2->installEventFilter(this);
+    bevel = new QFrame(this);
+    bevel->setFrameShape(QFrame::NoFrame);
+    bevel->setGeometry(-12, 198, 219, 19);
+    bevel->installEventFilter(this);
 
     // The symbol list belongs to the window, not to the group box, and stands over the box rows.
-    Legends = new QComboBox(this);
-    Legends->setEditable(false);
-    Legends->setGeometry(110, 66, 57, 22);
+    symbolList = new QComboBox(this);
+    symbolList->setEditable(false);
+    symbolList->setGeometry(110, 66, 57, 22);
     for (int i = 0; i < symbolCount; ++i)
-        Legends->addItem(QString::number(i));
-    Legends->setCurrentIndex(0);
-    Legends->setItemDelegate(new LegendsItemDelegate(*this, Legends));
-    Legends->installEventFilter(this);
-    Legends->raise();
-    connect(Legends, &QComboBox::activated, this, [this] { LegendsChange(); });
+        symbolList->addItem(QString::number(i));
+    symbolList->setCurrentIndex(0);
+    symbolList->setItemDelegate(new SymbolItemDelegate(*this, symbolList));
+    symbolList->installEventFilter(this);
+    symbolList->raise();
+    connect(symbolList, &QComboBox::activated, this, [this] { onSymbolChosen(); });
 
-    BitBtn2 = new QPushButton(QStringLiteral("应用"), this);
-    BitBtn2->setGeometry(40, 228, 57, 25);
-    connect(BitBtn2, &QPushButton::clicked, this, [this] { BitBtn2Click(); });
-    BitBtn1 = new QPushButton(QStringLiteral("隐藏"), this);
-    BitBtn1->setGeometry(110, 228, 57, 25);
-    connect(BitBtn1, &QPushButton::clicked, this, [this] { BitBtn1Click(); });
+    applyButton = new QPushButton(QStringLiteral("应用"), this);
+    applyButton->setGeometry(40, 228, 57, 25);
+    connect(applyButton, &QPushButton::clicked, this, [this] { onApplyClicked(); });
+    hideButton = new QPushButton(QStringLiteral("隐藏"), this);
+    hideButton->setGeometry(110, 228, 57, 25);
+    connect(hideButton, &QPushButton::clicked, this, [this] { onHideClicked(); });
 
-    FormCreate();
+    // The component names of the controls, for findChild and the help pages.
+    const std::pair<QWidget*, const char*> componentNames[] = {
+        {stationLabel, "STText"}, {stationCombo, "STs"}, {parameterGroup, "Params"},
+        {resCheck, "RES"},        {m1Check, "M1"},       {rCheck, "R"},
+        {tdCheck, "TD"},          {thCheck, "TH"},       {zpCheck, "ZP"},
+        {symbolList, "Legends"},  {bevel, "Bevel2"},     {applyButton, "BitBtn2"},
+        {hideButton, "BitBtn1"},
+    };
+    for (const auto& [widget, name] : componentNames)
+        widget->setObjectName(QLatin1String(name));
+
+    placeSymbolList();
 }
 
 PlotControlWindow::~PlotControlWindow() = default;
 
-void PlotControlWindow::FormCreate() {
-    Legends->hide();
-    Legends->move(Legends->x(), Params->y() + RES->y());
+void PlotControlWindow::placeSymbolList() {
+    symbolList->hide();
+    symbolList->move(symbolList->x(), parameterGroup->y() + resCheck->y());
 }
 
 QCheckBox* PlotControlWindow::box(int param) const {
-    const std::array<QCheckBox*, plotparam::count> boxes{RES, M1, R, TD, TH, ZP};
+    const std::array<QCheckBox*, plotparam::count> boxes{resCheck, m1Check, rCheck,
+                                                         tdCheck,  thCheck, zpCheck};
     return boxes.at(static_cast<std::size_t>(param));
 }
 
@@ -133,63 +146,63 @@ int PlotControlWindow::symbolOf(int param) const {
     return const_cast<PlotControlWindow*>(this)->symbolOf(param);
 }
 
-int PlotControlWindow::legendsRow() const {
-    const int d = Legends->y() - Params->y();
+int PlotControlWindow::symbolListRow() const {
+    const int d = symbolList->y() - parameterGroup->y();
     for (int p = 0; p < plotparam::count; ++p)
         if (d == box(p)->y())
             return p;
     return -1;
 }
 
-void PlotControlWindow::boxClick(int param) {
+void PlotControlWindow::onBoxToggled(int param) {
     bool anyTicked = false;
     for (int p = 0; p < plotparam::count; ++p)
         anyTicked = anyTicked || box(p)->isChecked();
-    Legends->setVisible(anyTicked);
+    symbolList->setVisible(anyTicked);
     // An unticked box leaves the list where it stands.
     if (box(param)->isChecked()) {
-        Legends->move(Legends->x(), Params->y() + box(param)->y());
-        Legends->setCurrentIndex(symbolOf(param));
-        Legends->update();
+        symbolList->move(symbolList->x(), parameterGroup->y() + box(param)->y());
+        symbolList->setCurrentIndex(symbolOf(param));
+        symbolList->update();
     }
 }
 
-void PlotControlWindow::RESClick() {
-    boxClick(plotparam::res);
+void PlotControlWindow::onResToggled() {
+    onBoxToggled(plotparam::res);
 }
 
-void PlotControlWindow::M1Click() {
-    boxClick(plotparam::m1);
+void PlotControlWindow::onM1Toggled() {
+    onBoxToggled(plotparam::m1);
 }
 
-void PlotControlWindow::RClick() {
-    boxClick(plotparam::r);
+void PlotControlWindow::onRToggled() {
+    onBoxToggled(plotparam::r);
 }
 
-void PlotControlWindow::TDClick() {
-    boxClick(plotparam::td);
+void PlotControlWindow::onTdToggled() {
+    onBoxToggled(plotparam::td);
 }
 
-void PlotControlWindow::THClick() {
-    boxClick(plotparam::th);
+void PlotControlWindow::onThToggled() {
+    onBoxToggled(plotparam::th);
 }
 
-void PlotControlWindow::ZPClick() {
-    boxClick(plotparam::zp);
+void PlotControlWindow::onZpToggled() {
+    onBoxToggled(plotparam::zp);
 }
 
-void PlotControlWindow::LegendsChange() {
-    const int row = legendsRow();
+void PlotControlWindow::onSymbolChosen() {
+    const int row = symbolListRow();
     if (row >= 0)
-        symbolOf(row) = Legends->currentIndex();
+        symbolOf(row) = symbolList->currentIndex();
 }
 
-void PlotControlWindow::BitBtn2Click() {
+void PlotControlWindow::onApplyClicked() {
     if (onApply)
         onApply();
 }
 
-void PlotControlWindow::BitBtn1Click() {
+void PlotControlWindow::onHideClicked() {
     hide();
     if (onHide)
         onHide();
@@ -204,8 +217,7 @@ void PlotControlWindow::drawBoxSymbol(Canvas& canvas, int number, int left, int 
     drawSymbol(canvas, number, cx, cy, s, -s);
 }
 
-void PlotControlWindow::LegendsDrawItem(QPainter& painter, int index, const QRect& rect,
-                                        bool selected) const {
+void PlotControlWindow::drawSymbolItem(QPainter& painter, int index, const QRect& rect, bool selected) const {
     painter.save();
     painter.fillRect(rect, palette().brush(selected ? QPalette::Highlight : QPalette::Base));
     if (index == 0) {
@@ -223,36 +235,36 @@ void PlotControlWindow::LegendsDrawItem(QPainter& painter, int index, const QRec
 }
 
 bool PlotControlWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::Paint && watched == Legends) {
-        paintLegends();
+    if (event->type() == QEvent::Paint && watched == symbolList) {
+        paintSymbolList();
         return true;
     }
-    if (event->type() == QEvent::Paint && watched == Bevel2) {
+    if (event->type() == QEvent::Paint && watched == bevel) {
         paintBevel();
         return true;
     }
     return QWidget::eventFilter(watched, event);
 }
 
-void PlotControlWindow::paintLegends() {
+void PlotControlWindow::paintSymbolList() {
     // The closed list shows its frame and button, and the selected item drawn like the popup rows.
-    QStylePainter painter(Legends);
+    QStylePainter painter(symbolList);
     QStyleOptionComboBox option;
-    option.initFrom(Legends);
+    option.initFrom(symbolList);
     option.editable = false;
     option.frame = true;
     option.subControls = QStyle::SC_All;
     painter.drawComplexControl(QStyle::CC_ComboBox, option);
-    const QRect field =
-        Legends->style()->subControlRect(QStyle::CC_ComboBox, &option, QStyle::SC_ComboBoxEditField, Legends);
-    LegendsDrawItem(painter, Legends->currentIndex(), field, Legends->hasFocus());
+    const QRect field = symbolList->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                            QStyle::SC_ComboBoxEditField, symbolList);
+    drawSymbolItem(painter, symbolList->currentIndex(), field, symbolList->hasFocus());
 }
 
 void PlotControlWindow::paintBevel() {
     // A lowered bottom line: shadow above, highlight below.
-    QPainter painter(Bevel2);
-    const int w = Bevel2->width();
-    const int h = Bevel2->height();
+    QPainter painter(bevel);
+    const int w = bevel->width();
+    const int h = bevel->height();
     painter.setPen(palette().color(QPalette::Dark));
     painter.drawLine(0, h - 2, w, h - 2);
     painter.setPen(palette().color(QPalette::Light));
@@ -261,9 +273,9 @@ void PlotControlWindow::paintBevel() {
 
 PlotChoices PlotControlWindow::choices() const {
     PlotChoices c;
-    for (int i = 0; i < STs->count(); ++i)
-        c.stationItems.push_back(STs->itemText(i).toStdString());
-    c.stationIndex = STs->currentIndex();
+    for (int i = 0; i < stationCombo->count(); ++i)
+        c.stationItems.push_back(stationCombo->itemText(i).toStdString());
+    c.stationIndex = stationCombo->currentIndex();
     for (int p = 0; p < plotparam::count; ++p) {
         const auto i = static_cast<std::size_t>(p);
         c.ticked[i] = box(p)->isChecked();
@@ -278,11 +290,11 @@ void PlotControlWindow::applyChoices(const PlotChoices& choices) {
     for (int p = 0; p < plotparam::count; ++p)
         symbolOf(p) = choices.symbols[static_cast<std::size_t>(p)];
 
-    STs->clear();
+    stationCombo->clear();
     for (const std::string& item : choices.stationItems)
-        STs->addItem(QString::fromStdString(item));
-    const bool validIndex = choices.stationIndex >= 0 && choices.stationIndex < STs->count();
-    STs->setCurrentIndex(validIndex ? choices.stationIndex : -1);
+        stationCombo->addItem(QString::fromStdString(item));
+    const bool validIndex = choices.stationIndex >= 0 && choices.stationIndex < stationCombo->count();
+    stationCombo->setCurrentIndex(validIndex ? choices.stationIndex : -1);
 
     for (int p = 0; p < plotparam::count; ++p)
         box(p)->setEnabled(choices.enabled[static_cast<std::size_t>(p)]);
@@ -290,8 +302,8 @@ void PlotControlWindow::applyChoices(const PlotChoices& choices) {
     for (int p = 0; p < plotparam::count; ++p)
         box(p)->setChecked(choices.ticked[static_cast<std::size_t>(p)]);
     // The list keeps showing the symbol of the row it stands on.
-    if (const int row = legendsRow(); row >= 0)
-        Legends->setCurrentIndex(symbolOf(row));
+    if (const int row = symbolListRow(); row >= 0)
+        symbolList->setCurrentIndex(symbolOf(row));
 
     setVisible(choices.visible);
 }

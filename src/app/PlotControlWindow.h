@@ -38,19 +38,19 @@ public:
     std::function<void()> onHide;
 
     // Components (owned by the window through Qt parenthood).
-    QLabel* STText = nullptr;
-    QComboBox* STs = nullptr;
-    QGroupBox* Params = nullptr;
-    QCheckBox* RES = nullptr;
-    QCheckBox* M1 = nullptr;
-    QCheckBox* R = nullptr;
-    QCheckBox* TD = nullptr;
-    QCheckBox* TH = nullptr;
-    QCheckBox* ZP = nullptr;
-    QComboBox* Legends = nullptr;
-    QFrame* Bevel2 = nullptr;
-    QPushButton* BitBtn2 = nullptr;
-    QPushButton* BitBtn1 = nullptr;
+    QLabel* stationLabel = nullptr;
+    QComboBox* stationCombo = nullptr;
+    QGroupBox* parameterGroup = nullptr;
+    QCheckBox* resCheck = nullptr;
+    QCheckBox* m1Check = nullptr;
+    QCheckBox* rCheck = nullptr;
+    QCheckBox* tdCheck = nullptr;
+    QCheckBox* thCheck = nullptr;
+    QCheckBox* zpCheck = nullptr;
+    QComboBox* symbolList = nullptr;
+    QFrame* bevel = nullptr;
+    QPushButton* applyButton = nullptr;
+    QPushButton* hideButton = nullptr;
 
     // Legend symbol numbers 0..12 of the parameters (0: no symbol).
     int resSymbol = 0;
@@ -60,20 +60,21 @@ public:
     int thSymbol = 0;
     int zpSymbol = 0;
 
-    void FormCreate();
-    void RESClick();
-    void M1Click();
-    void RClick();
-    void TDClick();
-    void THClick();
-    void ZPClick();
+    // Hides the symbol list and stands it on the first parameter row.
+    void placeSymbolList();
+    void onResToggled();
+    void onM1Toggled();
+    void onRToggled();
+    void onTdToggled();
+    void onThToggled();
+    void onZpToggled();
     // The user picked an item of the symbol list: it becomes the symbol of the row it stands on.
-    void LegendsChange();
+    void onSymbolChosen();
     // Draws item `index` of the symbol list into `rect` (pixels); `selected` items get the
     // highlight background.
-    void LegendsDrawItem(QPainter& painter, int index, const QRect& rect, bool selected) const;
-    void BitBtn2Click();
-    void BitBtn1Click();
+    void drawSymbolItem(QPainter& painter, int index, const QRect& rect, bool selected) const;
+    void onApplyClicked();
+    void onHideClicked();
 
     // Box symbol `number` of the symbol list in the pixel box left/top/right/bottom (y down),
     // drawn with the canvas pen by the shared symbol painter.
@@ -87,8 +88,8 @@ private:
     int& symbolOf(int param);
     int symbolOf(int param) const;
     // The parameter on whose row the symbol list stands, -1 when on none.
-    int legendsRow() const;
-    void boxClick(int param);
-    void paintLegends();
+    int symbolListRow() const;
+    void onBoxToggled(int param);
+    void paintSymbolList();
     void paintBevel();
 };

@@ -59,48 +59,48 @@ public:
     void setLabelDialogFont(const QFont& font) { labelDialogFont_ = font; }
 
     // Form components.
-    QTabWidget* PageControl = nullptr;
+    QTabWidget* pages = nullptr;
     // "基本属性"
-    QPlainTextEdit* AxisTitle = nullptr;
-    QPushButton* TitleFont = nullptr;
-    QCheckBox* bShowTitle = nullptr;
-    QSpinBox* TitleToAxis = nullptr;
-    QSpinBox* TitleAngle = nullptr;
-    QButtonGroup* AxisType = nullptr; // ids: 0 "线性", 1 "对数"
-    QCheckBox* IsGrid = nullptr;
-    QSpinBox* AxisWidth = nullptr;
+    QPlainTextEdit* titleEdit = nullptr;
+    QPushButton* titleFontButton = nullptr;
+    QCheckBox* showTitleCheck = nullptr;
+    QSpinBox* titleDistanceSpin = nullptr;
+    QSpinBox* titleAngleSpin = nullptr;
+    QButtonGroup* typeButtons = nullptr; // ids: 0 "线性", 1 "对数"
+    QCheckBox* gridCheck = nullptr;
+    QSpinBox* lineWidthSpin = nullptr;
     // "标        记"
-    QCheckBox* bShowTick = nullptr;
-    QSpinBox* lTickLen = nullptr;
-    QComboBox* lTickDir = nullptr;
-    QSpinBox* sTickLen = nullptr;
-    QComboBox* sTickDir = nullptr;
-    QSpinBox* lTickNum = nullptr;
-    QSpinBox* sTickNum = nullptr;
+    QCheckBox* showTicksCheck = nullptr;
+    QSpinBox* majorTickLengthSpin = nullptr;
+    QComboBox* majorTickDirectionCombo = nullptr;
+    QSpinBox* minorTickLengthSpin = nullptr;
+    QComboBox* minorTickDirectionCombo = nullptr;
+    QSpinBox* majorIntervalsSpin = nullptr;
+    QSpinBox* minorTicksSpin = nullptr;
     // "标        注"
-    QCheckBox* bShowLabel = nullptr;
-    QSpinBox* LabelToAxis = nullptr;
-    QSpinBox* LabelAngle = nullptr;
-    QPushButton* LabelFont = nullptr;
-    QLineEdit* LabelFormat = nullptr;
+    QCheckBox* showLabelsCheck = nullptr;
+    QSpinBox* labelDistanceSpin = nullptr;
+    QSpinBox* labelAngleSpin = nullptr;
+    QPushButton* labelFontButton = nullptr;
+    QLineEdit* labelFormatEdit = nullptr;
     // "坐 标 轴"
-    QLineEdit* LimitMin = nullptr;
-    QCheckBox* bLimitMin = nullptr;
-    QLineEdit* LimitMax = nullptr;
-    QCheckBox* bLimitMax = nullptr;
-    QSpinBox* AxisLength = nullptr;
-    QSpinBox* X1 = nullptr;
-    QSpinBox* Y1 = nullptr;
+    QLineEdit* limitMinEdit = nullptr;
+    QCheckBox* limitMinAutoCheck = nullptr;
+    QLineEdit* limitMaxEdit = nullptr;
+    QCheckBox* limitMaxAutoCheck = nullptr;
+    QSpinBox* lengthSpin = nullptr;
+    QSpinBox* xSpin = nullptr;
+    QSpinBox* ySpin = nullptr;
     // Below the pages.
-    QPushButton* ApplyButton = nullptr;
-    QPushButton* OkButton = nullptr;
-    QPushButton* CancelButton = nullptr;
+    QPushButton* applyButton = nullptr;
+    QPushButton* okButton = nullptr;
+    QPushButton* cancelButton = nullptr;
 
     // Handlers.
-    void TitleFontClick();
-    void LabelFontClick();
-    void bLimitMinClick();
-    void bLimitMaxClick();
+    void onTitleFont();
+    void onLabelFont();
+    void onLimitMinAuto();
+    void onLimitMaxAuto();
 
 private:
     Mode mode_ = Mode::sheet;

@@ -52,52 +52,54 @@ PenDialog::PenDialog(Pen& pen, QWidget* owner)
     auto* frame = new QGroupBox(QStringLiteral("设置线形"), this);
     frame->setObjectName(QStringLiteral("GroupBox2"));
     auto* grid = new QGridLayout(frame);
-    Style = new QComboBox(frame);
-    Style->setObjectName(QStringLiteral("Style"));
-    Style->addItems({QStringLiteral("实线"), QStringLiteral("点线"), QStringLiteral("虚线"),
-                     QStringLiteral("点划线"), QStringLiteral("线点点")});
+    styleCombo = new QComboBox(frame);
+    styleCombo->setObjectName(QStringLiteral("Style"));
+    styleCombo->addItems({QStringLiteral("实线"), QStringLiteral("点线"), QStringLiteral("虚线"),
+                          QStringLiteral("点划线"), QStringLiteral("线点点")});
     grid->addWidget(new QLabel(QStringLiteral("线型"), frame), 0, 0);
-    grid->addWidget(Style, 0, 1);
+    grid->addWidget(styleCombo, 0, 1);
 
-    ColorPanel = new QFrame(frame);
-    ColorPanel->setObjectName(QStringLiteral("Color"));
-    ColorPanel->setFrameShape(QFrame::Panel);
-    ColorPanel->setFrameShadow(QFrame::Sunken);
-    ColorPanel->setAutoFillBackground(true);
-    ColorPanel->setMinimumHeight(22);
-    ColorPanel->setCursor(Qt::PointingHandCursor);
-    ColorPanel->installEventFilter(this);
+    colorPanel = new QFrame(frame);
+    colorPanel->setObjectName(QStringLiteral("Color"));
+    colorPanel->setFrameShape(QFrame::Panel);
+    colorPanel->setFrameShadow(QFrame::Sunken);
+    colorPanel->setAutoFillBackground(true);
+    colorPanel->setMinimumHeight(22);
+    colorPanel->setCursor(Qt::PointingHandCursor);
+    colorPanel->installEventFilter(this);
     grid->addWidget(new QLabel(QStringLiteral("颜色"), frame), 1, 0);
-    grid->addWidget(ColorPanel, 1, 1);
+    grid->addWidget(colorPanel, 1, 1);
 
-    UpDown1 = new QSpinBox(frame);
-    UpDown1->setObjectName(QStringLiteral("UpDown1"));
-    UpDown1->setRange(0, 32767);
+    widthSpin = new QSpinBox(frame);
+    widthSpin->setObjectName(QStringLiteral("UpDown1"));
+    widthSpin->setRange(0, 32767);
     // A typed width counts when an arrow is clicked or the edit is left, not on every key.
-    UpDown1->setKeyboardTracking(false);
-    if (auto* edit = UpDown1->findChild<QLineEdit*>())
+    widthSpin->setKeyboardTracking(false);
+    if (auto* edit = widthSpin->findChild<QLineEdit*>())
         edit->setObjectName(QStringLiteral("Width"));
     grid->addWidget(new QLabel(QStringLiteral("粗细"), frame), 2, 0);
-    grid->addWidget(UpDown1, 2, 1);
+    grid->addWidget(widthSpin, 2, 1);
 
     auto* effect = new QGroupBox(QStringLiteral("效果"), this);
     auto* effectLayout = new QHBoxLayout(effect);
-    Sample = new QLabel(effect);
-    Sample->setObjectName(QStringLiteral("Sample"));
-    Sample->setFixedSize(sampleWidth, sampleHeight);
-    effectLayout->addWidget(Sample);
+    sampleLabel = new QLabel(effect);
+    sampleLabel->setObjectName(QStringLiteral("Sample"));
+    sampleLabel->setFixedSize(sampleWidth, sampleHeight);
+    effectLayout->addWidget(sampleLabel);
 
     auto* maker = new QLabel(QStringLiteral("Brindle Fox"), this);
     maker->setObjectName(QStringLiteral("Label1"));
     maker->setEnabled(false);
-    BitBtn1 = new QPushButton(QStringLiteral("确定"), this);
-    BitBtn2 = new QPushButton(QStringLiteral("取消"), this);
-    BitBtn1->setDefault(true);
+    okButton = new QPushButton(QStringLiteral("确定"), this);
+    cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    okButton->setObjectName(QStringLiteral("BitBtn1"));
+    cancelButton->setObjectName(QStringLiteral("BitBtn2"));
+    okButton->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(maker);
     buttons->addStretch();
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
 
     auto* main = new QVBoxLayout(this);
     main->addWidget(frame);
@@ -111,29 +113,29 @@ PenDialog::PenDialog(Pen& pen, QWidget* owner)
         return colors::rgb(chosen.red(), chosen.green(), chosen.blue());
     };
 
-    FormCreate();
+    showPen();
 
     // Not resizable; at least the form's client size.
     setFixedSize(sizeHint().expandedTo(QSize(293, 291)));
 
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
-    connect(UpDown1, &QSpinBox::valueChanged, this, &PenDialog::UpDown1Click);
-    connect(Style, &QComboBox::currentIndexChanged, this, &PenDialog::StyleChange);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(widthSpin, &QSpinBox::valueChanged, this, &PenDialog::onWidthChanged);
+    connect(styleCombo, &QComboBox::currentIndexChanged, this, &PenDialog::onStyleChanged);
 }
 
-void PenDialog::FormCreate() {
+void PenDialog::showPen() {
     // Showing the pen must not write it back: a clear or inside-frame pen shows as "实线" and
     // keeps its style until the user picks one.
-    const QSignalBlocker blockWidth(UpDown1);
-    const QSignalBlocker blockStyle(Style);
+    const QSignalBlocker blockWidth(widthSpin);
+    const QSignalBlocker blockStyle(styleCombo);
     setPanelColor(pen_.color);
-    UpDown1->setValue(pen_.width);
-    Style->setCurrentIndex(itemOfStyle(pen_.style));
+    widthSpin->setValue(pen_.width);
+    styleCombo->setCurrentIndex(itemOfStyle(pen_.style));
     drawSample();
 }
 
-void PenDialog::ColorClick() {
+void PenDialog::onChooseColor() {
     if (chooseColor) {
         if (const auto chosen = chooseColor(panelColor_))
             setPanelColor(*chosen);
@@ -143,19 +145,19 @@ void PenDialog::ColorClick() {
     drawSample();
 }
 
-void PenDialog::UpDown1Click() {
-    pen_.width = UpDown1->value();
+void PenDialog::onWidthChanged() {
+    pen_.width = widthSpin->value();
     drawSample();
 }
 
-void PenDialog::StyleChange() {
-    pen_.style = styleOfItem(Style->currentIndex());
+void PenDialog::onStyleChanged() {
+    pen_.style = styleOfItem(styleCombo->currentIndex());
     drawSample();
 }
 
 bool PenDialog::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == ColorPanel && event->type() == QEvent::MouseButtonRelease) {
-        ColorClick();
+    if (watched == colorPanel && event->type() == QEvent::MouseButtonRelease) {
+        onChooseColor();
         return true;
     }
     return QDialog::eventFilter(watched, event);
@@ -163,9 +165,9 @@ bool PenDialog::eventFilter(QObject* watched, QEvent* event) {
 
 void PenDialog::setPanelColor(Color color) {
     panelColor_ = color;
-    QPalette palette = ColorPanel->palette();
+    QPalette palette = colorPanel->palette();
     palette.setColor(QPalette::Window, QtCanvas::toQColor(color));
-    ColorPanel->setPalette(palette);
+    colorPanel->setPalette(palette);
 }
 
 void PenDialog::drawSample() {
@@ -179,7 +181,7 @@ void PenDialog::drawSample() {
         canvas.moveTo(10, sampleHeight / 2);
         canvas.lineTo(sampleWidth - 10, sampleHeight / 2);
     }
-    Sample->setPixmap(QPixmap::fromImage(sample_));
+    sampleLabel->setPixmap(QPixmap::fromImage(sample_));
 }
 
 bool PenDialog::editPen(QWidget* owner, Pen& pen) {

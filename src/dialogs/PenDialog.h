@@ -37,20 +37,20 @@ public:
     static bool editPen(QWidget* owner, Pen& pen);
 
     // Form components.
-    QComboBox* Style = nullptr;
-    QFrame* ColorPanel = nullptr; // the "Color" panel
-    QSpinBox* UpDown1 = nullptr;  // its edit box is "Width"
-    QLabel* Sample = nullptr;
-    QPushButton* BitBtn1 = nullptr; // OK
-    QPushButton* BitBtn2 = nullptr; // Cancel
+    QComboBox* styleCombo = nullptr;
+    QFrame* colorPanel = nullptr;  // the "Color" panel
+    QSpinBox* widthSpin = nullptr; // its edit box is "Width"
+    QLabel* sampleLabel = nullptr;
+    QPushButton* okButton = nullptr;     // OK
+    QPushButton* cancelButton = nullptr; // Cancel
 
     // Handlers.
-    void FormCreate();
-    void ColorClick();
-    void UpDown1Click();
-    void StyleChange();
+    void showPen();
+    void onChooseColor();
+    void onWidthChanged();
+    void onStyleChanged();
 
-    // Pen style of a Style list item and the item that shows a pen style.
+    // Pen style of a styleCombo list item and the item that shows a pen style.
     static int styleOfItem(int item);
     static int itemOfStyle(int style);
 

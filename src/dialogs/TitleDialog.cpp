@@ -27,20 +27,20 @@ TitleDialog::TitleDialog(QWidget* owner) : QDialog(owner) {
     headingFont.setBold(true);
     heading->setFont(headingFont);
 
-    Text = new QPlainTextEdit(this);
-    Text->setObjectName(QStringLiteral("Text"));
-    BitBtn3 = new QPushButton(QStringLiteral("设置字体"), this);
-    BitBtn3->setObjectName(QStringLiteral("BitBtn3"));
+    textEdit = new QPlainTextEdit(this);
+    textEdit->setObjectName(QStringLiteral("Text"));
+    fontButton = new QPushButton(QStringLiteral("设置字体"), this);
+    fontButton->setObjectName(QStringLiteral("BitBtn3"));
 
-    pHeadToTop = new QSpinBox(this);
-    pHeadToTop->setObjectName(QStringLiteral("pHeadToTop"));
-    pHeadToTop->setRange(-200, 200);
-    pHeadToTop->setSingleStep(4);
-    if (auto* edit = pHeadToTop->findChild<QLineEdit*>())
+    gapSpin = new QSpinBox(this);
+    gapSpin->setObjectName(QStringLiteral("pHeadToTop"));
+    gapSpin->setRange(-200, 200);
+    gapSpin->setSingleStep(4);
+    if (auto* edit = gapSpin->findChild<QLineEdit*>())
         edit->setObjectName(QStringLiteral("pHeadToTopww"));
     auto* gap = new QHBoxLayout;
     gap->addWidget(new QLabel(QStringLiteral("图名到边的距离:"), this));
-    gap->addWidget(pHeadToTop);
+    gap->addWidget(gapSpin);
     gap->addWidget(new QLabel(QStringLiteral("mm"), this));
     gap->addStretch();
 
@@ -62,22 +62,24 @@ TitleDialog::TitleDialog(QWidget* owner) : QDialog(owner) {
     auto* maker = new QLabel(QStringLiteral("Brindle Fox"), this);
     maker->setObjectName(QStringLiteral("Label1"));
     maker->setEnabled(false);
-    BitBtn2 = new QPushButton(QStringLiteral("确定"), this);
-    BitBtn1 = new QPushButton(QStringLiteral("取消"), this);
-    BitBtn2->setDefault(true);
+    okButton = new QPushButton(QStringLiteral("确定"), this);
+    cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    okButton->setObjectName(QStringLiteral("BitBtn2"));
+    cancelButton->setObjectName(QStringLiteral("BitBtn1"));
+    okButton->setDefault(true);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(maker);
     buttons->addStretch();
-    buttons->addWidget(BitBtn2);
-    buttons->addWidget(BitBtn1);
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
 
     auto* main = new QVBoxLayout(this);
     main->addWidget(heading);
     main->addWidget(new QLabel(QStringLiteral("输入图名:"), this));
-    main->addWidget(Text);
+    main->addWidget(textEdit);
     auto* fontRow = new QHBoxLayout;
     fontRow->addStretch();
-    fontRow->addWidget(BitBtn3);
+    fontRow->addWidget(fontButton);
     main->addLayout(fontRow);
     main->addLayout(gap);
     main->addWidget(sizeGroup);
@@ -86,12 +88,12 @@ TitleDialog::TitleDialog(QWidget* owner) : QDialog(owner) {
     // Not resizable; at least the form's client size.
     setFixedSize(sizeHint().expandedTo(QSize(344, 322)));
 
-    connect(BitBtn2, &QPushButton::clicked, this, &QDialog::accept);
-    connect(BitBtn1, &QPushButton::clicked, this, &QDialog::reject);
-    connect(BitBtn3, &QPushButton::clicked, this, &TitleDialog::BitBtn3Click);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(fontButton, &QPushButton::clicked, this, &TitleDialog::onChooseFont);
 }
 
-void TitleDialog::BitBtn3Click() {
+void TitleDialog::onChooseFont() {
     bool ok = false;
     const QFont chosen = QFontDialog::getFont(&ok, dialogFont_, this);
     if (ok)
@@ -103,8 +105,8 @@ void TitleDialog::fillFrom(const TText& title, float titleGapCm) {
     openedFont_ = dialogfont::fromLogFont(title.font);
     dialogFont_ = openedFont_;
     charSet_ = title.font.charSet;
-    Text->setPlainText(QString::fromStdString(title.text));
-    pHeadToTop->setValue(static_cast<int>(std::trunc(titleGapCm * 10.0f)));
+    textEdit->setPlainText(QString::fromStdString(title.text));
+    gapSpin->setValue(static_cast<int>(std::trunc(titleGapCm * 10.0f)));
 }
 
 void TitleDialog::readBackInto(TText& title, float& titleGapCm) const {
@@ -120,8 +122,8 @@ void TitleDialog::readBackInto(TText& title, float& titleGapCm) const {
     font.pitchAndFamily = dialogfont::pitchOf(dialogFont_);
     font.charSet = charSet_;
     font.setFaceName(dialogFont_.family().toStdString());
-    title.text = Text->toPlainText().toStdString();
-    titleGapCm = static_cast<float>(pHeadToTop->value() * 0.1);
+    title.text = textEdit->toPlainText().toStdString();
+    titleGapCm = static_cast<float>(gapSpin->value() * 0.1);
 }
 
 bool TitleDialog::editTitle(QWidget* owner, TText& title, float& titleGapCm) {

@@ -31,13 +31,13 @@ public:
     void setDialogFont(const QFont& font) { dialogFont_ = font; }
 
     // Form components.
-    QPlainTextEdit* Text = nullptr;
-    QPushButton* BitBtn3 = nullptr; // "设置字体"
-    QSpinBox* pHeadToTop = nullptr; // its edit box is "pHeadToTopww"; millimetres
-    QPushButton* BitBtn2 = nullptr; // OK
-    QPushButton* BitBtn1 = nullptr; // Cancel
+    QPlainTextEdit* textEdit = nullptr;
+    QPushButton* fontButton = nullptr;   // "设置字体"
+    QSpinBox* gapSpin = nullptr;         // its edit box is "pHeadToTopww"; millimetres
+    QPushButton* okButton = nullptr;     // OK
+    QPushButton* cancelButton = nullptr; // Cancel
 
-    void BitBtn3Click();
+    void onChooseFont();
 
 private:
     QFont dialogFont_;

@@ -85,13 +85,13 @@ TEST_F(MainWindowTest, MenuBarHoldsEveryItemInItsStartState) {
     const QList<QAction*> menus = form.menuBar()->actions();
     ASSERT_EQ(menus.size(), 4);
     // The Help menu is the last one on the bar.
-    EXPECT_EQ(menus.back()->menu(), form.mnHelpMenu);
-    EXPECT_EQ(menus[0]->menu(), form.mnFile);
-    EXPECT_EQ(menus[1]->menu(), form.mnGraph);
-    EXPECT_EQ(menus[2]->menu(), form.mnEdit);
+    EXPECT_EQ(menus.back()->menu(), form.helpMenu);
+    EXPECT_EQ(menus[0]->menu(), form.fileMenu);
+    EXPECT_EQ(menus[1]->menu(), form.graphMenu);
+    EXPECT_EQ(menus[2]->menu(), form.editMenu);
 
     const QKeySequence none;
-    expectMenu(form.mnFile, "文件(&F)",
+    expectMenu(form.fileMenu, "文件(&F)",
                {{"打开数据(&O)", QKeySequence(Qt::CTRL | Qt::Key_O), true, true},
                 {"保存图形(&S)", QKeySequence(Qt::CTRL | Qt::Key_S), true, false},
                 {"导出图形(&E)...", none, true, false},
@@ -100,7 +100,7 @@ TEST_F(MainWindowTest, MenuBarHoldsEveryItemInItsStartState) {
                 {"打印(&P)", none, true, false},
                 {nullptr, none, true, true},
                 {"退出(&X)", none, true, true}});
-    expectMenu(form.mnGraph, "图形(&G)",
+    expectMenu(form.graphMenu, "图形(&G)",
                {{"彩色极性图(&P)", none, false, false},
                 {"曲线图(&C)", none, false, false},
                 {nullptr, none, false, true},
@@ -109,14 +109,14 @@ TEST_F(MainWindowTest, MenuBarHoldsEveryItemInItsStartState) {
                 {nullptr, none, false, true},
                 {"放大图形(&I)", none, false, false},
                 {"缩小图形(&O)", none, false, false}});
-    expectMenu(form.mnEdit, "编辑(&E)",
+    expectMenu(form.editMenu, "编辑(&E)",
                {{"修改图名(&T)", none, true, false},
                 {"设置剖面线属性(&L)", none, false, false},
                 {"设置x-长度", none, true, false},
                 {"设置y-轴长度", none, true, false},
                 {nullptr, none, false, true},
                 {"设置异常阈值(&A)", none, false, false}});
-    expectMenu(form.mnHelpMenu, "帮助(&H)",
+    expectMenu(form.helpMenu, "帮助(&H)",
                {{"使用电测深曲线绘制程序(&C)", none, true, true},
                 {"从网上获得更多的信息", none, true, true},
                 {nullptr, none, true, true},
@@ -132,33 +132,33 @@ TEST_F(MainWindowTest, ToolBarHoldsItsEntriesInOrderWithHintsGlyphsAndStartState
         bool shown;
     };
     const std::vector<Button> bar = {
-        {form.ToolButton1, "加载电测深数据", 0, false, true},
-        {form.ToolButton2, "保存图形", 1, false, false},
-        {form.ToolButton19, "导出图形", 18, false, false},
-        {form.ToolButtonS1, nullptr, -1, false, false},
-        {form.ToolButton3, "打印处理图形", 2, false, false},
-        {form.ToolButtonS2, nullptr, -1, false, false},
-        {form.ToolButton4, "显示极性图", 3, true, false},
-        {form.ToolButton5, "显示剖面观测数据曲线", 4, true, false},
-        {form.ToolButtonS3, nullptr, -1, false, false},
-        {form.ToolButton6, "设置x-轴", 17, false, false},
-        {form.ToolButton7, "设置y-轴", 6, false, false},
-        {form.ToolButton8, "修改图名", 7, false, false},
-        {form.ToolButton17, "边框到图形距离", 8, false, false},
-        {form.ToolButton14, "设置异常阈值", 9, false, false},
-        {form.ToolButton15, "设置线属性", 10, false, false},
-        {form.ToolButton16, "显示/隐藏图例", 11, true, false},
-        {form.ToolButtonS4, nullptr, -1, false, false},
-        {form.ToolButton9, "拷贝图形", 12, false, false},
-        {form.ToolButton10, "刷新图形", 13, false, false},
-        {form.ToolButtonS5, nullptr, -1, false, false},
-        {form.ToolButton18, "测点选择工具", 5, true, false},
-        {form.ToolButton11, "放大图形", 14, false, false},
-        {form.ToolButton12, "缩小图形", 15, false, false},
-        {form.ToolButtonS6, nullptr, -1, false, true},
-        {form.ToolButton13, "如何使用?", 16, false, true},
+        {form.openDataToolAction, "加载电测深数据", 0, false, true},
+        {form.saveBitmapToolAction, "保存图形", 1, false, false},
+        {form.exportToolAction, "导出图形", 18, false, false},
+        {form.toolSeparator1, nullptr, -1, false, false},
+        {form.printToolAction, "打印处理图形", 2, false, false},
+        {form.toolSeparator2, nullptr, -1, false, false},
+        {form.polarityToolAction, "显示极性图", 3, true, false},
+        {form.curvesToolAction, "显示剖面观测数据曲线", 4, true, false},
+        {form.toolSeparator3, nullptr, -1, false, false},
+        {form.setXLengthToolAction, "设置x-轴", 17, false, false},
+        {form.setYLengthToolAction, "设置y-轴", 6, false, false},
+        {form.editTitleToolAction, "修改图名", 7, false, false},
+        {form.marginToolAction, "边框到图形距离", 8, false, false},
+        {form.anomalyThresholdToolAction, "设置异常阈值", 9, false, false},
+        {form.linePenToolAction, "设置线属性", 10, false, false},
+        {form.legendToolAction, "显示/隐藏图例", 11, true, false},
+        {form.toolSeparator4, nullptr, -1, false, false},
+        {form.copyToolAction, "拷贝图形", 12, false, false},
+        {form.refreshToolAction, "刷新图形", 13, false, false},
+        {form.toolSeparator5, nullptr, -1, false, false},
+        {form.stationToolAction, "测点选择工具", 5, true, false},
+        {form.zoomInToolAction, "放大图形", 14, false, false},
+        {form.zoomOutToolAction, "缩小图形", 15, false, false},
+        {form.toolSeparator6, nullptr, -1, false, true},
+        {form.helpToolAction, "如何使用?", 16, false, true},
     };
-    const QList<QAction*> entries = form.ToolBar1->actions();
+    const QList<QAction*> entries = form.mainToolBar->actions();
     ASSERT_EQ(entries.size(), 25);
     for (std::size_t i = 0; i < bar.size(); ++i) {
         const Button& b = bar[i];
@@ -172,25 +172,25 @@ TEST_F(MainWindowTest, ToolBarHoldsItsEntriesInOrderWithHintsGlyphsAndStartState
         EXPECT_EQ(b.action->isCheckable(), b.check);
         const QImage shown =
             b.action->icon().pixmap(QSize(16, 16)).toImage().convertToFormat(QImage::Format_ARGB32);
-        EXPECT_EQ(shown, form.ChildImageList.at(b.glyph).convertToFormat(QImage::Format_ARGB32));
+        EXPECT_EQ(shown, form.toolBarGlyphs.at(b.glyph).convertToFormat(QImage::Format_ARGB32));
     }
-    EXPECT_EQ(form.ToolButton18->text(), u("测点工具"));
-    EXPECT_EQ(form.ToolBar1->iconSize(), QSize(16, 16));
+    EXPECT_EQ(form.stationToolAction->text(), u("测点工具"));
+    EXPECT_EQ(form.mainToolBar->iconSize(), QSize(16, 16));
 
     // The display-mode buttons are one group with the curve mode down.
-    EXPECT_TRUE(form.ToolButton5->isChecked());
-    EXPECT_FALSE(form.ToolButton4->isChecked());
-    ASSERT_NE(form.ToolButton4->actionGroup(), nullptr);
-    EXPECT_EQ(form.ToolButton4->actionGroup(), form.ToolButton5->actionGroup());
-    EXPECT_TRUE(form.ToolButton4->actionGroup()->isExclusive());
-    form.ToolButton4->setChecked(true);
-    EXPECT_FALSE(form.ToolButton5->isChecked());
+    EXPECT_TRUE(form.curvesToolAction->isChecked());
+    EXPECT_FALSE(form.polarityToolAction->isChecked());
+    ASSERT_NE(form.polarityToolAction->actionGroup(), nullptr);
+    EXPECT_EQ(form.polarityToolAction->actionGroup(), form.curvesToolAction->actionGroup());
+    EXPECT_TRUE(form.polarityToolAction->actionGroup()->isExclusive());
+    form.polarityToolAction->setChecked(true);
+    EXPECT_FALSE(form.curvesToolAction->isChecked());
 }
 
 TEST_F(MainWindowTest, ImageListHoldsNineteenDistinctDrawnGlyphs) {
-    ASSERT_EQ(form.ChildImageList.size(), 19);
+    ASSERT_EQ(form.toolBarGlyphs.size(), 19);
     std::set<QByteArray> distinct;
-    for (const QImage& glyph : form.ChildImageList) {
+    for (const QImage& glyph : form.toolBarGlyphs) {
         EXPECT_EQ(glyph.size(), QSize(16, 16));
         int opaque = 0;
         for (int y = 0; y < 16; ++y)
@@ -205,38 +205,38 @@ TEST_F(MainWindowTest, ImageListHoldsNineteenDistinctDrawnGlyphs) {
 TEST_F(MainWindowTest, StatusBarHasFivePanelsWithTheStartTexts) {
     const int widths[] = {150, 100, 400, 50, 50};
     for (int i = 0; i < 5; ++i) {
-        QLabel* panel = form.StatusPanels[static_cast<std::size_t>(i)];
+        QLabel* panel = form.statusPanels[static_cast<std::size_t>(i)];
         ASSERT_NE(panel, nullptr);
-        EXPECT_EQ(panel->parentWidget(), form.StatusBar1);
+        EXPECT_EQ(panel->parentWidget(), form.mainStatusBar);
         EXPECT_EQ(panel->minimumWidth(), widths[i]);
         EXPECT_EQ(panel->maximumWidth(), widths[i]);
     }
-    EXPECT_EQ(form.StatusPanels[0]->text(), u("Zu电法数据处理软件"));
-    EXPECT_EQ(form.StatusPanels[2]->text(), u("为绘制电法数据剖面图，请加载数据！"));
+    EXPECT_EQ(form.statusPanels[0]->text(), u("Zu电法数据处理软件"));
+    EXPECT_EQ(form.statusPanels[2]->text(), u("为绘制电法数据剖面图，请加载数据！"));
     for (int i : {1, 3, 4})
-        EXPECT_TRUE(form.StatusPanels[static_cast<std::size_t>(i)]->text().isEmpty());
+        EXPECT_TRUE(form.statusPanels[static_cast<std::size_t>(i)]->text().isEmpty());
 
     form.setStatusText(u("数据剖面图绘制成功。"));
-    EXPECT_EQ(form.StatusPanels[2]->text(), u("数据剖面图绘制成功。"));
-    EXPECT_EQ(form.StatusPanels[0]->text(), u("Zu电法数据处理软件"));
+    EXPECT_EQ(form.statusPanels[2]->text(), u("数据剖面图绘制成功。"));
+    EXPECT_EQ(form.statusPanels[0]->text(), u("Zu电法数据处理软件"));
 }
 
 TEST_F(MainWindowTest, FileDialogsCarryTheirTitlesFiltersAndStartFolder) {
-    EXPECT_EQ(form.OpenDialog->windowTitle(), u("打开数据文件"));
-    EXPECT_EQ(form.OpenDialog->nameFilters(),
+    EXPECT_EQ(form.openDialog->windowTitle(), u("打开数据文件"));
+    EXPECT_EQ(form.openDialog->nameFilters(),
               QStringList({u("Dat格式文件(*.dat)"), u("VES格式文件(*.ves)")}));
-    EXPECT_EQ(form.OpenDialog->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(form.openDialog->fileMode(), QFileDialog::ExistingFile);
 
     const QString expected =
         QString::fromStdString(dataFolderFor(QCoreApplication::applicationDirPath().toStdString()));
     EXPECT_EQ(form.dataFolder, expected);
     EXPECT_TRUE(expected.endsWith(QStringLiteral("/Data/")));
-    EXPECT_EQ(QDir(form.OpenDialog->directory()).absolutePath(), QDir(expected).absolutePath());
+    EXPECT_EQ(QDir(form.openDialog->directory()).absolutePath(), QDir(expected).absolutePath());
 
-    EXPECT_EQ(form.SaveDialog->windowTitle(), u("保存平面剖面图为"));
-    EXPECT_EQ(form.SaveDialog->nameFilters(), QStringList({u("位图文件(*.bmp)")}));
-    EXPECT_EQ(form.SaveDialog->acceptMode(), QFileDialog::AcceptSave);
-    EXPECT_FALSE(form.SaveDialog->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(form.saveDialog->windowTitle(), u("保存平面剖面图为"));
+    EXPECT_EQ(form.saveDialog->nameFilters(), QStringList({u("位图文件(*.bmp)")}));
+    EXPECT_EQ(form.saveDialog->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(form.saveDialog->testOption(QFileDialog::DontConfirmOverwrite));
 }
 
 TEST_F(MainWindowTest, PlotControlWindowIsCreatedHiddenWhenTheWindowIsFirstShown) {
@@ -273,24 +273,24 @@ TEST(SheetImagePosition, CentresOnlyWhereTheImageIsSmaller) {
 }
 
 TEST_F(MainWindowTest, SheetImageStartsAtThousandByGoldenHeightAndIsCentredOnResize) {
-    EXPECT_EQ(form.Image->size(), QSize(1000, 617));
+    EXPECT_EQ(form.sheetImage->size(), QSize(1000, 617));
     form.show();
     form.setWindowState(Qt::WindowNoState);
-    QScrollArea* box = form.ScrollBox1;
+    QScrollArea* box = form.scrollArea;
     // A box larger than the image: centred, no scrolling.
-    form.Image->resize(201, 101);
+    form.sheetImage->resize(201, 101);
     form.resize(700, 500);
     QCoreApplication::processEvents();
     const QSize viewport = box->viewport()->size();
     ASSERT_GT(viewport.width(), 201);
     ASSERT_GT(viewport.height(), 101);
-    EXPECT_EQ(form.Image->pos(), QPoint((viewport.width() - 201) / 2, (viewport.height() - 101) / 2));
+    EXPECT_EQ(form.sheetImage->pos(), QPoint((viewport.width() - 201) / 2, (viewport.height() - 101) / 2));
 
     // An image larger than the box sits at (0, 0) and the scroll ranges cover it.
-    form.Image->resize(3000, 2500);
+    form.sheetImage->resize(3000, 2500);
     form.resize(720, 520);
     QCoreApplication::processEvents();
-    EXPECT_EQ(form.Image->pos(), QPoint(0, 0));
+    EXPECT_EQ(form.sheetImage->pos(), QPoint(0, 0));
     EXPECT_EQ(box->horizontalScrollBar()->maximum() + box->viewport()->width(), 3000);
     EXPECT_EQ(box->verticalScrollBar()->maximum() + box->viewport()->height(), 2500);
 }
@@ -299,9 +299,9 @@ TEST_F(MainWindowTest, HelpOpensOurHelpPagesAndTheWebCommandOurAddress) {
     UrlCatcher catcher;
     QDesktopServices::setUrlHandler(QStringLiteral("file"), &catcher, "open");
     QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
-    form.mnHelp->trigger();
-    form.ToolButton13->trigger();
-    form.mnWeb->trigger();
+    form.helpAction->trigger();
+    form.helpToolAction->trigger();
+    form.webAction->trigger();
     QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
     QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
 

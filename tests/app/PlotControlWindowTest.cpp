@@ -57,39 +57,39 @@ TEST(PlotControlWindowLayout, WindowHasItsCaptionSizeAndNoCloseButton) {
 
 TEST(PlotControlWindowLayout, ComponentsStandAtTheirPositionsWithTheirCaptions) {
     PlotControlWindow form;
-    EXPECT_EQ(form.STText->geometry(), QRect(22, 21, 28, 17));
-    EXPECT_EQ(form.STText->text(), QStringLiteral("测点"));
-    EXPECT_EQ(form.STs->geometry(), QRect(52, 18, 75, 21));
-    EXPECT_EQ(form.Params->geometry(), QRect(16, 51, 123, 157));
-    EXPECT_EQ(form.Params->title(), QStringLiteral("绘图参数"));
+    EXPECT_EQ(form.stationLabel->geometry(), QRect(22, 21, 28, 17));
+    EXPECT_EQ(form.stationLabel->text(), QStringLiteral("测点"));
+    EXPECT_EQ(form.stationCombo->geometry(), QRect(52, 18, 75, 21));
+    EXPECT_EQ(form.parameterGroup->geometry(), QRect(16, 51, 123, 157));
+    EXPECT_EQ(form.parameterGroup->title(), QStringLiteral("绘图参数"));
     const std::vector<std::pair<QCheckBox*, QString>> boxes{
-        {form.RES, QStringLiteral("视电阻率")}, {form.M1, QStringLiteral("视极化率")},
-        {form.R, QStringLiteral("偏离度")},     {form.TD, QStringLiteral("衰减度")},
-        {form.TH, QStringLiteral("半衰时")},    {form.ZP, QStringLiteral("综合参数")}};
+        {form.resCheck, QStringLiteral("视电阻率")}, {form.m1Check, QStringLiteral("视极化率")},
+        {form.rCheck, QStringLiteral("偏离度")},     {form.tdCheck, QStringLiteral("衰减度")},
+        {form.thCheck, QStringLiteral("半衰时")},    {form.zpCheck, QStringLiteral("综合参数")}};
     const int tops[] = {18, 39, 61, 82, 104, 126};
     for (std::size_t i = 0; i < boxes.size(); ++i) {
-        EXPECT_EQ(boxes[i].first->parentWidget(), form.Params);
+        EXPECT_EQ(boxes[i].first->parentWidget(), form.parameterGroup);
         EXPECT_EQ(boxes[i].first->geometry(), QRect(18, tops[i], 97, 17)) << i;
         EXPECT_EQ(boxes[i].first->text(), boxes[i].second);
         EXPECT_FALSE(boxes[i].first->isChecked());
     }
-    EXPECT_EQ(form.Legends->parentWidget(), &form);
-    EXPECT_EQ(form.Bevel2->geometry(), QRect(-12, 198, 219, 19));
-    EXPECT_EQ(form.BitBtn2->geometry(), QRect(40, 228, 57, 25));
-    EXPECT_EQ(form.BitBtn2->text(), QStringLiteral("应用"));
-    EXPECT_EQ(form.BitBtn1->geometry(), QRect(110, 228, 57, 25));
-    EXPECT_EQ(form.BitBtn1->text(), QStringLiteral("隐藏"));
+    EXPECT_EQ(form.symbolList->parentWidget(), &form);
+    EXPECT_EQ(form.bevel->geometry(), QRect(-12, 198, 219, 19));
+    EXPECT_EQ(form.applyButton->geometry(), QRect(40, 228, 57, 25));
+    EXPECT_EQ(form.applyButton->text(), QStringLiteral("应用"));
+    EXPECT_EQ(form.hideButton->geometry(), QRect(110, 228, 57, 25));
+    EXPECT_EQ(form.hideButton->text(), QStringLiteral("隐藏"));
 }
 
 TEST(PlotControlWindowLayout, SymbolListStartsHiddenOnTheResistivityRow) {
     PlotControlWindow form;
-    EXPECT_TRUE(form.Legends->isHidden());
-    EXPECT_EQ(form.Legends->geometry(), QRect(110, resRow, 57, 22));
-    ASSERT_EQ(form.Legends->count(), 13);
+    EXPECT_TRUE(form.symbolList->isHidden());
+    EXPECT_EQ(form.symbolList->geometry(), QRect(110, resRow, 57, 22));
+    ASSERT_EQ(form.symbolList->count(), 13);
     for (int i = 0; i < 13; ++i)
-        EXPECT_EQ(form.Legends->itemText(i), QString::number(i));
-    EXPECT_EQ(form.Legends->currentIndex(), 0);
-    EXPECT_EQ(form.Legends->view()->sizeHintForRow(5), 16);
+        EXPECT_EQ(form.symbolList->itemText(i), QString::number(i));
+    EXPECT_EQ(form.symbolList->currentIndex(), 0);
+    EXPECT_EQ(form.symbolList->view()->sizeHintForRow(5), 16);
     for (int symbol :
          {form.resSymbol, form.m1Symbol, form.rSymbol, form.tdSymbol, form.thSymbol, form.zpSymbol})
         EXPECT_EQ(symbol, 0);
@@ -97,62 +97,62 @@ TEST(PlotControlWindowLayout, SymbolListStartsHiddenOnTheResistivityRow) {
 
 TEST(PlotControlWindowLayout, StationListTakesNoTypedText) {
     PlotControlWindow form;
-    EXPECT_FALSE(form.STs->isEditable());
-    EXPECT_EQ(form.STs->lineEdit(), nullptr);
+    EXPECT_FALSE(form.stationCombo->isEditable());
+    EXPECT_EQ(form.stationCombo->lineEdit(), nullptr);
     PlotChoices c;
     c.stationItems = {"101", "102"};
     c.stationIndex = 0;
     form.applyChoices(c);
-    QTest::keyClicks(form.STs, "999");
-    EXPECT_EQ(form.STs->count(), 2);
-    EXPECT_NE(form.STs->currentText(), QStringLiteral("999"));
+    QTest::keyClicks(form.stationCombo, "999");
+    EXPECT_EQ(form.stationCombo->count(), 2);
+    EXPECT_NE(form.stationCombo->currentText(), QStringLiteral("999"));
 }
 
 TEST_F(PlotControlWindowTest, SymbolListShowsExactlyWhileABoxIsTicked) {
-    EXPECT_FALSE(form.Legends->isVisible());
+    EXPECT_FALSE(form.symbolList->isVisible());
     form.thSymbol = 7;
-    click(form.TH);
-    EXPECT_TRUE(form.Legends->isVisible());
-    EXPECT_EQ(form.Legends->y(), thRow);
-    EXPECT_EQ(form.Legends->currentIndex(), 7);
-    click(form.TH);
-    EXPECT_FALSE(form.Legends->isVisible());
-    EXPECT_EQ(form.Legends->y(), thRow); // an untick does not move it
+    click(form.thCheck);
+    EXPECT_TRUE(form.symbolList->isVisible());
+    EXPECT_EQ(form.symbolList->y(), thRow);
+    EXPECT_EQ(form.symbolList->currentIndex(), 7);
+    click(form.thCheck);
+    EXPECT_FALSE(form.symbolList->isVisible());
+    EXPECT_EQ(form.symbolList->y(), thRow); // an untick does not move it
 }
 
 TEST_F(PlotControlWindowTest, SymbolListFollowsEachTickedRow) {
-    const std::vector<std::pair<QCheckBox*, int>> rows{{form.RES, resRow}, {form.M1, m1Row},
-                                                       {form.R, rRow},     {form.TD, tdRow},
-                                                       {form.TH, thRow},   {form.ZP, zpRow}};
+    const std::vector<std::pair<QCheckBox*, int>> rows{{form.resCheck, resRow}, {form.m1Check, m1Row},
+                                                       {form.rCheck, rRow},     {form.tdCheck, tdRow},
+                                                       {form.thCheck, thRow},   {form.zpCheck, zpRow}};
     for (const auto& [box, row] : rows) {
         click(box);
-        EXPECT_EQ(form.Legends->y(), row);
+        EXPECT_EQ(form.symbolList->y(), row);
     }
 }
 
 TEST_F(PlotControlWindowTest, UntickedRowKeepsTheListAndItsSymbol) {
-    click(form.RES);
-    click(form.TD);
-    ASSERT_EQ(form.Legends->y(), tdRow);
-    click(form.TD); // RES stays ticked
-    EXPECT_TRUE(form.Legends->isVisible());
-    EXPECT_EQ(form.Legends->y(), tdRow);
-    choose(form.Legends, 9);
+    click(form.resCheck);
+    click(form.tdCheck);
+    ASSERT_EQ(form.symbolList->y(), tdRow);
+    click(form.tdCheck); // resCheck stays ticked
+    EXPECT_TRUE(form.symbolList->isVisible());
+    EXPECT_EQ(form.symbolList->y(), tdRow);
+    choose(form.symbolList, 9);
     EXPECT_EQ(form.tdSymbol, 9);
     EXPECT_EQ(form.resSymbol, 0);
 }
 
 TEST_F(PlotControlWindowTest, EachParameterRemembersItsSymbol) {
-    click(form.M1);
-    choose(form.Legends, 5);
+    click(form.m1Check);
+    choose(form.symbolList, 5);
     EXPECT_EQ(form.m1Symbol, 5);
-    click(form.R);
-    EXPECT_EQ(form.Legends->y(), rRow);
-    EXPECT_EQ(form.Legends->currentIndex(), 0);
-    click(form.M1);
-    click(form.M1);
-    EXPECT_EQ(form.Legends->y(), m1Row);
-    EXPECT_EQ(form.Legends->currentIndex(), 5);
+    click(form.rCheck);
+    EXPECT_EQ(form.symbolList->y(), rRow);
+    EXPECT_EQ(form.symbolList->currentIndex(), 0);
+    click(form.m1Check);
+    click(form.m1Check);
+    EXPECT_EQ(form.symbolList->y(), m1Row);
+    EXPECT_EQ(form.symbolList->currentIndex(), 5);
     EXPECT_EQ(form.m1Symbol, 5);
     EXPECT_EQ(form.rSymbol, 0);
 }
@@ -166,14 +166,14 @@ TEST_F(PlotControlWindowTest, OnlyTheApplyButtonRebuildsTheSheet) {
     c.ticked[plotparam::res] = true;
     c.visible = true;
     form.applyChoices(c);
-    choose(form.Legends, 4);
-    form.STs->setCurrentIndex(2);
-    emit form.STs->activated(2);
-    click(form.M1);
+    choose(form.symbolList, 4);
+    form.stationCombo->setCurrentIndex(2);
+    emit form.stationCombo->activated(2);
+    click(form.m1Check);
     EXPECT_EQ(applies, 0);
     EXPECT_EQ(form.resSymbol, 4);
     EXPECT_EQ(form.choices().stationIndex, 2);
-    click(form.BitBtn2);
+    click(form.applyButton);
     EXPECT_EQ(applies, 1);
     EXPECT_TRUE(form.isVisible());
 }
@@ -181,7 +181,7 @@ TEST_F(PlotControlWindowTest, OnlyTheApplyButtonRebuildsTheSheet) {
 TEST_F(PlotControlWindowTest, HideButtonHidesAndReleasesTheStationTool) {
     int hides = 0;
     form.onHide = [&] { ++hides; };
-    click(form.BitBtn1);
+    click(form.hideButton);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(hides, 1);
     EXPECT_FALSE(form.choices().visible);
@@ -190,8 +190,8 @@ TEST_F(PlotControlWindowTest, HideButtonHidesAndReleasesTheStationTool) {
 TEST(PlotControlWindowButtons, WorkWithoutCallbacks) {
     PlotControlWindow form;
     form.show();
-    form.BitBtn2Click();
-    form.BitBtn1Click();
+    form.onApplyClicked();
+    form.onHideClicked();
     EXPECT_TRUE(form.isHidden());
 }
 
@@ -208,33 +208,33 @@ TEST(PlotControlWindowChoices, OpenCommandFillsStationsTicksResistivityAndShows)
         c.enabled[static_cast<std::size_t>(p)] = false;
     c.visible = true;
     form.applyChoices(c);
-    ASSERT_EQ(form.STs->count(), 3);
-    EXPECT_EQ(form.STs->itemText(1), QStringLiteral("13"));
-    EXPECT_EQ(form.STs->currentIndex(), 0);
-    EXPECT_TRUE(form.RES->isChecked());
-    EXPECT_TRUE(form.RES->isEnabled());
-    EXPECT_FALSE(form.M1->isEnabled());
-    EXPECT_FALSE(form.ZP->isEnabled());
+    ASSERT_EQ(form.stationCombo->count(), 3);
+    EXPECT_EQ(form.stationCombo->itemText(1), QStringLiteral("13"));
+    EXPECT_EQ(form.stationCombo->currentIndex(), 0);
+    EXPECT_TRUE(form.resCheck->isChecked());
+    EXPECT_TRUE(form.resCheck->isEnabled());
+    EXPECT_FALSE(form.m1Check->isEnabled());
+    EXPECT_FALSE(form.zpCheck->isEnabled());
     EXPECT_TRUE(form.isVisible());
-    // RESClick ran: the list shows the resistivity symbol on its row
-    EXPECT_TRUE(form.Legends->isVisible());
-    EXPECT_EQ(form.Legends->y(), resRow);
-    EXPECT_EQ(form.Legends->currentIndex(), 3);
+    // onResToggled ran: the list shows the resistivity symbol on its row
+    EXPECT_TRUE(form.symbolList->isVisible());
+    EXPECT_EQ(form.symbolList->y(), resRow);
+    EXPECT_EQ(form.symbolList->currentIndex(), 3);
 }
 
 TEST(PlotControlWindowChoices, RetickingAnAlreadyTickedBoxLeavesTheList) {
     PlotControlWindow form;
-    form.RES->setChecked(true);
-    form.M1->setChecked(true);
+    form.resCheck->setChecked(true);
+    form.m1Check->setChecked(true);
     form.m1Symbol = 6;
-    ASSERT_EQ(form.Legends->y(), m1Row);
+    ASSERT_EQ(form.symbolList->y(), m1Row);
     PlotChoices c = form.choices();
     c.stationItems = {"5"};
     c.stationIndex = 0;
-    c.ticked[plotparam::res] = true; // no change of state: RESClick does not run
+    c.ticked[plotparam::res] = true; // no change of state: onResToggled does not run
     form.applyChoices(c);
-    EXPECT_EQ(form.Legends->y(), m1Row);
-    EXPECT_EQ(form.Legends->currentIndex(), 6);
+    EXPECT_EQ(form.symbolList->y(), m1Row);
+    EXPECT_EQ(form.symbolList->currentIndex(), 6);
 }
 
 TEST(PlotControlWindowChoices, RoundTripThroughTheRecord) {
@@ -254,9 +254,9 @@ TEST(PlotControlWindowChoices, RoundTripThroughTheRecord) {
     EXPECT_EQ(back.enabled, c.enabled);
     EXPECT_EQ(back.symbols, c.symbols);
     EXPECT_FALSE(back.visible);
-    // ZP was ticked last: the list stands on its row with its symbol
-    EXPECT_EQ(form.Legends->y(), zpRow);
-    EXPECT_EQ(form.Legends->currentIndex(), 12);
+    // zpCheck was ticked last: the list stands on its row with its symbol
+    EXPECT_EQ(form.symbolList->y(), zpRow);
+    EXPECT_EQ(form.symbolList->currentIndex(), 12);
 
     c.visible = true;
     form.applyChoices(c);
@@ -304,7 +304,7 @@ TEST(PlotControlWindowSymbols, ListItemsArePaintedAsTextAndShapes) {
         QImage image(row.size(), QImage::Format_RGB32);
         image.fill(Qt::white);
         QPainter painter(&image);
-        form.LegendsDrawItem(painter, item, row, false);
+        form.drawSymbolItem(painter, item, row, false);
         return image;
     };
     const auto black = [](const QImage& image, int x, int y) { return image.pixel(x, y) == qRgb(0, 0, 0); };

@@ -85,7 +85,7 @@ protected:
     void openColumnSample() { form.openDataPath(sampleFile("sample-ip.dat"), DataFileKind::Column); }
     void openTaggedSample() { form.openDataPath(sampleFile("sample.ves"), DataFileKind::Tagged); }
 
-    const QImage& picture() const { return form.Image->picture(); }
+    const QImage& picture() const { return form.sheetImage->picture(); }
 
     // The sheet image pixel of a logical point under the mapping of the last screen paint.
     QPoint pixelOf(double x, double y) const {
@@ -101,7 +101,7 @@ protected:
     }
     void clickAt(double x, double y) {
         const QPoint at = pixelOf(x, y);
-        form.ImageMouseDown(Qt::LeftButton, Qt::NoModifier, at.x(), at.y());
+        form.onSheetImagePressed(Qt::LeftButton, Qt::NoModifier, at.x(), at.y());
     }
 
     MainWindow form;

@@ -48,24 +48,24 @@ QString text(const char* utf8) {
 TEST_F(AxisFixture, FormCaptionsPagesAndLists) {
     AxisDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), text("设置坐标轴"));
-    ASSERT_EQ(dialog.PageControl->count(), 4);
-    EXPECT_EQ(dialog.PageControl->tabText(0), text("基本属性"));
-    EXPECT_EQ(dialog.PageControl->tabText(1), text("标        记"));
-    EXPECT_EQ(dialog.PageControl->tabText(2), text("标        注"));
-    EXPECT_EQ(dialog.PageControl->tabText(3), text("坐 标 轴"));
-    EXPECT_EQ(dialog.PageControl->currentIndex(), 0);
-    for (QComboBox* list : {dialog.lTickDir, dialog.sTickDir}) {
+    ASSERT_EQ(dialog.pages->count(), 4);
+    EXPECT_EQ(dialog.pages->tabText(0), text("基本属性"));
+    EXPECT_EQ(dialog.pages->tabText(1), text("标        记"));
+    EXPECT_EQ(dialog.pages->tabText(2), text("标        注"));
+    EXPECT_EQ(dialog.pages->tabText(3), text("坐 标 轴"));
+    EXPECT_EQ(dialog.pages->currentIndex(), 0);
+    for (QComboBox* list : {dialog.majorTickDirectionCombo, dialog.minorTickDirectionCombo}) {
         ASSERT_EQ(list->count(), 4);
         EXPECT_EQ(list->itemText(0), text("向上"));
         EXPECT_EQ(list->itemText(1), text("向右"));
         EXPECT_EQ(list->itemText(2), text("向左"));
         EXPECT_EQ(list->itemText(3), text("向下"));
     }
-    EXPECT_EQ(dialog.AxisType->button(0)->text(), text("线性"));
-    EXPECT_EQ(dialog.AxisType->button(1)->text(), text("对数"));
-    EXPECT_EQ(dialog.ApplyButton->text(), text("应用(&A)"));
-    EXPECT_EQ(dialog.OkButton->text(), text("确定"));
-    EXPECT_EQ(dialog.CancelButton->text(), text("取消"));
+    EXPECT_EQ(dialog.typeButtons->button(0)->text(), text("线性"));
+    EXPECT_EQ(dialog.typeButtons->button(1)->text(), text("对数"));
+    EXPECT_EQ(dialog.applyButton->text(), text("应用(&A)"));
+    EXPECT_EQ(dialog.okButton->text(), text("确定"));
+    EXPECT_EQ(dialog.cancelButton->text(), text("取消"));
 }
 
 TEST_F(AxisFixture, FillShowsTheAxis) {
@@ -86,29 +86,29 @@ TEST_F(AxisFixture, FillShowsTheAxis) {
     axis.rangeMax = 1000;
     AxisDialog dialog;
     dialog.fillFrom(axis);
-    EXPECT_EQ(dialog.AxisType->checkedId(), 1);
-    EXPECT_FALSE(dialog.bShowLabel->isChecked());
-    EXPECT_TRUE(dialog.bShowTitle->isChecked());
-    EXPECT_EQ(dialog.AxisTitle->toPlainText(), text("AB/2 (m)"));
-    EXPECT_EQ(dialog.AxisWidth->value(), 3);
-    EXPECT_EQ(dialog.sTickLen->value(), 4);
-    EXPECT_EQ(dialog.sTickNum->value(), 6);
-    EXPECT_EQ(dialog.lTickNum->value(), 7);
-    EXPECT_EQ(dialog.lTickLen->value(), 9);
-    EXPECT_EQ(dialog.LabelToAxis->value(), 11);
-    EXPECT_EQ(dialog.TitleToAxis->value(), 33);
-    EXPECT_EQ(dialog.LabelFormat->text(), text("0.0"));
+    EXPECT_EQ(dialog.typeButtons->checkedId(), 1);
+    EXPECT_FALSE(dialog.showLabelsCheck->isChecked());
+    EXPECT_TRUE(dialog.showTitleCheck->isChecked());
+    EXPECT_EQ(dialog.titleEdit->toPlainText(), text("AB/2 (m)"));
+    EXPECT_EQ(dialog.lineWidthSpin->value(), 3);
+    EXPECT_EQ(dialog.minorTickLengthSpin->value(), 4);
+    EXPECT_EQ(dialog.minorTicksSpin->value(), 6);
+    EXPECT_EQ(dialog.majorIntervalsSpin->value(), 7);
+    EXPECT_EQ(dialog.majorTickLengthSpin->value(), 9);
+    EXPECT_EQ(dialog.labelDistanceSpin->value(), 11);
+    EXPECT_EQ(dialog.titleDistanceSpin->value(), 33);
+    EXPECT_EQ(dialog.labelFormatEdit->text(), text("0.0"));
     if (userDecimalSeparator() == '.') {
-        EXPECT_EQ(dialog.LimitMin->text(), text("0.1"));
-        EXPECT_EQ(dialog.LimitMax->text(), text("1000.0"));
+        EXPECT_EQ(dialog.limitMinEdit->text(), text("0.1"));
+        EXPECT_EQ(dialog.limitMaxEdit->text(), text("1000.0"));
     }
     // Positions are truncated toward zero.
-    EXPECT_EQ(dialog.AxisLength->value(), 2500);
-    EXPECT_EQ(dialog.X1->value(), 120);
-    EXPECT_EQ(dialog.Y1->value(), -80);
-    EXPECT_EQ(dialog.lTickDir->currentIndex(), 0);
-    EXPECT_EQ(dialog.sTickDir->currentIndex(), 0);
-    EXPECT_TRUE(dialog.IsGrid->isChecked());
+    EXPECT_EQ(dialog.lengthSpin->value(), 2500);
+    EXPECT_EQ(dialog.xSpin->value(), 120);
+    EXPECT_EQ(dialog.ySpin->value(), -80);
+    EXPECT_EQ(dialog.majorTickDirectionCombo->currentIndex(), 0);
+    EXPECT_EQ(dialog.minorTickDirectionCombo->currentIndex(), 0);
+    EXPECT_TRUE(dialog.gridCheck->isChecked());
 }
 
 TEST_F(AxisFixture, RotatedTitleShowsZeroAndOkResetsTheRotation) {
@@ -118,8 +118,8 @@ TEST_F(AxisFixture, RotatedTitleShowsZeroAndOkResetsTheRotation) {
     axis.labelFont.orientation = 450;
     AxisDialog dialog;
     dialog.fillFrom(axis);
-    EXPECT_EQ(dialog.TitleAngle->value(), 0);
-    EXPECT_EQ(dialog.LabelAngle->value(), 0);
+    EXPECT_EQ(dialog.titleAngleSpin->value(), 0);
+    EXPECT_EQ(dialog.labelAngleSpin->value(), 0);
     dialog.readBackInto(axis);
     EXPECT_EQ(axis.titleFont.escapement, 0);
     EXPECT_EQ(axis.titleFont.orientation, 0);
@@ -130,8 +130,8 @@ TEST_F(AxisFixture, RotatedTitleShowsZeroAndOkResetsTheRotation) {
 TEST_F(AxisFixture, AnglesBecomeTenthsOfADegree) {
     AxisDialog dialog;
     dialog.fillFrom(axis);
-    dialog.TitleAngle->setValue(90);
-    dialog.LabelAngle->setValue(-45);
+    dialog.titleAngleSpin->setValue(90);
+    dialog.labelAngleSpin->setValue(-45);
     dialog.readBackInto(axis);
     EXPECT_EQ(axis.titleFont.escapement, 900);
     EXPECT_EQ(axis.titleFont.orientation, 900);
@@ -142,8 +142,8 @@ TEST_F(AxisFixture, AnglesBecomeTenthsOfADegree) {
 TEST_F(AxisFixture, MajorTickListDecidesTheDirection) {
     AxisDialog dialog;
     dialog.fillFrom(axis);
-    dialog.lTickDir->setCurrentText(text("向右"));
-    dialog.sTickDir->setCurrentText(text("向左"));
+    dialog.majorTickDirectionCombo->setCurrentText(text("向右"));
+    dialog.minorTickDirectionCombo->setCurrentText(text("向左"));
     dialog.readBackInto(axis);
     EXPECT_EQ(axis.tickDirection, 2);
 }
@@ -163,8 +163,8 @@ TEST_F(AxisFixture, VerticalAxisShowsLengthZeroAndIsLaidOutHorizontally) {
     axis.y2 = 2500;
     AxisDialog dialog;
     dialog.fillFrom(axis);
-    EXPECT_EQ(dialog.AxisLength->value(), 0);
-    dialog.AxisLength->setValue(1000);
+    EXPECT_EQ(dialog.lengthSpin->value(), 0);
+    dialog.lengthSpin->setValue(1000);
     dialog.readBackInto(axis);
     EXPECT_FLOAT_EQ(axis.x1, 3125);
     EXPECT_FLOAT_EQ(axis.y1, 0);
@@ -175,25 +175,25 @@ TEST_F(AxisFixture, VerticalAxisShowsLengthZeroAndIsLaidOutHorizontally) {
 TEST_F(AxisFixture, ReadBackTakesEveryControl) {
     AxisDialog dialog;
     dialog.fillFrom(axis);
-    dialog.AxisType->button(0)->setChecked(true);
-    dialog.bShowLabel->setChecked(false);
-    dialog.bShowTitle->setChecked(false);
-    dialog.AxisTitle->setPlainText(text("视电阻率"));
-    dialog.AxisWidth->setValue(2);
-    dialog.bShowTick->setChecked(false);
-    dialog.sTickLen->setValue(-3);
-    dialog.sTickNum->setValue(4);
-    dialog.lTickNum->setValue(5);
-    dialog.lTickLen->setValue(-6);
-    dialog.LabelToAxis->setValue(7);
-    dialog.TitleToAxis->setValue(-8);
-    dialog.LabelFormat->setText("0.00");
-    dialog.LimitMin->setText("2");
-    dialog.LimitMax->setText("3");
-    dialog.X1->setValue(-100);
-    dialog.Y1->setValue(200);
-    dialog.AxisLength->setValue(300);
-    dialog.IsGrid->setChecked(true);
+    dialog.typeButtons->button(0)->setChecked(true);
+    dialog.showLabelsCheck->setChecked(false);
+    dialog.showTitleCheck->setChecked(false);
+    dialog.titleEdit->setPlainText(text("视电阻率"));
+    dialog.lineWidthSpin->setValue(2);
+    dialog.showTicksCheck->setChecked(false);
+    dialog.minorTickLengthSpin->setValue(-3);
+    dialog.minorTicksSpin->setValue(4);
+    dialog.majorIntervalsSpin->setValue(5);
+    dialog.majorTickLengthSpin->setValue(-6);
+    dialog.labelDistanceSpin->setValue(7);
+    dialog.titleDistanceSpin->setValue(-8);
+    dialog.labelFormatEdit->setText("0.00");
+    dialog.limitMinEdit->setText("2");
+    dialog.limitMaxEdit->setText("3");
+    dialog.xSpin->setValue(-100);
+    dialog.ySpin->setValue(200);
+    dialog.lengthSpin->setValue(300);
+    dialog.gridCheck->setChecked(true);
     dialog.readBackInto(axis);
     EXPECT_FALSE(axis.logarithmic);
     EXPECT_FALSE(axis.showLabels);
@@ -264,10 +264,10 @@ TEST_F(AxisFixture, ApplyChangesNothingAndKeepsTheDialogOpen) {
     AxisDialog dialog;
     dialog.fillFrom(axis);
     dialog.show();
-    dialog.AxisTitle->setPlainText("changed");
-    dialog.LimitMin->setText("5");
-    dialog.lTickDir->setCurrentIndex(1);
-    QTest::mouseClick(dialog.ApplyButton, Qt::LeftButton);
+    dialog.titleEdit->setPlainText("changed");
+    dialog.limitMinEdit->setText("5");
+    dialog.majorTickDirectionCombo->setCurrentIndex(1);
+    QTest::mouseClick(dialog.applyButton, Qt::LeftButton);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.result(), 0);
     EXPECT_EQ(axis.title, "Axis");
@@ -283,8 +283,8 @@ TEST_F(AxisFixture, RightAxisLimitsGoToTheCaller) {
     float ipMax = -1;
     AxisDialog dialog;
     dialog.fillFrom(axis);
-    dialog.LimitMin->setText("0");
-    dialog.LimitMax->setText("50");
+    dialog.limitMinEdit->setText("0");
+    dialog.limitMaxEdit->setText("50");
     dialog.readBackInto(axis, &ipMin, &ipMax);
     EXPECT_FLOAT_EQ(ipMin, 0);
     EXPECT_FLOAT_EQ(ipMax, 50);
@@ -299,16 +299,16 @@ TEST_F(AxisFixture, BadMinimumEndsTheReadBackAtTheLimits) {
     axis.titleFont.height = 16;
     AxisDialog dialog;
     dialog.fillFrom(axis);
-    dialog.AxisTitle->setPlainText("new title");
-    dialog.AxisWidth->setValue(3);
-    dialog.TitleToAxis->setValue(44);
-    dialog.TitleAngle->setValue(30);
-    dialog.LabelFormat->setText("0");
-    dialog.LimitMin->setText("abc");
-    dialog.LimitMax->setText("77");
-    dialog.X1->setValue(500);
-    dialog.IsGrid->setChecked(true);
-    dialog.lTickDir->setCurrentIndex(1);
+    dialog.titleEdit->setPlainText("new title");
+    dialog.lineWidthSpin->setValue(3);
+    dialog.titleDistanceSpin->setValue(44);
+    dialog.titleAngleSpin->setValue(30);
+    dialog.labelFormatEdit->setText("0");
+    dialog.limitMinEdit->setText("abc");
+    dialog.limitMaxEdit->setText("77");
+    dialog.xSpin->setValue(500);
+    dialog.gridCheck->setChecked(true);
+    dialog.majorTickDirectionCombo->setCurrentIndex(1);
     dialog.setTitleDialogFont(QFont("Arial", 20));
     try {
         dialog.readBackInto(axis);
@@ -338,8 +338,8 @@ TEST_F(AxisFixture, BadMaximumKeepsTheMinimumRead) {
     float ipMax = -1;
     AxisDialog dialog;
     dialog.fillFrom(axis);
-    dialog.LimitMin->setText("0");
-    dialog.LimitMax->setText("x5");
+    dialog.limitMinEdit->setText("0");
+    dialog.limitMaxEdit->setText("x5");
     EXPECT_THROW(dialog.readBackInto(axis, &ipMin, &ipMax), ConversionError);
     EXPECT_FLOAT_EQ(ipMin, 0);
     EXPECT_FLOAT_EQ(ipMax, -1);
@@ -358,19 +358,19 @@ TEST_F(AxisFixture, AxisOwnEditUsesLimitsAndKeepsAVerticalAxisVertical) {
     axis.labelFont.orientation = 455;
     AxisDialog dialog;
     dialog.fillFrom(axis, AxisDialog::Mode::axisOwn);
-    EXPECT_EQ(dialog.AxisLength->value(), 2500);
-    EXPECT_EQ(dialog.TitleAngle->value(), 90);
-    EXPECT_EQ(dialog.LabelAngle->value(), 45);
-    EXPECT_EQ(dialog.lTickDir->currentIndex(), 3);
-    EXPECT_EQ(dialog.sTickDir->currentIndex(), 3);
-    EXPECT_FALSE(dialog.IsGrid->isChecked());
+    EXPECT_EQ(dialog.lengthSpin->value(), 2500);
+    EXPECT_EQ(dialog.titleAngleSpin->value(), 90);
+    EXPECT_EQ(dialog.labelAngleSpin->value(), 45);
+    EXPECT_EQ(dialog.majorTickDirectionCombo->currentIndex(), 3);
+    EXPECT_EQ(dialog.minorTickDirectionCombo->currentIndex(), 3);
+    EXPECT_FALSE(dialog.gridCheck->isChecked());
     if (userDecimalSeparator() == '.') {
-        EXPECT_EQ(dialog.LimitMin->text(), text("2.0"));
+        EXPECT_EQ(dialog.limitMinEdit->text(), text("2.0"));
     }
 
-    dialog.LimitMin->setText("3");
-    dialog.LimitMax->setText("9");
-    dialog.AxisLength->setValue(2000);
+    dialog.limitMinEdit->setText("3");
+    dialog.limitMaxEdit->setText("9");
+    dialog.lengthSpin->setValue(2000);
     dialog.readBackInto(axis);
     EXPECT_FLOAT_EQ(axis.limitMin, 3);
     EXPECT_FLOAT_EQ(axis.limitMax, 9);
@@ -388,9 +388,9 @@ TEST_F(AxisFixture, AxisOwnEditUsesLimitsAndKeepsAVerticalAxisVertical) {
 TEST_F(AxisFixture, AxisOwnEditPresetsLeftForAHorizontalAxis) {
     AxisDialog dialog;
     dialog.fillFrom(axis, AxisDialog::Mode::axisOwn);
-    EXPECT_EQ(dialog.lTickDir->currentIndex(), 2);
-    EXPECT_EQ(dialog.sTickDir->currentIndex(), 2);
-    EXPECT_EQ(dialog.AxisLength->value(), 3125);
+    EXPECT_EQ(dialog.majorTickDirectionCombo->currentIndex(), 2);
+    EXPECT_EQ(dialog.minorTickDirectionCombo->currentIndex(), 2);
+    EXPECT_EQ(dialog.lengthSpin->value(), 3125);
 }
 
 TEST_F(AxisFixture, ModalEditDesignatesTheOpenDialogAndCancelChangesNothing) {
@@ -401,8 +401,8 @@ TEST_F(AxisFixture, ModalEditDesignatesTheOpenDialogAndCancelChangesNothing) {
         seen = SetAxis;
         ASSERT_NE(seen, nullptr);
         caption = seen->windowTitle();
-        seen->AxisTitle->setPlainText("changed");
-        seen->CancelButton->click();
+        seen->titleEdit->setPlainText("changed");
+        seen->cancelButton->click();
     });
     EXPECT_FALSE(AxisDialog::editSheetAxis(nullptr, axis, text("设置图形左轴")));
     EXPECT_NE(seen, nullptr);
@@ -416,9 +416,9 @@ TEST_F(AxisFixture, ModalEditReadsBackOnOk) {
     float ipMin = -1;
     float ipMax = -1;
     QTimer::singleShot(0, [] {
-        SetAxis->LimitMin->setText("0");
-        SetAxis->LimitMax->setText("50");
-        SetAxis->OkButton->click();
+        SetAxis->limitMinEdit->setText("0");
+        SetAxis->limitMaxEdit->setText("50");
+        SetAxis->okButton->click();
     });
     EXPECT_TRUE(AxisDialog::editSheetAxis(nullptr, axis, text("设置图形右轴"), &ipMin, &ipMax));
     EXPECT_FLOAT_EQ(ipMin, 0);

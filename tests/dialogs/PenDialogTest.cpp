@@ -23,13 +23,13 @@ TEST(PenDialog, StyleListMapsToPenCodes) {
     Pen pen;
     PenDialog dialog(pen);
     EXPECT_EQ(dialog.windowTitle(), text("设置线型"));
-    ASSERT_EQ(dialog.Style->count(), 5);
+    ASSERT_EQ(dialog.styleCombo->count(), 5);
     const char* items[] = {"实线", "点线", "虚线", "点划线", "线点点"};
     const int styles[] = {penstyle::solid, penstyle::dot, penstyle::dash, penstyle::dashDot,
                           penstyle::dashDotDot};
     for (int i = 0; i < 5; ++i) {
-        EXPECT_EQ(dialog.Style->itemText(i), text(items[i]));
-        dialog.Style->setCurrentIndex(i);
+        EXPECT_EQ(dialog.styleCombo->itemText(i), text(items[i]));
+        dialog.styleCombo->setCurrentIndex(i);
         EXPECT_EQ(pen.style, styles[i]) << i;
     }
 }
@@ -38,8 +38,8 @@ TEST(PenDialog, DashPenOpensOnDashAndDotCanBeChosen) {
     Pen pen;
     pen.style = penstyle::dash;
     PenDialog dialog(pen);
-    EXPECT_EQ(dialog.Style->currentText(), text("虚线"));
-    dialog.Style->setCurrentText(text("点线"));
+    EXPECT_EQ(dialog.styleCombo->currentText(), text("虚线"));
+    dialog.styleCombo->setCurrentText(text("点线"));
     EXPECT_EQ(pen.style, penstyle::dot);
 }
 
@@ -49,8 +49,8 @@ TEST(PenDialog, OtherStylesShowSolidWithoutRewritingThePen) {
         pen.style = style;
         pen.width = 3;
         PenDialog dialog(pen);
-        EXPECT_EQ(dialog.Style->currentIndex(), 0);
-        EXPECT_EQ(dialog.UpDown1->value(), 3);
+        EXPECT_EQ(dialog.styleCombo->currentIndex(), 0);
+        EXPECT_EQ(dialog.widthSpin->value(), 3);
         EXPECT_EQ(pen.style, style);
     }
 }
@@ -61,9 +61,9 @@ TEST(PenDialog, WidthChangedThenCancelStaysInThePen) {
     QTimer::singleShot(0, [] {
         auto* dialog = qobject_cast<PenDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        dialog->UpDown1->stepUp();
-        dialog->UpDown1->stepUp();
-        dialog->BitBtn2->click();
+        dialog->widthSpin->stepUp();
+        dialog->widthSpin->stepUp();
+        dialog->cancelButton->click();
     });
     EXPECT_FALSE(PenDialog::editPen(nullptr, pen));
     EXPECT_EQ(pen.width, 3);
@@ -73,9 +73,9 @@ TEST(PenDialog, WidthStaysAtOrAboveZero) {
     Pen pen;
     pen.width = 0;
     PenDialog dialog(pen);
-    dialog.UpDown1->stepDown();
+    dialog.widthSpin->stepDown();
     EXPECT_EQ(pen.width, 0);
-    EXPECT_EQ(dialog.UpDown1->minimum(), 0);
+    EXPECT_EQ(dialog.widthSpin->minimum(), 0);
 }
 
 TEST(PenDialog, ColourChosenOrCancelledGoesToThePen) {
@@ -85,14 +85,14 @@ TEST(PenDialog, ColourChosenOrCancelledGoesToThePen) {
     EXPECT_EQ(dialog.panelColor(), colors::red);
 
     dialog.chooseColor = [](Color) { return std::optional<Color>(colors::rgb(0, 128, 0)); };
-    dialog.ColorClick();
+    dialog.onChooseColor();
     EXPECT_EQ(dialog.panelColor(), colors::rgb(0, 128, 0));
     EXPECT_EQ(pen.color, colors::rgb(0, 128, 0));
 
     // A cancelled colour dialog keeps the panel and gives its colour to the pen.
     pen.color = colors::white;
     dialog.chooseColor = [](Color) { return std::optional<Color>(); };
-    dialog.ColorClick();
+    dialog.onChooseColor();
     EXPECT_EQ(dialog.panelColor(), colors::rgb(0, 128, 0));
     EXPECT_EQ(pen.color, colors::rgb(0, 128, 0));
 }
@@ -111,6 +111,6 @@ TEST(PenDialog, SampleIsAMidLineOnButtonFace) {
     EXPECT_NE(sample.pixelColor(100, 20), QColor(0, 0, 255));
 
     dialog.chooseColor = [](Color) { return std::optional<Color>(colors::red); };
-    dialog.ColorClick();
+    dialog.onChooseColor();
     EXPECT_EQ(dialog.sampleImage().pixelColor(100, 14), QColor(255, 0, 0));
 }

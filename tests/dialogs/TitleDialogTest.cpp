@@ -37,27 +37,27 @@ TEST_F(TitleFixture, FillShowsTextAndGapInMillimetres) {
     TitleDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), text("设置图名"));
     dialog.fillFrom(title, gapCm);
-    EXPECT_EQ(dialog.Text->toPlainText(), text("电测深观测数据"));
-    EXPECT_EQ(dialog.pHeadToTop->value(), 35);
-    EXPECT_EQ(dialog.pHeadToTop->minimum(), -200);
-    EXPECT_EQ(dialog.pHeadToTop->maximum(), 200);
-    EXPECT_EQ(dialog.pHeadToTop->singleStep(), 4);
+    EXPECT_EQ(dialog.textEdit->toPlainText(), text("电测深观测数据"));
+    EXPECT_EQ(dialog.gapSpin->value(), 35);
+    EXPECT_EQ(dialog.gapSpin->minimum(), -200);
+    EXPECT_EQ(dialog.gapSpin->maximum(), 200);
+    EXPECT_EQ(dialog.gapSpin->singleStep(), 4);
     EXPECT_EQ(dialog.dialogFont().family(), text("SimSun"));
 }
 
 TEST_F(TitleFixture, GapIsTruncatedToWholeMillimetres) {
     TitleDialog dialog;
     dialog.fillFrom(title, 2.78f);
-    EXPECT_EQ(dialog.pHeadToTop->value(), 27);
+    EXPECT_EQ(dialog.gapSpin->value(), 27);
     dialog.fillFrom(title, -1.25f);
-    EXPECT_EQ(dialog.pHeadToTop->value(), -12);
+    EXPECT_EQ(dialog.gapSpin->value(), -12);
 }
 
 TEST_F(TitleFixture, ThirtyFiveMillimetresAreStoredAsThreePointFiveCentimetres) {
     gapCm = 1.0f;
     TitleDialog dialog;
     dialog.fillFrom(title, gapCm);
-    dialog.pHeadToTop->setValue(35);
+    dialog.gapSpin->setValue(35);
     dialog.readBackInto(title, gapCm);
     EXPECT_FLOAT_EQ(gapCm, 3.5f);
 }
@@ -66,7 +66,7 @@ TEST_F(TitleFixture, UntouchedDialogKeepsTheFontRecord) {
     const LogFont before = title.font;
     TitleDialog dialog;
     dialog.fillFrom(title, gapCm);
-    dialog.Text->setPlainText(text("新图名"));
+    dialog.textEdit->setPlainText(text("新图名"));
     dialog.readBackInto(title, gapCm);
     EXPECT_EQ(title.font, before);
     EXPECT_EQ(title.text, "新图名");
@@ -143,10 +143,10 @@ TEST_F(TitleFixture, CancelChangesNothing) {
     QTimer::singleShot(0, [] {
         auto* dialog = qobject_cast<TitleDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
-        dialog->Text->setPlainText("x");
-        dialog->pHeadToTop->setValue(100);
+        dialog->textEdit->setPlainText("x");
+        dialog->gapSpin->setValue(100);
         dialog->setDialogFont(QFont("Courier", 30, QFont::Normal, true));
-        dialog->BitBtn1->click();
+        dialog->cancelButton->click();
     });
     EXPECT_FALSE(TitleDialog::editTitle(nullptr, title, gapCm));
     EXPECT_EQ(title.font, before);
