@@ -19,6 +19,7 @@ namespace model {
 namespace {
 
 constexpr int kMaxLayers = 12;
+constexpr int kMaxStarts = 100000;
 // Iterations of the first run from each start, and how many of the best runs then go on to convergence.
 constexpr int kShortRun = 12;
 constexpr std::size_t kPolished = 3;
@@ -228,7 +229,7 @@ FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options
     // Seeded random starts: resistivities over the measured range widened by e either way, interfaces
     // log-uniform between a fifth of the shortest and the longest AB/2.
     SplitMix random(0x5eed0000ULL + options.seed);
-    for (int s = 0; s < options.starts; ++s) {
+    for (int s = 0; s < std::min(options.starts, kMaxStarts); ++s) {
         Eigen::VectorXd x(parameters);
         for (int k = 0; k < layers; ++k)
             x[k] = std::log(*rhoMin) - 1.0 + random.uniform() * (std::log(*rhoMax / *rhoMin) + 2.0);

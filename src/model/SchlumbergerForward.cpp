@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <vector>
 
 namespace model {
@@ -18,6 +19,8 @@ constexpr int kStencil = 28;
 constexpr int kHalfStencil = kStencil / 2;
 // e^(-2 * kOpaque) is below the rounding of 1.
 constexpr double kOpaque = 19.0;
+// Longest AB/2 (m) modelled; beyond any survey, it keeps the grid bounded.
+constexpr double kLongest = 1e9;
 // The grid of half-spacings has this many points per step of the filter (2 halves the interpolation step
 // at twice the kernel cost; the wide stencil makes 1 enough).
 constexpr int kRefine = 1;
@@ -42,6 +45,7 @@ struct SchlumbergerForward::Impl {
     mutable Eigen::ArrayXd t;
     mutable Eigen::ArrayXd th;
     mutable Eigen::VectorXd result;
+    std::vector<bool> usable; // finite, positive AB/2
 };
 
 SchlumbergerForward::SchlumbergerForward(std::span<const double> ab2, std::span<const double> mn2,
@@ -54,14 +58,22 @@ SchlumbergerForward::SchlumbergerForward(std::span<const double> ab2, std::span<
         const double b = i < mn2.size() ? mn2[i] : 0.0;
         return b > 0.0 && b < ab2[i] ? b : 0.0;
     };
-    if (points == 0) {
-        impl_->op.resize(0, 0);
+    impl_->usable.resize(ab2.size());
+    for (std::size_t i = 0; i < ab2.size(); ++i)
+        impl_->usable[i] = std::isfinite(ab2[i]) && ab2[i] > 0.0 && ab2[i] < kLongest;
+    impl_->result.setZero(points);
+    if (std::find(impl_->usable.begin(), impl_->usable.end(), true) == impl_->usable.end()) {
+        impl_->op.resize(points, 0);
+        impl_->ab2.setZero(points);
+        impl_->mn2.setZero(points);
         return;
     }
     // Range of distances r at which the ideal curve is needed.
     double logMin = INFINITY;
     double logMax = -INFINITY;
     for (std::size_t i = 0; i < ab2.size(); ++i) {
+        if (!impl_->usable[i])
+            continue;
         const double b = halfSpacing(i);
         logMin = std::min(logMin, std::log(ab2[i] - b));
         logMax = std::max(logMax, std::log(ab2[i] + b));
@@ -99,6 +111,8 @@ SchlumbergerForward::SchlumbergerForward(std::span<const double> ab2, std::span<
         const auto row = static_cast<Eigen::Index>(i);
         const double s = ab2[i];
         const double b = halfSpacing(i);
+        if (!impl_->usable[i])
+            continue;
         if (b == 0.0) {
             addInterpolated(row, std::log(s), 1.0);
             continue;
@@ -152,6 +166,10 @@ void SchlumbergerForward::apparentResistivity(std::span<const double> rho, std::
                                               std::span<double> out) const {
     Impl& d = *impl_;
     const std::size_t n = rho.size();
+    if (n == 0 || thk.size() + 1 < n || out.size() < d.usable.size()) {
+        std::fill(out.begin(), out.end(), std::numeric_limits<double>::quiet_NaN());
+        return;
+    }
     // Resistivity transform from the half-space up: T_n = rho_n,
     // T_i = (T_{i+1} + rho_i tanh(lambda h_i)) / (1 + T_{i+1} tanh(lambda h_i) / rho_i),
     // with tanh(x) = (1 - e^-2x) / (1 + e^-2x), which cannot overflow for large lambda h.
@@ -197,14 +215,15 @@ void SchlumbergerForward::apparentResistivity(std::span<const double> rho, std::
     // Schlumberger response with MN/2 = b is 2s (s^2 - b^2) / (sqrt(x) sqrt(y) (sqrt(x) + sqrt(y))),
     // x = (s - b)^2 + 4D^2, y = (s + b)^2 + 4D^2 (s^3 / (s^2 + 4D^2)^(3/2) for b = 0).
     const double depth2 = 4.0 * depth * depth;
-    for (std::size_t p = 0; p < out.size(); ++p) {
+    for (std::size_t p = 0; p < d.usable.size(); ++p) {
         const auto i = static_cast<Eigen::Index>(p);
         const double s = d.ab2[i];
         const double b = d.mn2[i];
         const double x = std::sqrt((s - b) * (s - b) + depth2);
         const double y = std::sqrt((s + b) * (s + b) + depth2);
         const double image = 2.0 * s * (s * s - b * b) / (x * y * (x + y));
-        out[p] = bottom + (top - bottom) * (1.0 - image) + d.result[i];
+        out[p] = d.usable[p] ? bottom + (top - bottom) * (1.0 - image) + d.result[i]
+                             : std::numeric_limits<double>::quiet_NaN();
     }
 }
 

@@ -5,6 +5,7 @@
 
 #include "Synthetic.h"
 #include "model/BlockInversion.h"
+#include "model/ChargeabilityFit.h"
 
 using model::BlockFitOptions;
 using model::LayeredModel;
@@ -173,4 +174,37 @@ TEST(BlockInversion, ChargeabilityIsRecovered) {
         for (std::size_t k = 0; k < 3; ++k)
             EXPECT_NEAR(fit.model.layers[k].m, c.truth.layers[k].m, 0.05) << "layer " << k + 1;
     }
+    // A held chargeability stays; the others take up what it misses. Missing M1 values are left out.
+    synthetic::Sounding s = synthetic::sounding(cases[0].truth, 0.0, 1);
+    s.data.m1[3] = -9999.0;
+    s.data.m1[4] = NAN;
+    model::LayeredModel earth = cases[0].truth;
+    for (model::Layer& layer : earth.layers)
+        layer.m = 0.0;
+    earth.layers[1].m = 10.0;
+    earth.layers[1].fixedM = true;
+    model::FitReport report;
+    ASSERT_TRUE(model::fitChargeability(s.data, false, earth, report));
+    EXPECT_EQ(earth.layers[1].m, 10.0);
+    EXPECT_GT(report.maRms, 0.01);
+    EXPECT_GE(earth.layers[0].m, 0.0);
+    EXPECT_GE(earth.layers[2].m, 0.0);
+    // No M1 at all: nothing fitted, nothing changed.
+    s.data.m1.assign(s.data.ab2.size(), -9999.0);
+    const model::LayeredModel before = earth;
+    EXPECT_FALSE(model::fitChargeability(s.data, false, earth, report));
+    for (std::size_t k = 0; k < 3; ++k)
+        EXPECT_EQ(earth.layers[k].m, before.layers[k].m);
+}
+
+TEST(BlockInversion, TakesColumnsOfFloats) {
+    const model::LayeredModel truth = synthetic::earth({100.0, 10.0, 1000.0}, {5.0, 15.0});
+    const synthetic::Sounding s = synthetic::sounding(truth, 0.0, 1);
+    const std::vector<float> ab2(s.data.ab2.begin(), s.data.ab2.end());
+    const std::vector<float> mn2(s.data.mn2.begin(), s.data.mn2.end());
+    const std::vector<float> rhoa(s.data.rhoa.begin(), s.data.rhoa.end());
+    const model::FitResult fit = model::fitBlockModel(model::SoundingData::from<float>(ab2, mn2, rhoa));
+    ASSERT_TRUE(fit.report.ok());
+    // Rounding to float is a relative 6e-8 on each value: far below 0.01 % of misfit.
+    EXPECT_LT(fit.report.rmsPercent, 1e-2);
 }

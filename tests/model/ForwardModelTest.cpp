@@ -180,4 +180,21 @@ TEST(ForwardModel, InvalidModelsAndSpacingsGiveNaN) {
             EXPECT_TRUE(std::isnan(v));
     for (double v : model::apparentResistivity(layers({10.0}, {}), std::vector<double>{1.0, -2.0}))
         EXPECT_TRUE(std::isnan(v));
+
+    // The engine itself: unusable spacings give NaN at their place only, unusable layer lists NaN everywhere.
+    const std::vector<double> spacings{NAN, 10.0, -1.0, INFINITY, 0.0, 1e300};
+    const model::SchlumbergerForward forward(spacings);
+    std::vector<double> out(spacings.size());
+    const std::vector<double> rho{10.0, 100.0}, thk{5.0};
+    forward.apparentResistivity(rho, thk, out);
+    for (std::size_t i = 0; i < out.size(); ++i)
+        EXPECT_EQ(std::isnan(out[i]), i != 1) << i;
+    forward.apparentResistivity(rho, {}, out);
+    forward.apparentResistivity({}, {}, out);
+    for (double v : out)
+        EXPECT_TRUE(std::isnan(v));
+    const model::SchlumbergerForward none(std::vector<double>{NAN, -5.0});
+    std::vector<double> two(2);
+    none.apparentResistivity(rho, thk, two);
+    EXPECT_TRUE(std::isnan(two[0]) && std::isnan(two[1]));
 }

@@ -2,6 +2,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -27,7 +28,7 @@ public:
     double operator()() {
         const double u1 = (static_cast<double>(engine_()) + 1.0) / 4294967297.0;
         const double u2 = static_cast<double>(engine_()) / 4294967296.0;
-        return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * M_PI * u2);
+        return std::sqrt(-2.0 * std::log(u1)) * std::cos(2.0 * std::numbers::pi * u2);
     }
 
 private:
