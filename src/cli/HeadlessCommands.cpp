@@ -1,6 +1,7 @@
 #include "HeadlessCommands.h"
 
 #include "cli/ExportCommand.h"
+#include "cli/InterpretCommands.h"
 #include "cli/OpenReportCommand.h"
 #include "cli/ProgramArguments.h"
 
@@ -16,7 +17,7 @@ std::optional<int> runHeadlessCommand(int argc, char* argv[])
     if (argc < 2)
         return std::nullopt;
     const std::string command = argv[1];
-    if (command != "inspect" && command != "export")
+    if (command != "inspect" && command != "export" && command != "forward" && command != "invert")
         return std::nullopt;
     attachToParentConsole();
     const std::vector<std::string> arguments = utf8Arguments(argc, argv);
@@ -24,6 +25,10 @@ std::optional<int> runHeadlessCommand(int argc, char* argv[])
                                          arguments.end());
     if (command == "inspect")
         return runInspect(words, std::cout, std::cerr);
+    if (command == "forward")
+        return runForward(words, std::cout, std::cerr);
+    if (command == "invert")
+        return runInvert(words, std::cout, std::cerr);
 
     // Painting needs fonts and images but no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))

@@ -11,7 +11,8 @@ namespace {
 constexpr std::size_t sinkPieceBytes = std::size_t{1} << 16;
 
 // Appends the shortest decimal text that reads back to `number`, or null.
-void appendShortestFloat(std::string& out, float number)
+template <typename Number>
+void appendShortestFloat(std::string& out, Number number)
 {
     if (!std::isfinite(number)) {
         out += "null";
@@ -139,6 +140,23 @@ void JsonWriter::value(float number)
 {
     separate();
     appendShortestFloat(out_, number);
+}
+
+void JsonWriter::value(double number)
+{
+    separate();
+    appendShortestFloat(out_, number);
+}
+
+void JsonWriter::doubleArray(const std::vector<double>& numbers)
+{
+    beginArray();
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        if (i > 0)
+            out_ += ',';
+        appendShortestFloat(out_, numbers[i]);
+    }
+    endArray();
 }
 
 void JsonWriter::null()

@@ -27,8 +27,10 @@ public:
     void value(std::int32_t number);
     void value(std::size_t number);
     void value(float number);
+    void value(double number);
     void null();
     void floatArray(const std::vector<float>& numbers);
+    void doubleArray(const std::vector<double>& numbers);
 
     const std::string& text() const { return out_; }
     void flush();

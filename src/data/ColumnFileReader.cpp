@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <unordered_map>
 
 #include "data/FileNumbers.h"
@@ -38,7 +39,7 @@ bool skipHeaderLine(TTextStream& stream, TReadProgress& progress) {
 struct Row {
     std::int32_t number = 0;
     float abHalf = 0, resistivity = 0, chargeability = 0, deviation = 0, halfDecayTime = 0, decay = 0,
-          compositeParameter = 0;
+          compositeParameter = 0, mnHalf = 0;
 };
 
 // Converts the twelve fields (throwing on a text that is no number) and applies the validity test.
@@ -57,6 +58,8 @@ bool convertRow(const std::vector<std::string_view>& fields, TextEncoding encodi
         return false;
 
     row.abHalf = stored[0];
+    // MN/2 as written (the instruments' third column), kept for modelling finite electrode spacings.
+    row.mnHalf = std::isfinite(value[2]) && std::fabs(value[2]) < 1e30 ? static_cast<float>(value[2]) : 0.0f;
     row.resistivity = stored[2];
     row.chargeability = stored[3];
     row.deviation = stored[4];
@@ -214,7 +217,7 @@ void readColumnFile(Ui& ui, const std::filesystem::path& fileName, StationList& 
             last = at->second;
         }
         stations[last].appendPoint(row.number, row.abHalf, row.resistivity, row.chargeability, row.deviation,
-                                   row.halfDecayTime, row.decay, row.compositeParameter);
+                                   row.halfDecayTime, row.decay, row.compositeParameter, row.mnHalf);
     }
     progress.finish();
 }

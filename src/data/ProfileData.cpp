@@ -1,7 +1,7 @@
 #include "ProfileData.h"
 
 void ProfileData::appendPoint(std::int32_t number, float ab, float rho, float m1, float r, float th, float td,
-                              float zp) {
+                              float zp, float mn) {
     stationNumber.push_back(number);
     pointCode.push_back(pointCodeValue);
     abHalf.push_back(ab);
@@ -11,6 +11,7 @@ void ProfileData::appendPoint(std::int32_t number, float ab, float rho, float m1
     halfDecayTime.push_back(th);
     decay.push_back(td);
     compositeParameter.push_back(zp);
+    mnHalf.push_back(mn);
 }
 
 void ProfileData::reserve(std::size_t points) {
@@ -23,6 +24,7 @@ void ProfileData::reserve(std::size_t points) {
     halfDecayTime.reserve(points);
     decay.reserve(points);
     compositeParameter.reserve(points);
+    mnHalf.reserve(points);
 }
 
 std::optional<std::size_t> findStationIndex(const StationList& stations, std::int32_t number) {

@@ -9,7 +9,7 @@ inline constexpr float missingValue = -9999.0f;
 // The point code both readers store for every point; nothing interprets it.
 inline constexpr std::int32_t pointCodeValue = 102;
 
-// One sounding station: nine parallel vectors, element i of each belonging to measurement point i
+// One sounding station: ten parallel vectors, element i of each belonging to measurement point i
 // (one electrode spacing), in file order. All vectors always have the same length.
 struct ProfileData {
     std::vector<std::int32_t> stationNumber;
@@ -21,6 +21,7 @@ struct ProfileData {
     std::vector<float> halfDecayTime;      // TH
     std::vector<float> decay;              // TD
     std::vector<float> compositeParameter; // ZP
+    std::vector<float> mnHalf;             // MN/2 in metres where the file gives it (column files), else 0
 
     std::size_t size() const { return abHalf.size(); }
     bool empty() const { return abHalf.empty(); }
@@ -28,9 +29,9 @@ struct ProfileData {
     // Makes room for `points` measurement points in all nine vectors.
     void reserve(std::size_t points);
 
-    // Appends one measurement point to all nine vectors together.
-    void appendPoint(std::int32_t number, float ab, float rho, float m1, float r, float th, float td,
-                     float zp);
+    // Appends one measurement point to all vectors together.
+    void appendPoint(std::int32_t number, float ab, float rho, float m1, float r, float th, float td, float zp,
+                     float mn = 0.0f);
 
     friend bool operator==(const ProfileData&, const ProfileData&) = default;
 };
