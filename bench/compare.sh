@@ -6,7 +6,8 @@
 #                                    some of the rows: "load sheets pages" (the default, all of them)
 # Environment: PAGES_RUNS (runs of the all-stations PDF row, default RUNS), PAGES_STATIONS (stations of
 # that file, default 1000), VESPLOT_COMPARE_BUILD_DIR (default build/compare), PYTHON (default
-# /usr/bin/python3, Debian's, where python3-pandas and python3-matplotlib live).
+# /usr/bin/python3, Debian's, where python3-pandas and python3-matplotlib live; python3-scipy, for the fits
+# peer of bench/compare-model.sh, too).
 #
 # Two kinds of rows: "command" rows time whole processes with hyperfine (start-up, reading the file
 # and writing the output included; the Python start-up and imports are part of the peer's cost), and

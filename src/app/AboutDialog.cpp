@@ -1,5 +1,7 @@
 #include "app/AboutDialog.h"
 
+#include <utility>
+
 #include <QDate>
 #include <QDesktopServices>
 #include <QFrame>
@@ -14,7 +16,7 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "app/ChildContour.h"
+#include "app/MainWindow.h"
 
 #ifndef VESPLOT_VERSION
 #define VESPLOT_VERSION "0.0.0"
@@ -33,7 +35,7 @@ QPixmap programPicture() {
 
 } // namespace
 
-TAbout::TAbout(QWidget* parent) : QDialog(parent) {
+AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     setFixedSize(439, 422);
@@ -41,26 +43,26 @@ TAbout::TAbout(QWidget* parent) : QDialog(parent) {
     auto* infoPanel = new QFrame(this);
     infoPanel->setFrameShape(QFrame::StyledPanel);
     infoPanel->setFrameShadow(QFrame::Sunken);
-    ProgramIcon = new QLabel(infoPanel);
-    ProgramIcon->setPixmap(programPicture());
-    ProgramIcon->setFixedSize(64, 64);
-    ProductName = new QLabel(QStringLiteral("Brindlefox电法数据处理软件系统"), infoPanel);
-    QFont productFont = ProductName->font();
+    iconLabel = new QLabel(infoPanel);
+    iconLabel->setPixmap(programPicture());
+    iconLabel->setFixedSize(64, 64);
+    productLabel = new QLabel(QStringLiteral("Brindlefox电法数据处理软件系统"), infoPanel);
+    QFont productFont = productLabel->font();
     productFont.setBold(true);
     productFont.setPointSizeF(productFont.pointSizeF() * 1.25);
-    ProductName->setFont(productFont);
-    Version = new QLabel(QStringLiteral("版本 %1").arg(QLatin1String(VESPLOT_VERSION)), infoPanel);
-    BuildDate = new QLabel(QStringLiteral("编译日期 %1").arg(buildDate()), infoPanel);
+    productLabel->setFont(productFont);
+    versionLabel = new QLabel(QStringLiteral("版本 %1").arg(QLatin1String(VESPLOT_VERSION)), infoPanel);
+    buildDateLabel = new QLabel(QStringLiteral("编译日期 %1").arg(buildDate()), infoPanel);
     auto* subtitle = new QLabel(QStringLiteral("电测深曲线绘制系统"), infoPanel);
 
     auto* names = new QVBoxLayout;
-    names->addWidget(ProductName);
+    names->addWidget(productLabel);
     names->addWidget(subtitle);
-    names->addWidget(Version);
-    names->addWidget(BuildDate);
+    names->addWidget(versionLabel);
+    names->addWidget(buildDateLabel);
     names->addStretch();
     auto* infoLayout = new QHBoxLayout(infoPanel);
-    infoLayout->addWidget(ProgramIcon, 0, Qt::AlignTop);
+    infoLayout->addWidget(iconLabel, 0, Qt::AlignTop);
     infoLayout->addSpacing(12);
     infoLayout->addLayout(names, 1);
 
@@ -73,37 +75,44 @@ TAbout::TAbout(QWidget* parent) : QDialog(parent) {
                    contactPanel);
     contact->setWordWrap(true);
     contact->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    WebLink = new QLabel(contactPanel);
-    WebLink->setText(
+    webLinkLabel = new QLabel(contactPanel);
+    webLinkLabel->setText(
         QStringLiteral("<a href=\"%1\" style=\"color:#ff0000;\">%1</a>").arg(QLatin1String(webAddress)));
-    WebLink->setTextFormat(Qt::RichText);
-    WebLink->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
-    WebLink->setOpenExternalLinks(false);
-    WebLink->setCursor(Qt::PointingHandCursor);
-    connect(WebLink, &QLabel::linkActivated, this,
+    webLinkLabel->setTextFormat(Qt::RichText);
+    webLinkLabel->setTextInteractionFlags(Qt::LinksAccessibleByMouse);
+    webLinkLabel->setOpenExternalLinks(false);
+    webLinkLabel->setCursor(Qt::PointingHandCursor);
+    connect(webLinkLabel, &QLabel::linkActivated, this,
             [](const QString& address) { QDesktopServices::openUrl(QUrl(address)); });
     auto* contactLayout = new QVBoxLayout(contactPanel);
     contactLayout->addWidget(contact);
-    contactLayout->addWidget(WebLink);
+    contactLayout->addWidget(webLinkLabel);
 
-    OKButton = new QPushButton(QStringLiteral("确定"), this);
-    OKButton->setDefault(true);
-    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    okButton = new QPushButton(QStringLiteral("确定"), this);
+    // The component names of the labels and the button, for findChild and the help pages.
+    const std::pair<QWidget*, const char*> componentNames[] = {
+        {iconLabel, "ProgramIcon"},    {productLabel, "ProductName"}, {versionLabel, "Version"},
+        {buildDateLabel, "BuildDate"}, {webLinkLabel, "WebLink"},     {okButton, "OKButton"},
+    };
+    for (const auto& [widget, name] : componentNames)
+        widget->setObjectName(QLatin1String(name));
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(infoPanel);
     layout->addWidget(contactPanel, 1);
-    layout->addWidget(OKButton, 0, Qt::AlignHCenter);
+    layout->addWidget(okButton, 0, Qt::AlignHCenter);
 }
 
-QString TAbout::buildDate() {
+QString AboutDialog::buildDate() {
     // __DATE__ is "Mmm dd yyyy" with a space before a one-digit day.
     const QString compiled = QString::fromLatin1(__DATE__).simplified();
     const QDate date = QLocale::c().toDate(compiled, QStringLiteral("MMM d yyyy"));
     return date.isValid() ? date.toString(Qt::ISODate) : compiled;
 }
 
-void TAbout::showEvent(QShowEvent* event) {
+void AboutDialog::showEvent(QShowEvent* event) {
     // Centred on the screen.
     if (QScreen* screen = this->screen())
         move(screen->availableGeometry().center() - rect().center());

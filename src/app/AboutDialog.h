@@ -7,18 +7,18 @@ class QPushButton;
 
 // The About box: the program's picture, product line, version and build date, the contact panel
 // and a link to the maker's web site.
-class TAbout : public QDialog {
+class AboutDialog : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TAbout(QWidget* parent = nullptr);
+    explicit AboutDialog(QWidget* parent = nullptr);
 
-    QLabel* ProgramIcon = nullptr;
-    QLabel* ProductName = nullptr;
-    QLabel* Version = nullptr;
-    QLabel* BuildDate = nullptr;
-    QLabel* WebLink = nullptr;
-    QPushButton* OKButton = nullptr;
+    QLabel* iconLabel = nullptr;
+    QLabel* productLabel = nullptr;
+    QLabel* versionLabel = nullptr;
+    QLabel* buildDateLabel = nullptr;
+    QLabel* webLinkLabel = nullptr;
+    QPushButton* okButton = nullptr;
 
     // The build date of the program, yyyy-MM-dd.
     static QString buildDate();

@@ -8,7 +8,7 @@
 
 #include <exception>
 
-#include "app/ChildContour.h"
+#include "app/MainWindow.h"
 #include "app/WindowMain.h"
 #include "core/Ui.h"
 
@@ -37,7 +37,7 @@ int runWindow(int argc, char* argv[]) {
         font.setFamilies({QStringLiteral("WenQuanYi Micro Hei"), font.family()});
         QApplication::setFont(font);
 
-        TChildForm mainWindow;
+        MainWindow mainWindow;
         ChildForm = &mainWindow;
         mainWindow.show();
         // `vesplot FILE` opens the file once the window is up, as the open command would.

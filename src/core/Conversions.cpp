@@ -555,11 +555,19 @@ std::string printInto(const std::string& conversion, auto value) {
     std::snprintf(out.data(), out.size(), conversion.c_str(), value);
     out.resize(static_cast<std::size_t>(size));
     const std::string_view point = std::localeconv()->decimal_point;
-    if (!point.empty() && point != ".") {
-        for (std::size_t at = out.find(point); at != std::string::npos; at = out.find(point, at + 1))
-            out.replace(at, point.size(), ".");
+    if (point.empty() || point == ".")
+        return out;
+    std::string fixed;
+    fixed.reserve(out.size());
+    for (std::size_t at = 0; at < out.size();) {
+        if (out.compare(at, point.size(), point) == 0) {
+            fixed += '.';
+            at += point.size();
+        } else {
+            fixed += out[at++];
+        }
     }
-    return out;
+    return fixed;
 }
 
 } // namespace

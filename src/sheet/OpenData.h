@@ -80,7 +80,7 @@ inline constexpr const char* noStationMessage = "加载的数据文件没有电�
 // sheet's, and nothing after the reading is done.
 // `quality`, when given, receives the counts of a completed read (Loaded or NoStations).
 //
-// The window's OpenDataExecute around it: show the open dialog (cancel: stop, nothing changes);
+// The window's open command around it: show the open dialog (cancel: stop, nothing changes);
 // `saved` := false; openDataFile; on Cancelled stop with everything as before (`saved` included);
 // on NoStations stop (picture, selector and commands stay).
 // On Loaded: show and press the station tool button, mirror `choices` into the plot control

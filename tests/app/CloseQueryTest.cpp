@@ -11,18 +11,18 @@
 
 #include <memory>
 
-#include "app/ChildContour.h"
-#include "app/SheetImage.h"
 #include "ScriptedUi.h"
+#include "app/MainWindow.h"
+#include "app/SheetImageWidget.h"
 
 namespace {
 
 // The main window with the save-as-bitmap command replaced by a scripted outcome.
-class ScriptedSaveForm : public TChildForm {
+class ScriptedSaveForm : public MainWindow {
 public:
     bool saveSucceeds = true;
     int saveCalls = 0;
-    bool mnSaveBmpClick() override {
+    bool onSaveBitmap() override {
         ++saveCalls;
         if (saveSucceeds)
             saved = true;
@@ -108,17 +108,17 @@ TEST_F(CloseQueryTest, YesWithCancelledSaveKeepsTheWindowOpen) {
 TEST_F(CloseQueryTest, ExitCommandRunsTheSameQuery) {
     form.saved = false;
     ui->queueAnswer(MsgResult::Cancel);
-    form.mnExit->trigger();
+    form.exitAction->trigger();
     EXPECT_TRUE(form.isVisible());
     expectOneQuestion();
 }
 
 TEST(SaveCommand, AnAlreadySavedSheetIsOnlyReported) {
-    TChildForm form;
+    MainWindow form;
     auto scripted = std::make_unique<ScriptedUi>();
     ScriptedUi* ui = scripted.get();
     form.setUi(std::move(scripted));
-    EXPECT_FALSE(form.mnSaveBmpClick());
+    EXPECT_FALSE(form.onSaveBitmap());
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "绘制的剖面图已经保存为位图文件。");
     EXPECT_EQ(ui->messages[0].caption, "警告");
@@ -156,19 +156,19 @@ void answerSaveDialog(const QString& name) {
 TEST(SaveCommand, WritesTheSheetBitmapUnderTheChosenNameWithBmpExtension) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    TChildForm form;
+    MainWindow form;
     form.setUi(std::make_unique<ScriptedUi>());
     QImage sheet(40, 30, QImage::Format_RGB32);
     sheet.fill(Qt::white);
-    form.Image->setPicture(sheet);
+    form.sheetImage->setPicture(sheet);
     form.saved = false;
 
     answerSaveDialog({});
-    EXPECT_FALSE(form.mnSaveBmpClick());
+    EXPECT_FALSE(form.onSaveBitmap());
     EXPECT_FALSE(form.saved);
 
     answerSaveDialog(folder.filePath(QStringLiteral("result.txt")));
-    EXPECT_TRUE(form.mnSaveBmpClick());
+    EXPECT_TRUE(form.onSaveBitmap());
     EXPECT_TRUE(form.saved);
     EXPECT_FALSE(QFileInfo::exists(folder.filePath(QStringLiteral("result.txt"))));
     QImageReader written(folder.filePath(QStringLiteral("result.bmp")));

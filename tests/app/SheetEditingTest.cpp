@@ -63,14 +63,14 @@ TEST_F(SheetEditing, TheTitleWinsOverAnAxisItOverlaps) {
 TEST_F(SheetEditing, TitleDialogOkRedrawsAndCancelChangesNothing) {
     const QImage shown = picture();
     form.saved = true;
-    form.ToolButton8->trigger();
+    form.editTitleToolAction->trigger();
     EXPECT_EQ(titleCalls, 1);
     EXPECT_EQ(picture(), shown);
     EXPECT_TRUE(form.saved);
 
     titleAccepts = true;
     newTitleGapCm = 2.0f;
-    form.mnTitle->trigger();
+    form.editTitleAction->trigger();
     EXPECT_EQ(form.sheet->titleGapCm, 2.0f);
     // The title is not moved by the title command itself; the next relayout moves it.
     EXPECT_FALSE(form.saved);
@@ -79,8 +79,8 @@ TEST_F(SheetEditing, TitleDialogOkRedrawsAndCancelChangesNothing) {
 TEST_F(SheetEditing, ACurveClickGivesTheLinePenEvenAfterCancelAndUntickedCurvesFallThrough) {
     SheetState& s = *form.sheet;
     // M1 drawn over the resistivity curve's points; RES unticked, M1 ticked.
-    PlotControlForm->M1->setChecked(true);
-    PlotControlForm->RES->setChecked(false);
+    PlotControlForm->m1Check->setChecked(true);
+    PlotControlForm->resCheck->setChecked(false);
     TCurve& res = s.resCurve;
     TCurve& m1 = s.m1Curve;
     m1.x1 = res.x1;
@@ -97,7 +97,7 @@ TEST_F(SheetEditing, ACurveClickGivesTheLinePenEvenAfterCancelAndUntickedCurvesF
     EXPECT_EQ(res.penWidth, resWidth) << "an unticked curve takes no part";
 
     // Nothing ticked where the click lands: nothing happens.
-    PlotControlForm->M1->setChecked(false);
+    PlotControlForm->m1Check->setChecked(false);
     form.saved = true;
     clickOnCurve(res, 3);
     EXPECT_EQ(penCalls, 1);
@@ -106,15 +106,15 @@ TEST_F(SheetEditing, ACurveClickGivesTheLinePenEvenAfterCancelAndUntickedCurvesF
 
 TEST_F(SheetEditing, ClicksOnTheLegendOrEmptyPaperChangeNothing) {
     SheetState& s = *form.sheet;
-    PlotControlForm->Legends->setCurrentIndex(4);
-    PlotControlForm->LegendsChange();
-    PlotControlForm->BitBtn2->click();
+    PlotControlForm->symbolList->setCurrentIndex(4);
+    PlotControlForm->onSymbolChosen();
+    PlotControlForm->applyButton->click();
     form.saved = true;
     const QImage shown = picture();
     // On the legend entry's symbol, then on two corners of the paper.
     clickAt(s.xLength - 200 + 37, s.yLength - 62);
-    form.ImageMouseDown(Qt::LeftButton, Qt::NoModifier, 3, 3);
-    form.ImageMouseDown(Qt::RightButton, Qt::NoModifier, 3, picture().height() - 3);
+    form.onSheetImagePressed(Qt::LeftButton, Qt::NoModifier, 3, 3);
+    form.onSheetImagePressed(Qt::RightButton, Qt::NoModifier, 3, picture().height() - 3);
     EXPECT_EQ(dialogCalls(), 0);
     EXPECT_TRUE(form.saved);
     EXPECT_EQ(picture(), shown);
@@ -164,7 +164,7 @@ TEST_F(SheetEditing, ALimitThatIsNoNumberIsShownAndNothingIsRelaidOut) {
 TEST_F(SheetEditing, LengthQueriesShowTheLengthAndTakeLocaleNumbers) {
     SheetState& s = *form.sheet;
     ui->queueInput("12,5");
-    form.ToolButton7->trigger();
+    form.setYLengthToolAction->trigger();
     ASSERT_EQ(ui->inputPrompts.size(), 1u);
     EXPECT_EQ(ui->inputPrompts[0], "输入y-轴长度，单位:cm");
     ASSERT_EQ(ui->messages.size(), 1u);
@@ -177,7 +177,7 @@ TEST_F(SheetEditing, LengthQueriesShowTheLengthAndTakeLocaleNumbers) {
     for (const char* typed : {"0", "-3"}) {
         ui->messages.clear();
         ui->queueInput(typed);
-        form.ToolButton6->trigger();
+        form.setXLengthToolAction->trigger();
         ASSERT_EQ(ui->messages.size(), 1u) << typed;
         EXPECT_EQ(ui->messages[0].icon, MsgIcon::Warning);
         EXPECT_EQ(s.xLengthCm, 18.75f);
@@ -185,7 +185,7 @@ TEST_F(SheetEditing, LengthQueriesShowTheLengthAndTakeLocaleNumbers) {
 
     ui->messages.clear();
     ui->queueInput("15.5");
-    form.ToolButton6->trigger();
+    form.setXLengthToolAction->trigger();
     EXPECT_TRUE(ui->messages.empty());
     EXPECT_EQ(s.xLengthCm, 15.5f);
     EXPECT_EQ(s.bottomAxis.x2, 1550.0f);
@@ -193,7 +193,7 @@ TEST_F(SheetEditing, LengthQueriesShowTheLengthAndTakeLocaleNumbers) {
 
     // The menu item "设置x-长度" has no command.
     const std::size_t prompts = ui->inputPrompts.size();
-    form.mnSetXLen->trigger();
+    form.setXLengthAction->trigger();
     EXPECT_EQ(ui->inputPrompts.size(), prompts);
 }
 
@@ -201,7 +201,7 @@ TEST_F(SheetEditing, AThirtyCentimetreYAxisGrowsTheA4PaperToFortyFive) {
     SheetState& s = *form.sheet;
     ASSERT_EQ(s.sheetHeightCm, 29.7f);
     ui->queueInput("30");
-    form.mnSetYLenClick();
+    form.onSetYLength();
     EXPECT_EQ(s.sheetHeightCm, 45.0f);
     EXPECT_EQ(s.yLength, 3000.0f);
     // 45 cm at 96 dpi.
@@ -217,7 +217,7 @@ TEST_F(SheetEditing, ALengthGivingAnUndrawablePaperIsRefusedAndKeepsTheSheet) {
     SheetState& s = *form.sheet;
     const QImage shown = picture();
     ui->queueInput("100000");
-    form.ToolButton6Click();
+    form.onSetXLength();
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].icon, MsgIcon::Warning);
     EXPECT_EQ(s.xLengthCm, 18.75f);
@@ -229,7 +229,7 @@ TEST_F(SheetEditing, GeometryCommandsWaitForStations) {
     SheetState& s = *form.sheet;
     s.stations.clear();
     ui->queueInput("7");
-    form.ToolButton6Click();
+    form.onSetXLength();
     EXPECT_TRUE(ui->inputPrompts.empty());
     form.editAxis(1);
     EXPECT_EQ(axisCalls, 0);
@@ -238,33 +238,33 @@ TEST_F(SheetEditing, GeometryCommandsWaitForStations) {
 TEST_F(SheetEditing, LegendSwitchTogglesSymbolsAndItsButton) {
     SheetState& s = *form.sheet;
     ASSERT_TRUE(s.legendVisible);
-    form.ToolButton16->trigger();
+    form.legendToolAction->trigger();
     EXPECT_FALSE(s.legendVisible);
-    EXPECT_FALSE(form.ToolButton16->isChecked());
+    EXPECT_FALSE(form.legendToolAction->isChecked());
     for (const TCurve* c : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve})
         EXPECT_FALSE(c->showSymbols);
-    form.ToolButton16->trigger();
+    form.legendToolAction->trigger();
     EXPECT_TRUE(s.legendVisible);
-    EXPECT_TRUE(form.ToolButton16->isChecked());
+    EXPECT_TRUE(form.legendToolAction->isChecked());
     EXPECT_TRUE(s.zpCurve.showSymbols);
 }
 
 TEST_F(SheetEditing, FrameDistanceAndAnomalyThresholdQueries) {
     SheetState& s = *form.sheet;
     ui->queueInput("abc");
-    form.ToolButton17Click();
+    form.onSetMargin();
     EXPECT_EQ(s.marginCm, 1.5f);
     EXPECT_TRUE(ui->messages.empty()) << "text that is no number is ignored";
     ui->queueInput("2.5");
-    form.ToolButton17Click();
+    form.onSetMargin();
     EXPECT_EQ(s.marginCm, 2.5f);
 
     ui->queueInput("abc");
-    form.ToolButton14Click();
+    form.onSetAnomalyThreshold();
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "输入的异常阈值非法！");
     EXPECT_EQ(ui->messages[0].caption, "错误...");
     ui->queueInput("3");
-    form.ToolButton14Click();
+    form.onSetAnomalyThreshold();
     EXPECT_EQ(s.anomalyThreshold, 0.0f) << "3 x variance 0";
 }

@@ -60,15 +60,15 @@ TEST_F(SheetOutput, CopyTakesTheAreaAroundFigureAndTitleWithoutRepainting) {
     EXPECT_EQ(form.copyRectangle(600, 600), QRect(1535, 2681, 1889, 2480));
 
     form.saved = true;
-    const QImage shown = form.Image->picture();
+    const QImage shown = form.sheetImage->picture();
     QApplication::clipboard()->clear();
-    form.ToolButton9->setVisible(true);
-    form.ToolButton9->trigger();
+    form.copyToolAction->setVisible(true);
+    form.copyToolAction->trigger();
     const QImage copied = QApplication::clipboard()->image();
     ASSERT_EQ(copied.size(), QSize(302, 396));
     EXPECT_EQ(copied.convertToFormat(QImage::Format_RGB32),
               shown.copy(QRect(245, 428, 302, 396)).convertToFormat(QImage::Format_RGB32));
-    EXPECT_EQ(form.Image->picture(), shown);
+    EXPECT_EQ(form.sheetImage->picture(), shown);
     EXPECT_TRUE(form.saved);
 }
 
@@ -81,7 +81,7 @@ TEST_F(SheetOutput, PrintsThePageOnThePrinterChosenWithItsJobTitle) {
     printer.setOutputFileName(pdf);
     printer.setPageSize(QPageSize(QPageSize::A4));
     form.saved = true;
-    form.mnPrint->trigger();
+    form.printAction->trigger();
 
     EXPECT_EQ(printer.docName(), apptest::u("Brindlefox: 电测深曲线图"));
     // 18.75 cm is wider than the printable A4 width in whole inches (7 or 8 inches: 17.78 or 20.32 cm
@@ -106,7 +106,7 @@ TEST_F(SheetOutput, PrintingWithAPrinterThatCannotStartEndsSilently) {
     QPrinter& printer = form.printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(folder.filePath(QStringLiteral("missing/folder/sheet.pdf")));
-    form.tbPrintClick();
+    form.onPrint();
     EXPECT_TRUE(ui->messages.empty());
     EXPECT_EQ(ui->waitDepth, 0);
 }
@@ -122,34 +122,34 @@ TEST_F(SheetOutput, EditsAfterASaveMakeTheSheetUnsavedAgain) {
     };
 
     titleAccepts = true;
-    EXPECT_FALSE(afterSave([&] { form.TitleClick(); })) << "title";
+    EXPECT_FALSE(afterSave([&] { form.onEditTitle(); })) << "title";
     axisEdit = [](TAxis& axis, float*, float*) {
         axis.showGrid = true;
         return true;
     };
     EXPECT_FALSE(afterSave([&] { form.editAxis(2); })) << "axis";
     ui->queueInput("20");
-    EXPECT_FALSE(afterSave([&] { form.ToolButton6Click(); })) << "x length";
+    EXPECT_FALSE(afterSave([&] { form.onSetXLength(); })) << "x length";
     ui->queueInput("14");
-    EXPECT_FALSE(afterSave([&] { form.mnSetYLenClick(); })) << "y length";
-    EXPECT_FALSE(afterSave([&] { form.ToolButton16->trigger(); })) << "legend switch";
-    EXPECT_FALSE(afterSave([&] { PlotControlForm->BitBtn2->click(); })) << "apply";
+    EXPECT_FALSE(afterSave([&] { form.onSetYLength(); })) << "y length";
+    EXPECT_FALSE(afterSave([&] { form.legendToolAction->trigger(); })) << "legend switch";
+    EXPECT_FALSE(afterSave([&] { PlotControlForm->applyButton->click(); })) << "apply";
     const TCurve& res = s.resCurve;
     EXPECT_FALSE(afterSave([&] { clickOnCurve(res, 2); })) << "curve pen";
     EXPECT_EQ(penCalls, 1);
 
     // Commands that change nothing on the sheet leave a saved sheet saved.
     titleAccepts = false;
-    EXPECT_TRUE(afterSave([&] { form.TitleClick(); })) << "title dialog cancelled";
+    EXPECT_TRUE(afterSave([&] { form.onEditTitle(); })) << "title dialog cancelled";
     axisEdit = nullptr;
     EXPECT_TRUE(afterSave([&] { form.editAxis(1); })) << "axis dialog cancelled";
     ui->queueInput("20", false);
-    EXPECT_TRUE(afterSave([&] { form.ToolButton6Click(); })) << "length query cancelled";
-    EXPECT_TRUE(afterSave([&] { form.tbCopyClick(); })) << "copy";
+    EXPECT_TRUE(afterSave([&] { form.onSetXLength(); })) << "length query cancelled";
+    EXPECT_TRUE(afterSave([&] { form.onCopy(); })) << "copy";
 
     // The close question is asked again for an edited sheet, and save works again.
     form.saved = true;
-    form.ToolButton16->trigger();
+    form.legendToolAction->trigger();
     ui->messages.clear();
     ui->queueAnswer(MsgResult::Cancel);
     EXPECT_FALSE(form.close());

@@ -13,10 +13,10 @@
 #include <memory>
 #include <string>
 
-#include "app/ChildContour.h"
-#include "app/SheetImage.h"
-#include "render/GbkCodec.h"
 #include "ScriptedUi.h"
+#include "app/MainWindow.h"
+#include "app/SheetImageWidget.h"
+#include "render/GbkCodec.h"
 
 namespace apptest {
 
@@ -85,7 +85,7 @@ protected:
     void openColumnSample() { form.openDataPath(sampleFile("sample-ip.dat"), DataFileKind::Column); }
     void openTaggedSample() { form.openDataPath(sampleFile("sample.ves"), DataFileKind::Tagged); }
 
-    const QImage& picture() const { return form.Image->picture(); }
+    const QImage& picture() const { return form.sheetImage->picture(); }
 
     // The sheet image pixel of a logical point under the mapping of the last screen paint.
     QPoint pixelOf(double x, double y) const {
@@ -101,10 +101,10 @@ protected:
     }
     void clickAt(double x, double y) {
         const QPoint at = pixelOf(x, y);
-        form.ImageMouseDown(Qt::LeftButton, Qt::NoModifier, at.x(), at.y());
+        form.onSheetImagePressed(Qt::LeftButton, Qt::NoModifier, at.x(), at.y());
     }
 
-    TChildForm form;
+    MainWindow form;
     ScriptedUi* ui = nullptr;
     QTemporaryDir folder;
     int titleCalls = 0;

@@ -24,10 +24,11 @@ protected:
     // Visibility of every tool button and enabled state of every menu item, in order.
     std::vector<bool> commandStates() const {
         std::vector<bool> states;
-        for (QAction* a : form.ToolBar1->actions())
+        for (QAction* a : form.mainToolBar->actions())
             states.push_back(a->isVisible());
-        for (QAction* a : {form.mnSaveBmp, form.mnPrint, form.mnLine, form.mnSetXLen, form.mnSetYLen,
-                           form.mnTitle, form.mnCopy, form.mnRefresh, form.mnLineProperty})
+        for (QAction* a : {form.saveBitmapAction, form.printAction, form.curvesAction, form.setXLengthAction,
+                           form.setYLengthAction, form.editTitleAction, form.copyAction, form.refreshAction,
+                           form.linePropertyAction})
             states.push_back(a->isEnabled());
         return states;
     }
@@ -42,7 +43,7 @@ TEST_F(SheetWindow, StartsWithTheEmptyA4SheetAndItsFiveCentimetreFrame) {
     EXPECT_EQ(form.sheet->sheetHeightCm, 29.7f);
     // 21 cm and the truncated 29 cm at 96 dpi.
     EXPECT_EQ(picture().size(), QSize(793, 1096));
-    EXPECT_EQ(form.Image->size(), QSize(793, 1096));
+    EXPECT_EQ(form.sheetImage->size(), QSize(793, 1096));
     // The frame's lower-left corner: x (793 - 188.98) / 2 = 302, y (1096 + 188.98) / 2 + 132.28 = 774.
     EXPECT_EQ(form.sheet->viewportX, 302);
     EXPECT_EQ(form.sheet->viewportY, 774);
@@ -65,38 +66,41 @@ TEST_F(SheetWindow, OpeningTheColumnSampleShowsItsSheetAndSwitchesOnTheCommands)
     EXPECT_FALSE(form.saved);
     ASSERT_EQ(form.sheet->stations.size(), 6u);
 
-    EXPECT_TRUE(form.ToolButton18->isVisible());
-    EXPECT_TRUE(form.ToolButton18->isChecked());
+    EXPECT_TRUE(form.stationToolAction->isVisible());
+    EXPECT_TRUE(form.stationToolAction->isChecked());
     EXPECT_TRUE(PlotControlForm->isVisible());
-    ASSERT_EQ(PlotControlForm->STs->count(), 6);
-    EXPECT_EQ(PlotControlForm->STs->itemText(0), QStringLiteral("101"));
-    EXPECT_EQ(PlotControlForm->STs->currentIndex(), 0);
-    EXPECT_TRUE(PlotControlForm->RES->isChecked());
-    for (QCheckBox* box : {PlotControlForm->M1, PlotControlForm->R, PlotControlForm->TD, PlotControlForm->TH,
-                           PlotControlForm->ZP})
+    ASSERT_EQ(PlotControlForm->stationCombo->count(), 6);
+    EXPECT_EQ(PlotControlForm->stationCombo->itemText(0), QStringLiteral("101"));
+    EXPECT_EQ(PlotControlForm->stationCombo->currentIndex(), 0);
+    EXPECT_TRUE(PlotControlForm->resCheck->isChecked());
+    for (QCheckBox* box : {PlotControlForm->m1Check, PlotControlForm->rCheck, PlotControlForm->tdCheck,
+                           PlotControlForm->thCheck, PlotControlForm->zpCheck})
         EXPECT_TRUE(box->isEnabled());
 
-    EXPECT_EQ(form.StatusPanels[2]->text(), u("数据剖面图绘制成功。"));
+    EXPECT_EQ(form.statusPanels[2]->text(), u("数据剖面图绘制成功。"));
     EXPECT_GE(ui->pendingMessageCalls, 1);
     EXPECT_NE(commandStates(), before);
-    for (QAction* shown : {form.ToolButton2, form.ToolButton3, form.ToolButton6, form.ToolButton7,
-                           form.ToolButton8, form.ToolButton9, form.ToolButton10, form.ToolButton16,
-                           form.ToolButtonS1, form.ToolButtonS2, form.ToolButtonS4, form.ToolButtonS5})
+    for (QAction* shown : {form.saveBitmapToolAction, form.printToolAction, form.setXLengthToolAction,
+                           form.setYLengthToolAction, form.editTitleToolAction, form.copyToolAction,
+                           form.refreshToolAction, form.legendToolAction, form.toolSeparator1,
+                           form.toolSeparator2, form.toolSeparator4, form.toolSeparator5})
         EXPECT_TRUE(shown->isVisible()) << shown->toolTip().toStdString();
-    for (QAction* hidden : {form.ToolButton4, form.ToolButton5, form.ToolButton11, form.ToolButton12,
-                            form.ToolButton14, form.ToolButton15, form.ToolButton17, form.ToolButtonS3})
+    for (QAction* hidden : {form.polarityToolAction, form.curvesToolAction, form.zoomInToolAction,
+                            form.zoomOutToolAction, form.anomalyThresholdToolAction, form.linePenToolAction,
+                            form.marginToolAction, form.toolSeparator3})
         EXPECT_FALSE(hidden->isVisible()) << hidden->toolTip().toStdString();
-    for (QAction* enabled : {form.mnSaveBmp, form.mnPrint, form.mnSetXLen, form.mnSetYLen, form.mnTitle,
-                             form.mnCopy, form.mnRefresh})
+    for (QAction* enabled :
+         {form.saveBitmapAction, form.printAction, form.setXLengthAction, form.setYLengthAction,
+          form.editTitleAction, form.copyAction, form.refreshAction})
         EXPECT_TRUE(enabled->isEnabled()) << enabled->text().toStdString();
     // Hidden items are disabled while hidden; they come up enabled if ever shown.
-    for (QAction* hiddenEnabled : {form.mnLine, form.mnLineProperty}) {
+    for (QAction* hiddenEnabled : {form.curvesAction, form.linePropertyAction}) {
         hiddenEnabled->setVisible(true);
         EXPECT_TRUE(hiddenEnabled->isEnabled()) << hiddenEnabled->text().toStdString();
         hiddenEnabled->setVisible(false);
     }
-    EXPECT_FALSE(form.mnFill->isEnabled());
-    EXPECT_FALSE(form.mnSetAbnormalThreshold->isEnabled());
+    EXPECT_FALSE(form.polarityAction->isEnabled());
+    EXPECT_FALSE(form.anomalyThresholdAction->isEnabled());
 
     // AB/2 1.5 ... 500 and resistivities 30 ... 830: 18.75 x 12.5 cm, paper 28 x 29 cm.
     EXPECT_EQ(form.sheet->xLengthCm, 18.75f);
@@ -116,10 +120,10 @@ TEST_F(SheetWindow, OpeningTheColumnSampleShowsItsSheetAndSwitchesOnTheCommands)
 TEST_F(SheetWindow, OpeningTheTaggedSampleLeavesOnlyTheResistivityBoxUsable) {
     openTaggedSample();
     ASSERT_EQ(form.sheet->stations.size(), 4u);
-    EXPECT_EQ(PlotControlForm->STs->itemText(0), QStringLiteral("11"));
-    EXPECT_TRUE(PlotControlForm->RES->isEnabled());
-    for (QCheckBox* box : {PlotControlForm->M1, PlotControlForm->R, PlotControlForm->TD, PlotControlForm->TH,
-                           PlotControlForm->ZP})
+    EXPECT_EQ(PlotControlForm->stationCombo->itemText(0), QStringLiteral("11"));
+    EXPECT_TRUE(PlotControlForm->resCheck->isEnabled());
+    for (QCheckBox* box : {PlotControlForm->m1Check, PlotControlForm->rCheck, PlotControlForm->tdCheck,
+                           PlotControlForm->thCheck, PlotControlForm->zpCheck})
         EXPECT_FALSE(box->isEnabled());
     // The tagged reader makes the right axis logarithmic: it takes the resistivity range.
     EXPECT_EQ(form.sheet->rightAxis.rangeMin, 10.0f);
@@ -156,46 +160,46 @@ void answerOpenDialog(const QString& file, int filter) {
 TEST_F(SheetWindow, CancellingTheOpenDialogChangesNothing) {
     const QImage before = picture();
     answerOpenDialog({}, 0);
-    form.OpenDataExecute();
+    form.onOpenData();
     EXPECT_TRUE(form.saved);
     EXPECT_TRUE(ui->messages.empty());
     EXPECT_EQ(picture(), before);
-    EXPECT_FALSE(form.ToolButton2->isVisible());
+    EXPECT_FALSE(form.saveBitmapToolAction->isVisible());
 }
 
 TEST_F(SheetWindow, TheDialogsFilterChoosesTheReaderNotTheFileName) {
     // A column file opened as a tagged file yields no station.
     answerOpenDialog(sampleFile("sample-ip.dat"), 1);
-    form.OpenDataExecute();
+    form.onOpenData();
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "加载的数据文件没有电测深数据。");
     EXPECT_EQ(ui->messages[0].icon, MsgIcon::Question);
     EXPECT_FALSE(form.saved);
-    EXPECT_FALSE(form.ToolButton2->isVisible());
+    EXPECT_FALSE(form.saveBitmapToolAction->isVisible());
 
     answerOpenDialog(sampleFile("sample-ip.dat"), 0);
-    form.OpenDataExecute();
+    form.onOpenData();
     EXPECT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(form.sheet->stations.size(), 6u);
-    EXPECT_TRUE(form.ToolButton2->isVisible());
+    EXPECT_TRUE(form.saveBitmapToolAction->isVisible());
 }
 
 TEST_F(SheetWindow, ASecondOpenKeepsTheToolBarAndResetsTheSelection) {
     openColumnSample();
-    PlotControlForm->STs->setCurrentIndex(3);
-    PlotControlForm->BitBtn2->click();
+    PlotControlForm->stationCombo->setCurrentIndex(3);
+    PlotControlForm->applyButton->click();
     ASSERT_EQ(form.sheet->resCurve.yValues.front(), form.sheet->stations[3].resistivity.front());
     // Hidden by the user in between: the next open shows the window again.
-    PlotControlForm->BitBtn1->click();
-    EXPECT_FALSE(form.ToolButton18->isChecked());
+    PlotControlForm->hideButton->click();
+    EXPECT_FALSE(form.stationToolAction->isChecked());
     const std::vector<bool> after = commandStates();
 
     openTaggedSample();
     EXPECT_EQ(commandStates(), after);
-    EXPECT_EQ(PlotControlForm->STs->count(), 4);
-    EXPECT_EQ(PlotControlForm->STs->currentIndex(), 0);
+    EXPECT_EQ(PlotControlForm->stationCombo->count(), 4);
+    EXPECT_EQ(PlotControlForm->stationCombo->currentIndex(), 0);
     EXPECT_TRUE(PlotControlForm->isVisible());
-    EXPECT_TRUE(form.ToolButton18->isChecked());
+    EXPECT_TRUE(form.stationToolAction->isChecked());
     EXPECT_EQ(form.sheet->resCurve.yValues.front(), form.sheet->stations[0].resistivity.front());
 }
 
@@ -212,13 +216,13 @@ TEST_F(SheetWindow, AnOpenWithoutStationsKeepsPictureAndSelectorAndApplyThenDoes
     EXPECT_FALSE(form.saved);
     EXPECT_TRUE(form.sheet->stations.empty());
     EXPECT_EQ(picture(), shown);
-    EXPECT_EQ(PlotControlForm->STs->count(), 6);
-    EXPECT_EQ(form.StatusPanels[2]->text(), u("数据剖面图绘制成功。"));
-    EXPECT_TRUE(form.ToolButton2->isVisible());
+    EXPECT_EQ(PlotControlForm->stationCombo->count(), 6);
+    EXPECT_EQ(form.statusPanels[2]->text(), u("数据剖面图绘制成功。"));
+    EXPECT_TRUE(form.saveBitmapToolAction->isVisible());
 
     // The selector still lists six stations; composing from it must not touch the empty list.
-    PlotControlForm->STs->setCurrentIndex(2);
-    PlotControlForm->BitBtn2->click();
+    PlotControlForm->stationCombo->setCurrentIndex(2);
+    PlotControlForm->applyButton->click();
     EXPECT_EQ(picture(), shown);
     EXPECT_EQ(ui->messages.size(), 1u);
 }
@@ -232,7 +236,7 @@ TEST_F(SheetWindow, StationsWithoutAnyPositiveSpacingAreNotComposedByApply) {
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "加载的数据文件没有电测深数据。");
     ASSERT_FALSE(form.sheet->stations.empty());
-    PlotControlForm->BitBtn2->click();
+    PlotControlForm->applyButton->click();
     EXPECT_EQ(picture(), shown);
 }
 
@@ -255,15 +259,15 @@ TEST_F(SheetWindow, AConversionErrorEndsTheOpenLeavingPictureRangesAndCommands) 
     EXPECT_EQ(commandStates(), commands);
     EXPECT_EQ(form.sheet->abMax, abMax);
     EXPECT_EQ(form.sheet->yLengthCm, yLengthCm);
-    EXPECT_EQ(PlotControlForm->STs->count(), 4);
+    EXPECT_EQ(PlotControlForm->stationCombo->count(), 4);
 }
 
 TEST_F(SheetWindow, UntickingResistivityAndApplyingRemovesItsCurveAndLegendEntry) {
     openColumnSample();
     // Symbol 4 (filled circle) for RES, chosen on the symbol list standing on RES's row.
-    PlotControlForm->Legends->setCurrentIndex(4);
-    PlotControlForm->LegendsChange();
-    PlotControlForm->BitBtn2->click();
+    PlotControlForm->symbolList->setCurrentIndex(4);
+    PlotControlForm->onSymbolChosen();
+    PlotControlForm->applyButton->click();
 
     const SheetState& s = *form.sheet;
     const TCurve& res = s.resCurve;
@@ -275,9 +279,9 @@ TEST_F(SheetWindow, UntickingResistivityAndApplyingRemovesItsCurveAndLegendEntry
     EXPECT_TRUE(inked(picture(), point.x(), point.y())) << "symbol on the curve";
     EXPECT_TRUE(inked(picture(), sample.x(), sample.y())) << "legend entry";
 
-    PlotControlForm->RES->setChecked(false);
+    PlotControlForm->resCheck->setChecked(false);
     EXPECT_TRUE(inked(picture(), point.x(), point.y())) << "nothing changes until apply";
-    PlotControlForm->BitBtn2->click();
+    PlotControlForm->applyButton->click();
     EXPECT_FALSE(inked(picture(), point.x(), point.y()));
     EXPECT_FALSE(inked(picture(), sample.x(), sample.y()));
 }
@@ -285,28 +289,28 @@ TEST_F(SheetWindow, UntickingResistivityAndApplyingRemovesItsCurveAndLegendEntry
 TEST_F(SheetWindow, DisplayModeCommandsRepaintOnlyWhenTheModeChanges) {
     openColumnSample();
     form.setStatusText(QStringLiteral("x"));
-    form.tbLineClick();
-    EXPECT_EQ(form.StatusPanels[2]->text(), QStringLiteral("x"));
-    form.tbFillClick();
+    form.onShowCurves();
+    EXPECT_EQ(form.statusPanels[2]->text(), QStringLiteral("x"));
+    form.onShowPolarity();
     EXPECT_TRUE(form.sheet->polarityMode);
-    EXPECT_EQ(form.StatusPanels[2]->text(), u("彩色极性图绘制成功."));
+    EXPECT_EQ(form.statusPanels[2]->text(), u("彩色极性图绘制成功."));
     form.setStatusText(QStringLiteral("y"));
-    form.tbFillClick();
-    EXPECT_EQ(form.StatusPanels[2]->text(), QStringLiteral("y"));
-    form.tbLineClick();
+    form.onShowPolarity();
+    EXPECT_EQ(form.statusPanels[2]->text(), QStringLiteral("y"));
+    form.onShowCurves();
     EXPECT_FALSE(form.sheet->polarityMode);
-    EXPECT_EQ(form.StatusPanels[2]->text(), u("剖面图绘制完成."));
+    EXPECT_EQ(form.statusPanels[2]->text(), u("剖面图绘制完成."));
     EXPECT_EQ(ui->waitDepth, 0);
 }
 
 TEST_F(SheetWindow, StationToolShowsAndHidesThePlotControlWindow) {
     openColumnSample();
-    form.ToolButton18->trigger();
+    form.stationToolAction->trigger();
     EXPECT_TRUE(PlotControlForm->isHidden());
-    EXPECT_FALSE(form.ToolButton18->isChecked());
-    form.ToolButton18->trigger();
+    EXPECT_FALSE(form.stationToolAction->isChecked());
+    form.stationToolAction->trigger();
     EXPECT_TRUE(PlotControlForm->isVisible());
-    EXPECT_TRUE(form.ToolButton18->isChecked());
+    EXPECT_TRUE(form.stationToolAction->isChecked());
     EXPECT_EQ(PlotControlForm->x(), form.width() - PlotControlForm->width() - 20);
     EXPECT_EQ(PlotControlForm->y(), form.y() + 80);
 }

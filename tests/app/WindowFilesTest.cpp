@@ -86,7 +86,7 @@ protected:
         return path;
     }
 
-    QString note() const { return form.StatusPanels[1]->text(); }
+    QString note() const { return form.statusPanels[1]->text(); }
 };
 
 // A column file with the sample's three header lines.
@@ -99,18 +99,18 @@ std::string columnFile(const std::string& rows) {
 } // namespace
 
 TEST_F(WindowFiles, ExportIsOfferedWithTheOtherCommandsAfterTheFirstOpen) {
-    EXPECT_EQ(form.mnExport->text(), u("导出图形(&E)..."));
-    EXPECT_FALSE(form.mnExport->isEnabled());
-    EXPECT_FALSE(form.ToolButton19->isVisible());
+    EXPECT_EQ(form.exportAction->text(), u("导出图形(&E)..."));
+    EXPECT_FALSE(form.exportAction->isEnabled());
+    EXPECT_FALSE(form.exportToolAction->isVisible());
     // A file without stations switches on nothing.
     form.openDataPath(sampleFile("sample-ip.dat"), DataFileKind::Tagged);
-    EXPECT_FALSE(form.mnExport->isEnabled());
+    EXPECT_FALSE(form.exportAction->isEnabled());
 
     openTaggedSample();
-    EXPECT_TRUE(form.mnExport->isEnabled());
-    EXPECT_TRUE(form.ToolButton19->isVisible());
-    EXPECT_EQ(form.ToolButton19->toolTip(), u("导出图形"));
-    EXPECT_EQ(form.ExportDialog->nameFilters(),
+    EXPECT_TRUE(form.exportAction->isEnabled());
+    EXPECT_TRUE(form.exportToolAction->isVisible());
+    EXPECT_EQ(form.exportToolAction->toolTip(), u("导出图形"));
+    EXPECT_EQ(form.exportDialog->nameFilters(),
               QStringList({QStringLiteral("PDF (*.pdf)"), QStringLiteral("SVG (*.svg)"),
                            QStringLiteral("PNG (*.png)")}));
 }
@@ -123,7 +123,7 @@ TEST_F(WindowFiles, ExportWritesTheSheetAsPdfSvgAndPngAndLeavesSavedAlone) {
     ASSERT_FALSE(form.saved);
 
     answerExportDialog(folder.filePath(QStringLiteral("sheet")), 0);
-    ASSERT_TRUE(form.mnExportClick());
+    ASSERT_TRUE(form.onExport());
     const QByteArray pdf = contentsOf(folder.filePath(QStringLiteral("sheet.pdf")));
     EXPECT_TRUE(pdf.startsWith("%PDF"));
     // The paper in whole points: 28 cm wide (793.7), 29.7 cm high (841.9).
@@ -132,7 +132,7 @@ TEST_F(WindowFiles, ExportWritesTheSheetAsPdfSvgAndPngAndLeavesSavedAlone) {
 
     form.saved = true;
     answerExportDialog(folder.filePath(QStringLiteral("sheet.svg")), 1);
-    ASSERT_TRUE(form.mnExportClick());
+    ASSERT_TRUE(form.onExport());
     const QByteArray svg = contentsOf(folder.filePath(QStringLiteral("sheet.svg")));
     EXPECT_TRUE(svg.contains("width=\"280mm\" height=\"290mm\"")) << svg.left(600).toStdString();
     EXPECT_TRUE(form.saved);
@@ -142,7 +142,7 @@ TEST_F(WindowFiles, ExportWritesTheSheetAsPdfSvgAndPngAndLeavesSavedAlone) {
     form.setUi(std::move(proposals));
     askUi.queueInput("100");
     answerExportDialog(folder.filePath(QStringLiteral("sheet")), 2);
-    ASSERT_TRUE(form.mnExportClick());
+    ASSERT_TRUE(form.onExport());
     ASSERT_EQ(askUi.proposals, std::vector<std::string>{"300"});
     EXPECT_TRUE(askUi.messages.empty());
     QImageReader png(folder.filePath(QStringLiteral("sheet.png")));
@@ -162,7 +162,7 @@ TEST_F(WindowFiles, ExportRefusesResolutionsOutsideTheRangeAndReportsWriteFailur
         ui->messages.clear();
         ui->queueInput(typed);
         answerExportDialog(png, 2);
-        EXPECT_FALSE(form.mnExportClick());
+        EXPECT_FALSE(form.onExport());
         ASSERT_EQ(ui->messages.size(), 1u);
         EXPECT_EQ(ui->messages[0].text, "注意:\n\t分辨率必须是50到2400之间的整数！");
         EXPECT_EQ(ui->messages[0].icon, MsgIcon::Warning);
@@ -173,28 +173,28 @@ TEST_F(WindowFiles, ExportRefusesResolutionsOutsideTheRangeAndReportsWriteFailur
     ui->messages.clear();
     ui->queueInput("2400");
     answerExportDialog(png, 2);
-    EXPECT_FALSE(form.mnExportClick());
+    EXPECT_FALSE(form.onExport());
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "注意:\n\t图纸太大，无法以该分辨率导出！");
     ui->messages.clear();
     ui->queueInput("50");
     answerExportDialog(png, 2);
-    EXPECT_TRUE(form.mnExportClick());
+    EXPECT_TRUE(form.onExport());
     EXPECT_EQ(QImageReader(png).size(), QSize(551, 570));
 
     // Cancelling the resolution or the dialog writes nothing and says nothing.
     ui->messages.clear();
     ui->queueInput("300", false);
     answerExportDialog(folder.filePath(QStringLiteral("other.png")), 2);
-    EXPECT_FALSE(form.mnExportClick());
+    EXPECT_FALSE(form.onExport());
     answerExportDialog({}, 0);
-    EXPECT_FALSE(form.mnExportClick());
+    EXPECT_FALSE(form.onExport());
     EXPECT_TRUE(ui->messages.empty());
     EXPECT_FALSE(QFileInfo::exists(folder.filePath(QStringLiteral("other.png"))));
 
     const QString unwritable = folder.filePath(QStringLiteral("missing/sheet.pdf"));
     answerExportDialog(unwritable, 0);
-    EXPECT_FALSE(form.mnExportClick());
+    EXPECT_FALSE(form.onExport());
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text.rfind("无法导出图形文件:\n" + unwritable.toStdString() + "\n", 0), 0u)
         << ui->messages[0].text;
@@ -207,7 +207,7 @@ TEST_F(WindowFiles, ExportKeepsTheScreenMappingForClickEditing) {
     const int x = form.sheet->viewportX;
     const int y = form.sheet->viewportY;
     answerExportDialog(folder.filePath(QStringLiteral("sheet.pdf")), 0);
-    ASSERT_TRUE(form.mnExportClick());
+    ASSERT_TRUE(form.onExport());
     EXPECT_EQ(form.sheet->viewportX, x);
     EXPECT_EQ(form.sheet->viewportY, y);
     titleAccepts = false;
@@ -219,15 +219,15 @@ TEST_F(WindowFiles, ADroppedSoundingFileOpensWithTheReaderOfItsExtension) {
     ASSERT_TRUE(drop({QUrl::fromLocalFile(sampleFile("sample.ves"))}));
     ASSERT_EQ(form.sheet->stations.size(), 4u);
     EXPECT_EQ(form.sheet->stations[0].stationNumber.front(), 11);
-    EXPECT_EQ(form.StatusPanels[2]->text(), u("数据剖面图绘制成功。"));
-    EXPECT_TRUE(form.ToolButton2->isVisible());
+    EXPECT_EQ(form.statusPanels[2]->text(), u("数据剖面图绘制成功。"));
+    EXPECT_TRUE(form.saveBitmapToolAction->isVisible());
     EXPECT_TRUE(ui->messages.empty());
-    EXPECT_FALSE(PlotControlForm->M1->isEnabled()) << "the tagged reader allows no IP parameter";
+    EXPECT_FALSE(PlotControlForm->m1Check->isEnabled()) << "the tagged reader allows no IP parameter";
 
     // Upper-case extensions: the column reader for .DAT, the tagged one for .VES.
     ASSERT_TRUE(drop({QUrl::fromLocalFile(copyOf("sample-ip.dat", QStringLiteral("IP.DAT")))}));
     EXPECT_EQ(form.sheet->stations.size(), 6u);
-    EXPECT_TRUE(PlotControlForm->M1->isEnabled());
+    EXPECT_TRUE(PlotControlForm->m1Check->isEnabled());
     ASSERT_TRUE(drop({QUrl::fromLocalFile(copyOf("sample.ves", QStringLiteral("VES.VES")))}));
     EXPECT_EQ(form.sheet->stations.size(), 4u);
     EXPECT_TRUE(ui->messages.empty());
@@ -273,7 +273,7 @@ TEST_F(WindowFiles, TheCommandLineOpensItsFirstArgumentAsTheMenuWould) {
     QDir::setCurrent(current);
     EXPECT_EQ(form.sheet->stations.size(), 6u);
     EXPECT_EQ(form.lastDataFile, other);
-    EXPECT_EQ(form.StatusPanels[2]->text(), u("数据剖面图绘制成功。"));
+    EXPECT_EQ(form.statusPanels[2]->text(), u("数据剖面图绘制成功。"));
     EXPECT_FALSE(form.saved);
 
     // A missing file gives the messages of the menu command.
@@ -285,21 +285,21 @@ TEST_F(WindowFiles, TheCommandLineOpensItsFirstArgumentAsTheMenuWould) {
 }
 
 TEST_F(WindowFiles, TheOpenDialogStartsInTheFolderOfTheLastOpenedFile) {
-    EXPECT_EQ(QDir(form.OpenDialog->directory()).absolutePath(), QDir(form.dataFolder).absolutePath());
+    EXPECT_EQ(QDir(form.openDialog->directory()).absolutePath(), QDir(form.dataFolder).absolutePath());
     const QString copy = copyOf("sample.ves", QStringLiteral("a.ves"));
     form.openDataPath(copy, DataFileKind::Tagged);
-    EXPECT_EQ(QDir(form.OpenDialog->directory()).absolutePath(), QDir(folder.path()).absolutePath());
+    EXPECT_EQ(QDir(form.openDialog->directory()).absolutePath(), QDir(folder.path()).absolutePath());
     EXPECT_EQ(form.lastDataFile, copy);
     // The bitmap save proposes the data file's name whichever way it was opened.
     openColumnSample();
-    EXPECT_EQ(QDir(form.OpenDialog->directory()).absolutePath(),
+    EXPECT_EQ(QDir(form.openDialog->directory()).absolutePath(),
               QDir(QStringLiteral(VESPLOT_SAMPLE_DATA_DIR)).absolutePath());
 }
 
 TEST_F(WindowFiles, ACancelledReadKeepsTheSheetTheStationsAndTheSelector) {
     openColumnSample();
-    PlotControlForm->STs->setCurrentIndex(2);
-    PlotControlForm->BitBtn2->click();
+    PlotControlForm->stationCombo->setCurrentIndex(2);
+    PlotControlForm->applyButton->click();
     form.saved = true;
     const StationList stations = form.sheet->stations;
     const QImage shown = picture();
@@ -316,15 +316,15 @@ TEST_F(WindowFiles, ACancelledReadKeepsTheSheetTheStationsAndTheSelector) {
         EXPECT_EQ(form.sheet->stations, stations);
         EXPECT_EQ(picture(), shown);
         EXPECT_EQ(form.sheet->xLengthCm, xLength);
-        EXPECT_EQ(PlotControlForm->STs->count(), 6);
-        EXPECT_EQ(PlotControlForm->STs->currentIndex(), 2);
-        EXPECT_TRUE(PlotControlForm->M1->isEnabled());
+        EXPECT_EQ(PlotControlForm->stationCombo->count(), 6);
+        EXPECT_EQ(PlotControlForm->stationCombo->currentIndex(), 2);
+        EXPECT_TRUE(PlotControlForm->m1Check->isEnabled());
         EXPECT_TRUE(form.saved);
         EXPECT_EQ(note(), noteBefore);
         EXPECT_EQ(form.lastDataFile, sampleFile("sample-ip.dat"));
         EXPECT_TRUE(ui->messages.empty());
         // Apply still composes from the kept stations.
-        PlotControlForm->BitBtn2->click();
+        PlotControlForm->applyButton->click();
         EXPECT_EQ(form.sheet->resCurve.yValues.front(), stations[2].resistivity.front());
         form.saved = true;
     }
@@ -337,9 +337,9 @@ TEST_F(WindowFiles, ACancelledReadKeepsTheSheetTheStationsAndTheSelector) {
 TEST_F(WindowFiles, StatusNoteCountsStationsPointsSkippedRowsAndMissingValues) {
     openTaggedSample();
     EXPECT_EQ(note(), u("测点 4，数据点 64，无效行 0，缺失值 0"));
-    EXPECT_EQ(form.StatusPanels[0]->text(), u("Zu电法数据处理软件"));
-    EXPECT_GE(form.StatusPanels[1]->maximumWidth(),
-              form.StatusPanels[1]->fontMetrics().horizontalAdvance(note()));
+    EXPECT_EQ(form.statusPanels[0]->text(), u("Zu电法数据处理软件"));
+    EXPECT_GE(form.statusPanels[1]->maximumWidth(),
+              form.statusPanels[1]->fontMetrics().horizontalAdvance(note()));
 
     // Missing M1, R (+9999), TH and ZP markers over two stations.
     form.openDataPath(

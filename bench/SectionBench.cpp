@@ -1,0 +1,81 @@
+// Survey-line section of a generated 200-station line of 30 spacings each: station samples, grid,
+// contours and the sheet's layout; painting the laid-out sheet on the recording canvas; both together.
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+
+#include "RecordingCanvas.h"
+#include "section/SectionSheet.h"
+
+namespace {
+
+constexpr int stationCount = 200;
+constexpr int spacingCount = 30;
+
+// AB/2 from 1.5 m to 1000 m in equal log steps; resistivity a smooth field of position and depth
+// between about 30 and 3000 Ω·m; every 37th reading missing, so the grid has holes.
+StationList generatedLine() {
+    StationList line;
+    int reading = 0;
+    for (int s = 0; s < stationCount; ++s) {
+        ProfileData station;
+        for (int k = 0; k < spacingCount; ++k) {
+            const double logAb = std::log10(1.5) + k * (3.0 - std::log10(1.5)) / (spacingCount - 1);
+            const double rho = 300.0 * std::pow(10.0, std::sin(s / 15.0) * std::cos(logAb * 1.7));
+            const float value = ++reading % 37 == 0 ? missingValue : static_cast<float>(rho);
+            station.appendPoint(s + 1, static_cast<float>(std::pow(10.0, logAb)), value, 2.0f, missingValue,
+                                missingValue, missingValue, missingValue);
+        }
+        line.push_back(std::move(station));
+    }
+    return line;
+}
+
+SectionOptions benchOptions() {
+    SectionOptions options;
+    options.spacing = 20.0; // 4 km of line
+    return options;
+}
+
+void BM_SectionLayout(benchmark::State& state) {
+    const StationList line = generatedLine();
+    const SectionOptions options = benchOptions();
+    for (auto _ : state) {
+        SectionSheet sheet;
+        benchmark::DoNotOptimize(sheet.layoutPseudosection(line, options).ok);
+    }
+}
+BENCHMARK(BM_SectionLayout)->Unit(benchmark::kMillisecond);
+
+void BM_SectionPaint(benchmark::State& state) {
+    SectionSheet sheet;
+    if (!sheet.layoutPseudosection(generatedLine(), benchOptions())) {
+        state.SkipWithError("the generated line did not lay out");
+        return;
+    }
+    for (auto _ : state) {
+        RecordingCanvas canvas;
+        canvas.setMapMode(mapmode::loMetric);
+        sheet.draw(canvas);
+        benchmark::DoNotOptimize(canvas.calls.size());
+    }
+}
+BENCHMARK(BM_SectionPaint)->Unit(benchmark::kMillisecond);
+
+void BM_SectionLayoutAndPaint(benchmark::State& state) {
+    const StationList line = generatedLine();
+    const SectionOptions options = benchOptions();
+    for (auto _ : state) {
+        SectionSheet sheet;
+        sheet.layoutPseudosection(line, options);
+        RecordingCanvas canvas;
+        canvas.setMapMode(mapmode::loMetric);
+        sheet.draw(canvas);
+        benchmark::DoNotOptimize(canvas.calls.size());
+    }
+}
+BENCHMARK(BM_SectionLayoutAndPaint)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

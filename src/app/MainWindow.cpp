@@ -1,0 +1,546 @@
+#include "app/MainWindow.h"
+
+#include <utility>
+
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QSvgRenderer>
+#include <QToolBar>
+#include <QUrl>
+
+#include "app/AboutDialog.h"
+#include "app/QtUi.h"
+#include "app/SheetImageWidget.h"
+#include "core/Paths.h"
+#include "dialogs/AxisDialog.h"
+#include "dialogs/PenDialog.h"
+#include "dialogs/TitleDialog.h"
+
+MainWindow* ChildForm = nullptr;
+PlotControlWindow* PlotControlForm = nullptr;
+
+// Outside any namespace: the resource initialiser of the static library.
+static void initAppResources() {
+    Q_INIT_RESOURCE(vesplot);
+}
+
+namespace {
+
+constexpr int glyphCount = 19;
+constexpr int glyphSize = 16;
+
+// Glyph files by image-list index.
+const char* const glyphFiles[glyphCount] = {
+    "open", "save",   "print", "polarity", "curves", "station", "yaxis", "title", "margin", "threshold",
+    "pen",  "legend", "copy",  "refresh",  "zoomin", "zoomout", "help",  "xaxis", "export",
+};
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+} // namespace
+
+MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::make_unique<QtUi>(this)) {
+    initAppResources();
+    if (!ChildForm)
+        ChildForm = this;
+    sheet = std::make_unique<SheetState>(uiRelay);
+    titleDialog = [this](TText& title, float& titleGapCm) {
+        return TitleDialog::editTitle(this, title, titleGapCm);
+    };
+    axisDialog = [this](TAxis& axis, const QString& caption, float* limitMin, float* limitMax) {
+        return AxisDialog::editSheetAxis(this, axis, caption, limitMin, limitMax);
+    };
+    penDialog = [this](Pen& pen) { return PenDialog::editPen(this, pen); };
+
+    setWindowTitle(text("电测深曲线图"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/vesplot.svg")));
+    resize(737, 587);
+    setWindowState(Qt::WindowMaximized);
+
+    loadToolBarGlyphs();
+    createMenus();
+    createToolBar();
+
+    scrollArea = new QScrollArea(this);
+    scrollArea->setObjectName(QStringLiteral("ScrollBox1"));
+    scrollArea->setFrameShape(QFrame::NoFrame);
+    scrollArea->setWidgetResizable(false);
+    scrollArea->setBackgroundRole(QPalette::Window);
+    scrollContent = new QWidget;
+    sheetImage = new SheetImageWidget(scrollContent);
+    sheetImage->setObjectName(QStringLiteral("Image"));
+    sheetImage->resize(972, 616);
+    scrollArea->setWidget(scrollContent);
+    scrollArea->viewport()->installEventFilter(this);
+    // A ".dat" or ".ves" file dropped anywhere on the window is opened.
+    setAcceptDrops(true);
+    setCentralWidget(scrollArea);
+    connect(sheetImage, &SheetImageWidget::mouseDown, this, &MainWindow::onSheetImagePressed);
+
+    createStatusBar();
+    createDialogs();
+    applyInitialState();
+}
+
+MainWindow::~MainWindow() {
+    if (PlotControlForm && PlotControlForm->parent() == this)
+        PlotControlForm = nullptr;
+    if (ChildForm == this)
+        ChildForm = nullptr;
+    // The plot control window (a child) outlives this body: it must not call back.
+    if (auto* form = findChild<PlotControlWindow*>()) {
+        form->onApply = nullptr;
+        form->onHide = nullptr;
+    }
+}
+
+void MainWindow::setUi(std::unique_ptr<Ui> replacement) {
+    commandUi = std::move(replacement);
+}
+
+void MainWindow::loadToolBarGlyphs() {
+    toolBarGlyphs.clear();
+    for (const char* name : glyphFiles) {
+        QImage glyph(glyphSize, glyphSize, QImage::Format_ARGB32_Premultiplied);
+        glyph.fill(Qt::transparent);
+        QSvgRenderer renderer(QStringLiteral(":/glyphs/%1.svg").arg(QLatin1String(name)));
+        QPainter painter(&glyph);
+        renderer.render(&painter);
+        toolBarGlyphs.append(glyph);
+    }
+}
+
+void MainWindow::createMenus() {
+    auto item = [this](QMenu* menu, const char* caption) {
+        QAction* action = menu->addAction(text(caption));
+        return action;
+    };
+
+    fileMenu = menuBar()->addMenu(text("文件(&F)"));
+    openDataAction = item(fileMenu, "打开数据(&O)");
+    openDataAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    saveBitmapAction = item(fileMenu, "保存图形(&S)");
+    saveBitmapAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    exportAction = item(fileMenu, "导出图形(&E)...");
+    fileSeparator1 = fileMenu->addSeparator();
+    printerSetupAction = item(fileMenu, "打印机设置(&S)");
+    printAction = item(fileMenu, "打印(&P)");
+    fileSeparator2 = fileMenu->addSeparator();
+    exitAction = item(fileMenu, "退出(&X)");
+
+    graphMenu = menuBar()->addMenu(text("图形(&G)"));
+    polarityAction = item(graphMenu, "彩色极性图(&P)");
+    curvesAction = item(graphMenu, "曲线图(&C)");
+    graphSeparator1 = graphMenu->addSeparator();
+    copyAction = item(graphMenu, "复制(&C)");
+    refreshAction = item(graphMenu, "刷新(&R)");
+    graphSeparator2 = graphMenu->addSeparator();
+    zoomInAction = item(graphMenu, "放大图形(&I)");
+    zoomOutAction = item(graphMenu, "缩小图形(&O)");
+
+    editMenu = menuBar()->addMenu(text("编辑(&E)"));
+    editTitleAction = item(editMenu, "修改图名(&T)");
+    linePropertyAction = item(editMenu, "设置剖面线属性(&L)");
+    setXLengthAction = item(editMenu, "设置x-长度");
+    setYLengthAction = item(editMenu, "设置y-轴长度");
+    editSeparator1 = editMenu->addSeparator();
+    anomalyThresholdAction = item(editMenu, "设置异常阈值(&A)");
+
+    // The Help menu belongs at the right end of the bar; QMenuBar cannot right-justify one menu,
+    // so it is the last menu (applyInitialState).
+    helpMenu = menuBar()->addMenu(text("帮助(&H)"));
+    helpAction = item(helpMenu, "使用电测深曲线绘制程序(&C)");
+    webAction = item(helpMenu, "从网上获得更多的信息");
+    helpSeparator1 = helpMenu->addSeparator();
+    aboutAction = item(helpMenu, "关于(&A)");
+
+    connect(openDataAction, &QAction::triggered, this, &MainWindow::onOpenData);
+    connect(saveBitmapAction, &QAction::triggered, this, [this] { onSaveBitmap(); });
+    connect(exportAction, &QAction::triggered, this, [this] { onExport(); });
+    connect(printerSetupAction, &QAction::triggered, this, &MainWindow::onPrinterSetup);
+    connect(printAction, &QAction::triggered, this, &MainWindow::onPrint);
+    connect(exitAction, &QAction::triggered, this, &MainWindow::onExit);
+    connect(polarityAction, &QAction::triggered, this, &MainWindow::onShowPolarity);
+    connect(curvesAction, &QAction::triggered, this, &MainWindow::onShowCurves);
+    connect(copyAction, &QAction::triggered, this, &MainWindow::onCopy);
+    connect(editTitleAction, &QAction::triggered, this, &MainWindow::onEditTitle);
+    connect(setYLengthAction, &QAction::triggered, this, &MainWindow::onSetYLength);
+    connect(anomalyThresholdAction, &QAction::triggered, this, &MainWindow::onSetAnomalyThreshold);
+    connect(helpAction, &QAction::triggered, this, &MainWindow::onHelp);
+    connect(webAction, &QAction::triggered, this, &MainWindow::onOpenWebSite);
+    connect(aboutAction, &QAction::triggered, this, &MainWindow::onAbout);
+    // "刷新(&R)", "设置剖面线属性(&L)", "设置x-长度", "放大图形(&I)" and "缩小图形(&O)" run nothing.
+
+    // The component names of the menus and their items, for findChild and the help pages.
+    const std::pair<QObject*, const char*> componentNames[] = {
+        {fileMenu, "mnFile"},
+        {openDataAction, "OpenData"},
+        {saveBitmapAction, "mnSaveBmp"},
+        {exportAction, "mnExport"},
+        {fileSeparator1, "mnFileSep1"},
+        {printerSetupAction, "mnPrinterSet"},
+        {printAction, "mnPrint"},
+        {fileSeparator2, "mnFileSep2"},
+        {exitAction, "mnExit"},
+        {graphMenu, "mnGraph"},
+        {polarityAction, "mnFill"},
+        {curvesAction, "mnLine"},
+        {graphSeparator1, "mnGraphSep1"},
+        {copyAction, "mnCopy"},
+        {refreshAction, "mnRefresh"},
+        {graphSeparator2, "mnGraphSep2"},
+        {zoomInAction, "mnZoomIn"},
+        {zoomOutAction, "mnZoomOut"},
+        {editMenu, "mnEdit"},
+        {editTitleAction, "mnTitle"},
+        {linePropertyAction, "mnLineProperty"},
+        {setXLengthAction, "mnSetXLen"},
+        {setYLengthAction, "mnSetYLen"},
+        {editSeparator1, "mnEditSep1"},
+        {anomalyThresholdAction, "mnSetAbnormalThreshold"},
+        {helpMenu, "mnHelpMenu"},
+        {helpAction, "mnHelp"},
+        {webAction, "mnWeb"},
+        {helpSeparator1, "mnHelpSep1"},
+        {aboutAction, "mnAbout"},
+    };
+    for (const auto& [object, name] : componentNames)
+        object->setObjectName(QLatin1String(name));
+}
+
+void MainWindow::createToolBar() {
+    mainToolBar = new QToolBar(this);
+    mainToolBar->setObjectName(QStringLiteral("ToolBar1"));
+    mainToolBar->setMovable(false);
+    mainToolBar->setFloatable(false);
+    mainToolBar->setIconSize(QSize(glyphSize, glyphSize));
+    mainToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    addToolBar(Qt::TopToolBarArea, mainToolBar);
+
+    auto button = [this](const char* hint, int glyph, bool check = false) {
+        QAction* action =
+            mainToolBar->addAction(QIcon(QPixmap::fromImage(toolBarGlyphs.at(glyph))), text(hint));
+        action->setToolTip(text(hint));
+        action->setCheckable(check);
+        return action;
+    };
+
+    openDataToolAction = button("加载电测深数据", 0);
+    saveBitmapToolAction = button("保存图形", 1);
+    exportToolAction = button("导出图形", 18);
+    toolSeparator1 = mainToolBar->addSeparator();
+    printToolAction = button("打印处理图形", 2);
+    toolSeparator2 = mainToolBar->addSeparator();
+    polarityToolAction = button("显示极性图", 3, true);
+    curvesToolAction = button("显示剖面观测数据曲线", 4, true);
+    toolSeparator3 = mainToolBar->addSeparator();
+    setXLengthToolAction = button("设置x-轴", 17);
+    setYLengthToolAction = button("设置y-轴", 6);
+    editTitleToolAction = button("修改图名", 7);
+    marginToolAction = button("边框到图形距离", 8);
+    anomalyThresholdToolAction = button("设置异常阈值", 9);
+    linePenToolAction = button("设置线属性", 10);
+    legendToolAction = button("显示/隐藏图例", 11, true);
+    toolSeparator4 = mainToolBar->addSeparator();
+    copyToolAction = button("拷贝图形", 12);
+    refreshToolAction = button("刷新图形", 13);
+    toolSeparator5 = mainToolBar->addSeparator();
+    stationToolAction = button("测点选择工具", 5, true);
+    stationToolAction->setText(text("测点工具"));
+    stationToolAction->setToolTip(text("测点选择工具"));
+    zoomInToolAction = button("放大图形", 14);
+    zoomOutToolAction = button("缩小图形", 15);
+    toolSeparator6 = mainToolBar->addSeparator();
+    helpToolAction = button("如何使用?", 16);
+
+    // The two display-mode buttons form one group: exactly one of them is down.
+    displayModeGroup = new QActionGroup(this);
+    displayModeGroup->setExclusive(true);
+    displayModeGroup->addAction(polarityToolAction);
+    displayModeGroup->addAction(curvesToolAction);
+    curvesToolAction->setChecked(true);
+
+    connect(openDataToolAction, &QAction::triggered, this, &MainWindow::onOpenData);
+    connect(saveBitmapToolAction, &QAction::triggered, this, [this] { onSaveBitmap(); });
+    connect(exportToolAction, &QAction::triggered, this, [this] { onExport(); });
+    connect(printToolAction, &QAction::triggered, this, &MainWindow::onPrint);
+    connect(polarityToolAction, &QAction::triggered, this, &MainWindow::onShowPolarity);
+    connect(curvesToolAction, &QAction::triggered, this, &MainWindow::onShowCurves);
+    connect(setXLengthToolAction, &QAction::triggered, this, &MainWindow::onSetXLength);
+    connect(setYLengthToolAction, &QAction::triggered, this, &MainWindow::onSetYLength);
+    connect(editTitleToolAction, &QAction::triggered, this, &MainWindow::onEditTitle);
+    connect(marginToolAction, &QAction::triggered, this, &MainWindow::onSetMargin);
+    connect(anomalyThresholdToolAction, &QAction::triggered, this, &MainWindow::onSetAnomalyThreshold);
+    connect(linePenToolAction, &QAction::triggered, this, &MainWindow::onEditLinePen);
+    connect(legendToolAction, &QAction::triggered, this, &MainWindow::onToggleLegend);
+    connect(copyToolAction, &QAction::triggered, this, &MainWindow::onCopy);
+    connect(stationToolAction, &QAction::triggered, this, &MainWindow::onTogglePlotControl);
+    connect(helpToolAction, &QAction::triggered, this, &MainWindow::onHelp);
+    // refreshToolAction (refresh), zoomInToolAction and zoomOutToolAction (zoom) run nothing.
+
+    // The component names of the tool buttons, for findChild and the help pages.
+    const std::pair<QAction*, const char*> componentNames[] = {
+        {openDataToolAction, "ToolButton1"},   {saveBitmapToolAction, "ToolButton2"},
+        {exportToolAction, "ToolButton19"},    {toolSeparator1, "ToolButtonS1"},
+        {printToolAction, "ToolButton3"},      {toolSeparator2, "ToolButtonS2"},
+        {polarityToolAction, "ToolButton4"},   {curvesToolAction, "ToolButton5"},
+        {toolSeparator3, "ToolButtonS3"},      {setXLengthToolAction, "ToolButton6"},
+        {setYLengthToolAction, "ToolButton7"}, {editTitleToolAction, "ToolButton8"},
+        {marginToolAction, "ToolButton17"},    {anomalyThresholdToolAction, "ToolButton14"},
+        {linePenToolAction, "ToolButton15"},   {legendToolAction, "ToolButton16"},
+        {toolSeparator4, "ToolButtonS4"},      {copyToolAction, "ToolButton9"},
+        {refreshToolAction, "ToolButton10"},   {toolSeparator5, "ToolButtonS5"},
+        {stationToolAction, "ToolButton18"},   {zoomInToolAction, "ToolButton11"},
+        {zoomOutToolAction, "ToolButton12"},   {toolSeparator6, "ToolButtonS6"},
+        {helpToolAction, "ToolButton13"},
+    };
+    for (const auto& [action, name] : componentNames)
+        action->setObjectName(QLatin1String(name));
+}
+
+void MainWindow::createStatusBar() {
+    mainStatusBar = statusBar();
+    mainStatusBar->setObjectName(QStringLiteral("StatusBar1"));
+    mainStatusBar->setSizeGripEnabled(false);
+    const int widths[] = {150, 100, 400, 50, 50};
+    for (std::size_t i = 0; i < statusPanels.size(); ++i) {
+        auto* panel = new QLabel(mainStatusBar);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setFixedWidth(widths[i]);
+        mainStatusBar->addWidget(panel);
+        statusPanels[i] = panel;
+    }
+    statusPanels[0]->setText(text("Zu电法数据处理软件"));
+}
+
+void MainWindow::createDialogs() {
+    openDialog = new QFileDialog(this, text("打开数据文件"));
+    openDialog->setObjectName(QStringLiteral("OpenDialog"));
+    openDialog->setAcceptMode(QFileDialog::AcceptOpen);
+    openDialog->setFileMode(QFileDialog::ExistingFile);
+    // Filter 1 is the column data file, filter 2 the tagged sounding file.
+    openDialog->setNameFilters({text("Dat格式文件(*.dat)"), text("VES格式文件(*.ves)")});
+
+    saveDialog = new QFileDialog(this, text("保存平面剖面图为"));
+    saveDialog->setObjectName(QStringLiteral("SaveDialog"));
+    saveDialog->setAcceptMode(QFileDialog::AcceptSave);
+    saveDialog->setFileMode(QFileDialog::AnyFile);
+    saveDialog->setNameFilters({text("位图文件(*.bmp)")});
+    saveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+
+    exportDialog = new QFileDialog(this, text("导出图形"));
+    exportDialog->setObjectName(QStringLiteral("ExportDialog"));
+    exportDialog->setAcceptMode(QFileDialog::AcceptSave);
+    exportDialog->setFileMode(QFileDialog::AnyFile);
+    exportDialog->setNameFilters(
+        {QStringLiteral("PDF (*.pdf)"), QStringLiteral("SVG (*.svg)"), QStringLiteral("PNG (*.png)")});
+    exportDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+    // A name typed without extension takes the one of the chosen type.
+    exportDialog->setDefaultSuffix(QStringLiteral("pdf"));
+    connect(exportDialog, &QFileDialog::filterSelected, exportDialog,
+            [dialog = exportDialog](const QString& filter) {
+                dialog->setDefaultSuffix(filter.section(QLatin1Char('.'), 1).chopped(1));
+            });
+}
+
+void MainWindow::applyInitialState() {
+    // 1000 x 0.618 truncated, as the classic extended-precision product gives it (just below 618).
+    constexpr int initialImageHeight = 617;
+    sheetImage->setGeometry(0, 0, 1000, initialImageHeight);
+    sheet->sheetWidthCm = 21.0f;
+    sheet->sheetHeightCm = 29.7f;
+
+    for (QAction* hidden : {saveBitmapToolAction,
+                            exportToolAction,
+                            printToolAction,
+                            polarityToolAction,
+                            curvesToolAction,
+                            setXLengthToolAction,
+                            setYLengthToolAction,
+                            editTitleToolAction,
+                            copyToolAction,
+                            refreshToolAction,
+                            zoomInToolAction,
+                            zoomOutToolAction,
+                            anomalyThresholdToolAction,
+                            linePenToolAction,
+                            legendToolAction,
+                            marginToolAction,
+                            toolSeparator1,
+                            toolSeparator2,
+                            toolSeparator3,
+                            toolSeparator4,
+                            toolSeparator5})
+        hidden->setVisible(false);
+    // The station tool button is hidden by design until data is shown.
+    stationToolAction->setVisible(false);
+    for (QAction* disabled : {saveBitmapAction, exportAction, printAction, polarityAction, curvesAction,
+                              setXLengthAction, setYLengthAction, editTitleAction, copyAction, refreshAction,
+                              zoomInAction, zoomOutAction, anomalyThresholdAction, linePropertyAction})
+        disabled->setEnabled(false);
+    // Items that the design never shows.
+    for (QAction* hidden : {polarityAction, curvesAction, graphSeparator1, graphSeparator2, zoomInAction,
+                            zoomOutAction, linePropertyAction, editSeparator1, anomalyThresholdAction})
+        hidden->setVisible(false);
+
+    dataFolder = QString::fromStdString(dataFolderFor(QCoreApplication::applicationDirPath().toStdString()));
+    openDialog->setDirectory(dataFolder);
+    // The Help menu stays the last one on the bar (createMenus): Qt has no right-justified menu.
+
+    setStatusText(text("为绘制电法数据剖面图，请加载数据！"));
+}
+
+void MainWindow::setStatusText(const QString& message) {
+    statusPanels[2]->setText(message);
+    mainStatusBar->repaint();
+}
+
+QPrinter& MainWindow::printer() {
+    if (!selectedPrinter)
+        selectedPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    return *selectedPrinter;
+}
+
+QString MainWindow::helpFile() const {
+    return QString::fromStdString(helpFolderFor(QCoreApplication::applicationDirPath().toStdString())) +
+           QStringLiteral("index.html");
+}
+
+QPoint MainWindow::centredImagePosition(QSize box, QSize image) {
+    const int left = image.width() > box.width() ? 0 : static_cast<int>((box.width() - image.width()) * 0.5);
+    const int top =
+        image.height() > box.height() ? 0 : static_cast<int>((box.height() - image.height()) * 0.5);
+    return {left, top};
+}
+
+void MainWindow::onScrollAreaResized() {
+    const QSize box = scrollArea->viewport()->size();
+    sheetImage->move(centredImagePosition(box, sheetImage->size()));
+    // The scrolled area is the image where it is larger than the box.
+    scrollContent->resize(std::max(box.width(), sheetImage->x() + sheetImage->width()),
+                          std::max(box.height(), sheetImage->y() + sheetImage->height()));
+    scrollArea->viewport()->update();
+    sheetImage->update();
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == scrollArea->viewport() && event->type() == QEvent::Resize)
+        onScrollAreaResized();
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shownOnce) {
+        shownOnce = true;
+        showFirstTime();
+    }
+}
+
+void MainWindow::showFirstTime() {
+    createPlotControlWindow();
+    // The empty sheet: no title, the axes around the default 5 cm x 5 cm frame.
+    placeEmptyFrame();
+    redrawSheet();
+}
+
+void MainWindow::createPlotControlWindow() {
+    if (PlotControlForm && PlotControlForm->parent() == this)
+        return;
+    // A floating tool window above the main window, hidden until the first open.
+    auto* form = new PlotControlWindow(this);
+    form->setObjectName(QStringLiteral("PlotControlForm"));
+    form->hide();
+    form->onApply = [this] { rebuildSheet(); };
+    form->onHide = [this] { stationToolAction->setChecked(false); };
+    PlotControlForm = form;
+}
+
+bool MainWindow::queryClose() {
+    if (saved)
+        return true;
+    switch (
+        ui().messageBox("是否保存已经绘制的剖面图?", "提示...", MsgButtons::YesNoCancel, MsgIcon::Question)) {
+    case MsgResult::Yes:
+        // A save that is cancelled or fails keeps the window open: nothing is lost silently.
+        return onSaveBitmap();
+    case MsgResult::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!queryClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    if (PlotControlForm)
+        PlotControlForm->hide();
+}
+
+bool MainWindow::onSaveBitmap() {
+    if (saved) {
+        ui().messageBox("绘制的剖面图已经保存为位图文件。", "警告", MsgButtons::Ok, MsgIcon::None);
+        return false;
+    }
+    // The data file of the last open, whichever way it was opened.
+    const QFileInfo info(lastDataFile);
+    if (info.isFile()) {
+        saveDialog->selectFile(info.path() + QLatin1Char('/') + info.completeBaseName() +
+                               QStringLiteral(".bmp"));
+    }
+    if (saveDialog->exec() != QDialog::Accepted || saveDialog->selectedFiles().isEmpty())
+        return false;
+    const QFileInfo chosen(saveDialog->selectedFiles().constFirst());
+    const QString name =
+        chosen.path() + QLatin1Char('/') + chosen.completeBaseName() + QStringLiteral(".bmp");
+    if (!sheetImage->picture().save(name, "BMP")) {
+        ui().messageBox("无法写入位图文件:\n" + name.toStdString(), applicationTitle, MsgButtons::Ok,
+                        MsgIcon::Error);
+        return false;
+    }
+    saved = true;
+    return true;
+}
+
+void MainWindow::onPrinterSetup() {
+    QPrintDialog dialog(&printer(), this);
+    dialog.exec();
+}
+
+void MainWindow::onExit() {
+    close();
+}
+
+void MainWindow::onHelp() {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile()));
+}
+
+void MainWindow::onOpenWebSite() {
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(webAddress)));
+}
+
+void MainWindow::onAbout() {
+    AboutDialog about(this);
+    about.setWindowTitle(text("关于电法剖面图绘制..."));
+    about.exec();
+}

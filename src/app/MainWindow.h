@@ -1,0 +1,308 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QImage>
+#include <QList>
+#include <QMainWindow>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+
+#include "app/PlotControlWindow.h"
+#include "core/Ui.h"
+#include "sheet/OpenData.h"
+#include "sheet/PlotChoices.h"
+#include "sheet/SheetState.h"
+
+class QAction;
+class QActionGroup;
+class QDragEnterEvent;
+class QDragMoveEvent;
+class QDropEvent;
+class QFileDialog;
+class QLabel;
+class QMenu;
+class QMimeData;
+class QPrinter;
+class QScrollArea;
+class QStatusBar;
+class QToolBar;
+class SheetImageWidget;
+struct Pen;
+
+// The main window: menu, tool bar, the scroll box with the sheet image and the status bar. It owns
+// the sheet state and the station list, and every command of the program is one of its handlers.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+    MainWindow(const MainWindow&) = delete;
+    MainWindow& operator=(const MainWindow&) = delete;
+
+    // The message boxes, input queries and message pump of the commands. Replaceable (tests).
+    Ui& ui() { return *commandUi; }
+    void setUi(std::unique_ptr<Ui> replacement);
+
+    // Panel 2 of the status bar, repainted at once.
+    void setStatusText(const QString& text);
+
+    // The printer that print uses; the printer set-up dialog changes it.
+    QPrinter& printer();
+
+    // Where the open dialog starts: the data folder beside the program's folder.
+    QString dataFolder;
+    // The help pages beside the program's folder.
+    QString helpFile() const;
+
+    // Position of the sheet image in a scroll box of size `box`: centred on each axis where it is
+    // smaller than the box, at 0 where it is not.
+    static QPoint centredImagePosition(QSize box, QSize image);
+
+    // Nothing unsaved: false after each successful open, true after the sheet is saved as a bitmap.
+    bool saved = true;
+
+    // The sheet: the station list of the loaded file, axes, curves, title, lengths, ranges, paper,
+    // mapping values and pens. Its items talk to the user through ui().
+    std::unique_ptr<SheetState> sheet;
+
+    // What the plot control window shows (station, ticked parameters, symbols); the defaults of a
+    // fresh window while it does not exist yet.
+    PlotChoices choices() const;
+
+    // ---- Sheet view ------------------------------------------------------------------------------
+    // Largest sheet bitmap side in pixels; a larger paper is refused with a warning.
+    static constexpr int maxBitmapSide = 20000;
+    // Rebuilds the sheet bitmap at the screen's resolution and paints the sheet on it. Returns false
+    // (after a warning) when the paper would make a bitmap too large; the picture then stays.
+    bool redrawSheet();
+    // As redrawSheet, re-placing the title, axes and curves between sizing and painting.
+    bool relayoutAndRedrawSheet();
+    // Re-places the title, the axes and the curves from the lengths and the stored ranges.
+    void relayoutSheet();
+    // The plot control window's apply: composes the selected station and repaints; does nothing
+    // when there is no valid selection.
+    void rebuildSheet();
+    // Resolution of the sheet image in pixels per inch.
+    int screenDpiX() const;
+    int screenDpiY() const;
+
+    // ---- Open data -------------------------------------------------------------------------------
+    // The open command after the dialog: reads `path` with the reader of `kind` and shows the sheet.
+    // The open dialog then starts in the file's folder, and status panel 1 shows the quality note.
+    void openDataPath(const QString& path, DataFileKind kind);
+    // The reader for a file opened by name (command line, drop): ".ves" (any case) is a tagged file,
+    // everything else a column file.
+    static DataFileKind dataFileKindFor(const QString& path);
+    // The one local ".dat" or ".ves" file (any case) that `data` carries, or an empty text when it
+    // carries anything else (several files, another extension, no file).
+    static QString droppedDataFile(const QMimeData* data);
+    // Opens the first of the program's arguments (without the program name) as a data file, through
+    // the open command; nothing without arguments.
+    void openFromCommandLine(const QStringList& arguments);
+    // Status panel 1 after an open: stations, points, rows skipped as invalid and missing values.
+    static QString qualityNote(const DataQuality& quality);
+    // The data file of the last open that was not cancelled; empty before the first.
+    QString lastDataFile;
+
+    // ---- Output ----------------------------------------------------------------------------------
+    // Resolution offered for a PNG export and the accepted range, in dots per inch.
+    static constexpr int defaultExportDpi = 300;
+    static constexpr int minExportDpi = 50;
+    static constexpr int maxExportDpi = 2400;
+    // Warns when the figure is wider or taller than the page, counted in whole inches, and
+    // refreshes xLength/yLength. `pageWidth` and `pageHeight` are in pixels at dpiX × dpiY.
+    void checkPaperSize(int pageWidth, int pageHeight, int dpiX, int dpiY);
+    // The part of the sheet image around the figure and the title that copy puts on the clipboard.
+    QRect copyRectangle(int dpiX, int dpiY) const;
+
+    // ---- Editing ---------------------------------------------------------------------------------
+    // Opens the axis dialog for position 1 top, 2 left, 3 bottom, 4 right.
+    void editAxis(int position);
+
+    // The editing dialogs, each returning true after OK. They show the real dialogs unless replaced
+    // (tests). The axis dialog may throw ConversionError for a limit that is no number.
+    std::function<bool(TText& title, float& titleGapCm)> titleDialog;
+    std::function<bool(TAxis& axis, const QString& caption, float* limitMin, float* limitMax)> axisDialog;
+    std::function<bool(Pen& pen)> penDialog;
+
+    // Components. Owned by the window through Qt parentage.
+    QToolBar* mainToolBar = nullptr;
+    QScrollArea* scrollArea = nullptr;
+    SheetImageWidget* sheetImage = nullptr;
+    QStatusBar* mainStatusBar = nullptr;
+    std::array<QLabel*, 5> statusPanels{};
+    QFileDialog* openDialog = nullptr;
+    QFileDialog* saveDialog = nullptr;
+    QFileDialog* exportDialog = nullptr;
+    // 16 x 16 tool-bar glyphs, index 0 to 18.
+    QList<QImage> toolBarGlyphs;
+
+    // Menu bar
+    QMenu* fileMenu = nullptr;
+    QAction* openDataAction = nullptr;
+    QAction* saveBitmapAction = nullptr;
+    QAction* exportAction = nullptr;
+    QAction* fileSeparator1 = nullptr;
+    QAction* printerSetupAction = nullptr;
+    QAction* printAction = nullptr;
+    QAction* fileSeparator2 = nullptr;
+    QAction* exitAction = nullptr;
+    QMenu* graphMenu = nullptr;
+    QAction* polarityAction = nullptr;
+    QAction* curvesAction = nullptr;
+    QAction* graphSeparator1 = nullptr;
+    QAction* copyAction = nullptr;
+    QAction* refreshAction = nullptr;
+    QAction* graphSeparator2 = nullptr;
+    QAction* zoomInAction = nullptr;
+    QAction* zoomOutAction = nullptr;
+    QMenu* editMenu = nullptr;
+    QAction* editTitleAction = nullptr;
+    QAction* linePropertyAction = nullptr;
+    QAction* setXLengthAction = nullptr;
+    QAction* setYLengthAction = nullptr;
+    QAction* editSeparator1 = nullptr;
+    QAction* anomalyThresholdAction = nullptr;
+    QMenu* helpMenu = nullptr;
+    QAction* helpAction = nullptr;
+    QAction* webAction = nullptr;
+    QAction* helpSeparator1 = nullptr;
+    QAction* aboutAction = nullptr;
+
+    // Tool bar, left to right; toolSeparator1..6 are the dividers.
+    QAction* openDataToolAction = nullptr;
+    QAction* saveBitmapToolAction = nullptr;
+    QAction* exportToolAction = nullptr;
+    QAction* toolSeparator1 = nullptr;
+    QAction* printToolAction = nullptr;
+    QAction* toolSeparator2 = nullptr;
+    QAction* polarityToolAction = nullptr;
+    QAction* curvesToolAction = nullptr;
+    QAction* toolSeparator3 = nullptr;
+    QAction* setXLengthToolAction = nullptr;
+    QAction* setYLengthToolAction = nullptr;
+    QAction* editTitleToolAction = nullptr;
+    QAction* marginToolAction = nullptr;
+    QAction* anomalyThresholdToolAction = nullptr;
+    QAction* linePenToolAction = nullptr;
+    QAction* legendToolAction = nullptr;
+    QAction* toolSeparator4 = nullptr;
+    QAction* copyToolAction = nullptr;
+    QAction* refreshToolAction = nullptr;
+    QAction* toolSeparator5 = nullptr;
+    QAction* stationToolAction = nullptr;
+    QAction* zoomInToolAction = nullptr;
+    QAction* zoomOutToolAction = nullptr;
+    QAction* toolSeparator6 = nullptr;
+    QAction* helpToolAction = nullptr;
+
+    // The close query: true when the window may close.
+    bool queryClose();
+
+public slots:
+    void onOpenData();
+    // Saves the sheet bitmap; returns whether it was written.
+    virtual bool onSaveBitmap();
+    // Exports the sheet as PDF, SVG or PNG; returns whether a file was written. `saved` stays.
+    bool onExport();
+    void onPrinterSetup();
+    void onPrint();
+    void onExit();
+    void onShowPolarity();
+    void onShowCurves();
+    void onCopy();
+    void onEditTitle();
+    void onSetXLength();
+    void onSetYLength();
+    void onSetAnomalyThreshold();
+    void onEditLinePen();
+    void onToggleLegend();
+    void onSetMargin();
+    void onTogglePlotControl();
+    void onHelp();
+    void onOpenWebSite();
+    void onAbout();
+    void onScrollAreaResized();
+    void onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void createMenus();
+    void createToolBar();
+    void createStatusBar();
+    void createDialogs();
+    void loadToolBarGlyphs();
+    void applyInitialState();
+    void showFirstTime();
+    void createPlotControlWindow();
+    void showConversionError(const std::string& text);
+    // Puts the axes of a sheet without data around the frame of the current lengths.
+    void placeEmptyFrame();
+    void switchOnAfterLoadCommands();
+    void placePlotControlWindow();
+    // Sizes the paper, runs `beforePaint` (a relayout or nothing), makes the blank bitmap and
+    // paints the sheet on it.
+    bool repaintSheet(bool relayout);
+    // Asks for an axis length in cm; false when cancelled or refused (with its warning).
+    bool askAxisLength(const char* prompt, float current, float& length);
+    void setAxisLength(bool xAxis);
+
+    // Passes every call on to the replaceable command Ui, so that the sheet's items (which keep a
+    // reference) always reach the current one.
+    class UiRelay : public Ui {
+    public:
+        explicit UiRelay(MainWindow& form) : form_(form) {}
+        MsgResult messageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
+                             MsgIcon icon, bool owned = true) override {
+            return form_.ui().messageBox(text, caption, buttons, icon, owned);
+        }
+        bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override {
+            return form_.ui().inputQuery(caption, prompt, value);
+        }
+        void processPendingMessages() override { form_.ui().processPendingMessages(); }
+        bool progress(std::uint64_t done, std::uint64_t total) override {
+            return form_.ui().progress(done, total);
+        }
+        void endProgress() override { form_.ui().endProgress(); }
+        void beginWaitCursor() override { form_.ui().beginWaitCursor(); }
+        void endWaitCursor() override { form_.ui().endWaitCursor(); }
+
+    private:
+        MainWindow& form_;
+    };
+
+    std::unique_ptr<Ui> commandUi;
+    UiRelay uiRelay{*this};
+    std::unique_ptr<QPrinter> selectedPrinter;
+    QWidget* scrollContent = nullptr;
+    QActionGroup* displayModeGroup = nullptr;
+    bool shownOnce = false;
+    // An open is running (its reading may let window messages through).
+    bool openingData = false;
+    // Whether a dropped file may be opened now.
+    bool takesDrops() const;
+    // Asks for the PNG resolution; false when cancelled or refused (with its warning).
+    bool askExportDpi(int& dpi);
+};
+
+// The program's windows.
+extern MainWindow* ChildForm;
+// The plot control window (a tool window, hidden until the first open).
+extern PlotControlWindow* PlotControlForm;
+
+// The maker's web site, opened by the Help menu and the About box.
+inline constexpr const char* webAddress = "https://vesplot.example.org";

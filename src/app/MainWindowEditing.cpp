@@ -1,0 +1,190 @@
+// Click editing on the sheet and the geometry commands of the main window.
+#include "app/MainWindow.h"
+
+#include <array>
+#include <cmath>
+
+#include <QAction>
+
+#include "app/SheetImageWidget.h"
+#include "core/ConversionError.h"
+#include "core/Conversions.h"
+#include "sheet/AnomalyThreshold.h"
+#include "sheet/SheetView.h"
+
+namespace {
+
+constexpr const char* lengthCaption = "电法数据剖面图程序";
+
+} // namespace
+
+void MainWindow::onSheetImagePressed(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
+    SheetState& s = *sheet;
+    // The pixel in sheet units, under the mapping of a surface of the image's size.
+    const Point at =
+        sheetPointAt(s, screenDpiX(), screenDpiY(), sheetImage->width(), sheetImage->height(), {x, y});
+
+    if (s.titleText.hitTest(at.x, at.y)) {
+        onEditTitle();
+        return;
+    }
+    const std::array<TAxis*, 4> axes{&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis};
+    for (std::size_t i = 0; i < axes.size(); ++i) {
+        if (axes[i]->hitTest(at.x, at.y)) {
+            editAxis(static_cast<int>(i) + 1);
+            return;
+        }
+    }
+    using namespace plotparam;
+    const PlotChoices shown = choices();
+    const std::array<std::pair<int, TCurve*>, count> curves{{{res, &s.resCurve},
+                                                             {r, &s.rCurve},
+                                                             {m1, &s.m1Curve},
+                                                             {td, &s.tdCurve},
+                                                             {th, &s.thCurve},
+                                                             {zp, &s.zpCurve}}};
+    for (const auto& [param, curve] : curves) {
+        if (!shown.ticked[static_cast<std::size_t>(param)] || !curve->hitTest(at.x, at.y))
+            continue;
+        onEditLinePen();
+        // The pen dialog works on linePen itself: the curve takes it also after Cancel.
+        curve->color = s.linePen.color;
+        curve->penWidth = s.linePen.width;
+        curve->penStyle = static_cast<std::uint8_t>(s.linePen.style);
+        curve->penMode = static_cast<std::uint8_t>(s.linePen.mode);
+        saved = false;
+        redrawSheet();
+        return;
+    }
+}
+
+void MainWindow::onEditTitle() {
+    if (!titleDialog(sheet->titleText, sheet->titleGapCm))
+        return;
+    saved = false;
+    redrawSheet();
+}
+
+void MainWindow::editAxis(int position) {
+    // Without stations the stored ranges are the reset values: there is nothing to lay out.
+    if (sheet->stations.empty())
+        return;
+    SheetState& s = *sheet;
+    static constexpr std::array<const char*, 4> captions{"设置图形顶轴", "设置图形左轴", "设置图形底轴",
+                                                         "设置图形右轴"};
+    const std::array<TAxis*, 4> axes{&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis};
+    if (position < 1 || position > 4)
+        return;
+    const auto index = static_cast<std::size_t>(position - 1);
+    const bool right = position == 4;
+    bool accepted = false;
+    try {
+        accepted = axisDialog(*axes[index], QString::fromUtf8(captions[index]), right ? &s.ipMin : nullptr,
+                              right ? &s.ipMax : nullptr);
+    } catch (const ConversionError& error) {
+        // What was read before the bad limit stays in the axis; no relayout, no redraw.
+        saved = false;
+        showConversionError(error.what());
+        return;
+    }
+    if (!accepted)
+        return;
+    saved = false;
+    relayoutAndRedrawSheet();
+}
+
+bool MainWindow::askAxisLength(const char* prompt, float current, float& length) {
+    const char point = ui().decimalSeparator();
+    std::string text = formatLocalePattern(current, "#.##", point);
+    if (!ui().inputQuery(lengthCaption, prompt, text))
+        return false;
+    double value = 0.0;
+    try {
+        value = parseLocaleFloat(text, point);
+    } catch (const ConversionError&) {
+        ui().messageBox("注意:\n\t输入的轴长度不是有效的数字！绘图将采用原来的长度。", "警告", MsgButtons::Ok,
+                        MsgIcon::Warning);
+        return false;
+    }
+    // A frame of no or negative size has no axes to draw.
+    if (!(value > 0.0)) {
+        ui().messageBox("注意:\n\t输入的轴长度必须大于零！绘图将采用原来的长度。", "警告", MsgButtons::Ok,
+                        MsgIcon::Warning);
+        return false;
+    }
+    length = static_cast<float>(value);
+    return true;
+}
+
+void MainWindow::setAxisLength(bool xAxis) {
+    // Without stations the stored ranges are the reset values: there is nothing to lay out.
+    if (sheet->stations.empty())
+        return;
+    SheetState& s = *sheet;
+    float& target = xAxis ? s.xLengthCm : s.yLengthCm;
+    float length = 0.0f;
+    if (!askAxisLength(xAxis ? "输入x-轴长度，单位:cm" : "输入y-轴长度，单位:cm", target, length))
+        return;
+    // A paper too large for the screen bitmap refuses the length and keeps the sheet as it was.
+    const float before[] = {s.xLengthCm, s.yLengthCm, s.xLength, s.yLength, s.sheetWidthCm, s.sheetHeightCm};
+    target = length;
+    if (!relayoutAndRedrawSheet()) {
+        s.xLengthCm = before[0];
+        s.yLengthCm = before[1];
+        s.xLength = before[2];
+        s.yLength = before[3];
+        s.sheetWidthCm = before[4];
+        s.sheetHeightCm = before[5];
+        return;
+    }
+    saved = false;
+}
+
+void MainWindow::onSetXLength() {
+    setAxisLength(true);
+}
+
+void MainWindow::onSetYLength() {
+    setAxisLength(false);
+}
+
+void MainWindow::onToggleLegend() {
+    SheetState& s = *sheet;
+    s.legendVisible = !s.legendVisible;
+    legendToolAction->setChecked(s.legendVisible);
+    for (TCurve* curve : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve})
+        curve->showSymbols = s.legendVisible;
+    saved = false;
+    redrawSheet();
+}
+
+void MainWindow::onTogglePlotControl() {
+    createPlotControlWindow();
+    const bool visible = PlotControlForm->isHidden();
+    PlotControlForm->setVisible(visible);
+    stationToolAction->setChecked(visible);
+    placePlotControlWindow();
+    PlotControlForm->update();
+}
+
+void MainWindow::onEditLinePen() {
+    penDialog(sheet->linePen);
+}
+
+void MainWindow::onSetMargin() {
+    const char point = ui().decimalSeparator();
+    std::string text = formatLocalePattern(sheet->marginCm, "###.0", point);
+    if (!ui().inputQuery("请输入图形边距...", "当前边距(单位:cm)为", text))
+        return;
+    double value = 0.0;
+    if (!tryParseFloat(text, value, point))
+        return; // not a number: ignored
+    sheet->marginCm = static_cast<float>(value);
+    redrawSheet();
+}
+
+void MainWindow::onSetAnomalyThreshold() {
+    if (!askAnomalyThreshold(*sheet, ui()))
+        return;
+    redrawSheet();
+}

@@ -1,0 +1,251 @@
+// The sheet view of the main window, the open-data command and the display-mode commands.
+#include "app/MainWindow.h"
+
+#include <algorithm>
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QCompleter>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QImage>
+#include <QLabel>
+#include <QPainter>
+#include <QScopedValueRollback>
+#include <QScrollArea>
+
+#include "app/SheetImageWidget.h"
+#include "core/ConversionError.h"
+#include "core/Gbk.h"
+#include "render/QtCanvas.h"
+#include "render/SheetBitmap.h"
+#include "sheet/Composer.h"
+#include "sheet/SheetView.h"
+
+namespace {
+
+// Width of status panel 1 before its first note.
+constexpr int statusNoteMinWidth = 100;
+
+} // namespace
+
+PlotChoices MainWindow::choices() const {
+    return PlotControlForm ? PlotControlForm->choices() : PlotChoices{};
+}
+
+int MainWindow::screenDpiX() const {
+    return sheetImage->logicalDpiX();
+}
+
+int MainWindow::screenDpiY() const {
+    return sheetImage->logicalDpiY();
+}
+
+bool MainWindow::redrawSheet() {
+    return repaintSheet(false);
+}
+
+bool MainWindow::relayoutAndRedrawSheet() {
+    return repaintSheet(true);
+}
+
+bool MainWindow::repaintSheet(bool relayout) {
+    const int dpiX = screenDpiX();
+    const int dpiY = screenDpiY();
+    const BitmapSize size = prepareSheetBitmap(*sheet, dpiX, dpiY);
+    if (size.width <= 0 || size.height <= 0 || size.width > maxBitmapSide || size.height > maxBitmapSide) {
+        ui().messageBox("注意:\n\t图纸太大，无法在屏幕上绘制！", "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    QImage picture = makeSheetBitmap(size.width, size.height, QtCanvas::toQColor(colors::systemWindow).rgb());
+    if (picture.isNull()) {
+        ui().messageBox("注意:\n\t内存不足，无法绘制图形！", "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    picture.setDotsPerMeterX(static_cast<int>(dpiX / 0.0254 + 0.5));
+    picture.setDotsPerMeterY(static_cast<int>(dpiY / 0.0254 + 0.5));
+    if (relayout)
+        relayoutSheet();
+    {
+        QPainter painter(&picture);
+        QtCanvas canvas(painter, dpiX, dpiY);
+        paintSheet(*sheet, choices(), canvas, size.width, size.height, ui());
+    }
+    // The image keeps its place in the scroll box; only the scroll ranges follow the new size.
+    sheetImage->setPicture(picture);
+    const QSize box = scrollArea->viewport()->size();
+    scrollContent->resize(std::max(box.width(), sheetImage->x() + sheetImage->width()),
+                          std::max(box.height(), sheetImage->y() + sheetImage->height()));
+    return true;
+}
+
+void MainWindow::placeEmptyFrame() {
+    SheetState& s = *sheet;
+    const float w = s.xLengthCm * 100.0f;
+    const float h = s.yLengthCm * 100.0f;
+    const auto place = [](TAxis& axis, float ax1, float ay1, float ax2, float ay2, float grid) {
+        axis.x1 = ax1;
+        axis.y1 = ay1;
+        axis.x2 = ax2;
+        axis.y2 = ay2;
+        axis.gridLength = grid;
+    };
+    place(s.topAxis, 0, h, w, h, h);
+    place(s.leftAxis, 0, 0, 0, h, w);
+    place(s.bottomAxis, 0, 0, w, 0, h);
+    place(s.rightAxis, w, 0, w, h, w);
+}
+
+void MainWindow::relayoutSheet() {
+    SheetState& s = *sheet;
+    const double w = s.xLength;
+    const double h = s.yLength;
+    const double x0 = s.originX;
+    const double y0 = s.originY;
+
+    TText& title = s.titleText;
+    title.x1 = static_cast<float>(x0 + w * 0.5 - gbkByteLength(title.text) * title.font.width * 0.5);
+    title.y1 = static_cast<float>(y0 + h + s.titleGapCm * 100.0);
+
+    const auto place = [](TAxis& axis, double ax1, double ay1, double ax2, double ay2, double grid, float min,
+                          float max) {
+        axis.x1 = static_cast<float>(ax1);
+        axis.y1 = static_cast<float>(ay1);
+        axis.x2 = static_cast<float>(ax2);
+        axis.y2 = static_cast<float>(ay2);
+        axis.gridLength = static_cast<float>(grid);
+        axis.rangeMin = min;
+        axis.rangeMax = max;
+    };
+    place(s.topAxis, x0, y0 + h, x0 + w, y0 + h, h, s.abMin, s.abMax);
+    place(s.leftAxis, x0, y0, x0, y0 + h, w, s.rhoMin, s.rhoMax);
+    place(s.bottomAxis, x0, y0, x0 + w, y0, h, s.abMin, s.abMax);
+    place(s.rightAxis, x0 + w, y0, x0 + w, y0 + h, w, s.ipMin, s.ipMax);
+
+    for (TCurve* curve : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve}) {
+        const TAxis& yAxis = curve == &s.resCurve ? s.leftAxis : s.rightAxis;
+        curve->xLength = s.xLength;
+        curve->yLength = s.yLength;
+        curve->xMin = s.bottomAxis.rangeMin;
+        curve->xMax = s.bottomAxis.rangeMax;
+        curve->yMin = yAxis.rangeMin;
+        curve->yMax = yAxis.rangeMax;
+        curve->computePoints();
+    }
+}
+
+void MainWindow::rebuildSheet() {
+    // Nothing to compose from: an open without stations left the selector's old entries behind.
+    if (!composeSheet(*sheet, choices()))
+        return;
+    saved = false;
+    redrawSheet();
+}
+
+void MainWindow::showConversionError(const std::string& message) {
+    ui().messageBox(message, applicationTitle, MsgButtons::Ok, MsgIcon::Error);
+}
+
+void MainWindow::onOpenData() {
+    const int answer = openDialog->exec();
+    // A name completion list that opened as the dialog closed would keep grabbing the input.
+    for (QCompleter* completer : openDialog->findChildren<QCompleter*>())
+        completer->popup()->hide();
+    if (answer != QDialog::Accepted || openDialog->selectedFiles().isEmpty())
+        return;
+    // The reader follows the file type picked in the dialog, never the file name.
+    const qsizetype filter = openDialog->nameFilters().indexOf(openDialog->selectedNameFilter());
+    const DataFileKind kind = filter == 1 ? DataFileKind::Tagged : DataFileKind::Column;
+    openDataPath(openDialog->selectedFiles().constFirst(), kind);
+}
+
+void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
+    const QScopedValueRollback<bool> opening(openingData, true);
+    createPlotControlWindow();
+    const bool savedBefore = saved;
+    saved = false;
+    PlotChoices picked = choices();
+    OpenOutcome outcome = OpenOutcome::NoStations;
+    DataQuality quality;
+    // The next open dialog starts where this file is.
+    const QFileInfo file(path);
+    if (file.isFile())
+        openDialog->setDirectory(file.absolutePath());
+    try {
+        outcome = openDataFile(*sheet, picked, std::filesystem::path(path.toStdU16String()), kind, ui(), &quality);
+    } catch (const ConversionError& error) {
+        // A number in the file that is no number: the command ends, the picture stays.
+        showConversionError(error.what());
+        return;
+    }
+    // Cancelled while reading: the previous sheet and stations stay, and nothing is said.
+    if (outcome == OpenOutcome::Cancelled) {
+        saved = savedBefore;
+        return;
+    }
+    lastDataFile = path;
+    const QString note = qualityNote(quality);
+    // The panel grows to its note, and gives way down to its first width in a narrow window (the
+    // note is then cut off rather than drawn under the next panel).
+    QLabel* notePanel = statusPanels[1];
+    notePanel->setMinimumWidth(statusNoteMinWidth);
+    notePanel->setMaximumWidth(
+        std::max(statusNoteMinWidth, notePanel->fontMetrics().horizontalAdvance(note) + 12));
+    notePanel->setText(note);
+    notePanel->setToolTip(note);
+    // Also without stations the boxes the file kind allows, and a selection that no longer
+    // designates a usable station, reach the window; the entries and the picture stay.
+    if (outcome == OpenOutcome::NoStations) {
+        PlotControlForm->applyChoices(picked);
+        return;
+    }
+
+    stationToolAction->setVisible(true);
+    stationToolAction->setChecked(true);
+    placePlotControlWindow();
+    PlotControlForm->applyChoices(picked);
+    PlotControlForm->raise();
+
+    redrawSheet();
+    setStatusText(QString::fromUtf8("数据剖面图绘制成功。"));
+    ui().processPendingMessages();
+
+    if (!saveBitmapToolAction->isVisible())
+        switchOnAfterLoadCommands();
+}
+
+void MainWindow::switchOnAfterLoadCommands() {
+    for (QAction* shown : {saveBitmapToolAction, exportToolAction, printToolAction, setXLengthToolAction,
+                           setYLengthToolAction, editTitleToolAction, copyToolAction, refreshToolAction,
+                           legendToolAction, toolSeparator1, toolSeparator2, toolSeparator4, toolSeparator5})
+        shown->setVisible(true);
+    for (QAction* enabled :
+         {saveBitmapAction, exportAction, printAction, curvesAction, setXLengthAction, setYLengthAction,
+          editTitleAction, copyAction, refreshAction, linePropertyAction})
+        enabled->setEnabled(true);
+}
+
+void MainWindow::placePlotControlWindow() {
+    // Inside the right edge of the main window, below its tool bar (screen coordinates).
+    PlotControlForm->move(width() - PlotControlForm->width() - 20, y() + 80);
+}
+
+void MainWindow::onShowPolarity() {
+    if (sheet->polarityMode)
+        return;
+    setStatusText(QString::fromUtf8("正在绘制彩色极性图."));
+    sheet->polarityMode = true;
+    redrawSheet();
+    setStatusText(QString::fromUtf8("彩色极性图绘制成功."));
+}
+
+void MainWindow::onShowCurves() {
+    if (!sheet->polarityMode)
+        return;
+    setStatusText(QString::fromUtf8("正在绘制剖面图."));
+    sheet->polarityMode = false;
+    ui().beginWaitCursor();
+    redrawSheet();
+    ui().endWaitCursor();
+    setStatusText(QString::fromUtf8("剖面图绘制完成."));
+}

@@ -1,0 +1,136 @@
+#include "dialogs/TitleDialog.h"
+
+#include <cmath>
+
+#include <QFontDialog>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include "dialogs/DialogFont.h"
+#include "plot/Text.h"
+
+TitleDialog::TitleDialog(QWidget* owner) : QDialog(owner) {
+    setWindowTitle(QStringLiteral("设置图名"));
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
+
+    auto* heading = new QLabel(QStringLiteral("图名设置"), this);
+    heading->setObjectName(QStringLiteral("StaticText2"));
+    QFont headingFont = heading->font();
+    headingFont.setBold(true);
+    heading->setFont(headingFont);
+
+    textEdit = new QPlainTextEdit(this);
+    textEdit->setObjectName(QStringLiteral("Text"));
+    fontButton = new QPushButton(QStringLiteral("设置字体"), this);
+    fontButton->setObjectName(QStringLiteral("BitBtn3"));
+
+    gapSpin = new QSpinBox(this);
+    gapSpin->setObjectName(QStringLiteral("pHeadToTop"));
+    gapSpin->setRange(-200, 200);
+    gapSpin->setSingleStep(4);
+    if (auto* edit = gapSpin->findChild<QLineEdit*>())
+        edit->setObjectName(QStringLiteral("pHeadToTopww"));
+    auto* gap = new QHBoxLayout;
+    gap->addWidget(new QLabel(QStringLiteral("图名到边的距离:"), this));
+    gap->addWidget(gapSpin);
+    gap->addWidget(new QLabel(QStringLiteral("mm"), this));
+    gap->addStretch();
+
+    // Hidden size controls of the form; never shown and never read.
+    auto* sizeGroup = new QGroupBox(QStringLiteral("字体大小:"), this);
+    auto* sizeLayout = new QHBoxLayout(sizeGroup);
+    auto* lfHeight = new QSpinBox(sizeGroup);
+    lfHeight->setObjectName(QStringLiteral("lfHeight"));
+    lfHeight->setRange(11, 32767);
+    lfHeight->setSingleStep(3);
+    auto* lfWidth = new QSpinBox(sizeGroup);
+    lfWidth->setObjectName(QStringLiteral("lfWidth"));
+    lfWidth->setRange(8, 32767);
+    lfWidth->setSingleStep(2);
+    sizeLayout->addWidget(lfHeight);
+    sizeLayout->addWidget(lfWidth);
+    sizeGroup->hide();
+
+    auto* maker = new QLabel(QStringLiteral("Brindle Fox"), this);
+    maker->setObjectName(QStringLiteral("Label1"));
+    maker->setEnabled(false);
+    okButton = new QPushButton(QStringLiteral("确定"), this);
+    cancelButton = new QPushButton(QStringLiteral("取消"), this);
+    okButton->setObjectName(QStringLiteral("BitBtn2"));
+    cancelButton->setObjectName(QStringLiteral("BitBtn1"));
+    okButton->setDefault(true);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(maker);
+    buttons->addStretch();
+    buttons->addWidget(okButton);
+    buttons->addWidget(cancelButton);
+
+    auto* main = new QVBoxLayout(this);
+    main->addWidget(heading);
+    main->addWidget(new QLabel(QStringLiteral("输入图名:"), this));
+    main->addWidget(textEdit);
+    auto* fontRow = new QHBoxLayout;
+    fontRow->addStretch();
+    fontRow->addWidget(fontButton);
+    main->addLayout(fontRow);
+    main->addLayout(gap);
+    main->addWidget(sizeGroup);
+    main->addLayout(buttons);
+
+    // Not resizable; at least the form's client size.
+    setFixedSize(sizeHint().expandedTo(QSize(344, 322)));
+
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(fontButton, &QPushButton::clicked, this, &TitleDialog::onChooseFont);
+}
+
+void TitleDialog::onChooseFont() {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, dialogFont_, this);
+    if (ok)
+        dialogFont_ = chosen;
+}
+
+void TitleDialog::fillFrom(const TText& title, float titleGapCm) {
+    openedHeight_ = title.font.height;
+    openedFont_ = dialogfont::fromLogFont(title.font);
+    dialogFont_ = openedFont_;
+    charSet_ = title.font.charSet;
+    textEdit->setPlainText(QString::fromStdString(title.text));
+    gapSpin->setValue(static_cast<int>(std::trunc(titleGapCm * 10.0f)));
+}
+
+void TitleDialog::readBackInto(TText& title, float& titleGapCm) const {
+    LogFont& font = title.font;
+    font.height = dialogfont::heightOf(dialogFont_, openedFont_, openedHeight_);
+    // Styles are only switched on here; bold is not taken over.
+    if (dialogFont_.underline())
+        font.underline = 1;
+    if (dialogFont_.strikeOut())
+        font.strikeOut = 1;
+    if (dialogFont_.italic())
+        font.italic = 1;
+    font.pitchAndFamily = dialogfont::pitchOf(dialogFont_);
+    font.charSet = charSet_;
+    font.setFaceName(dialogFont_.family().toStdString());
+    title.text = textEdit->toPlainText().toStdString();
+    titleGapCm = static_cast<float>(gapSpin->value() * 0.1);
+}
+
+bool TitleDialog::editTitle(QWidget* owner, TText& title, float& titleGapCm) {
+    TitleDialog dialog(owner);
+    dialog.fillFrom(title, titleGapCm);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    dialog.readBackInto(title, titleGapCm);
+    return true;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+
+#include <QDialog>
+#include <QFont>
+
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class TText;
+
+// The modal title dialog: the sheet title's text and font and its distance from the top of the
+// figure. Fill it with fillFrom, show it, and on OK call readBackInto; both run without showing.
+class TitleDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit TitleDialog(QWidget* owner = nullptr);
+
+    // Font dialog from the title's font record, text, and the gap in millimetres (truncated).
+    void fillFrom(const TText& title, float titleGapCm);
+    // Height, the style flags that are switched on, pitch, character set and face from the font
+    // dialog; the text; the gap back in centimetres.
+    void readBackInto(TText& title, float& titleGapCm) const;
+
+    // Title click from the main window: fill, modal show, read-back on OK. True after an OK.
+    static bool editTitle(QWidget* owner, TText& title, float& titleGapCm);
+
+    // The font the font dialog holds.
+    QFont dialogFont() const { return dialogFont_; }
+    void setDialogFont(const QFont& font) { dialogFont_ = font; }
+
+    // Form components.
+    QPlainTextEdit* textEdit = nullptr;
+    QPushButton* fontButton = nullptr;   // "设置字体"
+    QSpinBox* gapSpin = nullptr;         // its edit box is "pHeadToTopww"; millimetres
+    QPushButton* okButton = nullptr;     // OK
+    QPushButton* cancelButton = nullptr; // Cancel
+
+    void onChooseFont();
+
+private:
+    QFont dialogFont_;
+    QFont openedFont_;
+    std::int32_t openedHeight_ = 0;
+    // Qt fonts carry no character set: the dialog keeps the one it was opened with.
+    std::uint8_t charSet_ = 0;
+};

@@ -1,0 +1,56 @@
+#include "model/BatchFit.h"
+
+#include <algorithm>
+#include <mutex>
+#include <thread>
+
+namespace model {
+
+std::vector<FitResult> fitStations(std::span<const SoundingData> stations, const BatchOptions& options,
+                                   const BatchControl& control) {
+    std::vector<FitResult> results(stations.size());
+    std::atomic<std::size_t> next{0};
+    std::size_t done = 0;
+    std::mutex progressMutex;
+    auto work = [&] {
+        for (std::size_t i = next++; i < stations.size(); i = next++) {
+            FitReport& report = results[i].report;
+            if (control.cancel && control.cancel->load()) {
+                report.error = "Cancelled.";
+            } else {
+                try {
+                    results[i] = options.kind == FitKind::Block ? fitBlockModel(stations[i], options.block)
+                                                                : fitSmoothModel(stations[i], options.smooth);
+                } catch (...) { // only running out of memory
+                    results[i] = FitResult();
+                    results[i].report.error = "Out of memory.";
+                }
+            }
+            std::lock_guard lock(progressMutex);
+            ++done;
+            if (control.progress) {
+                try {
+                    control.progress(done, stations.size());
+                } catch (...) {
+                }
+            }
+        }
+    };
+    unsigned threads =
+        options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
+    threads = static_cast<unsigned>(std::min<std::size_t>(threads, stations.size()));
+    std::vector<std::thread> pool;
+    for (unsigned t = 1; t < threads; ++t) {
+        try {
+            pool.emplace_back(work);
+        } catch (...) { // no more threads: the ones running share the rest
+            break;
+        }
+    }
+    work();
+    for (std::thread& thread : pool)
+        thread.join();
+    return results;
+}
+
+} // namespace model

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <functional>
+#include <span>
+#include <vector>
+
+#include "model/BlockInversion.h"
+#include "model/FitReport.h"
+#include "model/SmoothInversion.h"
+#include "model/SoundingData.h"
+
+namespace model {
+
+enum class FitKind { Block, Smooth };
+
+struct BatchOptions {
+    FitKind kind = FitKind::Block;
+    BlockFitOptions block;
+    SmoothFitOptions smooth;
+    unsigned threads = 0; // 0: as many as the machine has cores
+};
+
+struct BatchControl {
+    // Set (from any thread) to stop: stations not yet started come back with the error "Cancelled.".
+    const std::atomic<bool>* cancel = nullptr;
+    // Called after each station with the number done so far and the total; called from the worker threads,
+    // one call at a time.
+    std::function<void(std::size_t done, std::size_t total)> progress;
+};
+
+// Fits every station, spread over threads. Each station's fit depends on its data alone, so the results are
+// the same whatever the number of threads. Never throws.
+std::vector<FitResult> fitStations(std::span<const SoundingData> stations, const BatchOptions& options,
+                                   const BatchControl& control = {});
+
+} // namespace model

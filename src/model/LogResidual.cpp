@@ -1,0 +1,45 @@
+#include "model/LogResidual.h"
+
+#include <cmath>
+
+namespace model {
+
+LogResidual::LogResidual(const SchlumbergerForward& forward, std::span<const double> rhoa, int layers)
+    : forward_(forward), logData_(static_cast<Eigen::Index>(rhoa.size())), layers_(layers),
+      rho_(static_cast<std::size_t>(layers)), thk_(static_cast<std::size_t>(layers - 1)),
+      response_(rhoa.size()) {
+    for (std::size_t i = 0; i < rhoa.size(); ++i)
+        logData_[static_cast<Eigen::Index>(i)] = std::log(rhoa[i]);
+}
+
+bool LogResidual::operator()(const Eigen::VectorXd& logParameters, Eigen::VectorXd& r) const {
+    for (int k = 0; k < layers_; ++k)
+        rho_[static_cast<std::size_t>(k)] = std::exp(logParameters[k]);
+    for (int k = 0; k + 1 < layers_; ++k)
+        thk_[static_cast<std::size_t>(k)] = std::exp(logParameters[layers_ + k]);
+    forward_.apparentResistivity(rho_, thk_, response_);
+    r.resize(logData_.size());
+    for (Eigen::Index i = 0; i < logData_.size(); ++i) {
+        const double f = response_[static_cast<std::size_t>(i)];
+        if (!(f > 0.0) || !std::isfinite(f))
+            return false;
+        r[i] = logData_[i] - std::log(f);
+    }
+    return true;
+}
+
+void fillResponse(const SchlumbergerForward& forward, const UsablePoints& points, const LayeredModel& model,
+                  FitReport& report) {
+    report.ab2 = points.ab2;
+    report.response.assign(points.size(), 0.0);
+    forward.apparentResistivity(model.resistivities(), model.thicknesses(), report.response);
+    double sum = 0.0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const double r = 100.0 * (std::log(points.rhoa[i]) - std::log(report.response[i]));
+        sum += r * r;
+    }
+    report.rmsPercent = points.size() > 0 ? std::sqrt(sum / static_cast<double>(points.size())) : 0.0;
+    report.pointsUsed = static_cast<int>(points.size());
+}
+
+} // namespace model

@@ -1,0 +1,38 @@
+#include "model/SoundingData.h"
+
+#include <cmath>
+#include <limits>
+
+namespace model {
+
+bool isMissing(double value) {
+    return !std::isfinite(value) || std::abs(value) == 9999.0;
+}
+
+UsablePoints UsablePoints::of(const SoundingData& data, bool ideal) {
+    UsablePoints out;
+    const std::size_t n = std::min(data.ab2.size(), data.rhoa.size());
+    for (std::size_t i = 0; i < n; ++i) {
+        const double s = data.ab2[i];
+        const double rho = data.rhoa[i];
+        if (isMissing(s) || isMissing(rho) || s <= 0.0 || rho <= 0.0)
+            continue;
+        const double b = i < data.mn2.size() ? data.mn2[i] : 0.0;
+        const double m = i < data.m1.size() ? data.m1[i] : std::numeric_limits<double>::quiet_NaN();
+        out.ab2.push_back(s);
+        out.mn2.push_back(!ideal && !isMissing(b) && b > 0.0 && b < s ? b : 0.0);
+        out.rhoa.push_back(rho);
+        out.m1.push_back(isMissing(m) ? std::numeric_limits<double>::quiet_NaN() : m);
+        out.index.push_back(i);
+    }
+    return out;
+}
+
+std::size_t UsablePoints::chargeabilityCount() const {
+    std::size_t count = 0;
+    for (double m : m1)
+        count += std::isnan(m) ? 0 : 1;
+    return count;
+}
+
+} // namespace model

@@ -1,0 +1,30 @@
+#pragma once
+
+#include "data/ProfileData.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The quantity a pseudosection shows: apparent resistivity or one of the five induced-polarisation
+// parameters of the column files.
+enum class SectionParameter { Res, M1, R, TD, TH, ZP };
+
+// How the stations are placed along the line: at station number x spacing, or at their order in the
+// file (0, 1, 2, ...).
+enum class StationPlacement { ByNumber, ByOrder };
+
+// The parameter's name as the program shows it, e.g. "视电阻率".
+std::string parameterName(SectionParameter parameter);
+// Its unit for the colour bar: "Ω·m", "%", "ms", or empty for the dimensionless composite parameter.
+std::string parameterUnit(SectionParameter parameter);
+// Resistivity spans decades and is shown, averaged and interpolated in log10; the IP parameters linearly.
+bool isLogarithmic(SectionParameter parameter);
+// The station's column of that parameter, parallel to abHalf.
+const std::vector<float>& parameterValues(const ProfileData& station, SectionParameter parameter);
+// A measured value: neither of the missing markers -9999 / +9999 nor NaN; on a log scale also positive.
+bool isPresent(double value, bool logarithmic);
+
+// Position of a station on the line in metres: number x spacing, or its order in the file.
+double stationPosition(std::int32_t number, std::size_t order, StationPlacement placement, double spacing);

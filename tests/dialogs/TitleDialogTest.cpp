@@ -1,0 +1,155 @@
+#include "dialogs/TitleDialog.h"
+
+#include "plot/Text.h"
+
+#include <QApplication>
+#include <QFontDialog>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+struct TitleFixture : ::testing::Test {
+    TText title;
+    float gapCm = 3.5f;
+
+    void SetUp() override {
+        title.text = "电测深观测数据";
+        title.font.height = 60;
+        title.font.width = 30;
+        title.font.weight = 400;
+        title.font.charSet = 134;
+        title.font.setFaceName("SimSun");
+    }
+};
+
+} // namespace
+
+TEST_F(TitleFixture, FillShowsTextAndGapInMillimetres) {
+    TitleDialog dialog;
+    EXPECT_EQ(dialog.windowTitle(), text("设置图名"));
+    dialog.fillFrom(title, gapCm);
+    EXPECT_EQ(dialog.textEdit->toPlainText(), text("电测深观测数据"));
+    EXPECT_EQ(dialog.gapSpin->value(), 35);
+    EXPECT_EQ(dialog.gapSpin->minimum(), -200);
+    EXPECT_EQ(dialog.gapSpin->maximum(), 200);
+    EXPECT_EQ(dialog.gapSpin->singleStep(), 4);
+    EXPECT_EQ(dialog.dialogFont().family(), text("SimSun"));
+}
+
+TEST_F(TitleFixture, GapIsTruncatedToWholeMillimetres) {
+    TitleDialog dialog;
+    dialog.fillFrom(title, 2.78f);
+    EXPECT_EQ(dialog.gapSpin->value(), 27);
+    dialog.fillFrom(title, -1.25f);
+    EXPECT_EQ(dialog.gapSpin->value(), -12);
+}
+
+TEST_F(TitleFixture, ThirtyFiveMillimetresAreStoredAsThreePointFiveCentimetres) {
+    gapCm = 1.0f;
+    TitleDialog dialog;
+    dialog.fillFrom(title, gapCm);
+    dialog.gapSpin->setValue(35);
+    dialog.readBackInto(title, gapCm);
+    EXPECT_FLOAT_EQ(gapCm, 3.5f);
+}
+
+TEST_F(TitleFixture, UntouchedDialogKeepsTheFontRecord) {
+    const LogFont before = title.font;
+    TitleDialog dialog;
+    dialog.fillFrom(title, gapCm);
+    dialog.textEdit->setPlainText(text("新图名"));
+    dialog.readBackInto(title, gapCm);
+    EXPECT_EQ(title.font, before);
+    EXPECT_EQ(title.text, "新图名");
+    EXPECT_FLOAT_EQ(gapCm, 3.5f);
+}
+
+TEST_F(TitleFixture, FontDialogConfirmedUnchangedKeepsTheHeight) {
+    // The font dialog offers whole points: 60 units (17.01 pt) come back as 17 pt.
+    TitleDialog dialog;
+    dialog.fillFrom(title, gapCm);
+    QFontDialog fontDialog;
+    fontDialog.setCurrentFont(dialog.dialogFont());
+    dialog.setDialogFont(fontDialog.currentFont());
+    dialog.readBackInto(title, gapCm);
+    EXPECT_EQ(title.font.height, 60);
+    EXPECT_EQ(title.font.italic, 0);
+    EXPECT_EQ(title.font.underline, 0);
+    EXPECT_EQ(title.font.strikeOut, 0);
+}
+
+TEST_F(TitleFixture, ItalicTitleStaysItalicWhenSwitchedOff) {
+    title.font.italic = 1;
+    title.font.underline = 1;
+    TitleDialog dialog;
+    dialog.fillFrom(title, gapCm);
+    EXPECT_TRUE(dialog.dialogFont().italic());
+    QFont plain = dialog.dialogFont();
+    plain.setItalic(false);
+    plain.setUnderline(false);
+    dialog.setDialogFont(plain);
+    dialog.readBackInto(title, gapCm);
+    EXPECT_EQ(title.font.italic, 1);
+    EXPECT_EQ(title.font.underline, 1);
+}
+
+TEST_F(TitleFixture, StylesSwitchedOnAreTakenButNotBold) {
+    TitleDialog dialog;
+    dialog.fillFrom(title, gapCm);
+    QFont chosen("Times New Roman", 12);
+    chosen.setItalic(true);
+    chosen.setUnderline(true);
+    chosen.setStrikeOut(true);
+    chosen.setBold(true);
+    chosen.setFixedPitch(true);
+    dialog.setDialogFont(chosen);
+    dialog.readBackInto(title, gapCm);
+    EXPECT_EQ(title.font.italic, 1);
+    EXPECT_EQ(title.font.underline, 1);
+    EXPECT_EQ(title.font.strikeOut, 1);
+    EXPECT_EQ(title.font.weight, 400);
+    // 12 points = 4.23 mm character height, recorded negative.
+    EXPECT_EQ(title.font.height, -42);
+    EXPECT_EQ(title.font.width, 30);
+    EXPECT_EQ(title.font.faceName, "Times New Roman");
+    EXPECT_EQ(title.font.pitchAndFamily, 1);
+    EXPECT_EQ(title.font.charSet, 134);
+}
+
+TEST_F(TitleFixture, PitchCodes) {
+    title.font.pitchAndFamily = 0x22; // variable pitch, Swiss family
+    TitleDialog dialog;
+    dialog.fillFrom(title, gapCm);
+    dialog.readBackInto(title, gapCm);
+    EXPECT_EQ(title.font.pitchAndFamily, 2);
+
+    title.font.pitchAndFamily = 0;
+    dialog.fillFrom(title, gapCm);
+    dialog.readBackInto(title, gapCm);
+    EXPECT_EQ(title.font.pitchAndFamily, 0);
+}
+
+TEST_F(TitleFixture, CancelChangesNothing) {
+    const LogFont before = title.font;
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<TitleDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->textEdit->setPlainText("x");
+        dialog->gapSpin->setValue(100);
+        dialog->setDialogFont(QFont("Courier", 30, QFont::Normal, true));
+        dialog->cancelButton->click();
+    });
+    EXPECT_FALSE(TitleDialog::editTitle(nullptr, title, gapCm));
+    EXPECT_EQ(title.font, before);
+    EXPECT_EQ(title.text, "电测深观测数据");
+    EXPECT_FLOAT_EQ(gapCm, 3.5f);
+}
