@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ostream>
+#include <streambuf>
 #include <string>
 #include <vector>
 
@@ -32,9 +33,17 @@ const std::string& inputPath() {
     return path;
 }
 
-// Output of the inspect command, discarded: a stream without a buffer ignores what is written.
+// Output of the inspect command, discarded by a buffer that takes every byte (a stream without a
+// buffer would fail, and the command rightly reports a report it could not write).
+class DiscardBuffer : public std::streambuf {
+protected:
+    int_type overflow(int_type c) override { return traits_type::not_eof(c); }
+    std::streamsize xsputn(const char*, std::streamsize count) override { return count; }
+};
+
 std::ostream& nullStream() {
-    static std::ostream stream(nullptr);
+    static DiscardBuffer buffer;
+    static std::ostream stream(&buffer);
     return stream;
 }
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (build/h-fuzz) and runs each for SECONDS on a corpus seeded from
 # fuzz/corpus/<target>, fuzz/regressions/, Data/ and tests/data/bad/ (every committed input is replayed
-# first). Prints one summary line per target and exits non-zero when any target finds a crash, a hang
+# first; the tagged reader with inputs up to 5 MiB, beyond the longest line held whole). Prints one summary line per target and exits non-zero when any target finds a crash, a hang
 # (over 1 s), a leak or a sanitizer report; the input is left in build/h-fuzz/artifacts/.
 #   fuzz/run.sh SECONDS [TARGET...]
 set -uo pipefail
@@ -9,7 +9,7 @@ seconds=${1:?usage: fuzz/run.sh SECONDS [TARGET...]}
 shift
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VESPLOT_FUZZ_BUILD_DIR:-$root/build/h-fuzz}
-targets=(fuzz_tagged_reader fuzz_column_reader fuzz_column_probe fuzz_open_report)
+targets=(fuzz_tagged_reader fuzz_column_reader fuzz_column_probe fuzz_open_report fuzz_paint)
 [ $# -gt 0 ] && targets=("$@")
 
 mkdir -p "$build"
@@ -32,7 +32,10 @@ for target in "${targets[@]}"; do
     done
     rm -f "$build/artifacts/$target-"*
     echo "== $target: ${seconds}s"
-    "$build/bin/$target" -max_total_time="$seconds" -timeout=1 -max_len=65536 -rss_limit_mb=2048 \
+    # The tagged reader also gets inputs longer than the longest line a reader holds whole.
+    max_len=65536
+    [ "$target" = fuzz_tagged_reader ] && max_len=$((5 * 1024 * 1024))
+    "$build/bin/$target" -max_total_time="$seconds" -timeout=1 -max_len="$max_len" -rss_limit_mb=2048 \
         -print_final_stats=1 -artifact_prefix="$build/artifacts/$target-" "$corpus" "${seeds[@]}" >"$log" 2>&1
     status=$?
     runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)

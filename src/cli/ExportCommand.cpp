@@ -1,6 +1,7 @@
 #include "ExportCommand.h"
 
 #include "cli/CommandLine.h"
+#include "cli/CommandGuard.h"
 #include "cli/OpenReportCommand.h"
 #include "render/SheetExport.h"
 #include "core/FilePath.h"
@@ -13,6 +14,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <ostream>
 
 namespace {
@@ -65,7 +67,7 @@ private:
 };
 
 int exportAll(SheetState& state, PlotChoices& choices, const std::string& pattern, int dpi, MessageRecorder& ui,
-              std::ostream& err)
+              std::ostream& err, const std::filesystem::path& dataFile)
 {
     const std::size_t count = state.stations.size();
     BatchProgress progress(err, count);
@@ -81,39 +83,39 @@ int exportAll(SheetState& state, PlotChoices& choices, const std::string& patter
                 composeSheet(state, choices);
                 reported = reportMessages(ui, err, reported);
             },
-            ui);
+            ui, dataFile);
         if (!failure.empty()) {
-            err << "vesplot export: " << failure << "\n";
+            err << "vesplot export: cannot write " << pattern << ": " << failure << "\n";
             return 1;
         }
         progress.stationDone(count);
         return 0;
     }
-    int failures = 0;
     for (std::size_t i = 0; i < count; ++i) {
         std::string output = pattern;
         replaceAll(output, "{station}", std::to_string(state.stations[i].stationNumber.at(0)));
         replaceAll(output, "{index}", std::to_string(i));
         choices.stationIndex = static_cast<int>(i);
         composeSheet(state, choices);
-        const std::string failure = writeSheetFile(state, choices, output, dpi, ui);
+        const std::string failure = writeSheetFile(state, choices, output, dpi, ui, dataFile);
         reported = reportMessages(ui, err, reported);
         if (!failure.empty()) {
-            err << "vesplot export: cannot write " << output << ": " << failure << "\n";
-            ++failures;
+            // The batch stops at the first sheet that cannot be written: the rest would mostly fail alike.
+            err << "vesplot export: cannot write " << output << ": " << failure << "\n"
+                << "vesplot export: stopped at station " << i + 1 << " of " << count << "; " << i
+                << " sheets were written\n";
+            return 1;
         }
         progress.stationDone(i + 1);
-    }
-    if (failures > 0) {
-        err << "vesplot export: " << failures << " of " << count << " sheets could not be written\n";
-        return 1;
     }
     return 0;
 }
 
 } // namespace
 
-int runExport(const std::vector<std::string>& words, std::ostream& /*out*/, std::ostream& err)
+namespace {
+
+int exportSheets(const std::vector<std::string>& words, std::ostream& err)
 {
     CommandLine line;
     try {
@@ -130,10 +132,15 @@ int runExport(const std::vector<std::string>& words, std::ostream& /*out*/, std:
     MessageRecorder ui;
     SheetState state(ui);
     PlotChoices choices;
+    const std::filesystem::path dataFile = pathFromUtf8(line.file);
     try {
-        if (loadDataFile(state, choices, pathFromUtf8(line.file), dataFileKind(line), ui) != OpenOutcome::Loaded) {
+        const OpenOutcome outcome = loadDataFile(state, choices, dataFile, dataFileKind(line), ui);
+        if (outcome != OpenOutcome::Loaded) {
             reportMessages(ui, err);
-            err << "vesplot export: " << line.file << " holds no sounding station; nothing written\n";
+            if (outcome == OpenOutcome::RangeTooLarge)
+                err << "vesplot export: " << line.file << " cannot be drawn; nothing written\n";
+            else
+                err << "vesplot export: " << line.file << " holds no sounding station; nothing written\n";
             return 1;
         }
     } catch (const ConversionError& conversion) {
@@ -149,7 +156,7 @@ int runExport(const std::vector<std::string>& words, std::ostream& /*out*/, std:
     if (!line.symbols.empty())
         std::copy(line.symbols.begin(), line.symbols.end(), choices.symbols.begin());
     if (line.all)
-        return exportAll(state, choices, line.output, line.dpi, ui, err);
+        return exportAll(state, choices, line.output, line.dpi, ui, err, dataFile);
 
     if (static_cast<std::size_t>(line.station) >= state.stations.size()) {
         err << "vesplot export: station index " << line.station << " is outside the " << state.stations.size()
@@ -159,11 +166,18 @@ int runExport(const std::vector<std::string>& words, std::ostream& /*out*/, std:
     choices.stationIndex = line.station;
     composeSheet(state, choices);
 
-    const std::string failure = writeSheetFile(state, choices, line.output, line.dpi, ui);
+    const std::string failure = writeSheetFile(state, choices, line.output, line.dpi, ui, dataFile);
     reportMessages(ui, err);
     if (!failure.empty()) {
         err << "vesplot export: cannot write " << line.output << ": " << failure << "\n";
         return 1;
     }
     return 0;
+}
+
+} // namespace
+
+int runExport(const std::vector<std::string>& words, std::ostream& /*out*/, std::ostream& err)
+{
+    return runGuarded("export", err, [&] { return exportSheets(words, err); });
 }

@@ -1,5 +1,6 @@
 #include "OpenReportCommand.h"
 
+#include "cli/CommandGuard.h"
 #include "cli/CommandLine.h"
 #include "cli/JsonWriter.h"
 #include "core/FilePath.h"
@@ -83,7 +84,9 @@ void writeCurve(JsonWriter& json, const char* name, const TCurve& curve)
 
 } // namespace
 
-int runInspect(const std::vector<std::string>& words, std::ostream& out, std::ostream& err)
+namespace {
+
+int inspectFile(const std::vector<std::string>& words, std::ostream& out, std::ostream& err)
 {
     CommandLine line;
     try {
@@ -195,5 +198,18 @@ int runInspect(const std::vector<std::string>& words, std::ostream& out, std::os
     json.endObject();
     json.flush();
     out << "\n";
+    // A report cut short (a full disk, a closed pipe) must not pass for a whole one.
+    out.flush();
+    if (!out) {
+        err << "vesplot inspect: the report could not be written to the standard output\n";
+        return 1;
+    }
     return 0;
+}
+
+} // namespace
+
+int runInspect(const std::vector<std::string>& words, std::ostream& out, std::ostream& err)
+{
+    return runGuarded("inspect", err, [&] { return inspectFile(words, out, err); });
 }

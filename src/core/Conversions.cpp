@@ -20,12 +20,28 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// Characters of an offending text a message quotes; a longer text is cut there and marked with "…".
+constexpr std::size_t quotedCharacters = 40;
+
+// The text as a message quotes it: whole when short, else its first quotedCharacters UTF-8
+// characters and "…", so that a megabyte of junk never becomes a megabyte of message.
+std::string quoted(std::string_view text) {
+    std::size_t characters = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80)
+            continue; // a UTF-8 continuation byte belongs to the character before it
+        if (characters++ == quotedCharacters)
+            return std::string(text.substr(0, at)) + "\u2026";
+    }
+    return std::string(text);
+}
+
 [[noreturn]] void throwInt(std::string_view text) {
-    throw ConversionError("'" + std::string(text) + "' is not a valid integer value");
+    throw ConversionError("'" + quoted(text) + "' is not a valid integer value");
 }
 
 [[noreturn]] void throwFloat(std::string_view text) {
-    throw ConversionError("'" + std::string(text) + "' is not a valid floating point value");
+    throw ConversionError("'" + quoted(text) + "' is not a valid floating point value");
 }
 
 } // namespace

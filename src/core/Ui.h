@@ -52,3 +52,6 @@ public:
 
 // The application title, the caption of plain messages.
 inline constexpr const char* applicationTitle = "电测深曲线绘制系统";
+
+// Shown when an operation (reading, opening, composing, writing a file) ran out of memory.
+inline constexpr const char* outOfMemoryMessage = "内存不足，无法完成操作。";

@@ -191,6 +191,11 @@ void readColumnFile(Ui& ui, const std::filesystem::path& fileName, StationList& 
     std::uint64_t uncounted = 0;
     std::uint64_t& skipped = report ? report->skippedRows : uncounted;
     while (progress.keepReading() && stream.readLine(line)) {
+        if (stream.lastReadCut()) {
+            // Longer than any row of twelve numbers can sensibly be: an invalid row.
+            ++skipped;
+            continue;
+        }
         splitFields(line, fields, encoding);
         if (fields.size() != columnCount) {
             skipped += fields.empty() ? 0 : 1;

@@ -29,6 +29,8 @@ bool TReadProgress::report(std::uint64_t done) {
 }
 
 void TReadProgress::finish() {
+    if (readReport && stream.endedShort())
+        readReport->cutShort = true;
     if (!stopped)
         report(total);
 }

@@ -9,4 +9,6 @@ struct ReadReport {
     bool cancelled = false;
     // Data rows the column reader left out (see readColumnFile); always 0 for a tagged file.
     std::uint64_t skippedRows = 0;
+    // The file ended before the size it had when it was opened: it was cut short while it was read.
+    bool cutShort = false;
 };

@@ -7,6 +7,7 @@
 #include "data/ReadProgress.h"
 #include "data/TextStream.h"
 #include "core/Conversions.h"
+#include "core/FilePath.h"
 #include "core/Ui.h"
 
 namespace {
@@ -59,7 +60,7 @@ NumberRead readFloat(TTextStream& stream, float& value) {
     if (!stream.readWord(word))
         return NumberRead::End;
     double parsed = 0;
-    if (!tryParseFileFloat(word, parsed) || !toStoredFloat(parsed, value))
+    if (stream.lastReadCut() || !tryParseFileFloat(word, parsed) || !toStoredFloat(parsed, value))
         return NumberRead::Invalid;
     return NumberRead::Read;
 }
@@ -69,7 +70,7 @@ NumberRead readInteger(TTextStream& stream, std::int32_t& value) {
     if (!stream.readWord(word))
         return NumberRead::End;
     int parsed = 0;
-    if (!tryParseInt(word, parsed))
+    if (stream.lastReadCut() || !tryParseInt(word, parsed))
         return NumberRead::Invalid;
     value = parsed;
     return NumberRead::Read;
@@ -153,8 +154,11 @@ void readTaggedFile(Ui& ui, const std::filesystem::path& fileName, StationList& 
     TStation block;
 
     TTextStream stream;
-    if (!stream.open(fileName))
+    if (!stream.open(fileName)) {
+        ui.messageBox("无法打开数据文件:\n" + pathToUtf8(fileName), warningCaption, MsgButtons::Ok, MsgIcon::Warning,
+                      true);
         return;
+    }
 
     const Keywords& keywords = stream.encoding() == TextEncoding::Gbk ? gbkKeywords : utf8Keywords;
     std::string_view line;

@@ -1,5 +1,6 @@
 #include "TextStream.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
@@ -13,10 +14,12 @@ bool isWordBlank(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-std::string_view dropCarriageReturn(std::string_view line) {
-    if (!line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    return line;
+// The first line feed or carriage return of the `length` bytes at `text`, or nullptr.
+const char* findLineEnd(const char* text, std::size_t length) {
+    const char* feed = static_cast<const char*>(std::memchr(text, '\n', length));
+    const std::size_t before = feed ? static_cast<std::size_t>(feed - text) : length;
+    const char* carriageReturn = static_cast<const char*>(std::memchr(text, '\r', before));
+    return carriageReturn ? carriageReturn : feed;
 }
 
 } // namespace
@@ -140,29 +143,74 @@ bool TTextStream::fill() {
     return false;
 }
 
+std::string_view TTextStream::cutRead(std::size_t length) {
+    cutPrefix.assign(buffer.get() + begin, std::min(length, maxLineBytes));
+    cut = true;
+    return cutPrefix;
+}
+
+void TTextStream::skipLineEnd() {
+    if (begin == end && !fill())
+        return;
+    const bool carriageReturn = buffer[begin] == '\r';
+    ++begin;
+    if (carriageReturn && (begin < end || fill()) && buffer[begin] == '\n')
+        ++begin;
+}
+
 bool TTextStream::readLine(std::string_view& line) {
     line = {};
+    cut = false;
     if (endMark)
         return false;
-    std::size_t scanned = 0; // bytes after `begin` known to hold no line feed
+    std::size_t scanned = 0; // bytes after `begin` known to hold no line end
     for (;;) {
         const char* base = buffer.get();
-        const void* feed = scanned < end - begin
-                               ? std::memchr(base + begin + scanned, '\n', end - begin - scanned)
-                               : nullptr;
-        if (feed) {
-            std::size_t at = static_cast<std::size_t>(static_cast<const char*>(feed) - base);
-            line = dropCarriageReturn(std::string_view(base + begin, at - begin));
-            begin = at + 1;
+        const std::size_t unread = end - begin;
+        if (const char* stop = scanned < unread ? findLineEnd(base + begin + scanned, unread - scanned) : nullptr) {
+            const std::size_t at = static_cast<std::size_t>(stop - base);
+            if (*stop == '\r' && at + 1 == end && !exhausted) {
+                // Whether a line feed follows the carriage return is in the next bytes of the file.
+                scanned = at - begin;
+                fill();
+                continue;
+            }
+            const std::size_t length = at - begin;
+            if (length > maxLineBytes) {
+                line = cutRead(length);
+                begin = at;
+            } else {
+                line = std::string_view(base + begin, length);
+                begin = at;
+            }
+            // The line end is stepped over in the buffer without a fill: the view stays valid.
+            const bool carriageReturn = base[begin] == '\r';
+            ++begin;
+            if (carriageReturn && begin < end && base[begin] == '\n')
+                ++begin;
             return true;
         }
-        scanned = end - begin;
+        scanned = unread;
+        if (scanned > maxLineBytes) {
+            // Too long to be held: keep its start, drop the rest up to the line end as it comes.
+            line = cutRead(scanned);
+            for (;;) {
+                begin = end;
+                if (!fill())
+                    return true;
+                if (const char* stop = findLineEnd(buffer.get() + begin, end - begin)) {
+                    begin = static_cast<std::size_t>(stop - buffer.get());
+                    skipLineEnd();
+                    return true;
+                }
+            }
+        }
         if (!fill()) {
             if (begin == end) {
                 endMark = true;
                 return false;
             }
-            line = dropCarriageReturn(std::string_view(buffer.get() + begin, end - begin));
+            line = end - begin > maxLineBytes ? cutRead(end - begin) : std::string_view(buffer.get() + begin, end - begin);
             begin = end;
             return true;
         }
@@ -171,6 +219,7 @@ bool TTextStream::readLine(std::string_view& line) {
 
 bool TTextStream::readWord(std::string_view& word) {
     word = {};
+    cut = false;
     if (endMark)
         return false;
     for (;;) {
@@ -187,10 +236,29 @@ bool TTextStream::readWord(std::string_view& word) {
     for (;;) {
         while (begin + length < end && !isWordBlank(buffer[begin + length]))
             ++length;
-        if (begin + length < end || !fill())
+        if (begin + length < end)
+            break;
+        if (length > maxLineBytes) {
+            // Too long to be held: keep its start, drop the rest up to the next blank as it comes.
+            word = cutRead(length);
+            for (;;) {
+                begin = end;
+                if (!fill())
+                    return true;
+                while (begin < end && !isWordBlank(buffer[begin]))
+                    ++begin;
+                if (begin < end)
+                    return true;
+            }
+        }
+        if (!fill())
             break;
     }
-    word = std::string_view(buffer.get() + begin, length);
+    if (length > maxLineBytes) {
+        word = cutRead(length);
+    } else {
+        word = std::string_view(buffer.get() + begin, length);
+    }
     begin += length;
     return true;
 }

@@ -36,9 +36,13 @@ TextEncoding detectEncoding(std::string_view head);
 // Bytes of the file start that decide its encoding.
 inline constexpr std::size_t encodingProbeBytes = 1 << 16;
 
+// The longest line or word a read hands out whole (4 MiB: far beyond any survey line). A longer one is handed out as its first
+// maxLineBytes bytes, the rest skipped without being held, and lastReadCut() tells so.
+inline constexpr std::size_t maxLineBytes = std::size_t{4} << 20;
+
 // A data file read as bytes, line by line or number by number, with an end mark. The file is opened
-// read-only and closed by the destructor. Lines may have any length; a carriage return before the
-// line feed (or at the very end of the file) belongs to the line end. The views handed out stay
+// read-only and closed by the destructor. A line ends at a line feed, a carriage return with a line
+// feed, or a carriage return alone (files from old Macintosh editors). The views handed out stay
 // valid until the next read.
 class TTextStream {
 public:
@@ -70,10 +74,23 @@ public:
     // of the file returns false and sets the end mark.
     bool readWord(std::string_view& word);
 
+    // True when the last line or word read was longer than maxLineBytes and was cut to that length.
+    bool lastReadCut() const { return cut; }
+
+    // True when the file ended before the size it had when it was opened (it was cut short meanwhile).
+    bool endedShort() const { return exhausted && fileBytes < sizeAtOpen; }
+
 private:
     // Moves the unread bytes to the front, grows the buffer if it is full and reads more.
     // False when the file has nothing more.
     bool fill();
+    // Hands out the first maxLineBytes bytes of the unread bytes as a cut read.
+    std::string_view cutRead(std::size_t length);
+    // Steps over the line end at `begin` (a line feed, a carriage return, or both).
+    void skipLineEnd();
+
+    std::string cutPrefix; // the handed-out start of a cut line or word
+    bool cut = false;
 
     std::ifstream file;
     std::unique_ptr<char[]> buffer;

@@ -3,7 +3,9 @@
 #include "render/PngEncoder.h"
 #include "render/QtCanvas.h"
 #include "render/SheetBitmap.h"
+#include "core/FilePath.h"
 #include "sheet/SheetState.h"
+#include "sheet/OpenData.h"
 #include "sheet/SheetView.h"
 
 #include <QFileInfo>
@@ -19,6 +21,7 @@
 #include <cmath>
 #include <cstdint>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -38,10 +41,82 @@ int dotsPerMetre(int dpi)
     return static_cast<int>(std::lround(dpi / 0.0254));
 }
 
-// Paints the sheet into a white bitmap of the paper at `dpi`; null when the memory cannot be had.
-QImage paintedSheet(SheetState& state, const PlotChoices& choices, int dpi, Ui& ui)
+std::optional<qint64> writeLimitForTests;
+
+// Passes the writes of an image handler, PDF engine or SVG generator on to the temporary file and
+// remembers the first one that failed, whatever the writer does with the failure.
+class CheckedOutput final : public QIODevice {
+public:
+    explicit CheckedOutput(QSaveFile& file) : file_(file) { open(QIODevice::WriteOnly); }
+    bool failed() const { return !reason_.empty(); }
+    const std::string& reason() const { return reason_; }
+    bool isSequential() const override { return true; }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+    qint64 writeData(const char* data, qint64 length) override
+    {
+        if (failed())
+            return -1;
+        if (writeLimitForTests && written_ + length > *writeLimitForTests) {
+            reason_ = "No space left on device";
+            return -1;
+        }
+        const qint64 done = file_.write(data, length);
+        if (done != length) {
+            reason_ = file_.errorString().toStdString();
+            if (reason_.empty())
+                reason_ = "the file could not be written";
+            return -1;
+        }
+        written_ += done;
+        return done;
+    }
+
+private:
+    QSaveFile& file_;
+    qint64 written_ = 0;
+    std::string reason_;
+};
+
+// Writes `path` whole or not at all: `write` fills a temporary file beside it through a checked
+// device and returns a reason when it failed; the temporary replaces the file only when every byte
+// went out, else it is removed and the file stays as it was.
+std::string writeWhole(const QString& path, const std::filesystem::path& dataFile,
+                       const std::function<std::string(QIODevice&)>& write)
 {
-    const BitmapSize size = prepareSheetBitmap(state, dpi, dpi);
+    const std::string refused = outputTargetProblem(pathFromUtf8(path.toStdString()), dataFile);
+    if (!refused.empty())
+        return refused;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return "cannot create the file: " + file.errorString().toStdString();
+    CheckedOutput output(file);
+    std::string failure = write(output);
+    if (output.failed()) // the device's reason says more than the writer's
+        failure = output.reason();
+    if (failure.empty() && !file.flush())
+        failure = file.errorString().toStdString();
+    if (!failure.empty()) {
+        file.cancelWriting(); // the temporary is removed when `file` goes
+        return failure;
+    }
+    if (!file.commit())
+        return file.errorString().toStdString();
+    return {};
+}
+
+// The bitmap size of the sheet at `dpi`, or a reason when it is too large to be made.
+std::string bitmapSizeProblem(const BitmapSize& size)
+{
+    if (size.width <= 0 || size.height <= 0 || size.width > maxSheetBitmapSide || size.height > maxSheetBitmapSide)
+        return sheetTooLargeForExportMessage;
+    return {};
+}
+
+// Paints the sheet into a white bitmap of the paper at `dpi`; null when the memory cannot be had.
+QImage paintedSheet(SheetState& state, const PlotChoices& choices, const BitmapSize& size, int dpi, Ui& ui)
+{
     QImage image = makeSheetBitmap(size.width, size.height);
     if (image.isNull())
         return image;
@@ -56,10 +131,13 @@ QImage paintedSheet(SheetState& state, const PlotChoices& choices, int dpi, Ui& 
 }
 
 // The sheet's own PNG encoder: a few colours and many repeated rows make it far quicker than a general one.
-// The file is replaced only once it is completely written.
-std::string writePng(SheetState& state, const PlotChoices& choices, const QString& path, int dpi, Ui& ui)
+std::string writePng(SheetState& state, const PlotChoices& choices, const QString& path, int dpi, Ui& ui,
+                     const std::filesystem::path& dataFile)
 {
-    const QImage image = paintedSheet(state, choices, dpi, ui);
+    const BitmapSize size = prepareSheetBitmap(state, dpi, dpi);
+    if (std::string tooLarge = bitmapSizeProblem(size); !tooLarge.empty())
+        return tooLarge;
+    const QImage image = paintedSheet(state, choices, size, dpi, ui);
     if (image.isNull())
         return "the sheet is too large for a bitmap at this resolution";
     std::vector<unsigned char> png;
@@ -71,24 +149,29 @@ std::string writePng(SheetState& state, const PlotChoices& choices, const QStrin
     }
     if (png.empty())
         return "the sheet is too large for a PNG file";
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) ||
-        file.write(reinterpret_cast<const char*>(png.data()), static_cast<qint64>(png.size())) !=
-            static_cast<qint64>(png.size()) ||
-        !file.commit())
-        return "cannot write " + path.toStdString() + ": " + file.errorString().toStdString();
-    return {};
+    return writeWhole(path, dataFile, [&](QIODevice& out) -> std::string {
+        if (out.write(reinterpret_cast<const char*>(png.data()), static_cast<qint64>(png.size())) !=
+            static_cast<qint64>(png.size()))
+            return "the file could not be written";
+        return {};
+    });
 }
 
-std::string writeBmp(SheetState& state, const PlotChoices& choices, const QString& path, int dpi, Ui& ui)
+std::string writeBmp(SheetState& state, const PlotChoices& choices, const QString& path, int dpi, Ui& ui,
+                     const std::filesystem::path& dataFile)
 {
-    const QImage image = paintedSheet(state, choices, dpi, ui);
+    const BitmapSize size = prepareSheetBitmap(state, dpi, dpi);
+    if (std::string tooLarge = bitmapSizeProblem(size); !tooLarge.empty())
+        return tooLarge;
+    const QImage image = paintedSheet(state, choices, size, dpi, ui);
     if (image.isNull())
         return "the sheet is too large for a bitmap at this resolution";
-    QImageWriter writer(path, "bmp");
-    if (!writer.write(image))
-        return writer.errorString().toStdString();
-    return {};
+    return writeWhole(path, dataFile, [&](QIODevice& out) -> std::string {
+        QImageWriter writer(&out, "bmp");
+        if (!writer.write(image))
+            return "the file could not be written";
+        return {};
+    });
 }
 
 QPageLayout paperLayout(const SheetState& state)
@@ -98,27 +181,29 @@ QPageLayout paperLayout(const SheetState& state)
     return QPageLayout(page, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
 }
 
-std::string writeSvg(SheetState& state, const PlotChoices& choices, const QString& path, Ui& ui)
+std::string writeSvg(SheetState& state, const PlotChoices& choices, const QString& path, Ui& ui,
+                     const std::filesystem::path& dataFile)
 {
     const BitmapSize size = prepareSheetBitmap(state, svgResolution, svgResolution);
-    QSvgGenerator generator;
-    generator.setFileName(path);
-    generator.setResolution(svgResolution);
-    generator.setSize(QSize(size.width, size.height));
-    generator.setViewBox(QRect(0, 0, size.width, size.height));
-    generator.setTitle(QStringLiteral("电测深观测数据"));
-    QPainter painter;
-    if (!painter.begin(&generator))
-        return "cannot write " + path.toStdString();
-    painter.fillRect(QRect(0, 0, size.width, size.height), Qt::white);
-    {
-        QtCanvas canvas(painter, svgResolution, svgResolution);
-        paintSheet(state, choices, canvas, size.width, size.height, ui);
-    }
-    painter.end();
-    if (!QFileInfo::exists(path))
-        return "cannot write " + path.toStdString();
-    return {};
+    return writeWhole(path, dataFile, [&](QIODevice& out) -> std::string {
+        QSvgGenerator generator;
+        generator.setOutputDevice(&out);
+        generator.setResolution(svgResolution);
+        generator.setSize(QSize(size.width, size.height));
+        generator.setViewBox(QRect(0, 0, size.width, size.height));
+        generator.setTitle(QStringLiteral("电测深观测数据"));
+        QPainter painter;
+        if (!painter.begin(&generator))
+            return "the SVG file could not be started";
+        painter.fillRect(QRect(0, 0, size.width, size.height), Qt::white);
+        {
+            QtCanvas canvas(painter, svgResolution, svgResolution);
+            paintSheet(state, choices, canvas, size.width, size.height, ui);
+        }
+        if (!painter.end())
+            return "the SVG file could not be finished";
+        return {};
+    });
 }
 
 } // namespace
@@ -129,42 +214,55 @@ bool isSheetFileFormat(const std::string& path)
     return extension == "png" || extension == "bmp" || extension == "pdf" || extension == "svg";
 }
 
-std::string writeSheetFile(SheetState& state, const PlotChoices& choices, const std::string& path, int dpi, Ui& ui)
+void failSheetFileWritesAfter(std::optional<std::int64_t> bytes)
+{
+    writeLimitForTests = bytes;
+}
+
+std::string writeSheetFile(SheetState& state, const PlotChoices& choices, const std::string& path, int dpi, Ui& ui,
+                           const std::filesystem::path& dataFile)
 {
     const QString target = QString::fromStdString(path);
     const QString extension = extensionOf(path);
+    if (!sheetDrawable(state))
+        return rangeTooLargeMessage;
     if (extension == "png")
-        return writePng(state, choices, target, dpi, ui);
+        return writePng(state, choices, target, dpi, ui, dataFile);
     if (extension == "bmp")
-        return writeBmp(state, choices, target, dpi, ui);
+        return writeBmp(state, choices, target, dpi, ui, dataFile);
     if (extension == "pdf")
-        return writeSheetPdfPages(state, choices, path, 1, [](std::size_t) {}, ui);
+        return writeSheetPdfPages(state, choices, path, 1, [](std::size_t) {}, ui, dataFile);
     if (extension == "svg")
-        return writeSvg(state, choices, target, ui);
+        return writeSvg(state, choices, target, ui, dataFile);
     return "unknown output format '" + extension.toStdString() + "' (use .png, .bmp, .pdf or .svg)";
 }
 
 std::string writeSheetPdfPages(SheetState& state, const PlotChoices& choices, const std::string& path,
-                               std::size_t count, const std::function<void(std::size_t)>& composePage, Ui& ui)
+                               std::size_t count, const std::function<void(std::size_t)>& composePage, Ui& ui,
+                               const std::filesystem::path& dataFile)
 {
-    QPdfWriter writer(QString::fromStdString(path));
-    writer.setResolution(pdfResolution);
-    writer.setCreator(QStringLiteral("vesplot"));
-    QPainter painter;
-    for (std::size_t i = 0; i < count; ++i) {
-        composePage(i);
-        prepareSheetBitmap(state, pdfResolution, pdfResolution); // grows the paper to fit the figure
-        writer.setPageLayout(paperLayout(state));
-        if (i == 0) {
-            if (!painter.begin(&writer))
-                return "cannot write " + path;
-        } else if (!writer.newPage()) {
-            return "cannot add page " + std::to_string(i + 1) + " to " + path;
+    return writeWhole(QString::fromStdString(path), dataFile, [&](QIODevice& out) -> std::string {
+        QPdfWriter writer(&out);
+        writer.setResolution(pdfResolution);
+        writer.setCreator(QStringLiteral("vesplot"));
+        QPainter painter;
+        for (std::size_t i = 0; i < count; ++i) {
+            composePage(i);
+            if (!sheetDrawable(state))
+                return rangeTooLargeMessage;
+            prepareSheetBitmap(state, pdfResolution, pdfResolution); // grows the paper to fit the figure
+            writer.setPageLayout(paperLayout(state));
+            if (i == 0) {
+                if (!painter.begin(&writer))
+                    return "the PDF file could not be started";
+            } else if (!writer.newPage()) {
+                return "cannot add page " + std::to_string(i + 1);
+            }
+            QtCanvas canvas(painter, pdfResolution, pdfResolution);
+            paintSheet(state, choices, canvas, writer.width(), writer.height(), ui);
         }
-        QtCanvas canvas(painter, pdfResolution, pdfResolution);
-        paintSheet(state, choices, canvas, writer.width(), writer.height(), ui);
-    }
-    if (painter.isActive())
-        painter.end();
-    return {};
+        if (painter.isActive() && !painter.end())
+            return "the PDF file could not be finished";
+        return {};
+    });
 }

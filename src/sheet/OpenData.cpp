@@ -13,10 +13,12 @@
 #include "data/ColumnFileProbe.h"
 #include "data/TaggedFileReader.h"
 #include "core/ConversionError.h"
+#include "core/FilePath.h"
 #include "core/Ui.h"
 #include "sheet/Composer.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
+#include "sheet/SheetView.h"
 
 namespace {
 
@@ -47,6 +49,7 @@ float decadeLength(float low, float high) {
 }
 
 void scanRanges(SheetState& s) {
+    // (see decadesDrawable for the same scan of AB/2 and resistivity alone)
     for (const ProfileData& station : s.stations) {
         const std::size_t n = station.size();
         const std::vector<float>* ip[] = {&station.chargeability, &station.deviation, &station.halfDecayTime,
@@ -72,6 +75,28 @@ void scanRanges(SheetState& s) {
             }
         }
     }
+}
+
+// True when the whole decades of the stations' AB/2 and resistivity values, and the axis lengths they
+// give, are finite numbers a sheet can hold.
+bool decadesDrawable(const StationList& stations) {
+    float abMin = rangeResetLow, abMax = rangeResetHigh, rhoMin = rangeResetLow, rhoMax = rangeResetHigh;
+    for (const ProfileData& station : stations) {
+        for (float v : station.abHalf)
+            if (decadeValue(v)) {
+                abMin = std::fmin(abMin, v);
+                abMax = std::fmax(abMax, v);
+            }
+        for (float v : station.resistivity)
+            if (decadeValue(v)) {
+                rhoMin = std::fmin(rhoMin, v);
+                rhoMax = std::fmax(rhoMax, v);
+            }
+    }
+    widenToDecades(abMin, abMax);
+    widenToDecades(rhoMin, rhoMax);
+    return std::isfinite(abMin) && std::isfinite(abMax) && std::isfinite(rhoMin) && std::isfinite(rhoMax) &&
+           lengthDrawable(decadeLength(abMin, abMax)) && lengthDrawable(decadeLength(rhoMin, rhoMax));
 }
 
 // True when the stations hold at least one positive AB/2 and one positive resistivity.
@@ -165,6 +190,8 @@ void readDataFile(const std::filesystem::path& path, DataFileKind kind, Ui& ui, 
     if (!report.cancelled)
         watch.progress(size, size);
     read.cancelled = report.cancelled || watch.cancelled;
+    if (report.cutShort && !read.cancelled)
+        watch.messageBox(cutShortMessage + pathToUtf8(path), "警告", MsgButtons::Ok, MsgIcon::Warning);
     read.skippedRows = static_cast<std::size_t>(report.skippedRows);
 }
 
@@ -211,6 +238,10 @@ OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesys
     }
     if (read.cancelled)
         return OpenOutcome::Cancelled;
+    if (hasDecadeData(read.stations) && !decadesDrawable(read.stations)) {
+        ui.messageBox(rangeTooLargeMessage, "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return OpenOutcome::RangeTooLarge;
+    }
     s.stations = std::move(read.stations);
     if (quality) {
         *quality = measureDataQuality(s.stations, kind);

@@ -21,7 +21,14 @@ enum class OpenOutcome {
     Loaded,     // stations read, ranges and lengths derived, the first station composed
     NoStations, // the no-station message was shown; nothing was composed
     Cancelled,  // the user cancelled the reading: the sheet, its stations and the choices are untouched
+    // The file's AB/2 or resistivity values give decades or axis lengths beyond what can be drawn (a
+    // value near the float limit widens to infinity): rangeTooLargeMessage was shown, and the sheet,
+    // its stations and the choices are untouched.
+    RangeTooLarge,
 };
+
+// Message shown when a file's values cannot be drawn on any sheet.
+inline constexpr const char* rangeTooLargeMessage = "数据的数值超出可绘制的范围，无法绘制图形。";
 
 // What an open read, for the status-bar note: counts over all stations of the file.
 struct DataQuality {
@@ -52,6 +59,10 @@ struct DataFileRead {
 // answered with cancel stops the reader at once and marks the read cancelled. Ends with ui.endProgress(),
 // also when a reader throws; `read` then holds the stations read before the error.
 void readDataFile(const std::filesystem::path& path, DataFileKind kind, Ui& ui, DataFileRead& read);
+
+// Message shown (with the file's name after it) when a file ended before the size it had when it was
+// opened: another program cut it short while it was read, and the stations read may be incomplete.
+inline const std::string cutShortMessage = "数据文件在读取时变短了，读到的数据可能不完整:\n";
 
 // Message shown when a file yields no usable sounding station.
 inline constexpr const char* noStationMessage = "加载的数据文件没有电测深数据。";

@@ -7,6 +7,7 @@
 #include "sheet/Legend.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
+#include "plot/Axis.h"
 
 namespace {
 
@@ -130,4 +131,11 @@ void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, i
 
     drawLegend(state, choices, canvas);
     restoreCanvas(state, canvas);
+}
+
+bool sheetDrawable(const SheetState& state) {
+    for (const TAxis* axis : {&state.topAxis, &state.leftAxis, &state.bottomAxis, &state.rightAxis})
+        if (!std::isfinite(axis->rangeMin) || !std::isfinite(axis->rangeMax))
+            return false;
+    return lengthDrawable(state.xLengthCm) && lengthDrawable(state.yLengthCm);
 }

@@ -33,3 +33,15 @@ BitmapSize prepareSheetBitmap(SheetState& state, int dpiX, int dpiY);
 // Paints the whole sheet on a surface of width × height device pixels: title, axes, the ticked
 // curves and the legend, with the wait cursor shown meanwhile.
 void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, int width, int height, Ui& ui);
+
+// The longest axis a sheet holds, in cm: far beyond any paper, well within the int pixel range of a bitmap.
+inline constexpr double maxAxisLengthCm = 10000.0;
+
+// True when an axis length is a finite number from 0 to maxAxisLengthCm.
+inline bool lengthDrawable(double lengthCm) {
+    return lengthCm >= 0.0 && lengthCm <= maxAxisLengthCm;
+}
+
+// True when the sheet's axis ranges and lengths are finite and its lengths drawable: a sheet that is
+// not is never painted (every output refuses it alike).
+bool sheetDrawable(const SheetState& state);

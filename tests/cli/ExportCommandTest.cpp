@@ -1,15 +1,24 @@
 #include "cli/ExportCommand.h"
 
 #include "CliFiles.h"
+#include "render/SheetExport.h"
 
 #include <QFile>
 #include <QImage>
 #include <QRegularExpression>
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <sstream>
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -146,5 +155,126 @@ TEST(ExportCommand, AllStationsAsOneFilePerStationOrOnePdfPagePerStation)
     // A batch PNG name must tell the stations apart; unwritable outputs make the command fail.
     EXPECT_EQ(exportSheet({data, "--all", "-o", folder.file("same.png")}, &err), 2);
     EXPECT_EQ(exportSheet({data, "--all", "-o", "/nonexistent/st-{station}.png"}, &err), 1);
-    EXPECT_NE(err.find("2 of 2 sheets could not be written"), std::string::npos);
+    EXPECT_NE(err.find("stopped at station 1 of 2"), std::string::npos);
+}
+
+namespace {
+
+std::string contentsOf(const std::filesystem::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::size_t filesIn(const std::filesystem::path& folder)
+{
+    return static_cast<std::size_t>(
+        std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()));
+}
+
+} // namespace
+
+TEST(ExportCommand, AFailedWriteLeavesTheOldFileAndNoTemporary)
+{
+    clitest::TempFolder folder;
+    const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
+    for (const char* name : {"sheet.png", "sheet.bmp", "sheet.pdf", "sheet.svg", "new.png", "new.bmp"}) {
+        SCOPED_TRACE(name);
+        const std::filesystem::path target = folder.path / name;
+        const bool existing = std::string(name).starts_with("sheet");
+        if (existing)
+            std::ofstream(target) << "old";
+        const std::size_t before = filesIn(folder.path);
+        failSheetFileWritesAfter(100);
+        std::string err;
+        const int status = exportSheet({data, "-o", target.string(), "--dpi", "20"}, &err);
+        failSheetFileWritesAfter(std::nullopt);
+        EXPECT_EQ(status, 1);
+        EXPECT_NE(err.find("cannot write " + target.string() + ": No space left on device"), std::string::npos) << err;
+        EXPECT_EQ(filesIn(folder.path), before); // no temporary left behind
+        if (existing)
+            EXPECT_EQ(contentsOf(target), "old");
+        else
+            EXPECT_FALSE(std::filesystem::exists(target));
+        std::filesystem::remove(target);
+    }
+}
+
+TEST(ExportCommand, ABatchStopsAtTheFirstSheetThatCannotBeWritten)
+{
+    clitest::TempFolder folder;
+    const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
+    std::filesystem::create_directory(folder.path / "st-0.png"); // the first station's name is taken by a folder
+    std::string err;
+    EXPECT_EQ(exportSheet({data, "--all", "-o", folder.file("st-{index}.png"), "--dpi", "20"}, &err), 1);
+    EXPECT_NE(err.find("cannot write " + folder.file("st-0.png")), std::string::npos) << err;
+    EXPECT_NE(err.find("stopped at station 1 of 2"), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(folder.path / "st-1.png"));
+}
+
+TEST(ExportCommand, OutputsAreRegularFilesOrNewNamesAndNeverTheDataFile)
+{
+    namespace fs = std::filesystem;
+    clitest::TempFolder folder;
+    const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
+    fs::create_directory(folder.path / "folder.png");
+    fs::create_directory_symlink(folder.path / "folder.png", folder.path / "to-folder.png");
+    fs::create_symlink(folder.path / "two.dat", folder.path / "to-data.png");
+    struct Case {
+        fs::path output;
+        std::string reason;
+    };
+    std::vector<Case> cases = {
+        {folder.path / "folder.png", "is a folder"},
+        {folder.path / "to-folder.png", "is a folder"},
+        {folder.path / "to-data.png", "is the data file"},
+    };
+#ifndef _WIN32
+    ASSERT_EQ(::mkfifo((folder.path / "fifo.svg").c_str(), 0600), 0);
+    fs::create_symlink("/dev/null", folder.path / "to-null.pdf");
+    cases.push_back({folder.path / "fifo.svg", "special file"});
+    cases.push_back({folder.path / "to-null.pdf", "special file"});
+#endif
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.output.string());
+        std::string err;
+        EXPECT_EQ(exportSheet({data, "-o", c.output.string(), "--dpi", "20"}, &err), 1);
+        EXPECT_NE(err.find(c.reason), std::string::npos) << err;
+    }
+    // The data file named as the output through another path, and an export of a .png data file onto itself.
+    const std::string dataAsPng = folder.write("data.png", clitest::twoStationColumnFile);
+    std::string err;
+    EXPECT_EQ(exportSheet({dataAsPng, "--kind", "dat", "-o", (folder.path / "." / "data.png").string()}, &err), 1);
+    EXPECT_NE(err.find("is the data file being drawn"), std::string::npos) << err;
+    EXPECT_EQ(contentsOf(dataAsPng), contentsOf(data));
+    EXPECT_TRUE(fs::is_directory(folder.path / "folder.png"));
+    EXPECT_FALSE(fs::is_regular_file("/dev/null"));
+}
+
+TEST(ExportCommand, BitmapsOverTheWindowsLimitAreRefusedBeforeTheyAreMade)
+{
+    clitest::TempFolder folder;
+    const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
+    for (const char* name : {"big.png", "big.bmp"}) {
+        std::string err;
+        EXPECT_EQ(exportSheet({data, "-o", folder.file(name), "--dpi", "2400"}, &err), 1); // 28 cm: 26456 pixels
+        EXPECT_NE(err.find("图纸太大，无法以该分辨率导出！"), std::string::npos) << err;
+        EXPECT_FALSE(std::filesystem::exists(folder.path / name));
+    }
+}
+
+TEST(ExportCommand, AFileWhoseRangeWidensToInfinityFailsAlikeInEveryFormat)
+{
+    clitest::TempFolder folder;
+    const std::string data = folder.write("huge.dat", "测区\n电测深 激电\n点号\n"
+                                                      "1 1.5 0.5 3.3e38 0.4 10 1000 5 3 1 0 0\n"
+                                                      "1 15 0.5 120 12 100 5000 8 4 1 0 0\n");
+    for (const char* name : {"huge.png", "huge.bmp", "huge.pdf", "huge.svg"}) {
+        SCOPED_TRACE(name);
+        std::string err;
+        EXPECT_EQ(exportSheet({data, "-o", folder.file(name)}, &err), 1);
+        EXPECT_EQ(err, "vesplot export: 警告: 数据的数值超出可绘制的范围，无法绘制图形。\n"
+                       "vesplot export: " + data + " cannot be drawn; nothing written\n");
+        EXPECT_FALSE(std::filesystem::exists(folder.path / name));
+    }
 }

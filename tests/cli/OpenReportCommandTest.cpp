@@ -1,4 +1,5 @@
 #include "cli/OpenReportCommand.h"
+#include "cli/CommandGuard.h"
 
 #include "CliFiles.h"
 
@@ -7,7 +8,9 @@
 #include <QJsonObject>
 
 #include <cmath>
+#include <new>
 #include <sstream>
+#include <streambuf>
 
 #include <gtest/gtest.h>
 
@@ -162,4 +165,46 @@ TEST(InspectCommand, BundledSamplesLoadWithoutMessages)
         EXPECT_TRUE(run.json()["loaded"].toBool()) << name;
         EXPECT_TRUE(run.json()["messages"].toArray().isEmpty()) << name;
     }
+}
+
+namespace {
+
+// A stream buffer that takes `room` bytes and then fails, as a full disk does.
+class FullBuffer : public std::streambuf {
+public:
+    explicit FullBuffer(std::size_t room) : room_(room) {}
+
+protected:
+    int_type overflow(int_type c) override
+    {
+        if (room_ == 0)
+            return traits_type::eof();
+        --room_;
+        return traits_type::not_eof(c);
+    }
+
+private:
+    std::size_t room_;
+};
+
+} // namespace
+
+TEST(InspectCommand, AReportThatCannotBeWrittenWholeExitsWithOne)
+{
+    clitest::TempFolder folder;
+    const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
+    for (std::size_t room : {std::size_t{0}, std::size_t{100}}) {
+        FullBuffer buffer(room);
+        std::ostream out(&buffer);
+        std::ostringstream err;
+        EXPECT_EQ(runInspect({data}, out, err), 1);
+        EXPECT_NE(err.str().find("could not be written"), std::string::npos);
+    }
+}
+
+TEST(HeadlessCommands, AFailedAllocationEndsTheCommandWithTheMemoryMessage)
+{
+    std::ostringstream err;
+    EXPECT_EQ(runGuarded("export", err, []() -> int { throw std::bad_alloc(); }), 1);
+    EXPECT_EQ(err.str(), "vesplot export: 内存不足，无法完成操作。\n");
 }

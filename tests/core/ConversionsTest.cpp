@@ -202,3 +202,18 @@ TEST(Conversions, SameUnderACommaDecimalLocale) {
     std::setlocale(LC_ALL, previous.c_str());
     EXPECT_EQ(underComma, underC);
 }
+
+TEST(ParseFloat, QuotesAtMostAShortPrefixOfALongText) {
+    const std::string forty(40, 'x');
+    const std::string chinese40 = [] {
+        std::string text;
+        for (int k = 0; k < 40; ++k)
+            text += "测";
+        return text;
+    }();
+    EXPECT_EQ(floatError(forty), "'" + forty + "' is not a valid floating point value");
+    EXPECT_EQ(floatError(forty + "y"), "'" + forty + "…' is not a valid floating point value");
+    EXPECT_EQ(floatError(std::string(1 << 20, 'z')), "'" + std::string(40, 'z') + "…' is not a valid floating point value");
+    EXPECT_EQ(floatError(chinese40 + "深深"), "'" + chinese40 + "…' is not a valid floating point value");
+    EXPECT_EQ(intError(forty + "12"), "'" + forty + "…' is not a valid integer value");
+}

@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "DataFiles.h"
+#include "data/ReadReport.h"
+#include "data/TextStream.h"
 #include "core/ConversionError.h"
 #include "ScriptedUi.h"
 
@@ -293,3 +295,20 @@ TEST(ColumnFileReader, ManyStationsKeepTheirOrderOfFirstAppearance) {
 }
 
 } // namespace
+
+TEST(ColumnFileReader, AnOverlongRowIsAnInvalidRow) {
+    for (const std::string& junk : {std::string(maxLineBytes + 1, 'A'), "1 1.5 0.5 100 1 1 1 1 1 1 0 0" +
+                                                                          std::string(3 * maxLineBytes, ' ') + "9"}) {
+        datatest::TempFolder folder;
+        ScriptedUi ui;
+        StationList stations;
+        ReadReport report;
+        readColumnFile(ui,
+                       folder.writeBytes("long.dat", "a\nb\nc\n" + junk + "\n2 2 0.5 100 1 1 1 1 1 1 0 0\n"),
+                       stations, &report);
+        ASSERT_EQ(stations.size(), 1u);
+        EXPECT_EQ(stations[0].stationNumber[0], 2);
+        EXPECT_EQ(report.skippedRows, 1u);
+        EXPECT_TRUE(ui.messages.empty());
+    }
+}

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <utility>
@@ -271,3 +272,34 @@ TEST(SkippedRows, ProbePassesTheCountOnAndTaggedFilesSkipNone) {
 }
 
 } // namespace
+
+// Cancelling among rows the column reader leaves out: every kind of invalid row reaches the check.
+TEST(ReadProgress, CancelStopsARunOfInvalidRows) {
+    const std::vector<std::string> invalidRows = {
+        "1 3 0.5 100 1 1 1 1 1 1 0\n",      // 11 fields
+        "1 3 0.5 100 1 1 1 1 1 0 0 0\n",    // column 10 is 0
+        "1 0.05 0.5 100 1 1 1 1 1 1 0 0\n", // AB/2 below 0.1
+        "注释\n",                           // one field
+        std::string(maxLineBytes + 10, 'x') + "\n",
+    };
+    for (const std::string& row : invalidRows) {
+        SCOPED_TRACE(row.substr(0, 40));
+        std::string text = columnHeader;
+        while (text.size() < std::max<std::size_t>(40 * progressStep, 4 * row.size()))
+            text += row;
+        text += valid;
+        TempFolder folder;
+        const std::string file = folder.writeGbk("invalid.dat", text);
+        for (Reader reader : {Reader::Column, Reader::Probe}) {
+            ScriptedUi ui;
+            ui.cancelAfterProgressCalls = 2;
+            StationList stations;
+            ReadReport report;
+            read(reader, ui, file, stations, report);
+            EXPECT_TRUE(report.cancelled);
+            EXPECT_EQ(ui.progressCalls, 2);
+            EXPECT_TRUE(stations.empty());
+            EXPECT_LE(report.skippedRows, 2 + 8 * progressStep / row.size()); // stopped near the second report
+        }
+    }
+}

@@ -255,12 +255,15 @@ TEST(TaggedFileReader, MalformedBlocksEndTheReadingWithOneMessage) {
     }
 }
 
-TEST(TaggedFileReader, MissingFileLoadsNothingSilently) {
+TEST(TaggedFileReader, MissingFileLoadsNothingAndSaysSoAsTheColumnReaderDoes) {
     ScriptedUi ui;
     StationList stations(2);
     readTaggedFile(ui, "/nonexistent/folder/survey.ves", stations);
     EXPECT_TRUE(stations.empty());
-    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "无法打开数据文件:\n/nonexistent/folder/survey.ves");
+    EXPECT_EQ(ui.messages[0].caption, "警告");
+    EXPECT_EQ(ui.messages[0].icon, MsgIcon::Warning);
 }
 
 TEST(TaggedFileReader, LongLinesAreReadWhole) {

@@ -270,3 +270,59 @@ TEST_F(OpenDataTest, SampleFilesOpenAndPaintWithoutMessages) {
     EXPECT_EQ(canvas.callsOf("textOut").back().text, "ZP");
     EXPECT_TRUE(ui.messages.empty());
 }
+
+TEST_F(OpenDataTest, ValuesThatWidenToInfinityAreRefusedAndChangeNothing) {
+    ASSERT_EQ(openTagged({{"5", {{"1.5", "30"}, {"300", "600"}}}}), OpenOutcome::Loaded);
+    const std::vector<std::pair<std::string, Pairs>> huge[] = {
+        {{"6", {{"1.5", "3.3e38"}, {"300", "600"}}}}, // resistivity: 10^39 is no float
+        {{"6", {{"3.3e38", "30"}, {"300", "600"}}}},  // AB/2
+    };
+    for (const auto& blocks : huge) {
+        ui.messages.clear();
+        EXPECT_EQ(openTagged(blocks, "huge.ves"), OpenOutcome::RangeTooLarge);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, rangeTooLargeMessage);
+        ASSERT_EQ(s.stations.size(), 1u);
+        EXPECT_EQ(s.stations[0].stationNumber[0], 5);
+        EXPECT_EQ(s.rhoMax, 1000.0f);
+        EXPECT_EQ(s.yLengthCm, 12.5f);
+        EXPECT_EQ(choices.stationItems, (std::vector<std::string>{"5"}));
+        EXPECT_TRUE(sheetDrawable(s));
+    }
+}
+
+namespace {
+
+// Cuts the file being read down to `keep` bytes at the reader's first progress report.
+class CuttingUi : public ScriptedUi {
+public:
+    CuttingUi(std::filesystem::path file, std::uintmax_t keep) : file(std::move(file)), keep(keep) {}
+    bool progress(std::uint64_t done, std::uint64_t total) override {
+        if (++reports == 2)
+            std::filesystem::resize_file(file, keep);
+        return ScriptedUi::progress(done, total);
+    }
+    std::filesystem::path file;
+    std::uintmax_t keep;
+    int reports = 0;
+};
+
+} // namespace
+
+TEST_F(OpenDataTest, AFileCutShortWhileItIsReadIsReported) {
+    std::string rows;
+    for (int k = 0; k < 40000; ++k)
+        rows += std::to_string(1 + k / 30) + " " + std::to_string(1 + k % 30) + ".5 0.5 100 1 1 1 1 1 1 0 0\n";
+    const std::string path = folder.write("long.dat", sheettest::columnFile(rows));
+    CuttingUi cutting(path, 200000);
+    EXPECT_EQ(openDataFile(s, choices, path, DataFileKind::Column, cutting), OpenOutcome::Loaded);
+    ASSERT_EQ(cutting.messages.size(), 1u);
+    EXPECT_EQ(cutting.messages[0].text, cutShortMessage + path);
+
+    // A file read whole says nothing.
+    ScriptedUi whole;
+    EXPECT_EQ(openDataFile(s, choices, folder.write("whole.dat", sheettest::columnFile(rows)), DataFileKind::Column,
+                           whole),
+              OpenOutcome::Loaded);
+    EXPECT_TRUE(whole.messages.empty());
+}
