@@ -13,6 +13,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "render/SheetBitmap.h"
 #include "app/PlotControlWindow.h"
 #include "core/Ui.h"
 #include "sheet/OpenData.h"
@@ -78,7 +79,7 @@ public:
 
     // ---- Sheet view ------------------------------------------------------------------------------
     // Largest sheet bitmap side in pixels; a larger paper is refused with a warning.
-    static constexpr int maxBitmapSide = 20000;
+    static constexpr int maxBitmapSide = maxSheetBitmapSide;
     // Rebuilds the sheet bitmap at the screen's resolution and paints the sheet on it. Returns false
     // (after a warning) when the paper would make a bitmap too large; the picture then stays.
     bool redrawSheet();

@@ -2,6 +2,8 @@
 // and drop), the status note about what an open read, and the export of the sheet as PDF, SVG or PNG.
 #include "app/MainWindow.h"
 
+#include <filesystem>
+#include <new>
 #include <string>
 
 #include <QAbstractItemView>
@@ -148,7 +150,13 @@ bool MainWindow::onExport() {
     // Writing maps the sheet onto the file; the screen mapping (click editing) is kept.
     const int viewportX = sheet->viewportX;
     const int viewportY = sheet->viewportY;
-    const std::string failure = writeSheetFile(*sheet, choices(), path.toStdString(), dpi, ui());
+    std::string failure;
+    try {
+        failure = writeSheetFile(*sheet, choices(), path.toStdString(), dpi, ui(),
+                                 std::filesystem::path(lastDataFile.toStdU16String()));
+    } catch (const std::bad_alloc&) {
+        failure = outOfMemoryMessage;
+    }
     sheet->viewportX = viewportX;
     sheet->viewportY = viewportY;
     if (!failure.empty()) {

@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 
 #include <algorithm>
+#include <new>
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -177,9 +178,14 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
         // A number in the file that is no number: the command ends, the picture stays.
         showConversionError(error.what());
         return;
+    } catch (const std::bad_alloc&) {
+        ui().messageBox(outOfMemoryMessage, "错误", MsgButtons::Ok, MsgIcon::Error);
+        saved = savedBefore;
+        return;
     }
     // Cancelled while reading: the previous sheet and stations stay, and nothing is said.
-    if (outcome == OpenOutcome::Cancelled) {
+    // Values that cannot be drawn were refused before anything changed: the sheet and its status stay.
+    if (outcome == OpenOutcome::Cancelled || outcome == OpenOutcome::RangeTooLarge) {
         saved = savedBefore;
         return;
     }

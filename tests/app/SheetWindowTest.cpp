@@ -262,6 +262,25 @@ TEST_F(SheetWindow, AConversionErrorEndsTheOpenLeavingPictureRangesAndCommands) 
     EXPECT_EQ(PlotControlForm->stationCombo->count(), 4);
 }
 
+TEST_F(SheetWindow, AFileWhoseRangeWidensToInfinityLeavesTheSheetAndItsStatus) {
+    openTaggedSample();
+    form.saved = true;
+    const QImage shown = picture();
+    const std::vector<bool> commands = commandStates();
+    const float yLengthCm = form.sheet->yLengthCm;
+
+    const QString huge = writeFile("huge.ves", "Zu电法数据\n测深VES\n1\n7\n0 0\n测区\n2023\n野外\n测深\n2\n"
+                                               "1.5 3.3e38\n20 30\n0\n");
+    form.openDataPath(huge, DataFileKind::Tagged);
+    ASSERT_EQ(ui->messages.size(), 1u);
+    EXPECT_EQ(ui->messages[0].text, rangeTooLargeMessage);
+    EXPECT_TRUE(form.saved);
+    EXPECT_EQ(picture(), shown);
+    EXPECT_EQ(commandStates(), commands);
+    EXPECT_EQ(form.sheet->yLengthCm, yLengthCm);
+    EXPECT_EQ(PlotControlForm->stationCombo->count(), 4);
+}
+
 TEST_F(SheetWindow, UntickingResistivityAndApplyingRemovesItsCurveAndLegendEntry) {
     openColumnSample();
     // Symbol 4 (filled circle) for RES, chosen on the symbol list standing on RES's row.
