@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "data/ProfileData.h"
 #include "core/Color.h"
 #include "core/Pen.h"
+#include "sheet/SheetModel.h"
 #include "plot/Axis.h"
 #include "plot/Curve.h"
 #include "plot/Text.h"
@@ -70,4 +72,6 @@ public:
     float titleGapCm = 3.5f;   // frame top to title top
     float captionGapCm = 1.0f; // title to the composer's text items
     float marginCm = 1.5f;
+    // The interpretation of the station shown, drawn over its curves; none without a model.
+    std::optional<SheetModel> stationModel;
 };
