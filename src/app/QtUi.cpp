@@ -83,7 +83,7 @@ QtUi::~QtUi() {
 }
 
 void QtUi::updateInputFilter() {
-    const bool wanted = pumpDepth > 0 || progressFiltering;
+    const bool wanted = pumpDepth > 0 || progressFiltering || discardingInput;
     if (wanted == filterInstalled)
         return;
     if (wanted)
@@ -153,6 +153,8 @@ void QtUi::processPendingMessages() {
 }
 
 bool QtUi::eventFilter(QObject* watched, QEvent* event) {
+    if (discardingInput && (isUserInput(event->type()) || isDragAndDrop(event->type())))
+        return true;
     if (pumpDepth > 0 && isUserInput(event->type())) {
         heldInput.emplace_back(watched, std::unique_ptr<QEvent>(event->clone()));
         return true;
@@ -235,10 +237,24 @@ bool QtUi::progress(std::uint64_t done, std::uint64_t total) {
 }
 
 void QtUi::endProgress() {
+    const bool cancelled = cancelRequested;
     operationRunning = false;
     cancelRequested = false;
     if (dialog)
         dialog->hide();
+    if (cancelled)
+        discardPendingInput();
+}
+
+void QtUi::discardPendingInput() {
+    // Clicks and keys made while a cancelled operation ran were meant for the state before it: they
+    // are dropped, not replayed. Held input goes, and what is still queued reaches the filter once more.
+    heldInput.clear();
+    discardingInput = true;
+    updateInputFilter();
+    QCoreApplication::processEvents();
+    discardingInput = false;
+    updateInputFilter();
 }
 
 std::string QtUi::gbkToUtf8(std::string_view gbk) const

@@ -57,10 +57,12 @@ private:
     std::unique_ptr<QProgressDialog> dialog;
     // While the progress dialog takes its events: input for any other window is dropped.
     bool progressFiltering = false;
+    bool discardingInput = false; // after a cancel: every user input is dropped
     bool belongsToDialog(QObject* receiver) const;
     bool filterInstalled = false;
     // Installs the application-wide input filter while the pump or the progress dialog needs it.
     void updateInputFilter();
+    void discardPendingInput();
     // Input that reached an object while the pump ran; delivered again once it returns.
     std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> heldInput;
 };

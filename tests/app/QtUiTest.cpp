@@ -241,3 +241,29 @@ TEST(QtUiProgress, DialogAppearsOnlyForLongOperationsAndOnlyItsCancelTakesInput)
     EXPECT_FALSE(dialog->isVisible());
     ui.endProgress();
 }
+
+// Clicks and keys made while a read ran that the user then cancelled are dropped, not replayed
+// afterwards onto the sheet the cancel kept.
+TEST(QtUiProgress, InputMadeDuringACancelledOperationIsDiscarded) {
+    InputCounter owner;
+    owner.show();
+    QtUi ui(&owner);
+    EXPECT_TRUE(ui.progress(0, 100));
+    runFor(QtUi::progressDelayMs + 50);
+    EXPECT_TRUE(ui.progress(10, 100));
+    ASSERT_NE(ui.progressDialog(), nullptr);
+    postClickAndKey(&owner);
+    ui.processPendingMessages(); // held back while the read runs
+    emit ui.progressDialog()->canceled(); // as the 取消 button does
+    EXPECT_FALSE(ui.progress(20, 100));
+    postClickAndKey(&owner);
+    ui.endProgress();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(owner.mousePresses + owner.keyPresses, 0);
+
+    // Input after the cancelled operation is taken again.
+    postClickAndKey(&owner);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(owner.mousePresses, 1);
+    EXPECT_EQ(owner.keyPresses, 1);
+}
