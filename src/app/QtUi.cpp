@@ -198,8 +198,14 @@ bool QtUi::progress(std::uint64_t done, std::uint64_t total) {
     }
     if (cancelRequested)
         return false;
-    if (operationClock.elapsed() < progressDelayMs)
+    if (operationClock.elapsed() < progressDelayMs) {
+        // Before the dialog shows, the window still repaints and runs its timers (input is held back).
+        if (!updateClock.isValid() || updateClock.elapsed() >= progressIntervalMs) {
+            updateClock.start();
+            processPendingMessages();
+        }
         return true;
+    }
     // Work that is done already needs no dialog flashing up for its last report.
     if ((!dialog || !dialog->isVisible()) && total > 0 && done >= total)
         return true;

@@ -267,3 +267,17 @@ TEST(QtUiProgress, InputMadeDuringACancelledOperationIsDiscarded) {
     EXPECT_EQ(owner.mousePresses, 1);
     EXPECT_EQ(owner.keyPresses, 1);
 }
+
+// The window is serviced from the first report of a long operation, before any dialog shows: painting
+// and timers run, user input waits.
+TEST(QtUiProgress, TheWindowIsServicedBeforeTheDialogShows) {
+    InputCounter owner;
+    QtUi ui(&owner);
+    QCoreApplication::postEvent(&owner, new QEvent(QEvent::User));
+    postClickAndKey(&owner);
+    EXPECT_TRUE(ui.progress(0, 100));
+    EXPECT_EQ(ui.progressDialog(), nullptr);
+    EXPECT_EQ(owner.otherEvents, 1);
+    EXPECT_EQ(owner.mousePresses + owner.keyPresses, 0);
+    ui.endProgress();
+}
