@@ -92,6 +92,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& words, bool withExp
             line.all = true;
         } else if (withExportOptions && word == "--dpi") {
             line.dpi = parseCount(word, argument(), 10, 2400);
+        } else if (withExportOptions && word == "--invert") {
+            line.invertLayers = parseCount(word, argument(), 1, 20);
+        } else if (withExportOptions && word == "--smooth") {
+            line.smooth = true;
         } else if (!word.empty() && word[0] == '-' && word != "-") {
             throw UsageError{"unknown option '" + word + "'"};
         } else if (!haveFile) {
@@ -105,5 +109,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& words, bool withExp
         throw UsageError{"no data file given"};
     if (withExportOptions && line.output.empty())
         throw UsageError{"no output file given (-o OUT)"};
+    if (line.invertLayers > 0 && line.smooth)
+        throw UsageError{"--invert and --smooth exclude each other"};
     return line;
 }

@@ -16,6 +16,8 @@ struct CommandLine {
     std::vector<int> symbols;        // export: --symbols N,N,N,N,N,N
     int dpi = 96;                    // export: --dpi
     bool all = false;                // export: --all, one sheet per station
+    int invertLayers = 0;            // export: --invert K, a block fit of K layers drawn on each sheet
+    bool smooth = false;             // export: --smooth, a smooth fit drawn on each sheet
 };
 
 // Thrown with a one-line reason when the words do not form a valid command.

@@ -2,11 +2,13 @@
 
 #include "cli/CommandLine.h"
 #include "cli/CommandGuard.h"
+#include "cli/InterpretCommands.h"
 #include "cli/OpenReportCommand.h"
 #include "render/SheetExport.h"
 #include "core/FilePath.h"
 #include "core/ConversionError.h"
 #include "cli/MessageRecorder.h"
+#include "model/BatchFit.h"
 #include "sheet/Composer.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
@@ -15,6 +17,8 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <mutex>
+#include <optional>
 #include <ostream>
 
 namespace {
@@ -48,12 +52,15 @@ bool namesEachStation(const std::string& pattern)
 // Progress of a batch on stderr: a line now and then, so long runs show they are alive.
 class BatchProgress {
 public:
-    BatchProgress(std::ostream& err, std::size_t total) : err_(err), total_(total), start_(Clock::now()) {}
+    BatchProgress(std::ostream& err, std::size_t total, const char* what = "stations")
+        : err_(err), total_(total), what_(what), start_(Clock::now())
+    {
+    }
     void stationDone(std::size_t done)
     {
         const auto now = Clock::now();
         if (done == total_ || now - lastReport_ >= std::chrono::milliseconds(500)) {
-            err_ << "vesplot export: " << done << "/" << total_ << " stations\n";
+            err_ << "vesplot export: " << done << "/" << total_ << " " << what_ << "\n";
             lastReport_ = now;
         }
     }
@@ -62,25 +69,107 @@ private:
     using Clock = std::chrono::steady_clock;
     std::ostream& err_;
     std::size_t total_;
+    const char* what_;
     Clock::time_point start_;
     Clock::time_point lastReport_ = start_;
 };
 
-int exportAll(SheetState& state, PlotChoices& choices, const std::string& pattern, int dpi, MessageRecorder& ui,
-              std::ostream& err, const std::filesystem::path& dataFile)
+// The interpretation asked for on the command line (--invert K or --smooth); none without either.
+std::optional<model::BatchOptions> fitOptions(const CommandLine& line)
+{
+    if (line.invertLayers <= 0 && !line.smooth)
+        return std::nullopt;
+    model::BatchOptions options;
+    options.kind = line.smooth ? model::FitKind::Smooth : model::FitKind::Block;
+    options.block.layers = line.invertLayers > 0 ? line.invertLayers : options.block.layers;
+    return options;
+}
+
+std::int32_t stationNumberOf(const ProfileData& station)
+{
+    return station.stationNumber.empty() ? 0 : station.stationNumber.front();
+}
+
+// Fits the stations `first` to `last` (exclusive) of the file with their MN/2 as measured, spread over
+// threads; a batch of stations shows its progress on `err`. One fit per station, in order.
+std::vector<model::FitResult> fitExported(const SheetState& state, std::size_t first, std::size_t last,
+                                          const model::BatchOptions& options, std::ostream& err)
+{
+    std::vector<model::SoundingData> soundings;
+    for (std::size_t i = first; i < last; ++i)
+        soundings.push_back(stationSounding(state.stations[i], false));
+    BatchProgress progress(err, soundings.size(), "stations fitted");
+    std::mutex progressLock;
+    model::BatchControl control;
+    if (soundings.size() > 1) {
+        control.progress = [&](std::size_t done, std::size_t) {
+            const std::lock_guard lock(progressLock);
+            progress.stationDone(done);
+        };
+    }
+    return model::fitStations(soundings, options, control);
+}
+
+// True when station `index` was fitted; else says so on `err`.
+bool fitted(const SheetState& state, std::size_t index, const model::FitResult& fit, std::ostream& err)
+{
+    if (fit.report.ok())
+        return true;
+    err << "vesplot export: station " << stationNumberOf(state.stations[index]) << " (index " << index
+        << ") cannot be fitted: " << fit.report.error << "\n";
+    return false;
+}
+
+// The fit of station `index` as the model drawn on its sheet.
+void setStationModel(SheetState& state, std::size_t index, const model::FitResult& fit)
+{
+    SheetModel sheetModel;
+    sheetModel.stationNumber = stationNumberOf(state.stations[index]);
+    sheetModel.earth = fit.model;
+    sheetModel.report = fit.report;
+    sheetModel.fitted = true;
+    sheetModel.showTable = true;
+    state.stationModel = std::move(sheetModel);
+}
+
+int exportAll(SheetState& state, PlotChoices& choices, const std::string& pattern, int dpi,
+              MessageRecorder& ui, std::ostream& err, const std::filesystem::path& dataFile,
+              const std::optional<model::BatchOptions>& fitting)
 {
     const std::size_t count = state.stations.size();
-    BatchProgress progress(err, count);
     std::size_t reported = reportMessages(ui, err);
+
+    // With a fit asked for, only the stations fitted are exported; the others are reported.
+    std::vector<model::FitResult> fits;
+    std::vector<std::size_t> exported;
+    if (fitting)
+        fits = fitExported(state, 0, count, *fitting, err);
+    for (std::size_t i = 0; i < count; ++i) {
+        if (!fitting || fitted(state, i, fits[i], err))
+            exported.push_back(i);
+    }
+    const bool unfitted = exported.size() < count;
+    if (fitting && exported.empty()) {
+        err << "vesplot export: no station could be fitted; nothing written\n";
+        return 1;
+    }
+    // Composes station i of the file, with its model when fitted.
+    const auto compose = [&](std::size_t i) {
+        choices.stationIndex = static_cast<int>(i);
+        composeSheet(state, choices);
+        if (fitting)
+            setStationModel(state, i, fits[i]);
+    };
+
+    BatchProgress progress(err, exported.size());
     if (!namesEachStation(pattern)) {
         // One PDF with a page per station.
         const std::string failure = writeSheetPdfPages(
-            state, choices, pattern, count,
-            [&](std::size_t i) {
-                if (i > 0)
-                    progress.stationDone(i);
-                choices.stationIndex = static_cast<int>(i);
-                composeSheet(state, choices);
+            state, choices, pattern, exported.size(),
+            [&](std::size_t page) {
+                if (page > 0)
+                    progress.stationDone(page);
+                compose(exported[page]);
                 reported = reportMessages(ui, err, reported);
             },
             ui, dataFile);
@@ -88,27 +177,27 @@ int exportAll(SheetState& state, PlotChoices& choices, const std::string& patter
             err << "vesplot export: cannot write " << pattern << ": " << failure << "\n";
             return 1;
         }
-        progress.stationDone(count);
-        return 0;
+        progress.stationDone(exported.size());
+        return unfitted ? 1 : 0;
     }
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t k = 0; k < exported.size(); ++k) {
+        const std::size_t i = exported[k];
         std::string output = pattern;
         replaceAll(output, "{station}", std::to_string(state.stations[i].stationNumber.at(0)));
         replaceAll(output, "{index}", std::to_string(i));
-        choices.stationIndex = static_cast<int>(i);
-        composeSheet(state, choices);
+        compose(i);
         const std::string failure = writeSheetFile(state, choices, output, dpi, ui, dataFile);
         reported = reportMessages(ui, err, reported);
         if (!failure.empty()) {
             // The batch stops at the first sheet that cannot be written: the rest would mostly fail alike.
             err << "vesplot export: cannot write " << output << ": " << failure << "\n"
-                << "vesplot export: stopped at station " << i + 1 << " of " << count << "; " << i
+                << "vesplot export: stopped at station " << k + 1 << " of " << exported.size() << "; " << k
                 << " sheets were written\n";
             return 1;
         }
-        progress.stationDone(i + 1);
+        progress.stationDone(k + 1);
     }
-    return 0;
+    return unfitted ? 1 : 0;
 }
 
 } // namespace
@@ -155,8 +244,9 @@ int exportSheets(const std::vector<std::string>& words, std::ostream& err)
     }
     if (!line.symbols.empty())
         std::copy(line.symbols.begin(), line.symbols.end(), choices.symbols.begin());
+    const std::optional<model::BatchOptions> fitting = fitOptions(line);
     if (line.all)
-        return exportAll(state, choices, line.output, line.dpi, ui, err, dataFile);
+        return exportAll(state, choices, line.output, line.dpi, ui, err, dataFile, fitting);
 
     if (static_cast<std::size_t>(line.station) >= state.stations.size()) {
         err << "vesplot export: station index " << line.station << " is outside the " << state.stations.size()
@@ -165,6 +255,16 @@ int exportSheets(const std::vector<std::string>& words, std::ostream& err)
     }
     choices.stationIndex = line.station;
     composeSheet(state, choices);
+    if (fitting) {
+        const std::size_t index = static_cast<std::size_t>(line.station);
+        const std::vector<model::FitResult> fits = fitExported(state, index, index + 1, *fitting, err);
+        if (!fitted(state, index, fits.front(), err)) {
+            reportMessages(ui, err);
+            err << "vesplot export: nothing written\n";
+            return 1;
+        }
+        setStationModel(state, index, fits.front());
+    }
 
     const std::string failure = writeSheetFile(state, choices, line.output, line.dpi, ui, dataFile);
     reportMessages(ui, err);

@@ -122,14 +122,14 @@ void writeStation(JsonWriter& json, const ProfileData& station, std::size_t inde
     json.endObject();
 }
 
-model::SoundingData soundingOf(const ProfileData& station, bool ideal) {
+} // namespace
+
+model::SoundingData stationSounding(const ProfileData& station, bool ideal) {
     std::vector<float> mn = station.mnHalf;
     if (ideal || mn.size() != station.size())
         mn.assign(station.size(), 0.0f);
     return model::SoundingData::from<float>(station.abHalf, mn, station.resistivity, station.chargeability);
 }
-
-} // namespace
 
 int runForward(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     std::vector<double> rho, thk, m, ab2, mn2;
@@ -284,7 +284,7 @@ int runInvert(const std::vector<std::string>& words, std::ostream& out, std::ost
     const std::size_t first = all ? 0 : static_cast<std::size_t>(line.station);
     const std::size_t last = all ? stations.size() : first + 1;
     for (std::size_t i = first; i < last; ++i)
-        soundings.push_back(soundingOf(stations[i], ideal));
+        soundings.push_back(stationSounding(stations[i], ideal));
     model::BatchOptions options;
     options.kind = smooth ? model::FitKind::Smooth : model::FitKind::Block;
     options.block.layers = layers;

@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "data/ProfileData.h"
+#include "model/SoundingData.h"
+
 // `vesplot forward --rho R1,R2,... [--thk H1,...] [--m M1,...] [--ab2 A1,...] [--mn2 B1,...]`: the apparent
 // resistivity (and chargeability) of a layered earth for a Schlumberger array, as JSON.
 int runForward(const std::vector<std::string>& words, std::ostream& out, std::ostream& err);
@@ -14,3 +17,7 @@ int runForward(const std::vector<std::string>& words, std::ostream& out, std::os
 int runInvert(const std::vector<std::string>& words, std::ostream& out, std::ostream& err);
 
 extern const char* const interpretUsage;
+
+// The sounding of a station as the fits take it: AB/2, MN/2 (all 0, an ideal array, when `ideal` or when
+// the station holds no MN/2 per point), resistivity and M1.
+model::SoundingData stationSounding(const ProfileData& station, bool ideal);

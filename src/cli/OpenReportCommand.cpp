@@ -17,10 +17,14 @@
 const char* const headlessUsage =
     "usage: vesplot inspect FILE [--kind dat|ves] [--station INDEX]\n"
     "       vesplot export FILE -o OUT [--kind dat|ves] [--station INDEX] [--params res,m1,r,td,th,zp]\n"
-    "                      [--symbols N,N,N,N,N,N] [--dpi N] [--all]\n"
+    "                      [--symbols N,N,N,N,N,N] [--dpi N] [--all] [--invert K | --smooth]\n"
     "  OUT ends in .png, .bmp (bitmap at --dpi, default 96), .pdf or .svg (true size).\n"
     "  With --all every station is exported: OUT names one file per station through {station}\n"
-    "  (the station number) or {index} (its position), or is one .pdf with a page per station.\n";
+    "  (the station number) or {index} (its position), or is one .pdf with a page per station.\n"
+    "  --invert K fits each exported station with a K-layer model (1 to 20), --smooth with a smooth\n"
+    "  many-layer model, and draws the interpretation on its sheet: the model response, the layered\n"
+    "  model, the M1 response when M1 is drawn, and a table of the layers with the fit's RMS.\n"
+    "  A station that cannot be fitted is not exported and the status is 1.\n";
 
 namespace {
 

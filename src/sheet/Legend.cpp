@@ -1,11 +1,15 @@
 #include "sheet/Legend.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
+#include <vector>
 
 #include "core/Canvas.h"
+#include "core/Gbk.h"
 #include "plot/Geometry.h"
 #include "plot/Symbol.h"
+#include "sheet/ModelOverlay.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
 
@@ -18,10 +22,14 @@ constexpr int sampleLength = 75;
 constexpr int boxHeight = 25;
 constexpr int rowStep = 50;
 constexpr int labelGap = 10;
+// Room for an overlay row's label: a GBK byte of the legend's 8-point font is about half an em wide.
+constexpr int labelByteWidth = 14;
+constexpr int labelMargin = 20; // between a label's end and the frame's right side
 
 } // namespace
 
-void drawLegend(const SheetState& state, const PlotChoices& choices, Canvas& canvas) {
+void drawLegend(const SheetState& state, const PlotChoices& choices, Canvas& canvas,
+                const ModelOverlay* overlay) {
     struct Entry {
         const TCurve& curve;
         int param;
@@ -36,7 +44,16 @@ void drawLegend(const SheetState& state, const PlotChoices& choices, Canvas& can
         {state.zpCurve, plotparam::zp, "ZP"},
     }};
 
-    const int left = toCoord(state.rightAxis.x2 - columnOffset);
+    // The overlay's labels are longer than the curves' own: the block moves left to keep them in the frame.
+    std::vector<ModelOverlay::LegendLine> lines;
+    if (overlay)
+        lines = overlay->legendLines();
+    float offset = columnOffset;
+    for (const ModelOverlay::LegendLine& line : lines)
+        offset =
+            std::max(offset, static_cast<float>(sampleLength + labelGap +
+                                                gbkByteLength(line.label) * labelByteWidth + labelMargin));
+    const int left = toCoord(state.rightAxis.x2 - offset);
     const int labelX = toCoord(static_cast<float>(left) + static_cast<float>(sampleLength + labelGap));
     int top = toCoord(state.rightAxis.y2 - topOffset);
 
@@ -51,6 +68,20 @@ void drawLegend(const SheetState& state, const PlotChoices& choices, Canvas& can
         const Pen pen{entry.curve.penStyle, entry.curve.penWidth, entry.curve.color, penmode::copy};
         drawLegendEntry(canvas, symbol, pen, left, top, left + sampleLength, top - boxHeight);
         canvas.textOut(labelX, top, entry.label);
+        top -= rowStep;
+    }
+    for (const ModelOverlay::LegendLine& line : lines) {
+        const int cy = toCoord((static_cast<double>(top) + (top - boxHeight)) * 0.5);
+        canvas.setPen(line.pen);
+        if (line.dashed) {
+            for (const LogicalPolyline& dash : dashedPolyline({{left, cy}, {left + sampleLength, cy}}))
+                canvas.polyline(dash);
+        } else {
+            canvas.moveTo(left, cy);
+            canvas.lineTo(left + sampleLength, cy);
+        }
+        canvas.setPenColor(colors::black);
+        canvas.textOut(labelX, top, line.label);
         top -= rowStep;
     }
     canvas.setBrushStyle(brushStyle);

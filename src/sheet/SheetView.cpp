@@ -1,10 +1,12 @@
 #include "sheet/SheetView.h"
 
 #include <cmath>
+#include <optional>
 
 #include "core/Canvas.h"
 #include "core/Ui.h"
 #include "sheet/Legend.h"
+#include "sheet/ModelOverlay.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
 #include "plot/Axis.h"
@@ -115,6 +117,13 @@ void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, i
     state.leftAxis.draw(canvas);
     state.rightAxis.draw(canvas);
 
+    // The interpretation's lines lie under the measured curves, its table over them.
+    std::optional<ModelOverlay> overlay;
+    if (state.stationModel) {
+        overlay = ModelOverlay::compute(state, choices);
+        overlay->drawLines(canvas);
+    }
+
     using namespace plotparam;
     if (choices.ticked[res] && !state.resCurve.xPoints.empty())
         state.resCurve.draw(canvas);
@@ -129,7 +138,9 @@ void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, i
     if (choices.ticked[zp])
         state.zpCurve.draw(canvas);
 
-    drawLegend(state, choices, canvas);
+    if (overlay)
+        overlay->drawTable(canvas);
+    drawLegend(state, choices, canvas, overlay ? &*overlay : nullptr);
     restoreCanvas(state, canvas);
 }
 

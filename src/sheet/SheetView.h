@@ -31,7 +31,9 @@ Point sheetPointAt(const SheetState& state, int dpiX, int dpiY, int width, int h
 BitmapSize prepareSheetBitmap(SheetState& state, int dpiX, int dpiY);
 
 // Paints the whole sheet on a surface of width × height device pixels: title, axes, the ticked
-// curves and the legend, with the wait cursor shown meanwhile.
+// curves and the legend, with the wait cursor shown meanwhile. With a station model (state.stationModel)
+// its lines go under the curves, its table over them and its legend rows after the curves' (ModelOverlay);
+// without one nothing else is drawn.
 void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, int width, int height, Ui& ui);
 
 // The longest axis a sheet holds, in cm: far beyond any paper, well within the int pixel range of a bitmap.

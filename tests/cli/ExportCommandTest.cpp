@@ -278,3 +278,63 @@ TEST(ExportCommand, AFileWhoseRangeWidensToInfinityFailsAlikeInEveryFormat)
         EXPECT_FALSE(std::filesystem::exists(folder.path / name));
     }
 }
+
+TEST(ExportCommand, InvertDrawsTheFittedInterpretationOnTheSheet)
+{
+    clitest::TempFolder folder;
+    const std::string data = std::string(VESPLOT_REAL_DATA_DIR) + "/boundiali.dat";
+    std::string err;
+    ASSERT_EQ(exportSheet({data, "--station", "0", "--invert", "3", "-o", folder.file("fit.svg")}, &err), 0) << err;
+    const std::string svg = contentsOf(folder.path / "fit.svg");
+    EXPECT_NE(svg.find("模型响应"), std::string::npos);
+    EXPECT_NE(svg.find("层状模型"), std::string::npos);
+    EXPECT_NE(svg.find("RMS = 4.1 %"), std::string::npos); // docs/realdata-fits.md: 4.06 %
+    EXPECT_EQ(svg.find("M1 模型响应"), std::string::npos); // the file has no M1 values
+
+    // The same sheet without --invert has none of it.
+    ASSERT_EQ(exportSheet({data, "--station", "0", "-o", folder.file("plain.svg")}, &err), 0) << err;
+    EXPECT_EQ(contentsOf(folder.path / "plain.svg").find("模型响应"), std::string::npos);
+
+    // A PDF page per station, each with its own fit; a smooth fit alike.
+    const std::string pdf = folder.file("all.pdf");
+    ASSERT_EQ(exportSheet({data, "--all", "--invert", "3", "-o", pdf}, &err), 0) << err;
+    QFile file(QString::fromStdString(pdf));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromLatin1(file.readAll()).count(QRegularExpression(R"(/Type\s*/Page\b)")), 4);
+    EXPECT_NE(err.find("4/4 stations fitted"), std::string::npos) << err;
+    ASSERT_EQ(exportSheet({data, "--station", "1", "--smooth", "-o", folder.file("smooth.svg")}, &err), 0) << err;
+    EXPECT_NE(contentsOf(folder.path / "smooth.svg").find("模型响应"), std::string::npos);
+}
+
+TEST(ExportCommand, StationsThatCannotBeFittedAreReportedAndNotExported)
+{
+    clitest::TempFolder folder;
+    // Station 1 has three points, station 2 two: a 2-layer model (three parameters) fits only the first.
+    const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
+    std::string err;
+    EXPECT_EQ(exportSheet({data, "--all", "--invert", "2", "-o", folder.file("st-{index}.svg")}, &err), 1);
+    EXPECT_NE(err.find("station 2 (index 1) cannot be fitted"), std::string::npos) << err;
+    EXPECT_TRUE(std::filesystem::exists(folder.path / "st-0.svg"));
+    EXPECT_FALSE(std::filesystem::exists(folder.path / "st-1.svg"));
+    EXPECT_NE(contentsOf(folder.path / "st-0.svg").find("模型响应"), std::string::npos);
+
+    // One PDF holds the pages of the stations fitted.
+    EXPECT_EQ(exportSheet({data, "--all", "--invert", "2", "-o", folder.file("all.pdf")}, &err), 1);
+    QFile file(QString::fromStdString(folder.file("all.pdf")));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromLatin1(file.readAll()).count(QRegularExpression(R"(/Type\s*/Page\b)")), 1);
+
+    // A single station that cannot be fitted writes nothing.
+    EXPECT_EQ(exportSheet({data, "--station", "1", "--invert", "2", "-o", folder.file("one.png")}, &err), 1);
+    EXPECT_NE(err.find("cannot be fitted"), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(folder.path / "one.png"));
+    // Nor do files where no station can be fitted.
+    EXPECT_EQ(exportSheet({data, "--all", "--invert", "5", "-o", folder.file("none.pdf")}, &err), 1);
+    EXPECT_NE(err.find("no station could be fitted"), std::string::npos) << err;
+    EXPECT_FALSE(std::filesystem::exists(folder.path / "none.pdf"));
+
+    // Wrong fit options are usage errors.
+    EXPECT_EQ(exportSheet({data, "--invert", "0", "-o", folder.file("x.png")}, &err), 2);
+    EXPECT_EQ(exportSheet({data, "--invert", "3", "--smooth", "-o", folder.file("x.png")}, &err), 2);
+    EXPECT_NE(err.find("--invert K | --smooth"), std::string::npos);
+}

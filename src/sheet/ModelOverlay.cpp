@@ -1,0 +1,476 @@
+#include "sheet/ModelOverlay.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <limits>
+#include <optional>
+
+#include "core/Conversions.h"
+#include "core/Gbk.h"
+#include "model/ForwardModel.h"
+#include "plot/Geometry.h"
+#include "plot/Unit.h"
+#include "sheet/PlotChoices.h"
+#include "sheet/SheetState.h"
+
+namespace {
+
+constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+constexpr int pointsPerDecade = 20;
+constexpr int maxResponsePoints = 4001; // a very wide axis still gets a bounded line
+constexpr int linearResponsePoints = 201;
+
+// The table, in logical units.
+constexpr int tableFontHeight = 32;
+constexpr int tableFontWidth = 16;
+constexpr int tableRowStep = 44;
+constexpr int tablePadding = 15;
+constexpr int tableColumnGap = 30;
+constexpr int tableMargin = 30;          // from the frame's right and bottom sides
+constexpr int ruleGap = 8;               // between the header and its rule, and the rule and the first row
+constexpr double tableHeightShare = 0.6; // of the frame's height, at most
+
+// The table's height with `rows` rows under the header.
+int tableHeight(int rows) {
+    return 2 * tablePadding + tableFontHeight + 2 * ruleGap + (rows - 1) * tableRowStep + tableFontHeight;
+}
+
+struct DoublePoint {
+    double x = 0.0;
+    double y = 0.0;
+};
+using DoublePolyline = std::vector<DoublePoint>;
+
+// One axis's mapping of values to a logical coordinate, as TCurve::computePoints maps them.
+struct AxisMap {
+    double origin = 0.0; // logical coordinate of rangeMin
+    double length = 0.0; // logical units from rangeMin to rangeMax
+    double low = 1.0;
+    double high = 10.0;
+    bool log = false;
+
+    bool usable() const {
+        if (!std::isfinite(origin) || !std::isfinite(length) || !std::isfinite(low) || !std::isfinite(high) ||
+            low == high)
+            return false;
+        return !log || (low > 0.0 && high > 0.0);
+    }
+    // NaN for a value that cannot be mapped.
+    double at(double value) const {
+        if (!std::isfinite(value))
+            return nan;
+        if (log) {
+            if (value <= 0.0)
+                return nan;
+            return origin +
+                   (std::log10(value) - std::log10(low)) / (std::log10(high) - std::log10(low)) * length;
+        }
+        return origin + (value - low) / (high - low) * length;
+    }
+};
+
+AxisMap mapOf(const TAxis& axis, float origin, float length) {
+    return {origin, length, axis.rangeMin, axis.rangeMax, axis.logarithmic};
+}
+
+struct Frame {
+    double left = 0.0, bottom = 0.0, right = 0.0, top = 0.0;
+
+    bool usable() const {
+        return std::isfinite(left) && std::isfinite(right) && std::isfinite(bottom) && std::isfinite(top);
+    }
+};
+
+int logical(double value) {
+    return toCoord(std::round(value));
+}
+
+// Liang–Barsky: the part of the segment a–b inside the frame (edges included), as parameters t0 <= t1.
+std::optional<std::pair<double, double>> clipSegment(const Frame& f, DoublePoint a, DoublePoint b) {
+    const double dx = b.x - a.x;
+    const double dy = b.y - a.y;
+    double t0 = 0.0;
+    double t1 = 1.0;
+    const double p[4] = {-dx, dx, -dy, dy};
+    const double q[4] = {a.x - f.left, f.right - a.x, a.y - f.bottom, f.top - a.y};
+    for (int i = 0; i < 4; ++i) {
+        if (p[i] == 0.0) {
+            if (q[i] < 0.0)
+                return std::nullopt;
+            continue;
+        }
+        const double r = q[i] / p[i];
+        if (p[i] < 0.0)
+            t0 = std::max(t0, r);
+        else
+            t1 = std::min(t1, r);
+        if (t0 > t1)
+            return std::nullopt;
+    }
+    return std::make_pair(t0, t1);
+}
+
+DoublePoint along(DoublePoint a, DoublePoint b, double t) {
+    if (t == 0.0)
+        return a;
+    if (t == 1.0)
+        return b;
+    return {a.x + (b.x - a.x) * t, a.y + (b.y - a.y) * t};
+}
+
+// The pieces of a line inside the frame. A point with a NaN coordinate breaks the line.
+std::vector<DoublePolyline> clipToFrame(const DoublePolyline& line, const Frame& frame) {
+    std::vector<DoublePolyline> pieces;
+    bool open = false; // the last piece ends where the next segment starts
+    for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+        const DoublePoint a = line[i];
+        const DoublePoint b = line[i + 1];
+        if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x) || !std::isfinite(b.y)) {
+            open = false;
+            continue;
+        }
+        const auto part = clipSegment(frame, a, b);
+        if (!part) {
+            open = false;
+            continue;
+        }
+        if (!open || part->first > 0.0)
+            pieces.push_back({along(a, b, part->first)});
+        pieces.back().push_back(along(a, b, part->second));
+        open = part->second == 1.0;
+    }
+    return pieces;
+}
+
+// Rounded to logical units, repeated points dropped; a piece that shrinks to one point is left out.
+void appendRounded(std::vector<LogicalPolyline>& out, const std::vector<DoublePolyline>& pieces) {
+    for (const DoublePolyline& piece : pieces) {
+        LogicalPolyline points;
+        for (const DoublePoint& p : piece) {
+            const Point q{logical(p.x), logical(p.y)};
+            if (points.empty() || !(points.back() == q))
+                points.push_back(q);
+        }
+        if (points.size() >= 2)
+            out.push_back(std::move(points));
+    }
+}
+
+// Dashes along a line in double precision, starting with a dash.
+std::vector<DoublePolyline> dashes(const DoublePolyline& line) {
+    std::vector<DoublePolyline> out;
+    bool on = true;
+    double left = dashLength; // of the current dash or gap
+    DoublePolyline dash;
+    if (!line.empty())
+        dash.push_back(line.front());
+    for (std::size_t i = 0; i + 1 < line.size(); ++i) {
+        DoublePoint a = line[i];
+        const DoublePoint b = line[i + 1];
+        double length = std::hypot(b.x - a.x, b.y - a.y);
+        while (length >= left) {
+            const DoublePoint cut = along(a, b, left / length);
+            if (on) {
+                dash.push_back(cut);
+                out.push_back(std::move(dash));
+                dash.clear();
+            } else {
+                dash = {cut};
+            }
+            on = !on;
+            length -= left;
+            a = cut;
+            left = on ? dashLength : dashGap;
+        }
+        left -= length;
+        if (on)
+            dash.push_back(b);
+    }
+    if (on && dash.size() >= 2)
+        out.push_back(std::move(dash));
+    return out;
+}
+
+// AB/2 values over the bottom axis: pointsPerDecade a decade on a log axis.
+std::vector<double> sampleAxis(const AxisMap& x) {
+    const double low = std::min(x.low, x.high);
+    const double high = std::max(x.low, x.high);
+    std::vector<double> values;
+    if (x.log) {
+        const double a = std::log10(low);
+        const double b = std::log10(high);
+        const double steps = std::ceil((b - a) * pointsPerDecade - 1e-9);
+        const int n = static_cast<int>(std::clamp(steps, 1.0, static_cast<double>(maxResponsePoints - 1)));
+        for (int k = 0; k <= n; ++k)
+            values.push_back(k == 0 ? low : k == n ? high : std::pow(10.0, a + (b - a) * k / n));
+    } else {
+        const int n = linearResponsePoints - 1;
+        for (int k = 0; k <= n; ++k)
+            values.push_back(low + (high - low) * k / n);
+    }
+    return values;
+}
+
+DoublePolyline mapped(const AxisMap& x, const std::vector<double>& xs, const AxisMap& y,
+                      const std::vector<double>& ys) {
+    DoublePolyline line;
+    line.reserve(xs.size());
+    for (std::size_t i = 0; i < xs.size() && i < ys.size(); ++i)
+        line.push_back({x.at(xs[i]), y.at(ys[i])});
+    return line;
+}
+
+bool hasChargeability(const model::LayeredModel& earth) {
+    for (const model::Layer& layer : earth.layers)
+        if (std::isfinite(layer.m) && layer.m != 0.0)
+            return true;
+    return false;
+}
+
+// The step line of the layered model, or nothing when a layer's values cannot be drawn.
+DoublePolyline stepLine(const model::LayeredModel& earth, const AxisMap& x, const AxisMap& y,
+                        const Frame& f) {
+    DoublePolyline line;
+    if (earth.layers.empty())
+        return line;
+    double depth = 0.0;
+    std::vector<double> bottoms; // x of each interface
+    for (std::size_t i = 0; i + 1 < earth.layers.size(); ++i) {
+        depth += earth.layers[i].thk;
+        const double at = x.at(depth);
+        if (!(earth.layers[i].thk > 0.0) || !std::isfinite(at))
+            return {};
+        bottoms.push_back(at);
+    }
+    const double leftEnd = std::min(f.left, f.right);
+    const double rightEnd = std::max(f.left, f.right);
+    const bool increasing = (x.length >= 0.0) == (x.high >= x.low);
+    const double start = increasing ? leftEnd : rightEnd;
+    const double end = increasing ? rightEnd : leftEnd;
+    // Before the axis's start or beyond its end an interface still keeps the line in depth order.
+    double previous =
+        bottoms.empty() ? start
+                        : (increasing ? std::min(start, bottoms.front()) : std::max(start, bottoms.front()));
+    for (std::size_t i = 0; i < earth.layers.size(); ++i) {
+        const double rho = y.at(earth.layers[i].rho);
+        if (!std::isfinite(rho))
+            return {};
+        double next = i < bottoms.size() ? bottoms[i]
+                                         : (increasing ? std::max(end, previous) : std::min(end, previous));
+        line.push_back({previous, rho});
+        line.push_back({next, rho});
+        previous = next;
+    }
+    return line;
+}
+
+void drawPieces(Canvas& canvas, const std::vector<LogicalPolyline>& pieces, const Pen& pen) {
+    if (pieces.empty())
+        return;
+    canvas.setPen(pen);
+    for (const LogicalPolyline& piece : pieces)
+        canvas.polyline(piece);
+}
+
+LogFont tableFont() {
+    LogFont font = defaultItemFont();
+    font.height = tableFontHeight;
+    font.width = tableFontWidth;
+    return font;
+}
+
+int textWidth(const std::string& text) {
+    return gbkByteLength(text) * tableFontWidth;
+}
+
+void layOutTable(ModelOverlay::Table& table, const SheetModel& sheetModel, const Frame& frame) {
+    const model::LayeredModel& earth = sheetModel.earth;
+    const bool withM = hasChargeability(earth);
+    std::vector<std::vector<std::string>> rows;
+    rows.push_back({"层", "电阻率(Ω·m)", "厚度(m)", "深度(m)"});
+    if (withM)
+        rows.front().push_back("极化率(%)");
+    double depth = 0.0;
+    for (std::size_t i = 0; i < earth.layers.size(); ++i) {
+        const model::Layer& layer = earth.layers[i];
+        std::vector<std::string> row{std::to_string(i + 1), modelTableNumber(layer.rho)};
+        if (i + 1 < earth.layers.size()) {
+            depth += layer.thk;
+            row.push_back(modelTableNumber(layer.thk));
+            row.push_back(modelTableNumber(depth));
+        } else {
+            row.push_back("—");
+            row.push_back("—");
+        }
+        if (withM)
+            row.push_back(std::isfinite(layer.m) ? formatPattern(layer.m, "0.0") : "—");
+        rows.push_back(std::move(row));
+    }
+    std::string rms;
+    if (sheetModel.fitted && std::isfinite(sheetModel.report.rmsPercent))
+        rms = "RMS = " + formatPattern(sheetModel.report.rmsPercent, "0.0") + " %";
+
+    const double frameWidth = std::fabs(frame.right - frame.left);
+    const double frameHeight = std::fabs(frame.top - frame.bottom);
+    // The table takes at most tableHeightShare of the frame's height: the layers that fit, else the
+    // first ones and a last row that counts them all.
+    const int extra = rms.empty() ? 0 : 1;
+    const double room = frameHeight * tableHeightShare - tableHeight(1);
+    const std::size_t layerRows = rows.size() - 1;
+    const std::size_t fitting =
+        room < 0.0 ? 0
+                   : static_cast<std::size_t>(std::max(0.0, std::floor(room / tableRowStep) + 1.0 - extra));
+    std::string summary;
+    if (layerRows > fitting) {
+        if (fitting < 2)
+            return;           // not even one layer and the summary: no table
+        rows.resize(fitting); // the header and fitting − 1 layers, then the summary
+        summary = "… 共 " + std::to_string(layerRows) + " 层";
+    }
+
+    const std::size_t columns = rows.front().size();
+    std::vector<int> widths(columns, 0);
+    for (const auto& row : rows)
+        for (std::size_t c = 0; c < row.size(); ++c)
+            widths[c] = std::max(widths[c], textWidth(row[c]));
+    int width = 2 * tablePadding + tableColumnGap * static_cast<int>(columns - 1);
+    for (int w : widths)
+        width += w;
+    width = std::max({width, 2 * tablePadding + textWidth(rms), 2 * tablePadding + textWidth(summary)});
+    const int height = tableHeight(static_cast<int>(rows.size()) - 1 + (summary.empty() ? 0 : 1) + extra);
+    if (width + 2 * tableMargin > frameWidth || height + 2 * tableMargin > frameHeight)
+        return;
+
+    table.shown = true;
+    table.font = tableFont();
+    table.right = logical(std::max(frame.left, frame.right) - tableMargin);
+    table.bottom = logical(std::min(frame.bottom, frame.top) + tableMargin);
+    table.left = table.right - width;
+    table.top = table.bottom + height;
+    int y = table.top - tablePadding;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        int x = table.left + tablePadding;
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            // Centred in its column.
+            const int offset = (widths[c] - textWidth(rows[r][c])) / 2;
+            table.cells.push_back({{x + offset, y}, rows[r][c]});
+            x += widths[c] + tableColumnGap;
+        }
+        if (r == 0) {
+            table.ruleY = y - tableFontHeight - ruleGap;
+            y = table.ruleY - ruleGap;
+        } else {
+            y -= tableRowStep;
+        }
+    }
+    for (const std::string* line : {&summary, &rms}) {
+        if (line->empty())
+            continue;
+        table.cells.push_back({{table.left + tablePadding, y}, *line});
+        y -= tableRowStep;
+    }
+}
+
+} // namespace
+
+std::string modelTableNumber(double value) {
+    if (!std::isfinite(value))
+        return "—";
+    const double size = std::fabs(value);
+    if (size >= 99.95)
+        return formatPattern(value, "0");
+    if (size >= 9.995)
+        return formatPattern(value, "0.0");
+    if (size >= 0.9995)
+        return formatPattern(value, "0.00");
+    if (size >= 0.001 || size == 0.0)
+        return formatPattern(value, "0.000");
+    return formatPattern(value, "0.00E+00");
+}
+
+std::vector<LogicalPolyline> dashedPolyline(const LogicalPolyline& line) {
+    DoublePolyline points;
+    for (const Point& p : line)
+        points.push_back({static_cast<double>(p.x), static_cast<double>(p.y)});
+    std::vector<LogicalPolyline> out;
+    appendRounded(out, dashes(points));
+    return out;
+}
+
+ModelOverlay ModelOverlay::compute(const SheetState& state, const PlotChoices& choices) {
+    ModelOverlay overlay;
+    if (!state.stationModel)
+        return overlay;
+    const SheetModel& sheetModel = *state.stationModel;
+    if (choices.stationIndex >= 0 && static_cast<std::size_t>(choices.stationIndex) < state.stations.size()) {
+        const ProfileData& station = state.stations[static_cast<std::size_t>(choices.stationIndex)];
+        if (!station.stationNumber.empty() && station.stationNumber.front() != sheetModel.stationNumber)
+            return overlay;
+    }
+
+    const Frame frame{state.originX, state.originY, static_cast<double>(state.originX) + state.xLength,
+                      static_cast<double>(state.originY) + state.yLength};
+    const AxisMap x = mapOf(state.bottomAxis, state.originX, state.xLength);
+    const AxisMap rho = mapOf(state.leftAxis, state.originY, state.yLength);
+    const AxisMap ip = mapOf(state.rightAxis, state.originY, state.yLength);
+    if (!frame.usable() || !x.usable())
+        return overlay;
+    const model::LayeredModel& earth = sheetModel.earth;
+
+    if (rho.usable()) {
+        appendRounded(overlay.layers, clipToFrame(stepLine(earth, x, rho, frame), frame));
+        const std::vector<double> ab2 = sampleAxis(x);
+        const std::vector<double> rhoa = model::apparentResistivity(earth, ab2);
+        appendRounded(overlay.response, clipToFrame(mapped(x, ab2, rho, rhoa), frame));
+    }
+    if (choices.ticked[plotparam::m1] && hasChargeability(earth) && ip.usable()) {
+        const std::vector<double> ab2 = sampleAxis(x);
+        const std::vector<double> ma = model::apparentChargeability(earth, ab2);
+        for (const DoublePolyline& piece : clipToFrame(mapped(x, ab2, ip, ma), frame))
+            appendRounded(overlay.chargeability, dashes(piece));
+    }
+    if (sheetModel.showTable && !earth.layers.empty())
+        layOutTable(overlay.table, sheetModel, frame);
+    return overlay;
+}
+
+void ModelOverlay::drawLines(Canvas& canvas) const {
+    const Pen saved = canvas.pen();
+    drawPieces(canvas, layers, modelpen::layers);
+    drawPieces(canvas, response, modelpen::response);
+    drawPieces(canvas, chargeability, modelpen::chargeability);
+    canvas.setPen(saved);
+}
+
+void ModelOverlay::drawTable(Canvas& canvas) const {
+    if (!table.shown)
+        return;
+    const CanvasStateGuard guard(canvas);
+    canvas.setPen(Pen{penstyle::solid, 1, colors::black, penmode::copy});
+    canvas.setBrushStyle(BrushStyle::Solid);
+    canvas.setBrushColor(colors::white);
+    canvas.rectangle(table.left, table.top, table.right, table.bottom);
+    canvas.moveTo(table.left, table.ruleY);
+    canvas.lineTo(table.right, table.ruleY);
+    canvas.setFont(table.font);
+    canvas.setFontColor(colors::black);
+    for (const Cell& cell : table.cells)
+        canvas.textOut(cell.at.x, cell.at.y, cell.text);
+}
+
+void ModelOverlay::draw(Canvas& canvas) const {
+    drawLines(canvas);
+    drawTable(canvas);
+}
+
+std::vector<ModelOverlay::LegendLine> ModelOverlay::legendLines() const {
+    std::vector<LegendLine> lines;
+    if (!response.empty())
+        lines.push_back({modelResponseLabel, modelpen::response, false});
+    if (!layers.empty())
+        lines.push_back({layeredModelLabel, modelpen::layers, false});
+    if (!chargeability.empty())
+        lines.push_back({chargeabilityResponseLabel, modelpen::chargeability, true});
+    return lines;
+}

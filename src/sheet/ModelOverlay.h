@@ -1,0 +1,98 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "core/Canvas.h"
+#include "core/Color.h"
+#include "core/LogFont.h"
+#include "core/Pen.h"
+
+class SheetState;
+struct PlotChoices;
+
+// The pens of the interpretation drawn over a station's curves; widths in logical units (0.1 mm).
+namespace modelpen {
+// The model's apparent-resistivity response: red, 0.5 mm (2 pixels at 96 dpi).
+inline constexpr Pen response{penstyle::solid, 5, colors::red, penmode::copy};
+// The layered model as a step line: blue, 0.4 mm.
+inline constexpr Pen layers{penstyle::solid, 4, colors::rgb(0, 0, 255), penmode::copy};
+// The apparent-chargeability response: red, 0.3 mm, drawn as dashes of its own (see dashLength), so that
+// every output (screen, printer, PDF, SVG, bitmaps at any resolution) shows the same dashes.
+inline constexpr Pen chargeability{penstyle::solid, 3, colors::red, penmode::copy};
+} // namespace modelpen
+
+// Dashes of the chargeability response, logical units along the line.
+inline constexpr double dashLength = 30.0;
+inline constexpr double dashGap = 15.0;
+
+// Legend labels of the overlay's lines.
+inline constexpr const char* modelResponseLabel = "模型响应";
+inline constexpr const char* layeredModelLabel = "层状模型";
+inline constexpr const char* chargeabilityResponseLabel = "M1 模型响应";
+
+// A polyline in logical units.
+using LogicalPolyline = std::vector<Point>;
+
+// Splits a polyline (logical units) into dashes of dashLength with gaps of dashGap, starting with a dash.
+std::vector<LogicalPolyline> dashedPolyline(const LogicalPolyline& line);
+
+// What the sheet draws of `state.stationModel` (see SheetModel.h), computed from the sheet's frame and
+// axes and ready to draw. The frame is (originX, originY)–(originX + xLength, originY + yLength) as the
+// composer lays it out; AB/2 and depth are mapped on the bottom axis, resistivity on the left axis and
+// chargeability on the right (IP) axis, each with its range and log flag, as the curves map their values.
+// Every line is clipped to the frame; values that cannot be mapped (not finite, not positive on a log axis)
+// break a line instead of being drawn. Coordinates are rounded to the nearest logical unit.
+class ModelOverlay {
+public:
+    // Nothing when the sheet has no model, or when the station selected in `choices` has another number
+    // than the model's (a model never lands on another station's sheet).
+    static ModelOverlay compute(const SheetState& state, const PlotChoices& choices);
+
+    // The lines: the layered model under the resistivity response, then the chargeability response.
+    // Gives back the canvas's pen.
+    void drawLines(Canvas& canvas) const;
+    // The model table, when there is one. Gives back the canvas's pen, brush and font.
+    void drawTable(Canvas& canvas) const;
+    // drawLines, then drawTable.
+    void draw(Canvas& canvas) const;
+
+    // The legend rows of the lines drawn, in the order response, layered model, chargeability response.
+    struct LegendLine {
+        const char* label;
+        Pen pen;
+        bool dashed;
+    };
+    std::vector<LegendLine> legendLines() const;
+
+    bool empty() const { return layers.empty() && response.empty() && chargeability.empty() && !table.shown; }
+
+    // The model's apparent-resistivity response, 20 points per decade of AB/2 over the bottom axis
+    // (an ideal array), in pieces where it leaves the frame or cannot be computed.
+    std::vector<LogicalPolyline> response;
+    // The layered model: resistivity of each layer (left axis) from its top to its bottom depth (bottom
+    // axis); the first layer starts at the axis's left end, the half-space runs to its right end.
+    std::vector<LogicalPolyline> layers;
+    // The apparent-chargeability response (percent, right axis) in dashes, when M1 is ticked and a layer
+    // has a chargeability.
+    std::vector<LogicalPolyline> chargeability;
+
+    // The model table in the frame's lower right corner: a white box with a black outline, a header row
+    // with a rule under it, a row per layer (the half-space's thickness and depth "—"), and the RMS line of
+    // a fitted model. A table that would take more than 60 % of the frame's height shows the first layers
+    // and a last row "… 共 N 层". No table when the model asks for none or it cannot fit the frame.
+    struct Cell {
+        Point at; // left and top of the text
+        std::string text;
+    };
+    struct Table {
+        bool shown = false;
+        int left = 0, top = 0, right = 0, bottom = 0; // the box
+        int ruleY = 0;                                // the rule under the header
+        LogFont font;
+        std::vector<Cell> cells; // header, layer rows and the RMS line, in reading order
+    } table;
+};
+
+// The table's text for a number: about three significant digits, locale-independent; "—" when not finite.
+std::string modelTableNumber(double value);
