@@ -14,6 +14,7 @@
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
+#include "sheet/StationSounding.h"
 
 #include <cmath>
 #include <optional>
@@ -120,13 +121,6 @@ void writeStation(JsonWriter& json, const ProfileData& station, std::size_t inde
     json.key("converged");
     json.value(fit.report.converged);
     json.endObject();
-}
-
-model::SoundingData soundingOf(const ProfileData& station, bool ideal) {
-    std::vector<float> mn = station.mnHalf;
-    if (ideal || mn.size() != station.size())
-        mn.assign(station.size(), 0.0f);
-    return model::SoundingData::from<float>(station.abHalf, mn, station.resistivity, station.chargeability);
 }
 
 } // namespace

@@ -20,7 +20,13 @@ const char* const headlessUsage =
     "                      [--symbols N,N,N,N,N,N] [--dpi N] [--all]\n"
     "  OUT ends in .png, .bmp (bitmap at --dpi, default 96), .pdf or .svg (true size).\n"
     "  With --all every station is exported: OUT names one file per station through {station}\n"
-    "  (the station number) or {index} (its position), or is one .pdf with a page per station.\n";
+    "  (the station number) or {index} (its position), or is one .pdf with a page per station.\n"
+    "       vesplot section FILE -o OUT [--kind dat|ves] [--param res|m1|r|td|th|zp|model] [--spacing M]\n"
+    "                       [--order] [--scale N] [--layers K | --smooth] [--dpi N]\n"
+    "  A section of all stations of FILE along the line, M metres per station number (default 1;\n"
+    "  --order: one step per station in file order), at 1:N (0 or none: about 25 cm wide). --param\n"
+    "  model fits every station (K layers, default 3, or --smooth) and draws the model section.\n"
+    "  OUT ends in .pdf or .svg (true size) or .png (at --dpi, default 150).\n";
 
 namespace {
 
