@@ -1,10 +1,15 @@
 // Survey-line section of a generated 200-station line of 30 spacings each: station samples, grid,
-// contours and the sheet's layout; painting the laid-out sheet on the recording canvas; both together.
+// contours and the sheet's layout; painting the laid-out sheet on the recording canvas; both together;
+// writing the laid-out sheet as a PDF page.
 #include <benchmark/benchmark.h>
 
+#include <QGuiApplication>
+
 #include <cmath>
+#include <filesystem>
 
 #include "RecordingCanvas.h"
+#include "render/SectionExport.h"
 #include "section/SectionSheet.h"
 
 namespace {
@@ -76,6 +81,35 @@ void BM_SectionLayoutAndPaint(benchmark::State& state) {
 }
 BENCHMARK(BM_SectionLayoutAndPaint)->Unit(benchmark::kMillisecond);
 
+void BM_SectionPdf(benchmark::State& state) {
+    SectionSheet sheet;
+    if (!sheet.layoutPseudosection(generatedLine(), benchOptions())) {
+        state.SkipWithError("the generated line did not lay out");
+        return;
+    }
+    const std::filesystem::path pdf = std::filesystem::temp_directory_path() / "vesplot-section-bench.pdf";
+    for (auto _ : state) {
+        if (!writeSectionFile(sheet, pdf.string(), 150).empty()) {
+            state.SkipWithError("the PDF could not be written");
+            break;
+        }
+    }
+    std::filesystem::remove(pdf);
+}
+BENCHMARK(BM_SectionPdf)->Unit(benchmark::kMillisecond);
+
 } // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    // Painting needs fonts but no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    int qtArgc = 1;
+    QGuiApplication app(qtArgc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -152,6 +152,9 @@ void MainWindow::createMenus() {
     graphSeparator2 = graphMenu->addSeparator();
     zoomInAction = item(graphMenu, "放大图形(&I)");
     zoomOutAction = item(graphMenu, "缩小图形(&O)");
+    graphMenu->addSeparator();
+    sectionAction = item(graphMenu, "测线剖面图...");
+    sectionAction->setEnabled(false); // until a file is loaded
 
     editMenu = menuBar()->addMenu(text("编辑(&E)"));
     editTitleAction = item(editMenu, "修改图名(&T)");
@@ -178,6 +181,7 @@ void MainWindow::createMenus() {
     connect(polarityAction, &QAction::triggered, this, &MainWindow::onShowPolarity);
     connect(curvesAction, &QAction::triggered, this, &MainWindow::onShowCurves);
     connect(copyAction, &QAction::triggered, this, &MainWindow::onCopy);
+    connect(sectionAction, &QAction::triggered, this, &MainWindow::onShowSection);
     connect(editTitleAction, &QAction::triggered, this, &MainWindow::onEditTitle);
     connect(setYLengthAction, &QAction::triggered, this, &MainWindow::onSetYLength);
     connect(anomalyThresholdAction, &QAction::triggered, this, &MainWindow::onSetAnomalyThreshold);
@@ -206,6 +210,7 @@ void MainWindow::createMenus() {
         {graphSeparator2, "mnGraphSep2"},
         {zoomInAction, "mnZoomIn"},
         {zoomOutAction, "mnZoomOut"},
+        {sectionAction, "mnSection"},
         {editMenu, "mnEdit"},
         {editTitleAction, "mnTitle"},
         {linePropertyAction, "mnLineProperty"},

@@ -33,6 +33,7 @@ class QPrinter;
 class QScrollArea;
 class QStatusBar;
 class QToolBar;
+class SectionWindow;
 class SheetImageWidget;
 struct Pen;
 
@@ -144,6 +145,8 @@ public:
     QFileDialog* exportDialog = nullptr;
     // 16 x 16 tool-bar glyphs, index 0 to 18.
     QList<QImage> toolBarGlyphs;
+    // The survey-line section window, made on first use.
+    SectionWindow* sectionWindow = nullptr;
 
     // Menu bar
     QMenu* fileMenu = nullptr;
@@ -164,6 +167,7 @@ public:
     QAction* graphSeparator2 = nullptr;
     QAction* zoomInAction = nullptr;
     QAction* zoomOutAction = nullptr;
+    QAction* sectionAction = nullptr;
     QMenu* editMenu = nullptr;
     QAction* editTitleAction = nullptr;
     QAction* linePropertyAction = nullptr;
@@ -227,6 +231,8 @@ public slots:
     void onToggleLegend();
     void onSetMargin();
     void onTogglePlotControl();
+    // Shows the section window with the stations of the file loaded.
+    void onShowSection();
     void onHelp();
     void onOpenWebSite();
     void onAbout();

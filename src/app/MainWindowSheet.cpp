@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QComboBox>
 #include <QCompleter>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -15,6 +16,7 @@
 #include <QScopedValueRollback>
 #include <QScrollArea>
 
+#include "app/SectionWindow.h"
 #include "app/SheetImageWidget.h"
 #include "core/ConversionError.h"
 #include "core/Gbk.h"
@@ -215,6 +217,9 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     redrawSheet();
     setStatusText(QString::fromUtf8("数据剖面图绘制成功。"));
     ui().processPendingMessages();
+    // An open section window follows the file loaded.
+    if (sectionWindow && sectionWindow->isVisible())
+        onShowSection();
 
     if (!saveBitmapToolAction->isVisible())
         switchOnAfterLoadCommands();
@@ -229,6 +234,7 @@ void MainWindow::switchOnAfterLoadCommands() {
          {saveBitmapAction, exportAction, printAction, curvesAction, setXLengthAction, setYLengthAction,
           editTitleAction, copyAction, refreshAction, linePropertyAction})
         enabled->setEnabled(true);
+    sectionAction->setEnabled(true);
 }
 
 void MainWindow::placePlotControlWindow() {
@@ -254,4 +260,23 @@ void MainWindow::onShowCurves() {
     redrawSheet();
     ui().endWaitCursor();
     setStatusText(QString::fromUtf8("剖面图绘制完成."));
+}
+
+void MainWindow::onShowSection() {
+    if (sheet->stations.empty())
+        return;
+    if (!sectionWindow) {
+        sectionWindow = new SectionWindow([this]() -> Ui& { return ui(); }, this);
+        // A station clicked in the section is chosen and shown as the plot control window's apply would.
+        sectionWindow->onStationChosen = [this](std::size_t index) {
+            if (!PlotControlForm || index >= static_cast<std::size_t>(PlotControlForm->stationCombo->count()))
+                return;
+            PlotControlForm->stationCombo->setCurrentIndex(static_cast<int>(index));
+            rebuildSheet();
+        };
+    }
+    sectionWindow->setStations(sheet->stations, std::filesystem::path(lastDataFile.toStdU16String()));
+    sectionWindow->show();
+    sectionWindow->raise();
+    sectionWindow->refresh();
 }

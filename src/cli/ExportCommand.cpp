@@ -3,6 +3,7 @@
 #include "cli/CommandLine.h"
 #include "cli/CommandGuard.h"
 #include "cli/InterpretCommands.h"
+#include "sheet/StationSounding.h"
 #include "cli/OpenReportCommand.h"
 #include "render/SheetExport.h"
 #include "core/FilePath.h"
@@ -97,7 +98,7 @@ std::vector<model::FitResult> fitExported(const SheetState& state, std::size_t f
 {
     std::vector<model::SoundingData> soundings;
     for (std::size_t i = first; i < last; ++i)
-        soundings.push_back(stationSounding(state.stations[i], false));
+        soundings.push_back(soundingOf(state.stations[i], false));
     BatchProgress progress(err, soundings.size(), "stations fitted");
     std::mutex progressLock;
     model::BatchControl control;

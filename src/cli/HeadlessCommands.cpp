@@ -4,6 +4,7 @@
 #include "cli/InterpretCommands.h"
 #include "cli/OpenReportCommand.h"
 #include "cli/ProgramArguments.h"
+#include "cli/SectionCommand.h"
 
 #include <QGuiApplication>
 
@@ -17,7 +18,8 @@ std::optional<int> runHeadlessCommand(int argc, char* argv[])
     if (argc < 2)
         return std::nullopt;
     const std::string command = argv[1];
-    if (command != "inspect" && command != "export" && command != "forward" && command != "invert")
+    if (command != "inspect" && command != "export" && command != "forward" && command != "invert" &&
+        command != "section")
         return std::nullopt;
     attachToParentConsole();
     const std::vector<std::string> arguments = utf8Arguments(argc, argv);
@@ -35,5 +37,7 @@ std::optional<int> runHeadlessCommand(int argc, char* argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
+    if (command == "section")
+        return runSection(words, std::cout, std::cerr);
     return runExport(words, std::cout, std::cerr);
 }

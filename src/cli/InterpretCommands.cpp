@@ -14,6 +14,7 @@
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
+#include "sheet/StationSounding.h"
 
 #include <cmath>
 #include <optional>
@@ -123,13 +124,6 @@ void writeStation(JsonWriter& json, const ProfileData& station, std::size_t inde
 }
 
 } // namespace
-
-model::SoundingData stationSounding(const ProfileData& station, bool ideal) {
-    std::vector<float> mn = station.mnHalf;
-    if (ideal || mn.size() != station.size())
-        mn.assign(station.size(), 0.0f);
-    return model::SoundingData::from<float>(station.abHalf, mn, station.resistivity, station.chargeability);
-}
 
 int runForward(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     std::vector<double> rho, thk, m, ab2, mn2;
@@ -284,7 +278,7 @@ int runInvert(const std::vector<std::string>& words, std::ostream& out, std::ost
     const std::size_t first = all ? 0 : static_cast<std::size_t>(line.station);
     const std::size_t last = all ? stations.size() : first + 1;
     for (std::size_t i = first; i < last; ++i)
-        soundings.push_back(stationSounding(stations[i], ideal));
+        soundings.push_back(soundingOf(stations[i], ideal));
     model::BatchOptions options;
     options.kind = smooth ? model::FitKind::Smooth : model::FitKind::Block;
     options.block.layers = layers;

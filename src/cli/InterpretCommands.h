@@ -17,7 +17,3 @@ int runForward(const std::vector<std::string>& words, std::ostream& out, std::os
 int runInvert(const std::vector<std::string>& words, std::ostream& out, std::ostream& err);
 
 extern const char* const interpretUsage;
-
-// The sounding of a station as the fits take it: AB/2, MN/2 (all 0, an ideal array, when `ideal` or when
-// the station holds no MN/2 per point), resistivity and M1.
-model::SoundingData stationSounding(const ProfileData& station, bool ideal);

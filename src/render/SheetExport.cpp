@@ -26,11 +26,6 @@
 
 namespace {
 
-// PDF pages are laid out at this resolution; the sheet mapping makes the drawing size independent of it.
-constexpr int pdfResolution = 1200;
-// SVG user units of 0.1 mm: the sheet's own unit, so coordinates stay whole numbers.
-constexpr int svgResolution = 254;
-
 QString extensionOf(const std::string& path)
 {
     return QFileInfo(QString::fromStdString(path)).suffix().toLower();
@@ -79,33 +74,6 @@ private:
     std::string reason_;
 };
 
-// Writes `path` whole or not at all: `write` fills a temporary file beside it through a checked
-// device and returns a reason when it failed; the temporary replaces the file only when every byte
-// went out, else it is removed and the file stays as it was.
-std::string writeWhole(const QString& path, const std::filesystem::path& dataFile,
-                       const std::function<std::string(QIODevice&)>& write)
-{
-    const std::string refused = outputTargetProblem(pathFromUtf8(path.toStdString()), dataFile);
-    if (!refused.empty())
-        return refused;
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return "cannot create the file: " + file.errorString().toStdString();
-    CheckedOutput output(file);
-    std::string failure = write(output);
-    if (output.failed()) // the device's reason says more than the writer's
-        failure = output.reason();
-    if (failure.empty() && !file.flush())
-        failure = file.errorString().toStdString();
-    if (!failure.empty()) {
-        file.cancelWriting(); // the temporary is removed when `file` goes
-        return failure;
-    }
-    if (!file.commit())
-        return file.errorString().toStdString();
-    return {};
-}
-
 // The bitmap size of the sheet at `dpi`, or a reason when it is too large to be made.
 std::string bitmapSizeProblem(const BitmapSize& size)
 {
@@ -140,21 +108,7 @@ std::string writePng(SheetState& state, const PlotChoices& choices, const QStrin
     const QImage image = paintedSheet(state, choices, size, dpi, ui);
     if (image.isNull())
         return "the sheet is too large for a bitmap at this resolution";
-    std::vector<unsigned char> png;
-    try {
-        png = encodePng({reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(), image.height(),
-                         image.bytesPerLine() / 4, dotsPerMetre(dpi)});
-    } catch (const std::bad_alloc&) {
-        return "not enough memory to encode the sheet as PNG";
-    }
-    if (png.empty())
-        return "the sheet is too large for a PNG file";
-    return writeWhole(path, dataFile, [&](QIODevice& out) -> std::string {
-        if (out.write(reinterpret_cast<const char*>(png.data()), static_cast<qint64>(png.size())) !=
-            static_cast<qint64>(png.size()))
-            return "the file could not be written";
-        return {};
-    });
+    return writePngImage(image, path.toStdString(), dpi, dataFile);
 }
 
 std::string writeBmp(SheetState& state, const PlotChoices& choices, const QString& path, int dpi, Ui& ui,
@@ -166,7 +120,7 @@ std::string writeBmp(SheetState& state, const PlotChoices& choices, const QStrin
     const QImage image = paintedSheet(state, choices, size, dpi, ui);
     if (image.isNull())
         return "the sheet is too large for a bitmap at this resolution";
-    return writeWhole(path, dataFile, [&](QIODevice& out) -> std::string {
+    return writeFileWhole(path.toStdString(), dataFile, [&](QIODevice& out) -> std::string {
         QImageWriter writer(&out, "bmp");
         if (!writer.write(image))
             return "the file could not be written";
@@ -184,11 +138,11 @@ QPageLayout paperLayout(const SheetState& state)
 std::string writeSvg(SheetState& state, const PlotChoices& choices, const QString& path, Ui& ui,
                      const std::filesystem::path& dataFile)
 {
-    const BitmapSize size = prepareSheetBitmap(state, svgResolution, svgResolution);
-    return writeWhole(path, dataFile, [&](QIODevice& out) -> std::string {
+    const BitmapSize size = prepareSheetBitmap(state, svgUnitsPerInch, svgUnitsPerInch);
+    return writeFileWhole(path.toStdString(), dataFile, [&](QIODevice& out) -> std::string {
         QSvgGenerator generator;
         generator.setOutputDevice(&out);
-        generator.setResolution(svgResolution);
+        generator.setResolution(svgUnitsPerInch);
         generator.setSize(QSize(size.width, size.height));
         generator.setViewBox(QRect(0, 0, size.width, size.height));
         generator.setTitle(QStringLiteral("电测深观测数据"));
@@ -197,7 +151,7 @@ std::string writeSvg(SheetState& state, const PlotChoices& choices, const QStrin
             return "the SVG file could not be started";
         painter.fillRect(QRect(0, 0, size.width, size.height), Qt::white);
         {
-            QtCanvas canvas(painter, svgResolution, svgResolution);
+            QtCanvas canvas(painter, svgUnitsPerInch, svgUnitsPerInch);
             paintSheet(state, choices, canvas, size.width, size.height, ui);
         }
         if (!painter.end())
@@ -241,16 +195,17 @@ std::string writeSheetPdfPages(SheetState& state, const PlotChoices& choices, co
                                std::size_t count, const std::function<void(std::size_t)>& composePage, Ui& ui,
                                const std::filesystem::path& dataFile)
 {
-    return writeWhole(QString::fromStdString(path), dataFile, [&](QIODevice& out) -> std::string {
+    return writeFileWhole(path, dataFile, [&](QIODevice& out) -> std::string {
         QPdfWriter writer(&out);
-        writer.setResolution(pdfResolution);
+        writer.setResolution(pdfPageResolution);
         writer.setCreator(QStringLiteral("vesplot"));
         QPainter painter;
         for (std::size_t i = 0; i < count; ++i) {
             composePage(i);
             if (!sheetDrawable(state))
                 return rangeTooLargeMessage;
-            prepareSheetBitmap(state, pdfResolution, pdfResolution); // grows the paper to fit the figure
+            // Grows the paper to fit the figure.
+            prepareSheetBitmap(state, pdfPageResolution, pdfPageResolution);
             writer.setPageLayout(paperLayout(state));
             if (i == 0) {
                 if (!painter.begin(&writer))
@@ -258,11 +213,55 @@ std::string writeSheetPdfPages(SheetState& state, const PlotChoices& choices, co
             } else if (!writer.newPage()) {
                 return "cannot add page " + std::to_string(i + 1);
             }
-            QtCanvas canvas(painter, pdfResolution, pdfResolution);
+            QtCanvas canvas(painter, pdfPageResolution, pdfPageResolution);
             paintSheet(state, choices, canvas, writer.width(), writer.height(), ui);
         }
         if (painter.isActive() && !painter.end())
             return "the PDF file could not be finished";
+        return {};
+    });
+}
+
+std::string writeFileWhole(const std::string& path, const std::filesystem::path& dataFile,
+                           const std::function<std::string(QIODevice&)>& write)
+{
+    const std::string refused = outputTargetProblem(pathFromUtf8(path), dataFile);
+    if (!refused.empty())
+        return refused;
+    QSaveFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly))
+        return "cannot create the file: " + file.errorString().toStdString();
+    CheckedOutput output(file);
+    std::string failure = write(output);
+    if (output.failed()) // the device's reason says more than the writer's
+        failure = output.reason();
+    if (failure.empty() && !file.flush())
+        failure = file.errorString().toStdString();
+    if (!failure.empty()) {
+        file.cancelWriting(); // the temporary is removed when `file` goes
+        return failure;
+    }
+    if (!file.commit())
+        return file.errorString().toStdString();
+    return {};
+}
+
+std::string writePngImage(const QImage& image, const std::string& path, int dpi,
+                          const std::filesystem::path& dataFile)
+{
+    std::vector<unsigned char> png;
+    try {
+        png = encodePng({reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(),
+                         image.height(), image.bytesPerLine() / 4, dotsPerMetre(dpi)});
+    } catch (const std::bad_alloc&) {
+        return "not enough memory to encode the picture as PNG";
+    }
+    if (png.empty())
+        return "the picture is too large for a PNG file";
+    return writeFileWhole(path, dataFile, [&](QIODevice& out) -> std::string {
+        if (out.write(reinterpret_cast<const char*>(png.data()), static_cast<qint64>(png.size())) !=
+            static_cast<qint64>(png.size()))
+            return "the file could not be written";
         return {};
     });
 }

@@ -7,9 +7,16 @@
 #include <optional>
 #include <string>
 
+class QImage;
+class QIODevice;
 class SheetState;
 class Ui;
 struct PlotChoices;
+
+// PDF pages are laid out at this resolution; the sheet mapping makes the drawing size independent of it.
+inline constexpr int pdfPageResolution = 1200;
+// SVG user units of 0.1 mm: the sheet's own unit, so coordinates stay whole numbers.
+inline constexpr int svgUnitsPerInch = 254;
 
 // Writes the composed sheet to `path` through the same paint pipeline as the window, the format
 // chosen by the extension: .png and .bmp as bitmaps of the paper at `dpi`, .pdf and .svg as
@@ -38,3 +45,14 @@ void failSheetFileWritesAfter(std::optional<std::int64_t> bytes);
 
 // True when the extension of `path` is one writeSheetFile knows.
 bool isSheetFileFormat(const std::string& path);
+
+// Writes `path` whole or not at all: `write` fills a temporary file beside it through a checked
+// device and returns a reason when it failed; the temporary replaces the file only when every byte
+// went out. `path` must be a regular file or a new name, and not `dataFile`.
+// Returns an empty text on success, else a one-line reason.
+std::string writeFileWhole(const std::string& path, const std::filesystem::path& dataFile,
+                           const std::function<std::string(QIODevice&)>& write);
+
+// Writes a painted bitmap as a PNG of `dpi` through the sheet's own encoder, whole or not at all.
+std::string writePngImage(const QImage& image, const std::string& path, int dpi,
+                          const std::filesystem::path& dataFile);

@@ -1,0 +1,296 @@
+#include "app/SectionWindow.h"
+
+#include "app/QtUi.h"
+#include "core/Conversions.h"
+#include "core/Ui.h"
+#include "model/BatchFit.h"
+#include "render/SectionExport.h"
+#include "sheet/StationSounding.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <new>
+#include <thread>
+
+namespace {
+
+constexpr SectionParameter comboParameters[] = {SectionParameter::Res, SectionParameter::M1,
+                                                SectionParameter::R,   SectionParameter::TD,
+                                                SectionParameter::TH,  SectionParameter::ZP};
+
+QString u(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+
+} // namespace
+
+SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
+    : QWidget(parent, Qt::Window), ui_(std::move(ui)) {
+    setWindowTitle(QStringLiteral("测线剖面图"));
+    parameterCombo = new QComboBox(this);
+    for (SectionParameter parameter : comboParameters)
+        parameterCombo->addItem(u(parameterName(parameter)));
+    parameterCombo->addItem(QStringLiteral("模型断面"));
+    spacingEdit = new QLineEdit(QStringLiteral("1"), this);
+    spacingEdit->setToolTip(QStringLiteral("每个测点号对应的测线长度（米）"));
+    placementCombo = new QComboBox(this);
+    placementCombo->addItems({QStringLiteral("按测点号"), QStringLiteral("按文件顺序")});
+    autoColourCheck = new QCheckBox(QStringLiteral("自动色标"), this);
+    autoColourCheck->setChecked(true);
+    colourLowEdit = new QLineEdit(this);
+    colourHighEdit = new QLineEdit(this);
+    refreshButton = new QPushButton(QStringLiteral("刷新"), this);
+    exportButton = new QPushButton(QStringLiteral("导出..."), this);
+    sectionLabel = new QLabel;
+    sectionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    sectionLabel->installEventFilter(this);
+    scrollArea = new QScrollArea(this);
+    scrollArea->setWidget(sectionLabel);
+    scrollArea->setBackgroundRole(QPalette::Dark);
+
+    auto* controls = new QGridLayout;
+    controls->addWidget(new QLabel(QStringLiteral("参数"), this), 0, 0);
+    controls->addWidget(parameterCombo, 0, 1);
+    controls->addWidget(new QLabel(QStringLiteral("点距(米/点号)"), this), 0, 2);
+    controls->addWidget(spacingEdit, 0, 3);
+    controls->addWidget(new QLabel(QStringLiteral("测点位置"), this), 0, 4);
+    controls->addWidget(placementCombo, 0, 5);
+    controls->addWidget(autoColourCheck, 1, 0);
+    controls->addWidget(new QLabel(QStringLiteral("色标下限"), this), 1, 1, Qt::AlignRight);
+    controls->addWidget(colourLowEdit, 1, 2);
+    controls->addWidget(new QLabel(QStringLiteral("色标上限"), this), 1, 3, Qt::AlignRight);
+    controls->addWidget(colourHighEdit, 1, 4);
+    controls->addWidget(refreshButton, 0, 6);
+    controls->addWidget(exportButton, 1, 6);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(controls);
+    layout->addWidget(scrollArea, 1);
+    resize(1000, 700);
+
+    connect(refreshButton, &QPushButton::clicked, this, &SectionWindow::onRefresh);
+    connect(exportButton, &QPushButton::clicked, this, &SectionWindow::onExport);
+    connect(autoColourCheck, &QCheckBox::toggled, this, &SectionWindow::onAutoColourToggled);
+    onAutoColourToggled();
+    exportButton->setEnabled(false);
+
+    exportPathQuery = [this] {
+        return QFileDialog::getSaveFileName(
+            this, QStringLiteral("导出剖面图"), QString(),
+            QStringLiteral("PDF 文件 (*.pdf);;SVG 文件 (*.svg);;PNG 图像 (*.png)"));
+    };
+}
+
+void SectionWindow::setStations(const StationList& stations, const std::filesystem::path& dataFile) {
+    stations_ = stations;
+    dataFile_ = dataFile;
+    models_.assign(stations_.size(), std::nullopt);
+    clearPicture();
+}
+
+std::size_t SectionWindow::fittedCount() const {
+    return static_cast<std::size_t>(
+        std::count_if(models_.begin(), models_.end(), [](const auto& m) { return m.has_value(); }));
+}
+
+int SectionWindow::dpi() const {
+    return logicalDpiX();
+}
+
+void SectionWindow::onAutoColourToggled() {
+    colourLowEdit->setEnabled(!autoColourCheck->isChecked());
+    colourHighEdit->setEnabled(!autoColourCheck->isChecked());
+}
+
+void SectionWindow::clearPicture() {
+    section_ = SectionSheet();
+    image_ = QImage();
+    sectionLabel->setPixmap(QPixmap());
+    sectionLabel->resize(0, 0);
+    exportButton->setEnabled(false);
+}
+
+std::optional<SectionOptions> SectionWindow::readOptions() {
+    SectionOptions options;
+    const auto number = [&](QLineEdit* edit, const char* what, double& value) {
+        if (tryParseFloat(edit->text().trimmed().toStdString(), value))
+            return true;
+        ui_().messageBox(std::string("请输入") + what + "的数值。", "断面图", MsgButtons::Ok,
+                         MsgIcon::Warning);
+        edit->setFocus();
+        return false;
+    };
+    if (!number(spacingEdit, "点距", options.spacing))
+        return std::nullopt;
+    options.placement =
+        placementCombo->currentIndex() == 1 ? StationPlacement::ByOrder : StationPlacement::ByNumber;
+    options.userColourRange = !autoColourCheck->isChecked();
+    if (options.userColourRange && (!number(colourLowEdit, "色标下限", options.colourLow) ||
+                                    !number(colourHighEdit, "色标上限", options.colourHigh)))
+        return std::nullopt;
+    if (parameterCombo->currentIndex() < modelSectionItem)
+        options.parameter = comboParameters[parameterCombo->currentIndex()];
+    return options;
+}
+
+bool SectionWindow::fitMissingModels() {
+    std::vector<std::size_t> missing;
+    std::vector<model::SoundingData> soundings;
+    for (std::size_t i = 0; i < stations_.size(); ++i) {
+        if (!models_[i]) {
+            missing.push_back(i);
+            soundings.push_back(soundingOf(stations_[i], false));
+        }
+    }
+    if (missing.empty())
+        return true;
+    Ui& ui = ui_();
+    // Asked before the work starts, so a cancel at once leaves every station unfitted.
+    if (!ui.progress(0, missing.size())) {
+        ui.endProgress();
+        return false;
+    }
+    std::atomic<bool> cancel{false};
+    std::atomic<std::size_t> done{0};
+    std::atomic<bool> finished{false};
+    model::BatchControl control;
+    control.cancel = &cancel;
+    control.progress = [&](std::size_t count, std::size_t) { done = count; };
+    std::vector<model::FitResult> fits;
+    // The fits run on all cores while this thread keeps the progress dialog and its Cancel alive.
+    std::thread worker([&] {
+        fits = model::fitStations(soundings, model::BatchOptions{}, control);
+        finished = true;
+    });
+    while (!finished) {
+        if (!cancel && !ui.progress(done, missing.size()))
+            cancel = true;
+        if (auto* qtUi = dynamic_cast<QtUi*>(&ui); qtUi && qtUi->progressDialog())
+            qtUi->progressDialog()->setLabelText(QStringLiteral("正在反演各测点的模型…"));
+        std::this_thread::sleep_for(std::chrono::milliseconds(15));
+    }
+    worker.join();
+    ui.endProgress();
+    for (std::size_t k = 0; k < missing.size(); ++k) {
+        // A station the cancel stopped before its fit keeps no model, so the next refresh fits it.
+        if (cancel && !fits[k].report.ok())
+            continue;
+        models_[missing[k]] = stationModelOf(stations_[missing[k]], fits[k]);
+    }
+    return !cancel;
+}
+
+bool SectionWindow::refresh() {
+    if (busy_)
+        return false;
+    busy_ = true;
+    const std::optional<SectionOptions> options = readOptions();
+    bool drawn = false;
+    clearPicture();
+    if (options) {
+        try {
+            SectionLayoutResult layout;
+            bool cancelled = false;
+            if (parameterCombo->currentIndex() < modelSectionItem) {
+                layout = section_.layoutPseudosection(stations_, *options);
+            } else if (fitMissingModels()) {
+                std::vector<StationModel> models;
+                for (const auto& m : models_)
+                    models.push_back(*m);
+                layout = section_.layoutModelSection(models, *options);
+            } else {
+                cancelled = true;
+            }
+            if (cancelled) {
+                section_ = SectionSheet();
+            } else if (!layout) {
+                reportSectionProblem(ui_(), layout);
+                section_ = SectionSheet();
+            } else {
+                image_ = sectionImage(section_, dpi());
+                if (image_.isNull()) {
+                    ui_().messageBox("断面图太大，无法在屏幕上显示，请减小比例尺或点距。", "断面图",
+                                     MsgButtons::Ok, MsgIcon::Warning);
+                    section_ = SectionSheet();
+                } else {
+                    sectionLabel->setPixmap(QPixmap::fromImage(image_));
+                    sectionLabel->resize(image_.size());
+                    exportButton->setEnabled(true);
+                    drawn = true;
+                }
+            }
+        } catch (const std::bad_alloc&) {
+            clearPicture();
+            ui_().messageBox(outOfMemoryMessage, "错误", MsgButtons::Ok, MsgIcon::Error);
+        }
+    }
+    busy_ = false;
+    return drawn;
+}
+
+void SectionWindow::onRefresh() {
+    refresh();
+}
+
+bool SectionWindow::exportTo(const QString& path) {
+    if (!section_.laidOut())
+        return false;
+    std::string failure;
+    try {
+        failure = writeSectionFile(section_, path.toStdString(), exportPngDpi, dataFile_);
+    } catch (const std::bad_alloc&) {
+        failure = outOfMemoryMessage;
+    }
+    if (!failure.empty()) {
+        ui_().messageBox("无法导出剖面图:\n" + path.toStdString() + "\n" + failure, "错误", MsgButtons::Ok,
+                         MsgIcon::Error);
+        return false;
+    }
+    return true;
+}
+
+void SectionWindow::onExport() {
+    QString path = exportPathQuery ? exportPathQuery() : QString();
+    if (path.isEmpty())
+        return;
+    if (!isSectionFileFormat(path.toStdString()))
+        path += QStringLiteral(".pdf");
+    exportTo(path);
+}
+
+std::optional<SectionHit> SectionWindow::stationAtPixel(QPoint pixel) const {
+    if (image_.isNull())
+        return std::nullopt;
+    // Pixels are counted down from the image's top; the sheet's y runs up from its bottom.
+    const double unitsPerPixel = 254.0 / dpi();
+    const Point sheet{static_cast<int>(std::lround((pixel.x() + 0.5) * unitsPerPixel)),
+                      static_cast<int>(std::lround((image_.height() - pixel.y() - 0.5) * unitsPerPixel))};
+    return section_.stationAt(sheet);
+}
+
+bool SectionWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == sectionLabel && event->type() == QEvent::MouseButtonPress) {
+        const auto* press = static_cast<QMouseEvent*>(event);
+        if (press->button() == Qt::LeftButton) {
+            if (const std::optional<SectionHit> hit = stationAtPixel(press->position().toPoint());
+                hit && onStationChosen)
+                onStationChosen(hit->index);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

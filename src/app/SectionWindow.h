@@ -1,0 +1,96 @@
+#pragma once
+
+#include "section/SectionSheet.h"
+
+#include <QImage>
+#include <QWidget>
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QScrollArea;
+class Ui;
+
+// The survey-line section of the loaded file in a window of its own: a pseudosection of one
+// parameter or the section of the stations' fitted layered models, with the spacing, placement and
+// colour range to choose, drawn at screen resolution. A click on a station's column names that
+// station through onStationChosen.
+class SectionWindow : public QWidget {
+    Q_OBJECT
+
+public:
+    // `ui` answers the message boxes and the fit's progress; it is asked for anew each time, as the
+    // main window's Ui can be replaced.
+    explicit SectionWindow(std::function<Ui&()> ui, QWidget* parent = nullptr);
+
+    // The stations to draw (the file loaded); models fitted for earlier stations are forgotten.
+    void setStations(const StationList& stations, const std::filesystem::path& dataFile);
+
+    // The index of the station clicked in the section.
+    std::function<void(std::size_t)> onStationChosen;
+    // Asks for the export file; empty when cancelled. A save dialog unless replaced (tests).
+    std::function<QString()> exportPathQuery;
+
+    // Lays out and paints the section from the controls; fits the stations without a model first for
+    // the model section. False, with nothing drawn, when the section is refused (after its message) or
+    // the fit is cancelled.
+    bool refresh();
+    // Writes the drawn section to `path` (.pdf, .svg or .png at exportPngDpi); false after a message.
+    bool exportTo(const QString& path);
+    // The station under a pixel of the section image, if any.
+    std::optional<SectionHit> stationAtPixel(QPoint pixel) const;
+
+    const SectionSheet& section() const { return section_; }
+    const QImage& image() const { return image_; }
+    // Stations whose model has been fitted (successfully or not).
+    std::size_t fittedCount() const;
+    // The section image's resolution, pixels per inch.
+    int dpi() const;
+
+    static constexpr int exportPngDpi = 150;
+    // The parameter combo's last item: the model section.
+    static constexpr int modelSectionItem = 6;
+
+    // Controls, owned through Qt parentage.
+    QComboBox* parameterCombo = nullptr;
+    QLineEdit* spacingEdit = nullptr;
+    QComboBox* placementCombo = nullptr;
+    QCheckBox* autoColourCheck = nullptr;
+    QLineEdit* colourLowEdit = nullptr;
+    QLineEdit* colourHighEdit = nullptr;
+    QPushButton* refreshButton = nullptr;
+    QPushButton* exportButton = nullptr;
+    QScrollArea* scrollArea = nullptr;
+    QLabel* sectionLabel = nullptr;
+
+public slots:
+    void onRefresh();
+    void onExport();
+    void onAutoColourToggled();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The options from the controls; nullopt after a message when a number cannot be read.
+    std::optional<SectionOptions> readOptions();
+    // Fits every station without a model; false when cancelled.
+    bool fitMissingModels();
+    void clearPicture();
+
+    std::function<Ui&()> ui_;
+    StationList stations_;
+    std::filesystem::path dataFile_;
+    std::vector<std::optional<StationModel>> models_;
+    SectionSheet section_;
+    QImage image_;
+    bool busy_ = false;
+};

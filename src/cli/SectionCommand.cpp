@@ -1,0 +1,196 @@
+#include "cli/SectionCommand.h"
+
+#include "cli/CommandGuard.h"
+#include "cli/CommandLine.h"
+#include "cli/MessageRecorder.h"
+#include "cli/OpenReportCommand.h"
+#include "core/ConversionError.h"
+#include "core/Conversions.h"
+#include "core/FilePath.h"
+#include "model/BatchFit.h"
+#include "render/SectionExport.h"
+#include "section/SectionSheet.h"
+#include "sheet/OpenData.h"
+#include "sheet/PlotChoices.h"
+#include "sheet/SheetState.h"
+#include "sheet/StationSounding.h"
+
+#include <algorithm>
+#include <chrono>
+#include <optional>
+#include <ostream>
+
+namespace {
+
+struct SectionRequest {
+    CommandLine reader; // file and --kind
+    std::string output;
+    std::optional<SectionParameter> parameter; // none: the model section
+    SectionOptions options;
+    bool smooth = false;
+    int layers = 3;
+    int dpi = 150;
+};
+
+const std::string& argumentOf(const std::vector<std::string>& words, std::size_t& i) {
+    if (i + 1 >= words.size())
+        throw UsageError{words[i] + " needs a value"};
+    return words[++i];
+}
+
+double numberOf(const std::string& option, const std::string& text) {
+    double value = 0;
+    if (!tryParseFloat(text, value))
+        throw UsageError{option + " expects a number, not '" + text.substr(0, 40) + "'"};
+    return value;
+}
+
+int countOf(const std::string& option, const std::string& text, int low, int high) {
+    int value = 0;
+    if (!tryParseInt(text, value) || value < low || value > high)
+        throw UsageError{option + " expects a whole number from " + std::to_string(low) + " to " +
+                         std::to_string(high) + ", not '" + text.substr(0, 40) + "'"};
+    return value;
+}
+
+std::optional<SectionParameter> parameterOf(const std::string& name) {
+    static const std::vector<std::pair<std::string, SectionParameter>> names{
+        {"res", SectionParameter::Res}, {"m1", SectionParameter::M1}, {"r", SectionParameter::R},
+        {"td", SectionParameter::TD},   {"th", SectionParameter::TH}, {"zp", SectionParameter::ZP}};
+    if (name == "model")
+        return std::nullopt;
+    for (const auto& [known, parameter] : names) {
+        if (known == name)
+            return parameter;
+    }
+    throw UsageError{"unknown --param '" + name.substr(0, 40) + "' (use res, m1, r, td, th, zp or model)"};
+}
+
+SectionRequest parseRequest(const std::vector<std::string>& words) {
+    SectionRequest request;
+    request.parameter = SectionParameter::Res;
+    std::vector<std::string> readerWords;
+    bool fitOptions = false;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& word = words[i];
+        if (word == "-o" || word == "--output") {
+            request.output = argumentOf(words, i);
+        } else if (word == "--kind") {
+            readerWords.push_back(word);
+            readerWords.push_back(argumentOf(words, i));
+        } else if (word == "--param") {
+            request.parameter = parameterOf(argumentOf(words, i));
+        } else if (word == "--spacing") {
+            request.options.spacing = numberOf(word, argumentOf(words, i));
+        } else if (word == "--scale") {
+            request.options.horizontalScale = numberOf(word, argumentOf(words, i));
+        } else if (word == "--order") {
+            request.options.placement = StationPlacement::ByOrder;
+        } else if (word == "--layers") {
+            request.layers = countOf(word, argumentOf(words, i), 1, 20);
+            fitOptions = true;
+        } else if (word == "--smooth") {
+            request.smooth = true;
+            fitOptions = true;
+        } else if (word == "--dpi") {
+            request.dpi = countOf(word, argumentOf(words, i), 10, 2400);
+        } else {
+            readerWords.push_back(word); // the file, or an option the reader's parser refuses
+        }
+    }
+    request.reader = parseCommandLine(readerWords, false);
+    if (request.output.empty())
+        throw UsageError{"no output file given (-o OUT)"};
+    if (!isSectionFileFormat(request.output))
+        throw UsageError{"the output must end in .pdf, .svg or .png: '" + request.output + "'"};
+    if (fitOptions && request.parameter)
+        throw UsageError{"--layers and --smooth apply to --param model"};
+    return request;
+}
+
+// The fitted models of all stations, with a progress line on `err` now and then.
+std::vector<StationModel> fittedModels(const StationList& stations, const SectionRequest& request,
+                                       std::ostream& err) {
+    std::vector<model::SoundingData> soundings;
+    soundings.reserve(stations.size());
+    for (const ProfileData& station : stations)
+        soundings.push_back(soundingOf(station, false));
+    model::BatchOptions options;
+    options.kind = request.smooth ? model::FitKind::Smooth : model::FitKind::Block;
+    options.block.layers = request.layers;
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point lastReport = Clock::now();
+    model::BatchControl control;
+    control.progress = [&](std::size_t done, std::size_t total) {
+        const Clock::time_point now = Clock::now();
+        if (done == total || now - lastReport >= std::chrono::seconds(1)) {
+            err << "vesplot section: " << done << "/" << total << " stations fitted\n";
+            lastReport = now;
+        }
+    };
+    const std::vector<model::FitResult> fits = model::fitStations(soundings, options, control);
+    std::vector<StationModel> models;
+    models.reserve(fits.size());
+    for (std::size_t i = 0; i < fits.size(); ++i) {
+        if (!fits[i].report.ok())
+            err << "vesplot section: station index " << i << ": " << fits[i].report.error << "\n";
+        models.push_back(stationModelOf(stations[i], fits[i]));
+    }
+    return models;
+}
+
+int writeSection(const std::vector<std::string>& words, std::ostream& err) {
+    SectionRequest request;
+    try {
+        request = parseRequest(words);
+    } catch (const UsageError& usage) {
+        err << "vesplot section: " << usage.reason << "\n" << headlessUsage;
+        return 2;
+    }
+
+    MessageRecorder ui;
+    SheetState state(ui);
+    PlotChoices choices;
+    const std::filesystem::path dataFile = pathFromUtf8(request.reader.file);
+    const auto reportMessages = [&] {
+        for (const RecordedMessage& message : ui.messages)
+            err << "vesplot section: " << message.caption << ": " << message.text << "\n";
+    };
+    try {
+        if (loadDataFile(state, choices, dataFile, dataFileKind(request.reader), ui) != OpenOutcome::Loaded) {
+            reportMessages();
+            err << "vesplot section: " << request.reader.file
+                << " holds no sounding station; nothing written\n";
+            return 1;
+        }
+    } catch (const ConversionError& conversion) {
+        reportMessages();
+        err << "vesplot section: " << conversion.what() << "\n";
+        return 1;
+    }
+
+    SectionSheet section;
+    SectionLayoutResult layout;
+    if (request.parameter) {
+        request.options.parameter = *request.parameter;
+        layout = section.layoutPseudosection(state.stations, request.options);
+    } else {
+        layout = section.layoutModelSection(fittedModels(state.stations, request, err), request.options);
+    }
+    if (!layout) {
+        err << "vesplot section: " << layout.message << "\n";
+        return 1;
+    }
+    const std::string failure = writeSectionFile(section, request.output, request.dpi, dataFile);
+    if (!failure.empty()) {
+        err << "vesplot section: cannot write " << request.output << ": " << failure << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int runSection(const std::vector<std::string>& words, std::ostream& /*out*/, std::ostream& err) {
+    return runGuarded("section", err, [&] { return writeSection(words, err); });
+}

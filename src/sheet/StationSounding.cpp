@@ -1,0 +1,24 @@
+#include "sheet/StationSounding.h"
+
+model::SoundingData soundingOf(const ProfileData& station, bool ideal) {
+    std::vector<float> mn = station.mnHalf;
+    if (ideal || mn.size() != station.size())
+        mn.assign(station.size(), 0.0f);
+    return model::SoundingData::from<float>(station.abHalf, mn, station.resistivity, station.chargeability);
+}
+
+StationModel stationModelOf(const ProfileData& station, const model::FitResult& fit) {
+    StationModel result;
+    result.stationNumber = station.stationNumber.empty() ? 0 : station.stationNumber[0];
+    if (!fit.report.ok())
+        return result;
+    const bool withM = !fit.report.maResponse.empty();
+    for (const model::Layer& layer : fit.model.layers) {
+        ModelLayer out{layer.rho, layer.thk, std::nullopt};
+        if (withM)
+            out.mPercent = layer.m;
+        result.layers.push_back(out);
+    }
+    result.rmsPercent = fit.report.rmsPercent;
+    return result;
+}

@@ -1,0 +1,134 @@
+#include "app/SectionWindow.h"
+
+#include "SheetWindowFixture.h"
+#include "sheet/OpenData.h"
+#include "sheet/PlotChoices.h"
+#include "sheet/SheetState.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <filesystem>
+
+using apptest::sampleFile;
+
+namespace {
+
+StationList sampleStations() {
+    ScriptedUi quiet;
+    SheetState state(quiet);
+    PlotChoices choices;
+    loadDataFile(state, choices, sampleFile("sample-ip.dat").toStdString(), DataFileKind::Column, quiet);
+    return state.stations;
+}
+
+class SectionWindowTest : public ::testing::Test {
+protected:
+    SectionWindowTest() : window([this]() -> Ui& { return ui; }) {
+        window.setStations(sampleStations(), {});
+        window.onStationChosen = [this](std::size_t index) { chosen.push_back(index); };
+    }
+
+    ScriptedUi ui;
+    SectionWindow window;
+    std::vector<std::size_t> chosen;
+};
+
+// The sheet point (0.1 mm, y up) as a pixel of the section image.
+QPoint pixelOf(const SectionWindow& window, double x, double y) {
+    const double perUnit = window.dpi() / 254.0;
+    return {static_cast<int>(x * perUnit), static_cast<int>(window.image().height() - y * perUnit)};
+}
+
+} // namespace
+
+TEST_F(SectionWindowTest, AClickOnAStationColumnNamesThatStation) {
+    ASSERT_TRUE(window.refresh());
+    const SectionSheet& section = window.section();
+    // Stations 101..106 at 1 m per number; a click just under the frame's top edge.
+    for (int i = 0; i < 6; ++i)
+        QTest::mouseClick(window.sectionLabel, Qt::LeftButton, {},
+                          pixelOf(window, section.xOf(101 + i), section.frameTop() - 50));
+    EXPECT_EQ(chosen, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5}));
+    QTest::mouseClick(window.sectionLabel, Qt::LeftButton, {}, pixelOf(window, section.xOf(103), 20));
+    EXPECT_EQ(chosen.size(), 6u); // below the distance axis: no station
+}
+
+TEST_F(SectionWindowTest, RefusedInputShowsItsMessageAndDrawsNothing) {
+    const struct {
+        bool oneStation;
+        const char* spacing;
+        const char* low; // empty: automatic colours
+        const char* message;
+    } cases[] = {
+        {true, "1", "", "至少需要两个"},   // the section's own refusal
+        {false, "wide", "", "请输入点距"}, // a spacing that is no number
+        {false, "1", "x", "请输入色标下限"},
+    };
+    for (const auto& c : cases) {
+        ui.messages.clear();
+        StationList stations = sampleStations();
+        if (c.oneStation)
+            stations.resize(1);
+        window.setStations(stations, {});
+        window.spacingEdit->setText(QString::fromUtf8(c.spacing));
+        window.autoColourCheck->setChecked(*c.low == 0);
+        window.colourLowEdit->setText(QString::fromUtf8(c.low));
+        window.colourHighEdit->setText(QStringLiteral("100"));
+        EXPECT_FALSE(window.refresh()) << c.message;
+        ASSERT_EQ(ui.messages.size(), 1u) << c.message;
+        EXPECT_NE(ui.messages[0].text.find(c.message), std::string::npos) << ui.messages[0].text;
+        EXPECT_TRUE(window.image().isNull());
+        EXPECT_FALSE(window.exportButton->isEnabled());
+    }
+}
+
+TEST_F(SectionWindowTest, ModelSectionFitsEachStationOnce) {
+    window.parameterCombo->setCurrentIndex(SectionWindow::modelSectionItem);
+    ASSERT_TRUE(window.refresh());
+    EXPECT_EQ(window.fittedCount(), 6u);
+    EXPECT_FALSE(window.section().modelSection().columns().empty());
+    const int progressCalls = ui.progressCalls;
+    ASSERT_TRUE(window.refresh());
+    EXPECT_EQ(ui.progressCalls, progressCalls); // the models are kept
+}
+
+TEST_F(SectionWindowTest, ACancelledFitDrawsNothingAndKeepsNoModel) {
+    ui.cancelAfterProgressCalls = 1;
+    window.parameterCombo->setCurrentIndex(SectionWindow::modelSectionItem);
+    EXPECT_FALSE(window.refresh());
+    EXPECT_EQ(window.fittedCount(), 0u);
+    EXPECT_TRUE(window.image().isNull());
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(SectionWindowTest, ExportWritesTheSectionDrawn) {
+    QTemporaryDir folder;
+    const QString pdf = folder.filePath(QStringLiteral("line"));
+    window.exportPathQuery = [&] { return pdf; };
+    ASSERT_TRUE(window.refresh());
+    window.exportButton->click();
+    EXPECT_TRUE(QFileInfo::exists(pdf + QStringLiteral(".pdf"))); // no known extension: a PDF
+}
+
+using MainWindowSectionTest = apptest::SheetWindowTest;
+
+TEST_F(MainWindowSectionTest, TheMenuOpensTheSectionAndAClickShowsThatStationsSheet) {
+    EXPECT_FALSE(form.sectionAction->isEnabled());
+    openColumnSample();
+    ASSERT_TRUE(form.sectionAction->isEnabled());
+    form.sectionAction->trigger();
+    ASSERT_NE(form.sectionWindow, nullptr);
+    EXPECT_TRUE(form.sectionWindow->isVisible());
+    ASSERT_FALSE(form.sectionWindow->image().isNull());
+    form.saved = true;
+    form.sectionWindow->onStationChosen(3);
+    EXPECT_EQ(PlotControlForm->stationCombo->currentIndex(), 3);
+    EXPECT_EQ(form.choices().stationIndex, 3);
+    EXPECT_FALSE(form.saved); // the sheet was composed anew
+}

@@ -1,0 +1,118 @@
+#include "cli/SectionCommand.h"
+
+#include "CliFiles.h"
+#include "cli/MessageRecorder.h"
+#include "section/SectionSheet.h"
+#include "sheet/OpenData.h"
+#include "sheet/PlotChoices.h"
+#include "sheet/SheetState.h"
+
+#include <QFile>
+#include <QImage>
+#include <QRegularExpression>
+
+#include <filesystem>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string sampleIp = VESPLOT_SAMPLE_DATA_DIR "/sample-ip.dat";
+const std::string boundiali = VESPLOT_REAL_DATA_DIR "/boundiali.dat";
+
+int section(const std::vector<std::string>& words, std::string* errText = nullptr) {
+    std::ostringstream out, err;
+    const int status = runSection(words, out, err);
+    if (errText)
+        *errText = err.str();
+    return status;
+}
+
+// The MediaBox of a one-page PDF in points.
+QSizeF mediaBox(const std::string& pdf) {
+    QFile file(QString::fromStdString(pdf));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QRegularExpressionMatch box =
+        QRegularExpression(R"(/MediaBox \[\s*0\s+0\s+([0-9.]+)\s+([0-9.]+)\s*\])")
+            .match(QString::fromLatin1(file.readAll()));
+    return box.hasMatch() ? QSizeF(box.captured(1).toDouble(), box.captured(2).toDouble()) : QSizeF();
+}
+
+} // namespace
+
+TEST(SectionCommand, PdfPageIsTheSectionAtTrueSize) {
+    clitest::TempFolder folder;
+    const std::string pdf = folder.file("res.pdf");
+    std::string err;
+    ASSERT_EQ(section({sampleIp, "-o", pdf, "--spacing", "20"}, &err), 0) << err;
+
+    MessageRecorder ui;
+    SheetState state(ui);
+    PlotChoices choices;
+    ASSERT_EQ(loadDataFile(state, choices, sampleIp, DataFileKind::Column, ui), OpenOutcome::Loaded);
+    SectionOptions options;
+    options.spacing = 20;
+    SectionSheet sheet;
+    ASSERT_TRUE(sheet.layoutPseudosection(state.stations, options));
+    // 0.1 mm units to points: / 254 × 72.
+    const QSizeF box = mediaBox(pdf);
+    EXPECT_NEAR(box.width(), sheet.width() / 254.0 * 72, 0.5);
+    EXPECT_NEAR(box.height(), sheet.height() / 254.0 * 72, 0.5);
+}
+
+TEST(SectionCommand, PngPixelsFollowTheResolution) {
+    clitest::TempFolder folder;
+    ASSERT_EQ(section({sampleIp, "-o", folder.file("a.png"), "--dpi", "50"}), 0);
+    ASSERT_EQ(section({sampleIp, "-o", folder.file("b.png"), "--dpi", "100"}), 0);
+    const QImage low(QString::fromStdString(folder.file("a.png")));
+    const QImage high(QString::fromStdString(folder.file("b.png")));
+    ASSERT_FALSE(low.isNull());
+    EXPECT_NEAR(high.width(), 2 * low.width(), 1);
+    EXPECT_NEAR(high.height(), 2 * low.height(), 1);
+}
+
+TEST(SectionCommand, ModelSectionOfFittedStationsIsWritten) {
+    clitest::TempFolder folder;
+    const std::string svg = folder.file("model.svg");
+    std::string err;
+    ASSERT_EQ(section({boundiali, "-o", svg, "--param", "model", "--layers", "2", "--spacing", "50"}, &err),
+              0)
+        << err;
+    EXPECT_GT(std::filesystem::file_size(svg), 1000u);
+}
+
+TEST(SectionCommand, RefusalsExitWithAReasonAndWriteNothing) {
+    clitest::TempFolder folder;
+    const std::string one =
+        folder.write("one.dat", "测区\n电测深\n点号 AB/2 MN/2 rho M1 R TH TD ZP 标志 备用 备用\n"
+                                "7 1.5 0.5 80 1 10 100 5 3 1 0 0\n"
+                                "7 15 0.5 40 1 10 100 5 3 1 0 0\n");
+    const std::string copy = folder.file("line.pdf"); // a data file with an output's name
+    std::filesystem::copy_file(sampleIp, copy);
+    const std::string out = folder.file("out.pdf");
+    const struct {
+        std::vector<std::string> words;
+        int status;
+    } cases[] = {
+        {{one, "-o", out}, 1},                          // a single station makes no section
+        {{sampleIp, "-o", out, "--spacing", "0"}, 1},   // the layout refuses the spacing
+        {{sampleIp, "-o", out, "--scale", "-5"}, 1},    // and a negative scale
+        {{sampleIp, "-o", out, "--spacing", "far"}, 2}, // not a number
+        {{sampleIp, "-o", out, "--param", "rho"}, 2},   // unknown parameter
+        {{sampleIp, "-o", out, "--layers", "2"}, 2},    // a fit option without the model section
+        {{sampleIp, "-o", folder.file("out.bmp")}, 2},  // a format sections are not written in
+        {{sampleIp}, 2},                                // no output
+        {{copy, "--kind", "dat", "-o", copy}, 1},       // never onto the data file
+        {{folder.file("missing.dat"), "-o", out}, 1},   // no such file
+    };
+    for (const auto& c : cases) {
+        std::string err;
+        EXPECT_EQ(section(c.words, &err), c.status) << c.words.back();
+        EXPECT_FALSE(err.empty()) << c.words.back();
+        EXPECT_FALSE(std::filesystem::exists(out)) << c.words.back();
+        EXPECT_FALSE(std::filesystem::exists(folder.file("out.bmp")));
+    }
+    EXPECT_EQ(std::filesystem::file_size(copy), std::filesystem::file_size(sampleIp));
+}
