@@ -66,6 +66,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
         return AxisDialog::editSheetAxis(this, axis, caption, limitMin, limitMax);
     };
     penDialog = [this](Pen& pen) { return PenDialog::editPen(this, pen); };
+    openInBrowser = [](const QUrl& address) { return QDesktopServices::openUrl(address); };
 
     setWindowTitle(text("电测深曲线图"));
     setWindowIcon(QIcon(QStringLiteral(":/icons/vesplot.svg")));
@@ -93,7 +94,6 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     connect(sheetImage, &SheetImageWidget::mouseDown, this, &MainWindow::onSheetImagePressed);
 
     createStatusBar();
-    createDialogs();
     applyInitialState();
 }
 
@@ -334,13 +334,22 @@ void MainWindow::createStatusBar() {
     statusPanels[0]->setText(text("Zu电法数据处理软件"));
 }
 
-void MainWindow::createDialogs() {
+QFileDialog* MainWindow::openFileDialog() {
+    if (openDialog)
+        return openDialog;
     openDialog = new QFileDialog(this, text("打开数据文件"));
     openDialog->setObjectName(QStringLiteral("OpenDialog"));
     openDialog->setAcceptMode(QFileDialog::AcceptOpen);
     openDialog->setFileMode(QFileDialog::ExistingFile);
     // Filter 1 is the column data file, filter 2 the tagged sounding file.
     openDialog->setNameFilters({text("Dat格式文件(*.dat)"), text("VES格式文件(*.ves)")});
+    openDialog->setDirectory(openFolder);
+    return openDialog;
+}
+
+QFileDialog* MainWindow::saveFileDialog() {
+    if (saveDialog)
+        return saveDialog;
 
     saveDialog = new QFileDialog(this, text("保存平面剖面图为"));
     saveDialog->setObjectName(QStringLiteral("SaveDialog"));
@@ -348,6 +357,12 @@ void MainWindow::createDialogs() {
     saveDialog->setFileMode(QFileDialog::AnyFile);
     saveDialog->setNameFilters({text("位图文件(*.bmp)")});
     saveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
+    return saveDialog;
+}
+
+QFileDialog* MainWindow::exportFileDialog() {
+    if (exportDialog)
+        return exportDialog;
 
     exportDialog = new QFileDialog(this, text("导出图形"));
     exportDialog->setObjectName(QStringLiteral("ExportDialog"));
@@ -362,6 +377,7 @@ void MainWindow::createDialogs() {
             [dialog = exportDialog](const QString& filter) {
                 dialog->setDefaultSuffix(filter.section(QLatin1Char('.'), 1).chopped(1));
             });
+    return exportDialog;
 }
 
 void MainWindow::applyInitialState() {
@@ -405,7 +421,7 @@ void MainWindow::applyInitialState() {
         hidden->setVisible(false);
 
     dataFolder = QString::fromStdString(dataFolderFor(QCoreApplication::applicationDirPath().toStdString()));
-    openDialog->setDirectory(dataFolder);
+    openFolder = dataFolder;
     // The Help menu stays the last one on the bar (createMenus): Qt has no right-justified menu.
 
     setStatusText(text("为绘制电法数据剖面图，请加载数据！"));
@@ -437,6 +453,10 @@ QPoint MainWindow::centredImagePosition(QSize box, QSize image) {
 void MainWindow::onScrollAreaResized() {
     const QSize box = scrollArea->viewport()->size();
     sheetImage->move(centredImagePosition(box, sheetImage->size()));
+    // The plot control window follows the window it was placed in (a maximised start, `vesplot
+    // FILE`), until the user moves it.
+    if (PlotControlForm && PlotControlForm->isVisible() && PlotControlForm->pos() == plotControlPlacedAt)
+        placePlotControlWindow();
     // The scrolled area is the image where it is larger than the box.
     scrollContent->resize(std::max(box.width(), sheetImage->x() + sheetImage->width()),
                           std::max(box.height(), sheetImage->y() + sheetImage->height()));
@@ -460,8 +480,7 @@ void MainWindow::showEvent(QShowEvent* event) {
 
 void MainWindow::showFirstTime() {
     createPlotControlWindow();
-    // The empty sheet: no title, the axes around the default 5 cm x 5 cm frame.
-    placeEmptyFrame();
+    // The blank paper until a file is loaded.
     redrawSheet();
 }
 
@@ -508,6 +527,7 @@ bool MainWindow::onSaveBitmap() {
         return false;
     }
     // The data file of the last open, whichever way it was opened.
+    saveFileDialog();
     const QFileInfo info(lastDataFile);
     if (info.isFile()) {
         saveDialog->selectFile(info.path() + QLatin1Char('/') + info.completeBaseName() +
@@ -537,7 +557,9 @@ void MainWindow::onExit() {
 }
 
 void MainWindow::onHelp() {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile()));
+    if (!openInBrowser(QUrl::fromLocalFile(helpFile())))
+        ui().messageBox("无法打开浏览器。帮助文件在:\n" + QDir::toNativeSeparators(helpFile()).toStdString(),
+                        applicationTitle, MsgButtons::Ok, MsgIcon::Information);
 }
 
 void MainWindow::onOpenWebSite() {

@@ -13,9 +13,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "render/SheetBitmap.h"
 #include "app/PlotControlWindow.h"
 #include "core/Ui.h"
+#include "render/SheetBitmap.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
@@ -33,6 +33,7 @@ class QPrinter;
 class QScrollArea;
 class QStatusBar;
 class QToolBar;
+class QUrl;
 class SectionWindow;
 class SheetImageWidget;
 struct Pen;
@@ -74,8 +75,8 @@ public:
     // mapping values and pens. Its items talk to the user through ui().
     std::unique_ptr<SheetState> sheet;
 
-    // What the plot control window shows (station, ticked parameters, symbols); the defaults of a
-    // fresh window while it does not exist yet.
+    // What the plot control window shows (station, ticked parameters, symbols; not the station
+    // entries); the defaults of a fresh window while it does not exist yet.
     PlotChoices choices() const;
 
     // ---- Sheet view ------------------------------------------------------------------------------
@@ -91,6 +92,9 @@ public:
     // The plot control window's apply: composes the selected station and repaints; does nothing
     // when there is no valid selection.
     void rebuildSheet();
+    // The sheet as the screen shows it: the bitmap's size and geometry at `ratio` device pixels per
+    // pixel, drawn smooth. Null when too large.
+    QImage smoothSheetImage(qreal ratio);
     // Resolution of the sheet image in pixels per inch.
     int screenDpiX() const;
     int screenDpiY() const;
@@ -133,6 +137,8 @@ public:
     std::function<bool(TText& title, float& titleGapCm)> titleDialog;
     std::function<bool(TAxis& axis, const QString& caption, float* limitMin, float* limitMax)> axisDialog;
     std::function<bool(Pen& pen)> penDialog;
+    // Hands a page to the desktop's browser; false when none takes it. Replaceable (tests).
+    std::function<bool(const QUrl& address)> openInBrowser;
 
     // Components. Owned by the window through Qt parentage.
     QToolBar* mainToolBar = nullptr;
@@ -140,9 +146,10 @@ public:
     SheetImageWidget* sheetImage = nullptr;
     QStatusBar* mainStatusBar = nullptr;
     std::array<QLabel*, 5> statusPanels{};
-    QFileDialog* openDialog = nullptr;
-    QFileDialog* saveDialog = nullptr;
-    QFileDialog* exportDialog = nullptr;
+    // The file dialogs of open, save and export, made when first used.
+    QFileDialog* openFileDialog();
+    QFileDialog* saveFileDialog();
+    QFileDialog* exportFileDialog();
     // 16 x 16 tool-bar glyphs, index 0 to 18.
     QList<QImage> toolBarGlyphs;
     // The survey-line section window, made on first use.
@@ -251,14 +258,11 @@ private:
     void createMenus();
     void createToolBar();
     void createStatusBar();
-    void createDialogs();
     void loadToolBarGlyphs();
     void applyInitialState();
     void showFirstTime();
     void createPlotControlWindow();
     void showConversionError(const std::string& text);
-    // Puts the axes of a sheet without data around the frame of the current lengths.
-    void placeEmptyFrame();
     void switchOnAfterLoadCommands();
     void placePlotControlWindow();
     // Sizes the paper, runs `beforePaint` (a relayout or nothing), makes the blank bitmap and
@@ -296,8 +300,17 @@ private:
     UiRelay uiRelay{*this};
     std::unique_ptr<QPrinter> selectedPrinter;
     QWidget* scrollContent = nullptr;
+    QFileDialog* openDialog = nullptr;
+    QFileDialog* saveDialog = nullptr;
+    QFileDialog* exportDialog = nullptr;
+    // Where the open dialog starts while it has not been made.
+    QString openFolder;
     QActionGroup* displayModeGroup = nullptr;
     bool shownOnce = false;
+    // A file with stations has been shown: the sheet is painted, not only its paper.
+    bool sheetLoaded = false;
+    // Where the plot control window was put last; it is moved along while it stays there.
+    QPoint plotControlPlacedAt;
     // An open is running (its reading may let window messages through).
     bool openingData = false;
     // Whether a dropped file may be opened now.

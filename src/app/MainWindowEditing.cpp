@@ -15,6 +15,8 @@
 namespace {
 
 constexpr const char* lengthCaption = "电法数据剖面图程序";
+// Status text of the axis commands after an open that found no station.
+constexpr const char* noStationsForAxes = "当前没有测点数据，无法设置坐标轴。";
 
 } // namespace
 
@@ -67,8 +69,10 @@ void MainWindow::onEditTitle() {
 
 void MainWindow::editAxis(int position) {
     // Without stations the stored ranges are the reset values: there is nothing to lay out.
-    if (sheet->stations.empty())
+    if (sheet->stations.empty()) {
+        setStatusText(QString::fromUtf8(noStationsForAxes));
         return;
+    }
     SheetState& s = *sheet;
     static constexpr std::array<const char*, 4> captions{"设置图形顶轴", "设置图形左轴", "设置图形底轴",
                                                          "设置图形右轴"};
@@ -118,8 +122,10 @@ bool MainWindow::askAxisLength(const char* prompt, float current, float& length)
 
 void MainWindow::setAxisLength(bool xAxis) {
     // Without stations the stored ranges are the reset values: there is nothing to lay out.
-    if (sheet->stations.empty())
+    if (sheet->stations.empty()) {
+        setStatusText(QString::fromUtf8(noStationsForAxes));
         return;
+    }
     SheetState& s = *sheet;
     float& target = xAxis ? s.xLengthCm : s.yLengthCm;
     float length = 0.0f;

@@ -117,6 +117,7 @@ bool MainWindow::askExportDpi(int& dpi) {
 }
 
 bool MainWindow::onExport() {
+    exportFileDialog();
     // The data file's name with the extension of the type chosen last.
     const QFileInfo data(lastDataFile);
     if (data.isFile())

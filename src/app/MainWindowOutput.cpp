@@ -13,12 +13,12 @@
 void MainWindow::onPrint() {
     QPrinter& page = printer();
     page.setDocName(QStringLiteral("Brindlefox: ") + windowTitle());
-    // No printer, or a job that cannot start: the command ends without a word.
-    if (!page.isValid())
-        return;
+    // No printer, or a job that cannot start: the command ends with a word why.
     QPainter painter;
-    if (!painter.begin(&page))
+    if (!page.isValid() || !painter.begin(&page)) {
+        ui().messageBox("注意:\n\t没有可用的打印机，无法打印！", "警告", MsgButtons::Ok, MsgIcon::Warning);
         return;
+    }
     try {
         checkPaperSize(page.width(), page.height(), page.logicalDpiX(), page.logicalDpiY());
         QtCanvas canvas(painter, page.logicalDpiX(), page.logicalDpiY());

@@ -33,7 +33,7 @@ constexpr int statusNoteMinWidth = 100;
 } // namespace
 
 PlotChoices MainWindow::choices() const {
-    return PlotControlForm ? PlotControlForm->choices() : PlotChoices{};
+    return PlotControlForm ? PlotControlForm->drawingChoices() : PlotChoices{};
 }
 
 int MainWindow::screenDpiX() const {
@@ -72,31 +72,37 @@ bool MainWindow::repaintSheet(bool relayout) {
     {
         QPainter painter(&picture);
         QtCanvas canvas(painter, dpiX, dpiY);
-        paintSheet(*sheet, choices(), canvas, size.width, size.height, ui());
+        // Before the first open the paper stays blank; only the mapping of the clicks is set.
+        if (sheetLoaded)
+            paintSheet(*sheet, choices(), canvas, size.width, size.height, ui());
+        else
+            applySheetMapping(*sheet, canvas, size.width, size.height);
     }
-    // The image keeps its place in the scroll box; only the scroll ranges follow the new size.
+    // A paper of another size is centred again in the scroll box.
     sheetImage->setPicture(picture);
-    const QSize box = scrollArea->viewport()->size();
-    scrollContent->resize(std::max(box.width(), sheetImage->x() + sheetImage->width()),
-                          std::max(box.height(), sheetImage->y() + sheetImage->height()));
+    sheetImage->setScreenPicture(smoothSheetImage(sheetImage->devicePixelRatioF()));
+    onScrollAreaResized();
     return true;
 }
 
-void MainWindow::placeEmptyFrame() {
-    SheetState& s = *sheet;
-    const float w = s.xLengthCm * 100.0f;
-    const float h = s.yLengthCm * 100.0f;
-    const auto place = [](TAxis& axis, float ax1, float ay1, float ax2, float ay2, float grid) {
-        axis.x1 = ax1;
-        axis.y1 = ay1;
-        axis.x2 = ax2;
-        axis.y2 = ay2;
-        axis.gridLength = grid;
-    };
-    place(s.topAxis, 0, h, w, h, h);
-    place(s.leftAxis, 0, 0, 0, h, w);
-    place(s.bottomAxis, 0, 0, w, 0, h);
-    place(s.rightAxis, w, 0, w, h, w);
+QImage MainWindow::smoothSheetImage(qreal ratio) {
+    const QImage& bitmap = sheetImage->picture();
+    ratio = std::max<qreal>(1.0, ratio);
+    const QSize size = (QSizeF(bitmap.size()) * ratio).toSize();
+    if (bitmap.isNull() || size.width() > maxBitmapSide || size.height() > maxBitmapSide)
+        return {};
+    QImage image =
+        makeSheetBitmap(size.width(), size.height(), QtCanvas::toQColor(colors::systemWindow).rgb());
+    if (image.isNull())
+        return {};
+    image.setDevicePixelRatio(ratio);
+    image.setDotsPerMeterX(bitmap.dotsPerMeterX());
+    image.setDotsPerMeterY(bitmap.dotsPerMeterY());
+    QPainter painter(&image);
+    QtCanvas canvas(painter, screenDpiX(), screenDpiY(), QtCanvas::Rendering::Smooth);
+    if (sheetLoaded)
+        paintSheet(*sheet, choices(), canvas, bitmap.width(), bitmap.height(), ui());
+    return image;
 }
 
 void MainWindow::relayoutSheet() {
@@ -150,6 +156,7 @@ void MainWindow::showConversionError(const std::string& message) {
 }
 
 void MainWindow::onOpenData() {
+    openFileDialog();
     const int answer = openDialog->exec();
     // A name completion list that opened as the dialog closed would keep grabbing the input.
     for (QCompleter* completer : openDialog->findChildren<QCompleter*>())
@@ -167,15 +174,20 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     createPlotControlWindow();
     const bool savedBefore = saved;
     saved = false;
-    PlotChoices picked = choices();
+    // With the station entries: an open without stations keeps them.
+    PlotChoices picked = PlotControlForm->choices();
     OpenOutcome outcome = OpenOutcome::NoStations;
     DataQuality quality;
     // The next open dialog starts where this file is.
     const QFileInfo file(path);
-    if (file.isFile())
-        openDialog->setDirectory(file.absolutePath());
+    if (file.isFile()) {
+        openFolder = file.absolutePath();
+        if (openDialog)
+            openDialog->setDirectory(openFolder);
+    }
     try {
-        outcome = openDataFile(*sheet, picked, std::filesystem::path(path.toStdU16String()), kind, ui(), &quality);
+        outcome =
+            openDataFile(*sheet, picked, std::filesystem::path(path.toStdU16String()), kind, ui(), &quality);
     } catch (const ConversionError& error) {
         // A number in the file that is no number: the command ends, the picture stays.
         showConversionError(error.what());
@@ -192,6 +204,12 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
         return;
     }
     lastDataFile = path;
+    // Also without stations the boxes the file kind allows, and a selection that no longer
+    // designates a usable station, reach the window; the entries, the picture and its note stay.
+    if (outcome == OpenOutcome::NoStations) {
+        PlotControlForm->applyChoices(picked);
+        return;
+    }
     const QString note = qualityNote(quality);
     // The panel grows to its note, and gives way down to its first width in a narrow window (the
     // note is then cut off rather than drawn under the next panel).
@@ -201,12 +219,7 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
         std::max(statusNoteMinWidth, notePanel->fontMetrics().horizontalAdvance(note) + 12));
     notePanel->setText(note);
     notePanel->setToolTip(note);
-    // Also without stations the boxes the file kind allows, and a selection that no longer
-    // designates a usable station, reach the window; the entries and the picture stay.
-    if (outcome == OpenOutcome::NoStations) {
-        PlotControlForm->applyChoices(picked);
-        return;
-    }
+    sheetLoaded = true;
 
     stationToolAction->setVisible(true);
     stationToolAction->setChecked(true);
@@ -239,7 +252,8 @@ void MainWindow::switchOnAfterLoadCommands() {
 
 void MainWindow::placePlotControlWindow() {
     // Inside the right edge of the main window, below its tool bar (screen coordinates).
-    PlotControlForm->move(width() - PlotControlForm->width() - 20, y() + 80);
+    PlotControlForm->move(x() + width() - PlotControlForm->width() - 20, y() + 80);
+    plotControlPlacedAt = PlotControlForm->pos();
 }
 
 void MainWindow::onShowPolarity() {

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QEvent>
 #include <QFrame>
@@ -208,6 +209,12 @@ void PlotControlWindow::onHideClicked() {
         onHide();
 }
 
+void PlotControlWindow::closeEvent(QCloseEvent* event) {
+    event->accept();
+    if (onHide)
+        onHide();
+}
+
 void PlotControlWindow::drawBoxSymbol(Canvas& canvas, int number, int left, int top, int right, int bottom) {
     const int cx = static_cast<int>(std::trunc((left + right) * 0.5));
     const int cy = static_cast<int>(std::trunc((top + bottom) * 0.5));
@@ -272,9 +279,15 @@ void PlotControlWindow::paintBevel() {
 }
 
 PlotChoices PlotControlWindow::choices() const {
-    PlotChoices c;
+    PlotChoices c = drawingChoices();
+    c.stationItems.reserve(static_cast<std::size_t>(stationCombo->count()));
     for (int i = 0; i < stationCombo->count(); ++i)
         c.stationItems.push_back(stationCombo->itemText(i).toStdString());
+    return c;
+}
+
+PlotChoices PlotControlWindow::drawingChoices() const {
+    PlotChoices c;
     c.stationIndex = stationCombo->currentIndex();
     for (int p = 0; p < plotparam::count; ++p) {
         const auto i = static_cast<std::size_t>(p);

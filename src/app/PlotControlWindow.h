@@ -8,6 +8,7 @@
 
 class Canvas;
 class QCheckBox;
+class QCloseEvent;
 class QComboBox;
 class QFrame;
 class QGroupBox;
@@ -26,8 +27,10 @@ public:
     explicit PlotControlWindow(QWidget* parent = nullptr);
     ~PlotControlWindow() override;
 
-    // The state of the controls as the sheet reads it.
+    // The state of the controls, with the station list's entries.
     PlotChoices choices() const;
+    // The same without the entries: what composing and painting the sheet read, on every redraw.
+    PlotChoices drawingChoices() const;
     // Writes the controls from a record (the open command: station list, selection, ticks, enabled
     // boxes, visibility). A box whose tick changes runs its click handler, as a user click would.
     void applyChoices(const PlotChoices& choices);
@@ -82,6 +85,8 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // A window manager that still closes the window: closing is "隐藏".
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     QCheckBox* box(int param) const;

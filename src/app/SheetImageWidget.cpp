@@ -14,15 +14,20 @@ void SheetImageWidget::setPicture(const QImage& image) {
     update();
 }
 
+void SheetImageWidget::setScreenPicture(const QImage& image) {
+    smoothPicture = image;
+    update();
+}
+
 void SheetImageWidget::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), palette().color(QPalette::Window));
-    if (sheetPicture.isNull())
+    const QImage& shown = smoothPicture.isNull() ? sheetPicture : smoothPicture;
+    if (shown.isNull())
         return;
     // Centred picture: a bitmap smaller than the image sits in its middle.
-    const int left = (width() - sheetPicture.width()) / 2;
-    const int top = (height() - sheetPicture.height()) / 2;
-    painter.drawImage(QPoint(left, top), sheetPicture);
+    const QSize size = shown.deviceIndependentSize().toSize();
+    painter.drawImage(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), shown);
 }
 
 void SheetImageWidget::mousePressEvent(QMouseEvent* event) {

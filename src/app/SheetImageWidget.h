@@ -3,7 +3,7 @@
 #include <QImage>
 #include <QWidget>
 
-// The sheet image inside the scroll box: shows the sheet bitmap (the whole paper, centred when the
+// The sheet image inside the scroll box: shows the sheet (the whole paper, centred when the
 // widget is larger) and reports mouse presses in its own pixel coordinates to the click editor.
 class SheetImageWidget : public QWidget {
     Q_OBJECT
@@ -16,6 +16,10 @@ public:
     const QImage& picture() const { return sheetPicture; }
     // Replaces the bitmap and gives the image the bitmap's size.
     void setPicture(const QImage& image);
+    // What the screen shows instead of the bitmap: the same sheet at the screen's device pixel
+    // ratio, drawn smooth; the bitmap is shown while it is null.
+    const QImage& screenPicture() const { return smoothPicture; }
+    void setScreenPicture(const QImage& image);
 
 signals:
     void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
@@ -26,4 +30,5 @@ protected:
 
 private:
     QImage sheetPicture;
+    QImage smoothPicture;
 };

@@ -20,17 +20,25 @@ void showFatalError(const QString& message) {
 
 } // namespace
 
+QTranslator* installQtTranslations(QCoreApplication& app) {
+    // The framework's own dialogs (file, message, colour, print) speak Chinese like the program.
+    auto* translator = new QTranslator(&app);
+    if (!translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
+}
+
 int runWindow(int argc, char* argv[]) {
     QApplication app(argc, argv);
     try {
         // The application title; not a display name, which X11 would append to every caption.
         QApplication::setApplicationName(QString::fromUtf8(applicationTitle));
 
-        // The framework's own dialogs (file, print) speak Chinese like the program.
-        QTranslator qtTranslator;
-        if (qtTranslator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                              QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-            QApplication::installTranslator(&qtTranslator);
+        installQtTranslations(app);
 
         // A face with Chinese glyphs first, so that captions never fall back to empty boxes.
         QFont font = QApplication::font();

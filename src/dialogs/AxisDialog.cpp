@@ -20,6 +20,7 @@
 
 #include "core/Conversions.h"
 #include "dialogs/DialogFont.h"
+#include "dialogs/RangeSpinBox.h"
 #include "plot/Axis.h"
 #include "render/UserLocale.h"
 
@@ -29,7 +30,7 @@ namespace {
 
 // An up-down of 16-bit values; its edit box is named after it plus "ww".
 QSpinBox* makeUpDown(QWidget* parent, const char* name, int minimum, int maximum, int step = 1) {
-    auto* box = new QSpinBox(parent);
+    auto* box = new RangeSpinBox(parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setRange(minimum, maximum);
     box->setSingleStep(step);
@@ -235,8 +236,8 @@ AxisDialog::AxisDialog(QWidget* owner) : QDialog(owner) {
     main->addWidget(pages);
     main->addLayout(buttons);
 
-    // Not resizable; at least the form's client size.
-    setFixedSize(sizeHint().expandedTo(QSize(351, 264)));
+    // Not resizable; the form's client size, grown only as far as the fonts need.
+    setFixedSize(minimumSizeHint().expandedTo(QSize(351, 264)));
 
     // Apply has no handler: it neither copies anything nor closes the dialog.
 

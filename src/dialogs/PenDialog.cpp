@@ -73,8 +73,7 @@ PenDialog::PenDialog(Pen& pen, QWidget* owner)
     widthSpin = new QSpinBox(frame);
     widthSpin->setObjectName(QStringLiteral("UpDown1"));
     widthSpin->setRange(0, 32767);
-    // A typed width counts when an arrow is clicked or the edit is left, not on every key.
-    widthSpin->setKeyboardTracking(false);
+    // A typed width counts as typed: the pen and the sample follow each key.
     if (auto* edit = widthSpin->findChild<QLineEdit*>())
         edit->setObjectName(QStringLiteral("Width"));
     grid->addWidget(new QLabel(QStringLiteral("粗细"), frame), 2, 0);
@@ -173,7 +172,8 @@ void PenDialog::setPanelColor(Color color) {
 void PenDialog::drawSample() {
     {
         QPainter painter(&sample_);
-        QtCanvas canvas(painter, 96, 96); // pixel units, y down
+        // Pixel units, y down; drawn as the sheet on screen is (a dashed pen stays dashed).
+        QtCanvas canvas(painter, 96, 96, QtCanvas::Rendering::Smooth);
         canvas.setBrushColor(colors::systemButtonFace);
         canvas.setBrushStyle(BrushStyle::Solid);
         canvas.fillRect(0, 0, sampleWidth, sampleHeight);

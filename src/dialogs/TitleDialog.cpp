@@ -14,7 +14,9 @@
 #include <QVBoxLayout>
 
 #include "dialogs/DialogFont.h"
+#include "dialogs/RangeSpinBox.h"
 #include "plot/Text.h"
+#include "render/QtCanvas.h"
 
 TitleDialog::TitleDialog(QWidget* owner) : QDialog(owner) {
     setWindowTitle(QStringLiteral("设置图名"));
@@ -32,7 +34,7 @@ TitleDialog::TitleDialog(QWidget* owner) : QDialog(owner) {
     fontButton = new QPushButton(QStringLiteral("设置字体"), this);
     fontButton->setObjectName(QStringLiteral("BitBtn3"));
 
-    gapSpin = new QSpinBox(this);
+    gapSpin = new RangeSpinBox(this);
     gapSpin->setObjectName(QStringLiteral("pHeadToTop"));
     gapSpin->setRange(-200, 200);
     gapSpin->setSingleStep(4);
@@ -85,19 +87,32 @@ TitleDialog::TitleDialog(QWidget* owner) : QDialog(owner) {
     main->addWidget(sizeGroup);
     main->addLayout(buttons);
 
-    // Not resizable; at least the form's client size.
-    setFixedSize(sizeHint().expandedTo(QSize(344, 322)));
+    // Not resizable; the form's client size, grown only as far as the fonts need.
+    setFixedSize(minimumSizeHint().expandedTo(QSize(344, 322)));
 
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(fontButton, &QPushButton::clicked, this, &TitleDialog::onChooseFont);
 }
 
+QFont TitleDialog::fontDialogPreset() const {
+    QFont preset = dialogFont_;
+    preset.setFamily(QtCanvas::installedFace(dialogFont_.family()));
+    return preset;
+}
+
+void TitleDialog::takeFontDialogChoice(const QFont& chosen) {
+    QFont taken = chosen;
+    if (chosen.family() == fontDialogPreset().family())
+        taken.setFamily(dialogFont_.family());
+    dialogFont_ = taken;
+}
+
 void TitleDialog::onChooseFont() {
     bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, dialogFont_, this);
+    const QFont chosen = QFontDialog::getFont(&ok, fontDialogPreset(), this);
     if (ok)
-        dialogFont_ = chosen;
+        takeFontDialogChoice(chosen);
 }
 
 void TitleDialog::fillFrom(const TText& title, float titleGapCm) {

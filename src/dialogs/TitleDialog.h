@@ -37,6 +37,11 @@ public:
     QPushButton* okButton = nullptr;     // OK
     QPushButton* cancelButton = nullptr; // Cancel
 
+    // The font the font dialog opens on: the record's face, or the installed face drawn in its place.
+    QFont fontDialogPreset() const;
+    // Takes the font dialog's font; the preset face confirmed unchanged keeps the record's face name.
+    void takeFontDialogChoice(const QFont& chosen);
+
     void onChooseFont();
 
 private:

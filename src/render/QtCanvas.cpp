@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include <QFontDatabase>
 #include <QFontMetricsF>
 #include <QPaintDevice>
 #include <QPaintEngine>
@@ -90,25 +91,31 @@ void registerFontSubstitutes() {
 
 // The face the font record names, then its substitutes (Qt tries them after every family given
 // here, so no other family is given); Chinese text falls back to the CJK face among them.
-QStringList familiesFor(const std::string& faceName) {
+void registerFontSubstitutesOnce() {
     static const bool substitutesRegistered = (registerFontSubstitutes(), true);
     (void)substitutesRegistered;
+}
+
+QStringList familiesFor(const std::string& faceName) {
+    registerFontSubstitutesOnce();
     const QString face = QString::fromStdString(faceName).trimmed();
     if (face.isEmpty())
         return {QStringLiteral("MS Sans Serif")};
     if (QFont::substitutes(face).isEmpty())
-        QFont::insertSubstitutions(face, {QStringLiteral("Liberation Sans"), QStringLiteral("WenQuanYi Micro Hei")});
+        QFont::insertSubstitutions(
+            face, {QStringLiteral("Liberation Sans"), QStringLiteral("WenQuanYi Micro Hei")});
     return {face};
 }
 
 } // namespace
 
-QtCanvas::QtCanvas(QPainter& painter, int dpiX, int dpiY)
-    : painter_(painter), dpiX_(dpiX > 0 ? dpiX : 96), dpiY_(dpiY > 0 ? dpiY : 96) {
+QtCanvas::QtCanvas(QPainter& painter, int dpiX, int dpiY, Rendering rendering)
+    : painter_(painter), dpiX_(dpiX > 0 ? dpiX : 96), dpiY_(dpiY > 0 ? dpiY : 96),
+      smooth_(rendering == Rendering::Smooth) {
     painter_.save();
     baseTransform_ = painter_.worldTransform();
-    painter_.setRenderHint(QPainter::Antialiasing, false);
-    painter_.setRenderHint(QPainter::TextAntialiasing, false);
+    painter_.setRenderHint(QPainter::Antialiasing, smooth_);
+    painter_.setRenderHint(QPainter::TextAntialiasing, smooth_);
     painter_.setBackgroundMode(Qt::TransparentMode);
     // only the raster engine (bitmaps) combines colours by raster operations; the PDF and SVG
     // engines claim the feature but ignore it
@@ -179,6 +186,19 @@ QColor QtCanvas::toQColor(Color color) {
     return QColor(colors::red8(color), colors::green8(color), colors::blue8(color));
 }
 
+QString QtCanvas::installedFace(const QString& face) {
+    registerFontSubstitutesOnce();
+    // The families as listed (hasFamily would also accept a face the font system only aliases).
+    const QStringList installed = QFontDatabase::families();
+    QStringList candidates = QFont::substitutes(face);
+    candidates.prepend(face);
+    for (const QString& candidate : candidates)
+        for (const QString& family : installed)
+            if (family.compare(candidate, Qt::CaseInsensitive) == 0)
+                return family;
+    return face;
+}
+
 int QtCanvas::devicePenWidth() const {
     return std::max(1, roundToInt(pen_.width * unitsToPixelsX()));
 }
@@ -188,7 +208,7 @@ QFont QtCanvas::deviceFont() const {
         return *deviceFont_;
     QFont qfont;
     qfont.setFamilies(familiesFor(font_.faceName));
-    qfont.setStyleStrategy(QFont::NoAntialias);
+    qfont.setStyleStrategy(smooth_ ? QFont::PreferAntialias : QFont::NoAntialias);
     qfont.setWeight(static_cast<QFont::Weight>(std::clamp(font_.weight > 0 ? font_.weight : 400, 1, 1000)));
     qfont.setItalic(font_.italic != 0);
     qfont.setUnderline(font_.underline != 0);
@@ -249,7 +269,16 @@ bool QtCanvas::preparePen(bool withBrush) {
     } else {
         const int width = devicePenWidth();
         QPen qpen(color);
-        if (width <= 1) {
+        if (width <= 1 && smooth_) {
+            qpen.setWidth(1); // one logical pixel at any device pixel ratio
+            qpen.setCapStyle(Qt::SquareCap);
+            qpen.setJoinStyle(Qt::MiterJoin);
+            const QList<qreal> dashes = dashPattern(pen_.style);
+            if (!dashes.isEmpty()) {
+                qpen.setDashPattern(dashes);
+                qpen.setCapStyle(Qt::FlatCap);
+            }
+        } else if (width <= 1) {
             qpen.setWidth(0); // cosmetic: one device pixel on every device
             // both ends painted; drawThinLine leaves out the end point itself
             qpen.setCapStyle(Qt::SquareCap);
@@ -262,7 +291,7 @@ bool QtCanvas::preparePen(bool withBrush) {
             // On bitmaps wide pens are solid whatever their style. Pages (PDF, SVG, the printer)
             // keep the line style at every width, so a dotted grid stays dotted on paper: the
             // pattern keeps its on-screen length, expressed in units of the pen's width.
-            const QList<qreal> dashes = rasterOps_ ? QList<qreal>{} : dashPattern(pen_.style);
+            const QList<qreal> dashes = rasterOps_ && !smooth_ ? QList<qreal>{} : dashPattern(pen_.style);
             if (!dashes.isEmpty()) {
                 QList<qreal> scaled;
                 for (qreal length : dashes)
@@ -308,9 +337,29 @@ void QtCanvas::drawThinLine(Point from, Point to) {
         painter_.drawLine(from.x, from.y, last.x, last.y);
 }
 
+QPointF QtCanvas::smoothPoint(Point device) const {
+    const double centre = pen_.style != penstyle::clear && devicePenWidth() % 2 == 1 ? 0.5 : 0.0;
+    return {device.x + centre, device.y + centre};
+}
+
 void QtCanvas::drawPath(const std::vector<Point>& points, bool closed, bool filled) {
     if (points.size() < 2)
         return;
+    if (smooth_) {
+        if (!preparePen(filled)) {
+            resetComposition();
+            return;
+        }
+        QPolygonF shape;
+        for (const Point& p : points)
+            shape << smoothPoint(logicalToDevice(p));
+        if (closed)
+            painter_.drawPolygon(shape, Qt::OddEvenFill);
+        else
+            painter_.drawPolyline(shape);
+        resetComposition();
+        return;
+    }
     QPolygon device;
     for (const Point& p : points) {
         const Point d = logicalToDevice(p);
@@ -373,8 +422,13 @@ void QtCanvas::ellipse(int left, int top, int right, int bottom) {
     const QRect box = deviceBox(logicalToDevice({left, top}), logicalToDevice({right, bottom}));
     if (box.width() < 1 || box.height() < 1)
         return;
-    if (preparePen(true))
-        painter_.drawEllipse(box.adjusted(0, 0, -1, -1));
+    if (preparePen(true)) {
+        if (smooth_)
+            painter_.drawEllipse(
+                QRectF(smoothPoint({box.left(), box.top()}), QSizeF(box.width() - 1, box.height() - 1)));
+        else
+            painter_.drawEllipse(box.adjusted(0, 0, -1, -1));
+    }
     resetComposition();
 }
 
@@ -382,8 +436,13 @@ void QtCanvas::rectangle(int left, int top, int right, int bottom) {
     const QRect box = deviceBox(logicalToDevice({left, top}), logicalToDevice({right, bottom}));
     if (box.width() < 1 || box.height() < 1)
         return;
-    if (preparePen(true))
-        painter_.drawRect(box.adjusted(0, 0, -1, -1));
+    if (preparePen(true)) {
+        if (smooth_)
+            painter_.drawRect(
+                QRectF(smoothPoint({box.left(), box.top()}), QSizeF(box.width() - 1, box.height() - 1)));
+        else
+            painter_.drawRect(box.adjusted(0, 0, -1, -1));
+    }
     resetComposition();
 }
 

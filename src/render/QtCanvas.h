@@ -15,13 +15,17 @@ class QPointF;
 // The canvas of the screen bitmap, the printer page, SVG and PDF: draws on a QPainter whose
 // coordinates are device pixels. The 0.1 mm mapping is applied here, point by point, so that
 // pens, fonts and text placement are converted once, the same way on every device.
-// Antialiasing is off, so a line lands on the same pixels on every raster device.
+// Antialiasing is off, so a line lands on the same pixels on every raster device; the sheet shown
+// on screen is drawn smooth instead (antialiased lines and text, dashes at every width, lines one
+// logical pixel wide at any device pixel ratio).
 // All painter state changes stay inside the canvas: the painter is saved on construction and
 // restored on destruction.
 class QtCanvas : public Canvas {
 public:
+    enum class Rendering { Pixel, Smooth };
+
     // The resolution is the device's, in pixels per inch.
-    QtCanvas(QPainter& painter, int dpiX, int dpiY);
+    QtCanvas(QPainter& painter, int dpiX, int dpiY, Rendering rendering = Rendering::Pixel);
     // Takes the resolution from the painter's device.
     explicit QtCanvas(QPainter& painter);
     ~QtCanvas() override;
@@ -68,6 +72,9 @@ public:
 
     // The colour a 0x00BBGGRR value or a system colour stands for.
     static QColor toQColor(Color color);
+    // The installed face that text in `face` is drawn with: the face itself, or its first installed
+    // substitute (Liberation Serif for Times New Roman on Linux), else `face` unchanged.
+    static QString installedFace(const QString& face);
 
 private:
     double unitsToPixelsX() const;
@@ -79,12 +86,15 @@ private:
     // Device coordinates; the end pixel is not painted.
     void drawThinLine(Point from, Point to);
     void drawPath(const std::vector<Point>& points, bool closed, bool filled);
+    // Smooth: the centre of a device pixel for a line of odd width, so that it stays sharp.
+    QPointF smoothPoint(Point device) const;
 
     QPainter& painter_;
     QTransform baseTransform_;
     int dpiX_;
     int dpiY_;
     bool rasterOps_ = false;
+    bool smooth_ = false;
     int mapMode_ = mapmode::text;
     Point viewport_;
     Point window_;

@@ -5,23 +5,28 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <QTranslator>
 #include <QUrl>
 
 #include <set>
 
 #include "app/MainWindow.h"
 #include "app/SheetImageWidget.h"
+#include "app/WindowMain.h"
 #include "core/Paths.h"
 
 namespace {
@@ -224,21 +229,21 @@ TEST_F(MainWindowTest, StatusBarHasFivePanelsWithTheStartTexts) {
 }
 
 TEST_F(MainWindowTest, FileDialogsCarryTheirTitlesFiltersAndStartFolder) {
-    EXPECT_EQ(form.openDialog->windowTitle(), u("打开数据文件"));
-    EXPECT_EQ(form.openDialog->nameFilters(),
+    EXPECT_EQ(form.openFileDialog()->windowTitle(), u("打开数据文件"));
+    EXPECT_EQ(form.openFileDialog()->nameFilters(),
               QStringList({u("Dat格式文件(*.dat)"), u("VES格式文件(*.ves)")}));
-    EXPECT_EQ(form.openDialog->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(form.openFileDialog()->fileMode(), QFileDialog::ExistingFile);
 
     const QString expected =
         QString::fromStdString(dataFolderFor(QCoreApplication::applicationDirPath().toStdString()));
     EXPECT_EQ(form.dataFolder, expected);
     EXPECT_TRUE(expected.endsWith(QStringLiteral("/Data/")));
-    EXPECT_EQ(QDir(form.openDialog->directory()).absolutePath(), QDir(expected).absolutePath());
+    EXPECT_EQ(QDir(form.openFileDialog()->directory()).absolutePath(), QDir(expected).absolutePath());
 
-    EXPECT_EQ(form.saveDialog->windowTitle(), u("保存平面剖面图为"));
-    EXPECT_EQ(form.saveDialog->nameFilters(), QStringList({u("位图文件(*.bmp)")}));
-    EXPECT_EQ(form.saveDialog->acceptMode(), QFileDialog::AcceptSave);
-    EXPECT_FALSE(form.saveDialog->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(form.saveFileDialog()->windowTitle(), u("保存平面剖面图为"));
+    EXPECT_EQ(form.saveFileDialog()->nameFilters(), QStringList({u("位图文件(*.bmp)")}));
+    EXPECT_EQ(form.saveFileDialog()->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(form.saveFileDialog()->testOption(QFileDialog::DontConfirmOverwrite));
 }
 
 TEST_F(MainWindowTest, PlotControlWindowIsCreatedHiddenWhenTheWindowIsFirstShown) {
@@ -315,6 +320,25 @@ TEST_F(MainWindowTest, HelpOpensOurHelpPagesAndTheWebCommandOurAddress) {
     EXPECT_EQ(catcher.opened[1], QUrl::fromLocalFile(help));
     EXPECT_TRUE(QFileInfo::exists(help)) << "the help pages are installed beside the program";
     EXPECT_EQ(catcher.opened[2], QUrl(QStringLiteral("https://vesplot.example.org")));
+}
+
+// Qt's own dialogs speak Chinese with the translations the program installs at start.
+TEST(QtTranslations, StandardDialogButtonsAreChinese) {
+    QTranslator* translator = installQtTranslations(*QCoreApplication::instance());
+    ASSERT_NE(translator, nullptr) << "qtbase_zh_CN.qm (qt6-translations-l10n) in "
+                                   << QLibraryInfo::path(QLibraryInfo::TranslationsPath).toStdString();
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    const QString cancel = buttons.button(QDialogButtonBox::Cancel)->text();
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+    EXPECT_EQ(cancel, u("取消"));
+}
+
+TEST_F(MainWindowTest, FileDialogsAreMadeWhenFirstUsed) {
+    EXPECT_TRUE(form.findChildren<QFileDialog*>().isEmpty());
+    QFileDialog* open = form.openFileDialog();
+    EXPECT_EQ(form.findChildren<QFileDialog*>().size(), 1);
+    EXPECT_EQ(form.openFileDialog(), open);
 }
 
 #include "MainWindowTest.moc"

@@ -329,3 +329,16 @@ TEST(PlotControlWindowSymbols, ListItemsArePaintedAsTextAndShapes) {
 }
 
 } // namespace
+
+// Each redraw reads the choices: they carry the selection, not a copy of every station entry.
+TEST(PlotControlWindowChoices, DrawingChoicesLeaveTheStationEntriesInTheList) {
+    PlotControlWindow form;
+    PlotChoices record;
+    record.stationItems = {"101", "102", "103"};
+    record.stationIndex = 1;
+    form.applyChoices(record);
+    const PlotChoices drawing = form.drawingChoices();
+    EXPECT_TRUE(drawing.stationItems.empty());
+    EXPECT_EQ(drawing.stationIndex, 1);
+    EXPECT_EQ(form.choices().stationItems, record.stationItems);
+}

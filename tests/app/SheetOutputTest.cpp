@@ -3,9 +3,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QFile>
 #include <QPrinter>
 #include <QPushButton>
+#include <QUrl>
 
 #include "core/ConversionError.h"
 
@@ -100,14 +102,15 @@ TEST_F(SheetOutput, PrintsThePageOnThePrinterChosenWithItsJobTitle) {
     EXPECT_TRUE(form.saved) << "printing is no edit";
 }
 
-TEST_F(SheetOutput, PrintingWithAPrinterThatCannotStartEndsSilently) {
+TEST_F(SheetOutput, PrintingWithAPrinterThatCannotStartSaysSo) {
     openColumnSample();
     ui->messages.clear();
     QPrinter& printer = form.printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(folder.filePath(QStringLiteral("missing/folder/sheet.pdf")));
     form.onPrint();
-    EXPECT_TRUE(ui->messages.empty());
+    ASSERT_EQ(ui->messages.size(), 1u);
+    EXPECT_EQ(ui->messages[0].text, "注意:\n\t没有可用的打印机，无法打印！");
     EXPECT_EQ(ui->waitDepth, 0);
 }
 
@@ -155,4 +158,12 @@ TEST_F(SheetOutput, EditsAfterASaveMakeTheSheetUnsavedAgain) {
     EXPECT_FALSE(form.close());
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "是否保存已经绘制的剖面图?");
+}
+
+TEST_F(SheetOutput, HelpWithoutABrowserSaysWhereTheHelpFileIs) {
+    form.openInBrowser = [](const QUrl&) { return false; };
+    form.onHelp();
+    ASSERT_EQ(ui->messages.size(), 1u);
+    EXPECT_NE(ui->messages[0].text.find(QDir::toNativeSeparators(form.helpFile()).toStdString()),
+              std::string::npos);
 }

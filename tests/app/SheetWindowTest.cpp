@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QTimer>
 #include <QToolBar>
 
@@ -36,7 +37,7 @@ protected:
 
 } // namespace
 
-TEST_F(SheetWindow, StartsWithTheEmptyA4SheetAndItsFiveCentimetreFrame) {
+TEST_F(SheetWindow, StartsWithTheBlankA4PaperAndNoFrame) {
     ASSERT_EQ(form.screenDpiX(), 96);
     ASSERT_EQ(form.screenDpiY(), 96);
     EXPECT_EQ(form.sheet->sheetWidthCm, 21.0f);
@@ -47,11 +48,10 @@ TEST_F(SheetWindow, StartsWithTheEmptyA4SheetAndItsFiveCentimetreFrame) {
     // The frame's lower-left corner: x (793 - 188.98) / 2 = 302, y (1096 + 188.98) / 2 + 132.28 = 774.
     EXPECT_EQ(form.sheet->viewportX, 302);
     EXPECT_EQ(form.sheet->viewportY, 774);
-    EXPECT_TRUE(inked(picture(), 400, 774)) << "bottom axis";
-    EXPECT_TRUE(inked(picture(), 302, 680)) << "left axis";
-    EXPECT_TRUE(inked(picture(), 400, 585)) << "top axis, 189 pixels up";
-    EXPECT_TRUE(inked(picture(), 491, 680)) << "right axis, 189 pixels right";
-    EXPECT_FALSE(inked(picture(), 396, 680)) << "inside the frame";
+    // Nothing is drawn before the first open: no axes, tick labels or axis titles.
+    for (int y = 0; y < picture().height(); y += 3)
+        for (int x = 0; x < picture().width(); x += 3)
+            ASSERT_FALSE(inked(picture(), x, y)) << x << ", " << y;
     EXPECT_EQ(picture().pixel(5, 5), qRgb(255, 255, 255)) << "paper of the window colour";
 
     ASSERT_NE(PlotControlForm, nullptr);
@@ -332,4 +332,91 @@ TEST_F(SheetWindow, StationToolShowsAndHidesThePlotControlWindow) {
     EXPECT_TRUE(form.stationToolAction->isChecked());
     EXPECT_EQ(PlotControlForm->x(), form.width() - PlotControlForm->width() - 20);
     EXPECT_EQ(PlotControlForm->y(), form.y() + 80);
+}
+
+TEST_F(SheetWindow, ClosingThePlotControlWindowHidesItAndReleasesTheStationTool) {
+    openColumnSample();
+    ASSERT_TRUE(form.stationToolAction->isChecked());
+    EXPECT_TRUE(PlotControlForm->close());
+    EXPECT_TRUE(PlotControlForm->isHidden());
+    EXPECT_FALSE(form.stationToolAction->isChecked());
+}
+
+// Opened before the window has its final size (`vesplot FILE` before maximising), the plot
+// control window follows the window's right edge until the user moves it.
+TEST_F(SheetWindow, PlotControlWindowFollowsTheWindowUntilMoved) {
+    for (const bool moved : {false, true}) {
+        SCOPED_TRACE(moved);
+        form.setWindowState(Qt::WindowNoState);
+        form.resize(700, 500);
+        QCoreApplication::processEvents();
+        openColumnSample();
+        if (moved)
+            PlotControlForm->move(30, 40);
+        const QPoint before = PlotControlForm->pos();
+        form.resize(1200, 800);
+        QCoreApplication::processEvents();
+        const QPoint placed(form.x() + 1200 - PlotControlForm->width() - 20, form.y() + 80);
+        EXPECT_EQ(PlotControlForm->pos(), moved ? before : placed);
+    }
+}
+
+// After an open that found no station, the axis commands say why they do nothing.
+TEST_F(SheetWindow, AxisCommandsWithoutStationsSayWhy) {
+    const std::vector<std::pair<const char*, std::function<void()>>> commands{
+        {"x length", [this] { form.onSetXLength(); }},
+        {"y length", [this] { form.onSetYLength(); }},
+        {"axis click", [this] { form.editAxis(3); }},
+    };
+    openColumnSample();
+    form.openDataPath(writeFile("plain.dat", "样例\n剖面 数据\n1 2 3\n"), DataFileKind::Column);
+    ASSERT_TRUE(form.sheet->stations.empty());
+    for (const auto& [name, command] : commands) {
+        form.setStatusText(QString());
+        command();
+        EXPECT_EQ(form.statusPanels[2]->text(), u("当前没有测点数据，无法设置坐标轴。")) << name;
+        EXPECT_EQ(axisCalls, 0) << name;
+        EXPECT_TRUE(ui->inputPrompts.empty()) << name;
+    }
+}
+
+// The screen shows the sheet drawn smooth at the device pixel ratio, with the bitmap's geometry.
+TEST_F(SheetWindow, TheScreenShowsTheSheetSmoothAtTheDevicePixelRatio) {
+    openColumnSample();
+    const QImage& bitmap = picture();
+    const SheetState& s = *form.sheet;
+    const QPoint bottomAxis = pixelOf(s.originX + s.xLength * 0.5, s.originY);
+    ASSERT_TRUE(inked(bitmap, bottomAxis.x(), bottomAxis.y()));
+    EXPECT_EQ(form.sheetImage->screenPicture().deviceIndependentSize(), QSizeF(bitmap.size()));
+    for (const int ratio : {1, 2}) {
+        const QImage smooth = form.smoothSheetImage(ratio);
+        ASSERT_EQ(smooth.size(), bitmap.size() * ratio) << ratio;
+        EXPECT_EQ(smooth.devicePixelRatio(), ratio);
+        for (int d = 0; d < ratio; ++d)
+            EXPECT_TRUE(inked(smooth, bottomAxis.x() * ratio, bottomAxis.y() * ratio + d)) << ratio;
+        int greys = 0;
+        for (int y = 0; y < smooth.height(); y += 2)
+            for (int x = 0; x < smooth.width(); x += 2)
+                greys += qGray(smooth.pixel(x, y)) > 40 && qGray(smooth.pixel(x, y)) < 215 ? 1 : 0;
+        EXPECT_GT(greys, 50) << "antialiased text and lines at " << ratio;
+    }
+}
+
+// A paper that grows is centred again; on a 1600-pixel-wide window the plot control window
+// leaves the frame free.
+TEST_F(SheetWindow, GrownPaperIsCentredAndThePlotControlWindowLeavesTheFrameFree) {
+    form.setWindowState(Qt::WindowNoState);
+    form.resize(1600, 900);
+    QCoreApplication::processEvents();
+    openColumnSample();
+    const SheetState& s = *form.sheet;
+    const QRect frame(form.sheetImage->mapToGlobal(pixelOf(s.originX, s.originY + s.yLength)),
+                      form.sheetImage->mapToGlobal(pixelOf(s.originX + s.xLength, s.originY)));
+    EXPECT_FALSE(PlotControlForm->frameGeometry().intersects(frame));
+
+    ui->queueInput("40");
+    form.onSetXLength();
+    const QSize box = form.scrollArea->viewport()->size();
+    ASSERT_GT(form.sheetImage->width(), box.width());
+    EXPECT_EQ(form.sheetImage->pos(), MainWindow::centredImagePosition(box, form.sheetImage->size()));
 }

@@ -110,7 +110,7 @@ TEST_F(WindowFiles, ExportIsOfferedWithTheOtherCommandsAfterTheFirstOpen) {
     EXPECT_TRUE(form.exportAction->isEnabled());
     EXPECT_TRUE(form.exportToolAction->isVisible());
     EXPECT_EQ(form.exportToolAction->toolTip(), u("导出图形"));
-    EXPECT_EQ(form.exportDialog->nameFilters(),
+    EXPECT_EQ(form.exportFileDialog()->nameFilters(),
               QStringList({QStringLiteral("PDF (*.pdf)"), QStringLiteral("SVG (*.svg)"),
                            QStringLiteral("PNG (*.png)")}));
 }
@@ -285,14 +285,14 @@ TEST_F(WindowFiles, TheCommandLineOpensItsFirstArgumentAsTheMenuWould) {
 }
 
 TEST_F(WindowFiles, TheOpenDialogStartsInTheFolderOfTheLastOpenedFile) {
-    EXPECT_EQ(QDir(form.openDialog->directory()).absolutePath(), QDir(form.dataFolder).absolutePath());
+    EXPECT_EQ(QDir(form.openFileDialog()->directory()).absolutePath(), QDir(form.dataFolder).absolutePath());
     const QString copy = copyOf("sample.ves", QStringLiteral("a.ves"));
     form.openDataPath(copy, DataFileKind::Tagged);
-    EXPECT_EQ(QDir(form.openDialog->directory()).absolutePath(), QDir(folder.path()).absolutePath());
+    EXPECT_EQ(QDir(form.openFileDialog()->directory()).absolutePath(), QDir(folder.path()).absolutePath());
     EXPECT_EQ(form.lastDataFile, copy);
     // The bitmap save proposes the data file's name whichever way it was opened.
     openColumnSample();
-    EXPECT_EQ(QDir(form.openDialog->directory()).absolutePath(),
+    EXPECT_EQ(QDir(form.openFileDialog()->directory()).absolutePath(),
               QDir(QStringLiteral(VESPLOT_SAMPLE_DATA_DIR)).absolutePath());
 }
 
@@ -349,7 +349,7 @@ TEST_F(WindowFiles, StatusNoteCountsStationsPointsSkippedRowsAndMissingValues) {
         DataFileKind::Column);
     EXPECT_EQ(note(), u("测点 2，数据点 3，无效行 0，缺失值 4"));
 
-    // A file without stations is counted too.
+    // A file without stations leaves the note of the sheet still shown.
     form.openDataPath(sampleFile("sample-ip.dat"), DataFileKind::Tagged);
-    EXPECT_EQ(note(), u("测点 0，数据点 0，无效行 0，缺失值 0"));
+    EXPECT_EQ(note(), u("测点 2，数据点 3，无效行 0，缺失值 4"));
 }

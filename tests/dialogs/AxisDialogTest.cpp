@@ -425,3 +425,28 @@ TEST_F(AxisFixture, ModalEditReadsBackOnOk) {
     EXPECT_FLOAT_EQ(ipMax, 50);
     EXPECT_EQ(axis.tickDirection, 1);
 }
+
+// A value typed outside an up-down's range gives back the value before the typing; a value
+// inside counts. The cut-off prefix (99 to 9, 250 to 25) never stays.
+TEST_F(AxisFixture, UpDownsRefuseATypedValueOutsideTheirRange) {
+    struct Row {
+        const char* field;
+        int before;
+        const char* typed;
+        int expected;
+    };
+    const Row rows[] = {
+        {"lTickNum", 30, "99", 30}, {"sTickNum", 4, "12", 4},       {"TitleAngle", 10, "400", 10},
+        {"lTickNum", 30, "45", 45}, {"TitleAngle", 10, "-35", -35},
+    };
+    AxisDialog dialog;
+    for (const Row& row : rows) {
+        auto* field = dialog.findChild<QSpinBox*>(QString::fromLatin1(row.field));
+        ASSERT_NE(field, nullptr) << row.field;
+        field->setValue(row.before);
+        field->findChild<QLineEdit*>()->selectAll();
+        QTest::keyClicks(field, QString::fromLatin1(row.typed));
+        QTest::keyClick(field, Qt::Key_Enter);
+        EXPECT_EQ(field->value(), row.expected) << row.field << " " << row.typed;
+    }
+}

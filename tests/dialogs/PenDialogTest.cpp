@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -113,4 +114,30 @@ TEST(PenDialog, SampleIsAMidLineOnButtonFace) {
     dialog.chooseColor = [](Color) { return std::optional<Color>(colors::red); };
     dialog.onChooseColor();
     EXPECT_EQ(dialog.sampleImage().pixelColor(100, 14), QColor(255, 0, 0));
+}
+
+TEST(PenDialog, TypedWidthCountsAsTyped) {
+    Pen pen;
+    pen.width = 1;
+    PenDialog dialog(pen);
+    dialog.widthSpin->findChild<QLineEdit*>()->selectAll();
+    QTest::keyClicks(dialog.widthSpin, QStringLiteral("12"));
+    EXPECT_EQ(pen.width, 12);
+}
+
+// Like the sheet, the sample keeps a dashed pen dashed however wide it is.
+TEST(PenDialog, SampleDrawsDashedPensDashedAtEveryWidth) {
+    for (const int width : {1, 2, 4}) {
+        Pen pen;
+        pen.color = colors::rgb(0, 0, 255);
+        pen.style = penstyle::dash;
+        pen.width = width;
+        PenDialog dialog(pen);
+        const QImage& sample = dialog.sampleImage();
+        int gaps = 0;
+        for (int x = 12; x < 180; ++x)
+            gaps += qBlue(sample.pixel(x, 14)) < 200 || qRed(sample.pixel(x, 14)) > 200 ? 1 : 0;
+        EXPECT_GT(gaps, 20) << width;
+        EXPECT_LT(gaps, 120) << width;
+    }
 }

@@ -4,9 +4,11 @@
 
 #include <QApplication>
 #include <QFontDialog>
+#include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTest>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -152,4 +154,31 @@ TEST_F(TitleFixture, CancelChangesNothing) {
     EXPECT_EQ(title.font, before);
     EXPECT_EQ(title.text, "电测深观测数据");
     EXPECT_FLOAT_EQ(gapCm, 3.5f);
+}
+
+TEST_F(TitleFixture, GapTypedOutsideItsRangeKeepsThePreviousGap) {
+    TitleDialog dialog;
+    dialog.fillFrom(title, gapCm);
+    dialog.gapSpin->findChild<QLineEdit*>()->selectAll();
+    QTest::keyClicks(dialog.gapSpin, QStringLiteral("250"));
+    QTest::keyClick(dialog.gapSpin, Qt::Key_Enter);
+    EXPECT_EQ(dialog.gapSpin->value(), 35);
+}
+
+// The font dialog opens on the face the record names, or on the face drawn in its place where it
+// is not installed; confirmed unchanged, the record keeps its face.
+TEST_F(TitleFixture, FontDialogOpensOnTheRecordsFace) {
+    title.font.setFaceName("Times New Roman");
+    TitleDialog dialog;
+    dialog.fillFrom(title, gapCm);
+    QFontDialog fontDialog;
+    fontDialog.setCurrentFont(dialog.fontDialogPreset());
+    const QString shown = fontDialog.currentFont().family();
+    QStringList accepted = QFont::substitutes(QStringLiteral("Times New Roman"));
+    accepted.prepend(QStringLiteral("Times New Roman"));
+    EXPECT_TRUE(accepted.contains(shown, Qt::CaseInsensitive))
+        << shown.toStdString() << " / " << accepted.join(',').toStdString();
+    dialog.takeFontDialogChoice(fontDialog.currentFont());
+    dialog.readBackInto(title, gapCm);
+    EXPECT_EQ(title.font.faceName, "Times New Roman");
 }
