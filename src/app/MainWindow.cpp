@@ -166,6 +166,8 @@ void MainWindow::createMenus() {
 
     // The Help menu belongs at the right end of the bar; QMenuBar cannot right-justify one menu,
     // so it is the last menu (applyInitialState).
+    createInterpretation();
+
     helpMenu = menuBar()->addMenu(text("帮助(&H)"));
     helpAction = item(helpMenu, "使用电测深曲线绘制程序(&C)");
     webAction = item(helpMenu, "从网上获得更多的信息");

@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QImage>
@@ -26,6 +28,7 @@ class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
 class QFileDialog;
+class InterpretationPanel;
 class QLabel;
 class QMenu;
 class QMimeData;
@@ -140,6 +143,17 @@ public:
     // Hands a page to the desktop's browser; false when none takes it. Replaceable (tests).
     std::function<bool(const QUrl& address)> openInBrowser;
 
+    // ---- Interpretation --------------------------------------------------------------------------
+    // The model of each station of the loaded file that has one, by station index; the shown
+    // station's is also the sheet's stationModel. Opening a file clears them.
+    std::map<std::size_t, SheetModel> stationModels;
+    // Writes the shown station's model to `path` (never onto the data file) / reads it from `path`
+    // for the shown station; false after a message.
+    bool saveModelTo(const QString& path);
+    bool openModelFrom(const QString& path);
+    // The layered-model panel, a dock at the right, hidden until asked for or a fit is shown.
+    InterpretationPanel* modelPanel = nullptr;
+
     // Components. Owned by the window through Qt parentage.
     QToolBar* mainToolBar = nullptr;
     QScrollArea* scrollArea = nullptr;
@@ -182,6 +196,13 @@ public:
     QAction* setYLengthAction = nullptr;
     QAction* editSeparator1 = nullptr;
     QAction* anomalyThresholdAction = nullptr;
+    QMenu* interpretMenu = nullptr;
+    QAction* fitStationAction = nullptr;
+    QAction* modelPanelAction = nullptr;
+    QAction* fitAllAction = nullptr;
+    QAction* saveModelAction = nullptr;
+    QAction* openModelAction = nullptr;
+    QAction* clearModelAction = nullptr;
     QMenu* helpMenu = nullptr;
     QAction* helpAction = nullptr;
     QAction* webAction = nullptr;
@@ -245,6 +266,13 @@ public slots:
     void onAbout();
     void onScrollAreaResized();
     void onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void onFitStation();
+    void onFitAllStations();
+    void onForwardModel();
+    void onShowModelTableToggled(bool shown);
+    void onSaveModel();
+    void onOpenModel();
+    void onClearModel();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -256,6 +284,18 @@ protected:
 
 private:
     void createMenus();
+    // The Interpretation menu and the layered-model panel.
+    void createInterpretation();
+    // A file was opened: no station has a model; `shownIndex` is the station shown.
+    void resetInterpretation(int shownIndex);
+    // The station `index` is shown: the sheet and the panel take its own model or none.
+    void showStationInterpretation(int index);
+    // The shown station, or nullopt after telling the user that no data is loaded.
+    std::optional<std::size_t> currentStation();
+    // Stores a station's model, and shows and draws it when the station is shown.
+    void putStationModel(std::size_t index, const SheetModel& stationModel);
+    // The station on the sheet (the plot control window's selection may have moved since).
+    std::optional<std::size_t> shownStation;
     void createToolBar();
     void createStatusBar();
     void loadToolBarGlyphs();

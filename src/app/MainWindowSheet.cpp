@@ -147,6 +147,7 @@ void MainWindow::rebuildSheet() {
     // Nothing to compose from: an open without stations left the selector's old entries behind.
     if (!composeSheet(*sheet, choices()))
         return;
+    showStationInterpretation(choices().stationIndex);
     saved = false;
     redrawSheet();
 }
@@ -191,6 +192,7 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     } catch (const ConversionError& error) {
         // A number in the file that is no number: the command ends, the picture stays.
         showConversionError(error.what());
+        resetInterpretation(-1);
         return;
     } catch (const std::bad_alloc&) {
         ui().messageBox(outOfMemoryMessage, "错误", MsgButtons::Ok, MsgIcon::Error);
@@ -208,8 +210,10 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     // designates a usable station, reach the window; the entries, the picture and its note stay.
     if (outcome == OpenOutcome::NoStations) {
         PlotControlForm->applyChoices(picked);
+        resetInterpretation(-1); // the models belonged to the stations of the previous file
         return;
     }
+    resetInterpretation(picked.stationIndex);
     const QString note = qualityNote(quality);
     // The panel grows to its note, and gives way down to its first width in a narrow window (the
     // note is then cut off rather than drawn under the next panel).

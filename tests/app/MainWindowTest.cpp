@@ -88,12 +88,13 @@ TEST_F(MainWindowTest, WindowCaptionAndMaximisedStart) {
 
 TEST_F(MainWindowTest, MenuBarHoldsEveryItemInItsStartState) {
     const QList<QAction*> menus = form.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 4);
+    ASSERT_EQ(menus.size(), 5);
     // The Help menu is the last one on the bar.
     EXPECT_EQ(menus.back()->menu(), form.helpMenu);
     EXPECT_EQ(menus[0]->menu(), form.fileMenu);
     EXPECT_EQ(menus[1]->menu(), form.graphMenu);
     EXPECT_EQ(menus[2]->menu(), form.editMenu);
+    EXPECT_EQ(menus[3]->menu(), form.interpretMenu);
 
     const QKeySequence none;
     expectMenu(form.fileMenu, "文件(&F)",

@@ -1,0 +1,80 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <QDockWidget>
+
+#include "model/BlockInversion.h"
+#include "model/ForwardModel.h"
+#include "sheet/SheetModel.h"
+
+class QCheckBox;
+class QLabel;
+class QPushButton;
+class QSpinBox;
+class QTableWidget;
+class QTableWidgetItem;
+
+// The layered-model panel "层状模型" at the right of the main window: the layers of the shown
+// station's model as an editable table (resistivity and thickness cells carry a tick that holds the
+// value during a fit), the fit settings and the fit report. It holds no station data: the main
+// window fills it from a station's model and reads the typed layers and settings back.
+class InterpretationPanel : public QDockWidget {
+    Q_OBJECT
+
+public:
+    explicit InterpretationPanel(QWidget* parent = nullptr);
+
+    enum Column { LayerColumn, RhoColumn, ThkColumn, DepthColumn, ChargeabilityColumn, ColumnCount };
+    static constexpr int minLayers = 1;
+    static constexpr int maxLayers = 10;
+    static constexpr int defaultLayers = 3;
+
+    // Shows a station's model and its report, or an empty table of the chosen layer count for a
+    // station without one.
+    void showModel(const SheetModel* stationModel);
+    // The layers typed in the table; nullopt with `error` (for the user) when a cell holds no valid
+    // value. An empty chargeability cell counts as 0 %.
+    std::optional<model::LayeredModel> typedModel(std::string& error) const;
+    // The ticked resistivities and thicknesses ("rho1", "thk1", ...); `error` set when a ticked
+    // cell holds no valid value.
+    std::vector<model::FixedParameter> fixedParameters(std::string& error) const;
+    int layerCount() const;
+    bool smooth() const;
+    bool showTable() const;
+
+    // The report line under the table.
+    static QString reportText(const model::FitReport& report, bool fitted);
+    // A cell value as typed: a positive finite number in the user's notation, nullopt otherwise.
+    static std::optional<double> parsePositive(const QString& text);
+
+    // Components (owned through Qt parenthood).
+    QTableWidget* layerTable = nullptr;
+    QSpinBox* layerCountSpin = nullptr;
+    QCheckBox* smoothCheck = nullptr;
+    QPushButton* fitButton = nullptr;
+    QPushButton* forwardButton = nullptr;
+    QLabel* reportLabel = nullptr;
+    QCheckBox* showTableCheck = nullptr;
+
+signals:
+    // "反演", "正演" and the model table tick, by the user.
+    void fitRequested();
+    void forwardRequested();
+    void showTableChanged(bool shown);
+
+private:
+    void onLayerCountChanged(int layers);
+    void onCellChanged(QTableWidgetItem* item);
+    void onSmoothToggled(bool smoothFit);
+    // Sets the rows to `layers`, keeping the rows that stay; new rows are empty.
+    void resizeRows(int layers);
+    void setNumber(int row, int column, double value);
+    // The value of a cell: the exact model value while its text is unchanged, else the parsed text.
+    std::optional<double> cellValue(int row, int column) const;
+    // Refreshes the layer numbers, the half-space row, the depth column and the invalid-cell marks.
+    void refreshDerivedCells();
+    bool filling = false;
+};

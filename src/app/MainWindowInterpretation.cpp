@@ -1,0 +1,386 @@
+// The interpretation commands of the main window: fitting layered models to the stations, the
+// layered-model panel, the per-station models and the model files.
+#include "app/MainWindow.h"
+
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSaveFile>
+
+#include "app/InterpretationPanel.h"
+#include "model/BatchFit.h"
+#include "model/JsonValue.h"
+#include "model/ModelFile.h"
+
+namespace {
+
+QString text(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
+
+// Larger files are no model files; they are not read twice.
+constexpr qint64 maxModelFileBytes = 1 << 20;
+
+std::filesystem::path pathOf(const QString& path) {
+    return std::filesystem::path(path.toStdU16String());
+}
+
+// A station's points as a sounding: AB/2, MN/2 where the file gives it, resistivity and M1.
+model::SoundingData soundingOf(const ProfileData& station) {
+    std::vector<float> mn = station.mnHalf;
+    if (mn.size() != station.size())
+        mn.assign(station.size(), 0.0f);
+    return model::SoundingData::from<float>(station.abHalf, mn, station.resistivity, station.chargeability);
+}
+
+// The response of a typed model at the station's usable points and its misfit.
+model::FitReport responseOf(const model::LayeredModel& earth, const model::SoundingData& data) {
+    const model::UsablePoints points = model::UsablePoints::of(data, false);
+    model::FitReport report;
+    report.ab2 = points.ab2;
+    report.response = model::apparentResistivity(earth, points.ab2, points.mn2);
+    report.pointsUsed = static_cast<int>(points.size());
+    double sum = 0.0;
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const double misfit = 100.0 * std::log(points.rhoa[i] / report.response[i]);
+        sum += misfit * misfit;
+    }
+    report.rmsPercent = points.size() > 0 ? std::sqrt(sum / static_cast<double>(points.size())) : 0.0;
+    return report;
+}
+
+// The fit's reasons in the user's language where they are known.
+std::string fitErrorText(const std::string& error) {
+    if (error.rfind("Too few usable points", 0) == 0)
+        return "可用的数据点少于模型参数，无法反演。\n(" + error + ")";
+    return error;
+}
+
+} // namespace
+
+void MainWindow::createInterpretation() {
+    modelPanel = new InterpretationPanel(this);
+    addDockWidget(Qt::RightDockWidgetArea, modelPanel);
+    modelPanel->hide();
+    connect(modelPanel, &InterpretationPanel::fitRequested, this, &MainWindow::onFitStation);
+    connect(modelPanel, &InterpretationPanel::forwardRequested, this, &MainWindow::onForwardModel);
+    connect(modelPanel, &InterpretationPanel::showTableChanged, this, &MainWindow::onShowModelTableToggled);
+
+    interpretMenu = menuBar()->addMenu(text("解释(&I)"));
+    fitStationAction = interpretMenu->addAction(text("反演当前测点"));
+    modelPanelAction = modelPanel->toggleViewAction();
+    modelPanelAction->setText(text("模型面板"));
+    interpretMenu->addAction(modelPanelAction);
+    fitAllAction = interpretMenu->addAction(text("全部测点反演..."));
+    interpretMenu->addSeparator();
+    saveModelAction = interpretMenu->addAction(text("保存模型..."));
+    openModelAction = interpretMenu->addAction(text("打开模型..."));
+    clearModelAction = interpretMenu->addAction(text("清除模型"));
+    interpretMenu->setObjectName(QStringLiteral("mnInterpret"));
+    for (QAction* needsData :
+         {fitStationAction, fitAllAction, saveModelAction, openModelAction, clearModelAction})
+        needsData->setEnabled(false);
+
+    connect(fitStationAction, &QAction::triggered, this, &MainWindow::onFitStation);
+    connect(fitAllAction, &QAction::triggered, this, &MainWindow::onFitAllStations);
+    connect(saveModelAction, &QAction::triggered, this, &MainWindow::onSaveModel);
+    connect(openModelAction, &QAction::triggered, this, &MainWindow::onOpenModel);
+    connect(clearModelAction, &QAction::triggered, this, &MainWindow::onClearModel);
+}
+
+void MainWindow::resetInterpretation(int shownIndex) {
+    stationModels.clear();
+    sheet->stationModel.reset();
+    const bool loaded = !sheet->stations.empty();
+    shownStation.reset();
+    if (loaded && shownIndex >= 0 && static_cast<std::size_t>(shownIndex) < sheet->stations.size())
+        shownStation = static_cast<std::size_t>(shownIndex);
+    for (QAction* needsData :
+         {fitStationAction, fitAllAction, saveModelAction, openModelAction, clearModelAction})
+        needsData->setEnabled(loaded);
+    modelPanel->showModel(nullptr);
+}
+
+void MainWindow::showStationInterpretation(int index) {
+    shownStation.reset();
+    sheet->stationModel.reset();
+    if (index >= 0 && static_cast<std::size_t>(index) < sheet->stations.size()) {
+        shownStation = static_cast<std::size_t>(index);
+        const auto found = stationModels.find(*shownStation);
+        if (found != stationModels.end())
+            sheet->stationModel = found->second;
+    }
+    modelPanel->showModel(sheet->stationModel ? &*sheet->stationModel : nullptr);
+}
+
+std::optional<std::size_t> MainWindow::currentStation() {
+    if (!shownStation || *shownStation >= sheet->stations.size() || sheet->stations[*shownStation].empty()) {
+        ui().messageBox("请先加载数据！", "提示", MsgButtons::Ok, MsgIcon::Information);
+        return std::nullopt;
+    }
+    return shownStation;
+}
+
+void MainWindow::putStationModel(std::size_t index, const SheetModel& stationModel) {
+    stationModels[index] = stationModel;
+    if (shownStation == index) {
+        sheet->stationModel = stationModel;
+        modelPanel->showModel(&*sheet->stationModel);
+        redrawSheet();
+    }
+}
+
+void MainWindow::onFitStation() {
+    const auto index = currentStation();
+    if (!index)
+        return;
+    const ProfileData& station = sheet->stations[*index];
+    std::string error;
+    const std::vector<model::FixedParameter> fixed = modelPanel->fixedParameters(error);
+    if (!error.empty()) {
+        ui().messageBox(error, "提示", MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
+    const model::SoundingData data = soundingOf(station);
+    ui().beginWaitCursor();
+    model::FitResult fit;
+    if (modelPanel->smooth()) {
+        fit = model::fitSmoothModel(data);
+    } else {
+        model::BlockFitOptions options;
+        options.layers = modelPanel->layerCount();
+        options.fixed = fixed;
+        // The typed layers, when complete, are one more starting model.
+        std::string ignored;
+        if (const auto typed = modelPanel->typedModel(ignored); typed && typed->isValid())
+            options.start = *typed;
+        fit = model::fitBlockModel(data, options);
+    }
+    ui().endWaitCursor();
+    if (!fit.report.ok()) {
+        ui().messageBox("测点 " + std::to_string(station.stationNumber.front()) + " 无法反演：\n" +
+                            fitErrorText(fit.report.error),
+                        "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
+    modelPanel->show();
+    putStationModel(*index,
+                    {station.stationNumber.front(), fit.model, fit.report, true, modelPanel->showTable()});
+}
+
+void MainWindow::onForwardModel() {
+    const auto index = currentStation();
+    if (!index)
+        return;
+    std::string error;
+    const auto typed = modelPanel->typedModel(error);
+    if (!typed) {
+        ui().messageBox(error, "提示", MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
+    const ProfileData& station = sheet->stations[*index];
+    putStationModel(*index, {station.stationNumber.front(), *typed, responseOf(*typed, soundingOf(station)),
+                             false, modelPanel->showTable()});
+}
+
+void MainWindow::onShowModelTableToggled(bool shown) {
+    if (!shownStation)
+        return;
+    const auto found = stationModels.find(*shownStation);
+    if (found == stationModels.end())
+        return;
+    found->second.showTable = shown;
+    putStationModel(*shownStation, found->second);
+}
+
+void MainWindow::onFitAllStations() {
+    if (!currentStation())
+        return;
+    std::string error;
+    model::BatchOptions options;
+    options.kind = modelPanel->smooth() ? model::FitKind::Smooth : model::FitKind::Block;
+    options.block.layers = modelPanel->layerCount();
+    options.block.fixed = modelPanel->fixedParameters(error);
+    if (!error.empty()) {
+        ui().messageBox(error, "提示", MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
+    std::vector<model::SoundingData> soundings;
+    soundings.reserve(sheet->stations.size());
+    for (const ProfileData& station : sheet->stations)
+        soundings.push_back(soundingOf(station));
+
+    // The fits run on a worker (which spreads them over the cores); this thread reports each
+    // station done through the progress dialog and passes its 取消 on. A worker waits after each
+    // report until it is seen, so that a cancel stops every station not yet started.
+    struct Progress {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::size_t reported = 0;
+        std::size_t seen = 0;
+        bool finished = false;
+    } shared;
+    std::atomic<bool> cancel{false};
+    model::BatchControl control;
+    control.cancel = &cancel;
+    control.progress = [&shared](std::size_t done, std::size_t) {
+        std::unique_lock lock(shared.mutex);
+        shared.reported = done;
+        shared.changed.notify_all();
+        shared.changed.wait(lock, [&] { return shared.seen >= done; });
+    };
+    std::vector<model::FitResult> fits;
+    std::thread worker([&] {
+        fits = model::fitStations(soundings, options, control);
+        const std::lock_guard lock(shared.mutex);
+        shared.finished = true;
+        shared.changed.notify_all();
+    });
+    const std::size_t total = soundings.size();
+    for (;;) {
+        std::unique_lock lock(shared.mutex);
+        shared.changed.wait_for(lock, std::chrono::milliseconds(50),
+                                [&] { return shared.finished || shared.reported > shared.seen; });
+        if (shared.reported > shared.seen) {
+            const std::size_t done = shared.reported;
+            lock.unlock();
+            if (!cancel && !ui().progress(done, total))
+                cancel = true;
+            lock.lock();
+            shared.seen = done;
+            shared.changed.notify_all();
+        } else if (shared.finished) {
+            break;
+        }
+    }
+    worker.join();
+    ui().endProgress();
+
+    std::size_t fitted = 0;
+    std::string failures;
+    for (std::size_t i = 0; i < fits.size(); ++i) {
+        const ProfileData& station = sheet->stations[i];
+        const model::FitResult& fit = fits[i];
+        if (fit.report.ok()) {
+            ++fitted;
+            stationModels[i] = {station.stationNumber.front(), fit.model, fit.report, true,
+                                modelPanel->showTable()};
+        } else if (fit.report.error != "Cancelled.") {
+            failures += "\n测点 " + std::to_string(station.stationNumber.front()) + "：" +
+                        fitErrorText(fit.report.error);
+        }
+    }
+    showStationInterpretation(static_cast<int>(*shownStation));
+    redrawSheet();
+    setStatusText(text("已反演 %1 个测点（共 %2 个）%3。")
+                      .arg(fitted)
+                      .arg(total)
+                      .arg(cancel ? text("，已取消") : QString()));
+    if (!failures.empty())
+        ui().messageBox("以下测点无法反演：" + failures, "警告", MsgButtons::Ok, MsgIcon::Warning);
+}
+
+void MainWindow::onClearModel() {
+    if (!shownStation)
+        return;
+    stationModels.erase(*shownStation);
+    showStationInterpretation(static_cast<int>(*shownStation));
+    redrawSheet();
+}
+
+void MainWindow::onSaveModel() {
+    if (!currentStation())
+        return;
+    if (!sheet->stationModel) {
+        ui().messageBox("当前测点没有模型。", "提示", MsgButtons::Ok, MsgIcon::Information);
+        return;
+    }
+    QString name = QFileDialog::getSaveFileName(
+        this, text("保存模型"), QFileInfo(lastDataFile).absolutePath(), text("模型文件(*.json)"));
+    if (name.isEmpty())
+        return;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".json");
+    saveModelTo(name);
+}
+
+bool MainWindow::saveModelTo(const QString& path) {
+    if (!sheet->stationModel || !sheet->stationModel->earth.isValid()) {
+        ui().messageBox("当前测点没有模型。", "提示", MsgButtons::Ok, MsgIcon::Information);
+        return false;
+    }
+    std::error_code ec;
+    if (!lastDataFile.isEmpty() && std::filesystem::equivalent(pathOf(path), pathOf(lastDataFile), ec)) {
+        ui().messageBox("不能把模型保存到打开的数据文件上。", "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    const SheetModel& current = *sheet->stationModel;
+    const std::string content = model::formatModelFile(current.stationNumber, current.earth,
+                                                       current.fitted ? current.report.rmsPercent : -1.0);
+    // Written beside the target and renamed over it: an old file stays whole when writing fails.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        file.write(content.data(), static_cast<qint64>(content.size())) !=
+            static_cast<qint64>(content.size()) ||
+        !file.commit()) {
+        ui().messageBox("无法写入模型文件:\n" + path.toStdString(), applicationTitle, MsgButtons::Ok,
+                        MsgIcon::Error);
+        return false;
+    }
+    return true;
+}
+
+void MainWindow::onOpenModel() {
+    if (!currentStation())
+        return;
+    const QString name = QFileDialog::getOpenFileName(
+        this, text("打开模型"), QFileInfo(lastDataFile).absolutePath(), text("模型文件(*.json)"));
+    if (!name.isEmpty())
+        openModelFrom(name);
+}
+
+bool MainWindow::openModelFrom(const QString& path) {
+    const auto index = currentStation();
+    if (!index)
+        return false;
+    const std::int32_t number = sheet->stations[*index].stationNumber.front();
+    const model::ModelFileResult read = model::loadModelFile(pathOf(path), number);
+    if (!read.ok()) {
+        // A good file of another station says so; anything else is no model file.
+        QFile file(path);
+        model::JsonValue root;
+        std::string ignored;
+        if (file.size() < maxModelFileBytes && file.open(QIODevice::ReadOnly)) {
+            const QByteArray bytes = file.readAll();
+            const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+            const model::JsonValue* station = nullptr;
+            if (model::JsonValue::parse(content, root, ignored) && (station = root.find("station")) &&
+                station->type() == model::JsonValue::Type::Number && station->number() != number &&
+                std::abs(station->number()) < 1e9) {
+                const int fileStation = static_cast<int>(station->number());
+                if (model::parseModelFile(content, fileStation).ok()) {
+                    ui().messageBox("模型文件属于测点 " + std::to_string(fileStation) + "，不是当前测点 " +
+                                        std::to_string(number) + "。",
+                                    "警告", MsgButtons::Ok, MsgIcon::Warning);
+                    return false;
+                }
+            }
+        }
+        ui().messageBox("模型文件格式不正确：" + read.error, "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    SheetModel loaded{number, read.model, {}, false, modelPanel->showTable()};
+    loaded.report = responseOf(read.model, soundingOf(sheet->stations[*index]));
+    putStationModel(*index, loaded);
+    return true;
+}

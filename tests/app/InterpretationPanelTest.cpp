@@ -1,0 +1,212 @@
+// The interpretation side of the main window: fitting the shown station, per-station models, the
+// layered-model panel's table, model files and the batch fit.
+#include "SheetWindowFixture.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLocale>
+#include <QSpinBox>
+#include <QTableWidget>
+
+#include <thread>
+
+#include "app/InterpretationPanel.h"
+#include "model/ModelFile.h"
+
+using apptest::u;
+
+namespace {
+
+const QString realSurvey = QStringLiteral(VESPLOT_REAL_DATA_DIR "/boundiali.dat");
+
+class InterpretationTest : public apptest::SheetWindowTest {
+protected:
+    void SetUp() override {
+        QLocale::setDefault(QLocale::c());
+        SheetWindowTest::SetUp();
+    }
+    void openSurvey(const QString& path = realSurvey) { form.openDataPath(path, DataFileKind::Column); }
+    QTableWidget& table() { return *form.modelPanel->layerTable; }
+    // Types a layered model into the panel: resistivities, then thicknesses.
+    void typeModel(const std::vector<const char*>& rho, const std::vector<const char*>& thk) {
+        form.modelPanel->layerCountSpin->setValue(static_cast<int>(rho.size()));
+        for (std::size_t i = 0; i < rho.size(); ++i)
+            table().item(static_cast<int>(i), InterpretationPanel::RhoColumn)->setText(u(rho[i]));
+        for (std::size_t i = 0; i < thk.size(); ++i)
+            table().item(static_cast<int>(i), InterpretationPanel::ThkColumn)->setText(u(thk[i]));
+    }
+    void showStation(int index) {
+        PlotControlForm->stationCombo->setCurrentIndex(index);
+        PlotControlForm->onApplyClicked();
+    }
+    std::string lastMessage() const {
+        return ui->messages.empty() ? std::string() : ui->messages.back().text;
+    }
+};
+
+TEST_F(InterpretationTest, DataCommandsWaitForALoadedFile) {
+    const std::vector<QAction*> needData{form.fitStationAction, form.fitAllAction, form.saveModelAction,
+                                         form.openModelAction, form.clearModelAction};
+    for (QAction* action : needData)
+        EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
+    openSurvey();
+    for (QAction* action : needData)
+        EXPECT_TRUE(action->isEnabled()) << action->text().toStdString();
+}
+
+TEST_F(InterpretationTest, FitOfTheShownStationIsItsModel) {
+    openSurvey();
+    showStation(1);
+    form.onFitStation();
+    ASSERT_TRUE(form.sheet->stationModel);
+    const SheetModel& fit = *form.sheet->stationModel;
+    EXPECT_EQ(fit.stationNumber, 2); // the second station of the file
+    EXPECT_TRUE(fit.fitted);
+    EXPECT_EQ(fit.earth.size(), 3u);
+    EXPECT_EQ(fit.report.pointsUsed, 33);
+    // A field curve with its noise: a three-layer model follows it within a few tens of percent.
+    EXPECT_GT(fit.report.rmsPercent, 0.0);
+    EXPECT_LT(fit.report.rmsPercent, 25.0);
+    EXPECT_TRUE(form.modelPanel->isVisible());
+    EXPECT_EQ(table().rowCount(), 3);
+}
+
+TEST_F(InterpretationTest, EveryStationShowsItsOwnModelOrNone) {
+    openSurvey();
+    form.onFitStation();
+    const double firstRho = form.sheet->stationModel->earth.layers[0].rho;
+    showStation(2);
+    EXPECT_FALSE(form.sheet->stationModel);
+    EXPECT_EQ(form.modelPanel->reportLabel->text(), u("当前测点没有模型。"));
+    EXPECT_TRUE(table().item(0, InterpretationPanel::RhoColumn)->text().isEmpty());
+    showStation(0);
+    ASSERT_TRUE(form.sheet->stationModel);
+    EXPECT_EQ(form.sheet->stationModel->stationNumber, 1);
+    EXPECT_EQ(form.sheet->stationModel->earth.layers[0].rho, firstRho);
+    // Another file: no station keeps a model of the old one.
+    openSurvey();
+    EXPECT_FALSE(form.sheet->stationModel);
+    EXPECT_TRUE(form.stationModels.empty());
+}
+
+TEST_F(InterpretationTest, ForwardTakesTheTypedLayers) {
+    openSurvey();
+    typeModel({"50", "12.5", "300"}, {"2", "10"});
+    EXPECT_EQ(table().item(1, InterpretationPanel::DepthColumn)->text(), u("12"));
+    form.onForwardModel();
+    ASSERT_TRUE(form.sheet->stationModel);
+    const SheetModel& typed = *form.sheet->stationModel;
+    EXPECT_FALSE(typed.fitted);
+    ASSERT_EQ(typed.earth.size(), 3u);
+    EXPECT_EQ(typed.earth.resistivities(), (std::vector<double>{50, 12.5, 300}));
+    EXPECT_EQ(typed.earth.thicknesses(), (std::vector<double>{2, 10}));
+    EXPECT_EQ(typed.report.response.size(), 33u);
+}
+
+TEST_F(InterpretationTest, ForwardRefusesACellThatIsNoPositiveNumber) {
+    openSurvey();
+    for (const char* bad : {"", "abc", "-5", "0", "inf", "1,5"}) {
+        ui->messages.clear();
+        typeModel({"50", bad}, {"2"});
+        form.onForwardModel();
+        EXPECT_FALSE(form.sheet->stationModel) << bad;
+        EXPECT_EQ(lastMessage(), "第 2 层的电阻率不是正数。") << bad;
+    }
+}
+
+TEST_F(InterpretationTest, AFixedThicknessIsKept) {
+    openSurvey();
+    typeModel({"", "", ""}, {"4", ""});
+    table().item(0, InterpretationPanel::ThkColumn)->setCheckState(Qt::Checked);
+    form.onFitStation();
+    ASSERT_TRUE(form.sheet->stationModel);
+    EXPECT_EQ(form.sheet->stationModel->earth.layers[0].thk, 4.0);
+}
+
+TEST_F(InterpretationTest, TooFewPointsForTheLayersIsSaidAndNothingChanges) {
+    const QString path =
+        writeFile(QStringLiteral("short.dat"),
+                  "short\n电测深 对称四极\n点号 AB/2 MN/2 视电阻率 M1 R TH TD ZP 标志 备用 备用\n"
+                  "7 1 0.4 100 -9999 -9999 -9999 -9999 -9999 1 0 0\n"
+                  "7 10 0.4 50 -9999 -9999 -9999 -9999 -9999 1 0 0\n"
+                  "7 100 0.4 80 -9999 -9999 -9999 -9999 -9999 1 0 0\n");
+    openSurvey(path);
+    form.onFitStation();
+    EXPECT_FALSE(form.sheet->stationModel);
+    EXPECT_EQ(lastMessage().rfind("测点 7 无法反演：\n可用的数据点少于模型参数", 0), 0u) << lastMessage();
+}
+
+TEST_F(InterpretationTest, ModelFileRoundTrip) {
+    openSurvey();
+    form.onFitStation();
+    const SheetModel fitted = *form.sheet->stationModel;
+    const QString path = folder.filePath(QStringLiteral("station1.json"));
+    ASSERT_TRUE(form.saveModelTo(path));
+    form.onClearModel();
+    EXPECT_FALSE(form.sheet->stationModel);
+    ASSERT_TRUE(form.openModelFrom(path));
+    ASSERT_TRUE(form.sheet->stationModel);
+    EXPECT_EQ(form.sheet->stationModel->earth.resistivities(), fitted.earth.resistivities());
+    EXPECT_EQ(form.sheet->stationModel->earth.thicknesses(), fitted.earth.thicknesses());
+}
+
+TEST_F(InterpretationTest, ModelFilesThatDoNotFitAreRefused) {
+    model::LayeredModel earth;
+    earth.layers = {{100, 5}, {20, 0}};
+    const struct {
+        std::string content;
+        std::string message;
+    } cases[] = {
+        {"{\"format\":", "模型文件格式不正确："},
+        {model::formatModelFile(3, earth, 4.0), "模型文件属于测点 3，不是当前测点 1。"},
+    };
+    openSurvey();
+    for (const auto& c : cases) {
+        const QString path = writeFile(QStringLiteral("model.json"), c.content);
+        EXPECT_FALSE(form.openModelFrom(path));
+        EXPECT_FALSE(form.sheet->stationModel);
+        EXPECT_EQ(lastMessage().rfind(c.message, 0), 0u) << lastMessage();
+    }
+}
+
+TEST_F(InterpretationTest, AModelIsNeverSavedOntoTheDataFile) {
+    const QString copy = folder.filePath(QStringLiteral("survey.dat"));
+    ASSERT_TRUE(QFile::copy(realSurvey, copy));
+    openSurvey(copy);
+    typeModel({"50", "300"}, {"2"});
+    form.onForwardModel();
+    EXPECT_FALSE(form.saveModelTo(copy));
+    EXPECT_EQ(lastMessage(), "不能把模型保存到打开的数据文件上。");
+    QFile original(realSurvey), kept(copy);
+    ASSERT_TRUE(original.open(QIODevice::ReadOnly) && kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), original.readAll());
+}
+
+TEST_F(InterpretationTest, CancelledBatchKeepsTheStationsFittedBefore) {
+    openSurvey();
+    ui->cancelAfterProgressCalls = 1;
+    form.onFitAllStations();
+    // The first report cancels: the station it reports and any fit already running are kept.
+    EXPECT_GE(form.stationModels.size(), 1u);
+    if (std::thread::hardware_concurrency() < form.sheet->stations.size()) {
+        EXPECT_LT(form.stationModels.size(), form.sheet->stations.size());
+    }
+    for (const auto& [index, fit] : form.stationModels) {
+        EXPECT_EQ(fit.stationNumber, static_cast<int>(index) + 1);
+        EXPECT_TRUE(fit.fitted);
+    }
+    EXPECT_EQ(form.sheet->stationModel.has_value(), form.stationModels.count(0) == 1);
+}
+
+TEST(InterpretationPanelParse, CellsTakePositiveFiniteNumbersOnly) {
+    QLocale::setDefault(QLocale::c());
+    const struct {
+        const char* text;
+        std::optional<double> value;
+    } cases[] = {{"12.5", 12.5},       {" 7 ", 7.0},          {"1e3", 1000.0},       {"0", std::nullopt},
+                 {"-3", std::nullopt}, {"abc", std::nullopt}, {"nan", std::nullopt}, {"", std::nullopt}};
+    for (const auto& c : cases)
+        EXPECT_EQ(InterpretationPanel::parsePositive(QString::fromUtf8(c.text)), c.value) << c.text;
+}
+
+} // namespace
