@@ -10,9 +10,9 @@
 #include <unistd.h>
 
 #include "SurveyGenerator.h"
+#include "cli/MessageRecorder.h"
 #include "data/ColumnFileReader.h"
 #include "data/TaggedFileReader.h"
-#include "cli/MessageRecorder.h"
 
 namespace {
 

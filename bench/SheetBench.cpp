@@ -15,9 +15,9 @@
 #include <unistd.h>
 
 #include "SurveyGenerator.h"
+#include "cli/MessageRecorder.h"
 #include "render/PngEncoder.h"
 #include "render/QtCanvas.h"
-#include "cli/MessageRecorder.h"
 #include "render/SheetBitmap.h"
 #include "sheet/Composer.h"
 #include "sheet/OpenData.h"

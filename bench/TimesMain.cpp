@@ -13,9 +13,9 @@
 
 #include <QGuiApplication>
 
-#include "render/SheetExport.h"
-#include "core/ConversionError.h"
 #include "cli/MessageRecorder.h"
+#include "core/ConversionError.h"
+#include "render/SheetExport.h"
 #include "sheet/Composer.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"

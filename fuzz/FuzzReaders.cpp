@@ -12,12 +12,12 @@
 
 #include <unistd.h>
 
+#include "cli/MessageRecorder.h"
 #include "cli/OpenReportCommand.h"
+#include "core/ConversionError.h"
 #include "data/ColumnFileProbe.h"
 #include "data/ColumnFileReader.h"
 #include "data/TaggedFileReader.h"
-#include "core/ConversionError.h"
-#include "cli/MessageRecorder.h"
 
 namespace {
 

@@ -263,12 +263,10 @@ void QtUi::discardPendingInput() {
     updateInputFilter();
 }
 
-std::string QtUi::gbkToUtf8(std::string_view gbk) const
-{
+std::string QtUi::gbkToUtf8(std::string_view gbk) const {
     return ::gbkToUtf8(gbk);
 }
 
-char QtUi::decimalSeparator() const
-{
+char QtUi::decimalSeparator() const {
     return userDecimalSeparator();
 }

@@ -3,8 +3,7 @@
 #include "app/WindowMain.h"
 #include "cli/HeadlessCommands.h"
 
-int main(int argc, char* argv[])
-{
+int main(int argc, char* argv[]) {
     // `vesplot inspect ...` and `vesplot export ...` run without a window.
     if (const std::optional<int> status = runHeadlessCommand(argc, argv))
         return *status;

@@ -3,8 +3,7 @@
 #include <new>
 #include <ostream>
 
-int runGuarded(const char* name, std::ostream& err, const std::function<int()>& body)
-{
+int runGuarded(const char* name, std::ostream& err, const std::function<int()>& body) {
     try {
         return body();
     } catch (const std::bad_alloc&) {

@@ -7,8 +7,7 @@
 
 namespace {
 
-std::vector<std::string> splitList(const std::string& text)
-{
+std::vector<std::string> splitList(const std::string& text) {
     std::vector<std::string> items;
     std::string item;
     for (char c : text) {
@@ -23,8 +22,7 @@ std::vector<std::string> splitList(const std::string& text)
     return items;
 }
 
-int parseCount(const std::string& option, const std::string& text, int low, int high)
-{
+int parseCount(const std::string& option, const std::string& text, int low, int high) {
     int value = 0;
     if (!tryParseInt(text, value) || value < low || value > high)
         throw UsageError{option + " expects a whole number from " + std::to_string(low) + " to " +
@@ -34,8 +32,7 @@ int parseCount(const std::string& option, const std::string& text, int low, int 
 
 } // namespace
 
-std::string kindFromFileName(const std::string& fileName)
-{
+std::string kindFromFileName(const std::string& fileName) {
     if (fileName.size() < 4)
         return "dat";
     std::string extension = fileName.substr(fileName.size() - 4);
@@ -44,18 +41,15 @@ std::string kindFromFileName(const std::string& fileName)
     return extension == ".ves" ? "ves" : "dat";
 }
 
-std::string fileKindName(const CommandLine& line)
-{
+std::string fileKindName(const CommandLine& line) {
     return line.kind.value_or(kindFromFileName(line.file));
 }
 
-DataFileKind dataFileKind(const CommandLine& line)
-{
+DataFileKind dataFileKind(const CommandLine& line) {
     return fileKindName(line) == "ves" ? DataFileKind::Tagged : DataFileKind::Column;
 }
 
-CommandLine parseCommandLine(const std::vector<std::string>& words, bool withExportOptions)
-{
+CommandLine parseCommandLine(const std::vector<std::string>& words, bool withExportOptions) {
     static const std::vector<std::string> parameterNames{"res", "m1", "r", "td", "th", "zp"};
     CommandLine line;
     bool haveFile = false;

@@ -11,7 +11,7 @@ struct CommandLine {
     std::string file;
     std::optional<std::string> kind; // "dat" or "ves"
     int station = 0;
-    std::string output;             // export: -o
+    std::string output;              // export: -o
     std::vector<std::string> params; // export: --params res,m1,r,td,th,zp
     std::vector<int> symbols;        // export: --symbols N,N,N,N,N,N
     int dpi = 96;                    // export: --dpi

@@ -1,19 +1,19 @@
 #include "ExportCommand.h"
 
-#include "cli/CommandLine.h"
 #include "cli/CommandGuard.h"
+#include "cli/CommandLine.h"
 #include "cli/InterpretCommands.h"
-#include "sheet/StationSounding.h"
-#include "cli/OpenReportCommand.h"
-#include "render/SheetExport.h"
-#include "core/FilePath.h"
-#include "core/ConversionError.h"
 #include "cli/MessageRecorder.h"
+#include "cli/OpenReportCommand.h"
+#include "core/ConversionError.h"
+#include "core/FilePath.h"
 #include "model/BatchFit.h"
+#include "render/SheetExport.h"
 #include "sheet/Composer.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
+#include "sheet/StationSounding.h"
 
 #include <algorithm>
 #include <chrono>
@@ -25,28 +25,24 @@
 namespace {
 
 // Index of a --params name in the plot control window's order RES, M1, R, TD, TH, ZP.
-int parameterIndex(const std::string& name)
-{
+int parameterIndex(const std::string& name) {
     static const std::vector<std::string> names{"res", "m1", "r", "td", "th", "zp"};
     return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
 }
 
 // Writes the messages recorded since `from` and returns the new count.
-std::size_t reportMessages(const MessageRecorder& ui, std::ostream& err, std::size_t from = 0)
-{
+std::size_t reportMessages(const MessageRecorder& ui, std::ostream& err, std::size_t from = 0) {
     for (std::size_t i = from; i < ui.messages.size(); ++i)
         err << "vesplot export: " << ui.messages[i].caption << ": " << ui.messages[i].text << "\n";
     return ui.messages.size();
 }
 
-void replaceAll(std::string& text, const std::string& from, const std::string& to)
-{
+void replaceAll(std::string& text, const std::string& from, const std::string& to) {
     for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
         text.replace(at, from.size(), to);
 }
 
-bool namesEachStation(const std::string& pattern)
-{
+bool namesEachStation(const std::string& pattern) {
     return pattern.find("{station}") != std::string::npos || pattern.find("{index}") != std::string::npos;
 }
 
@@ -54,11 +50,8 @@ bool namesEachStation(const std::string& pattern)
 class BatchProgress {
 public:
     BatchProgress(std::ostream& err, std::size_t total, const char* what = "stations")
-        : err_(err), total_(total), what_(what), start_(Clock::now())
-    {
-    }
-    void stationDone(std::size_t done)
-    {
+        : err_(err), total_(total), what_(what), start_(Clock::now()) {}
+    void stationDone(std::size_t done) {
         const auto now = Clock::now();
         if (done == total_ || now - lastReport_ >= std::chrono::milliseconds(500)) {
             err_ << "vesplot export: " << done << "/" << total_ << " " << what_ << "\n";
@@ -76,8 +69,7 @@ private:
 };
 
 // The interpretation asked for on the command line (--invert K or --smooth); none without either.
-std::optional<model::BatchOptions> fitOptions(const CommandLine& line)
-{
+std::optional<model::BatchOptions> fitOptions(const CommandLine& line) {
     if (line.invertLayers <= 0 && !line.smooth)
         return std::nullopt;
     model::BatchOptions options;
@@ -86,16 +78,14 @@ std::optional<model::BatchOptions> fitOptions(const CommandLine& line)
     return options;
 }
 
-std::int32_t stationNumberOf(const ProfileData& station)
-{
+std::int32_t stationNumberOf(const ProfileData& station) {
     return station.stationNumber.empty() ? 0 : station.stationNumber.front();
 }
 
 // Fits the stations `first` to `last` (exclusive) of the file with their MN/2 as measured, spread over
 // threads; a batch of stations shows its progress on `err`. One fit per station, in order.
 std::vector<model::FitResult> fitExported(const SheetState& state, std::size_t first, std::size_t last,
-                                          const model::BatchOptions& options, std::ostream& err)
-{
+                                          const model::BatchOptions& options, std::ostream& err) {
     std::vector<model::SoundingData> soundings;
     for (std::size_t i = first; i < last; ++i)
         soundings.push_back(soundingOf(state.stations[i], false));
@@ -112,8 +102,7 @@ std::vector<model::FitResult> fitExported(const SheetState& state, std::size_t f
 }
 
 // True when station `index` was fitted; else says so on `err`.
-bool fitted(const SheetState& state, std::size_t index, const model::FitResult& fit, std::ostream& err)
-{
+bool fitted(const SheetState& state, std::size_t index, const model::FitResult& fit, std::ostream& err) {
     if (fit.report.ok())
         return true;
     err << "vesplot export: station " << stationNumberOf(state.stations[index]) << " (index " << index
@@ -122,8 +111,7 @@ bool fitted(const SheetState& state, std::size_t index, const model::FitResult& 
 }
 
 // The fit of station `index` as the model drawn on its sheet.
-void setStationModel(SheetState& state, std::size_t index, const model::FitResult& fit)
-{
+void setStationModel(SheetState& state, std::size_t index, const model::FitResult& fit) {
     SheetModel sheetModel;
     sheetModel.stationNumber = stationNumberOf(state.stations[index]);
     sheetModel.earth = fit.model;
@@ -135,8 +123,7 @@ void setStationModel(SheetState& state, std::size_t index, const model::FitResul
 
 int exportAll(SheetState& state, PlotChoices& choices, const std::string& pattern, int dpi,
               MessageRecorder& ui, std::ostream& err, const std::filesystem::path& dataFile,
-              const std::optional<model::BatchOptions>& fitting)
-{
+              const std::optional<model::BatchOptions>& fitting) {
     const std::size_t count = state.stations.size();
     std::size_t reported = reportMessages(ui, err);
 
@@ -205,15 +192,15 @@ int exportAll(SheetState& state, PlotChoices& choices, const std::string& patter
 
 namespace {
 
-int exportSheets(const std::vector<std::string>& words, std::ostream& err)
-{
+int exportSheets(const std::vector<std::string>& words, std::ostream& err) {
     CommandLine line;
     try {
         line = parseCommandLine(words, true);
         if (!isSheetFileFormat(line.output))
             throw UsageError{"the output must end in .png, .bmp, .pdf or .svg: '" + line.output + "'"};
         if (line.all && !namesEachStation(line.output) && !line.output.ends_with(".pdf"))
-            throw UsageError{"with --all the output must name each station with {station} or {index}, or be one .pdf"};
+            throw UsageError{
+                "with --all the output must name each station with {station} or {index}, or be one .pdf"};
     } catch (const UsageError& usage) {
         err << "vesplot export: " << usage.reason << "\n" << headlessUsage;
         return 2;
@@ -278,7 +265,6 @@ int exportSheets(const std::vector<std::string>& words, std::ostream& err)
 
 } // namespace
 
-int runExport(const std::vector<std::string>& words, std::ostream& /*out*/, std::ostream& err)
-{
+int runExport(const std::vector<std::string>& words, std::ostream& /*out*/, std::ostream& err) {
     return runGuarded("export", err, [&] { return exportSheets(words, err); });
 }

@@ -13,8 +13,7 @@
 #include <string>
 #include <vector>
 
-std::optional<int> runHeadlessCommand(int argc, char* argv[])
-{
+std::optional<int> runHeadlessCommand(int argc, char* argv[]) {
     if (argc < 2)
         return std::nullopt;
     const std::string command = argv[1];

@@ -22,7 +22,8 @@
 #include <span>
 
 const char* const interpretUsage =
-    "usage: vesplot forward --rho R1,R2,...,Rn [--thk H1,...,H(n-1)] [--m M1,...,Mn] [--ab2 A1,...] [--mn2 B1,...]\n"
+    "usage: vesplot forward --rho R1,R2,...,Rn [--thk H1,...,H(n-1)] [--m M1,...,Mn] [--ab2 A1,...] [--mn2 "
+    "B1,...]\n"
     "       vesplot invert FILE [--kind dat|ves] [--station INDEX | --all] [--layers K | --smooth]\n"
     "                      [--fix NAME=VALUE,...] [--ideal]\n";
 
@@ -37,7 +38,8 @@ std::vector<double> numberList(const std::string& option, const std::string& tex
     std::size_t from = 0;
     for (;;) {
         const std::size_t comma = text.find(',', from);
-        const std::string item = text.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+        const std::string item =
+            text.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
         double value = 0;
         if (!tryParseFloat(item, value))
             throw Usage{option + ": '" + item.substr(0, 40) + "' is no number"};
@@ -87,7 +89,8 @@ void writeModel(JsonWriter& json, const model::LayeredModel& earth, bool withM) 
     json.endArray();
 }
 
-void writeStation(JsonWriter& json, const ProfileData& station, std::size_t index, const model::FitResult& fit) {
+void writeStation(JsonWriter& json, const ProfileData& station, std::size_t index,
+                  const model::FitResult& fit) {
     json.beginObject();
     json.key("station");
     json.value(station.stationNumber.empty() ? 0 : station.stationNumber[0]);
@@ -257,7 +260,8 @@ int runInvert(const std::vector<std::string>& words, std::ostream& out, std::ost
     SheetState state(ui);
     PlotChoices choices;
     try {
-        if (loadDataFile(state, choices, pathFromUtf8(line.file), dataFileKind(line), ui) != OpenOutcome::Loaded) {
+        if (loadDataFile(state, choices, pathFromUtf8(line.file), dataFileKind(line), ui) !=
+            OpenOutcome::Loaded) {
             for (const RecordedMessage& message : ui.messages)
                 err << "vesplot invert: " << message.caption << ": " << message.text << "\n";
             err << "vesplot invert: " << line.file << " holds no station\n";

@@ -11,7 +11,8 @@
 // resistivity (and chargeability) of a layered earth for a Schlumberger array, as JSON.
 int runForward(const std::vector<std::string>& words, std::ostream& out, std::ostream& err);
 
-// `vesplot invert FILE [--kind dat|ves] [--station INDEX | --all] [--layers K | --smooth] [--fix NAME=VALUE,...]
+// `vesplot invert FILE [--kind dat|ves] [--station INDEX | --all] [--layers K | --smooth] [--fix
+// NAME=VALUE,...]
 // [--ideal]`: reads FILE as `vesplot inspect` does and fits a layered earth to a station (or every station).
 // Exit status 0, 1 for a file that cannot be read or holds no station, 2 for a wrong command line.
 int runInvert(const std::vector<std::string>& words, std::ostream& out, std::ostream& err);

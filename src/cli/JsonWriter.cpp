@@ -11,9 +11,7 @@ namespace {
 constexpr std::size_t sinkPieceBytes = std::size_t{1} << 16;
 
 // Appends the shortest decimal text that reads back to `number`, or null.
-template <typename Number>
-void appendShortestFloat(std::string& out, Number number)
-{
+template <typename Number> void appendShortestFloat(std::string& out, Number number) {
     if (!std::isfinite(number)) {
         out += "null";
         return;
@@ -25,29 +23,25 @@ void appendShortestFloat(std::string& out, Number number)
 
 } // namespace
 
-std::string shortestFloat(float number)
-{
+std::string shortestFloat(float number) {
     std::string text;
     appendShortestFloat(text, number);
     return text;
 }
 
-void JsonWriter::flush()
-{
+void JsonWriter::flush() {
     if (sink_ != nullptr && !out_.empty()) {
         sink_->write(out_.data(), static_cast<std::streamsize>(out_.size()));
         out_.clear();
     }
 }
 
-void JsonWriter::flushWhenFull()
-{
+void JsonWriter::flushWhenFull() {
     if (sink_ != nullptr && out_.size() >= sinkPieceBytes)
         flush();
 }
 
-void JsonWriter::separate()
-{
+void JsonWriter::separate() {
     if (afterKey_) {
         afterKey_ = false;
         return;
@@ -59,52 +53,56 @@ void JsonWriter::separate()
     }
 }
 
-void JsonWriter::beginObject()
-{
+void JsonWriter::beginObject() {
     separate();
     out_ += '{';
     first_.push_back(true);
 }
 
-void JsonWriter::endObject()
-{
+void JsonWriter::endObject() {
     first_.pop_back();
     out_ += '}';
     flushWhenFull();
 }
 
-void JsonWriter::beginArray()
-{
+void JsonWriter::beginArray() {
     separate();
     out_ += '[';
     first_.push_back(true);
 }
 
-void JsonWriter::endArray()
-{
+void JsonWriter::endArray() {
     first_.pop_back();
     out_ += ']';
     flushWhenFull();
 }
 
-void JsonWriter::key(std::string_view name)
-{
+void JsonWriter::key(std::string_view name) {
     value(name);
     out_ += ':';
     afterKey_ = true;
 }
 
-void JsonWriter::value(std::string_view text)
-{
+void JsonWriter::value(std::string_view text) {
     separate();
     out_ += '"';
     for (unsigned char c : text) {
         switch (c) {
-        case '"': out_ += "\\\""; break;
-        case '\\': out_ += "\\\\"; break;
-        case '\n': out_ += "\\n"; break;
-        case '\r': out_ += "\\r"; break;
-        case '\t': out_ += "\\t"; break;
+        case '"':
+            out_ += "\\\"";
+            break;
+        case '\\':
+            out_ += "\\\\";
+            break;
+        case '\n':
+            out_ += "\\n";
+            break;
+        case '\r':
+            out_ += "\\r";
+            break;
+        case '\t':
+            out_ += "\\t";
+            break;
         default:
             if (c < 0x20) {
                 char escaped[8];
@@ -118,38 +116,32 @@ void JsonWriter::value(std::string_view text)
     out_ += '"';
 }
 
-void JsonWriter::value(bool flag)
-{
+void JsonWriter::value(bool flag) {
     separate();
     out_ += flag ? "true" : "false";
 }
 
-void JsonWriter::value(std::int32_t number)
-{
+void JsonWriter::value(std::int32_t number) {
     separate();
     out_ += std::to_string(number);
 }
 
-void JsonWriter::value(std::size_t number)
-{
+void JsonWriter::value(std::size_t number) {
     separate();
     out_ += std::to_string(number);
 }
 
-void JsonWriter::value(float number)
-{
+void JsonWriter::value(float number) {
     separate();
     appendShortestFloat(out_, number);
 }
 
-void JsonWriter::value(double number)
-{
+void JsonWriter::value(double number) {
     separate();
     appendShortestFloat(out_, number);
 }
 
-void JsonWriter::doubleArray(const std::vector<double>& numbers)
-{
+void JsonWriter::doubleArray(const std::vector<double>& numbers) {
     beginArray();
     for (std::size_t i = 0; i < numbers.size(); ++i) {
         if (i > 0)
@@ -159,14 +151,12 @@ void JsonWriter::doubleArray(const std::vector<double>& numbers)
     endArray();
 }
 
-void JsonWriter::null()
-{
+void JsonWriter::null() {
     separate();
     out_ += "null";
 }
 
-void JsonWriter::floatArray(const std::vector<float>& numbers)
-{
+void JsonWriter::floatArray(const std::vector<float>& numbers) {
     beginArray();
     for (std::size_t i = 0; i < numbers.size(); ++i) {
         if (i > 0)

@@ -3,19 +3,17 @@
 #include "render/GbkCodec.h"
 
 MsgResult MessageRecorder::messageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
-                                      MsgIcon icon, bool owned)
-{
+                                      MsgIcon icon, bool owned) {
     messages.push_back({text, caption, buttons, icon, owned});
-    return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgResult::Yes : MsgResult::Ok;
+    return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoCancel ? MsgResult::Yes
+                                                                              : MsgResult::Ok;
 }
 
 bool MessageRecorder::inputQuery(const std::string& /*caption*/, const std::string& /*prompt*/,
-                                 std::string& /*value*/)
-{
+                                 std::string& /*value*/) {
     return false;
 }
 
-std::string MessageRecorder::gbkToUtf8(std::string_view gbk) const
-{
+std::string MessageRecorder::gbkToUtf8(std::string_view gbk) const {
     return ::gbkToUtf8(gbk);
 }

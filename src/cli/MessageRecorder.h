@@ -18,8 +18,8 @@ struct RecordedMessage {
 // cancelled; nothing waits for a person.
 class MessageRecorder : public Ui {
 public:
-    MsgResult messageBox(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon,
-                         bool owned = true) override;
+    MsgResult messageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
+                         MsgIcon icon, bool owned = true) override;
     bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     void processPendingMessages() override {}
     std::string gbkToUtf8(std::string_view gbk) const override;

@@ -3,9 +3,9 @@
 #include "cli/CommandGuard.h"
 #include "cli/CommandLine.h"
 #include "cli/JsonWriter.h"
-#include "core/FilePath.h"
-#include "core/ConversionError.h"
 #include "cli/MessageRecorder.h"
+#include "core/ConversionError.h"
+#include "core/FilePath.h"
 #include "sheet/Composer.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
@@ -34,20 +34,23 @@ const char* const headlessUsage =
 
 namespace {
 
-const char* iconName(MsgIcon icon)
-{
+const char* iconName(MsgIcon icon) {
     switch (icon) {
-    case MsgIcon::Information: return "information";
-    case MsgIcon::Warning: return "warning";
-    case MsgIcon::Error: return "error";
-    case MsgIcon::Question: return "question";
-    case MsgIcon::None: break;
+    case MsgIcon::Information:
+        return "information";
+    case MsgIcon::Warning:
+        return "warning";
+    case MsgIcon::Error:
+        return "error";
+    case MsgIcon::Question:
+        return "question";
+    case MsgIcon::None:
+        break;
     }
     return "none";
 }
 
-void writeStation(JsonWriter& json, const ProfileData& station)
-{
+void writeStation(JsonWriter& json, const ProfileData& station) {
     static const std::pair<const char*, std::vector<float> ProfileData::*> fields[] = {
         {"abHalf", &ProfileData::abHalf},
         {"resistivity", &ProfileData::resistivity},
@@ -66,8 +69,7 @@ void writeStation(JsonWriter& json, const ProfileData& station)
     json.endObject();
 }
 
-void writeAxis(JsonWriter& json, const char* name, const TAxis& axis)
-{
+void writeAxis(JsonWriter& json, const char* name, const TAxis& axis) {
     json.key(name);
     json.beginObject();
     json.key("logarithmic");
@@ -79,8 +81,7 @@ void writeAxis(JsonWriter& json, const char* name, const TAxis& axis)
     json.endObject();
 }
 
-void writeCurve(JsonWriter& json, const char* name, const TCurve& curve)
-{
+void writeCurve(JsonWriter& json, const char* name, const TCurve& curve) {
     json.key(name);
     json.beginObject();
     json.key("xPoints");
@@ -96,8 +97,7 @@ void writeCurve(JsonWriter& json, const char* name, const TCurve& curve)
 
 namespace {
 
-int inspectFile(const std::vector<std::string>& words, std::ostream& out, std::ostream& err)
-{
+int inspectFile(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     CommandLine line;
     try {
         line = parseCommandLine(words, false);
@@ -113,7 +113,8 @@ int inspectFile(const std::vector<std::string>& words, std::ostream& out, std::o
     std::optional<std::string> error;
     bool loaded = false;
     try {
-        if (loadDataFile(state, choices, pathFromUtf8(line.file), dataFileKind(line), ui) == OpenOutcome::Loaded) {
+        if (loadDataFile(state, choices, pathFromUtf8(line.file), dataFileKind(line), ui) ==
+            OpenOutcome::Loaded) {
             if (static_cast<std::size_t>(line.station) >= state.stations.size()) {
                 err << "vesplot inspect: station index " << line.station << " is outside the "
                     << state.stations.size() << " stations of " << line.file << "\n";
@@ -219,7 +220,6 @@ int inspectFile(const std::vector<std::string>& words, std::ostream& out, std::o
 
 } // namespace
 
-int runInspect(const std::vector<std::string>& words, std::ostream& out, std::ostream& err)
-{
+int runInspect(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     return runGuarded("inspect", err, [&] { return inspectFile(words, out, err); });
 }

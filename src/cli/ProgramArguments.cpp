@@ -10,8 +10,7 @@
 #include <cstdio>
 #endif
 
-std::vector<std::string> utf8Arguments(int argc, char* argv[])
-{
+std::vector<std::string> utf8Arguments(int argc, char* argv[]) {
 #ifdef _WIN32
     int count = 0;
     if (LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count)) {
@@ -31,8 +30,7 @@ std::vector<std::string> utf8Arguments(int argc, char* argv[])
     return std::vector<std::string>(argv, argv + argc);
 }
 
-void attachToParentConsole()
-{
+void attachToParentConsole() {
 #ifdef _WIN32
     if (AttachConsole(ATTACH_PARENT_PROCESS)) {
         FILE* stream = nullptr;

@@ -1,41 +1,34 @@
 #include "Canvas.h"
 
-void Canvas::setPenColor(Color color)
-{
+void Canvas::setPenColor(Color color) {
     Pen p = pen();
     p.color = color;
     setPen(p);
 }
 
-void Canvas::setPenStyle(int style)
-{
+void Canvas::setPenStyle(int style) {
     Pen p = pen();
     p.style = style;
     setPen(p);
 }
 
-void Canvas::setPenWidth(int width)
-{
+void Canvas::setPenWidth(int width) {
     Pen p = pen();
     p.width = width;
     setPen(p);
 }
 
-void Canvas::setPenMode(int mode)
-{
+void Canvas::setPenMode(int mode) {
     Pen p = pen();
     p.mode = mode;
     setPen(p);
 }
 
 CanvasStateGuard::CanvasStateGuard(Canvas& canvas)
-    : canvas_(canvas), pen_(canvas.pen()), brushColor_(canvas.brushColor()),
-      brushStyle_(canvas.brushStyle()), font_(canvas.font()), fontColor_(canvas.fontColor())
-{
-}
+    : canvas_(canvas), pen_(canvas.pen()), brushColor_(canvas.brushColor()), brushStyle_(canvas.brushStyle()),
+      font_(canvas.font()), fontColor_(canvas.fontColor()) {}
 
-CanvasStateGuard::~CanvasStateGuard()
-{
+CanvasStateGuard::~CanvasStateGuard() {
     canvas_.setPen(pen_);
     canvas_.setBrushColor(brushColor_);
     canvas_.setBrushStyle(brushStyle_);
@@ -43,8 +36,7 @@ CanvasStateGuard::~CanvasStateGuard()
     canvas_.setFontColor(fontColor_);
 }
 
-LogFont defaultFont()
-{
+LogFont defaultFont() {
     LogFont f;
     f.height = -11; // 8 pt at 96 dpi, in device pixels of a fresh surface
     f.weight = 400;

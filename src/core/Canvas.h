@@ -14,9 +14,9 @@ struct Point {
 };
 
 namespace mapmode {
-inline constexpr int text = 1;      // one unit per device pixel, y down (a fresh surface)
-inline constexpr int loMetric = 2;  // 0.1 mm per unit, x right, y up (the sheet)
-}
+inline constexpr int text = 1;     // one unit per device pixel, y down (a fresh surface)
+inline constexpr int loMetric = 2; // 0.1 mm per unit, x right, y up (the sheet)
+} // namespace mapmode
 
 enum class BrushStyle { Solid, Clear };
 

@@ -239,7 +239,8 @@ Decimal toDecimal(double magnitude) {
     if (magnitude == 0)
         return d;
     char buffer[64];
-    const auto end = std::to_chars(buffer, buffer + sizeof buffer - 1, magnitude, std::chars_format::scientific, 17).ptr;
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer - 1, magnitude, std::chars_format::scientific, 17).ptr;
     *end = '\0';
     const char* p = buffer;
     for (; *p != 'e'; ++p) {

@@ -1,18 +1,15 @@
 #include "FilePath.h"
 
-std::filesystem::path pathFromUtf8(std::string_view utf8)
-{
+std::filesystem::path pathFromUtf8(std::string_view utf8) {
     return std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
 }
 
-std::string pathToUtf8(const std::filesystem::path& path)
-{
+std::string pathToUtf8(const std::filesystem::path& path) {
     const std::u8string text = path.u8string();
     return std::string(reinterpret_cast<const char*>(text.data()), text.size());
 }
 
-std::string outputTargetProblem(const std::filesystem::path& output, const std::filesystem::path& dataFile)
-{
+std::string outputTargetProblem(const std::filesystem::path& output, const std::filesystem::path& dataFile) {
     namespace fs = std::filesystem;
     std::error_code error;
     // Links are followed: what counts is the file a write would land in.

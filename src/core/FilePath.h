@@ -15,4 +15,5 @@ std::string pathToUtf8(const std::filesystem::path& path);
 // Why `output` cannot receive a sheet file, as a one-line reason, or empty when it can: it must be a
 // regular file or a new name (a folder, a device, a pipe or a link to one of them is refused), and not
 // the data file `dataFile` itself, reached through any name or link. An empty `dataFile` is not compared.
-std::string outputTargetProblem(const std::filesystem::path& output, const std::filesystem::path& dataFile = {});
+std::string outputTargetProblem(const std::filesystem::path& output,
+                                const std::filesystem::path& dataFile = {});

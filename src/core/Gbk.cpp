@@ -1,7 +1,6 @@
 #include "Gbk.h"
 
-int gbkByteLength(std::string_view utf8)
-{
+int gbkByteLength(std::string_view utf8) {
     int bytes = 0;
     for (unsigned char c : utf8) {
         if (c < 0x80)

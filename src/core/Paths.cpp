@@ -1,7 +1,6 @@
 #include "Paths.h"
 
-std::string parentOfProgramFolder(const std::string& programFolder)
-{
+std::string parentOfProgramFolder(const std::string& programFolder) {
     std::string folder = programFolder;
     while (folder.size() > 1 && folder.back() == '/')
         folder.pop_back();
@@ -11,12 +10,10 @@ std::string parentOfProgramFolder(const std::string& programFolder)
     return folder.substr(0, slash);
 }
 
-std::string dataFolderFor(const std::string& programFolder)
-{
+std::string dataFolderFor(const std::string& programFolder) {
     return parentOfProgramFolder(programFolder) + "/Data/";
 }
 
-std::string helpFolderFor(const std::string& programFolder)
-{
+std::string helpFolderFor(const std::string& programFolder) {
     return parentOfProgramFolder(programFolder) + "/Help/";
 }

@@ -1,17 +1,14 @@
 #include "Ui.h"
 
-MsgResult Ui::showMessage(const std::string& text)
-{
+MsgResult Ui::showMessage(const std::string& text) {
     return messageBox(text, applicationTitle, MsgButtons::Ok, MsgIcon::None, true);
 }
 
-bool Ui::progress(std::uint64_t /*done*/, std::uint64_t /*total*/)
-{
+bool Ui::progress(std::uint64_t /*done*/, std::uint64_t /*total*/) {
     return true;
 }
 
-std::string Ui::gbkToUtf8(std::string_view gbk) const
-{
+std::string Ui::gbkToUtf8(std::string_view gbk) const {
     std::string text;
     text.reserve(gbk.size());
     for (unsigned char c : gbk) {

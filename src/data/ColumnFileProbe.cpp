@@ -2,11 +2,11 @@
 
 #include <string_view>
 
+#include "core/FilePath.h"
+#include "core/Ui.h"
 #include "data/ColumnFileReader.h"
 #include "data/ReadProgress.h"
 #include "data/TextStream.h"
-#include "core/FilePath.h"
-#include "core/Ui.h"
 
 namespace {
 
@@ -16,12 +16,14 @@ constexpr std::string_view utf8SoundingKeyword = "测深";
 
 } // namespace
 
-bool probeColumnFile(Ui& ui, const std::filesystem::path& fileName, StationList& stations, ReadReport* report) {
+bool probeColumnFile(Ui& ui, const std::filesystem::path& fileName, StationList& stations,
+                     ReadReport* report) {
     bool sounding = false;
     {
         TTextStream stream;
         if (!stream.open(fileName)) {
-            ui.messageBox("无法打开数据文件:\n" + pathToUtf8(fileName), "警告", MsgButtons::Ok, MsgIcon::Warning, true);
+            ui.messageBox("无法打开数据文件:\n" + pathToUtf8(fileName), "警告", MsgButtons::Ok,
+                          MsgIcon::Warning, true);
             return false;
         }
         TReadProgress progress(ui, stream, report);

@@ -5,11 +5,11 @@
 #include <cmath>
 #include <unordered_map>
 
+#include "core/FilePath.h"
+#include "core/Ui.h"
 #include "data/FileNumbers.h"
 #include "data/ReadProgress.h"
 #include "data/TextStream.h"
-#include "core/FilePath.h"
-#include "core/Ui.h"
 
 namespace {
 
@@ -159,7 +159,8 @@ std::optional<std::size_t> findStation(std::int32_t number, const StationList& s
     return findStationIndex(stations, number);
 }
 
-void readColumnFile(Ui& ui, const std::filesystem::path& fileName, StationList& stations, ReadReport* report) {
+void readColumnFile(Ui& ui, const std::filesystem::path& fileName, StationList& stations,
+                    ReadReport* report) {
     TTextStream stream;
     if (!stream.open(fileName)) {
         ui.showMessage("无法打开数据文件:\n" + pathToUtf8(fileName));

@@ -32,7 +32,8 @@ inline constexpr std::int32_t maxStationNumber = 20000;
 // three header lines that holds at least one field and yet adds no point: a line of other than 12
 // fields, a 12-field row whose column 10 is 0, and a row that fails the validity test. Lines without
 // fields (empty, blanks or separators only) are not counted.
-void readColumnFile(Ui& ui, const std::filesystem::path& fileName, StationList& stations, ReadReport* report = nullptr);
+void readColumnFile(Ui& ui, const std::filesystem::path& fileName, StationList& stations,
+                    ReadReport* report = nullptr);
 
 // Splits a line into its fields: runs of bytes between separators (space, comma, tab and the
 // full-width comma, in the line's encoding), each trimmed. Records at most maxFields fields. The

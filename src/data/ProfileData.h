@@ -30,8 +30,8 @@ struct ProfileData {
     void reserve(std::size_t points);
 
     // Appends one measurement point to all vectors together.
-    void appendPoint(std::int32_t number, float ab, float rho, float m1, float r, float th, float td, float zp,
-                     float mn = 0.0f);
+    void appendPoint(std::int32_t number, float ab, float rho, float m1, float r, float th, float td,
+                     float zp, float mn = 0.0f);
 
     friend bool operator==(const ProfileData&, const ProfileData&) = default;
 };

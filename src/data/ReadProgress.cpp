@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "data/ReadReport.h"
 #include "core/Ui.h"
+#include "data/ReadReport.h"
 
 TReadProgress::TReadProgress(Ui& ui, const TTextStream& stream, ReadReport* report)
     : ui(ui), stream(stream), readReport(report), total(stream.fileSize()),

@@ -3,12 +3,12 @@
 #include <cstdint>
 #include <string_view>
 
-#include "data/FileNumbers.h"
-#include "data/ReadProgress.h"
-#include "data/TextStream.h"
 #include "core/Conversions.h"
 #include "core/FilePath.h"
 #include "core/Ui.h"
+#include "data/FileNumbers.h"
+#include "data/ReadProgress.h"
+#include "data/TextStream.h"
 
 namespace {
 
@@ -149,14 +149,15 @@ bool readStationBlock(TTextStream& stream, TStation& block, Ui& ui) {
     return true;
 }
 
-void readTaggedFile(Ui& ui, const std::filesystem::path& fileName, StationList& stations, ReadReport* report) {
+void readTaggedFile(Ui& ui, const std::filesystem::path& fileName, StationList& stations,
+                    ReadReport* report) {
     stations.clear();
     TStation block;
 
     TTextStream stream;
     if (!stream.open(fileName)) {
-        ui.messageBox("无法打开数据文件:\n" + pathToUtf8(fileName), warningCaption, MsgButtons::Ok, MsgIcon::Warning,
-                      true);
+        ui.messageBox("无法打开数据文件:\n" + pathToUtf8(fileName), warningCaption, MsgButtons::Ok,
+                      MsgIcon::Warning, true);
         return;
     }
 

@@ -21,7 +21,8 @@ inline constexpr int maxBlockPairs = 200;
 // and at the end of the blocks; a cancel answer stops the reading at once (the file closed,
 // `report->cancelled` set, the list incomplete). A tagged file has no rows to skip: skippedRows
 // stays as it was.
-void readTaggedFile(Ui& ui, const std::filesystem::path& fileName, StationList& stations, ReadReport* report = nullptr);
+void readTaggedFile(Ui& ui, const std::filesystem::path& fileName, StationList& stations,
+                    ReadReport* report = nullptr);
 
 // Reads one station block from `stream` into `block`. An empty `abHalf` afterwards (end of file, no
 // points or a refused point count) ends the reading. Returns false, after showing the format message,

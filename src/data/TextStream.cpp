@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cstring>
 
-
 namespace {
 
 constexpr std::size_t initialCapacity = 1 << 16;
@@ -167,7 +166,8 @@ bool TTextStream::readLine(std::string_view& line) {
     for (;;) {
         const char* base = buffer.get();
         const std::size_t unread = end - begin;
-        if (const char* stop = scanned < unread ? findLineEnd(base + begin + scanned, unread - scanned) : nullptr) {
+        if (const char* stop =
+                scanned < unread ? findLineEnd(base + begin + scanned, unread - scanned) : nullptr) {
             const std::size_t at = static_cast<std::size_t>(stop - base);
             if (*stop == '\r' && at + 1 == end && !exhausted) {
                 // Whether a line feed follows the carriage return is in the next bytes of the file.
@@ -210,7 +210,8 @@ bool TTextStream::readLine(std::string_view& line) {
                 endMark = true;
                 return false;
             }
-            line = end - begin > maxLineBytes ? cutRead(end - begin) : std::string_view(buffer.get() + begin, end - begin);
+            line = end - begin > maxLineBytes ? cutRead(end - begin)
+                                              : std::string_view(buffer.get() + begin, end - begin);
             begin = end;
             return true;
         }

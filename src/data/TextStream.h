@@ -36,8 +36,8 @@ TextEncoding detectEncoding(std::string_view head);
 // Bytes of the file start that decide its encoding.
 inline constexpr std::size_t encodingProbeBytes = 1 << 16;
 
-// The longest line or word a read hands out whole (4 MiB: far beyond any survey line). A longer one is handed out as its first
-// maxLineBytes bytes, the rest skipped without being held, and lastReadCut() tells so.
+// The longest line or word a read hands out whole (4 MiB: far beyond any survey line). A longer one is handed
+// out as its first maxLineBytes bytes, the rest skipped without being held, and lastReadCut() tells so.
 inline constexpr std::size_t maxLineBytes = std::size_t{4} << 20;
 
 // A data file read as bytes, line by line or number by number, with an end mark. The file is opened

@@ -5,14 +5,12 @@
 #include <QStringDecoder>
 #include <QStringEncoder>
 
-bool gbkCodecAvailable()
-{
+bool gbkCodecAvailable() {
     static const bool available = QStringDecoder("GBK").isValid() && QStringEncoder("GBK").isValid();
     return available;
 }
 
-std::string gbkToUtf8(std::string_view gbk)
-{
+std::string gbkToUtf8(std::string_view gbk) {
     QStringDecoder decoder("GBK");
     if (!decoder.isValid()) {
         std::string out;
@@ -24,8 +22,7 @@ std::string gbkToUtf8(std::string_view gbk)
     return text.toStdString();
 }
 
-std::string utf8ToGbk(std::string_view utf8)
-{
+std::string utf8ToGbk(std::string_view utf8) {
     const QString text = QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size()));
     QStringEncoder encoder("GBK");
     if (!encoder.isValid()) {

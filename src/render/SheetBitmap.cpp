@@ -1,7 +1,6 @@
 #include "SheetBitmap.h"
 
-QImage makeSheetBitmap(int width, int height, QRgb paper)
-{
+QImage makeSheetBitmap(int width, int height, QRgb paper) {
     if (width <= 0 || height <= 0)
         return {};
     QImage image(width, height, QImage::Format_RGB32);

@@ -1,11 +1,11 @@
 #include "SheetExport.h"
 
+#include "core/FilePath.h"
 #include "render/PngEncoder.h"
 #include "render/QtCanvas.h"
 #include "render/SheetBitmap.h"
-#include "core/FilePath.h"
-#include "sheet/SheetState.h"
 #include "sheet/OpenData.h"
+#include "sheet/SheetState.h"
 #include "sheet/SheetView.h"
 
 #include <QFileInfo>
@@ -26,13 +26,11 @@
 
 namespace {
 
-QString extensionOf(const std::string& path)
-{
+QString extensionOf(const std::string& path) {
     return QFileInfo(QString::fromStdString(path)).suffix().toLower();
 }
 
-int dotsPerMetre(int dpi)
-{
+int dotsPerMetre(int dpi) {
     return static_cast<int>(std::lround(dpi / 0.0254));
 }
 
@@ -49,8 +47,7 @@ public:
 
 protected:
     qint64 readData(char*, qint64) override { return -1; }
-    qint64 writeData(const char* data, qint64 length) override
-    {
+    qint64 writeData(const char* data, qint64 length) override {
         if (failed())
             return -1;
         if (writeLimitForTests && written_ + length > *writeLimitForTests) {
@@ -75,16 +72,15 @@ private:
 };
 
 // The bitmap size of the sheet at `dpi`, or a reason when it is too large to be made.
-std::string bitmapSizeProblem(const BitmapSize& size)
-{
-    if (size.width <= 0 || size.height <= 0 || size.width > maxSheetBitmapSide || size.height > maxSheetBitmapSide)
+std::string bitmapSizeProblem(const BitmapSize& size) {
+    if (size.width <= 0 || size.height <= 0 || size.width > maxSheetBitmapSide ||
+        size.height > maxSheetBitmapSide)
         return sheetTooLargeForExportMessage;
     return {};
 }
 
 // Paints the sheet into a white bitmap of the paper at `dpi`; null when the memory cannot be had.
-QImage paintedSheet(SheetState& state, const PlotChoices& choices, const BitmapSize& size, int dpi, Ui& ui)
-{
+QImage paintedSheet(SheetState& state, const PlotChoices& choices, const BitmapSize& size, int dpi, Ui& ui) {
     QImage image = makeSheetBitmap(size.width, size.height);
     if (image.isNull())
         return image;
@@ -100,8 +96,7 @@ QImage paintedSheet(SheetState& state, const PlotChoices& choices, const BitmapS
 
 // The sheet's own PNG encoder: a few colours and many repeated rows make it far quicker than a general one.
 std::string writePng(SheetState& state, const PlotChoices& choices, const QString& path, int dpi, Ui& ui,
-                     const std::filesystem::path& dataFile)
-{
+                     const std::filesystem::path& dataFile) {
     const BitmapSize size = prepareSheetBitmap(state, dpi, dpi);
     if (std::string tooLarge = bitmapSizeProblem(size); !tooLarge.empty())
         return tooLarge;
@@ -112,8 +107,7 @@ std::string writePng(SheetState& state, const PlotChoices& choices, const QStrin
 }
 
 std::string writeBmp(SheetState& state, const PlotChoices& choices, const QString& path, int dpi, Ui& ui,
-                     const std::filesystem::path& dataFile)
-{
+                     const std::filesystem::path& dataFile) {
     const BitmapSize size = prepareSheetBitmap(state, dpi, dpi);
     if (std::string tooLarge = bitmapSizeProblem(size); !tooLarge.empty())
         return tooLarge;
@@ -128,16 +122,14 @@ std::string writeBmp(SheetState& state, const PlotChoices& choices, const QStrin
     });
 }
 
-QPageLayout paperLayout(const SheetState& state)
-{
+QPageLayout paperLayout(const SheetState& state) {
     const QPageSize page(QSizeF(state.sheetWidthCm * 10.0, state.sheetHeightCm * 10.0), QPageSize::Millimeter,
                          QString(), QPageSize::ExactMatch);
     return QPageLayout(page, QPageLayout::Portrait, QMarginsF(0, 0, 0, 0));
 }
 
 std::string writeSvg(SheetState& state, const PlotChoices& choices, const QString& path, Ui& ui,
-                     const std::filesystem::path& dataFile)
-{
+                     const std::filesystem::path& dataFile) {
     const BitmapSize size = prepareSheetBitmap(state, svgUnitsPerInch, svgUnitsPerInch);
     return writeFileWhole(path.toStdString(), dataFile, [&](QIODevice& out) -> std::string {
         QSvgGenerator generator;
@@ -162,20 +154,17 @@ std::string writeSvg(SheetState& state, const PlotChoices& choices, const QStrin
 
 } // namespace
 
-bool isSheetFileFormat(const std::string& path)
-{
+bool isSheetFileFormat(const std::string& path) {
     const QString extension = extensionOf(path);
     return extension == "png" || extension == "bmp" || extension == "pdf" || extension == "svg";
 }
 
-void failSheetFileWritesAfter(std::optional<std::int64_t> bytes)
-{
+void failSheetFileWritesAfter(std::optional<std::int64_t> bytes) {
     writeLimitForTests = bytes;
 }
 
-std::string writeSheetFile(SheetState& state, const PlotChoices& choices, const std::string& path, int dpi, Ui& ui,
-                           const std::filesystem::path& dataFile)
-{
+std::string writeSheetFile(SheetState& state, const PlotChoices& choices, const std::string& path, int dpi,
+                           Ui& ui, const std::filesystem::path& dataFile) {
     const QString target = QString::fromStdString(path);
     const QString extension = extensionOf(path);
     if (!sheetDrawable(state))
@@ -185,7 +174,8 @@ std::string writeSheetFile(SheetState& state, const PlotChoices& choices, const 
     if (extension == "bmp")
         return writeBmp(state, choices, target, dpi, ui, dataFile);
     if (extension == "pdf")
-        return writeSheetPdfPages(state, choices, path, 1, [](std::size_t) {}, ui, dataFile);
+        return writeSheetPdfPages(
+            state, choices, path, 1, [](std::size_t) {}, ui, dataFile);
     if (extension == "svg")
         return writeSvg(state, choices, target, ui, dataFile);
     return "unknown output format '" + extension.toStdString() + "' (use .png, .bmp, .pdf or .svg)";
@@ -193,8 +183,7 @@ std::string writeSheetFile(SheetState& state, const PlotChoices& choices, const 
 
 std::string writeSheetPdfPages(SheetState& state, const PlotChoices& choices, const std::string& path,
                                std::size_t count, const std::function<void(std::size_t)>& composePage, Ui& ui,
-                               const std::filesystem::path& dataFile)
-{
+                               const std::filesystem::path& dataFile) {
     return writeFileWhole(path, dataFile, [&](QIODevice& out) -> std::string {
         QPdfWriter writer(&out);
         writer.setResolution(pdfPageResolution);
@@ -223,8 +212,7 @@ std::string writeSheetPdfPages(SheetState& state, const PlotChoices& choices, co
 }
 
 std::string writeFileWhole(const std::string& path, const std::filesystem::path& dataFile,
-                           const std::function<std::string(QIODevice&)>& write)
-{
+                           const std::function<std::string(QIODevice&)>& write) {
     const std::string refused = outputTargetProblem(pathFromUtf8(path), dataFile);
     if (!refused.empty())
         return refused;
@@ -247,8 +235,7 @@ std::string writeFileWhole(const std::string& path, const std::filesystem::path&
 }
 
 std::string writePngImage(const QImage& image, const std::string& path, int dpi,
-                          const std::filesystem::path& dataFile)
-{
+                          const std::filesystem::path& dataFile) {
     std::vector<unsigned char> png;
     try {
         png = encodePng({reinterpret_cast<const std::uint32_t*>(image.constBits()), image.width(),

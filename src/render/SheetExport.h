@@ -26,8 +26,8 @@ inline constexpr int svgUnitsPerInch = 254;
 // `path` must be a regular file or a new name, and not `dataFile` (the data file drawn, when given).
 // Bitmaps over maxSheetBitmapSide pixels a side are refused before any memory is taken for them.
 // Returns an empty text on success, else a one-line reason.
-std::string writeSheetFile(SheetState& state, const PlotChoices& choices, const std::string& path, int dpi, Ui& ui,
-                           const std::filesystem::path& dataFile = {});
+std::string writeSheetFile(SheetState& state, const PlotChoices& choices, const std::string& path, int dpi,
+                           Ui& ui, const std::filesystem::path& dataFile = {});
 
 // Writes `count` sheets as the pages of one PDF at true scale: before page i, `composePage(i)`
 // composes the sheet for it. Written whole or not at all, as writeSheetFile.

@@ -2,8 +2,7 @@
 
 #include <QLocale>
 
-char userDecimalSeparator()
-{
+char userDecimalSeparator() {
     const QString point = QLocale().decimalPoint();
     return (!point.isEmpty() && point.at(0) == QLatin1Char(',')) ? ',' : '.';
 }

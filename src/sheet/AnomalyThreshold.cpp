@@ -9,7 +9,8 @@
 std::string anomalyPrompt(const SheetState& state, char point) {
     return std::string("当前整个工区观测数据的统计结果：") +
            "\n\t均值为:" + formatLocalePattern(state.surveyMean, "0.##", point) +
-           "\n\t方差为:" + formatLocalePattern(state.surveyVariance, "0.##", point) + "\n输入异常阈值(方差的倍数)：";
+           "\n\t方差为:" + formatLocalePattern(state.surveyVariance, "0.##", point) +
+           "\n输入异常阈值(方差的倍数)：";
 }
 
 std::string anomalyDefaultText(const SheetState& state, char point) {

@@ -10,11 +10,11 @@
 #include <utility>
 #include <vector>
 
-#include "data/ColumnFileProbe.h"
-#include "data/TaggedFileReader.h"
 #include "core/ConversionError.h"
 #include "core/FilePath.h"
 #include "core/Ui.h"
+#include "data/ColumnFileProbe.h"
+#include "data/TaggedFileReader.h"
 #include "sheet/Composer.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
@@ -227,8 +227,8 @@ void roundUpIpLimit(float& value) {
     value = static_cast<float>(result);
 }
 
-OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesystem::path& path, DataFileKind kind,
-                         Ui& ui, DataQuality* quality) {
+OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesystem::path& path,
+                         DataFileKind kind, Ui& ui, DataQuality* quality) {
     DataFileRead read;
     try {
         readDataFile(path, kind, ui, read);
@@ -308,8 +308,8 @@ OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesys
     return OpenOutcome::Loaded;
 }
 
-OpenOutcome openDataFile(SheetState& state, PlotChoices& choices, const std::filesystem::path& path, DataFileKind kind,
-                         Ui& ui, DataQuality* quality) {
+OpenOutcome openDataFile(SheetState& state, PlotChoices& choices, const std::filesystem::path& path,
+                         DataFileKind kind, Ui& ui, DataQuality* quality) {
     const OpenOutcome outcome = loadDataFile(state, choices, path, kind, ui, quality);
     if (outcome == OpenOutcome::Loaded)
         composeSheet(state, choices);

@@ -88,13 +88,13 @@ inline constexpr const char* noStationMessage = "加载的数据文件没有电�
 // panel 2 "数据剖面图绘制成功。", repaint the status bar, processPendingMessages, and on the first
 // successful open switch on the After-load commands. A ConversionError is shown by the
 // application's error display and ends the command.
-OpenOutcome openDataFile(SheetState& state, PlotChoices& choices, const std::filesystem::path& path, DataFileKind kind,
-                         Ui& ui, DataQuality* quality = nullptr);
+OpenOutcome openDataFile(SheetState& state, PlotChoices& choices, const std::filesystem::path& path,
+                         DataFileKind kind, Ui& ui, DataQuality* quality = nullptr);
 
 // openDataFile without the final composition: everything up to and including the axis ranges and
 // lengths, with station 0 selected. The headless commands compose the station they were asked for.
-OpenOutcome loadDataFile(SheetState& state, PlotChoices& choices, const std::filesystem::path& path, DataFileKind kind,
-                         Ui& ui, DataQuality* quality = nullptr);
+OpenOutcome loadDataFile(SheetState& state, PlotChoices& choices, const std::filesystem::path& path,
+                         DataFileKind kind, Ui& ui, DataQuality* quality = nullptr);
 
 // Rounding of the ends of the IP range to steps of their own magnitude, in place. An exact step
 // value moves a full step up at the upper end (30 gives 40).

@@ -5,13 +5,13 @@
 #include <optional>
 #include <vector>
 
-#include "data/ProfileData.h"
 #include "core/Color.h"
 #include "core/Pen.h"
-#include "sheet/SheetModel.h"
+#include "data/ProfileData.h"
 #include "plot/Axis.h"
 #include "plot/Curve.h"
 #include "plot/Text.h"
+#include "sheet/SheetModel.h"
 
 class Ui;
 

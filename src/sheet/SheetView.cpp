@@ -5,11 +5,11 @@
 
 #include "core/Canvas.h"
 #include "core/Ui.h"
+#include "plot/Axis.h"
 #include "sheet/Legend.h"
 #include "sheet/ModelOverlay.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
-#include "plot/Axis.h"
 
 namespace {
 

@@ -253,7 +253,7 @@ TEST(QtUiProgress, InputMadeDuringACancelledOperationIsDiscarded) {
     EXPECT_TRUE(ui.progress(10, 100));
     ASSERT_NE(ui.progressDialog(), nullptr);
     postClickAndKey(&owner);
-    ui.processPendingMessages(); // held back while the read runs
+    ui.processPendingMessages();          // held back while the read runs
     emit ui.progressDialog()->canceled(); // as the 取消 button does
     EXPECT_FALSE(ui.progress(20, 100));
     postClickAndKey(&owner);

@@ -15,23 +15,20 @@ namespace clitest {
 
 class TempFolder {
 public:
-    TempFolder()
-    {
+    TempFolder() {
         static std::atomic<int> serial{0};
         path = std::filesystem::temp_directory_path() /
                ("vesplot-cli-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
         std::filesystem::create_directories(path);
     }
-    ~TempFolder()
-    {
+    ~TempFolder() {
         std::error_code ignored;
         std::filesystem::remove_all(path, ignored);
     }
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
 
-    std::string write(const std::string& name, const std::string& utf8) const
-    {
+    std::string write(const std::string& name, const std::string& utf8) const {
         const std::filesystem::path file = path / name;
         std::ofstream out(file, std::ios::binary);
         const std::string bytes = utf8ToGbk(utf8);

@@ -22,8 +22,7 @@
 
 namespace {
 
-int exportSheet(const std::vector<std::string>& words, std::string* errText = nullptr)
-{
+int exportSheet(const std::vector<std::string>& words, std::string* errText = nullptr) {
     std::ostringstream out, err;
     const int status = runExport(words, out, err);
     if (errText)
@@ -31,15 +30,13 @@ int exportSheet(const std::vector<std::string>& words, std::string* errText = nu
     return status;
 }
 
-bool dark(const QImage& image, int x, int y)
-{
+bool dark(const QImage& image, int x, int y) {
     return qGray(image.pixel(x, y)) < 128;
 }
 
 } // namespace
 
-TEST(ExportCommand, PngFrameCornerLandsOnThePredictedPixel)
-{
+TEST(ExportCommand, PngFrameCornerLandsOnThePredictedPixel) {
     clitest::TempFolder folder;
     const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
     const std::string png = folder.file("sheet.png");
@@ -49,15 +46,15 @@ TEST(ExportCommand, PngFrameCornerLandsOnThePredictedPixel)
     // 18.75 cm × 12.5 cm figure: the paper grows to 28 cm wide (18.75 × 1.5), stays 29 cm high.
     ASSERT_EQ(image.width(), 1058);  // 28 × 96 / 2.54
     ASSERT_EQ(image.height(), 1096); // 29 × 96 / 2.54
-    // viewportX = (1058 − 96 × 18.75 / 2.54) × 0.5 = 174.67; viewportY = (1096 + 472.44) × 0.5 + 132.28 = 916.5
+    // viewportX = (1058 − 96 × 18.75 / 2.54) × 0.5 = 174.67; viewportY = (1096 + 472.44) × 0.5 + 132.28 =
+    // 916.5
     EXPECT_TRUE(dark(image, 174, 916));
-    EXPECT_TRUE(dark(image, 174 + 300, 916)); // along the bottom axis
-    EXPECT_TRUE(dark(image, 174, 916 - 300)); // along the left axis
+    EXPECT_TRUE(dark(image, 174 + 300, 916));      // along the bottom axis
+    EXPECT_TRUE(dark(image, 174, 916 - 300));      // along the left axis
     EXPECT_FALSE(dark(image, 174 - 40, 916 + 40)); // outside the frame, below and left
 }
 
-TEST(ExportCommand, PdfPageIsThePaperAtTrueSize)
-{
+TEST(ExportCommand, PdfPageIsThePaperAtTrueSize) {
     clitest::TempFolder folder;
     const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
     const std::string pdf = folder.file("sheet.pdf");
@@ -72,12 +69,12 @@ TEST(ExportCommand, PdfPageIsThePaperAtTrueSize)
     EXPECT_NEAR(box.captured(2).toDouble(), 29.7 / 2.54 * 72, 0.5); // the A4 height itself
 }
 
-TEST(ExportCommand, SvgAndBmpAreWritten)
-{
+TEST(ExportCommand, SvgAndBmpAreWritten) {
     clitest::TempFolder folder;
     const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
-    ASSERT_EQ(exportSheet({data, "-o", folder.file("sheet.svg"), "--params", "res,m1", "--symbols", "4,6,0,0,0,0"}),
-              0);
+    ASSERT_EQ(
+        exportSheet({data, "-o", folder.file("sheet.svg"), "--params", "res,m1", "--symbols", "4,6,0,0,0,0"}),
+        0);
     QFile svg(QString::fromStdString(folder.file("sheet.svg")));
     ASSERT_TRUE(svg.open(QIODevice::ReadOnly));
     const QByteArray svgText = svg.readAll();
@@ -90,8 +87,7 @@ TEST(ExportCommand, SvgAndBmpAreWritten)
 
 // The PNG writer has its own encoder: every pixel of the sample sheet with all six curves and their symbols
 // must come out as the bitmap painted for the BMP, at screen and at print resolution.
-TEST(ExportCommand, PngHoldsExactlyThePaintedSheet)
-{
+TEST(ExportCommand, PngHoldsExactlyThePaintedSheet) {
     clitest::TempFolder folder;
     const std::string data = std::string(VESPLOT_SAMPLE_DATA_DIR) + "/sample-ip.dat";
     for (const char* dpi : {"96", "200"}) {
@@ -114,13 +110,13 @@ TEST(ExportCommand, PngHoldsExactlyThePaintedSheet)
         EXPECT_EQ(fromPng.dotsPerMeterX(), fromBmp.dotsPerMeterX());
         int differing = 0;
         for (int y = 0; y < fromPng.height(); ++y)
-            differing += std::memcmp(fromPng.constScanLine(y), fromBmp.constScanLine(y), fromPng.width() * 4) != 0;
+            differing +=
+                std::memcmp(fromPng.constScanLine(y), fromBmp.constScanLine(y), fromPng.width() * 4) != 0;
         EXPECT_EQ(differing, 0) << "rows that differ";
     }
 }
 
-TEST(ExportCommand, FailuresExitNonZeroWithAReason)
-{
+TEST(ExportCommand, FailuresExitNonZeroWithAReason) {
     clitest::TempFolder folder;
     const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
     std::string err;
@@ -134,8 +130,7 @@ TEST(ExportCommand, FailuresExitNonZeroWithAReason)
     EXPECT_NE(err.find("cannot write"), std::string::npos);
 }
 
-TEST(ExportCommand, AllStationsAsOneFilePerStationOrOnePdfPagePerStation)
-{
+TEST(ExportCommand, AllStationsAsOneFilePerStationOrOnePdfPagePerStation) {
     clitest::TempFolder folder;
     const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
     std::string err;
@@ -150,7 +145,8 @@ TEST(ExportCommand, AllStationsAsOneFilePerStationOrOnePdfPagePerStation)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString text = QString::fromLatin1(file.readAll());
     EXPECT_EQ(text.count(QRegularExpression(R"(/Type\s*/Page\b)")), 2);
-    EXPECT_EQ(text.count(QRegularExpression(R"(/MediaBox \[\s*0\s+0\s+79[34][ .])")), 2); // 28 cm wide, every page
+    EXPECT_EQ(text.count(QRegularExpression(R"(/MediaBox \[\s*0\s+0\s+79[34][ .])")),
+              2); // 28 cm wide, every page
 
     // A batch PNG name must tell the stations apart; unwritable outputs make the command fail.
     EXPECT_EQ(exportSheet({data, "--all", "-o", folder.file("same.png")}, &err), 2);
@@ -160,22 +156,19 @@ TEST(ExportCommand, AllStationsAsOneFilePerStationOrOnePdfPagePerStation)
 
 namespace {
 
-std::string contentsOf(const std::filesystem::path& path)
-{
+std::string contentsOf(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-std::size_t filesIn(const std::filesystem::path& folder)
-{
+std::size_t filesIn(const std::filesystem::path& folder) {
     return static_cast<std::size_t>(
         std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()));
 }
 
 } // namespace
 
-TEST(ExportCommand, AFailedWriteLeavesTheOldFileAndNoTemporary)
-{
+TEST(ExportCommand, AFailedWriteLeavesTheOldFileAndNoTemporary) {
     clitest::TempFolder folder;
     const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
     for (const char* name : {"sheet.png", "sheet.bmp", "sheet.pdf", "sheet.svg", "new.png", "new.bmp"}) {
@@ -190,7 +183,9 @@ TEST(ExportCommand, AFailedWriteLeavesTheOldFileAndNoTemporary)
         const int status = exportSheet({data, "-o", target.string(), "--dpi", "20"}, &err);
         failSheetFileWritesAfter(std::nullopt);
         EXPECT_EQ(status, 1);
-        EXPECT_NE(err.find("cannot write " + target.string() + ": No space left on device"), std::string::npos) << err;
+        EXPECT_NE(err.find("cannot write " + target.string() + ": No space left on device"),
+                  std::string::npos)
+            << err;
         EXPECT_EQ(filesIn(folder.path), before); // no temporary left behind
         if (existing)
             EXPECT_EQ(contentsOf(target), "old");
@@ -200,11 +195,11 @@ TEST(ExportCommand, AFailedWriteLeavesTheOldFileAndNoTemporary)
     }
 }
 
-TEST(ExportCommand, ABatchStopsAtTheFirstSheetThatCannotBeWritten)
-{
+TEST(ExportCommand, ABatchStopsAtTheFirstSheetThatCannotBeWritten) {
     clitest::TempFolder folder;
     const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
-    std::filesystem::create_directory(folder.path / "st-0.png"); // the first station's name is taken by a folder
+    std::filesystem::create_directory(folder.path /
+                                      "st-0.png"); // the first station's name is taken by a folder
     std::string err;
     EXPECT_EQ(exportSheet({data, "--all", "-o", folder.file("st-{index}.png"), "--dpi", "20"}, &err), 1);
     EXPECT_NE(err.find("cannot write " + folder.file("st-0.png")), std::string::npos) << err;
@@ -212,8 +207,7 @@ TEST(ExportCommand, ABatchStopsAtTheFirstSheetThatCannotBeWritten)
     EXPECT_FALSE(std::filesystem::exists(folder.path / "st-1.png"));
 }
 
-TEST(ExportCommand, OutputsAreRegularFilesOrNewNamesAndNeverTheDataFile)
-{
+TEST(ExportCommand, OutputsAreRegularFilesOrNewNamesAndNeverTheDataFile) {
     namespace fs = std::filesystem;
     clitest::TempFolder folder;
     const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
@@ -244,27 +238,27 @@ TEST(ExportCommand, OutputsAreRegularFilesOrNewNamesAndNeverTheDataFile)
     // The data file named as the output through another path, and an export of a .png data file onto itself.
     const std::string dataAsPng = folder.write("data.png", clitest::twoStationColumnFile);
     std::string err;
-    EXPECT_EQ(exportSheet({dataAsPng, "--kind", "dat", "-o", (folder.path / "." / "data.png").string()}, &err), 1);
+    EXPECT_EQ(
+        exportSheet({dataAsPng, "--kind", "dat", "-o", (folder.path / "." / "data.png").string()}, &err), 1);
     EXPECT_NE(err.find("is the data file being drawn"), std::string::npos) << err;
     EXPECT_EQ(contentsOf(dataAsPng), contentsOf(data));
     EXPECT_TRUE(fs::is_directory(folder.path / "folder.png"));
     EXPECT_FALSE(fs::is_regular_file("/dev/null"));
 }
 
-TEST(ExportCommand, BitmapsOverTheWindowsLimitAreRefusedBeforeTheyAreMade)
-{
+TEST(ExportCommand, BitmapsOverTheWindowsLimitAreRefusedBeforeTheyAreMade) {
     clitest::TempFolder folder;
     const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
     for (const char* name : {"big.png", "big.bmp"}) {
         std::string err;
-        EXPECT_EQ(exportSheet({data, "-o", folder.file(name), "--dpi", "2400"}, &err), 1); // 28 cm: 26456 pixels
+        EXPECT_EQ(exportSheet({data, "-o", folder.file(name), "--dpi", "2400"}, &err),
+                  1); // 28 cm: 26456 pixels
         EXPECT_NE(err.find("图纸太大，无法以该分辨率导出！"), std::string::npos) << err;
         EXPECT_FALSE(std::filesystem::exists(folder.path / name));
     }
 }
 
-TEST(ExportCommand, AFileWhoseRangeWidensToInfinityFailsAlikeInEveryFormat)
-{
+TEST(ExportCommand, AFileWhoseRangeWidensToInfinityFailsAlikeInEveryFormat) {
     clitest::TempFolder folder;
     const std::string data = folder.write("huge.dat", "测区\n电测深 激电\n点号\n"
                                                       "1 1.5 0.5 3.3e38 0.4 10 1000 5 3 1 0 0\n"
@@ -274,17 +268,18 @@ TEST(ExportCommand, AFileWhoseRangeWidensToInfinityFailsAlikeInEveryFormat)
         std::string err;
         EXPECT_EQ(exportSheet({data, "-o", folder.file(name)}, &err), 1);
         EXPECT_EQ(err, "vesplot export: 警告: 数据的数值超出可绘制的范围，无法绘制图形。\n"
-                       "vesplot export: " + data + " cannot be drawn; nothing written\n");
+                       "vesplot export: " +
+                           data + " cannot be drawn; nothing written\n");
         EXPECT_FALSE(std::filesystem::exists(folder.path / name));
     }
 }
 
-TEST(ExportCommand, InvertDrawsTheFittedInterpretationOnTheSheet)
-{
+TEST(ExportCommand, InvertDrawsTheFittedInterpretationOnTheSheet) {
     clitest::TempFolder folder;
     const std::string data = std::string(VESPLOT_REAL_DATA_DIR) + "/boundiali.dat";
     std::string err;
-    ASSERT_EQ(exportSheet({data, "--station", "0", "--invert", "3", "-o", folder.file("fit.svg")}, &err), 0) << err;
+    ASSERT_EQ(exportSheet({data, "--station", "0", "--invert", "3", "-o", folder.file("fit.svg")}, &err), 0)
+        << err;
     const std::string svg = contentsOf(folder.path / "fit.svg");
     EXPECT_NE(svg.find("模型响应"), std::string::npos);
     EXPECT_NE(svg.find("层状模型"), std::string::npos);
@@ -302,12 +297,12 @@ TEST(ExportCommand, InvertDrawsTheFittedInterpretationOnTheSheet)
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(QString::fromLatin1(file.readAll()).count(QRegularExpression(R"(/Type\s*/Page\b)")), 4);
     EXPECT_NE(err.find("4/4 stations fitted"), std::string::npos) << err;
-    ASSERT_EQ(exportSheet({data, "--station", "1", "--smooth", "-o", folder.file("smooth.svg")}, &err), 0) << err;
+    ASSERT_EQ(exportSheet({data, "--station", "1", "--smooth", "-o", folder.file("smooth.svg")}, &err), 0)
+        << err;
     EXPECT_NE(contentsOf(folder.path / "smooth.svg").find("模型响应"), std::string::npos);
 }
 
-TEST(ExportCommand, StationsThatCannotBeFittedAreReportedAndNotExported)
-{
+TEST(ExportCommand, StationsThatCannotBeFittedAreReportedAndNotExported) {
     clitest::TempFolder folder;
     // Station 1 has three points, station 2 two: a 2-layer model (three parameters) fits only the first.
     const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);

@@ -8,9 +8,9 @@
 // Every committed fuzz input (the seeds, and any input that once found a fault, kept in
 // fuzz/regressions/) goes through the whole open path as both file kinds: each must end in a
 // JSON answer, never a crash or a hang.
-TEST(FuzzReplay, EveryCommittedInputOpensAsBothKinds)
-{
-    const std::filesystem::path fuzzDir = std::filesystem::path(VESPLOT_SAMPLE_DATA_DIR).parent_path() / "fuzz";
+TEST(FuzzReplay, EveryCommittedInputOpensAsBothKinds) {
+    const std::filesystem::path fuzzDir =
+        std::filesystem::path(VESPLOT_SAMPLE_DATA_DIR).parent_path() / "fuzz";
     int replayed = 0;
     for (const char* folder : {"corpus", "regressions"}) {
         const std::filesystem::path root = fuzzDir / folder;

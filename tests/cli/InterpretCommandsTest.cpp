@@ -94,7 +94,8 @@ TEST(InvertCommand, StatusesForBadFilesAndCommandLines) {
     // a depth known from a borehole stays where it was put
     const CommandRun fixedRun = invert({realDir + "semien.dat", "--fix", "thk1=3.5"});
     ASSERT_EQ(fixedRun.status, 0) << fixedRun.err;
-    EXPECT_NE(fixedRun.out.find("\"thk\":3.5,\"depth\":3.5"), std::string::npos) << fixedRun.out.substr(0, 300);
+    EXPECT_NE(fixedRun.out.find("\"thk\":3.5,\"depth\":3.5"), std::string::npos)
+        << fixedRun.out.substr(0, 300);
     // more layers than the station has points: an error for that station, exit 1
     const CommandRun tooMany = invert({realDir + "semien.dat", "--layers", "20"});
     EXPECT_EQ(tooMany.status, 1);

@@ -7,8 +7,7 @@
 
 #include <gtest/gtest.h>
 
-TEST(JsonWriter, FloatsAreTheShortestTextThatReadsBackToTheSameFloat)
-{
+TEST(JsonWriter, FloatsAreTheShortestTextThatReadsBackToTheSameFloat) {
     EXPECT_EQ(shortestFloat(1.5f), "1.5");
     EXPECT_EQ(shortestFloat(0.1f), "0.1");
     EXPECT_EQ(shortestFloat(18.75f), "18.75");
@@ -20,8 +19,7 @@ TEST(JsonWriter, FloatsAreTheShortestTextThatReadsBackToTheSameFloat)
     EXPECT_EQ(shortestFloat(std::numeric_limits<float>::infinity()), "null");
 }
 
-TEST(JsonWriter, NestsContainersWithCommasAndEscapesText)
-{
+TEST(JsonWriter, NestsContainersWithCommasAndEscapesText) {
     JsonWriter json;
     json.beginObject();
     json.key("text");
@@ -42,8 +40,7 @@ TEST(JsonWriter, NestsContainersWithCommasAndEscapesText)
 
 // A report of many stations goes to its sink in pieces: the text that arrives is the text that would
 // have been kept whole, and nothing is left behind after the last flush.
-TEST(JsonWriter, TextSentToASinkInPiecesIsTheWholeText)
-{
+TEST(JsonWriter, TextSentToASinkInPiecesIsTheWholeText) {
     std::vector<float> numbers;
     for (int i = 0; i < 40000; ++i)
         numbers.push_back(static_cast<float>(i) * 0.37f);

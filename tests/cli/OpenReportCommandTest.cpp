@@ -23,8 +23,7 @@ struct CommandRun {
     QJsonObject json() const { return QJsonDocument::fromJson(QByteArray::fromStdString(out)).object(); }
 };
 
-CommandRun inspect(const std::vector<std::string>& words)
-{
+CommandRun inspect(const std::vector<std::string>& words) {
     std::ostringstream out, err;
     CommandRun run;
     run.status = runInspect(words, out, err);
@@ -35,11 +34,14 @@ CommandRun inspect(const std::vector<std::string>& words)
 
 } // namespace
 
-TEST(InspectCommand, UsageErrorsExitWithTwoAndPrintNothingOnStdout)
-{
-    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
-             {}, {"--kind", "xyz", "a.dat"}, {"a.dat", "--bogus"}, {"a.dat", "b.dat"}, {"a.dat", "--station"},
-             {"a.dat", "--station", "-1"}}) {
+TEST(InspectCommand, UsageErrorsExitWithTwoAndPrintNothingOnStdout) {
+    for (const std::vector<std::string>& words :
+         std::vector<std::vector<std::string>>{{},
+                                               {"--kind", "xyz", "a.dat"},
+                                               {"a.dat", "--bogus"},
+                                               {"a.dat", "b.dat"},
+                                               {"a.dat", "--station"},
+                                               {"a.dat", "--station", "-1"}}) {
         const CommandRun run = inspect(words);
         EXPECT_EQ(run.status, 2);
         EXPECT_TRUE(run.out.empty());
@@ -47,8 +49,7 @@ TEST(InspectCommand, UsageErrorsExitWithTwoAndPrintNothingOnStdout)
     }
 }
 
-TEST(InspectCommand, ColumnFileGivesDecadeRangesLengthsAndComposedCurves)
-{
+TEST(InspectCommand, ColumnFileGivesDecadeRangesLengthsAndComposedCurves) {
     clitest::TempFolder folder;
     const std::string file = folder.write("two.dat", clitest::twoStationColumnFile);
     const CommandRun run = inspect({file});
@@ -95,8 +96,7 @@ TEST(InspectCommand, ColumnFileGivesDecadeRangesLengthsAndComposedCurves)
     EXPECT_NEAR(curves["res"].toObject()["xPoints"].toArray()[0].toDouble(), std::log10(1.5001) * 625, 0.01);
 }
 
-TEST(InspectCommand, StationOptionComposesThatStationAndRefusesOneOutsideTheList)
-{
+TEST(InspectCommand, StationOptionComposesThatStationAndRefusesOneOutsideTheList) {
     clitest::TempFolder folder;
     const std::string file = folder.write("two.dat", clitest::twoStationColumnFile);
     const CommandRun second = inspect({file, "--station", "1"});
@@ -109,8 +109,7 @@ TEST(InspectCommand, StationOptionComposesThatStationAndRefusesOneOutsideTheList
     EXPECT_NE(outside.err.find("station index 2"), std::string::npos);
 }
 
-TEST(InspectCommand, KindFollowsTheExtensionUnlessGiven)
-{
+TEST(InspectCommand, KindFollowsTheExtensionUnlessGiven) {
     clitest::TempFolder folder;
     // A column file named like a tagged file is read by the tagged reader unless --kind says dat.
     const std::string file = folder.write("TWO.VES", clitest::twoStationColumnFile);
@@ -120,14 +119,14 @@ TEST(InspectCommand, KindFollowsTheExtensionUnlessGiven)
     EXPECT_TRUE(asColumn.json()["loaded"].toBool());
 }
 
-TEST(InspectCommand, MissingFileRecordsBothMessagesAndKeepsTheResetRanges)
-{
+TEST(InspectCommand, MissingFileRecordsBothMessagesAndKeepsTheResetRanges) {
     const CommandRun run = inspect({"/nonexistent/none.dat"});
     ASSERT_EQ(run.status, 0);
     const QJsonObject json = run.json();
     const QJsonArray messages = json["messages"].toArray();
     ASSERT_EQ(messages.size(), 2);
-    EXPECT_EQ(messages[0].toObject()["text"].toString(), QString::fromUtf8("无法打开数据文件:\n/nonexistent/none.dat"));
+    EXPECT_EQ(messages[0].toObject()["text"].toString(),
+              QString::fromUtf8("无法打开数据文件:\n/nonexistent/none.dat"));
     EXPECT_EQ(messages[0].toObject()["caption"].toString(), QString::fromUtf8("警告"));
     EXPECT_EQ(messages[0].toObject()["icon"].toString(), "warning");
     EXPECT_EQ(messages[1].toObject()["text"].toString(), QString::fromUtf8("加载的数据文件没有电测深数据。"));
@@ -141,8 +140,7 @@ TEST(InspectCommand, MissingFileRecordsBothMessagesAndKeepsTheResetRanges)
     EXPECT_TRUE(json["curves"].isNull());
 }
 
-TEST(InspectCommand, ConversionErrorEndsTheCommandAndKeepsTheStationsReadBefore)
-{
+TEST(InspectCommand, ConversionErrorEndsTheCommandAndKeepsTheStationsReadBefore) {
     clitest::TempFolder folder;
     const std::string file = folder.write("bad.dat", "测区\n电测深\n表头\n"
                                                      "1 1.5 0.5 100 1 1 1 1 1 1 0 0\n"
@@ -157,8 +155,7 @@ TEST(InspectCommand, ConversionErrorEndsTheCommandAndKeepsTheStationsReadBefore)
     EXPECT_TRUE(json["curves"].isNull());
 }
 
-TEST(InspectCommand, BundledSamplesLoadWithoutMessages)
-{
+TEST(InspectCommand, BundledSamplesLoadWithoutMessages) {
     for (const char* name : {"/sample-ip.dat", "/sample.ves"}) {
         const CommandRun run = inspect({std::string(VESPLOT_SAMPLE_DATA_DIR) + name});
         ASSERT_EQ(run.status, 0);
@@ -175,8 +172,7 @@ public:
     explicit FullBuffer(std::size_t room) : room_(room) {}
 
 protected:
-    int_type overflow(int_type c) override
-    {
+    int_type overflow(int_type c) override {
         if (room_ == 0)
             return traits_type::eof();
         --room_;
@@ -189,8 +185,7 @@ private:
 
 } // namespace
 
-TEST(InspectCommand, AReportThatCannotBeWrittenWholeExitsWithOne)
-{
+TEST(InspectCommand, AReportThatCannotBeWrittenWholeExitsWithOne) {
     clitest::TempFolder folder;
     const std::string data = folder.write("two.dat", clitest::twoStationColumnFile);
     for (std::size_t room : {std::size_t{0}, std::size_t{100}}) {
@@ -202,8 +197,7 @@ TEST(InspectCommand, AReportThatCannotBeWrittenWholeExitsWithOne)
     }
 }
 
-TEST(HeadlessCommands, AFailedAllocationEndsTheCommandWithTheMemoryMessage)
-{
+TEST(HeadlessCommands, AFailedAllocationEndsTheCommandWithTheMemoryMessage) {
     std::ostringstream err;
     EXPECT_EQ(runGuarded("export", err, []() -> int { throw std::bad_alloc(); }), 1);
     EXPECT_EQ(err.str(), "vesplot export: 内存不足，无法完成操作。\n");

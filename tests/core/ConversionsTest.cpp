@@ -185,7 +185,8 @@ TEST(Conversions, SameUnderACommaDecimalLocale) {
             out.push_back(formatPattern(1234.5678, pattern));
         for (const char* text : {"2.5", " -1.25e2 ", "1e-3", "0.1"}) {
             double value = 0;
-            out.push_back(tryParseFloat(text, value) ? std::to_string(std::llround(value * 1000)) : "refused");
+            out.push_back(tryParseFloat(text, value) ? std::to_string(std::llround(value * 1000))
+                                                     : "refused");
         }
         double value = 0;
         out.push_back(tryParseFloat("2,5", value) ? "accepted" : "refused");
@@ -213,7 +214,8 @@ TEST(ParseFloat, QuotesAtMostAShortPrefixOfALongText) {
     }();
     EXPECT_EQ(floatError(forty), "'" + forty + "' is not a valid floating point value");
     EXPECT_EQ(floatError(forty + "y"), "'" + forty + "…' is not a valid floating point value");
-    EXPECT_EQ(floatError(std::string(1 << 20, 'z')), "'" + std::string(40, 'z') + "…' is not a valid floating point value");
+    EXPECT_EQ(floatError(std::string(1 << 20, 'z')),
+              "'" + std::string(40, 'z') + "…' is not a valid floating point value");
     EXPECT_EQ(floatError(chinese40 + "深深"), "'" + chinese40 + "…' is not a valid floating point value");
     EXPECT_EQ(intError(forty + "12"), "'" + forty + "…' is not a valid integer value");
 }

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "DataFiles.h"
+#include "ScriptedUi.h"
+#include "core/ConversionError.h"
 #include "data/ReadReport.h"
 #include "data/TextStream.h"
-#include "core/ConversionError.h"
-#include "ScriptedUi.h"
 
 namespace {
 
@@ -297,8 +297,9 @@ TEST(ColumnFileReader, ManyStationsKeepTheirOrderOfFirstAppearance) {
 } // namespace
 
 TEST(ColumnFileReader, AnOverlongRowIsAnInvalidRow) {
-    for (const std::string& junk : {std::string(maxLineBytes + 1, 'A'), "1 1.5 0.5 100 1 1 1 1 1 1 0 0" +
-                                                                          std::string(3 * maxLineBytes, ' ') + "9"}) {
+    for (const std::string& junk :
+         {std::string(maxLineBytes + 1, 'A'),
+          "1 1.5 0.5 100 1 1 1 1 1 1 0 0" + std::string(3 * maxLineBytes, ' ') + "9"}) {
         datatest::TempFolder folder;
         ScriptedUi ui;
         StationList stations;

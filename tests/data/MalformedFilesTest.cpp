@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "DataFiles.h"
+#include "ScriptedUi.h"
+#include "core/ConversionError.h"
 #include "data/ColumnFileProbe.h"
 #include "data/ColumnFileReader.h"
 #include "data/TaggedFileReader.h"
-#include "core/ConversionError.h"
-#include "ScriptedUi.h"
 
 namespace {
 

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "DataFiles.h"
+#include "ScriptedUi.h"
+#include "core/ConversionError.h"
 #include "data/ColumnFileProbe.h"
 #include "data/ColumnFileReader.h"
 #include "data/TaggedFileReader.h"
-#include "core/ConversionError.h"
-#include "ScriptedUi.h"
 
 namespace {
 
@@ -299,7 +299,8 @@ TEST(ReadProgress, CancelStopsARunOfInvalidRows) {
             EXPECT_TRUE(report.cancelled);
             EXPECT_EQ(ui.progressCalls, 2);
             EXPECT_TRUE(stations.empty());
-            EXPECT_LE(report.skippedRows, 2 + 8 * progressStep / row.size()); // stopped near the second report
+            EXPECT_LE(report.skippedRows,
+                      2 + 8 * progressStep / row.size()); // stopped near the second report
         }
     }
 }

@@ -5,10 +5,10 @@
 #include <filesystem>
 #include <string>
 
+#include "ScriptedUi.h"
 #include "core/FilePath.h"
 #include "data/ColumnFileProbe.h"
 #include "data/TaggedFileReader.h"
-#include "ScriptedUi.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "DataFiles.h"
-#include "core/ConversionError.h"
 #include "ScriptedUi.h"
+#include "core/ConversionError.h"
 
 namespace {
 

@@ -49,7 +49,8 @@ TEST(TextStream, EveryKindOfLineEndEndsALine) {
         {"a\rb\rc", {{"a"}, {"b"}, {"c"}}},
         {"a\r\rb\n\rc\r", {{"a"}, {""}, {"b"}, {""}, {"c"}}},
         // A carriage return at the end of the first buffer load, its line feed in the next.
-        {std::string(encodingProbeBytes - 1, 'a') + "\r\nb", {{std::string(encodingProbeBytes - 1, 'a')}, {"b"}}},
+        {std::string(encodingProbeBytes - 1, 'a') + "\r\nb",
+         {{std::string(encodingProbeBytes - 1, 'a')}, {"b"}}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(lines(c.bytes), c.lines) << c.bytes.substr(0, 20);

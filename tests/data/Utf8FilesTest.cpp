@@ -7,12 +7,12 @@
 #include <vector>
 
 #include "DataFiles.h"
+#include "ScriptedUi.h"
+#include "core/ConversionError.h"
 #include "data/ColumnFileProbe.h"
 #include "data/ColumnFileReader.h"
 #include "data/TaggedFileReader.h"
 #include "data/TextStream.h"
-#include "core/ConversionError.h"
-#include "ScriptedUi.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "plot/Axis.h"
 
-#include "core/Pen.h"
 #include "RecordingCanvas.h"
 #include "ScriptedUi.h"
+#include "core/Pen.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,8 +1,8 @@
 #include "plot/Curve.h"
 
-#include "core/Pen.h"
 #include "RecordingCanvas.h"
 #include "ScriptedUi.h"
+#include "core/Pen.h"
 
 #include <climits>
 #include <cmath>

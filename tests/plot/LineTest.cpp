@@ -1,8 +1,8 @@
 #include "plot/Line.h"
 
-#include "core/Pen.h"
 #include "RecordingCanvas.h"
 #include "ScriptedUi.h"
+#include "core/Pen.h"
 
 #include <gtest/gtest.h>
 

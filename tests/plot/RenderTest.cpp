@@ -2,8 +2,8 @@
 #include "plot/Axis.h"
 #include "plot/Curve.h"
 
-#include "render/QtCanvas.h"
 #include "ScriptedUi.h"
+#include "render/QtCanvas.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #include "plot/Text.h"
 
-#include "core/Pen.h"
 #include "RecordingCanvas.h"
+#include "core/Pen.h"
 
 #include <gtest/gtest.h>
 

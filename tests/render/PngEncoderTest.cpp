@@ -95,8 +95,7 @@ TEST(PngEncoder, PicksTheSmallestDepthAndDecodesToEveryPixel) {
 
 // Runs of one colour of every length, starting at every position within a byte, at each depth: runs are
 // written a byte at a time in their middle, a pixel at a time at their ends.
-TEST(PngEncoder, RunsOfAnyLengthAndPlaceDecodeExactly)
-{
+TEST(PngEncoder, RunsOfAnyLengthAndPlaceDecodeExactly) {
     for (const int colours : {2, 4, 16, 200}) {
         SCOPED_TRACE("colours " + std::to_string(colours));
         QImage source(203, 40, QImage::Format_RGB32);

@@ -6,8 +6,8 @@
 
 #include <string>
 
-// The sheet bitmap comes white (unless another paper is asked for) and paintable, from a small one to one past the size taken in huge pages
-// (2 MB), and stays valid in every copy until the last one goes.
+// The sheet bitmap comes white (unless another paper is asked for) and paintable, from a small one to one
+// past the size taken in huge pages (2 MB), and stays valid in every copy until the last one goes.
 TEST(SheetBitmap, IsPaperColouredAndPaintableAtEverySize) {
     for (const QSize size : {QSize(1, 1), QSize(793, 600), QSize(1738, 1398)}) {
         SCOPED_TRACE(std::to_string(size.width()) + "x" + std::to_string(size.height()));

@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "SheetFiles.h"
 #include "ScriptedUi.h"
+#include "SheetFiles.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
 

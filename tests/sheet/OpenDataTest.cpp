@@ -2,10 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include "SheetFiles.h"
-#include "core/ConversionError.h"
 #include "RecordingCanvas.h"
 #include "ScriptedUi.h"
+#include "SheetFiles.h"
+#include "core/ConversionError.h"
 #include "sheet/Composer.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
@@ -312,7 +312,8 @@ public:
 TEST_F(OpenDataTest, AFileCutShortWhileItIsReadIsReported) {
     std::string rows;
     for (int k = 0; k < 40000; ++k)
-        rows += std::to_string(1 + k / 30) + " " + std::to_string(1 + k % 30) + ".5 0.5 100 1 1 1 1 1 1 0 0\n";
+        rows +=
+            std::to_string(1 + k / 30) + " " + std::to_string(1 + k % 30) + ".5 0.5 100 1 1 1 1 1 1 0 0\n";
     const std::string path = folder.write("long.dat", sheettest::columnFile(rows));
     CuttingUi cutting(path, 200000);
     EXPECT_EQ(openDataFile(s, choices, path, DataFileKind::Column, cutting), OpenOutcome::Loaded);
@@ -321,8 +322,8 @@ TEST_F(OpenDataTest, AFileCutShortWhileItIsReadIsReported) {
 
     // A file read whole says nothing.
     ScriptedUi whole;
-    EXPECT_EQ(openDataFile(s, choices, folder.write("whole.dat", sheettest::columnFile(rows)), DataFileKind::Column,
-                           whole),
+    EXPECT_EQ(openDataFile(s, choices, folder.write("whole.dat", sheettest::columnFile(rows)),
+                           DataFileKind::Column, whole),
               OpenOutcome::Loaded);
     EXPECT_TRUE(whole.messages.empty());
 }

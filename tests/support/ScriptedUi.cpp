@@ -3,8 +3,7 @@
 #include "render/GbkCodec.h"
 
 MsgResult ScriptedUi::messageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
-                                 MsgIcon icon, bool owned)
-{
+                                 MsgIcon icon, bool owned) {
     messages.push_back({text, caption, buttons, icon, owned});
     if (!answers.empty()) {
         MsgResult answer = answers.front();
@@ -20,8 +19,7 @@ MsgResult ScriptedUi::messageBox(const std::string& text, const std::string& cap
     }
 }
 
-bool ScriptedUi::inputQuery(const std::string& /*caption*/, const std::string& prompt, std::string& value)
-{
+bool ScriptedUi::inputQuery(const std::string& /*caption*/, const std::string& prompt, std::string& value) {
     inputPrompts.push_back(prompt);
     if (inputs.empty())
         return false;
@@ -32,13 +30,11 @@ bool ScriptedUi::inputQuery(const std::string& /*caption*/, const std::string& p
     return answer.accept;
 }
 
-bool ScriptedUi::progress(std::uint64_t /*done*/, std::uint64_t /*total*/)
-{
+bool ScriptedUi::progress(std::uint64_t /*done*/, std::uint64_t /*total*/) {
     ++progressCalls;
     return cancelAfterProgressCalls < 0 || progressCalls < cancelAfterProgressCalls;
 }
 
-std::string ScriptedUi::gbkToUtf8(std::string_view gbk) const
-{
+std::string ScriptedUi::gbkToUtf8(std::string_view gbk) const {
     return ::gbkToUtf8(gbk);
 }

@@ -18,8 +18,8 @@ struct ScriptedMessage {
 // default answer of the buttons (OK, or Yes for the Yes/No boxes). GBK is decoded as the window does.
 class ScriptedUi : public Ui {
 public:
-    MsgResult messageBox(const std::string& text, const std::string& caption, MsgButtons buttons, MsgIcon icon,
-                         bool owned = true) override;
+    MsgResult messageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
+                         MsgIcon icon, bool owned = true) override;
     bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     void processPendingMessages() override { ++pendingMessageCalls; }
     bool progress(std::uint64_t done, std::uint64_t total) override;
