@@ -240,6 +240,7 @@ void MainWindow::onFitAllStations() {
         shared.changed.wait(lock, [&] { return shared.seen >= done; });
     };
     std::vector<model::FitResult> fits;
+    ui().nameProgress("正在反演各测点的模型…");
     std::thread worker([&] {
         fits = model::fitStations(soundings, options, control);
         const std::lock_guard lock(shared.mutex);

@@ -217,7 +217,6 @@ bool QtUi::progress(std::uint64_t done, std::uint64_t total) {
     if (!dialog) {
         dialog = std::make_unique<QProgressDialog>(owner.data());
         dialog->setWindowTitle(QString::fromUtf8(applicationTitle));
-        dialog->setLabelText(QStringLiteral("正在读取数据文件…"));
         dialog->setCancelButtonText(QStringLiteral("取消"));
         dialog->setWindowModality(Qt::ApplicationModal);
         dialog->setAutoClose(false);
@@ -233,8 +232,10 @@ bool QtUi::progress(std::uint64_t done, std::uint64_t total) {
     // filter that drops every other input.
     progressFiltering = true;
     updateInputFilter();
-    if (!dialog->isVisible())
+    if (!dialog->isVisible()) {
+        dialog->setLabelText(operationLabel.isEmpty() ? QStringLiteral("正在读取数据文件…") : operationLabel);
         dialog->show();
+    }
     dialog->setValue(value);
     QCoreApplication::processEvents();
     progressFiltering = false;
@@ -242,8 +243,15 @@ bool QtUi::progress(std::uint64_t done, std::uint64_t total) {
     return !cancelRequested;
 }
 
+void QtUi::nameProgress(const std::string& label) {
+    operationLabel = QString::fromStdString(label);
+    if (dialog && dialog->isVisible())
+        dialog->setLabelText(operationLabel);
+}
+
 void QtUi::endProgress() {
     const bool cancelled = cancelRequested;
+    operationLabel.clear();
     operationRunning = false;
     cancelRequested = false;
     if (dialog)

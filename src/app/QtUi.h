@@ -5,6 +5,7 @@
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <QString>
 
 #include <memory>
 #include <utility>
@@ -32,6 +33,7 @@ public:
     // Shows the progress dialog once the operation has run for `progressDelayMs`, updates it at most
     // every `progressIntervalMs`, and answers false from the press of its Cancel button on.
     bool progress(std::uint64_t done, std::uint64_t total) override;
+    void nameProgress(const std::string& label) override;
     void endProgress() override;
     std::string gbkToUtf8(std::string_view gbk) const override;
     char decimalSeparator() const override;
@@ -55,6 +57,8 @@ private:
     QElapsedTimer operationClock;
     QElapsedTimer updateClock;
     std::unique_ptr<QProgressDialog> dialog;
+    // The dialog's text for the running operation; a file read when nobody named it.
+    QString operationLabel;
     // While the progress dialog takes its events: input for any other window is dropped.
     bool progressFiltering = false;
     bool discardingInput = false; // after a cancel: every user input is dropped

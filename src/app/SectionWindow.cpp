@@ -1,6 +1,5 @@
 #include "app/SectionWindow.h"
 
-#include "app/QtUi.h"
 #include "core/Conversions.h"
 #include "core/Ui.h"
 #include "model/BatchFit.h"
@@ -15,7 +14,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -172,6 +170,7 @@ bool SectionWindow::fitMissingModels() {
     control.progress = [&](std::size_t count, std::size_t) { done = count; };
     std::vector<model::FitResult> fits;
     // The fits run on all cores while this thread keeps the progress dialog and its Cancel alive.
+    ui.nameProgress("正在反演各测点的模型…");
     std::thread worker([&] {
         fits = model::fitStations(soundings, model::BatchOptions{}, control);
         finished = true;
@@ -179,8 +178,6 @@ bool SectionWindow::fitMissingModels() {
     while (!finished) {
         if (!cancel && !ui.progress(done, missing.size()))
             cancel = true;
-        if (auto* qtUi = dynamic_cast<QtUi*>(&ui); qtUi && qtUi->progressDialog())
-            qtUi->progressDialog()->setLabelText(QStringLiteral("正在反演各测点的模型…"));
         std::this_thread::sleep_for(std::chrono::milliseconds(15));
     }
     worker.join();

@@ -35,6 +35,9 @@ public:
     // when the user asked to cancel. Called often; an implementation shows progress only for work
     // that runs longer than about half a second.
     virtual bool progress(std::uint64_t done, std::uint64_t total);
+    // Names the long operation whose progress follows, for the progress display (a file read
+    // needs no call: it is what is shown when none was named). Holds until endProgress.
+    virtual void nameProgress(const std::string& /*label*/) {}
     // The long operation ended (or was cancelled): hides any progress shown.
     virtual void endProgress() {}
 

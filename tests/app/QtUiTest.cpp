@@ -242,6 +242,24 @@ TEST(QtUiProgress, DialogAppearsOnlyForLongOperationsAndOnlyItsCancelTakesInput)
     ui.endProgress();
 }
 
+// A batch fit names itself in the dialog; the name ends with the fit, so a later read is a read again.
+TEST(QtUiProgress, DialogShowsTheNamedOperationOnlyWhileItRuns) {
+    InputCounter owner;
+    owner.show();
+    QtUi ui(&owner);
+    const auto shownLabel = [&ui] {
+        EXPECT_TRUE(ui.progress(0, 100));
+        runFor(QtUi::progressDelayMs + 50);
+        EXPECT_TRUE(ui.progress(10, 100));
+        const QString label = ui.progressDialog() ? ui.progressDialog()->labelText() : QString();
+        ui.endProgress();
+        return label;
+    };
+    ui.nameProgress("正在反演各测点的模型…");
+    EXPECT_EQ(shownLabel(), QStringLiteral("正在反演各测点的模型…"));
+    EXPECT_EQ(shownLabel(), QStringLiteral("正在读取数据文件…"));
+}
+
 // Clicks and keys made while a read ran that the user then cancelled are dropped, not replayed
 // afterwards onto the sheet the cancel kept.
 TEST(QtUiProgress, InputMadeDuringACancelledOperationIsDiscarded) {
