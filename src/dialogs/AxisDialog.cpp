@@ -1,5 +1,7 @@
 #include "dialogs/AxisDialog.h"
 
+#include "dialogs/DialogButtonRow.h"
+
 #include <cmath>
 
 #include <QButtonGroup>
@@ -216,33 +218,23 @@ AxisDialog::AxisDialog(QWidget* owner) : QDialog(owner) {
     pages->addTab(axisPage, QStringLiteral("坐 标 轴"));
     pages->setCurrentIndex(0);
 
-    auto* maker = new QLabel(QStringLiteral("Brindle Fox"), this);
-    maker->setEnabled(false);
     applyButton = new QPushButton(QStringLiteral("应用(&A)"), this);
-    okButton = new QPushButton(QStringLiteral("确定"), this);
-    cancelButton = new QPushButton(QStringLiteral("取消"), this);
     applyButton->setObjectName(QStringLiteral("ApplyButton"));
-    okButton->setObjectName(QStringLiteral("OkButton"));
-    cancelButton->setObjectName(QStringLiteral("CancelButton"));
-    okButton->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(maker);
-    buttons->addStretch();
-    buttons->addWidget(applyButton);
-    buttons->addWidget(okButton);
-    buttons->addWidget(cancelButton);
+    const DialogButtonRow buttons =
+        makeDialogButtonRow(this, QStringLiteral("MakerLabel"), QStringLiteral("OkButton"),
+                            QStringLiteral("CancelButton"), applyButton);
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
 
     auto* main = new QVBoxLayout(this);
     main->addWidget(pages);
-    main->addLayout(buttons);
+    main->addLayout(buttons.layout);
 
     // Not resizable; the form's client size, grown only as far as the fonts need.
     setFixedSize(minimumSizeHint().expandedTo(QSize(351, 264)));
 
     // Apply has no handler: it neither copies anything nor closes the dialog.
 
-    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(titleFontButton, &QPushButton::clicked, this, &AxisDialog::onTitleFont);
     connect(labelFontButton, &QPushButton::clicked, this, &AxisDialog::onLabelFont);
     connect(limitMinAutoCheck, &QCheckBox::clicked, this, &AxisDialog::onLimitMinAuto);

@@ -1,5 +1,7 @@
 #include "dialogs/PenDialog.h"
 
+#include "dialogs/DialogButtonRow.h"
+
 #include <array>
 
 #include <QColorDialog>
@@ -86,24 +88,15 @@ PenDialog::PenDialog(Pen& pen, QWidget* owner)
     sampleLabel->setFixedSize(sampleWidth, sampleHeight);
     effectLayout->addWidget(sampleLabel);
 
-    auto* maker = new QLabel(QStringLiteral("Brindle Fox"), this);
-    maker->setObjectName(QStringLiteral("Label1"));
-    maker->setEnabled(false);
-    okButton = new QPushButton(QStringLiteral("确定"), this);
-    cancelButton = new QPushButton(QStringLiteral("取消"), this);
-    okButton->setObjectName(QStringLiteral("BitBtn1"));
-    cancelButton->setObjectName(QStringLiteral("BitBtn2"));
-    okButton->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(maker);
-    buttons->addStretch();
-    buttons->addWidget(okButton);
-    buttons->addWidget(cancelButton);
+    const DialogButtonRow buttons = makeDialogButtonRow(this, QStringLiteral("Label1"),
+                                                        QStringLiteral("BitBtn1"), QStringLiteral("BitBtn2"));
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
 
     auto* main = new QVBoxLayout(this);
     main->addWidget(frame);
     main->addWidget(effect);
-    main->addLayout(buttons);
+    main->addLayout(buttons.layout);
 
     chooseColor = [this](Color initial) -> std::optional<Color> {
         const QColor chosen = QColorDialog::getColor(QtCanvas::toQColor(initial), this);
@@ -117,8 +110,6 @@ PenDialog::PenDialog(Pen& pen, QWidget* owner)
     // Not resizable; at least the form's client size.
     setFixedSize(sizeHint().expandedTo(QSize(293, 291)));
 
-    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(widthSpin, &QSpinBox::valueChanged, this, &PenDialog::onWidthChanged);
     connect(styleCombo, &QComboBox::currentIndexChanged, this, &PenDialog::onStyleChanged);
 }

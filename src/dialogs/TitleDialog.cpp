@@ -1,5 +1,7 @@
 #include "dialogs/TitleDialog.h"
 
+#include "dialogs/DialogButtonRow.h"
+
 #include <cmath>
 
 #include <QFontDialog>
@@ -61,19 +63,10 @@ TitleDialog::TitleDialog(QWidget* owner) : QDialog(owner) {
     sizeLayout->addWidget(lfWidth);
     sizeGroup->hide();
 
-    auto* maker = new QLabel(QStringLiteral("Brindle Fox"), this);
-    maker->setObjectName(QStringLiteral("Label1"));
-    maker->setEnabled(false);
-    okButton = new QPushButton(QStringLiteral("确定"), this);
-    cancelButton = new QPushButton(QStringLiteral("取消"), this);
-    okButton->setObjectName(QStringLiteral("BitBtn2"));
-    cancelButton->setObjectName(QStringLiteral("BitBtn1"));
-    okButton->setDefault(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(maker);
-    buttons->addStretch();
-    buttons->addWidget(okButton);
-    buttons->addWidget(cancelButton);
+    const DialogButtonRow buttons = makeDialogButtonRow(this, QStringLiteral("Label1"),
+                                                        QStringLiteral("BitBtn2"), QStringLiteral("BitBtn1"));
+    okButton = buttons.ok;
+    cancelButton = buttons.cancel;
 
     auto* main = new QVBoxLayout(this);
     main->addWidget(heading);
@@ -85,13 +78,11 @@ TitleDialog::TitleDialog(QWidget* owner) : QDialog(owner) {
     main->addLayout(fontRow);
     main->addLayout(gap);
     main->addWidget(sizeGroup);
-    main->addLayout(buttons);
+    main->addLayout(buttons.layout);
 
     // Not resizable; the form's client size, grown only as far as the fonts need.
     setFixedSize(minimumSizeHint().expandedTo(QSize(344, 322)));
 
-    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
-    connect(cancelButton, &QPushButton::clicked, this, &QDialog::reject);
     connect(fontButton, &QPushButton::clicked, this, &TitleDialog::onChooseFont);
 }
 
