@@ -6,37 +6,30 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <map>
-#include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "cli/MessageRecorder.h"
+#include "core/FilePath.h"
+#include "data/ColumnFileReader.h"
 #include "model/BatchFit.h"
 #include "model/BlockInversion.h"
 #include "model/SmoothInversion.h"
+#include "sheet/StationSounding.h"
 
 namespace {
 
-// Column file: three header lines, then station, AB/2, MN/2, rhoa, M1, ... per point.
-std::map<int, model::SoundingData> readColumnFile(const char* path) {
-    std::ifstream in(path);
-    std::string line;
-    for (int i = 0; i < 3 && std::getline(in, line); ++i) {
-    }
-    std::map<int, model::SoundingData> stations;
-    while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        double station = 0, ab2 = 0, mn2 = 0, rhoa = 0, m1 = 0;
-        if (!(fields >> station >> ab2 >> mn2 >> rhoa >> m1))
-            continue;
-        model::SoundingData& d = stations[static_cast<int>(station)];
-        d.ab2.push_back(ab2);
-        d.mn2.push_back(mn2);
-        d.rhoa.push_back(rhoa);
-        d.m1.push_back(m1);
-    }
-    return stations;
+// The stations of a column file as the program reads them, each as the sounding a fit is given.
+std::vector<std::pair<int, model::SoundingData>> readSoundings(const char* path) {
+    MessageRecorder ui;
+    StationList stations;
+    readColumnFile(ui, pathFromUtf8(path), stations);
+    std::vector<std::pair<int, model::SoundingData>> soundings;
+    for (const ProfileData& station : stations)
+        soundings.emplace_back(station.stationNumber.empty() ? 0 : station.stationNumber[0],
+                               soundingOf(station, false));
+    return soundings;
 }
 
 template <class F> double medianMs(int runs, F&& f) {
@@ -67,7 +60,7 @@ int main(int argc, char** argv) {
         "layers | smooth ms |\n|---|---:|---:|---:|---:|---:|---:|---:|---:|\n");
     std::vector<std::string> fileRows;
     for (const char* path : files) {
-        const std::map<int, model::SoundingData> stations = readColumnFile(path);
+        const auto stations = readSoundings(path);
         std::string name = path;
         name = name.substr(name.find_last_of("/\\") + 1);
         name = name.substr(0, name.find('.'));
