@@ -164,10 +164,11 @@ void MainWindow::createMenus() {
     editSeparator1 = editMenu->addSeparator();
     anomalyThresholdAction = item(editMenu, "设置异常阈值(&A)");
 
-    // The Help menu belongs at the right end of the bar; QMenuBar cannot right-justify one menu,
-    // so it is the last menu (applyInitialState).
     createInterpretation();
 
+    // The Help menu belongs at the right end of the bar. A separator before it asks for that; the
+    // styles that draw menu-bar separators honour it, the others (Fusion, Windows) keep it last.
+    menuBar()->addSeparator();
     helpMenu = menuBar()->addMenu(text("帮助(&H)"));
     helpAction = item(helpMenu, "使用电测深曲线绘制程序(&C)");
     webAction = item(helpMenu, "从网上获得更多的信息");

@@ -13,6 +13,7 @@
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QScrollBar>
@@ -86,11 +87,34 @@ TEST_F(MainWindowTest, WindowCaptionAndMaximisedStart) {
     EXPECT_TRUE(form.sheet->stations.empty());
 }
 
+// A style that right-justifies menus after a menu-bar separator puts 帮助 at the bar's right end.
+TEST_F(MainWindowTest, HelpMenuStandsAtTheRightWhereTheStyleCanDoIt) {
+    class SeparatorStyle : public QProxyStyle {
+    public:
+        int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                      QStyleHintReturn* data) const override {
+            return hint == SH_DrawMenuBarSeparator ? 1 : QProxyStyle::styleHint(hint, option, widget, data);
+        }
+    };
+    SeparatorStyle style;
+    QMenuBar* bar = form.menuBar();
+    bar->setStyle(&style);
+    form.show();
+    bar->resize(1000, bar->sizeHint().height());
+    QCoreApplication::processEvents();
+    const QRect help = bar->actionGeometry(form.helpMenu->menuAction());
+    const QRect interpret = bar->actionGeometry(form.interpretMenu->menuAction());
+    EXPECT_GT(help.right(), bar->width() - 20);
+    EXPECT_GT(help.left() - interpret.right(), 500);
+    bar->setStyle(nullptr);
+}
+
 TEST_F(MainWindowTest, MenuBarHoldsEveryItemInItsStartState) {
     const QList<QAction*> menus = form.menuBar()->actions();
-    ASSERT_EQ(menus.size(), 5);
-    // The Help menu is the last one on the bar.
+    ASSERT_EQ(menus.size(), 6);
+    // The Help menu is the last one on the bar, after the separator that right-justifies it.
     EXPECT_EQ(menus.back()->menu(), form.helpMenu);
+    EXPECT_TRUE(menus[4]->isSeparator());
     EXPECT_EQ(menus[0]->menu(), form.fileMenu);
     EXPECT_EQ(menus[1]->menu(), form.graphMenu);
     EXPECT_EQ(menus[2]->menu(), form.editMenu);
