@@ -456,10 +456,7 @@ QPoint MainWindow::centredImagePosition(QSize box, QSize image) {
 void MainWindow::onScrollAreaResized() {
     const QSize box = scrollArea->viewport()->size();
     sheetImage->move(centredImagePosition(box, sheetImage->size()));
-    // The plot control window follows the window it was placed in (a maximised start, `vesplot
-    // FILE`), until the user moves it.
-    if (PlotControlForm && PlotControlForm->isVisible() && PlotControlForm->pos() == plotControlPlacedAt)
-        placePlotControlWindow();
+    followWithPlotControlWindow();
     // The scrolled area is the image where it is larger than the box.
     scrollContent->resize(std::max(box.width(), sheetImage->x() + sheetImage->width()),
                           std::max(box.height(), sheetImage->y() + sheetImage->height()));

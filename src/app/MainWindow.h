@@ -305,6 +305,8 @@ private:
     void showConversionError(const std::string& text);
     void switchOnAfterLoadCommands();
     void placePlotControlWindow();
+    // Places the plot control window anew when it still stands where it was placed.
+    void followWithPlotControlWindow();
     // Sizes the paper, runs `beforePaint` (a relayout or nothing), makes the blank bitmap and
     // paints the sheet on it.
     bool repaintSheet(bool relayout);

@@ -72,6 +72,9 @@ void MainWindow::createInterpretation() {
     modelPanel = new InterpretationPanel(this);
     addDockWidget(Qt::RightDockWidgetArea, modelPanel);
     modelPanel->hide();
+    // Once the dock has its geometry, the plot control window moves out of the panel's way.
+    connect(modelPanel, &QDockWidget::visibilityChanged, this, &MainWindow::followWithPlotControlWindow,
+            Qt::QueuedConnection);
     connect(modelPanel, &InterpretationPanel::fitRequested, this, &MainWindow::onFitStation);
     connect(modelPanel, &InterpretationPanel::forwardRequested, this, &MainWindow::onForwardModel);
     connect(modelPanel, &InterpretationPanel::showTableChanged, this, &MainWindow::onShowModelTableToggled);

@@ -16,6 +16,7 @@
 #include <QScopedValueRollback>
 #include <QScrollArea>
 
+#include "app/InterpretationPanel.h"
 #include "app/SectionWindow.h"
 #include "app/SheetImageWidget.h"
 #include "core/ConversionError.h"
@@ -255,9 +256,25 @@ void MainWindow::switchOnAfterLoadCommands() {
 }
 
 void MainWindow::placePlotControlWindow() {
-    // Inside the right edge of the main window, below its tool bar (screen coordinates).
-    PlotControlForm->move(x() + width() - PlotControlForm->width() - 20, y() + 80);
+    // Inside the right edge of the main window, below its tool bar (screen coordinates). With the
+    // layered-model panel docked there, in the panel's free space under its own controls, so that it
+    // hides neither the model table nor the sheet.
+    QPoint at(x() + width() - PlotControlForm->width() - 20, y() + 80);
+    if (modelPanel && modelPanel->isVisible() && !modelPanel->isFloating() && modelPanel->widget()) {
+        const QRect panel(modelPanel->mapToGlobal(QPoint(0, 0)), modelPanel->size());
+        const int below = panel.top() + modelPanel->widget()->sizeHint().height() + 20;
+        at = QPoint(panel.right() - PlotControlForm->width() - 20,
+                    std::max(panel.top(), std::min(below, panel.bottom() - PlotControlForm->height() - 20)));
+    }
+    PlotControlForm->move(at);
     plotControlPlacedAt = PlotControlForm->pos();
+}
+
+void MainWindow::followWithPlotControlWindow() {
+    // The plot control window follows the window it was placed in (a maximised start, `vesplot
+    // FILE`, the model panel docked or closed), until the user moves it.
+    if (PlotControlForm && PlotControlForm->isVisible() && PlotControlForm->pos() == plotControlPlacedAt)
+        placePlotControlWindow();
 }
 
 void MainWindow::onShowPolarity() {

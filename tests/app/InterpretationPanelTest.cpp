@@ -71,6 +71,26 @@ TEST_F(InterpretationTest, FitOfTheShownStationIsItsModel) {
     EXPECT_EQ(table().rowCount(), 3);
 }
 
+// Docked at the window's right edge, the model panel pushes the plot control window (which stays on
+// top) off its table and buttons; closed, the window goes back to its own place.
+TEST_F(InterpretationTest, PlotControlWindowStaysOffTheDockedModelPanel) {
+    form.setWindowState(Qt::WindowNoState);
+    form.resize(1600, 1000);
+    openSurvey();
+    const QPoint alone = PlotControlForm->pos();
+    form.modelPanel->show();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    const QWidget* controls = form.modelPanel->widget();
+    const QRect used(controls->mapToGlobal(QPoint(0, 0)), controls->sizeHint());
+    EXPECT_FALSE(PlotControlForm->frameGeometry().intersects(used));
+    EXPECT_GE(PlotControlForm->x(), form.modelPanel->mapToGlobal(QPoint(0, 0)).x());
+    form.modelPanel->hide();
+    for (int i = 0; i < 5; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_EQ(PlotControlForm->pos(), alone);
+}
+
 TEST_F(InterpretationTest, EveryStationShowsItsOwnModelOrNone) {
     openSurvey();
     form.onFitStation();
