@@ -11,6 +11,7 @@
 #include <thread>
 
 #include <QAction>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMenu>
@@ -179,6 +180,9 @@ void MainWindow::onFitStation() {
     modelPanel->show();
     putStationModel(*index,
                     {station.stationNumber.front(), fit.model, fit.report, true, modelPanel->showTable()});
+    setStatusText(text("测点 %1 反演完成，RMS %2 %。")
+                      .arg(station.stationNumber.front())
+                      .arg(fit.report.rmsPercent, 0, 'f', 1));
 }
 
 void MainWindow::onForwardModel() {
@@ -194,6 +198,7 @@ void MainWindow::onForwardModel() {
     const ProfileData& station = sheet->stations[*index];
     putStationModel(*index, {station.stationNumber.front(), *typed, responseOf(*typed, soundingOf(station)),
                              false, modelPanel->showTable()});
+    setStatusText(text("已绘制测点 %1 所输入模型的响应。").arg(station.stationNumber.front()));
 }
 
 void MainWindow::onShowModelTableToggled(bool shown) {
@@ -300,6 +305,7 @@ void MainWindow::onClearModel() {
     stationModels.erase(*shownStation);
     showStationInterpretation(static_cast<int>(*shownStation));
     redrawSheet();
+    setStatusText(text("已清除测点 %1 的模型。").arg(sheet->stations[*shownStation].stationNumber.front()));
 }
 
 void MainWindow::onSaveModel() {
@@ -341,6 +347,7 @@ bool MainWindow::saveModelTo(const QString& path) {
                         MsgIcon::Error);
         return false;
     }
+    setStatusText(text("模型已保存：%1").arg(QDir::toNativeSeparators(path)));
     return true;
 }
 
@@ -386,5 +393,6 @@ bool MainWindow::openModelFrom(const QString& path) {
     SheetModel loaded{number, read.model, {}, false, modelPanel->showTable()};
     loaded.report = responseOf(read.model, soundingOf(sheet->stations[*index]));
     putStationModel(*index, loaded);
+    setStatusText(text("已读入测点 %1 的模型。").arg(number));
     return true;
 }

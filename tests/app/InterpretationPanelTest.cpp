@@ -8,6 +8,7 @@
 #include <QSpinBox>
 #include <QTableWidget>
 
+#include <functional>
 #include <thread>
 
 #include "app/InterpretationPanel.h"
@@ -154,6 +155,24 @@ TEST_F(InterpretationTest, TooFewPointsForTheLayersIsSaidAndNothingChanges) {
     form.onFitStation();
     EXPECT_FALSE(form.sheet->stationModel);
     EXPECT_EQ(lastMessage().rfind("测点 7 无法反演：\n可用的数据点少于模型参数", 0), 0u) << lastMessage();
+}
+
+// The status note follows each model command, so that it describes the sheet shown.
+TEST_F(InterpretationTest, StatusNoteSaysWhatTheLastModelCommandDid) {
+    openSurvey();
+    const QString path = folder.filePath(QStringLiteral("note.json"));
+    const std::vector<std::pair<std::function<void()>, QString>> steps{
+        {[this] { form.onFitStation(); }, u("测点 1 反演完成，RMS")},
+        {[&] { form.saveModelTo(path); }, u("模型已保存：")},
+        {[this] { form.onClearModel(); }, u("已清除测点 1 的模型。")},
+        {[&] { form.openModelFrom(path); }, u("已读入测点 1 的模型。")},
+        {[this] { form.onForwardModel(); }, u("已绘制测点 1 所输入模型的响应。")},
+    };
+    for (const auto& [command, note] : steps) {
+        command();
+        EXPECT_TRUE(form.statusPanels[2]->text().startsWith(note))
+            << form.statusPanels[2]->text().toStdString();
+    }
 }
 
 TEST_F(InterpretationTest, ModelFileRoundTrip) {
