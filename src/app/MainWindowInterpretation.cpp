@@ -61,7 +61,10 @@ model::FitReport responseOf(const model::LayeredModel& earth, const model::Sound
 }
 
 // The fit's reasons in the user's language where they are known.
-std::string fitErrorText(const std::string& error) {
+std::string fitErrorText(const model::FitReport& report) {
+    if (report.outOfMemory)
+        return outOfMemoryMessage;
+    const std::string& error = report.error;
     if (error.rfind("Too few usable points", 0) == 0)
         return "可用的数据点少于模型参数，无法反演。\n(" + error + ")";
     return error;
@@ -173,7 +176,7 @@ void MainWindow::onFitStation() {
     ui().endWaitCursor();
     if (!fit.report.ok()) {
         ui().messageBox("测点 " + std::to_string(station.stationNumber.front()) + " 无法反演：\n" +
-                            fitErrorText(fit.report.error),
+                            fitErrorText(fit.report),
                         "警告", MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
@@ -285,8 +288,8 @@ void MainWindow::onFitAllStations() {
             stationModels[i] = {station.stationNumber.front(), fit.model, fit.report, true,
                                 modelPanel->showTable()};
         } else if (fit.report.error != "Cancelled.") {
-            failures += "\n测点 " + std::to_string(station.stationNumber.front()) + "：" +
-                        fitErrorText(fit.report.error);
+            failures +=
+                "\n测点 " + std::to_string(station.stationNumber.front()) + "：" + fitErrorText(fit.report);
         }
     }
     showStationInterpretation(static_cast<int>(*shownStation));

@@ -1,13 +1,11 @@
 #include "CommandGuard.h"
 
-#include <new>
 #include <ostream>
 
-int runGuarded(const char* name, std::ostream& err, const std::function<int()>& body) {
+int reportOutOfMemory(const char* name, std::ostream& err) noexcept {
     try {
-        return body();
-    } catch (const std::bad_alloc&) {
         err << "vesplot " << name << ": " << outOfMemoryMessage << "\n";
-        return 1;
+    } catch (...) { // the stream itself could not take it: the status still tells
     }
+    return 1;
 }

@@ -98,7 +98,9 @@ std::vector<model::FitResult> fitExported(const SheetState& state, std::size_t f
             progress.stationDone(done);
         };
     }
-    return model::fitStations(soundings, options, control);
+    std::vector<model::FitResult> fits = model::fitStations(soundings, options, control);
+    model::rethrowOutOfMemory(fits);
+    return fits;
 }
 
 // True when station `index` was fitted; else says so on `err`.

@@ -1,5 +1,6 @@
 #include "HeadlessCommands.h"
 
+#include "cli/CommandGuard.h"
 #include "cli/ExportCommand.h"
 #include "cli/InterpretCommands.h"
 #include "cli/OpenReportCommand.h"
@@ -11,16 +12,12 @@
 #include <algorithm>
 #include <iostream>
 #include <string>
+#include <string_view>
 #include <vector>
 
-std::optional<int> runHeadlessCommand(int argc, char* argv[]) {
-    if (argc < 2)
-        return std::nullopt;
-    const std::string command = argv[1];
-    if (command != "inspect" && command != "export" && command != "forward" && command != "invert" &&
-        command != "section")
-        return std::nullopt;
-    attachToParentConsole();
+namespace {
+
+int runCommand(const std::string& command, int argc, char* argv[]) {
     const std::vector<std::string> arguments = utf8Arguments(argc, argv);
     const std::vector<std::string> words(arguments.begin() + std::min<std::size_t>(2, arguments.size()),
                                          arguments.end());
@@ -39,4 +36,18 @@ std::optional<int> runHeadlessCommand(int argc, char* argv[]) {
     if (command == "section")
         return runSection(words, std::cout, std::cerr);
     return runExport(words, std::cout, std::cerr);
+}
+
+} // namespace
+
+std::optional<int> runHeadlessCommand(int argc, char* argv[]) {
+    if (argc < 2)
+        return std::nullopt;
+    const std::string_view command = argv[1];
+    if (command != "inspect" && command != "export" && command != "forward" && command != "invert" &&
+        command != "section")
+        return std::nullopt;
+    attachToParentConsole();
+    // The arguments and the application object allocate too, before any command's own guard.
+    return runGuarded(argv[1], std::cerr, [&] { return runCommand(argv[1], argc, argv); });
 }

@@ -1,5 +1,6 @@
 #include "InterpretCommands.h"
 
+#include "cli/CommandGuard.h"
 #include "cli/CommandLine.h"
 #include "cli/JsonWriter.h"
 #include "cli/MessageRecorder.h"
@@ -128,7 +129,9 @@ void writeStation(JsonWriter& json, const ProfileData& station, std::size_t inde
 
 } // namespace
 
-int runForward(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+namespace {
+
+int forwardModel(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     std::vector<double> rho, thk, m, ab2, mn2;
     bool withM = false, withMn = false;
     try {
@@ -206,7 +209,7 @@ int runForward(const std::vector<std::string>& words, std::ostream& out, std::os
     return 0;
 }
 
-int runInvert(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+int invertFile(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     std::vector<std::string> readerWords;
     bool all = false, smooth = false, ideal = false;
     int layers = 3;
@@ -290,6 +293,7 @@ int runInvert(const std::vector<std::string>& words, std::ostream& out, std::ost
     options.block.fixed = fixed;
     options.smooth.ideal = ideal;
     const std::vector<model::FitResult> fits = model::fitStations(soundings, options);
+    model::rethrowOutOfMemory(fits);
 
     JsonWriter json(&out);
     if (all) {
@@ -315,4 +319,14 @@ int runInvert(const std::vector<std::string>& words, std::ostream& out, std::ost
         return 1;
     }
     return 0;
+}
+
+} // namespace
+
+int runForward(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    return runGuarded("forward", err, [&] { return forwardModel(words, out, err); });
+}
+
+int runInvert(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    return runGuarded("invert", err, [&] { return invertFile(words, out, err); });
 }

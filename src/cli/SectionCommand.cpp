@@ -129,6 +129,7 @@ std::vector<StationModel> fittedModels(const StationList& stations, const Sectio
         }
     };
     const std::vector<model::FitResult> fits = model::fitStations(soundings, options, control);
+    model::rethrowOutOfMemory(fits);
     std::vector<StationModel> models;
     models.reserve(fits.size());
     for (std::size_t i = 0; i < fits.size(); ++i) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <mutex>
+#include <new>
 #include <thread>
 
 namespace model {
@@ -24,6 +25,7 @@ std::vector<FitResult> fitStations(std::span<const SoundingData> stations, const
                 } catch (...) { // only running out of memory
                     results[i] = FitResult();
                     results[i].report.error = "Out of memory.";
+                    results[i].report.outOfMemory = true;
                 }
             }
             std::lock_guard lock(progressMutex);
@@ -51,6 +53,11 @@ std::vector<FitResult> fitStations(std::span<const SoundingData> stations, const
     for (std::thread& thread : pool)
         thread.join();
     return results;
+}
+
+void rethrowOutOfMemory(std::span<const FitResult> fits) {
+    if (std::any_of(fits.begin(), fits.end(), [](const FitResult& fit) { return fit.report.outOfMemory; }))
+        throw std::bad_alloc();
 }
 
 } // namespace model

@@ -35,4 +35,8 @@ struct BatchControl {
 std::vector<FitResult> fitStations(std::span<const SoundingData> stations, const BatchOptions& options,
                                    const BatchControl& control = {});
 
+// Raises std::bad_alloc when a fit of `fits` ran out of memory: a command then fails as a whole with
+// the memory message, instead of reporting a station as unfit that only lacked memory.
+void rethrowOutOfMemory(std::span<const FitResult> fits);
+
 } // namespace model

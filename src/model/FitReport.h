@@ -18,6 +18,7 @@ struct FitReport {
     std::vector<double> maResponse; // model apparent chargeability (percent), when chargeability was fitted
     double maRms = 0.0;             // RMS of M1 data minus model (percentage points), when fitted
     std::string error;
+    bool outOfMemory = false; // the fit ran out of memory: no verdict on the station itself
 
     bool ok() const { return error.empty(); }
 };
