@@ -147,7 +147,7 @@ void MainWindow::putStationModel(std::size_t index, const SheetModel& stationMod
     }
 }
 
-void MainWindow::onFitStation() {
+void MainWindow::onFitStation() try {
     const auto index = currentStation();
     if (!index)
         return;
@@ -159,9 +159,8 @@ void MainWindow::onFitStation() {
         return;
     }
     const model::SoundingData data = soundingOf(station);
-    ui().beginWaitCursor();
     model::FitResult fit;
-    if (modelPanel->smooth()) {
+    if (const WaitCursor busy(ui()); modelPanel->smooth()) {
         fit = model::fitSmoothModel(data);
     } else {
         model::BlockFitOptions options;
@@ -173,7 +172,6 @@ void MainWindow::onFitStation() {
             options.start = *typed;
         fit = model::fitBlockModel(data, options);
     }
-    ui().endWaitCursor();
     if (!fit.report.ok()) {
         ui().messageBox("测点 " + std::to_string(station.stationNumber.front()) + " 无法反演：\n" +
                             fitErrorText(fit.report),
@@ -186,6 +184,9 @@ void MainWindow::onFitStation() {
     setStatusText(text("测点 %1 反演完成，RMS %2 %。")
                       .arg(station.stationNumber.front())
                       .arg(fit.report.rmsPercent, 0, 'f', 1));
+} catch (const std::bad_alloc&) {
+    // A fit that runs out of memory leaves the models as they were.
+    ui().messageBox(outOfMemoryMessage, "错误", MsgButtons::Ok, MsgIcon::Error);
 }
 
 void MainWindow::onForwardModel() {
@@ -214,7 +215,7 @@ void MainWindow::onShowModelTableToggled(bool shown) {
     putStationModel(*shownStation, found->second);
 }
 
-void MainWindow::onFitAllStations() {
+void MainWindow::onFitAllStations() try {
     if (!currentStation())
         return;
     std::string error;
@@ -252,8 +253,14 @@ void MainWindow::onFitAllStations() {
     };
     std::vector<model::FitResult> fits;
     ui().nameProgress("正在反演各测点的模型…");
+    bool outOfMemory = false;
     std::thread worker([&] {
-        fits = model::fitStations(soundings, options, control);
+        try {
+            fits = model::fitStations(soundings, options, control);
+            model::rethrowOutOfMemory(fits);
+        } catch (const std::bad_alloc&) { // reported once the worker is back
+            outOfMemory = true;
+        }
         const std::lock_guard lock(shared.mutex);
         shared.finished = true;
         shared.changed.notify_all();
@@ -277,6 +284,8 @@ void MainWindow::onFitAllStations() {
     }
     worker.join();
     ui().endProgress();
+    if (outOfMemory)
+        throw std::bad_alloc();
 
     std::size_t fitted = 0;
     std::string failures;
@@ -300,6 +309,9 @@ void MainWindow::onFitAllStations() {
                       .arg(cancel ? text("，已取消") : QString()));
     if (!failures.empty())
         ui().messageBox("以下测点无法反演：" + failures, "警告", MsgButtons::Ok, MsgIcon::Warning);
+} catch (const std::bad_alloc&) {
+    // A fit that runs out of memory leaves the models as they were.
+    ui().messageBox(outOfMemoryMessage, "错误", MsgButtons::Ok, MsgIcon::Error);
 }
 
 void MainWindow::onClearModel() {

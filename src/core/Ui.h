@@ -53,6 +53,18 @@ public:
     virtual void endWaitCursor() = 0;
 };
 
+// Keeps the wait cursor on for a scope, also when a step in it throws.
+class WaitCursor {
+public:
+    explicit WaitCursor(Ui& ui) : ui_(ui) { ui_.beginWaitCursor(); }
+    ~WaitCursor() { ui_.endWaitCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    Ui& ui_;
+};
+
 // The application title, the caption of plain messages.
 inline constexpr const char* applicationTitle = "电测深曲线绘制系统";
 

@@ -24,18 +24,6 @@ int truncated(double value) {
     return static_cast<int>(value);
 }
 
-// Keeps the wait cursor on for a scope, also when a drawing step throws.
-class WaitCursor {
-public:
-    explicit WaitCursor(Ui& ui) : ui_(ui) { ui_.beginWaitCursor(); }
-    ~WaitCursor() { ui_.endWaitCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-
-private:
-    Ui& ui_;
-};
-
 } // namespace
 
 namespace {
