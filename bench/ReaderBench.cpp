@@ -4,10 +4,10 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <string>
 
 #include <sys/resource.h>
-#include <unistd.h>
 
 #include "SurveyGenerator.h"
 #include "cli/MessageRecorder.h"
@@ -22,10 +22,10 @@ std::map<std::pair<bool, std::size_t>, std::string> files;
 std::string benchFile(bool column, std::size_t rows) {
     auto& path = files[{column, rows}];
     if (path.empty()) {
-        path =
-            (std::filesystem::temp_directory_path() / ("vesplot-bench-" + std::to_string(::getpid()) + "-" +
-                                                       std::to_string(rows) + (column ? ".dat" : ".ves")))
-                .string();
+        path = (std::filesystem::temp_directory_path() /
+                ("vesplot-bench-" + std::to_string(std::random_device{}()) + "-" + std::to_string(rows) +
+                 (column ? ".dat" : ".ves")))
+                   .string();
         const std::string text = column ? generateColumnFile(rows, 42) : generateTaggedFile(rows, 42);
         std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
     }

@@ -5,14 +5,13 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <string>
 #include <vector>
 
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
-
-#include <unistd.h>
 
 #include "SurveyGenerator.h"
 #include "cli/MessageRecorder.h"
@@ -34,7 +33,8 @@ std::string columnFile(std::size_t rows) {
     auto& path = files[rows];
     if (path.empty()) {
         path = (std::filesystem::temp_directory_path() /
-                ("vesplot-sheet-bench-" + std::to_string(::getpid()) + "-" + std::to_string(rows) + ".dat"))
+                ("vesplot-sheet-bench-" + std::to_string(std::random_device{}()) + "-" +
+                 std::to_string(rows) + ".dat"))
                    .string();
         const std::string text = generateColumnFile(rows, 42);
         std::ofstream(path, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));

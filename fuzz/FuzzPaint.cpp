@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <random>
 #include <string>
-
-#include <unistd.h>
 
 #include <QGuiApplication>
 #include <QImage>
@@ -26,8 +26,10 @@ namespace {
 
 const std::string& inputPath() {
     static const std::string path = [] {
-        std::string folder = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        return folder + "/vesplot-fuzz-paint-" + std::to_string(::getpid());
+        std::string folder = std::filesystem::is_directory("/dev/shm")
+                                 ? "/dev/shm"
+                                 : std::filesystem::temp_directory_path().string();
+        return folder + "/vesplot-fuzz-paint-" + std::to_string(std::random_device{}());
     }();
     return path;
 }

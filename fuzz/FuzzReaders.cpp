@@ -5,12 +5,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <ostream>
+#include <random>
 #include <streambuf>
 #include <string>
 #include <vector>
-
-#include <unistd.h>
 
 #include "cli/MessageRecorder.h"
 #include "cli/OpenReportCommand.h"
@@ -25,9 +25,11 @@ namespace {
 // libFuzzer may end the process without running exit handlers.
 const std::string& inputPath() {
     static const std::string path = [] {
-        std::string folder = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-        std::string p =
-            folder + "/vesplot-fuzz-" + std::to_string(::getpid()) + (FUZZ_READER == 1 ? ".ves" : ".dat");
+        std::string folder = std::filesystem::is_directory("/dev/shm")
+                                 ? "/dev/shm"
+                                 : std::filesystem::temp_directory_path().string();
+        std::string p = folder + "/vesplot-fuzz-" + std::to_string(std::random_device{}()) +
+                        (FUZZ_READER == 1 ? ".ves" : ".dat");
         return p;
     }();
     return path;

@@ -13,8 +13,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <functional>
+#include <iterator>
 #include <new>
 #include <sstream>
 #include <string>
@@ -40,8 +40,12 @@ void* operator new(std::size_t size) {
         return block;
     throw std::bad_alloc();
 }
-void operator delete(void* block) noexcept { std::free(block); }
-void operator delete(void* block, std::size_t) noexcept { std::free(block); }
+void operator delete(void* block) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
 
 namespace {
 
@@ -89,7 +93,8 @@ const std::string field = VESPLOT_REAL_DATA_DIR "/boundiali.dat";
 } // namespace
 
 TEST(AllocationFailure, EveryCommandReportsItAndFailsCleanly) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "vesplot-allocation-failure";
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / "vesplot-allocation-failure";
     std::filesystem::create_directories(folder);
     const std::string svg = (folder / "sheet.svg").string();
     const std::vector<Case> cases{
@@ -97,7 +102,10 @@ TEST(AllocationFailure, EveryCommandReportsItAndFailsCleanly) {
         {"forward", runForward, {"--rho", "100,10,1000", "--thk", "2,20"}, {}},
         {"invert", runInvert, {field, "--all"}, {}},
         {"export", runExport, {sample, "-o", svg}, svg},
-        {"section", runSection, {sample, "-o", (folder / "line.svg").string()}, (folder / "line.svg").string()},
+        {"section",
+         runSection,
+         {sample, "-o", (folder / "line.svg").string()},
+         (folder / "line.svg").string()},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

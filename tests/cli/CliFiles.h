@@ -7,37 +7,15 @@
 #include <fstream>
 #include <string>
 
-#include <unistd.h>
-
+#include "TempFolder.h"
 #include "render/GbkCodec.h"
 
 namespace clitest {
 
-class TempFolder {
+// Files of these tests live in a folder removed when the test ends.
+class TempFolder : public testsupport::TempFolder {
 public:
-    TempFolder() {
-        static std::atomic<int> serial{0};
-        path = std::filesystem::temp_directory_path() /
-               ("vesplot-cli-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-        std::filesystem::create_directories(path);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    std::string write(const std::string& name, const std::string& utf8) const {
-        const std::filesystem::path file = path / name;
-        std::ofstream out(file, std::ios::binary);
-        const std::string bytes = utf8ToGbk(utf8);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return file.string();
-    }
-    std::string file(const std::string& name) const { return (path / name).string(); }
-
-    std::filesystem::path path;
+    TempFolder() : testsupport::TempFolder("vesplot-cli") {}
 };
 
 // Two stations with AB/2 1.5 … 500 m, resistivities 12 … 830 and IP values 0.4 … 37

@@ -17,7 +17,9 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
-#include <sys/stat.h>
+#ifndef _WIN32
+#include <sys/stat.h> // mkfifo: a special file to refuse
+#endif
 #endif
 
 namespace {

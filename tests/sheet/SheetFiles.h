@@ -10,38 +10,16 @@
 #include <utility>
 #include <vector>
 
-#include <unistd.h>
-
+#include "TempFolder.h"
 #include "data/ProfileData.h"
 #include "render/GbkCodec.h"
 
 namespace sheettest {
 
-class TempFolder {
+// Files of these tests live in a folder removed when the test ends.
+class TempFolder : public testsupport::TempFolder {
 public:
-    TempFolder() {
-        static std::atomic<int> serial{0};
-        path = std::filesystem::temp_directory_path() /
-               ("vesplot-sheet-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-        std::filesystem::create_directories(path);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path, ignored);
-    }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    // Writes a UTF-8 text as GBK bytes and returns the file's path.
-    std::string write(const std::string& name, const std::string& utf8) const {
-        const std::filesystem::path file = path / name;
-        std::ofstream out(file, std::ios::binary);
-        const std::string bytes = utf8ToGbk(utf8);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        return file.string();
-    }
-
-    std::filesystem::path path;
+    TempFolder() : testsupport::TempFolder("vesplot-sheet") {}
 };
 
 // (AB/2, resistivity) pairs of one tagged station block.
