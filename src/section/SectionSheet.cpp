@@ -34,6 +34,7 @@ constexpr int dotRadius = 5;
 constexpr int barStrips = 64;
 constexpr double minLabelRun = 300.0; // a contour shorter than 3 cm gets no label
 constexpr double labelMargin = 10.0;  // 1 mm clear around a contour label
+constexpr double axisSlack = 1e-4;    // decades an AB/2 may pass the axis's last decade by
 
 // Limits of what a sheet may be.
 constexpr double maxSpacing = 100000.0; // m per station number
@@ -194,8 +195,11 @@ SectionLayoutResult SectionSheet::layoutPseudosection(const StationList& station
         low = std::min(low, s.logAb.front());
         high = std::max(high, s.logAb.back());
     }
+    // The readers store every AB/2 0.0001 m above its figure in the file, so an AB/2 of 1000 m is
+    // 1000.0001 m here: a slack of 1e-4 decade keeps it on the 1000 m decade instead of adding an
+    // empty one below.
     axisLogTop_ = std::floor(low + logAbTolerance);
-    axisLogBottom_ = std::max(std::ceil(high - logAbTolerance), axisLogTop_ + 1.0);
+    axisLogBottom_ = std::max(std::ceil(high - axisSlack), axisLogTop_ + 1.0);
     unitsPerDecade_ = options.cmPerDecade * 100.0;
     const double frameHeight = (axisLogBottom_ - axisLogTop_) * unitsPerDecade_;
     if (frameHeight > maxFrame)

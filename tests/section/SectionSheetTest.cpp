@@ -74,6 +74,11 @@ TEST(SectionSheet, CmPerDecadeAndAxisDecades) {
     EXPECT_DOUBLE_EQ(sheet.abAxisTop(), 1.0);
     EXPECT_DOUBLE_EQ(sheet.abAxisBottom(), 1000.0);
     EXPECT_EQ(sheet.frameTop() - sheet.frameBottom(), 1200);
+    // An AB/2 of 100 m as read from a file (100.0001 m) ends the axis at 100, not 1000.
+    const StationList read{station(0, {1.5001f, 100.0001f}, {10, 10}),
+                           station(1, {1.5001f, 100.0001f}, {10, 10})};
+    ASSERT_TRUE(sheet.layoutPseudosection(read, o));
+    EXPECT_DOUBLE_EQ(sheet.abAxisBottom(), 100.0);
 }
 
 struct PositionCase {
