@@ -9,29 +9,13 @@ namespace {
 
 constexpr double steepest = 60.0;     // degrees: steeper labels are taken only where nothing flatter fits
 constexpr double straightness = 0.97; // chord over length under a label: below this the line bends
-constexpr int candidatesPerSide = 40; // places tried on each side of the middle
+constexpr int candidatesPerSide = 60; // places tried on each side of the middle
 
 PointD along(PointD a, PointD b, double t) {
     return {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)};
 }
 
-// An axis-aligned box around some points, for quick rejection.
-struct Bounds {
-    double left = INFINITY;
-    double bottom = INFINITY;
-    double right = -INFINITY;
-    double top = -INFINITY;
-
-    void add(PointD p) {
-        left = std::min(left, p.x);
-        right = std::max(right, p.x);
-        bottom = std::min(bottom, p.y);
-        top = std::max(top, p.y);
-    }
-    bool meets(const Bounds& o) const {
-        return left <= o.right && o.left <= right && bottom <= o.top && o.bottom <= top;
-    }
-};
+using Bounds = ContourLabeller::Extent;
 
 Bounds boundsOf(const LabelBox& box) {
     Bounds b;
@@ -118,9 +102,11 @@ bool ContourLabeller::fits(const LabelBox& box) const {
             return false;
     }
     const Bounds bounds = boundsOf(clear);
-    return std::none_of(boxes_.begin(), boxes_.end(), [&](const LabelBox& placed) {
-        return bounds.meets(boundsOf(placed)) && clear.overlaps(placed);
-    });
+    for (std::size_t i = 0; i < boxes_.size(); ++i) {
+        if (bounds.meets(extents_[i]) && clear.overlaps(boxes_[i]))
+            return false;
+    }
+    return true;
 }
 
 void ContourLabeller::avoid(std::vector<PointD> points, double radius) {
@@ -130,7 +116,8 @@ void ContourLabeller::avoid(std::vector<PointD> points, double radius) {
 }
 
 bool ContourLabeller::coversObstacle(const LabelBox& box) const {
-    const LabelBox clear = box.grown(margin_ + obstacleRadius_);
+    // The text itself keeps clear of the dots; the margin is for the lines.
+    const LabelBox clear = box.grown(obstacleRadius_);
     const Bounds bounds = boundsOf(clear);
     const auto from = std::lower_bound(obstacles_.begin(), obstacles_.end(), bounds.left,
                                        [](PointD p, double x) { return p.x < x; });
@@ -171,7 +158,7 @@ std::optional<LabelBox> ContourLabeller::place(const std::vector<PointD>& line, 
     // is long enough for that.
     const double middle = total / 2.0;
     const double first = std::min(halfWidth, middle), last = std::max(total - halfWidth, middle);
-    const double step = std::max(halfWidth, total / (2.0 * candidatesPerSide));
+    const double step = std::max(halfWidth / 2.0, total / (2.0 * candidatesPerSide));
     std::optional<LabelBox> fallback;
     int fallbackRank = 6;
     for (int k = 0; k <= 2 * candidatesPerSide; ++k) {
@@ -205,8 +192,10 @@ std::optional<LabelBox> ContourLabeller::place(const std::vector<PointD>& line, 
         if (rank == 0)
             break;
     }
-    if (fallback)
+    if (fallback) {
         boxes_.push_back(*fallback);
+        extents_.push_back(boundsOf(*fallback));
+    }
     return fallback;
 }
 

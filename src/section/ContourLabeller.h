@@ -2,7 +2,9 @@
 
 #include "section/ContourTracer.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <optional>
 #include <vector>
 
@@ -44,6 +46,24 @@ public:
 
     const std::vector<LabelBox>& boxes() const { return boxes_; }
 
+    // An axis-aligned rectangle around some points, for quick rejection.
+    struct Extent {
+        double left = INFINITY;
+        double bottom = INFINITY;
+        double right = -INFINITY;
+        double top = -INFINITY;
+
+        void add(PointD p) {
+            left = std::min(left, p.x);
+            right = std::max(right, p.x);
+            bottom = std::min(bottom, p.y);
+            top = std::max(top, p.y);
+        }
+        bool meets(const Extent& o) const {
+            return left <= o.right && o.left <= right && bottom <= o.top && o.bottom <= top;
+        }
+    };
+
 private:
     bool fits(const LabelBox& box) const;
     bool coversObstacle(const LabelBox& box) const;
@@ -54,6 +74,7 @@ private:
     double top_;
     double margin_;
     std::vector<LabelBox> boxes_;
+    std::vector<Extent> extents_;   // of boxes_
     std::vector<PointD> obstacles_; // by x
     double obstacleRadius_ = 0.0;
 };
