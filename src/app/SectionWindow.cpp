@@ -82,18 +82,20 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
     controls->addWidget(spacingEdit, 0, 3);
     controls->addWidget(new QLabel(QStringLiteral("测点位置"), this), 0, 4);
     controls->addWidget(placementCombo, 0, 5);
-    controls->addWidget(autoColourCheck, 1, 0);
-    controls->addWidget(new QLabel(QStringLiteral("色标下限"), this), 1, 1, Qt::AlignRight);
-    controls->addWidget(colourLowEdit, 1, 2);
-    controls->addWidget(new QLabel(QStringLiteral("色标上限"), this), 1, 3, Qt::AlignRight);
-    controls->addWidget(colourHighEdit, 1, 4);
+    controls->addWidget(autoColourCheck, 1, 0, 1, 2);
+    controls->addWidget(new QLabel(QStringLiteral("色标下限"), this), 1, 2);
+    controls->addWidget(colourLowEdit, 1, 3);
+    controls->addWidget(new QLabel(QStringLiteral("色标上限"), this), 1, 4);
+    controls->addWidget(colourHighEdit, 1, 5);
     auto* layersLabel = new QLabel(QStringLiteral("层数"), this);
     layersLabel->setBuddy(layersSpin);
     controls->addWidget(layersLabel, 2, 0);
     controls->addWidget(layersSpin, 2, 1);
-    controls->addWidget(smoothCheck, 2, 2);
+    controls->addWidget(smoothCheck, 2, 2, 1, 2);
     controls->addWidget(refreshButton, 0, 6);
     controls->addWidget(exportButton, 1, 6);
+    // The controls keep their own widths; the window's extra width stays right of them.
+    controls->setColumnStretch(7, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
     layout->addWidget(scrollArea, 1);
