@@ -1,6 +1,8 @@
 // Survey-line section of a generated 200-station line of 30 spacings each: station samples, grid,
 // contours and the sheet's layout; painting the laid-out sheet on the recording canvas; both together;
-// writing the laid-out sheet as a PDF page.
+// writing the laid-out sheet as a PDF page; layout and PDF together. Then the model section of a generated
+// 200-station line over a layered earth: every station fitted with three layers on all cores, laid out and
+// written as a PDF page, and the same without the fits.
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
@@ -9,8 +11,11 @@
 #include <filesystem>
 
 #include "RecordingCanvas.h"
+#include "SurveyGenerator.h"
+#include "model/BatchFit.h"
 #include "render/SectionExport.h"
 #include "section/SectionSheet.h"
+#include "sheet/StationSounding.h"
 
 namespace {
 
@@ -97,6 +102,74 @@ void BM_SectionPdf(benchmark::State& state) {
     std::filesystem::remove(pdf);
 }
 BENCHMARK(BM_SectionPdf)->Unit(benchmark::kMillisecond);
+
+// The whole pseudosection from stations to its PDF page, as `vesplot section` does after reading.
+void BM_SectionLayoutAndPdf(benchmark::State& state) {
+    const StationList line = generatedLine();
+    const std::filesystem::path pdf = std::filesystem::temp_directory_path() / "vesplot-section-bench.pdf";
+    for (auto _ : state) {
+        SectionSheet sheet;
+        if (!sheet.layoutPseudosection(line, benchOptions()) ||
+            !writeSectionFile(sheet, pdf.string(), 150).empty()) {
+            state.SkipWithError("the section could not be written");
+            break;
+        }
+    }
+    std::filesystem::remove(pdf);
+}
+BENCHMARK(BM_SectionLayoutAndPdf)->Unit(benchmark::kMillisecond);
+
+// The stations' three-layer fits, on all cores, as the model section takes them.
+std::vector<StationModel> fittedModels(const StationList& line) {
+    std::vector<model::SoundingData> soundings;
+    for (const ProfileData& station : line)
+        soundings.push_back(soundingOf(station, false));
+    const std::vector<model::FitResult> fits = model::fitStations(soundings, model::BatchOptions{});
+    std::vector<StationModel> models;
+    for (std::size_t i = 0; i < fits.size(); ++i)
+        models.push_back(stationModelOf(line[i], fits[i]));
+    return models;
+}
+
+// Lays out the model section and writes it as a PDF page; false on failure (reported on `state`).
+bool writeModelSection(benchmark::State& state, const std::vector<StationModel>& models,
+                       const std::filesystem::path& pdf) {
+    SectionSheet sheet;
+    if (!sheet.layoutModelSection(models, benchOptions())) {
+        state.SkipWithError("the model section did not lay out");
+        return false;
+    }
+    if (!writeSectionFile(sheet, pdf.string(), 150).empty()) {
+        state.SkipWithError("the PDF could not be written");
+        return false;
+    }
+    return true;
+}
+
+void BM_ModelSectionWithFits(benchmark::State& state) {
+    const StationList line = generateSurveyLine(stationCount, 42);
+    const std::filesystem::path pdf =
+        std::filesystem::temp_directory_path() / "vesplot-model-section-bench.pdf";
+    for (auto _ : state) {
+        if (!writeModelSection(state, fittedModels(line), pdf))
+            break;
+    }
+    std::filesystem::remove(pdf);
+}
+// The fits run on other threads: wall time is what the user waits.
+BENCHMARK(BM_ModelSectionWithFits)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_ModelSectionPdf(benchmark::State& state) {
+    const std::vector<StationModel> models = fittedModels(generateSurveyLine(stationCount, 42));
+    const std::filesystem::path pdf =
+        std::filesystem::temp_directory_path() / "vesplot-model-section-bench.pdf";
+    for (auto _ : state) {
+        if (!writeModelSection(state, models, pdf))
+            break;
+    }
+    std::filesystem::remove(pdf);
+}
+BENCHMARK(BM_ModelSectionPdf)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -2,9 +2,11 @@
 
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 #include <random>
 #include <vector>
 
+#include "model/ForwardModel.h"
 #include "render/GbkCodec.h"
 
 namespace {
@@ -129,4 +131,65 @@ std::string generateTaggedFile(std::size_t rows, std::uint32_t seed) {
     }
     return utf8ToGbk("Zu电法数据 生成测区\r\n电测深 VES 对称四极\r\n") + std::to_string(count) + "\r\n" +
            blocks;
+}
+
+StationList generateSurveyLine(int stations, std::uint32_t seed) {
+    std::mt19937 rng(seed);
+    std::normal_distribution<double> noise(0, 0.01), jitter(0, 0.03);
+    // 30 AB/2 in equal steps of log AB/2 from 1.5 m to 1000 m, to three figures.
+    std::vector<double> ab, mn;
+    for (int k = 0; k < 30; ++k) {
+        const double a = 1.5 * std::pow(1000.0 / 1.5, k / 29.0);
+        const double unit = std::pow(10.0, std::floor(std::log10(a)) - 2);
+        ab.push_back(std::round(a / unit) * unit);
+        mn.push_back(ab.back() < 15 ? 0.5 : ab.back() < 150 ? 5 : 25);
+    }
+    constexpr double pi = std::numbers::pi;
+    StationList line;
+    for (int i = 0; i < stations; ++i) {
+        const double f = stations > 1 ? static_cast<double>(i) / (stations - 1) : 0.0;
+        const auto wobble = [&] { return 1.0 + jitter(rng); };
+        const double basin = std::exp(-std::pow((f - 0.4) / 0.15, 2));
+        const double fault = std::exp(-std::pow((f - 0.75) / 0.04, 2));
+        model::LayeredModel earth;
+        earth.layers = {{(120 + 60 * std::sin(3 * pi * f + 0.3)) * wobble(),
+                         (4 + 2 * std::sin(4.6 * pi * f + 1)) * wobble(), 2.0},
+                        {(25 + 10 * std::sin(2 * pi * f + 2)) * wobble(), (15 + 25 * basin) * wobble(), 8.0},
+                        {(1500 - 1350 * fault) * wobble(), 0.0, 1.0}};
+        const std::vector<double> rho = model::apparentResistivity(earth, ab, mn);
+        const std::vector<double> m1 = model::apparentChargeability(earth, ab, mn);
+        ProfileData station;
+        for (std::size_t k = 0; k < ab.size(); ++k) {
+            const double x = std::log10(ab[k]);
+            const double m = m1[k] + 10 * noise(rng);
+            const double td = 35 + 20 * std::exp(-(x - 1.6) * (x - 1.6) / 0.5);
+            station.appendPoint(
+                i + 1, static_cast<float>(ab[k]), static_cast<float>(rho[k] * (1 + noise(rng))),
+                static_cast<float>(m), static_cast<float>(15 + 25 * std::exp(-(x - 1.5) * (x - 1.5) / 0.6)),
+                static_cast<float>(500 + 900 * std::exp(-(x - 1.3) * (x - 1.3) / 0.6)),
+                static_cast<float>(td), static_cast<float>(m * td / 10), static_cast<float>(mn[k]));
+        }
+        line.push_back(std::move(station));
+    }
+    return line;
+}
+
+std::string columnFileOf(const StationList& stations) {
+    std::string out = utf8ToGbk("生成测线 激电测深数据\n电测深 对称四极 激电测深\n"
+                                "点号 AB/2 MN/2 视电阻率 M1 R TH TD ZP 标志 备用 备用\n");
+    for (const ProfileData& s : stations) {
+        for (std::size_t k = 0; k < s.size(); ++k) {
+            out += std::to_string(s.stationNumber[k]);
+            append(out, " %g", s.abHalf[k]);
+            append(out, " %g", s.mnHalf[k]);
+            append(out, " %.2f", s.resistivity[k]);
+            append(out, " %.2f", s.chargeability[k]);
+            append(out, " %.1f", s.deviation[k]);
+            append(out, " %.0f", s.halfDecayTime[k]);
+            append(out, " %.1f", s.decay[k]);
+            append(out, " %.2f", s.compositeParameter[k]);
+            out += " 1 0 0\r\n";
+        }
+    }
+    return out;
 }

@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 
 #include <algorithm>
+#include <cmath>
 #include <new>
 
 #include <QAbstractItemView>
@@ -25,6 +26,7 @@
 #include "render/SheetBitmap.h"
 #include "sheet/Composer.h"
 #include "sheet/SheetView.h"
+#include "sheet/StationSounding.h"
 
 namespace {
 
@@ -308,6 +310,17 @@ void MainWindow::onShowSection() {
                 return;
             PlotControlForm->stationCombo->setCurrentIndex(static_cast<int>(index));
             rebuildSheet();
+        };
+        // The model section draws the stations interpreted here with their own models.
+        sectionWindow->knownModel = [this](std::size_t index) -> std::optional<StationModel> {
+            const auto found = stationModels.find(index);
+            if (found == stationModels.end() || index >= sheet->stations.size())
+                return std::nullopt;
+            StationModel known =
+                stationModelOf(sheet->stations[index], {found->second.earth, found->second.report});
+            if (!found->second.fitted)
+                known.rmsPercent = NAN; // typed or edited: no misfit of its own
+            return known;
         };
     }
     sectionWindow->setStations(sheet->stations, std::filesystem::path(lastDataFile.toStdU16String()));

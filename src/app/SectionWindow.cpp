@@ -16,6 +16,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollArea>
+#include <QSpinBox>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -30,6 +31,10 @@ namespace {
 constexpr SectionParameter comboParameters[] = {SectionParameter::Res, SectionParameter::M1,
                                                 SectionParameter::R,   SectionParameter::TD,
                                                 SectionParameter::TH,  SectionParameter::ZP};
+
+constexpr int minLayers = 2;
+constexpr int maxLayers = 8;
+constexpr int defaultLayers = 3;
 
 QString u(const std::string& utf8) {
     return QString::fromStdString(utf8);
@@ -48,6 +53,13 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
     spacingEdit->setToolTip(QStringLiteral("每个测点号对应的测线长度（米）"));
     placementCombo = new QComboBox(this);
     placementCombo->addItems({QStringLiteral("按测点号"), QStringLiteral("按文件顺序")});
+    layersSpin = new QSpinBox(this);
+    layersSpin->setRange(minLayers, maxLayers);
+    layersSpin->setValue(defaultLayers);
+    layersSpin->setToolTip(
+        QStringLiteral("模型断面：反演尚无模型的测点时所用的层数；主窗口中已有模型的测点保持其模型"));
+    smoothCheck = new QCheckBox(QStringLiteral("平滑反演"), this);
+    smoothCheck->setToolTip(QStringLiteral("模型断面：以多层平滑模型反演尚无模型的测点"));
     autoColourCheck = new QCheckBox(QStringLiteral("自动色标"), this);
     autoColourCheck->setChecked(true);
     colourLowEdit = new QLineEdit(this);
@@ -68,13 +80,20 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
     controls->addWidget(spacingEdit, 0, 3);
     controls->addWidget(new QLabel(QStringLiteral("测点位置"), this), 0, 4);
     controls->addWidget(placementCombo, 0, 5);
-    controls->addWidget(autoColourCheck, 1, 0);
-    controls->addWidget(new QLabel(QStringLiteral("色标下限"), this), 1, 1, Qt::AlignRight);
-    controls->addWidget(colourLowEdit, 1, 2);
-    controls->addWidget(new QLabel(QStringLiteral("色标上限"), this), 1, 3, Qt::AlignRight);
-    controls->addWidget(colourHighEdit, 1, 4);
+    controls->addWidget(autoColourCheck, 1, 0, 1, 2);
+    controls->addWidget(new QLabel(QStringLiteral("色标下限"), this), 1, 2);
+    controls->addWidget(colourLowEdit, 1, 3);
+    controls->addWidget(new QLabel(QStringLiteral("色标上限"), this), 1, 4);
+    controls->addWidget(colourHighEdit, 1, 5);
+    auto* layersLabel = new QLabel(QStringLiteral("层数"), this);
+    layersLabel->setBuddy(layersSpin);
+    controls->addWidget(layersLabel, 2, 0);
+    controls->addWidget(layersSpin, 2, 1);
+    controls->addWidget(smoothCheck, 2, 2, 1, 2);
     controls->addWidget(refreshButton, 0, 6);
     controls->addWidget(exportButton, 1, 6);
+    // The controls keep their own widths; the window's extra width stays right of them.
+    controls->setColumnStretch(7, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(controls);
     layout->addWidget(scrollArea, 1);
@@ -83,7 +102,10 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
     connect(refreshButton, &QPushButton::clicked, this, &SectionWindow::onRefresh);
     connect(exportButton, &QPushButton::clicked, this, &SectionWindow::onExport);
     connect(autoColourCheck, &QCheckBox::toggled, this, &SectionWindow::onAutoColourToggled);
+    connect(parameterCombo, &QComboBox::currentIndexChanged, this, &SectionWindow::onFitChoiceRelevance);
+    connect(smoothCheck, &QCheckBox::toggled, this, &SectionWindow::onFitChoiceRelevance);
     onAutoColourToggled();
+    onFitChoiceRelevance();
     exportButton->setEnabled(false);
 
     exportPathQuery = [this] {
@@ -112,6 +134,16 @@ int SectionWindow::dpi() const {
 void SectionWindow::onAutoColourToggled() {
     colourLowEdit->setEnabled(!autoColourCheck->isChecked());
     colourHighEdit->setEnabled(!autoColourCheck->isChecked());
+}
+
+void SectionWindow::onFitChoiceRelevance() {
+    const bool model = parameterCombo->currentIndex() == modelSectionItem;
+    smoothCheck->setEnabled(model);
+    layersSpin->setEnabled(model && !smoothCheck->isChecked());
+}
+
+int SectionWindow::fitChoice() const {
+    return smoothCheck->isChecked() ? 0 : layersSpin->value();
 }
 
 void SectionWindow::clearPicture() {
@@ -146,10 +178,15 @@ std::optional<SectionOptions> SectionWindow::readOptions() {
 }
 
 bool SectionWindow::fitMissingModels() {
+    // Models of another fit than the one asked for now are fitted anew.
+    if (fitChoice() != modelsFittedWith_) {
+        models_.assign(stations_.size(), std::nullopt);
+        modelsFittedWith_ = fitChoice();
+    }
     std::vector<std::size_t> missing;
     std::vector<model::SoundingData> soundings;
     for (std::size_t i = 0; i < stations_.size(); ++i) {
-        if (!models_[i]) {
+        if (!models_[i] && !(knownModel && knownModel(i))) {
             missing.push_back(i);
             soundings.push_back(soundingOf(stations_[i], false));
         }
@@ -168,11 +205,15 @@ bool SectionWindow::fitMissingModels() {
     model::BatchControl control;
     control.cancel = &cancel;
     control.progress = [&](std::size_t count, std::size_t) { done = count; };
+    model::BatchOptions options;
+    options.kind = modelsFittedWith_ == 0 ? model::FitKind::Smooth : model::FitKind::Block;
+    if (modelsFittedWith_ != 0)
+        options.block.layers = modelsFittedWith_;
     std::vector<model::FitResult> fits;
     // The fits run on all cores while this thread keeps the progress dialog and its Cancel alive.
     ui.nameProgress("正在反演各测点的模型…");
     std::thread worker([&] {
-        fits = model::fitStations(soundings, model::BatchOptions{}, control);
+        fits = model::fitStations(soundings, options, control);
         finished = true;
     });
     while (!finished) {
@@ -206,8 +247,10 @@ bool SectionWindow::refresh() {
                 layout = section_.layoutPseudosection(stations_, *options);
             } else if (fitMissingModels()) {
                 std::vector<StationModel> models;
-                for (const auto& m : models_)
-                    models.push_back(*m);
+                for (std::size_t i = 0; i < stations_.size(); ++i) {
+                    std::optional<StationModel> known = knownModel ? knownModel(i) : std::nullopt;
+                    models.push_back(known ? std::move(*known) : *models_[i]);
+                }
                 layout = section_.layoutModelSection(models, *options);
             } else {
                 cancelled = true;

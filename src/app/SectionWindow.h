@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollArea;
+class QSpinBox;
 class Ui;
 
 // The survey-line section of the loaded file in a window of its own: a pseudosection of one
@@ -36,6 +37,10 @@ public:
 
     // The index of the station clicked in the section.
     std::function<void(std::size_t)> onStationChosen;
+    // The model the main window holds for a station, if any: the model section draws such a station
+    // with it and fits only the others. Asked at each refresh, so models made or cleared there since
+    // count.
+    std::function<std::optional<StationModel>(std::size_t)> knownModel;
     // Asks for the export file; empty when cancelled. A save dialog unless replaced (tests).
     std::function<QString()> exportPathQuery;
 
@@ -50,7 +55,8 @@ public:
 
     const SectionSheet& section() const { return section_; }
     const QImage& image() const { return image_; }
-    // Stations whose model has been fitted (successfully or not).
+    // Stations whose model this window has fitted (successfully or not) with the current choice of
+    // 层数 / 平滑反演.
     std::size_t fittedCount() const;
     // The section image's resolution, pixels per inch.
     int dpi() const;
@@ -63,6 +69,8 @@ public:
     QComboBox* parameterCombo = nullptr;
     QLineEdit* spacingEdit = nullptr;
     QComboBox* placementCombo = nullptr;
+    QSpinBox* layersSpin = nullptr;   // the model section's fits: K layers ...
+    QCheckBox* smoothCheck = nullptr; // ... or a smooth many-layer model
     QCheckBox* autoColourCheck = nullptr;
     QLineEdit* colourLowEdit = nullptr;
     QLineEdit* colourHighEdit = nullptr;
@@ -75,6 +83,8 @@ public slots:
     void onRefresh();
     void onExport();
     void onAutoColourToggled();
+    // The fit controls apply to the model section only; the layer count not to a smooth fit.
+    void onFitChoiceRelevance();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -82,14 +92,20 @@ protected:
 private:
     // The options from the controls; nullopt after a message when a number cannot be read.
     std::optional<SectionOptions> readOptions();
-    // Fits every station without a model; false when cancelled.
+    // The fit the controls ask for: the number of layers, or 0 for the smooth fit.
+    int fitChoice() const;
+    // Fits every station that has no model, from the main window or from this window's fit with the
+    // current choice; false when cancelled.
     bool fitMissingModels();
     void clearPicture();
 
     std::function<Ui&()> ui_;
     StationList stations_;
     std::filesystem::path dataFile_;
+    // The models this window fitted, by station index, and the fit they came from: layers, or 0 for
+    // the smooth fit.
     std::vector<std::optional<StationModel>> models_;
+    int modelsFittedWith_ = 0;
     SectionSheet section_;
     QImage image_;
     bool busy_ = false;

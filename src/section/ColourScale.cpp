@@ -10,6 +10,8 @@ ColourScale::ColourScale(double low, double high, bool logarithmic, ColourMap ma
     if (!setRange(low, high)) {
         low_ = 1.0;
         high_ = 10.0;
+        scaledLow_ = toScaled(low_);
+        scaledHigh_ = toScaled(high_);
     }
 }
 
@@ -43,6 +45,8 @@ bool ColourScale::setRange(double low, double high) {
         return false;
     low_ = low;
     high_ = high;
+    scaledLow_ = toScaled(low_);
+    scaledHigh_ = toScaled(high_);
     return true;
 }
 
@@ -59,9 +63,7 @@ double ColourScale::fraction(double value) const {
 double ColourScale::fractionOfScaled(double scaled) const {
     if (std::isnan(scaled))
         return NAN;
-    const double a = toScaled(low_);
-    const double b = toScaled(high_);
-    return std::clamp((scaled - a) / (b - a), 0.0, 1.0);
+    return std::clamp((scaled - scaledLow_) / (scaledHigh_ - scaledLow_), 0.0, 1.0);
 }
 
 Color ColourScale::colour(double value) const {

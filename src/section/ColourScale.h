@@ -38,6 +38,9 @@ public:
 private:
     double low_ = 1.0;
     double high_ = 10.0;
+    // The ends in scale space, kept because every cell of a section asks for them.
+    double scaledLow_ = 1.0;
+    double scaledHigh_ = 10.0;
     bool logarithmic_ = false;
     ColourMap map_ = ColourMap::Viridis;
 };

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <numbers>
 
 namespace {
 
@@ -178,30 +177,4 @@ std::vector<ContourLine> ContourTracer::trace(const std::vector<double>& field, 
         field.size() < static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows))
         return {};
     return Tracer(field, columns, rows, level).run();
-}
-
-std::optional<LabelPlacement> ContourTracer::placeLabel(const std::vector<PointD>& line, double minLength) {
-    double total = 0.0;
-    for (std::size_t i = 1; i < line.size(); ++i)
-        total += std::hypot(line[i].x - line[i - 1].x, line[i].y - line[i - 1].y);
-    if (line.size() < 2 || !(total >= minLength) || total <= 0.0)
-        return std::nullopt;
-    double walked = 0.0;
-    for (std::size_t i = 1; i < line.size(); ++i) {
-        const double dx = line[i].x - line[i - 1].x;
-        const double dy = line[i].y - line[i - 1].y;
-        const double length = std::hypot(dx, dy);
-        if (length <= 0.0 || walked + length < total / 2.0) {
-            walked += length;
-            continue;
-        }
-        const double t = (total / 2.0 - walked) / length;
-        double angle = std::atan2(dy, dx) * 180.0 / std::numbers::pi;
-        if (angle > 90.0)
-            angle -= 180.0;
-        else if (angle <= -90.0)
-            angle += 180.0;
-        return LabelPlacement{{line[i - 1].x + t * dx, line[i - 1].y + t * dy}, angle};
-    }
-    return std::nullopt;
 }

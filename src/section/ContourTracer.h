@@ -1,6 +1,5 @@
 #pragma once
 
-#include <optional>
 #include <vector>
 
 // A point with real coordinates: grid coordinates (column, row) for contours, or sheet units.
@@ -16,13 +15,6 @@ struct ContourLine {
     bool closed = false;
 };
 
-// Where a contour label goes: a point on the line and the direction of the line there, in degrees
-// counter-clockwise from the x axis, turned into -90..90 so that the text reads left to right.
-struct LabelPlacement {
-    PointD at;
-    double angleDegrees = 0.0;
-};
-
 // Contours of a field on a regular grid by marching squares.
 class ContourTracer {
 public:
@@ -33,8 +25,4 @@ public:
     // (x = column, y = row), interpolated linearly along the cell edges.
     static std::vector<ContourLine> trace(const std::vector<double>& field, int columns, int rows,
                                           double level);
-
-    // A label position on a polyline (in sheet units): the middle of the line by length, with the
-    // direction of the segment there. None when the line is shorter than `minLength`.
-    static std::optional<LabelPlacement> placeLabel(const std::vector<PointD>& line, double minLength);
 };

@@ -3,6 +3,7 @@
 #include "core/Conversions.h"
 #include "core/Gbk.h"
 #include "core/Ui.h"
+#include "section/ContourLabeller.h"
 #include "section/ContourTracer.h"
 #include "section/NiceLevels.h"
 
@@ -11,6 +12,7 @@
 #include <climits>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 namespace {
 
@@ -31,6 +33,8 @@ constexpr int minorTick = 15;
 constexpr int dotRadius = 5;
 constexpr int barStrips = 64;
 constexpr double minLabelRun = 300.0; // a contour shorter than 3 cm gets no label
+constexpr double labelMargin = 10.0;  // 1 mm clear around a contour label
+constexpr double axisSlack = 1e-4;    // decades an AB/2 may pass the axis's last decade by
 
 // Limits of what a sheet may be.
 constexpr double maxSpacing = 100000.0; // m per station number
@@ -191,8 +195,11 @@ SectionLayoutResult SectionSheet::layoutPseudosection(const StationList& station
         low = std::min(low, s.logAb.front());
         high = std::max(high, s.logAb.back());
     }
+    // The readers store every AB/2 0.0001 m above its figure in the file, so an AB/2 of 1000 m is
+    // 1000.0001 m here: a slack of 1e-4 decade keeps it on the 1000 m decade instead of adding an
+    // empty one below.
     axisLogTop_ = std::floor(low + logAbTolerance);
-    axisLogBottom_ = std::max(std::ceil(high - logAbTolerance), axisLogTop_ + 1.0);
+    axisLogBottom_ = std::max(std::ceil(high - axisSlack), axisLogTop_ + 1.0);
     unitsPerDecade_ = options.cmPerDecade * 100.0;
     const double frameHeight = (axisLogBottom_ - axisLogTop_) * unitsPerDecade_;
     if (frameHeight > maxFrame)
@@ -229,7 +236,7 @@ SectionLayoutResult SectionSheet::layoutPseudosection(const StationList& station
     }
 
     paintCells();
-    paintContours();
+    paintContours(options.points);
     if (options.points)
         paintPoints();
     paintFrame();
@@ -360,33 +367,49 @@ void SectionSheet::paintModelCells() {
     }
 }
 
-void SectionSheet::paintContours() {
+void SectionSheet::paintContours(bool withPoints) {
+    // Labels first, level by level, each on its own line; then every line drawn with a gap wherever
+    // it would run through a label; then the labels.
+    ContourLabeller labeller(frameLeft_, frameBottom_, frameRight_, frameTop_, labelMargin);
+    if (withPoints) {
+        std::vector<PointD> dots;
+        for (const StationSamples& s : samples_)
+            for (const double l : s.logAb)
+                dots.push_back({xOf(s.position), yOfAbHalf(std::pow(10.0, l))});
+        labeller.avoid(std::move(dots), dotRadius);
+    }
+    std::vector<std::pair<std::vector<PointD>, bool>> lines;
+    std::vector<std::pair<LabelBox, std::string>> labels;
     for (const SectionContour& contour : contours_) {
         const std::string label = number(contour.value);
         for (const ContourLine& line : contour.lines) {
             std::vector<PointD> sheet;
-            std::vector<Point> points;
             sheet.reserve(line.points.size());
-            for (const PointD& g : line.points) {
-                const PointD s{xOf(grid_.xAt(g.x)), yOfAbHalf(std::pow(10.0, grid_.logAbAt(g.y)))};
-                sheet.push_back(s);
-                points.push_back({coord(s.x), coord(s.y)});
-            }
-            picture_.polyline(contourPen, std::move(points));
-            const auto placement = ContourTracer::placeLabel(sheet, minLabelRun);
-            if (!placement)
-                continue;
-            // The text's centre on the line: its left-top corner half a width back along the line and
-            // half a height up across it.
-            const double a = placement->angleDegrees * std::numbers::pi / 180.0;
-            const double w = textWidth(label, labelFont) / 2.0;
-            const double h = labelFont.height / 2.0;
-            const double x = placement->at.x - w * std::cos(a) - h * std::sin(a);
-            const double y = placement->at.y - w * std::sin(a) + h * std::cos(a);
-            const int escapement = static_cast<int>(std::lround(placement->angleDegrees * 10.0));
-            picture_.text(font(labelFont.height, labelFont.width, escapement), colors::black, coord(x),
-                          coord(y), label);
+            for (const PointD& g : line.points)
+                sheet.push_back({xOf(grid_.xAt(g.x)), yOfAbHalf(std::pow(10.0, grid_.logAbAt(g.y)))});
+            if (const auto box = labeller.place(sheet, textWidth(label, labelFont) / 2.0,
+                                                labelFont.height / 2.0, minLabelRun))
+                labels.emplace_back(*box, label);
+            lines.emplace_back(std::move(sheet), line.closed);
         }
+    }
+    for (const auto& [sheet, closed] : lines) {
+        for (const std::vector<PointD>& piece : labeller.cut(sheet, closed)) {
+            std::vector<Point> points;
+            points.reserve(piece.size());
+            for (const PointD& p : piece)
+                points.push_back({coord(p.x), coord(p.y)});
+            picture_.polyline(contourPen, std::move(points));
+        }
+    }
+    for (const auto& [box, label] : labels) {
+        // The text's left-top corner: half a width back along the line and half a height up across it.
+        const double a = box.angleDegrees * std::numbers::pi / 180.0;
+        const double x = box.centre.x - box.halfWidth * std::cos(a) - box.halfHeight * std::sin(a);
+        const double y = box.centre.y - box.halfWidth * std::sin(a) + box.halfHeight * std::cos(a);
+        const int escapement = static_cast<int>(std::lround(box.angleDegrees * 10.0));
+        picture_.text(font(labelFont.height, labelFont.width, escapement), colors::black, coord(x), coord(y),
+                      label);
     }
 }
 

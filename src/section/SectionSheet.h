@@ -112,7 +112,8 @@ private:
     void placeFrame(double frameWidth, double frameHeight, bool withRmsRow);
     void paintCells();
     void paintModelCells();
-    void paintContours();
+    // Labels keep clear of the measured points when those are drawn.
+    void paintContours(bool withPoints);
     void paintPoints();
     void paintStationRow(const std::vector<double>& positions, const std::vector<std::int32_t>& numbers);
     void paintRmsRow();

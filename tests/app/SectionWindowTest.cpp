@@ -11,8 +11,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTest>
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 
 using apptest::sampleFile;
@@ -43,6 +46,18 @@ protected:
 QPoint pixelOf(const SectionWindow& window, double x, double y) {
     const double perUnit = window.dpi() / 254.0;
     return {static_cast<int>(x * perUnit), static_cast<int>(window.image().height() - y * perUnit)};
+}
+
+// The layers drawn in a station's column of a model section (its own layers, nothing blended).
+std::size_t layersDrawn(const SectionSheet& section, std::size_t index) {
+    const ModelSection& drawn = section.modelSection();
+    for (const ModelColumn& column : drawn.columns()) {
+        if (column.index == index)
+            return static_cast<std::size_t>(
+                std::count_if(drawn.cells().begin(), drawn.cells().end(),
+                              [&](const ModelCell& c) { return c.left == column.left; }));
+    }
+    return 0;
 }
 
 } // namespace
@@ -98,6 +113,36 @@ TEST_F(SectionWindowTest, ModelSectionFitsEachStationOnce) {
     EXPECT_EQ(ui.progressCalls, progressCalls); // the models are kept
 }
 
+TEST_F(SectionWindowTest, TheChosenFitReachesTheStationsWithoutAModelFromTheMainWindow) {
+    // The third station has a two-layer model in the main window; it is kept whatever the choice.
+    window.knownModel = [](std::size_t index) -> std::optional<StationModel> {
+        if (index != 2)
+            return std::nullopt;
+        return StationModel{103, {{50, 4, std::nullopt}, {500, 0, std::nullopt}}, 1.25};
+    };
+    window.parameterCombo->setCurrentIndex(SectionWindow::modelSectionItem);
+    const struct {
+        int layers;
+        bool smooth;
+    } choices[] = {{2, false}, {5, false}, {5, true}};
+    for (const auto& c : choices) {
+        window.layersSpin->setValue(c.layers);
+        window.smoothCheck->setChecked(c.smooth);
+        ASSERT_TRUE(window.refresh()) << c.layers;
+        EXPECT_EQ(window.fittedCount(), 5u);
+        for (std::size_t i = 0; i < 6; ++i) {
+            const std::size_t layers = layersDrawn(window.section(), i);
+            if (i == 2)
+                EXPECT_EQ(layers, 2u);
+            else if (c.smooth) // thin layers, at least eight interfaces
+                EXPECT_GE(layers, 9u) << i;
+            else
+                EXPECT_EQ(layers, static_cast<std::size_t>(c.layers)) << i;
+        }
+        EXPECT_DOUBLE_EQ(window.section().modelSection().columns()[2].rmsPercent, 1.25);
+    }
+}
+
 TEST_F(SectionWindowTest, ACancelledFitDrawsNothingAndKeepsNoModel) {
     ui.cancelAfterProgressCalls = 1;
     window.parameterCombo->setCurrentIndex(SectionWindow::modelSectionItem);
@@ -131,4 +176,18 @@ TEST_F(MainWindowSectionTest, TheMenuOpensTheSectionAndAClickShowsThatStationsSh
     EXPECT_EQ(PlotControlForm->stationCombo->currentIndex(), 3);
     EXPECT_EQ(form.choices().stationIndex, 3);
     EXPECT_FALSE(form.saved); // the sheet was composed anew
+}
+
+TEST_F(MainWindowSectionTest, TheModelSectionDrawsAStationWithItsModelFromTheMainWindow) {
+    openColumnSample();
+    SheetModel typed;
+    typed.stationNumber = 102;
+    typed.earth.layers = {{40, 3, 0}, {400, 0, 0}};
+    form.stationModels[1] = typed; // typed by the user, not fitted
+    form.sectionAction->trigger();
+    form.sectionWindow->parameterCombo->setCurrentIndex(SectionWindow::modelSectionItem);
+    ASSERT_TRUE(form.sectionWindow->refresh());
+    EXPECT_EQ(layersDrawn(form.sectionWindow->section(), 1), 2u);
+    EXPECT_EQ(layersDrawn(form.sectionWindow->section(), 0), 3u);
+    EXPECT_TRUE(std::isnan(form.sectionWindow->section().modelSection().columns()[1].rmsPercent));
 }

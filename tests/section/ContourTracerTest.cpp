@@ -130,34 +130,4 @@ TEST(ContourTracer, SaddlesInARowJoinIntoWholeLines) {
     EXPECT_EQ(lines.size(), 4u);
 }
 
-struct LabelCase {
-    const char* name;
-    std::vector<PointD> line;
-    double minLength;
-    bool placed;
-    PointD at;
-    double angle;
-};
-
-const LabelCase labelCases[] = {
-    {"middleOfAHorizontalLine", {{0, 0}, {10, 0}}, 5, true, {5, 0}, 0},
-    {"leftwardReadsLeftToRight", {{10, 0}, {0, 0}}, 5, true, {5, 0}, 0},
-    {"downwardTurnsUp", {{0, 10}, {0, 0}}, 5, true, {0, 5}, 90},
-    {"middleByLength", {{0, 0}, {2, 0}, {2, 8}}, 5, true, {2, 3}, 90},
-    {"diagonal", {{0, 0}, {4, 4}}, 1, true, {2, 2}, 45},
-    {"tooShort", {{0, 0}, {3, 0}}, 5, false, {}, 0},
-};
-
-TEST(ContourTracer, LabelsSitMidwayAlongTheLine) {
-    for (const LabelCase& c : labelCases) {
-        const auto placement = ContourTracer::placeLabel(c.line, c.minLength);
-        ASSERT_EQ(placement.has_value(), c.placed) << c.name;
-        if (!placement)
-            continue;
-        EXPECT_NEAR(placement->at.x, c.at.x, 1e-12) << c.name;
-        EXPECT_NEAR(placement->at.y, c.at.y, 1e-12) << c.name;
-        EXPECT_NEAR(placement->angleDegrees, c.angle, 1e-9) << c.name;
-    }
-}
-
 } // namespace

@@ -8,6 +8,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
+#include <tuple>
+#include <utility>
 
 using sectiontest::station;
 
@@ -71,6 +74,11 @@ TEST(SectionSheet, CmPerDecadeAndAxisDecades) {
     EXPECT_DOUBLE_EQ(sheet.abAxisTop(), 1.0);
     EXPECT_DOUBLE_EQ(sheet.abAxisBottom(), 1000.0);
     EXPECT_EQ(sheet.frameTop() - sheet.frameBottom(), 1200);
+    // An AB/2 of 100 m as read from a file (100.0001 m) ends the axis at 100, not 1000.
+    const StationList read{station(0, {1.5001f, 100.0001f}, {10, 10}),
+                           station(1, {1.5001f, 100.0001f}, {10, 10})};
+    ASSERT_TRUE(sheet.layoutPseudosection(read, o));
+    EXPECT_DOUBLE_EQ(sheet.abAxisBottom(), 100.0);
 }
 
 struct PositionCase {
@@ -162,6 +170,119 @@ TEST(SectionSheet, ContoursOfALogRampStandWhereTheLevelIsReached) {
             for (const PointD& p : line.points)
                 EXPECT_NEAR(sheet.grid().xAt(p.x), 100.0 * (std::log10(c.value) - 1.0) / 2.0, 1e-9)
                     << c.value;
+}
+
+// A line of nine stations 25 m apart, AB/2 1 to 1000 m at four per decade, whose resistivity is
+// `rho(x m, log10 AB/2)`.
+StationList fieldLine(double (*rho)(double, double)) {
+    StationList line;
+    for (int s = 0; s < 9; ++s) {
+        std::vector<float> ab, values;
+        for (int k = 0; k <= 12; ++k) {
+            ab.push_back(static_cast<float>(std::pow(10.0, k / 4.0)));
+            values.push_back(static_cast<float>(rho(25.0 * s, k / 4.0)));
+        }
+        line.push_back(station(s, ab, values));
+    }
+    return line;
+}
+
+// A contour label as drawn: the text's box from its left-top corner, turned by the escapement,
+// as wide as its characters and as high as the font.
+struct DrawnLabel {
+    PointD topLeft;
+    double angle; // radians
+    double width, height;
+
+    // A sheet point in the label's own axes: along the text from its left-top corner, and down across it.
+    PointD local(double x, double y) const {
+        const double dx = x - topLeft.x, dy = y - topLeft.y;
+        return {dx * std::cos(angle) + dy * std::sin(angle), dx * std::sin(angle) - dy * std::cos(angle)};
+    }
+    // Whether the segment runs through the box shrunk by `inset` on every side.
+    bool crossedBy(Point a, Point b, double inset) const {
+        const PointD p = local(a.x, a.y), q = local(b.x, b.y);
+        double low = 0, high = 1;
+        for (const auto& [start, delta, lo, hi] : {std::tuple{p.x, q.x - p.x, inset, width - inset},
+                                                   std::tuple{p.y, q.y - p.y, inset, height - inset}}) {
+            if (delta == 0) {
+                if (start <= lo || start >= hi)
+                    return false;
+                continue;
+            }
+            const auto [t0, t1] = std::minmax((lo - start) / delta, (hi - start) / delta);
+            low = std::max(low, t0);
+            high = std::min(high, t1);
+        }
+        return low < high;
+    }
+    double distanceTo(Point a) const {
+        const PointD p = local(a.x, a.y);
+        return std::hypot(std::max({0.0, -p.x, p.x - width}), std::max({0.0, -p.y, p.y - height}));
+    }
+};
+
+struct LabelFieldCase {
+    const char* name;
+    double (*rho)(double x, double logAb);
+};
+
+const LabelFieldCase labelFieldCases[] = {
+    {"layers", [](double, double l) { return std::pow(10.0, 1.0 + l * 0.8); }},
+    {"slanted", [](double x, double l) { return std::pow(10.0, 1.0 + x / 200.0 + l / 2.0); }},
+    {"bowl",
+     [](double x, double l) {
+         return std::pow(10.0, 1.0 + std::pow((x - 100.0) / 80.0, 2) + std::pow(l - 1.5, 2));
+     }},
+    {"waves",
+     [](double x, double l) { return std::pow(10.0, 2.0 + std::sin(x / 30.0) * std::cos(l * 2.0)); }},
+};
+
+TEST(SectionSheet, ContourLabelsReadCleanlyInsideTheFrame) {
+    for (const LabelFieldCase& c : labelFieldCases) {
+        SectionSheet sheet;
+        SectionOptions o = options(25, 1000);
+        o.points = false;
+        ASSERT_TRUE(sheet.layoutPseudosection(fieldLine(c.rho), o)) << c.name;
+        const RecordingCanvas canvas = drawn(sheet);
+        std::vector<DrawnLabel> labels;
+        for (const auto& call : canvas.callsOf("textOut")) {
+            const Point p = call.points[0];
+            if (p.x > sheet.frameLeft() && p.x < sheet.frameRight() && p.y > sheet.frameBottom() &&
+                p.y < sheet.frameTop())
+                labels.push_back({{double(p.x), double(p.y)},
+                                  call.font.escapement * std::numbers::pi / 1800.0,
+                                  double(call.text.size() * call.font.width),
+                                  double(call.font.height)});
+        }
+        ASSERT_GE(labels.size(), 2u) << c.name;
+        std::vector<RecordingCanvas::Call> contours;
+        for (const auto& call : canvas.callsOf("polyline"))
+            if (call.pen.width == 2)
+                contours.push_back(call);
+        for (const DrawnLabel& label : labels) {
+            // Inside the frame: its four corners.
+            for (const auto& [along, down] : {std::pair{0.0, 0.0}, {1.0, 0.0}, {0.0, 1.0}, {1.0, 1.0}}) {
+                const double x = label.topLeft.x + along * label.width * std::cos(label.angle) +
+                                 down * label.height * std::sin(label.angle);
+                const double y = label.topLeft.y + along * label.width * std::sin(label.angle) -
+                                 down * label.height * std::cos(label.angle);
+                EXPECT_TRUE(x >= sheet.frameLeft() && x <= sheet.frameRight() && y >= sheet.frameBottom() &&
+                            y <= sheet.frameTop())
+                    << c.name << " " << x << "," << y;
+            }
+            // No line through it (a unit of rounding aside), and its own line broken just around it.
+            double nearestEnd = INFINITY;
+            for (const auto& contour : contours) {
+                for (std::size_t i = 1; i < contour.points.size(); ++i)
+                    EXPECT_FALSE(label.crossedBy(contour.points[i - 1], contour.points[i], 2.0))
+                        << c.name << " at " << contour.points[i].x << "," << contour.points[i].y;
+                for (const Point end : {contour.points.front(), contour.points.back()})
+                    nearestEnd = std::min(nearestEnd, label.distanceTo(end));
+            }
+            EXPECT_LT(nearestEnd, 20.0) << c.name;
+        }
+    }
 }
 
 TEST(SectionSheet, NothingIsColouredInAHole) {
