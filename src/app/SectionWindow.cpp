@@ -212,8 +212,14 @@ bool SectionWindow::fitMissingModels() {
     std::vector<model::FitResult> fits;
     // The fits run on all cores while this thread keeps the progress dialog and its Cancel alive.
     ui.nameProgress("正在反演各测点的模型…");
+    bool outOfMemory = false;
     std::thread worker([&] {
-        fits = model::fitStations(soundings, options, control);
+        try {
+            fits = model::fitStations(soundings, options, control);
+            model::rethrowOutOfMemory(fits);
+        } catch (const std::bad_alloc&) { // reported once the worker is back
+            outOfMemory = true;
+        }
         finished = true;
     });
     while (!finished) {
@@ -223,6 +229,8 @@ bool SectionWindow::fitMissingModels() {
     }
     worker.join();
     ui.endProgress();
+    if (outOfMemory)
+        throw std::bad_alloc();
     for (std::size_t k = 0; k < missing.size(); ++k) {
         // A station the cancel stopped before its fit keeps no model, so the next refresh fits it.
         if (cancel && !fits[k].report.ok())
