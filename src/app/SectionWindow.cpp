@@ -269,7 +269,7 @@ bool SectionWindow::refresh() {
                 reportSectionProblem(ui_(), layout);
                 section_ = SectionSheet();
             } else {
-                image_ = sectionImage(section_, dpi());
+                image_ = sectionImage(section_, dpi(), QtCanvas::Rendering::Smooth);
                 if (image_.isNull()) {
                     ui_().messageBox("断面图太大，无法在屏幕上显示，请减小比例尺或点距。", "断面图",
                                      MsgButtons::Ok, MsgIcon::Warning);

@@ -86,7 +86,7 @@ BitmapSize sectionBitmapSize(const SectionSheet& section, int dpi) {
     return {pixelsOf(section.width(), dpi), pixelsOf(section.height(), dpi)};
 }
 
-QImage sectionImage(const SectionSheet& section, int dpi) {
+QImage sectionImage(const SectionSheet& section, int dpi, QtCanvas::Rendering rendering) {
     const BitmapSize size = sectionBitmapSize(section, dpi);
     if (size.width <= 0 || size.height <= 0 || size.width > maxSheetBitmapSide ||
         size.height > maxSheetBitmapSide)
@@ -98,7 +98,7 @@ QImage sectionImage(const SectionSheet& section, int dpi) {
     image.setDotsPerMeterX(dotsPerMetre);
     image.setDotsPerMeterY(dotsPerMetre);
     QPainter painter(&image);
-    QtCanvas canvas(painter, dpi, dpi);
+    QtCanvas canvas(painter, dpi, dpi, rendering);
     paintSection(section, canvas, size.height);
     return image;
 }

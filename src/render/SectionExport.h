@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/QtCanvas.h"
 #include "sheet/SheetView.h"
 
 #include <QImage>
@@ -18,8 +19,9 @@ void paintSection(const SectionSheet& section, Canvas& canvas, int pixelHeight);
 BitmapSize sectionBitmapSize(const SectionSheet& section, int dpi);
 
 // The section painted on white at `dpi`; a null image when it would exceed maxSheetBitmapSide pixels
-// a side or the memory cannot be had.
-QImage sectionImage(const SectionSheet& section, int dpi);
+// a side or the memory cannot be had. PNG files are drawn pixel-exact; the window shows it smooth.
+QImage sectionImage(const SectionSheet& section, int dpi,
+                    QtCanvas::Rendering rendering = QtCanvas::Rendering::Pixel);
 
 // Writes a laid-out section to `path`, the format chosen by the extension: .pdf and .svg as one page
 // of the section's true size, .png as a bitmap at `dpi`. Written whole or not at all, never onto a
