@@ -3,6 +3,7 @@
 #include "core/Conversions.h"
 #include "core/Ui.h"
 #include "model/BatchFit.h"
+#include "render/QtCanvas.h"
 #include "render/SectionExport.h"
 #include "sheet/StationSounding.h"
 
@@ -13,7 +14,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSpinBox>
@@ -66,6 +70,7 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
     colourHighEdit = new QLineEdit(this);
     refreshButton = new QPushButton(QStringLiteral("刷新"), this);
     exportButton = new QPushButton(QStringLiteral("导出..."), this);
+    printButton = new QPushButton(QStringLiteral("打印..."), this);
     sectionLabel = new QLabel;
     sectionLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     sectionLabel->installEventFilter(this);
@@ -92,6 +97,7 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
     controls->addWidget(smoothCheck, 2, 2, 1, 2);
     controls->addWidget(refreshButton, 0, 6);
     controls->addWidget(exportButton, 1, 6);
+    controls->addWidget(printButton, 2, 6);
     // The controls keep their own widths; the window's extra width stays right of them.
     controls->setColumnStretch(7, 1);
     auto* layout = new QVBoxLayout(this);
@@ -101,19 +107,27 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
 
     connect(refreshButton, &QPushButton::clicked, this, &SectionWindow::onRefresh);
     connect(exportButton, &QPushButton::clicked, this, &SectionWindow::onExport);
+    connect(printButton, &QPushButton::clicked, this, &SectionWindow::onPrint);
     connect(autoColourCheck, &QCheckBox::toggled, this, &SectionWindow::onAutoColourToggled);
     connect(parameterCombo, &QComboBox::currentIndexChanged, this, &SectionWindow::onFitChoiceRelevance);
     connect(smoothCheck, &QCheckBox::toggled, this, &SectionWindow::onFitChoiceRelevance);
     onAutoColourToggled();
     onFitChoiceRelevance();
     exportButton->setEnabled(false);
+    printButton->setEnabled(false);
 
+    printSetup = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        return dialog.exec() == QDialog::Accepted;
+    };
     exportPathQuery = [this] {
         return QFileDialog::getSaveFileName(
             this, QStringLiteral("导出剖面图"), QString(),
             QStringLiteral("PDF 文件 (*.pdf);;SVG 文件 (*.svg);;PNG 图像 (*.png)"));
     };
 }
+
+SectionWindow::~SectionWindow() = default;
 
 void SectionWindow::setStations(const StationList& stations, const std::filesystem::path& dataFile) {
     stations_ = stations;
@@ -152,6 +166,7 @@ void SectionWindow::clearPicture() {
     sectionLabel->setPixmap(QPixmap());
     sectionLabel->resize(0, 0);
     exportButton->setEnabled(false);
+    printButton->setEnabled(false);
 }
 
 std::optional<SectionOptions> SectionWindow::readOptions() {
@@ -278,6 +293,7 @@ bool SectionWindow::refresh() {
                     sectionLabel->setPixmap(QPixmap::fromImage(image_));
                     sectionLabel->resize(image_.size());
                     exportButton->setEnabled(true);
+                    printButton->setEnabled(true);
                     drawn = true;
                 }
             }
@@ -318,6 +334,41 @@ void SectionWindow::onExport() {
     if (!isSectionFileFormat(path.toStdString()))
         path += QStringLiteral(".pdf");
     exportTo(path);
+}
+
+bool SectionWindow::printTo(QPrinter& printer) {
+    if (!section_.laidOut())
+        return false;
+    printer.setDocName(QStringLiteral("测线剖面图"));
+    QPainter painter;
+    if (!printer.isValid() || !painter.begin(&printer)) {
+        ui_().messageBox("注意:\n\t没有可用的打印机，无法打印！", "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    const int dpiX = printer.logicalDpiX();
+    const int dpiY = printer.logicalDpiY();
+    const int width = sectionBitmapSize(section_, dpiX).width;
+    const int height = sectionBitmapSize(section_, dpiY).height;
+    if (width > printer.width() || height > printer.height())
+        ui_().messageBox("注意:\n\t剖面图大于纸张，超出纸张的部分不会打印！", "警告", MsgButtons::Ok,
+                         MsgIcon::None);
+    {
+        QtCanvas canvas(painter, dpiX, dpiY);
+        paintSection(section_, canvas, height);
+    }
+    return painter.end();
+}
+
+void SectionWindow::onPrint() {
+    if (!section_.laidOut())
+        return;
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        printer_->setPageOrientation(section_.width() > section_.height() ? QPageLayout::Landscape
+                                                                          : QPageLayout::Portrait);
+    }
+    if (printSetup && printSetup(*printer_))
+        printTo(*printer_);
 }
 
 std::optional<SectionHit> SectionWindow::stationAtPixel(QPoint pixel) const {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -15,6 +16,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPrinter;
 class QPushButton;
 class QScrollArea;
 class QSpinBox;
@@ -31,6 +33,7 @@ public:
     // `ui` answers the message boxes and the fit's progress; it is asked for anew each time, as the
     // main window's Ui can be replaced.
     explicit SectionWindow(std::function<Ui&()> ui, QWidget* parent = nullptr);
+    ~SectionWindow() override;
 
     // The stations to draw (the file loaded); models fitted for earlier stations are forgotten.
     void setStations(const StationList& stations, const std::filesystem::path& dataFile);
@@ -43,6 +46,9 @@ public:
     std::function<std::optional<StationModel>(std::size_t)> knownModel;
     // Asks for the export file; empty when cancelled. A save dialog unless replaced (tests).
     std::function<QString()> exportPathQuery;
+    // Lets the user choose the printer and its page; false when cancelled. The print dialog unless
+    // replaced (tests).
+    std::function<bool(QPrinter&)> printSetup;
 
     // Lays out and paints the section from the controls; fits the stations without a model first for
     // the model section. False, with nothing drawn, when the section is refused (after its message) or
@@ -50,6 +56,10 @@ public:
     bool refresh();
     // Writes the drawn section to `path` (.pdf, .svg or .png at exportPngDpi); false after a message.
     bool exportTo(const QString& path);
+    // Prints the drawn section at its true scale from the page's top left corner; false after a
+    // message when no printer can take it. A section larger than the page is printed in part, after
+    // a warning.
+    bool printTo(QPrinter& printer);
     // The station under a pixel of the section image, if any.
     std::optional<SectionHit> stationAtPixel(QPoint pixel) const;
 
@@ -76,12 +86,14 @@ public:
     QLineEdit* colourHighEdit = nullptr;
     QPushButton* refreshButton = nullptr;
     QPushButton* exportButton = nullptr;
+    QPushButton* printButton = nullptr;
     QScrollArea* scrollArea = nullptr;
     QLabel* sectionLabel = nullptr;
 
 public slots:
     void onRefresh();
     void onExport();
+    void onPrint();
     void onAutoColourToggled();
     // The fit controls apply to the model section only; the layer count not to a smooth fit.
     void onFitChoiceRelevance();
@@ -108,5 +120,6 @@ private:
     int modelsFittedWith_ = 0;
     SectionSheet section_;
     QImage image_;
+    std::unique_ptr<QPrinter> printer_; // made on the first print, then keeps the user's choices
     bool busy_ = false;
 };

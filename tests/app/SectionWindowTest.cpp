@@ -10,6 +10,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -159,6 +160,33 @@ TEST_F(SectionWindowTest, ExportWritesTheSectionDrawn) {
     ASSERT_TRUE(window.refresh());
     window.exportButton->click();
     EXPECT_TRUE(QFileInfo::exists(pdf + QStringLiteral(".pdf"))); // no known extension: a PDF
+}
+
+// 打印... prints the section on the chosen page; a page too small for it is printed after a warning.
+TEST_F(SectionWindowTest, PrintPutsTheSectionOnThePageAndWarnsWhenItDoesNotFit) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(window.refresh());
+    for (const auto& [page, warned] : {std::pair{QPageSize::A0, false}, std::pair{QPageSize::A7, true}}) {
+        const QString pdf = folder.filePath(QStringLiteral("print-%1.pdf").arg(int(page)));
+        window.printSetup = [&](QPrinter& printer) {
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(pdf);
+            printer.setPageSize(QPageSize(page));
+            return true;
+        };
+        ui.messages.clear();
+        window.printButton->click();
+        EXPECT_GT(QFileInfo(pdf).size(), 0);
+        const bool warning = std::any_of(ui.messages.begin(), ui.messages.end(), [](const auto& m) {
+            return m.text.find("剖面图大于纸张") != std::string::npos;
+        });
+        EXPECT_EQ(warning, warned) << int(page);
+    }
+    // Cancelled in the dialog: nothing is printed.
+    window.printSetup = [](QPrinter&) { return false; };
+    ui.messages.clear();
+    window.printButton->click();
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 using MainWindowSectionTest = apptest::SheetWindowTest;
