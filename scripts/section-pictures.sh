@@ -8,6 +8,7 @@
 #                                                        rendered by pdftoppm
 #   section-window.png                                  the section window under a virtual display, opened
 #                                                        on Data/sample-ip.dat through 图形 → 测线剖面图...
+#   section-window-line100-model.png                    the same on the generated line, its model section
 # and copies the window and the two PDF pages into Help/images/ for the help page.
 # Usage: scripts/section-pictures.sh [BUILD_DIR]   (default build/test; it needs vesplot and vesplot_gen)
 # Needs pdftoppm (poppler-utils), xvfb-run (xvfb, xauth), xdotool and import (imagemagick).
@@ -18,7 +19,9 @@ if [ "${1:-}" = "--window" ]; then
     # section window), make the window tall enough for the section and grab it.
     bin=$2
     out=$3
-    "$bin/vesplot" Data/sample-ip.dat &
+    file=${4:-Data/sample-ip.dat}
+    view=${5:-}
+    "$bin/vesplot" "$file" &
     program=$!
     trap 'kill "$program" 2>/dev/null || true' EXIT
     main=
@@ -44,6 +47,16 @@ if [ "${1:-}" = "--window" ]; then
     [ -n "$section" ] || { echo "the section window did not appear" >&2; exit 1; }
     xdotool windowsize "$section" 1340 1000
     sleep 2
+    if [ "$view" = model ]; then
+        # 参数 → its last entry, the model section, then 刷新 (fits every station, with progress).
+        xdotool mousemove --window "$section" 80 20 click 1
+        sleep 0.5
+        xdotool key End Return
+        sleep 0.5
+        refresh=$(xdotool search --onlyvisible --name '测线剖面图' | head -1)
+        xdotool mousemove --window "$refresh" 545 20 click 1
+        sleep 6
+    fi
     import -window "$section" "$out"
     exit 0
 fi
@@ -72,7 +85,9 @@ pdftoppm -r 100 -png -singlefile "$work/res.pdf" docs/section-res-pdf
 pdftoppm -r 100 -png -singlefile "$work/model.pdf" docs/section-model-pdf
 
 xvfb-run -a -s '-screen 0 1600x1000x24' "$script" --window "$bin" "$PWD/docs/section-window.png"
+xvfb-run -a -s '-screen 0 1600x1000x24' "$script" --window "$bin" "$PWD/docs/section-window-line100-model.png" \
+    "$work/line100.dat" model
 mkdir -p Help/images
 cp docs/section-window.png docs/section-res-pdf.png docs/section-model-pdf.png Help/images/
 ls -l docs/section-res.png docs/section-model.png docs/section-line100-res.png docs/section-line100-model.png docs/section-res-pdf.png \
-    docs/section-model-pdf.png docs/section-window.png
+    docs/section-model-pdf.png docs/section-window.png docs/section-window-line100-model.png
