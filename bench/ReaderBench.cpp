@@ -38,11 +38,11 @@ std::string benchFile(bool column, std::size_t rows) {
 std::size_t heldBytes(const StationList& stations) {
     std::size_t bytes = stations.capacity() * sizeof(ProfileData);
     for (const ProfileData& s : stations) {
-        for (const auto* column : {&s.stationNumber, &s.pointCode})
-            bytes += column->capacity() * sizeof(std::int32_t);
-        for (const auto* column : {&s.abHalf, &s.resistivity, &s.chargeability, &s.deviation,
-                                   &s.halfDecayTime, &s.decay, &s.compositeParameter, &s.mnHalf})
-            bytes += column->capacity() * sizeof(float);
+        bytes += (s.abHalf.capacity() + s.resistivity.capacity()) * sizeof(float);
+        bytes += s.stationNumber.heapBytes() + s.pointCode.heapBytes();
+        for (const ValueColumn<float>* column :
+             {&s.chargeability, &s.deviation, &s.halfDecayTime, &s.decay, &s.compositeParameter, &s.mnHalf})
+            bytes += column->heapBytes();
     }
     return bytes;
 }

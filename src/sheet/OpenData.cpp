@@ -52,7 +52,7 @@ void scanRanges(SheetState& s) {
     // (see decadesDrawable for the same scan of AB/2 and resistivity alone)
     for (const ProfileData& station : s.stations) {
         const std::size_t n = station.size();
-        const std::vector<float>* ip[] = {&station.chargeability, &station.deviation, &station.halfDecayTime,
+        const ValueColumn<float>* ip[] = {&station.chargeability, &station.deviation, &station.halfDecayTime,
                                           &station.decay, &station.compositeParameter};
         for (std::size_t j = 0; j < n; ++j) {
             const float ab = station.abHalf[j];
@@ -64,7 +64,7 @@ void scanRanges(SheetState& s) {
                 s.rhoMin = std::fmin(s.rhoMin, station.resistivity[j]);
                 s.rhoMax = std::fmax(s.rhoMax, station.resistivity[j]);
             }
-            for (const std::vector<float>* list : ip) {
+            for (const ValueColumn<float>* list : ip) {
                 if (j >= list->size())
                     continue;
                 const float v = (*list)[j];
@@ -163,12 +163,15 @@ DataQuality measureDataQuality(const StationList& stations, DataFileKind kind) {
     quality.stations = stations.size();
     for (const ProfileData& station : stations) {
         quality.points += station.abHalf.size();
-        const std::vector<float>* fields[] = {
-            &station.abHalf,        &station.resistivity, &station.chargeability,     &station.deviation,
-            &station.halfDecayTime, &station.decay,       &station.compositeParameter};
-        const std::size_t fieldCount = kind == DataFileKind::Column ? std::size(fields) : 2;
-        for (std::size_t f = 0; f < fieldCount; ++f)
-            for (float v : *fields[f])
+        for (const std::vector<float>* field : {&station.abHalf, &station.resistivity})
+            for (float v : *field)
+                quality.missingValues += missing(v) ? 1 : 0;
+        if (kind != DataFileKind::Column)
+            continue;
+        for (const ValueColumn<float>* field :
+             {&station.chargeability, &station.deviation, &station.halfDecayTime, &station.decay,
+              &station.compositeParameter})
+            for (float v : *field)
                 quality.missingValues += missing(v) ? 1 : 0;
     }
     return quality;
