@@ -10,6 +10,7 @@
 #include <limits>
 #include <stdexcept>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 // One value per measurement point of a station, for the fields that are often the same at every point
@@ -70,7 +71,9 @@ public:
         friend difference_type operator-(const const_iterator& a, const const_iterator& b) {
             return static_cast<difference_type>(a.index_) - static_cast<difference_type>(b.index_);
         }
-        friend bool operator==(const const_iterator& a, const const_iterator& b) { return a.index_ == b.index_; }
+        friend bool operator==(const const_iterator& a, const const_iterator& b) {
+            return a.index_ == b.index_;
+        }
         friend std::strong_ordering operator<=>(const const_iterator& a, const const_iterator& b) {
             return a.index_ <=> b.index_;
         }
@@ -127,23 +130,12 @@ public:
     }
 
     void push_back(const T& value) {
-        if (values_.empty()) {
-            if (count_ == 0)
-                value_ = value;
-            if (count_ == 0 || sameValue(value, value_)) {
-                ++count_;
-                return;
-            }
-            // The first differing value: every earlier point gets its own copy of the common value.
-            std::vector<T> values;
-            values.reserve(std::max<size_type>(reserved_, count_ + 1));
-            values.assign(count_, value_);
-            values.push_back(value);
-            values_ = std::move(values);
-            ++count_;
-            return;
-        }
-        values_.push_back(value);
+        if (!values_.empty())
+            values_.push_back(value);
+        else if (count_ != 0 && !sameValue(value, value_)) [[unlikely]]
+            spread(value);
+        else
+            value_ = value;
         ++count_;
     }
 
@@ -151,7 +143,8 @@ public:
     // the number (it needs no room), so that a column turned into a vector later grows only once.
     void reserve(size_type points) {
         if (values_.empty())
-            reserved_ = static_cast<std::uint32_t>(std::min<size_type>(points, std::numeric_limits<std::uint32_t>::max()));
+            reserved_ = static_cast<std::uint32_t>(
+                std::min<size_type>(points, std::numeric_limits<std::uint32_t>::max()));
         else
             values_.reserve(points);
     }
@@ -160,7 +153,8 @@ public:
 
     std::vector<T> toVector() const { return values_.empty() ? std::vector<T>(count_, value_) : values_; }
 
-    // Equal when of the same length with equal values (as ==, so NaN equals nothing), however each holds them.
+    // Equal when of the same length with equal values (as ==, so NaN equals nothing), however each holds
+    // them.
     friend bool operator==(const ValueColumn& a, const ValueColumn& b) {
         if (a.count_ != b.count_)
             return false;
@@ -173,6 +167,10 @@ public:
     }
 
 private:
+    // The first differing value: every earlier point gets its own copy of the common value. Defined
+    // apart, so that the rest of push_back stays small enough to be inlined.
+    void spread(const T& value);
+
     const T& ref(size_type i) const { return values_.empty() ? value_ : values_[i]; }
 
     static bool sameValue(const T& a, const T& b) {
@@ -190,3 +188,11 @@ private:
     std::uint32_t reserved_ = 0; // the room asked for while uniform
     T value_{};                  // the common value while uniform
 };
+
+template <class T> void ValueColumn<T>::spread(const T& value) {
+    std::vector<T> values;
+    values.reserve(std::max<size_type>(reserved_, count_ + 1));
+    values.assign(count_, value_);
+    values.push_back(value);
+    values_ = std::move(values);
+}

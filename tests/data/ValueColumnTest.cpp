@@ -77,7 +77,8 @@ TEST(ValueColumn, EqualityIsByValues) {
     EXPECT_EQ(ValueColumn<float>(3, 0.f), zeros);
     EXPECT_FALSE(zeros == ValueColumn<float>(2, 0.f));
     EXPECT_FALSE(zeros == ValueColumn<float>(3, 1.f));
-    EXPECT_EQ(ValueColumn<float>(0, 5.f), ValueColumn<float>()); // empty columns are equal whatever their value
+    EXPECT_EQ(ValueColumn<float>(0, 5.f),
+              ValueColumn<float>()); // empty columns are equal whatever their value
     EXPECT_FALSE(ValueColumn<float>(1, std::nanf("")) == ValueColumn<float>(1, std::nanf(""))); // as vectors
 
     zeros.assign(4, 7.f);
