@@ -8,6 +8,7 @@
 #include <initializer_list>
 #include <iterator>
 #include <limits>
+#include <span>
 #include <stdexcept>
 #include <type_traits>
 #include <utility>
@@ -107,6 +108,10 @@ public:
     bool isUniform() const { return values_.empty(); }
     // Heap memory the column holds, in bytes: none while it is uniform.
     size_type heapBytes() const { return values_.capacity() * sizeof(T); }
+
+    // The values the column holds one by one: all of them once they differ, none while it is uniform
+    // (then front() is every value). For passes over many columns that take a uniform one at once.
+    std::span<const T> heldValues() const { return values_; }
 
     T operator[](size_type i) const { return ref(i); }
     T at(size_type i) const {
