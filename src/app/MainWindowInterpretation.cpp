@@ -38,10 +38,11 @@ std::filesystem::path pathOf(const QString& path) {
 
 // A station's points as a sounding: AB/2, MN/2 where the file gives it, resistivity and M1.
 model::SoundingData soundingOf(const ProfileData& station) {
-    std::vector<float> mn = station.mnHalf;
+    std::vector<float> mn = station.mnHalf.toVector();
     if (mn.size() != station.size())
         mn.assign(station.size(), 0.0f);
-    return model::SoundingData::from<float>(station.abHalf, mn, station.resistivity, station.chargeability);
+    const std::vector<float> m1 = station.chargeability.toVector();
+    return model::SoundingData::from<float>(station.abHalf, mn, station.resistivity, m1);
 }
 
 // The response of a typed model at the station's usable points and its misfit.

@@ -51,9 +51,7 @@ const char* iconName(MsgIcon icon) {
 }
 
 void writeStation(JsonWriter& json, const ProfileData& station) {
-    static const std::pair<const char*, std::vector<float> ProfileData::*> fields[] = {
-        {"abHalf", &ProfileData::abHalf},
-        {"resistivity", &ProfileData::resistivity},
+    static const std::pair<const char*, ValueColumn<float> ProfileData::*> ipFields[] = {
         {"chargeability", &ProfileData::chargeability},
         {"deviation", &ProfileData::deviation},
         {"halfDecayTime", &ProfileData::halfDecayTime},
@@ -62,9 +60,13 @@ void writeStation(JsonWriter& json, const ProfileData& station) {
     json.beginObject();
     json.key("number");
     json.value(station.stationNumber.empty() ? 0 : station.stationNumber[0]);
-    for (const auto& [name, field] : fields) {
+    json.key("abHalf");
+    json.floatArray(station.abHalf);
+    json.key("resistivity");
+    json.floatArray(station.resistivity);
+    for (const auto& [name, field] : ipFields) {
         json.key(name);
-        json.floatArray(station.*field);
+        json.floatArray((station.*field).toVector());
     }
     json.endObject();
 }

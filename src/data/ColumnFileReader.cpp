@@ -217,7 +217,7 @@ void readColumnFile(Ui& ui, const std::filesystem::path& fileName, StationList& 
             if (added) {
                 // A sounding is mostly as long as the one before it: room for that many points saves
                 // growing every column of the record step by step.
-                const std::size_t previous = last < stations.size() ? stations[last].stationNumber.size() : 0;
+                const std::size_t previous = last < stations.size() ? stations[last].size() : 0;
                 stations.emplace_back().reserve(std::clamp(previous, initialPoints, maxReservedPoints));
             }
             last = at->second;

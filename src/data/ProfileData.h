@@ -4,32 +4,37 @@
 #include <optional>
 #include <vector>
 
+#include "data/ValueColumn.h"
+
 // Marks an absent value in every value field of a station.
 inline constexpr float missingValue = -9999.0f;
 // The point code both readers store for every point; nothing interprets it.
 inline constexpr std::int32_t pointCodeValue = 102;
 
-// One sounding station: ten parallel vectors, element i of each belonging to measurement point i
-// (one electrode spacing), in file order. All vectors always have the same length.
+// One sounding station: ten parallel columns, element i of each belonging to measurement point i
+// (one electrode spacing), in file order. All columns always have the same length. AB/2 and the
+// resistivity differ from point to point and are plain vectors; the other fields are often the same at
+// every point (the station number and point code always, the IP values and MN/2 of a tagged file) and
+// then cost the same memory whatever the number of points.
 struct ProfileData {
-    std::vector<std::int32_t> stationNumber;
-    std::vector<std::int32_t> pointCode;
+    ValueColumn<std::int32_t> stationNumber;
+    ValueColumn<std::int32_t> pointCode;
     std::vector<float> abHalf;             // AB/2 in metres, the x value of every curve
     std::vector<float> resistivity;        // apparent resistivity
-    std::vector<float> chargeability;      // M1
-    std::vector<float> deviation;          // R
-    std::vector<float> halfDecayTime;      // TH
-    std::vector<float> decay;              // TD
-    std::vector<float> compositeParameter; // ZP
-    std::vector<float> mnHalf;             // MN/2 in metres where the file gives it (column files), else 0
+    ValueColumn<float> chargeability;      // M1
+    ValueColumn<float> deviation;          // R
+    ValueColumn<float> halfDecayTime;      // TH
+    ValueColumn<float> decay;              // TD
+    ValueColumn<float> compositeParameter; // ZP
+    ValueColumn<float> mnHalf;             // MN/2 in metres where the file gives it (column files), else 0
 
     std::size_t size() const { return abHalf.size(); }
     bool empty() const { return abHalf.empty(); }
 
-    // Makes room for `points` measurement points in all nine vectors.
+    // Makes room for `points` measurement points in all columns.
     void reserve(std::size_t points);
 
-    // Appends one measurement point to all vectors together.
+    // Appends one measurement point to all columns together.
     void appendPoint(std::int32_t number, float ab, float rho, float m1, float r, float th, float td,
                      float zp, float mn = 0.0f);
 

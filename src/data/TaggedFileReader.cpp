@@ -202,6 +202,8 @@ void readTaggedFile(Ui& ui, const std::filesystem::path& fileName, StationList& 
         if (!tryParseInt(block.name, number))
             number = static_cast<std::int32_t>(i);
 
+        // A tagged file has no IP values and no MN/2: those columns, like the station number and the
+        // point code, hold one value for all points.
         const std::size_t points = block.abHalf.size();
         ProfileData station;
         station.stationNumber.assign(points, number);
@@ -213,6 +215,7 @@ void readTaggedFile(Ui& ui, const std::filesystem::path& fileName, StationList& 
         station.halfDecayTime.assign(points, missingValue);
         station.decay.assign(points, missingValue);
         station.compositeParameter.assign(points, missingValue);
+        station.mnHalf.assign(points, 0.0f);
         stations.push_back(std::move(station));
     }
     progress.finish();

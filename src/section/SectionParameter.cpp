@@ -40,24 +40,6 @@ bool isLogarithmic(SectionParameter parameter) {
     return parameter == SectionParameter::Res;
 }
 
-const std::vector<float>& parameterValues(const ProfileData& station, SectionParameter parameter) {
-    switch (parameter) {
-    case SectionParameter::M1:
-        return station.chargeability;
-    case SectionParameter::R:
-        return station.deviation;
-    case SectionParameter::TD:
-        return station.decay;
-    case SectionParameter::TH:
-        return station.halfDecayTime;
-    case SectionParameter::ZP:
-        return station.compositeParameter;
-    case SectionParameter::Res:
-        break;
-    }
-    return station.resistivity;
-}
-
 bool isPresent(double value, bool logarithmic) {
     if (!std::isfinite(value) || value == static_cast<double>(missingValue) ||
         value == -static_cast<double>(missingValue))

@@ -21,8 +21,26 @@ std::string parameterName(SectionParameter parameter);
 std::string parameterUnit(SectionParameter parameter);
 // Resistivity spans decades and is shown, averaged and interpolated in log10; the IP parameters linearly.
 bool isLogarithmic(SectionParameter parameter);
-// The station's column of that parameter, parallel to abHalf.
-const std::vector<float>& parameterValues(const ProfileData& station, SectionParameter parameter);
+// Calls `use` with the station's column of that parameter, parallel to abHalf: the resistivity vector
+// or one of the IP columns (both read by index), and returns what it returns.
+template <class Use>
+decltype(auto) withParameterValues(const ProfileData& station, SectionParameter parameter, Use&& use) {
+    switch (parameter) {
+    case SectionParameter::M1:
+        return use(station.chargeability);
+    case SectionParameter::R:
+        return use(station.deviation);
+    case SectionParameter::TD:
+        return use(station.decay);
+    case SectionParameter::TH:
+        return use(station.halfDecayTime);
+    case SectionParameter::ZP:
+        return use(station.compositeParameter);
+    case SectionParameter::Res:
+        break;
+    }
+    return use(station.resistivity);
+}
 // A measured value: neither of the missing markers -9999 / +9999 nor NaN; on a log scale also positive.
 bool isPresent(double value, bool logarithmic);
 

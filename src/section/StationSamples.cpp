@@ -19,12 +19,11 @@ long long spacingKey(double logAb) {
     return std::llround(logAb / logAbTolerance);
 }
 
-void addStation(Points& points, const ProfileData& station, SectionParameter parameter) {
-    const bool logarithmic = isLogarithmic(parameter);
-    const std::vector<float>& values = parameterValues(station, parameter);
-    const std::size_t n = std::min(station.abHalf.size(), values.size());
+template <class Values>
+void addValues(Points& points, const std::vector<float>& abHalf, const Values& values, bool logarithmic) {
+    const std::size_t n = std::min(abHalf.size(), values.size());
     for (std::size_t i = 0; i < n; ++i) {
-        const double ab = station.abHalf[i];
+        const double ab = abHalf[i];
         if (!isPresent(ab, true))
             continue;
         Accumulated& at = points[spacingKey(std::log10(ab))];
@@ -36,6 +35,12 @@ void addStation(Points& points, const ProfileData& station, SectionParameter par
             ++at.absent;
         }
     }
+}
+
+void addStation(Points& points, const ProfileData& station, SectionParameter parameter) {
+    const bool logarithmic = isLogarithmic(parameter);
+    withParameterValues(station, parameter,
+                        [&](const auto& values) { addValues(points, station.abHalf, values, logarithmic); });
 }
 
 void finish(StationSamples& samples, const Points& points) {

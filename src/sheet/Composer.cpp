@@ -137,8 +137,10 @@ void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
     }
 }
 
-void fillCurve(SheetState& s, TCurve& curve, const std::vector<float>& abHalf,
-               const std::vector<float>& values, const TAxis& yAxis, int symbol) {
+// `values`: the resistivity vector or one of the IP columns, read by index.
+template <class Values>
+void fillCurve(SheetState& s, TCurve& curve, const std::vector<float>& abHalf, const Values& values,
+               const TAxis& yAxis, int symbol) {
     const std::size_t n = std::min(abHalf.size(), values.size());
     std::vector<float> xs;
     std::vector<float> ys;

@@ -1,10 +1,13 @@
 #include "sheet/OpenData.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <iterator>
+#include <limits>
+#include <span>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -34,7 +37,7 @@ void setIpBoxesEnabled(PlotChoices& choices, bool enabled) {
 
 // A value that can take part in a decade range (its logarithm exists).
 bool decadeValue(float v) {
-    return v > 0.0f && std::isfinite(v);
+    return v > 0.0f && v <= std::numeric_limits<float>::max(); // positive and finite
 }
 
 // Whole decades around [low, high]: 10^trunc(log10 low) to 10^(trunc(log10 high) + 1).
@@ -48,70 +51,123 @@ float decadeLength(float low, float high) {
     return static_cast<float>(std::log10(static_cast<double>(high) / low) * cmPerDecade);
 }
 
-void scanRanges(SheetState& s) {
-    // (see decadesDrawable for the same scan of AB/2 and resistivity alone)
-    for (const ProfileData& station : s.stations) {
-        const std::size_t n = station.size();
-        const std::vector<float>* ip[] = {&station.chargeability, &station.deviation, &station.halfDecayTime,
-                                          &station.decay, &station.compositeParameter};
-        for (std::size_t j = 0; j < n; ++j) {
-            const float ab = station.abHalf[j];
-            if (decadeValue(ab)) {
-                s.abMin = std::fmin(s.abMin, ab);
-                s.abMax = std::fmax(s.abMax, ab);
-            }
-            if (j < station.resistivity.size() && decadeValue(station.resistivity[j])) {
-                s.rhoMin = std::fmin(s.rhoMin, station.resistivity[j]);
-                s.rhoMax = std::fmax(s.rhoMax, station.resistivity[j]);
-            }
-            for (const std::vector<float>* list : ip) {
-                if (j >= list->size())
-                    continue;
-                const float v = (*list)[j];
-                if (v < s.ipMin)
-                    s.ipMin = v;
-                if (v > s.ipMax)
-                    s.ipMax = v;
-            }
+bool missing(float v) {
+    return std::isnan(v) || v == missingValue || v == -missingValue;
+}
+
+// What an open derives from every point of a station list, gathered in one pass over the points: the
+// ranges of the AB/2 and resistivity values that take part in the decades, the range of the IP values,
+// and the count of missing values in the fields of the file kind (see measureDataQuality).
+struct PointScan {
+    float abMin = rangeResetLow, abMax = rangeResetHigh;
+    float rhoMin = rangeResetLow, rhoMax = rangeResetHigh;
+    float ipMin = rangeResetLow, ipMax = rangeResetHigh;
+    std::size_t points = 0;
+    std::size_t missingValues = 0;
+
+    // At least one positive, finite AB/2 and one positive, finite resistivity, in any stations.
+    bool hasDecadeData() const { return abMin <= abMax && rhoMin <= rhoMax; }
+};
+
+// Widens [low, high] (by <) to the values of `values` that `keep` accepts; NaNs take no part. Eight
+// running ranges side by side, so that the comparisons of one value do not wait for those of the one
+// before; which of -0 and +0 ends a range is left open (the ranges are rounded before any use).
+template <class Keep> void widenRange(std::span<const float> values, Keep keep, float& low, float& high) {
+    constexpr std::size_t lanes = 8;
+    const float none = std::numeric_limits<float>::quiet_NaN();
+    float lows[lanes], highs[lanes];
+    std::fill(std::begin(lows), std::end(lows), low);
+    std::fill(std::begin(highs), std::end(highs), high);
+    const std::size_t whole = values.size() - values.size() % lanes;
+    for (std::size_t j = 0; j < whole; j += lanes) {
+        for (std::size_t k = 0; k < lanes; ++k) {
+            const float v = keep(values[j + k]) ? values[j + k] : none;
+            lows[k] = v < lows[k] ? v : lows[k];
+            highs[k] = v > highs[k] ? v : highs[k];
         }
+    }
+    for (std::size_t j = whole; j < values.size(); ++j) {
+        const float v = keep(values[j]) ? values[j] : none;
+        lows[0] = v < lows[0] ? v : lows[0];
+        highs[0] = v > highs[0] ? v : highs[0];
+    }
+    for (std::size_t k = 0; k < lanes; ++k) {
+        low = lows[k] < low ? lows[k] : low;
+        high = highs[k] > high ? highs[k] : high;
     }
 }
 
-// True when the whole decades of the stations' AB/2 and resistivity values, and the axis lengths they
-// give, are finite numbers a sheet can hold.
-bool decadesDrawable(const StationList& stations) {
-    float abMin = rangeResetLow, abMax = rangeResetHigh, rhoMin = rangeResetLow, rhoMax = rangeResetHigh;
-    for (const ProfileData& station : stations) {
-        for (float v : station.abHalf)
-            if (decadeValue(v)) {
-                abMin = std::fmin(abMin, v);
-                abMax = std::fmax(abMax, v);
-            }
-        for (float v : station.resistivity)
-            if (decadeValue(v)) {
-                rhoMin = std::fmin(rhoMin, v);
-                rhoMax = std::fmax(rhoMax, v);
-            }
+std::size_t countMissing(std::span<const float> values) {
+    std::size_t count = 0;
+    for (float v : values)
+        count += static_cast<std::size_t>(std::isnan(v) | (v == missingValue) | (v == -missingValue));
+    return count;
+}
+
+// Widens [low, high] to the decade values among the first `points` of `values`, and counts the missing
+// values among all of them.
+void scanDecadeValues(const std::vector<float>& values, std::size_t points, float& low, float& high,
+                      std::size_t& missingValues) {
+    const std::span<const float> all(values);
+    widenRange(all.first(std::min(points, all.size())), decadeValue, low, high);
+    missingValues += countMissing(all);
+}
+
+// The same for an IP column, whose every value (missing markers included) takes part in the IP range. A
+// column of one value is taken at once.
+void scanIpValues(const ValueColumn<float>& column, std::size_t points, bool countMissingValues,
+                  PointScan& scan) {
+    const std::size_t used = std::min(points, column.size());
+    const auto any = [](float) { return true; };
+    if (column.isUniform()) {
+        if (column.empty())
+            return;
+        const float v = column.front();
+        if (used > 0)
+            widenRange(std::span<const float>(&v, 1), any, scan.ipMin, scan.ipMax);
+        if (countMissingValues && missing(v))
+            scan.missingValues += column.size();
+        return;
     }
+    const std::span<const float> values = column.heldValues();
+    widenRange(values.first(used), any, scan.ipMin, scan.ipMax);
+    if (countMissingValues)
+        scan.missingValues += countMissing(values);
+}
+
+PointScan scanPoints(const StationList& stations, DataFileKind kind) {
+    PointScan scan;
+    // A tagged file's IP fields are placeholders, not values the file left out.
+    const bool ipCounted = kind == DataFileKind::Column;
+    for (const ProfileData& station : stations) {
+        const std::size_t n = station.size();
+        scan.points += n;
+        scanDecadeValues(station.abHalf, n, scan.abMin, scan.abMax, scan.missingValues);
+        scanDecadeValues(station.resistivity, n, scan.rhoMin, scan.rhoMax, scan.missingValues);
+        for (const ValueColumn<float>* column :
+             {&station.chargeability, &station.deviation, &station.halfDecayTime, &station.decay,
+              &station.compositeParameter})
+            scanIpValues(*column, n, ipCounted, scan);
+    }
+    return scan;
+}
+
+// True when the whole decades of the scanned AB/2 and resistivity ranges, and the axis lengths they
+// give, are finite numbers a sheet can hold.
+bool decadesDrawable(const PointScan& scan) {
+    float abMin = scan.abMin, abMax = scan.abMax, rhoMin = scan.rhoMin, rhoMax = scan.rhoMax;
     widenToDecades(abMin, abMax);
     widenToDecades(rhoMin, rhoMax);
     return std::isfinite(abMin) && std::isfinite(abMax) && std::isfinite(rhoMin) && std::isfinite(rhoMax) &&
            lengthDrawable(decadeLength(abMin, abMax)) && lengthDrawable(decadeLength(rhoMin, rhoMax));
 }
 
-// True when the stations hold at least one positive AB/2 and one positive resistivity.
-bool hasDecadeData(const StationList& stations) {
-    bool ab = false;
-    bool rho = false;
-    for (const ProfileData& station : stations) {
-        for (float v : station.abHalf)
-            ab = ab || decadeValue(v);
-        for (float v : station.resistivity)
-            rho = rho || decadeValue(v);
-        if (ab && rho)
-            return true;
-    }
-    return false;
+DataQuality qualityOf(const PointScan& scan, std::size_t stations) {
+    DataQuality quality;
+    quality.stations = stations;
+    quality.points = scan.points;
+    quality.missingValues = scan.missingValues;
+    return quality;
 }
 
 // Passes every call on to the open command's Ui and remembers a cancel answered to a progress
@@ -152,26 +208,10 @@ std::uint64_t fileSizeOf(const std::filesystem::path& path) {
     return error ? 0 : static_cast<std::uint64_t>(size);
 }
 
-bool missing(float v) {
-    return std::isnan(v) || v == missingValue || v == -missingValue;
-}
-
 } // namespace
 
 DataQuality measureDataQuality(const StationList& stations, DataFileKind kind) {
-    DataQuality quality;
-    quality.stations = stations.size();
-    for (const ProfileData& station : stations) {
-        quality.points += station.abHalf.size();
-        const std::vector<float>* fields[] = {
-            &station.abHalf,        &station.resistivity, &station.chargeability,     &station.deviation,
-            &station.halfDecayTime, &station.decay,       &station.compositeParameter};
-        const std::size_t fieldCount = kind == DataFileKind::Column ? std::size(fields) : 2;
-        for (std::size_t f = 0; f < fieldCount; ++f)
-            for (float v : *fields[f])
-                quality.missingValues += missing(v) ? 1 : 0;
-    }
-    return quality;
+    return qualityOf(scanPoints(stations, kind), stations.size());
 }
 
 void readDataFile(const std::filesystem::path& path, DataFileKind kind, Ui& ui, DataFileRead& read) {
@@ -238,13 +278,15 @@ OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesys
     }
     if (read.cancelled)
         return OpenOutcome::Cancelled;
-    if (hasDecadeData(read.stations) && !decadesDrawable(read.stations)) {
+    // One pass over all points gives the ranges, the checks and the status note's counts.
+    const PointScan scan = scanPoints(read.stations, kind);
+    if (scan.hasDecadeData() && !decadesDrawable(scan)) {
         ui.messageBox(rangeTooLargeMessage, "警告", MsgButtons::Ok, MsgIcon::Warning);
         return OpenOutcome::RangeTooLarge;
     }
     s.stations = std::move(read.stations);
     if (quality) {
-        *quality = measureDataQuality(s.stations, kind);
+        *quality = qualityOf(scan, s.stations.size());
         quality->skippedRows = read.skippedRows;
     }
     if (kind == DataFileKind::Column) {
@@ -265,7 +307,7 @@ OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesys
     s.rhoMax = s.ipMax = s.abMax = rangeResetHigh;
     s.surveyMean = 0.0f;
 
-    if (!hasDecadeData(s.stations)) {
+    if (!scan.hasDecadeData()) {
         // Stations without any usable value must not be composed from the selector's old entries.
         if (!s.stations.empty())
             choices.stationIndex = -1;
@@ -281,7 +323,12 @@ OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesys
     choices.stationIndex = 0;
     choices.ticked[plotparam::res] = true;
 
-    scanRanges(s);
+    s.abMin = scan.abMin;
+    s.abMax = scan.abMax;
+    s.rhoMin = scan.rhoMin;
+    s.rhoMax = scan.rhoMax;
+    s.ipMin = scan.ipMin;
+    s.ipMax = scan.ipMax;
     widenToDecades(s.abMin, s.abMax);
     s.xLengthCm = decadeLength(s.abMin, s.abMax);
     widenToDecades(s.rhoMin, s.rhoMax);

@@ -1,10 +1,11 @@
 #include "sheet/StationSounding.h"
 
 model::SoundingData soundingOf(const ProfileData& station, bool ideal) {
-    std::vector<float> mn = station.mnHalf;
+    std::vector<float> mn = station.mnHalf.toVector();
     if (ideal || mn.size() != station.size())
         mn.assign(station.size(), 0.0f);
-    return model::SoundingData::from<float>(station.abHalf, mn, station.resistivity, station.chargeability);
+    const std::vector<float> m1 = station.chargeability.toVector();
+    return model::SoundingData::from<float>(station.abHalf, mn, station.resistivity, m1);
 }
 
 StationModel stationModelOf(const ProfileData& station, const model::FitResult& fit) {

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "DataFiles.h"
@@ -65,6 +66,35 @@ TEST(TaggedFileReader, ReadsTheMinimalFile) {
     for (const auto* ip : {&s.chargeability, &s.deviation, &s.halfDecayTime, &s.decay, &s.compositeParameter})
         EXPECT_EQ(*ip, std::vector<float>(3, -9999.f));
     EXPECT_TRUE(r.ui.messages.empty());
+}
+
+// The fields a tagged file does not vary from point to point hold one value per station, not one per
+// point, and still read as a value at every point.
+TEST(TaggedFileReader, StationsHoldTheirConstantFieldsOnce) {
+    Load r;
+    load(r, header + "2\n" + block("7", 40) + block("north", 3));
+    ASSERT_EQ(r.stations.size(), 2u);
+    const std::int32_t expectedNumber[] = {7, 1}; // a name that is no number: the block's index
+    for (std::size_t k = 0; k < 2; ++k) {
+        const ProfileData& s = r.stations[k];
+        const std::size_t n = s.abHalf.size();
+        const std::pair<const ValueColumn<std::int32_t>*, std::int32_t> numbers[] = {
+            {&s.stationNumber, expectedNumber[k]}, {&s.pointCode, 102}};
+        for (const auto& [column, value] : numbers) {
+            EXPECT_TRUE(column->isUniform());
+            EXPECT_EQ(*column, std::vector<std::int32_t>(n, value));
+        }
+        const std::pair<const ValueColumn<float>*, float> values[] = {
+            {&s.chargeability, -9999.f}, {&s.deviation, -9999.f},          {&s.halfDecayTime, -9999.f},
+            {&s.decay, -9999.f},         {&s.compositeParameter, -9999.f}, {&s.mnHalf, 0.f}};
+        for (const auto& [column, value] : values) {
+            EXPECT_TRUE(column->isUniform());
+            EXPECT_EQ(column->heapBytes(), 0u);
+            EXPECT_EQ(*column, std::vector<float>(n, value));
+        }
+    }
+    EXPECT_EQ(r.stations[0].abHalf.size(), 40u);
+    EXPECT_EQ(r.stations[1].abHalf.size(), 3u);
 }
 
 TEST(TaggedFileReader, LineEndsAndLayoutDoNotMatter) {
