@@ -209,6 +209,10 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
         return;
     }
     lastDataFile = path;
+    // After a large file the steps below take tens of milliseconds each (the pass over the points and
+    // the freeing of the previous stations just done, the station entries, the redraw): the window
+    // repaints between them instead of freezing for their sum. Input stays held back until the end.
+    ui().processPendingMessages();
     // Also without stations the boxes the file kind allows, and a selection that no longer
     // designates a usable station, reach the window; the entries, the picture and its note stay.
     if (outcome == OpenOutcome::NoStations) {
@@ -233,6 +237,7 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     placePlotControlWindow();
     PlotControlForm->applyChoices(picked);
     PlotControlForm->raise();
+    ui().processPendingMessages();
 
     redrawSheet();
     setStatusText(QString::fromUtf8("数据剖面图绘制成功。"));
