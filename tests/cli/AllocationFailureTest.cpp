@@ -30,7 +30,9 @@ std::atomic<long> failAt{-1};
 
 } // namespace
 
-void* operator new(std::size_t size) {
+namespace {
+
+void* allocate(std::size_t size) {
     if (counting.load(std::memory_order_relaxed)) {
         allocations.fetch_add(1, std::memory_order_relaxed);
         if (failAt.load(std::memory_order_relaxed) >= 0 && failAt.fetch_sub(1) == 0)
@@ -40,10 +42,47 @@ void* operator new(std::size_t size) {
         return block;
     throw std::bad_alloc();
 }
+
+void* allocateOrNull(std::size_t size) noexcept {
+    try {
+        return allocate(size);
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
+}
+
+} // namespace
+
+// Every plain and nothrow form, so that what one form allocates another may free (the library's
+// temporary buffers take nothrow memory and give it back through the plain delete).
+void* operator new(std::size_t size) {
+    return allocate(size);
+}
+void* operator new[](std::size_t size) {
+    return allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    return allocateOrNull(size);
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    return allocateOrNull(size);
+}
 void operator delete(void* block) noexcept {
     std::free(block);
 }
+void operator delete[](void* block) noexcept {
+    std::free(block);
+}
 void operator delete(void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, std::size_t) noexcept {
+    std::free(block);
+}
+void operator delete(void* block, const std::nothrow_t&) noexcept {
+    std::free(block);
+}
+void operator delete[](void* block, const std::nothrow_t&) noexcept {
     std::free(block);
 }
 

@@ -210,7 +210,8 @@ struct DrawnLabel {
                     return false;
                 continue;
             }
-            const auto [t0, t1] = std::minmax((lo - start) / delta, (hi - start) / delta);
+            // By value: std::minmax of two temporaries would return references to them.
+            const auto [t0, t1] = std::minmax({(lo - start) / delta, (hi - start) / delta});
             low = std::max(low, t0);
             high = std::min(high, t1);
         }
