@@ -64,6 +64,9 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
         QStringLiteral("模型断面：反演尚无模型的测点时所用的层数；主窗口中已有模型的测点保持其模型"));
     smoothCheck = new QCheckBox(QStringLiteral("平滑反演"), this);
     smoothCheck->setToolTip(QStringLiteral("模型断面：以多层平滑模型反演尚无模型的测点"));
+    scaleEdit = new QLineEdit(this);
+    scaleEdit->setPlaceholderText(QStringLiteral("自动"));
+    scaleEdit->setToolTip(QStringLiteral("水平比例尺 1:n 的 n；空着时测线约占 25 厘米"));
     autoColourCheck = new QCheckBox(QStringLiteral("自动色标"), this);
     autoColourCheck->setChecked(true);
     colourLowEdit = new QLineEdit(this);
@@ -95,6 +98,8 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
     controls->addWidget(layersLabel, 2, 0);
     controls->addWidget(layersSpin, 2, 1);
     controls->addWidget(smoothCheck, 2, 2, 1, 2);
+    controls->addWidget(new QLabel(QStringLiteral("比例尺 1:"), this), 2, 4);
+    controls->addWidget(scaleEdit, 2, 5);
     controls->addWidget(refreshButton, 0, 6);
     controls->addWidget(exportButton, 1, 6);
     controls->addWidget(printButton, 2, 6);
@@ -180,6 +185,8 @@ std::optional<SectionOptions> SectionWindow::readOptions() {
         return false;
     };
     if (!number(spacingEdit, "点距", options.spacing))
+        return std::nullopt;
+    if (!scaleEdit->text().trimmed().isEmpty() && !number(scaleEdit, "比例尺", options.horizontalScale))
         return std::nullopt;
     options.placement =
         placementCombo->currentIndex() == 1 ? StationPlacement::ByOrder : StationPlacement::ByNumber;

@@ -79,6 +79,7 @@ public:
     QComboBox* parameterCombo = nullptr;
     QLineEdit* spacingEdit = nullptr;
     QComboBox* placementCombo = nullptr;
+    QLineEdit* scaleEdit = nullptr;   // n of the horizontal scale 1:n; empty: the line fits about 25 cm
     QSpinBox* layersSpin = nullptr;   // the model section's fits: K layers ...
     QCheckBox* smoothCheck = nullptr; // ... or a smooth many-layer model
     QCheckBox* autoColourCheck = nullptr;

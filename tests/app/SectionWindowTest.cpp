@@ -162,6 +162,22 @@ TEST_F(SectionWindowTest, ExportWritesTheSectionDrawn) {
     EXPECT_TRUE(QFileInfo::exists(pdf + QStringLiteral(".pdf"))); // no known extension: a PDF
 }
 
+// The typed scale 1:n is the section's; empty is automatic; text that is no number is refused.
+TEST_F(SectionWindowTest, TypedHorizontalScaleIsTheSections) {
+    window.scaleEdit->setText(QStringLiteral("50"));
+    ASSERT_TRUE(window.refresh());
+    EXPECT_EQ(window.section().horizontalScale(), 50.0);
+    // Stations 101 and 102 are 1 m apart: 2 cm at 1:50, in the sheet's 0.1 mm.
+    EXPECT_NEAR(window.section().xOf(102) - window.section().xOf(101), 200.0, 0.5);
+    window.scaleEdit->setText(QStringLiteral("1:50"));
+    EXPECT_FALSE(window.refresh());
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_NE(ui.messages.back().text.find("比例尺"), std::string::npos);
+    window.scaleEdit->clear();
+    ASSERT_TRUE(window.refresh());
+    EXPECT_NE(window.section().horizontalScale(), 50.0);
+}
+
 // 打印... prints the section on the chosen page; a page too small for it is printed after a warning.
 TEST_F(SectionWindowTest, PrintPutsTheSectionOnThePageAndWarnsWhenItDoesNotFit) {
     QTemporaryDir folder;
