@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPushButton>
+#include <QStringList>
 #include <QStyleOptionComboBox>
 #include <QStylePainter>
 #include <QStyledItemDelegate>
@@ -303,9 +304,14 @@ void PlotControlWindow::applyChoices(const PlotChoices& choices) {
     for (int p = 0; p < plotparam::count; ++p)
         symbolOf(p) = choices.symbols[static_cast<std::size_t>(p)];
 
-    stationCombo->clear();
+    // All entries in one call: the combo's model inserts them as one block (a file may hold 20,000
+    // stations).
+    QStringList items;
+    items.reserve(static_cast<qsizetype>(choices.stationItems.size()));
     for (const std::string& item : choices.stationItems)
-        stationCombo->addItem(QString::fromStdString(item));
+        items.append(QString::fromStdString(item));
+    stationCombo->clear();
+    stationCombo->addItems(items);
     const bool validIndex = choices.stationIndex >= 0 && choices.stationIndex < stationCombo->count();
     stationCombo->setCurrentIndex(validIndex ? choices.stationIndex : -1);
 
