@@ -22,6 +22,7 @@
 #include "model/BatchFit.h"
 #include "model/JsonValue.h"
 #include "model/ModelFile.h"
+#include "sheet/StationSounding.h"
 
 namespace {
 
@@ -34,15 +35,6 @@ constexpr qint64 maxModelFileBytes = 1 << 20;
 
 std::filesystem::path pathOf(const QString& path) {
     return std::filesystem::path(path.toStdU16String());
-}
-
-// A station's points as a sounding: AB/2, MN/2 where the file gives it, resistivity and M1.
-model::SoundingData soundingOf(const ProfileData& station) {
-    std::vector<float> mn = station.mnHalf.toVector();
-    if (mn.size() != station.size())
-        mn.assign(station.size(), 0.0f);
-    const std::vector<float> m1 = station.chargeability.toVector();
-    return model::SoundingData::from<float>(station.abHalf, mn, station.resistivity, m1);
 }
 
 // The response of a typed model at the station's usable points and its misfit.
@@ -159,7 +151,7 @@ void MainWindow::onFitStation() try {
         ui().messageBox(error, "提示", MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
-    const model::SoundingData data = soundingOf(station);
+    const model::SoundingData data = soundingOf(station, false);
     model::FitResult fit;
     if (const WaitCursor busy(ui()); modelPanel->smooth()) {
         fit = model::fitSmoothModel(data);
@@ -201,8 +193,8 @@ void MainWindow::onForwardModel() {
         return;
     }
     const ProfileData& station = sheet->stations[*index];
-    putStationModel(*index, {station.stationNumber.front(), *typed, responseOf(*typed, soundingOf(station)),
-                             false, modelPanel->showTable()});
+    putStationModel(*index, {station.stationNumber.front(), *typed,
+                             responseOf(*typed, soundingOf(station, false)), false, modelPanel->showTable()});
     setStatusText(text("已绘制测点 %1 所输入模型的响应。").arg(station.stationNumber.front()));
 }
 
@@ -231,7 +223,7 @@ void MainWindow::onFitAllStations() try {
     std::vector<model::SoundingData> soundings;
     soundings.reserve(sheet->stations.size());
     for (const ProfileData& station : sheet->stations)
-        soundings.push_back(soundingOf(station));
+        soundings.push_back(soundingOf(station, false));
 
     // The fits run on a worker (which spreads them over the cores); this thread reports each
     // station done through the progress dialog and passes its 取消 on. A worker waits after each
@@ -407,7 +399,7 @@ bool MainWindow::openModelFrom(const QString& path) {
         return false;
     }
     SheetModel loaded{number, read.model, {}, false, modelPanel->showTable()};
-    loaded.report = responseOf(read.model, soundingOf(sheet->stations[*index]));
+    loaded.report = responseOf(read.model, soundingOf(sheet->stations[*index], false));
     putStationModel(*index, loaded);
     setStatusText(text("已读入测点 %1 的模型。").arg(number));
     return true;

@@ -372,11 +372,7 @@ void SectionSheet::paintContours(bool withPoints) {
     // it would run through a label; then the labels.
     ContourLabeller labeller(frameLeft_, frameBottom_, frameRight_, frameTop_, labelMargin);
     if (withPoints) {
-        std::vector<PointD> dots;
-        for (const StationSamples& s : samples_)
-            for (const double l : s.logAb)
-                dots.push_back({xOf(s.position), yOfAbHalf(std::pow(10.0, l))});
-        labeller.avoid(std::move(dots), dotRadius);
+        labeller.avoid(measuredPoints(), dotRadius);
     }
     std::vector<std::pair<std::vector<PointD>, bool>> lines;
     std::vector<std::pair<LabelBox, std::string>> labels;
@@ -413,12 +409,17 @@ void SectionSheet::paintContours(bool withPoints) {
     }
 }
 
-void SectionSheet::paintPoints() {
-    for (const StationSamples& s : samples_) {
-        const int x = sheetX(s.position);
+std::vector<PointD> SectionSheet::measuredPoints() const {
+    std::vector<PointD> points;
+    for (const StationSamples& s : samples_)
         for (const double l : s.logAb)
-            picture_.dot(colors::black, x, coord(yOfAbHalf(std::pow(10.0, l))), dotRadius);
-    }
+            points.push_back({xOf(s.position), yOfAbHalf(std::pow(10.0, l))});
+    return points;
+}
+
+void SectionSheet::paintPoints() {
+    for (const PointD& p : measuredPoints())
+        picture_.dot(colors::black, coord(p.x), coord(p.y), dotRadius);
 }
 
 void SectionSheet::paintFrame() {

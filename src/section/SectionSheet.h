@@ -115,6 +115,8 @@ private:
     // Labels keep clear of the measured points when those are drawn.
     void paintContours(bool withPoints);
     void paintPoints();
+    // The measured points of the pseudosection on the sheet (0.1 mm).
+    std::vector<PointD> measuredPoints() const;
     void paintStationRow(const std::vector<double>& positions, const std::vector<std::int32_t>& numbers);
     void paintRmsRow();
     void paintFrame();
