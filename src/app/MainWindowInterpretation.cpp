@@ -2,13 +2,8 @@
 // layered-model panel, the per-station models and the model files.
 #include "app/MainWindow.h"
 
-#include <atomic>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
 #include <filesystem>
-#include <mutex>
-#include <thread>
 
 #include <QAction>
 #include <QDir>
@@ -18,6 +13,7 @@
 #include <QMenuBar>
 #include <QSaveFile>
 
+#include "app/FitProgress.h"
 #include "app/InterpretationPanel.h"
 #include "model/BatchFit.h"
 #include "model/JsonValue.h"
@@ -225,60 +221,9 @@ void MainWindow::onFitAllStations() try {
     for (const ProfileData& station : sheet->stations)
         soundings.push_back(soundingOf(station, false));
 
-    // The fits run on a worker (which spreads them over the cores); this thread reports each
-    // station done through the progress dialog and passes its 取消 on. A worker waits after each
-    // report until it is seen, so that a cancel stops every station not yet started.
-    struct Progress {
-        std::mutex mutex;
-        std::condition_variable changed;
-        std::size_t reported = 0;
-        std::size_t seen = 0;
-        bool finished = false;
-    } shared;
-    std::atomic<bool> cancel{false};
-    model::BatchControl control;
-    control.cancel = &cancel;
-    control.progress = [&shared](std::size_t done, std::size_t) {
-        std::unique_lock lock(shared.mutex);
-        shared.reported = done;
-        shared.changed.notify_all();
-        shared.changed.wait(lock, [&] { return shared.seen >= done; });
-    };
-    std::vector<model::FitResult> fits;
-    ui().nameProgress("正在反演各测点的模型…");
-    bool outOfMemory = false;
-    std::thread worker([&] {
-        try {
-            fits = model::fitStations(soundings, options, control);
-            model::rethrowOutOfMemory(fits);
-        } catch (const std::bad_alloc&) { // reported once the worker is back
-            outOfMemory = true;
-        }
-        const std::lock_guard lock(shared.mutex);
-        shared.finished = true;
-        shared.changed.notify_all();
-    });
+    bool cancel = false;
+    const std::vector<model::FitResult> fits = fitStationsWithProgress(ui(), soundings, options, cancel);
     const std::size_t total = soundings.size();
-    for (;;) {
-        std::unique_lock lock(shared.mutex);
-        shared.changed.wait_for(lock, std::chrono::milliseconds(50),
-                                [&] { return shared.finished || shared.reported > shared.seen; });
-        if (shared.reported > shared.seen) {
-            const std::size_t done = shared.reported;
-            lock.unlock();
-            if (!cancel && !ui().progress(done, total))
-                cancel = true;
-            lock.lock();
-            shared.seen = done;
-            shared.changed.notify_all();
-        } else if (shared.finished) {
-            break;
-        }
-    }
-    worker.join();
-    ui().endProgress();
-    if (outOfMemory)
-        throw std::bad_alloc();
 
     std::size_t fitted = 0;
     std::string failures;

@@ -1,5 +1,7 @@
 #include "app/SectionWindow.h"
 
+#include "app/FitProgress.h"
+
 #include "core/Conversions.h"
 #include "core/Ui.h"
 #include "model/BatchFit.h"
@@ -24,11 +26,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
-#include <atomic>
-#include <chrono>
 #include <cmath>
 #include <new>
-#include <thread>
 
 namespace {
 
@@ -221,38 +220,13 @@ bool SectionWindow::fitMissingModels() {
         ui.endProgress();
         return false;
     }
-    std::atomic<bool> cancel{false};
-    std::atomic<std::size_t> done{0};
-    std::atomic<bool> finished{false};
-    model::BatchControl control;
-    control.cancel = &cancel;
-    control.progress = [&](std::size_t count, std::size_t) { done = count; };
     model::BatchOptions options;
     options.kind = modelsFittedWith_ == 0 ? model::FitKind::Smooth : model::FitKind::Block;
     if (modelsFittedWith_ != 0)
         options.block.layers = modelsFittedWith_;
-    std::vector<model::FitResult> fits;
-    // The fits run on all cores while this thread keeps the progress dialog and its Cancel alive.
-    ui.nameProgress("正在反演各测点的模型…");
-    bool outOfMemory = false;
-    std::thread worker([&] {
-        try {
-            fits = model::fitStations(soundings, options, control);
-            model::rethrowOutOfMemory(fits);
-        } catch (const std::bad_alloc&) { // reported once the worker is back
-            outOfMemory = true;
-        }
-        finished = true;
-    });
-    while (!finished) {
-        if (!cancel && !ui.progress(done, missing.size()))
-            cancel = true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(15));
-    }
-    worker.join();
-    ui.endProgress();
-    if (outOfMemory)
-        throw std::bad_alloc();
+    // The fits run on all cores while this thread keeps the progress dialog and its 取消 alive.
+    bool cancel = false;
+    const std::vector<model::FitResult> fits = fitStationsWithProgress(ui, soundings, options, cancel);
     for (std::size_t k = 0; k < missing.size(); ++k) {
         // A station the cancel stopped before its fit keeps no model, so the next refresh fits it.
         if (cancel && !fits[k].report.ok())

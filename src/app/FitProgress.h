@@ -1,0 +1,17 @@
+#pragma once
+
+#include <span>
+#include <vector>
+
+#include "model/BatchFit.h"
+
+class Ui;
+
+// Fits `soundings` on a worker thread (which spreads them over the cores) while this thread shows the
+// progress, named as the fit of the stations, and passes 取消 on. The worker waits after each station
+// until this thread has seen it, so that a cancel stops every station not yet started (those come
+// back with the error "Cancelled."); the display is kept alive while a long fit runs. Ends the progress
+// display. Raises std::bad_alloc, once the worker is back, when a fit ran out of memory. `cancelled`
+// is set when the user cancelled.
+std::vector<model::FitResult> fitStationsWithProgress(Ui& ui, std::span<const model::SoundingData> soundings,
+                                                      const model::BatchOptions& options, bool& cancelled);
