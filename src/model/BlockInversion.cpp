@@ -8,26 +8,28 @@
 #include <limits>
 #include <optional>
 
+#include "model/BlockProblem.h"
 #include "model/ChargeabilityFit.h"
-#include "model/LevenbergMarquardt.h"
+#include "model/FDistribution.h"
+#include "model/ForwardDomain.h"
+#include "model/LayerLimits.h"
 #include "model/LogResidual.h"
+#include "model/ProfileRanges.h"
 #include "model/SchlumbergerForward.h"
-#include "model/SplitMix.h"
+#include "model/StartingModels.h"
 
 namespace model {
 
 namespace {
 
-constexpr int kMaxLayers = 12;
 constexpr int kMaxStarts = 100000;
-// Iterations of the first run from each start, and how many of the best runs then go on to convergence.
-constexpr int kShortRun = 12;
-constexpr std::size_t kPolished = 3;
-// All starting models are ranked by their misfit; this many of the best get the short run.
-constexpr std::size_t kScreened = 8;
-// The family of curve-shaped starts: first interface depths, and at most this many models.
-constexpr int kFirstDepths = 6;
-constexpr std::size_t kMaxFamily = 48;
+// Segment factors are fitted within these (a factor beyond them is no static shift).
+constexpr double kLowestFactor = 0.1;
+constexpr double kHighestFactor = 10.0;
+// The automatic choice keeps this many degrees of freedom at least, and takes one more layer only when it
+// lowers the misfit more than noise would at this confidence.
+constexpr int kMinFreedom = 3;
+constexpr double kLayerConfidence = 0.99;
 
 // Index of a named parameter in the vector log rho_1..rho_K, log thk_1..thk_{K-1}, or nothing.
 std::optional<int> parameterIndex(const std::string& name, int layers) {
@@ -50,264 +52,312 @@ std::optional<int> parameterIndex(const std::string& name, int layers) {
     return base + k - 1;
 }
 
-// The model's log parameters from a starting model of the curve's shape: K equal parts of the log AB/2
-// range, each part's mean log resistivity, interfaces at depth AB/2 / 2.5 at the parts' borders.
-Eigen::VectorXd shapeStart(const UsablePoints& points, int layers) {
-    const double lo = std::log(*std::min_element(points.ab2.begin(), points.ab2.end()));
-    const double hi = std::log(*std::max_element(points.ab2.begin(), points.ab2.end()));
-    Eigen::VectorXd x(2 * layers - 1);
-    const double width = std::max(hi - lo, 1e-6) / layers;
-    for (int k = 0; k < layers; ++k) {
-        double sum = 0.0;
-        int count = 0;
-        double nearest = INFINITY;
-        double nearestValue = 0.0;
-        const double centre = lo + (k + 0.5) * width;
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            const double u = std::log(points.ab2[i]);
-            if (u >= lo + k * width - 1e-9 && u <= lo + (k + 1) * width + 1e-9) {
-                sum += std::log(points.rhoa[i]);
-                ++count;
-            }
-            if (std::abs(u - centre) < nearest) {
-                nearest = std::abs(u - centre);
-                nearestValue = std::log(points.rhoa[i]);
-            }
-        }
-        x[k] = count > 0 ? sum / count : nearestValue;
+// The segments of the usable points (one per measured MN/2, in increasing MN/2) and, for each point, the
+// index of its fitted factor (-1 for the reference segment).
+struct Segmentation {
+    std::vector<SegmentFactor> segments;
+    std::vector<int> factorOfPoint;
+    int factors = 0;
+};
+
+Segmentation segmentsOf(const UsablePoints& points, SegmentReference reference) {
+    Segmentation out;
+    if (reference == SegmentReference::None)
+        return out;
+    std::vector<double> values = points.measuredMn2;
+    std::sort(values.begin(), values.end());
+    values.erase(std::unique(values.begin(), values.end()), values.end());
+    const std::size_t referenceIndex = reference == SegmentReference::SmallestMn2 ? 0 : values.size() - 1;
+    for (std::size_t s = 0; s < values.size(); ++s) {
+        SegmentFactor segment;
+        segment.mn2 = values[s];
+        segment.reference = s == referenceIndex;
+        out.segments.push_back(segment);
     }
-    double above = 0.0;
-    for (int k = 1; k < layers; ++k) {
-        const double depth = std::exp(lo + k * width) / 2.5;
-        x[layers + k - 1] = std::log(depth - above);
-        above = depth;
+    for (double b : points.measuredMn2) {
+        const auto s =
+            static_cast<std::size_t>(std::lower_bound(values.begin(), values.end(), b) - values.begin());
+        ++out.segments[s].points;
+        out.factorOfPoint.push_back(s == referenceIndex ? -1
+                                                        : static_cast<int>(s < referenceIndex ? s : s - 1));
     }
-    return x;
+    out.factors = static_cast<int>(values.size()) - 1;
+    if (out.factors == 0)
+        out.factorOfPoint.clear();
+    return out;
 }
 
-// Starting models of the curve's shape for a family of interface depths: the first interface at six
-// depths from half the shortest to a quarter of the longest AB/2, each next one 3 or 10 times deeper; the
-// top layer takes the first measured resistivity, the half-space the last, a layer between the
-// resistivity measured at AB/2 = 2.5 times its mid-depth.
-std::vector<Eigen::VectorXd> curveStarts(const UsablePoints& points, int layers) {
-    std::vector<Eigen::VectorXd> out;
-    if (layers < 2)
-        return out;
-    std::vector<std::size_t> order(points.size());
-    for (std::size_t i = 0; i < order.size(); ++i)
-        order[i] = i;
-    std::stable_sort(order.begin(), order.end(),
-                     [&](auto a, auto b) { return points.ab2[a] < points.ab2[b]; });
-    auto logRhoNear = [&](double s) {
-        std::size_t best = order.front();
-        for (std::size_t i : order)
-            if (std::abs(std::log(points.ab2[i] / s)) < std::abs(std::log(points.ab2[best] / s)))
-                best = i;
-        return std::log(points.rhoa[best]);
-    };
-    const double first = points.ab2[order.front()] / 2.0;
-    const double last = std::max(points.ab2[order.back()] / 4.0, first * 1.01);
-    std::vector<std::vector<double>> depthSets;
-    for (int g = 0; g < kFirstDepths; ++g)
-        depthSets.push_back({first * std::pow(last / first, g / (kFirstDepths - 1.0))});
-    for (int k = 1; k + 1 < layers && depthSets.size() < kMaxFamily; ++k) {
-        std::vector<std::vector<double>> deeper;
-        for (const auto& set : depthSets)
-            for (double factor : {3.0, 10.0})
-                if (deeper.size() < kMaxFamily) {
-                    deeper.push_back(set);
-                    deeper.back().push_back(set.back() * factor);
-                }
-        depthSets = std::move(deeper);
+// One K-layer fit of the usable points.
+struct LayerFit {
+    int layers = 0;
+    Eigen::VectorXd full; // ln rho, ln thk, ln factors
+    BlockProblem::Fit fit;
+    std::vector<LogRange> ranges; // of the free model parameters, in the order of the full layout
+    std::vector<int> rangeOf;     // per parameter of the full layout: its index in `ranges`, or -1
+};
+
+class StationFitter {
+public:
+    StationFitter(const UsablePoints& points, const Segmentation& segments, const BlockFitOptions& options)
+        : points_(points), segments_(segments), options_(options), forward_(points.ab2, points.mn2) {}
+
+    // Free parameters of a K-layer fit.
+    int freeParameters(int layers) const {
+        int held = 0;
+        for (const FixedParameter& fixed : options_.fixed)
+            held += parameterIndex(fixed.name, layers) ? 1 : 0;
+        return 2 * layers - 1 - held + segments_.factors;
     }
-    for (const auto& depths : depthSets) {
-        if (depths.size() + 1 != static_cast<std::size_t>(layers))
-            continue;
-        Eigen::VectorXd x(2 * layers - 1);
-        x[0] = std::log(points.rhoa[order.front()]);
-        x[layers - 1] = std::log(points.rhoa[order.back()]);
-        for (int k = 1; k + 1 < layers; ++k)
-            x[k] = logRhoNear(2.5 * std::sqrt(depths[static_cast<std::size_t>(k - 1)] *
-                                              depths[static_cast<std::size_t>(k)]));
-        double above = 0.0;
-        for (int k = 0; k + 1 < layers; ++k) {
-            x[layers + k] = std::log(depths[static_cast<std::size_t>(k)] - above);
-            above = depths[static_cast<std::size_t>(k)];
+
+    LayerFit fit(int layers, const std::vector<Eigen::VectorXd>& extraStarts, bool ranges) const {
+        const int modelParameters = 2 * layers - 1;
+        const int all = modelParameters + segments_.factors;
+        const LogResidual residual(forward_, points_.rhoa, layers, segments_.factorOfPoint,
+                                   segments_.factors);
+        std::vector<std::optional<double>> held(static_cast<std::size_t>(all));
+        for (const FixedParameter& fixed : options_.fixed)
+            held[static_cast<std::size_t>(*parameterIndex(fixed.name, layers))] = std::log(fixed.value);
+        // Bounds: resistivities within a factor 1000 of the measured range, thicknesses from a twentieth of
+        // the shortest to five times the longest AB/2, all inside the modelling domain.
+        const auto [rhoMin, rhoMax] = std::minmax_element(points_.rhoa.begin(), points_.rhoa.end());
+        const auto [ab2Min, ab2Max] = std::minmax_element(points_.ab2.begin(), points_.ab2.end());
+        Eigen::VectorXd lower(all), upper(all);
+        for (int i = 0; i < all; ++i) {
+            if (i < layers) {
+                lower[i] = std::log(std::max(*rhoMin / 1000.0, domain::kMinResistivity));
+                upper[i] = std::log(std::min(*rhoMax * 1000.0, domain::kMaxResistivity));
+            } else if (i < modelParameters) {
+                lower[i] = std::log(std::max(*ab2Min / 20.0, domain::kMinThickness));
+                upper[i] = std::log(std::min(*ab2Max * 5.0, domain::kMaxThickness));
+            } else {
+                lower[i] = std::log(kLowestFactor);
+                upper[i] = std::log(kHighestFactor);
+            }
         }
-        out.push_back(x);
+        const BlockProblem problem(residual, held, lower, upper);
+        std::vector<Eigen::VectorXd> starts;
+        starts.push_back(shapeStart(points_, layers));
+        for (Eigen::VectorXd& x : curveStarts(points_, layers))
+            starts.push_back(std::move(x));
+        for (const Eigen::VectorXd& x : extraStarts)
+            starts.push_back(x);
+        if (options_.start.size() == static_cast<std::size_t>(layers) && options_.start.isValid()) {
+            Eigen::VectorXd x(modelParameters);
+            for (int k = 0; k < layers; ++k)
+                x[k] = std::log(options_.start.layers[static_cast<std::size_t>(k)].rho);
+            for (int k = 0; k + 1 < layers; ++k)
+                x[layers + k] = std::log(options_.start.layers[static_cast<std::size_t>(k)].thk);
+            starts.push_back(x);
+        }
+        for (Eigen::VectorXd& x :
+             randomStarts(points_, layers, std::min(options_.starts, kMaxStarts), options_.seed))
+            starts.push_back(std::move(x));
+        // Every start in the full layout: held values in place, factors from 1.
+        for (Eigen::VectorXd& x : starts) {
+            Eigen::VectorXd full = Eigen::VectorXd::Zero(all);
+            full.head(modelParameters) = x.head(modelParameters);
+            for (int i = 0; i < all; ++i)
+                if (held[static_cast<std::size_t>(i)])
+                    full[i] = *held[static_cast<std::size_t>(i)];
+            x = std::move(full);
+        }
+        LayerFit out;
+        out.layers = layers;
+        out.fit = problem.fit(std::move(starts), options_.maxIterations);
+        if (!std::isfinite(out.fit.cost))
+            return out;
+        out.full = problem.expand(out.fit.x);
+        out.rangeOf.assign(static_cast<std::size_t>(all), -1);
+        if (ranges) {
+            std::vector<int> which;
+            for (std::size_t j = 0; j < problem.freeIndex().size(); ++j)
+                if (problem.freeIndex()[j] < modelParameters) {
+                    out.rangeOf[static_cast<std::size_t>(problem.freeIndex()[j])] =
+                        static_cast<int>(which.size());
+                    which.push_back(static_cast<int>(j));
+                }
+            out.ranges = profileRanges(problem, out.fit.x, out.fit.cost, which);
+        }
+        return out;
     }
-    return out;
+
+    const SchlumbergerForward& forward() const { return forward_; }
+
+private:
+    const UsablePoints& points_;
+    const Segmentation& segments_;
+    const BlockFitOptions& options_;
+    SchlumbergerForward forward_;
+};
+
+// The smallest tried count that no larger one betters significantly: for each larger count K', the drop
+// of the sum of squares per added parameter against the larger fit's residual variance, an F statistic
+// with (p' - p, n - p') degrees of freedom, stays below its 99 % point.
+std::size_t chosenCount(const std::vector<LayerFit>& fits, const std::vector<int>& freeParameters,
+                        double points) {
+    for (std::size_t k = 0; k < fits.size(); ++k) {
+        bool bettered = false;
+        for (std::size_t l = k + 1; l < fits.size() && !bettered; ++l) {
+            const double added = freeParameters[l] - freeParameters[k];
+            const double freedom = points - freeParameters[l];
+            if (added <= 0.0 || freedom < 1.0)
+                continue;
+            const double variance = fits[l].fit.cost / freedom;
+            const double f = (fits[k].fit.cost - fits[l].fit.cost) / added / std::max(variance, 1e-300);
+            bettered = f > fQuantile(kLayerConfidence, added, freedom);
+        }
+        if (!bettered)
+            return k;
+    }
+    return fits.size() - 1;
+}
+
+std::optional<double> valueOf(const std::optional<double>& logValue) {
+    if (!logValue)
+        return std::nullopt;
+    return std::exp(*logValue);
 }
 
 } // namespace
 
+std::string unknownParameter(const std::string& name, int layers) {
+    if (parameterIndex(name, layers))
+        return {};
+    return "Unknown parameter \"" + name + "\" for a " + std::to_string(layers) +
+           "-layer model (use rho1..rho" + std::to_string(layers) +
+           (layers > 1 ? ", thk1..thk" + std::to_string(layers - 1) : std::string()) + ").";
+}
+
 FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options) {
     FitResult result;
     FitReport& report = result.report;
-    const int layers = options.layers;
-    if (layers < 1 || layers > kMaxLayers) {
-        report.error = "The number of layers must be from 1 to " + std::to_string(kMaxLayers) + ".";
+    if (!options.autoLayers && !isLayerCount(options.layers)) {
+        report.error = "The number of layers must be from " + std::to_string(kMinLayers) + " to " +
+                       std::to_string(kMaxLayers) + ".";
         return result;
     }
-    const int parameters = 2 * layers - 1;
-    std::vector<std::optional<double>> fixedValue(static_cast<std::size_t>(parameters)); // log value
-    std::vector<double> heldValue(static_cast<std::size_t>(parameters));                 // as given
-    for (const FixedParameter& fixed : options.fixed) {
-        const std::optional<int> index = parameterIndex(fixed.name, layers);
-        if (!index) {
-            report.error = "Unknown parameter \"" + fixed.name + "\" for a " + std::to_string(layers) +
-                           "-layer model (use rho1..rho" + std::to_string(layers) + ", thk1..thk" +
-                           std::to_string(layers - 1) + ").";
+    const std::size_t pointCount = std::min(data.ab2.size(), data.rhoa.size());
+    for (std::size_t i : options.mask)
+        if (i >= pointCount) {
+            report.error = "Point " + std::to_string(i) + " cannot be masked: the station has " +
+                           std::to_string(pointCount) + " points.";
             return result;
         }
+    // The counts to try: one, or the automatic range less the counts some fixed name does not fit.
+    std::vector<int> counts;
+    for (int k = options.autoLayers ? kMinAutoLayers : options.layers;
+         k <= (options.autoLayers ? kMaxAutoLayers : options.layers); ++k) {
+        bool known = true;
+        for (const FixedParameter& fixed : options.fixed)
+            known = known && unknownParameter(fixed.name, k).empty();
+        if (known)
+            counts.push_back(k);
+        else if (!options.autoLayers) {
+            report.error = unknownParameter(options.fixed.front().name, k);
+            for (const FixedParameter& fixed : options.fixed)
+                if (!unknownParameter(fixed.name, k).empty())
+                    report.error = unknownParameter(fixed.name, k);
+            return result;
+        }
+    }
+    for (const FixedParameter& fixed : options.fixed)
         if (!std::isfinite(fixed.value) || fixed.value <= 0.0) {
             report.error = "The fixed value of " + fixed.name + " must be a positive number.";
             return result;
         }
-        fixedValue[static_cast<std::size_t>(*index)] = std::log(fixed.value);
-        heldValue[static_cast<std::size_t>(*index)] = fixed.value;
-    }
-    std::vector<int> freeIndex;
-    for (int i = 0; i < parameters; ++i)
-        if (!fixedValue[static_cast<std::size_t>(i)])
-            freeIndex.push_back(i);
-
-    const UsablePoints points = UsablePoints::of(data, options.ideal);
-    report.pointsUsed = static_cast<int>(points.size());
-    const auto freeCount = static_cast<Eigen::Index>(freeIndex.size());
-    if (points.size() == 0 || static_cast<Eigen::Index>(points.size()) < freeCount) {
-        report.error = "Too few usable points (" + std::to_string(points.size()) + ") for " +
-                       std::to_string(freeCount) + " free parameters.";
+    if (counts.empty()) {
+        report.error = "No number of layers from " + std::to_string(kMinAutoLayers) + " to " +
+                       std::to_string(kMaxAutoLayers) + " has every fixed parameter.";
         return result;
     }
 
-    const SchlumbergerForward forward(points.ab2, points.mn2);
-    const LogResidual residual(forward, points.rhoa, layers);
-    auto expand = [&](const Eigen::VectorXd& x) {
-        Eigen::VectorXd full(parameters);
-        for (int i = 0; i < parameters; ++i)
-            if (fixedValue[static_cast<std::size_t>(i)])
-                full[i] = *fixedValue[static_cast<std::size_t>(i)];
-        for (Eigen::Index j = 0; j < freeCount; ++j)
-            full[freeIndex[static_cast<std::size_t>(j)]] = x[j];
-        return full;
-    };
-    auto restrict = [&](const Eigen::VectorXd& full) {
-        Eigen::VectorXd x(freeCount);
-        for (Eigen::Index j = 0; j < freeCount; ++j)
-            x[j] = full[freeIndex[static_cast<std::size_t>(j)]];
-        return x;
-    };
-
-    // Bounds: resistivities within a factor 1000 of the measured range, thicknesses from a twentieth of
-    // the shortest to five times the longest AB/2.
-    const auto [rhoMin, rhoMax] = std::minmax_element(points.rhoa.begin(), points.rhoa.end());
-    const auto [ab2Min, ab2Max] = std::minmax_element(points.ab2.begin(), points.ab2.end());
-    Eigen::VectorXd lowerFull(parameters), upperFull(parameters);
-    for (int i = 0; i < parameters; ++i) {
-        const bool rho = i < layers;
-        lowerFull[i] = rho ? std::log(*rhoMin / 1000.0) : std::log(*ab2Min / 20.0);
-        upperFull[i] = rho ? std::log(*rhoMax * 1000.0) : std::log(*ab2Max * 5.0);
-        if (fixedValue[static_cast<std::size_t>(i)]) // a held value may lie anywhere
-            lowerFull[i] = upperFull[i] = *fixedValue[static_cast<std::size_t>(i)];
+    const UsablePoints points = UsablePoints::of(data, options.ideal, options.mask);
+    report.pointsUsed = static_cast<int>(points.size());
+    report.masked = options.mask;
+    std::sort(report.masked.begin(), report.masked.end());
+    report.masked.erase(std::unique(report.masked.begin(), report.masked.end()), report.masked.end());
+    const Segmentation segments = segmentsOf(points, options.segments);
+    const StationFitter fitter(points, segments, options);
+    const auto n = static_cast<int>(points.size());
+    if (options.autoLayers) // keep the counts the points allow
+        while (counts.size() > 1 && n - fitter.freeParameters(counts.back()) < kMinFreedom)
+            counts.pop_back();
+    if (n == 0 || n < fitter.freeParameters(counts.front())) {
+        report.error = "Too few usable points (" + std::to_string(points.size()) + ") for " +
+                       std::to_string(fitter.freeParameters(counts.front())) + " free parameters.";
+        return result;
     }
 
-    LevenbergMarquardt::Result best;
-    best.sumOfSquares = std::numeric_limits<double>::infinity();
-    std::vector<Eigen::VectorXd> starts;
-    starts.push_back(shapeStart(points, layers));
-    for (Eigen::VectorXd& x : curveStarts(points, layers))
-        starts.push_back(std::move(x));
-    if (options.start.size() == static_cast<std::size_t>(layers) && options.start.isValid()) {
-        Eigen::VectorXd x(parameters);
-        for (int k = 0; k < layers; ++k)
-            x[k] = std::log(options.start.layers[static_cast<std::size_t>(k)].rho);
-        for (int k = 0; k + 1 < layers; ++k)
-            x[layers + k] = std::log(options.start.layers[static_cast<std::size_t>(k)].thk);
-        starts.push_back(x);
+    std::vector<LayerFit> fits;
+    std::vector<int> freeParameters;
+    for (int k : counts) {
+        std::vector<Eigen::VectorXd> extra;
+        if (!fits.empty() && std::isfinite(fits.back().fit.cost))
+            extra = splitStarts(fits.back().full.head(2 * fits.back().layers - 1), fits.back().layers);
+        fits.push_back(fitter.fit(k, extra, options.ranges && !options.autoLayers));
+        freeParameters.push_back(fitter.freeParameters(k));
     }
-    // Seeded random starts: resistivities over the measured range widened by e either way, interfaces
-    // log-uniform between a fifth of the shortest and the longest AB/2.
-    SplitMix random(0x5eed0000ULL + options.seed);
-    for (int s = 0; s < std::min(options.starts, kMaxStarts); ++s) {
-        Eigen::VectorXd x(parameters);
-        for (int k = 0; k < layers; ++k)
-            x[k] = std::log(*rhoMin) - 1.0 + random.uniform() * (std::log(*rhoMax / *rhoMin) + 2.0);
-        std::vector<double> depth(static_cast<std::size_t>(layers - 1));
-        for (double& z : depth)
-            z = std::log(*ab2Min / 5.0) + random.uniform() * std::log(5.0 * *ab2Max / *ab2Min);
-        std::sort(depth.begin(), depth.end());
-        double above = 0.0;
-        for (int k = 0; k + 1 < layers; ++k) {
-            const double z = std::max(std::exp(depth[static_cast<std::size_t>(k)]), above * 1.2);
-            x[layers + k] = std::log(z - above);
-            above = z;
-        }
-        starts.push_back(x);
+    std::size_t chosen = 0;
+    if (options.autoLayers) {
+        for (std::size_t k = 0; k < fits.size(); ++k)
+            report.layerSearch.push_back({fits[k].layers, 100.0 * std::sqrt(fits[k].fit.cost / n)});
+        chosen = chosenCount(fits, freeParameters, n);
+        report.layersChosen = fits[chosen].layers;
+        if (options.ranges)
+            fits[chosen] =
+                fitter.fit(fits[chosen].layers, {fits[chosen].full.head(2 * fits[chosen].layers - 1)}, true);
     }
-    // Every start gets a short run; the best few of those go on to convergence.
-    for (Eigen::VectorXd& start : starts)
-        for (int i = 0; i < parameters; ++i)
-            if (fixedValue[static_cast<std::size_t>(i)])
-                start[i] = *fixedValue[static_cast<std::size_t>(i)];
-    if (freeCount == 0) {
-        Eigen::VectorXd r;
-        best.x = Eigen::VectorXd(0);
-        best.sumOfSquares = residual(expand(best.x), r) ? r.squaredNorm() : INFINITY;
-        best.converged = true;
-    } else {
-        const LevenbergMarquardt lm(
-            [&](const Eigen::VectorXd& x, Eigen::VectorXd& r) { return residual(expand(x), r); },
-            static_cast<Eigen::Index>(points.size()), restrict(lowerFull), restrict(upperFull));
-        // Rank the starts by their misfit (stable: ties keep their order).
-        std::vector<std::pair<double, std::size_t>> ranked;
-        Eigen::VectorXd r;
-        for (std::size_t i = 0; i < starts.size(); ++i) {
-            starts[i] = starts[i].cwiseMax(lowerFull).cwiseMin(upperFull);
-            ranked.emplace_back(residual(starts[i], r) ? r.squaredNorm() : INFINITY, i);
-        }
-        std::stable_sort(ranked.begin(), ranked.end(),
-                         [](const auto& a, const auto& b) { return a.first < b.first; });
-        std::vector<LevenbergMarquardt::Result> trials;
-        for (std::size_t t = 0; t < ranked.size() && t < kScreened; ++t)
-            trials.push_back(
-                lm.minimise(restrict(starts[ranked[t].second]), std::min(kShortRun, options.maxIterations)));
-        std::stable_sort(trials.begin(), trials.end(),
-                         [](const auto& a, const auto& b) { return a.sumOfSquares < b.sumOfSquares; });
-        for (std::size_t t = 0; t < trials.size() && t < kPolished; ++t) {
-            LevenbergMarquardt::Result fit = trials[t];
-            if (!fit.converged) {
-                const int used = fit.iterations;
-                fit = lm.minimise(fit.x, std::max(options.maxIterations - used, 1));
-                fit.iterations += used;
-            }
-            if (fit.sumOfSquares < best.sumOfSquares)
-                best = std::move(fit);
-        }
-    }
-    if (!std::isfinite(best.sumOfSquares)) {
+    const LayerFit& best = fits[chosen];
+    if (!std::isfinite(best.fit.cost)) {
         report.error = "The model could not be evaluated for this sounding.";
         return result;
     }
 
-    const Eigen::VectorXd full = expand(best.x);
+    const int layers = best.layers;
+    auto rangeAt = [&](int parameter) -> std::optional<ValueRange> {
+        const int index = best.rangeOf.empty() ? -1 : best.rangeOf[static_cast<std::size_t>(parameter)];
+        if (index < 0)
+            return std::nullopt;
+        const LogRange& range = best.ranges[static_cast<std::size_t>(index)];
+        return ValueRange{valueOf(range.low), valueOf(range.high)};
+    };
     for (int k = 0; k < layers; ++k) {
         Layer layer;
-        layer.rho = std::exp(full[k]);
-        layer.thk = k + 1 < layers ? std::exp(full[layers + k]) : 0.0;
-        layer.fixedRho = fixedValue[static_cast<std::size_t>(k)].has_value();
-        layer.fixedThk = k + 1 < layers && fixedValue[static_cast<std::size_t>(layers + k)].has_value();
-        if (layer.fixedRho)
-            layer.rho = heldValue[static_cast<std::size_t>(k)];
-        if (layer.fixedThk)
-            layer.thk = heldValue[static_cast<std::size_t>(layers + k)];
+        layer.rho = std::exp(best.full[k]);
+        layer.thk = k + 1 < layers ? std::exp(best.full[layers + k]) : 0.0;
+        for (const FixedParameter& fixed : options.fixed) {
+            const int index = *parameterIndex(fixed.name, layers);
+            if (index == k) {
+                layer.fixedRho = true;
+                layer.rho = fixed.value;
+            } else if (index == layers + k) {
+                layer.fixedThk = true;
+                layer.thk = fixed.value;
+            }
+        }
+        layer.rhoRange = rangeAt(k);
+        if (k + 1 < layers)
+            layer.thkRange = rangeAt(layers + k);
         result.model.layers.push_back(layer);
     }
-    report.iterations = best.iterations;
-    report.converged = best.converged;
-    fillResponse(forward, points, result.model, report);
+    std::vector<double> factorOfPoint;
+    if (!segments.segments.empty()) {
+        report.segments = segments.segments;
+        int factor = 0;
+        for (SegmentFactor& segment : report.segments)
+            if (!segment.reference)
+                segment.factor = std::exp(best.full[2 * layers - 1 + factor++]);
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const int s = segments.factorOfPoint.empty() ? -1 : segments.factorOfPoint[i];
+            factorOfPoint.push_back(s < 0 ? 1.0 : std::exp(best.full[2 * layers - 1 + s]));
+            report.correctedRhoa.push_back(factorOfPoint.back() * points.rhoa[i]);
+        }
+    }
+    report.iterations = best.fit.iterations;
+    report.converged = best.fit.outcome == LevenbergMarquardt::Outcome::Converged;
+    fillResponse(fitter.forward(), points, result.model, report, factorOfPoint);
     if (options.chargeability)
-        fitChargeability(data, options.ideal, result.model, report);
+        fitChargeability(data, options.ideal, result.model, report, options.mask);
     return result;
 }
 

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <vector>
 
+#include "model/NonNegativeLeastSquares.h"
 #include "model/SchlumbergerForward.h"
 
 namespace model {
@@ -12,62 +13,13 @@ namespace model {
 namespace {
 
 constexpr int kIterations = 8;
-constexpr double kStep = 1e-5;
 constexpr double kMaxFraction = 0.95;
-
-// Non-negative least squares min |A x - b|, x >= 0 (Lawson and Hanson's active set), solves by Eigen.
-Eigen::VectorXd nonNegativeLeastSquares(const Eigen::MatrixXd& a, const Eigen::VectorXd& b) {
-    const Eigen::Index n = a.cols();
-    Eigen::VectorXd x = Eigen::VectorXd::Zero(n);
-    std::vector<bool> passive(static_cast<std::size_t>(n), false);
-    const double tolerance = 1e-12 * (a.norm() * b.norm() + 1.0);
-    for (int outer = 0; outer < 3 * n + 3; ++outer) {
-        const Eigen::VectorXd w = a.transpose() * (b - a * x);
-        Eigen::Index best = -1;
-        for (Eigen::Index j = 0; j < n; ++j)
-            if (!passive[static_cast<std::size_t>(j)] && w[j] > tolerance && (best < 0 || w[j] > w[best]))
-                best = j;
-        if (best < 0)
-            break;
-        passive[static_cast<std::size_t>(best)] = true;
-        for (int inner = 0; inner < 3 * n + 3; ++inner) {
-            std::vector<Eigen::Index> columns;
-            for (Eigen::Index j = 0; j < n; ++j)
-                if (passive[static_cast<std::size_t>(j)])
-                    columns.push_back(j);
-            Eigen::MatrixXd sub(a.rows(), static_cast<Eigen::Index>(columns.size()));
-            for (std::size_t c = 0; c < columns.size(); ++c)
-                sub.col(static_cast<Eigen::Index>(c)) = a.col(columns[c]);
-            const Eigen::VectorXd zSub = sub.colPivHouseholderQr().solve(b);
-            Eigen::VectorXd z = Eigen::VectorXd::Zero(n);
-            for (std::size_t c = 0; c < columns.size(); ++c)
-                z[columns[c]] = zSub[static_cast<Eigen::Index>(c)];
-            bool positive = true;
-            double alpha = 1.0;
-            for (Eigen::Index j : columns)
-                if (z[j] <= 0.0) {
-                    positive = false;
-                    alpha = std::min(alpha, x[j] / (x[j] - z[j]));
-                }
-            if (positive) {
-                x = z;
-                break;
-            }
-            x += alpha * (z - x);
-            for (Eigen::Index j : columns)
-                if (x[j] <= 1e-15) {
-                    x[j] = 0.0;
-                    passive[static_cast<std::size_t>(j)] = false;
-                }
-        }
-    }
-    return x;
-}
 
 } // namespace
 
-bool fitChargeability(const SoundingData& data, bool ideal, LayeredModel& model, FitReport& report) {
-    const UsablePoints points = UsablePoints::of(data, ideal);
+bool fitChargeability(const SoundingData& data, bool ideal, LayeredModel& model, FitReport& report,
+                      std::span<const std::size_t> masked) {
+    const UsablePoints points = UsablePoints::of(data, ideal, masked);
     if (points.chargeabilityCount() == 0 || !model.isValid())
         return false;
     std::vector<std::size_t> measured;
@@ -81,14 +33,28 @@ bool fitChargeability(const SoundingData& data, bool ideal, LayeredModel& model,
     forward.apparentResistivity(rho, thk, plain);
     std::vector<double> charged(rho.size());
     std::vector<double> response(points.size());
-    // Apparent chargeability (fraction) at every usable point for layer chargeabilities m (fractions).
-    auto chargeability = [&](const Eigen::VectorXd& m, Eigen::VectorXd& out) {
+    std::vector<double> logJacobian(points.size() * (2 * rho.size() - 1));
+    // Apparent chargeability (fraction) at every usable point for layer chargeabilities m (fractions) and,
+    // when asked, its derivatives: with rho'_k = rho_k (1 - m_k), d ma / d m_k = L_k (1 - ma) / (1 - m_k),
+    // L_k = d ln rhoa(rho') / d ln rho'_k.
+    auto chargeability = [&](const Eigen::VectorXd& m, Eigen::VectorXd& out, Eigen::MatrixXd* jacobian) {
         for (std::size_t k = 0; k < rho.size(); ++k)
             charged[k] = rho[k] * (1.0 - m[static_cast<Eigen::Index>(k)]);
-        forward.apparentResistivity(charged, thk, response);
-        out.resize(static_cast<Eigen::Index>(points.size()));
+        if (jacobian)
+            forward.logJacobian(charged, thk, response, logJacobian);
+        else
+            forward.apparentResistivity(charged, thk, response);
+        const auto count = static_cast<Eigen::Index>(points.size());
+        out.resize(count);
         for (std::size_t i = 0; i < points.size(); ++i)
             out[static_cast<Eigen::Index>(i)] = 1.0 - response[i] / plain[i];
+        if (jacobian) {
+            const Eigen::Map<const Eigen::MatrixXd> log(logJacobian.data(), count,
+                                                        static_cast<Eigen::Index>(2 * rho.size() - 1));
+            jacobian->resize(count, static_cast<Eigen::Index>(rho.size()));
+            for (Eigen::Index k = 0; k < jacobian->cols(); ++k)
+                jacobian->col(k) = (log.col(k).array() * (1.0 - out.array()) / (1.0 - m[k])).matrix();
+        }
     };
 
     const auto layers = static_cast<Eigen::Index>(model.size());
@@ -107,20 +73,15 @@ bool fitChargeability(const SoundingData& data, bool ideal, LayeredModel& model,
 
     // Seigel's relation is nearly linear in the layer chargeabilities: Gauss-Newton steps, each a
     // non-negative least-squares problem in the chargeabilities themselves.
-    Eigen::VectorXd current, shifted;
+    Eigen::VectorXd current;
+    Eigen::MatrixXd all;
     for (int iteration = 0; iteration < kIterations && !freeLayers.empty(); ++iteration) {
-        chargeability(m, current);
+        chargeability(m, current, &all);
         Eigen::MatrixXd jacobian(rows, static_cast<Eigen::Index>(freeLayers.size()));
-        for (std::size_t c = 0; c < freeLayers.size(); ++c) {
-            Eigen::VectorXd probe = m;
-            const double h = m[freeLayers[c]] + kStep < kMaxFraction ? kStep : -kStep;
-            probe[freeLayers[c]] += h;
-            chargeability(probe, shifted);
-            for (Eigen::Index r = 0; r < rows; ++r) {
-                const auto i = static_cast<Eigen::Index>(measured[static_cast<std::size_t>(r)]);
-                jacobian(r, static_cast<Eigen::Index>(c)) = (shifted[i] - current[i]) / h;
-            }
-        }
+        for (std::size_t c = 0; c < freeLayers.size(); ++c)
+            for (Eigen::Index r = 0; r < rows; ++r)
+                jacobian(r, static_cast<Eigen::Index>(c)) =
+                    all(static_cast<Eigen::Index>(measured[static_cast<std::size_t>(r)]), freeLayers[c]);
         Eigen::VectorXd rhs(rows);
         Eigen::VectorXd freeNow(static_cast<Eigen::Index>(freeLayers.size()));
         for (std::size_t c = 0; c < freeLayers.size(); ++c)
@@ -137,7 +98,7 @@ bool fitChargeability(const SoundingData& data, bool ideal, LayeredModel& model,
     }
     for (Eigen::Index k = 0; k < layers; ++k)
         model.layers[static_cast<std::size_t>(k)].m = 100.0 * m[k];
-    chargeability(m, current);
+    chargeability(m, current, nullptr);
     report.maResponse.resize(points.size());
     double sum = 0.0;
     for (std::size_t i = 0; i < points.size(); ++i)

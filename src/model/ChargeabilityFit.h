@@ -10,6 +10,7 @@ namespace model {
 // resistivities and thicknesses held, by Seigel's relation; a layer with fixedM keeps its value. Sets the
 // layers' m and the report's maResponse (at the usable points) and maRms. A sounding without M1 values
 // leaves the model unchanged and returns false (no error: there is nothing to fit).
-bool fitChargeability(const SoundingData& data, bool ideal, LayeredModel& model, FitReport& report);
+bool fitChargeability(const SoundingData& data, bool ideal, LayeredModel& model, FitReport& report,
+                      std::span<const std::size_t> masked = {});
 
 } // namespace model

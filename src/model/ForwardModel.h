@@ -1,10 +1,18 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <span>
 #include <vector>
 
 namespace model {
+
+// The values of a fitted parameter that the data allow (95 % profile range). A side the data do not bound
+// (the range reaches the fit's own limit) is empty.
+struct ValueRange {
+    std::optional<double> low;
+    std::optional<double> high;
+};
 
 // One layer of a horizontally layered earth. The last layer of a model is a half-space: its thickness is
 // not used.
@@ -15,6 +23,8 @@ struct Layer {
     bool fixedRho = false;
     bool fixedThk = false;
     bool fixedM = false;
+    std::optional<ValueRange> rhoRange = {}; // ohm-m, when ranges were computed and rho was free
+    std::optional<ValueRange> thkRange = {}; // m, likewise for the thickness (never for the half-space)
 };
 
 struct LayeredModel {

@@ -1,5 +1,7 @@
 #include "model/SchlumbergerForward.h"
 
+#include "model/ForwardDomain.h"
+
 #include <Eigen/Dense>
 
 #include <algorithm>
@@ -19,8 +21,6 @@ constexpr int kStencil = 28;
 constexpr int kHalfStencil = kStencil / 2;
 // e^(-2 * kOpaque) is below the rounding of 1.
 constexpr double kOpaque = 19.0;
-// Longest AB/2 (m) modelled; beyond any survey, it keeps the grid bounded.
-constexpr double kLongest = 1e9;
 // The grid of half-spacings has this many points per step of the filter (2 halves the interpolation step
 // at twice the kernel cost; the wide stencil makes 1 enough).
 constexpr int kRefine = 1;
@@ -45,6 +45,9 @@ struct SchlumbergerForward::Impl {
     mutable Eigen::ArrayXd t;
     mutable Eigen::ArrayXd th;
     mutable Eigen::VectorXd result;
+    // Scratch of the derivatives: per kernel node and layer, then per kernel node and parameter.
+    mutable Eigen::MatrixXd byNext, byRho, byThk, kernelJacobian;
+    mutable Eigen::ArrayXd chain, scratchN, scratchM;
     std::vector<bool> usable; // finite, positive AB/2
 };
 
@@ -56,11 +59,12 @@ SchlumbergerForward::SchlumbergerForward(std::span<const double> ab2, std::span<
     const double step = filterStep / kRefine;
     auto halfSpacing = [&](std::size_t i) {
         const double b = i < mn2.size() ? mn2[i] : 0.0;
-        return b > 0.0 && b < ab2[i] ? b : 0.0;
+        return b >= domain::kIdealFraction * ab2[i] && b < ab2[i] ? b : 0.0;
     };
     impl_->usable.resize(ab2.size());
     for (std::size_t i = 0; i < ab2.size(); ++i)
-        impl_->usable[i] = std::isfinite(ab2[i]) && ab2[i] > 0.0 && ab2[i] < kLongest;
+        impl_->usable[i] =
+            std::isfinite(ab2[i]) && ab2[i] >= domain::kMinSpacing && ab2[i] <= domain::kMaxSpacing;
     impl_->result.setZero(points);
     if (std::find(impl_->usable.begin(), impl_->usable.end(), true) == impl_->usable.end()) {
         impl_->op.resize(points, 0);
@@ -151,6 +155,8 @@ SchlumbergerForward::SchlumbergerForward(std::span<const double> ab2, std::span<
     }
     impl_->t.resize(kernelSize);
     impl_->th.resize(kernelSize);
+    impl_->scratchN.resize(kernelSize);
+    impl_->scratchM.resize(kernelSize);
     impl_->result.resize(points);
 }
 
@@ -164,17 +170,33 @@ std::size_t SchlumbergerForward::size() const {
 
 void SchlumbergerForward::apparentResistivity(std::span<const double> rho, std::span<const double> thk,
                                               std::span<double> out) const {
+    evaluate(rho, thk, out, {});
+}
+
+void SchlumbergerForward::logJacobian(std::span<const double> rho, std::span<const double> thk,
+                                      std::span<double> out, std::span<double> jacobian) const {
+    evaluate(rho, thk, out, jacobian);
+}
+
+void SchlumbergerForward::evaluate(std::span<const double> rho, std::span<const double> thk,
+                                   std::span<double> out, std::span<double> jacobian) const {
     Impl& d = *impl_;
     const std::size_t n = rho.size();
-    if (n == 0 || thk.size() + 1 < n || out.size() < d.usable.size()) {
+    const auto kernel = d.lambda.size();
+    const bool derivatives = !jacobian.empty();
+    const auto points = static_cast<Eigen::Index>(d.usable.size());
+    const auto columns = static_cast<Eigen::Index>(2 * n - 1);
+    if (n == 0 || thk.size() + 1 < n || out.size() < d.usable.size() ||
+        (derivatives && jacobian.size() < static_cast<std::size_t>(points * columns))) {
         std::fill(out.begin(), out.end(), std::numeric_limits<double>::quiet_NaN());
+        std::fill(jacobian.begin(), jacobian.end(), std::numeric_limits<double>::quiet_NaN());
         return;
     }
     // Resistivity transform from the half-space up: T_n = rho_n,
-    // T_i = (T_{i+1} + rho_i tanh(lambda h_i)) / (1 + T_{i+1} tanh(lambda h_i) / rho_i),
-    // with tanh(x) = (1 - e^-2x) / (1 + e^-2x), which cannot overflow for large lambda h.
-    // The grid is ascending in lambda. Where e^(-2 lambda z) is below rounding for the depth z of a layer's
-    // bottom, the layer's transform is its own resistivity, whatever lies below.
+    // T_i = rho_i (T_{i+1} (1 + e) + rho_i (1 - e)) / (rho_i (1 + e) + T_{i+1} (1 - e)), e = e^(-2 lambda
+    // h_i), which is the usual tanh recursion written so that it cannot overflow for large lambda h. The grid
+    // is ascending in lambda. Where e^(-2 lambda z) is below rounding for the depth z of a layer's bottom,
+    // the layer's transform is its own resistivity, whatever lies below.
     auto attenuated = [&d](double z) {
         if (z <= 0.0)
             return d.lambda.size();
@@ -182,48 +204,121 @@ void SchlumbergerForward::apparentResistivity(std::span<const double> rho, std::
         return static_cast<Eigen::Index>(std::upper_bound(first, first + d.lambda.size(), kOpaque / z) -
                                          first);
     };
-    double z = 0.0;
-    for (std::size_t i = 0; i + 1 < n; ++i)
-        z += thk[i];
-    d.t.setConstant(rho[n - 1]);
-    for (std::size_t i = n - 1; i-- > 0;) {
-        const double r = rho[i];
-        const Eigen::Index used = attenuated(z);
-        z -= thk[i];
-        auto t = d.t.head(used);
-        auto e = d.th.head(used);
-        e = (-2.0 * thk[i] * d.lambda.head(used)).exp();
-        // With tanh(lambda h) = (1 - e) / (1 + e), e = e^(-2 lambda h), which cannot overflow:
-        t = r * (t * (1.0 + e) + r * (1.0 - e)) / (r * (1.0 + e) + t * (1.0 - e));
-        d.t.tail(d.lambda.size() - used).setConstant(r);
+    if (derivatives) {
+        // Per layer above the half-space: dT_i/dT_{i+1}, dT_i/d ln rho_i, dT_i/d ln h_i.
+        d.byNext.resize(kernel, static_cast<Eigen::Index>(n));
+        d.byRho.resize(kernel, static_cast<Eigen::Index>(n));
+        d.byThk.resize(kernel, static_cast<Eigen::Index>(n));
     }
-    // Take out a reference kernel with a closed-form response that has the model's limits at both ends:
-    // rho_n + (rho_1 - rho_n)(1 - e^(-2 lambda D)), D the depth to the half-space. The filter then only
-    // sees a remainder that vanishes for small and large lambda, which keeps high contrasts accurate.
-    const double top = rho[0];
-    const double bottom = rho[n - 1];
     double depth = 0.0;
     for (std::size_t i = 0; i + 1 < n; ++i)
         depth += thk[i];
-    d.t -= top;
-    if (n > 1) {
-        const Eigen::Index used = attenuated(depth);
-        d.t.head(used) += (top - bottom) * (-2.0 * depth * d.lambda.head(used)).exp();
+    double z = depth;
+    d.t.setConstant(rho[n - 1]);
+    for (std::size_t i = n - 1; i-- > 0;) {
+        const double r = rho[i];
+        const double h = thk[i];
+        const Eigen::Index used = attenuated(z);
+        z -= h;
+        auto t = d.t.head(used);
+        auto e = d.th.head(used);
+        e = (-2.0 * h * d.lambda.head(used)).exp();
+        if (derivatives) {
+            // With N = t (1 + e) + r (1 - e), M = r (1 + e) + t (1 - e) and T = r N / M.
+            const auto col = static_cast<Eigen::Index>(i);
+            auto numerator = d.scratchN.head(used);
+            auto denominator = d.scratchM.head(used);
+            numerator = t * (1.0 + e) + r * (1.0 - e);
+            denominator = r * (1.0 + e) + t * (1.0 - e);
+            const auto m2 = denominator.square();
+            d.byNext.col(col).head(used) = r * ((1.0 + e) * denominator - numerator * (1.0 - e)) / m2;
+            d.byRho.col(col).head(used) =
+                r * ((numerator + r * (1.0 - e)) / denominator - r * numerator * (1.0 + e) / m2);
+            // dT/de = r (t - r)(M + N) / M^2, de/d ln h = -2 lambda h e.
+            d.byThk.col(col).head(used) =
+                r * (t - r) * (denominator + numerator) / m2 * (-2.0 * h * d.lambda.head(used) * e);
+            d.byNext.col(col).tail(kernel - used).setZero();
+            d.byRho.col(col).tail(kernel - used).setConstant(r);
+            d.byThk.col(col).tail(kernel - used).setZero();
+        }
+        t = r * (t * (1.0 + e) + r * (1.0 - e)) / (r * (1.0 + e) + t * (1.0 - e));
+        d.t.tail(kernel - used).setConstant(r);
     }
+    // Take out a reference kernel with a closed-form response that has the model's limits at both ends:
+    // rho_n + (rho_1 - rho_n) e^(-2 lambda D), D the depth to the half-space. The filter then only sees a
+    // remainder that vanishes for small and large lambda, which keeps high contrasts accurate.
+    const double top = rho[0];
+    const double bottom = rho[n - 1];
+    const Eigen::Index usedDepth = n > 1 ? attenuated(depth) : 0;
+    d.t -= top;
+    if (n > 1)
+        d.t.head(usedDepth) += (top - bottom) * (-2.0 * depth * d.lambda.head(usedDepth)).exp();
     d.result.noalias() = d.op * d.t.matrix();
     // The reference response: e^(-2 lambda D) is the field of one image source at depth 2D, whose
     // Schlumberger response with MN/2 = b is 2s (s^2 - b^2) / (sqrt(x) sqrt(y) (sqrt(x) + sqrt(y))),
     // x = (s - b)^2 + 4D^2, y = (s + b)^2 + 4D^2 (s^3 / (s^2 + 4D^2)^(3/2) for b = 0).
     const double depth2 = 4.0 * depth * depth;
+    const double lowest = *std::min_element(rho.begin(), rho.begin() + static_cast<std::ptrdiff_t>(n));
+    const double highest = *std::max_element(rho.begin(), rho.begin() + static_cast<std::ptrdiff_t>(n));
+    Eigen::Map<Eigen::MatrixXd> jac(jacobian.data(), derivatives ? points : 0, derivatives ? columns : 0);
+    if (derivatives) {
+        // Chain the layers' derivatives from the top down: g = dT_1 / dT_i.
+        d.kernelJacobian.resize(kernel, columns);
+        d.chain.setOnes(kernel);
+        for (std::size_t i = 0; i + 1 < n; ++i) {
+            const auto col = static_cast<Eigen::Index>(i);
+            d.kernelJacobian.col(col) = (d.chain * d.byRho.col(col).array()).matrix();
+            d.kernelJacobian.col(static_cast<Eigen::Index>(n) + col) =
+                (d.chain * d.byThk.col(col).array()).matrix();
+            d.chain *= d.byNext.col(col).array();
+        }
+        d.kernelJacobian.col(static_cast<Eigen::Index>(n - 1)) = (d.chain * bottom).matrix();
+        // The remainder's reference part.
+        d.kernelJacobian.col(0).array() -= top;
+        if (n > 1) {
+            auto e = d.th.head(usedDepth);
+            e = (-2.0 * depth * d.lambda.head(usedDepth)).exp();
+            d.kernelJacobian.col(0).head(usedDepth).array() += top * e;
+            d.kernelJacobian.col(static_cast<Eigen::Index>(n - 1)).head(usedDepth).array() -= bottom * e;
+            for (std::size_t i = 0; i + 1 < n; ++i)
+                d.kernelJacobian.col(static_cast<Eigen::Index>(n + i)).head(usedDepth).array() +=
+                    (top - bottom) * e * (-2.0 * thk[i] * d.lambda.head(usedDepth));
+        }
+        jac.noalias() = d.op * d.kernelJacobian;
+    }
     for (std::size_t p = 0; p < d.usable.size(); ++p) {
         const auto i = static_cast<Eigen::Index>(p);
+        if (!d.usable[p]) {
+            out[p] = std::numeric_limits<double>::quiet_NaN();
+            if (derivatives)
+                jac.row(i).setConstant(std::numeric_limits<double>::quiet_NaN());
+            continue;
+        }
         const double s = d.ab2[i];
         const double b = d.mn2[i];
         const double x = std::sqrt((s - b) * (s - b) + depth2);
         const double y = std::sqrt((s + b) * (s + b) + depth2);
         const double image = 2.0 * s * (s * s - b * b) / (x * y * (x + y));
-        out[p] = d.usable[p] ? bottom + (top - bottom) * (1.0 - image) + d.result[i]
-                             : std::numeric_limits<double>::quiet_NaN();
+        const double value = bottom + (top - bottom) * (1.0 - image) + d.result[i];
+        // Every apparent resistivity is a positive average of the layers' own: rounding in a remainder of
+        // extreme contrast must not take it outside them.
+        out[p] = std::clamp(value, lowest, highest);
+        if (!derivatives)
+            continue;
+        if (value != out[p]) {
+            jac.row(i).setZero();
+            continue;
+        }
+        // d ln rhoa / d ln p = (d rhoa / d ln p) / rhoa, with the reference response's own derivatives.
+        jac(i, 0) += top * (1.0 - image);
+        jac(i, static_cast<Eigen::Index>(n - 1)) += bottom * image;
+        if (n > 1) {
+            const double dLogImage =
+                -4.0 * depth * (1.0 / (x * x) + 1.0 / (y * y) + (1.0 / x + 1.0 / y) / (x + y));
+            for (std::size_t k = 0; k + 1 < n; ++k)
+                jac(i, static_cast<Eigen::Index>(n + k)) -= (top - bottom) * image * dLogImage * thk[k];
+        }
+        jac.row(i) /= value;
     }
 }
 

@@ -23,7 +23,8 @@ namespace model {
 // Not thread-safe: an object keeps scratch space; use one object per thread.
 class SchlumbergerForward {
 public:
-    // ab2: AB/2 (m, > 0). mn2: MN/2 (m) per point, empty for all ideal; a value not in (0, AB/2) is ideal.
+    // ab2: AB/2 (m) inside the modelling domain, else that point's value is NaN. mn2: MN/2 (m) per point,
+    // empty for all ideal; a value not below AB/2, or far below it (see ForwardDomain.h), is ideal.
     explicit SchlumbergerForward(std::span<const double> ab2, std::span<const double> mn2 = {},
                                  const HankelFilter& filter = HankelFilter::key201());
     ~SchlumbergerForward();
@@ -36,8 +37,16 @@ public:
     // out: size() apparent resistivities (ohm-m). The values must be finite and positive.
     void apparentResistivity(std::span<const double> rho, std::span<const double> thk,
                              std::span<double> out) const;
+    // The same values in `out`, and in `jacobian` (size() rows by 2n - 1 columns, column-major) the
+    // derivatives of ln rhoa with respect to ln rho_1..rho_n and ln h_1..h_(n-1), taken analytically
+    // through the transform recursion and the folded filter.
+    void logJacobian(std::span<const double> rho, std::span<const double> thk, std::span<double> out,
+                     std::span<double> jacobian) const;
 
 private:
+    void evaluate(std::span<const double> rho, std::span<const double> thk, std::span<double> out,
+                  std::span<double> jacobian) const;
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };

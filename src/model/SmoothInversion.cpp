@@ -17,7 +17,6 @@ namespace {
 constexpr int kMinInterfaces = 8;
 constexpr int kMaxInterfaces = 40;
 constexpr double kInterfacesPerDecade = 6.0;
-constexpr double kDifferenceStep = 1e-6;
 // Regularisation weights tried at every step, from smooth to rough.
 constexpr int kWeights = 17;
 constexpr double kLargestWeight = 1e4;
@@ -30,7 +29,15 @@ constexpr double kTargetMargin = 1.05;
 FitResult fitSmoothModel(const SoundingData& data, const SmoothFitOptions& options) {
     FitResult result;
     FitReport& report = result.report;
-    const UsablePoints points = UsablePoints::of(data, options.ideal);
+    const std::size_t pointCount = std::min(data.ab2.size(), data.rhoa.size());
+    for (std::size_t i : options.mask)
+        if (i >= pointCount) {
+            report.error = "Point " + std::to_string(i) + " cannot be masked: the station has " +
+                           std::to_string(pointCount) + " points.";
+            return result;
+        }
+    const UsablePoints points = UsablePoints::of(data, options.ideal, options.mask);
+    report.masked = options.mask;
     report.pointsUsed = static_cast<int>(points.size());
     if (points.size() < 2) {
         report.error = "Too few usable points (" + std::to_string(points.size()) + ") for a smooth model.";
@@ -79,7 +86,7 @@ FitResult fitSmoothModel(const SoundingData& data, const SmoothFitOptions& optio
     }
     const Eigen::MatrixXd roughnessNormal = roughness.transpose() * roughness;
 
-    Eigen::VectorXd r(count), shifted(count), trialR(count);
+    Eigen::VectorXd r(count), trialR(count);
     if (!residual(full, r)) {
         report.error = "The model could not be evaluated for this sounding.";
         return result;
@@ -89,17 +96,14 @@ FitResult fitSmoothModel(const SoundingData& data, const SmoothFitOptions& optio
     bool targetKnown = target > 0.0;
     double leastRms = rms;
     Eigen::MatrixXd jacobian(count, layers);
+    Eigen::MatrixXd all;
     int iteration = 0;
     for (iteration = 1; iteration <= options.maxIterations; ++iteration) {
-        for (int j = 0; j < layers; ++j) {
-            Eigen::VectorXd probe = full;
-            probe[j] += kDifferenceStep;
-            if (!residual(probe, shifted)) {
-                report.error = "The model could not be evaluated for this sounding.";
-                return result;
-            }
-            jacobian.col(j) = (shifted - r) / kDifferenceStep;
+        if (!residual(full, r, &all)) {
+            report.error = "The model could not be evaluated for this sounding.";
+            return result;
         }
+        jacobian = all.leftCols(layers);
         // Gauss-Newton for the model itself: r(m') ~ r(m) + J (m' - m), minimise |r|^2 + w |R m'|^2.
         const Eigen::VectorXd m = full.head(layers);
         const Eigen::MatrixXd normal = jacobian.transpose() * jacobian;
@@ -166,7 +170,7 @@ FitResult fitSmoothModel(const SoundingData& data, const SmoothFitOptions& optio
     }
     fillResponse(forward, points, result.model, report);
     if (options.chargeability)
-        fitChargeability(data, options.ideal, result.model, report);
+        fitChargeability(data, options.ideal, result.model, report, options.mask);
     return result;
 }
 

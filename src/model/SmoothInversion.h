@@ -1,5 +1,8 @@
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 #include "model/FitReport.h"
 #include "model/SoundingData.h"
 
@@ -12,7 +15,8 @@ struct SmoothFitOptions {
     bool ideal = false;            // model every point with an ideal array (MN -> 0)
     double targetRmsPercent = 0.0; // the noise level; 0 takes the best attainable misfit (plus 5 %)
     int maxIterations = 30;
-    bool chargeability = true; // then fit the layer chargeabilities to the M1 values, where there are any
+    std::vector<std::size_t> mask; // the sounding's positions left out of the fit
+    bool chargeability = true;     // then fit the layer chargeabilities to the M1 values, where there are any
 };
 
 // Smooth many-layer fit (Occam style): log resistivities of the thin layers, regularised by the roughness

@@ -30,13 +30,15 @@ struct SoundingData {
 // The usable points of a sounding, in their original order.
 struct UsablePoints {
     std::vector<double> ab2;
-    std::vector<double> mn2; // 0 for an ideal array
+    std::vector<double> mn2;         // as modelled: 0 for an ideal array
+    std::vector<double> measuredMn2; // as measured (0 where there is none): the segment a point belongs to
     std::vector<double> rhoa;
     std::vector<double> m1;         // percent, NaN where missing
     std::vector<std::size_t> index; // position in the sounding
 
-    // ideal: model every point with an ideal array, whatever its MN/2.
-    static UsablePoints of(const SoundingData& data, bool ideal);
+    // ideal: model every point with an ideal array, whatever its MN/2. masked: positions in the sounding
+    // left out.
+    static UsablePoints of(const SoundingData& data, bool ideal, std::span<const std::size_t> masked = {});
     std::size_t size() const { return ab2.size(); }
     std::size_t chargeabilityCount() const;
 };

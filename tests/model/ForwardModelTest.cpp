@@ -4,7 +4,9 @@
 #include <vector>
 
 #include "ImageSeries.h"
+#include "model/ForwardDomain.h"
 #include "model/ForwardModel.h"
+#include "model/HankelFilter.h"
 #include "model/SchlumbergerForward.h"
 
 using model::LayeredModel;
@@ -197,4 +199,106 @@ TEST(ForwardModel, InvalidModelsAndSpacingsGiveNaN) {
     std::vector<double> two(2);
     none.apparentResistivity(rho, thk, two);
     EXPECT_TRUE(std::isnan(two[0]) && std::isnan(two[1]));
+}
+
+// The analytic derivatives of ln rhoa by ln rho_i and ln h_i against central differences of the values.
+TEST(ForwardModel, AnalyticJacobianMatchesCentralDifferences) {
+    struct Case {
+        std::vector<double> rho, thk;
+        bool finiteMn;
+    };
+    const Case cases[] = {
+        {{100.0}, {}, false},
+        {{100.0, 10.0}, {5.0}, false},
+        {{10.0, 1000.0, 50.0}, {1.0, 8.0}, true},
+        {{300.0, 30.0, 3000.0, 10.0}, {2.0, 10.0, 40.0}, true},
+        {{1.0, 1.0e5}, {3.0}, true},
+        {{500.0, 80.0, 20.0, 200.0, 5.0, 1000.0}, {0.5, 2.0, 6.0, 15.0, 60.0}, false},
+    };
+    const std::vector<double> ab2 = logSpaced(1.0, 500.0, 25);
+    std::vector<double> mn2;
+    for (double s : ab2)
+        mn2.push_back(s < 10.0 ? 0.5 : 5.0);
+    for (const Case& c : cases) {
+        const model::SchlumbergerForward forward(ab2, c.finiteMn ? std::span<const double>(mn2)
+                                                                 : std::span<const double>());
+        const std::size_t n = c.rho.size();
+        const std::size_t columns = 2 * n - 1;
+        std::vector<double> value(ab2.size()), jacobian(ab2.size() * columns);
+        forward.logJacobian(c.rho, c.thk, value, jacobian);
+        for (std::size_t j = 0; j < columns; ++j) {
+            const double h = 1e-5;
+            std::vector<double> rho = c.rho, thk = c.thk;
+            double& p = j < n ? rho[j] : thk[j - n];
+            const double at = p;
+            std::vector<double> up(ab2.size()), down(ab2.size());
+            p = at * std::exp(h);
+            forward.apparentResistivity(rho, thk, up);
+            p = at * std::exp(-h);
+            forward.apparentResistivity(rho, thk, down);
+            for (std::size_t i = 0; i < ab2.size(); ++i) {
+                const double difference = (std::log(up[i]) - std::log(down[i])) / (2 * h);
+                EXPECT_NEAR(jacobian[j * ab2.size() + i], difference, 1e-6)
+                    << "layers " << n << ", column " << j << ", AB/2 " << ab2[i];
+            }
+        }
+    }
+}
+
+// Inside the stated domain every value is finite and lies between the smallest and largest layer
+// resistivity, whatever the contrast; outside it the model is refused.
+TEST(ForwardModel, EveryValueInsideTheDomainLiesBetweenTheLayers) {
+    const std::vector<double> ab2 = logSpaced(0.5, 5000.0, 30);
+    for (int e = -12; e <= 12; ++e) {
+        const double contrast = std::pow(10.0, e);
+        for (double base : {1e-6 * std::max(1.0, 1.0 / contrast), 1.0, 1e9 / std::max(1.0, contrast)}) {
+            for (const LayeredModel& earth :
+                 {layers({base, base * contrast}, {5.0}), layers({base, base * contrast, base}, {1.0, 10.0}),
+                  layers({base * contrast, base, base * contrast}, {2.0, 0.5})}) {
+                if (!model::modelOutsideDomain(earth).empty())
+                    continue;
+                const double low = std::min(base, base * contrast) * (1 - 1e-15);
+                const double high = std::max(base, base * contrast) * (1 + 1e-15);
+                for (double v : model::apparentResistivity(earth, ab2)) {
+                    ASSERT_TRUE(std::isfinite(v)) << "contrast 1e" << e << " base " << base;
+                    ASSERT_GE(v, low) << "contrast 1e" << e << " base " << base;
+                    ASSERT_LE(v, high) << "contrast 1e" << e << " base " << base;
+                }
+            }
+        }
+    }
+    // The domain's edges: what the command line and the model files refuse.
+    EXPECT_NE(model::modelOutsideDomain(layers({1.0, 1e11}, {5.0})), "");
+    EXPECT_NE(model::modelOutsideDomain(layers({1e154, 1e154}, {5.0})), "");
+    EXPECT_NE(model::modelOutsideDomain(layers({100.0, 10.0}, {1e-9})), "");
+    EXPECT_EQ(model::modelOutsideDomain(layers({1e-6, 1e4}, {1e-4})), "");
+    EXPECT_NE(model::spacingOutsideDomain(std::vector<double>{1e9}), "");
+    EXPECT_EQ(model::spacingOutsideDomain(std::vector<double>{0.1, 1e5}), "");
+}
+
+// The stated accuracy: 1e-6 against the image series up to contrasts of 1e5, either way.
+TEST(ForwardModel, AccuracyHoldsToTheStatedContrasts) {
+    const std::vector<double> ab2 = logSpaced(1.0, 1000.0, 19);
+    const model::SchlumbergerForward forward(ab2);
+    for (int e = 1; e <= 5; ++e) {
+        const double contrast = std::pow(10.0, e);
+        for (const auto& [rho1, rho2] : {std::pair{1.0, contrast}, std::pair{contrast, 1.0}}) {
+            std::vector<double> value(ab2.size());
+            forward.apparentResistivity(std::vector<double>{rho1, rho2}, std::vector<double>{5.0}, value);
+            for (std::size_t i = 0; i < ab2.size(); ++i)
+                EXPECT_NEAR(value[i] / imageseries::ideal(rho1, rho2, 5.0, ab2[i]), 1.0, 1e-6)
+                    << "contrast 1e" << e << " AB/2 " << ab2[i];
+        }
+    }
+}
+
+// MN/2 far below AB/2 is an ideal array, not a quadrature over nothing.
+TEST(ForwardModel, TinyMn2IsTheIdealArray) {
+    const LayeredModel earth = layers({100.0, 10.0}, {5.0});
+    const std::vector<double> ab2{10.0, 100.0};
+    const std::vector<double> ideal = model::apparentResistivity(earth, ab2);
+    for (double b : {1e-300, 1e-12, 1e-6})
+        for (std::size_t i = 0; i < ab2.size(); ++i)
+            EXPECT_NEAR(model::apparentResistivity(earth, ab2, std::vector<double>{b, b})[i], ideal[i],
+                        1e-6 * ideal[i]);
 }
