@@ -1,6 +1,7 @@
 #include "app/SectionWindow.h"
 
 #include "app/FitProgress.h"
+#include "app/PrinterRenewal.h"
 
 #include "core/Conversions.h"
 #include "core/Ui.h"
@@ -348,8 +349,9 @@ void SectionWindow::onPrint() {
         printer_->setPageOrientation(section_.width() > section_.height() ? QPageLayout::Landscape
                                                                           : QPageLayout::Portrait);
     }
-    if (printSetup && printSetup(*printer_))
-        printTo(*printer_);
+    if (printSetup && printSetup(*printer_) && !printTo(*printer_) &&
+        printer_->printerState() == QPrinter::Active)
+        printer_ = renewedPrinter(*printer_);
 }
 
 std::optional<SectionHit> SectionWindow::stationAtPixel(QPoint pixel) const {
