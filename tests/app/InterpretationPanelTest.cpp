@@ -5,10 +5,15 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLocale>
+#include <QProcess>
 #include <QSpinBox>
 #include <QTableWidget>
 
+#include <chrono>
+#include <condition_variable>
+#include <fstream>
 #include <functional>
+#include <mutex>
 #include <thread>
 
 #include "app/InterpretationPanel.h"
@@ -206,6 +211,38 @@ TEST_F(InterpretationTest, ModelFilesThatDoNotFitAreRefused) {
         EXPECT_FALSE(form.sheet->stationModel);
         EXPECT_EQ(lastMessage().rfind(c.message, 0), 0u) << lastMessage();
     }
+}
+
+// A pipe named like a model file is refused without being opened: opening it would wait for a writer
+// that never comes, and the window would hang.
+TEST_F(InterpretationTest, APipeNamedLikeAModelFileIsNotOpened) {
+    const QString pipe = folder.filePath(QStringLiteral("pipe.json"));
+    if (QProcess::execute(QStringLiteral("mkfifo"), {pipe}) != 0)
+        GTEST_SKIP() << "no mkfifo here";
+    openSurvey();
+    // Should the window open the pipe, a writer comes after a while and ends the wait.
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool writerNeeded = false;
+    std::thread writer([&] {
+        std::unique_lock lock(mutex);
+        if (finished.wait_for(lock, std::chrono::seconds(3), [&] { return done; }))
+            return;
+        writerNeeded = true;
+        lock.unlock();
+        std::ofstream(pipe.toStdString()) << "{}";
+    });
+    const bool opened = form.openModelFrom(pipe);
+    {
+        const std::lock_guard lock(mutex);
+        done = true;
+    }
+    finished.notify_all();
+    writer.join();
+    EXPECT_FALSE(opened);
+    EXPECT_FALSE(writerNeeded) << "the window opened the pipe";
+    EXPECT_EQ(lastMessage().rfind("模型文件格式不正确：", 0), 0u) << lastMessage();
 }
 
 TEST_F(InterpretationTest, AModelIsNeverSavedOntoTheDataFile) {
