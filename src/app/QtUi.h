@@ -63,6 +63,8 @@ private:
     bool progressFiltering = false;
     bool discardingInput = false; // after a cancel: every user input is dropped
     bool belongsToDialog(QObject* receiver) const;
+    // Runs the pending events with only the progress dialog taking input.
+    void serviceDialog();
     bool filterInstalled = false;
     // Installs the application-wide input filter while the pump or the progress dialog needs it.
     void updateInputFilter();
