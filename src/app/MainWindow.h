@@ -304,6 +304,8 @@ private:
     void createPlotControlWindow();
     void showConversionError(const std::string& text);
     void switchOnAfterLoadCommands();
+    // After an open that found no station: the blank paper and the commands of a window without data.
+    void clearDrawnSheet();
     void placePlotControlWindow();
     // Places the plot control window anew when it still stands where it was placed.
     void followWithPlotControlWindow();
