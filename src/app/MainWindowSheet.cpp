@@ -247,9 +247,9 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     redrawSheet();
     setStatusText(QString::fromUtf8("数据剖面图绘制成功。"));
     ui().processPendingMessages();
-    // An open section window follows the file loaded.
+    // An open section window follows the file loaded (a model section only when asked for).
     if (sectionWindow && sectionWindow->isVisible())
-        onShowSection();
+        sectionWindow->followFile(sheet->stations, std::filesystem::path(lastDataFile.toStdU16String()));
 
     if (!saveBitmapToolAction->isVisible())
         switchOnAfterLoadCommands();

@@ -141,6 +141,16 @@ void SectionWindow::setStations(const StationList& stations, const std::filesyst
     clearPicture();
 }
 
+void SectionWindow::followFile(const StationList& stations, const std::filesystem::path& dataFile) {
+    setStations(stations, dataFile);
+    if (parameterCombo->currentIndex() != modelSectionItem) {
+        refresh();
+        return;
+    }
+    sectionLabel->setText(QStringLiteral("已打开新的数据文件。模型断面需要反演各测点，请按“刷新”。"));
+    sectionLabel->adjustSize();
+}
+
 std::size_t SectionWindow::fittedCount() const {
     return static_cast<std::size_t>(
         std::count_if(models_.begin(), models_.end(), [](const auto& m) { return m.has_value(); }));
@@ -169,6 +179,7 @@ void SectionWindow::clearPicture() {
     section_ = SectionSheet();
     image_ = QImage();
     sectionLabel->setPixmap(QPixmap());
+    sectionLabel->clear();
     sectionLabel->resize(0, 0);
     exportButton->setEnabled(false);
     printButton->setEnabled(false);

@@ -235,3 +235,18 @@ TEST_F(MainWindowSectionTest, TheModelSectionDrawsAStationWithItsModelFromTheMai
     EXPECT_EQ(layersDrawn(form.sectionWindow->section(), 0), 3u);
     EXPECT_TRUE(std::isnan(form.sectionWindow->section().modelSection().columns()[1].rmsPercent));
 }
+
+// A file opened while the section window shows the model section marks that section stale; its fits
+// (of every station) run only when asked for with 刷新.
+TEST_F(MainWindowSectionTest, OpeningAFileMarksTheModelSectionStaleWithoutFitting) {
+    openColumnSample();
+    form.sectionAction->trigger();
+    form.sectionWindow->parameterCombo->setCurrentIndex(SectionWindow::modelSectionItem);
+    ASSERT_TRUE(form.sectionWindow->refresh());
+    openTaggedSample();
+    EXPECT_EQ(form.sectionWindow->fittedCount(), 0u) << "the open started the fits";
+    EXPECT_TRUE(form.sectionWindow->image().isNull());
+    EXPECT_FALSE(form.sectionWindow->sectionLabel->text().isEmpty());
+    EXPECT_TRUE(form.sectionWindow->refresh());
+    EXPECT_EQ(form.sectionWindow->fittedCount(), form.sheet->stations.size());
+}
