@@ -77,6 +77,18 @@ bool isDragAndDrop(QEvent::Type type) {
 
 QtUi::QtUi(QWidget* owner) : owner(owner) {}
 
+QtUi::OwnerScope::OwnerScope(Ui& ui, QWidget* window) : qtUi(dynamic_cast<QtUi*>(&ui)) {
+    if (qtUi) {
+        previous = qtUi->owner;
+        qtUi->owner = window;
+    }
+}
+
+QtUi::OwnerScope::~OwnerScope() {
+    if (qtUi)
+        qtUi->owner = previous;
+}
+
 QtUi::~QtUi() {
     if (filterInstalled)
         qApp->removeEventFilter(this);

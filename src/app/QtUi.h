@@ -45,6 +45,21 @@ public:
     // The progress dialog while it exists (tests).
     QProgressDialog* progressDialog() const;
 
+    // While it lives, the message boxes and input queries of `ui`, when it is a QtUi, belong to
+    // `window` (a window of its own, such as the section window), so that they appear over it and
+    // it stays in front when they close.
+    class OwnerScope {
+    public:
+        OwnerScope(Ui& ui, QWidget* window);
+        ~OwnerScope();
+        OwnerScope(const OwnerScope&) = delete;
+        OwnerScope& operator=(const OwnerScope&) = delete;
+
+    private:
+        QtUi* qtUi;
+        QPointer<QWidget> previous;
+    };
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -2,6 +2,7 @@
 
 #include "app/FitProgress.h"
 #include "app/PrinterRenewal.h"
+#include "app/QtUi.h"
 
 #include "core/Conversions.h"
 #include "core/Ui.h"
@@ -252,6 +253,8 @@ bool SectionWindow::refresh() {
     if (busy_)
         return false;
     busy_ = true;
+    // Its messages appear over this window, which stays in front when they close.
+    const QtUi::OwnerScope owned(ui_(), this);
     const std::optional<SectionOptions> options = readOptions();
     bool drawn = false;
     clearPicture();
@@ -304,6 +307,7 @@ void SectionWindow::onRefresh() {
 }
 
 bool SectionWindow::exportTo(const QString& path) {
+    const QtUi::OwnerScope owned(ui_(), this);
     if (!section_.laidOut())
         return false;
     std::string failure;
@@ -330,6 +334,7 @@ void SectionWindow::onExport() {
 }
 
 bool SectionWindow::printTo(QPrinter& printer) {
+    const QtUi::OwnerScope owned(ui_(), this);
     if (!section_.laidOut())
         return false;
     printer.setDocName(QStringLiteral("测线剖面图"));

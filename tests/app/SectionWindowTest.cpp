@@ -1,4 +1,5 @@
 #include "app/SectionWindow.h"
+#include "app/QtUi.h"
 
 #include "SheetWindowFixture.h"
 #include "sheet/OpenData.h"
@@ -6,14 +7,17 @@
 #include "sheet/SheetState.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -249,4 +253,25 @@ TEST_F(MainWindowSectionTest, OpeningAFileMarksTheModelSectionStaleWithoutFittin
     EXPECT_FALSE(form.sectionWindow->sectionLabel->text().isEmpty());
     EXPECT_TRUE(form.sectionWindow->refresh());
     EXPECT_EQ(form.sectionWindow->fittedCount(), form.sheet->stations.size());
+}
+
+// The section window's warnings belong to it: they appear over it, and it stays in front of the main
+// window when they close.
+TEST_F(MainWindowSectionTest, AnInvalidColourRangeIsSaidOverTheSectionWindow) {
+    openColumnSample();
+    form.sectionAction->trigger();
+    form.setUi(std::make_unique<QtUi>(&form));
+    SectionWindow& section = *form.sectionWindow;
+    section.autoColourCheck->setChecked(false);
+    section.colourLowEdit->setText(QStringLiteral("2000"));
+    section.colourHighEdit->setText(QStringLiteral("1000"));
+    QWidget* owner = nullptr;
+    QTimer::singleShot(0, [&owner] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        owner = box->parentWidget();
+        box->accept();
+    });
+    EXPECT_FALSE(section.refresh());
+    EXPECT_EQ(owner, &section);
 }
