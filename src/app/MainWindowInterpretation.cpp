@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSaveFile>
+#include <QScopedValueRollback>
+#include <QTimer>
 
 #include "app/FitProgress.h"
 #include "app/InterpretationPanel.h"
@@ -222,7 +224,12 @@ void MainWindow::onFitAllStations() try {
         soundings.push_back(soundingOf(station, false));
 
     bool cancel = false;
-    const std::vector<model::FitResult> fits = fitStationsWithProgress(ui(), soundings, options, cancel);
+    std::vector<model::FitResult> fits;
+    {
+        // A close meanwhile cancels the fit; the window closes once it is back (closeEvent).
+        const QScopedValueRollback<bool> running(batchFitRunning, true);
+        fits = fitStationsWithProgress(ui(), soundings, options, cancel, &closeAfterFit);
+    }
     const std::size_t total = soundings.size();
 
     std::size_t fitted = 0;
@@ -238,6 +245,12 @@ void MainWindow::onFitAllStations() try {
             failures +=
                 "\n测点 " + std::to_string(station.stationNumber.front()) + "：" + fitErrorText(fit.report);
         }
+    }
+    if (closeAfterFit) {
+        // Closed during the fit: the close runs now, with its question about unsaved work.
+        closeAfterFit = false;
+        QTimer::singleShot(0, this, &MainWindow::close);
+        return;
     }
     showStationInterpretation(static_cast<int>(*shownStation));
     redrawSheet();

@@ -15,6 +15,7 @@
 #include <functional>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "app/InterpretationPanel.h"
 #include "model/ModelFile.h"
@@ -286,3 +287,36 @@ TEST(InterpretationPanelParse, CellsTakePositiveFiniteNumbersOnly) {
 }
 
 } // namespace
+
+// A Ui through which the window is closed at the fit's first report, as the window manager's close
+// box would while the pump runs.
+class ClosingUi : public ScriptedUi {
+public:
+    std::function<void()> atFirstReport;
+    bool progress(std::uint64_t done, std::uint64_t total) override {
+        if (atFirstReport)
+            std::exchange(atFirstReport, nullptr)();
+        return ScriptedUi::progress(done, total);
+    }
+};
+
+// Closing the window during 全部测点反演 cancels the fit, asks about unsaved work as usual, and then
+// closes the window, so that nothing keeps running without one.
+TEST_F(InterpretationTest, ClosingTheWindowDuringTheBatchFitCancelsItAndCloses) {
+    openSurvey();
+    auto closing = std::make_unique<ClosingUi>();
+    ClosingUi& closingUi = *closing;
+    form.setUi(std::move(closing));
+    ui = &closingUi;
+    closingUi.queueAnswer(MsgResult::No); // 是否保存已经绘制的剖面图? — no
+    closingUi.atFirstReport = [this] { form.close(); };
+    form.onFitAllStations();
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_FALSE(form.isVisible());
+    ASSERT_FALSE(closingUi.messages.empty());
+    EXPECT_EQ(closingUi.messages.back().text, "是否保存已经绘制的剖面图?");
+    if (std::thread::hardware_concurrency() < form.sheet->stations.size()) {
+        EXPECT_LT(form.stationModels.size(), form.sheet->stations.size()) << "the fit was not cancelled";
+    }
+}
