@@ -11,7 +11,8 @@
 #include <thread>
 
 std::vector<model::FitResult> fitStationsWithProgress(Ui& ui, std::span<const model::SoundingData> soundings,
-                                                      const model::BatchOptions& options, bool& cancelled) {
+                                                      const model::BatchOptions& options, bool& cancelled,
+                                                      const bool* stop) {
     struct Progress {
         std::mutex mutex;
         std::condition_variable changed;
@@ -53,7 +54,7 @@ std::vector<model::FitResult> fitStationsWithProgress(Ui& ui, std::span<const mo
         const std::size_t done = std::max(shared.reported, shared.seen);
         lock.unlock();
         // Also between stations, so that the dialog repaints and its 取消 is seen during a long fit.
-        if (!cancel && !ui.progress(done, total))
+        if (!cancel && (!ui.progress(done, total) || (stop && *stop)))
             cancel = true;
         lock.lock();
         shared.seen = done;

@@ -12,6 +12,7 @@ class Ui;
 // until this thread has seen it, so that a cancel stops every station not yet started (those come
 // back with the error "Cancelled."); the display is kept alive while a long fit runs. Ends the progress
 // display. Raises std::bad_alloc, once the worker is back, when a fit ran out of memory. `cancelled`
-// is set when the user cancelled.
+// is set when the user cancelled, or when `stop` (when given) became true meanwhile (the window closing).
 std::vector<model::FitResult> fitStationsWithProgress(Ui& ui, std::span<const model::SoundingData> soundings,
-                                                      const model::BatchOptions& options, bool& cancelled);
+                                                      const model::BatchOptions& options, bool& cancelled,
+                                                      const bool* stop = nullptr);

@@ -512,6 +512,13 @@ bool MainWindow::queryClose() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closed while the stations are fitted: the fit stops at its next report, and the close is run
+    // again once it is back, so that nothing keeps running without a window.
+    if (batchFitRunning) {
+        closeAfterFit = true;
+        event->ignore();
+        return;
+    }
     if (!queryClose()) {
         event->ignore();
         return;

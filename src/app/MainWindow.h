@@ -304,6 +304,8 @@ private:
     void createPlotControlWindow();
     void showConversionError(const std::string& text);
     void switchOnAfterLoadCommands();
+    // After an open that found no station: the blank paper and the commands of a window without data.
+    void clearDrawnSheet();
     void placePlotControlWindow();
     // Places the plot control window anew when it still stands where it was placed.
     void followWithPlotControlWindow();
@@ -355,6 +357,10 @@ private:
     QPoint plotControlPlacedAt;
     // An open is running (its reading may let window messages through).
     bool openingData = false;
+    // 全部测点反演 is running; the window was asked to close meanwhile (the fit is then cancelled and
+    // the close runs once it is back).
+    bool batchFitRunning = false;
+    bool closeAfterFit = false;
     // Whether a dropped file may be opened now.
     bool takesDrops() const;
     // Asks for the PNG resolution; false when cancelled or refused (with its warning).

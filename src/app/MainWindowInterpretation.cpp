@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QSaveFile>
+#include <QScopedValueRollback>
+#include <QTimer>
 
 #include "app/FitProgress.h"
 #include "app/InterpretationPanel.h"
@@ -222,7 +224,12 @@ void MainWindow::onFitAllStations() try {
         soundings.push_back(soundingOf(station, false));
 
     bool cancel = false;
-    const std::vector<model::FitResult> fits = fitStationsWithProgress(ui(), soundings, options, cancel);
+    std::vector<model::FitResult> fits;
+    {
+        // A close meanwhile cancels the fit; the window closes once it is back (closeEvent).
+        const QScopedValueRollback<bool> running(batchFitRunning, true);
+        fits = fitStationsWithProgress(ui(), soundings, options, cancel, &closeAfterFit);
+    }
     const std::size_t total = soundings.size();
 
     std::size_t fitted = 0;
@@ -238,6 +245,12 @@ void MainWindow::onFitAllStations() try {
             failures +=
                 "\n测点 " + std::to_string(station.stationNumber.front()) + "：" + fitErrorText(fit.report);
         }
+    }
+    if (closeAfterFit) {
+        // Closed during the fit: the close runs now, with its question about unsaved work.
+        closeAfterFit = false;
+        QTimer::singleShot(0, this, &MainWindow::close);
+        return;
     }
     showStationInterpretation(static_cast<int>(*shownStation));
     redrawSheet();
@@ -318,26 +331,34 @@ bool MainWindow::openModelFrom(const QString& path) {
     if (!index)
         return false;
     const std::int32_t number = sheet->stations[*index].stationNumber.front();
-    const model::ModelFileResult read = model::loadModelFile(pathOf(path), number);
+    // Only a regular file of model size is read, and only once: a pipe or a device named *.json would
+    // block the window or never end. Anything else goes to the model reader, which says why it refuses.
+    QByteArray bytes;
+    bool readHere = false;
+    if (const QFileInfo info(path); info.isFile() && info.size() <= maxModelFileBytes) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly)) {
+            bytes = file.read(maxModelFileBytes + 1);
+            readHere = bytes.size() <= maxModelFileBytes;
+        }
+    }
+    const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    const model::ModelFileResult read =
+        readHere ? model::parseModelFile(content, number) : model::loadModelFile(pathOf(path), number);
     if (!read.ok()) {
         // A good file of another station says so; anything else is no model file.
-        QFile file(path);
         model::JsonValue root;
         std::string ignored;
-        if (file.size() < maxModelFileBytes && file.open(QIODevice::ReadOnly)) {
-            const QByteArray bytes = file.readAll();
-            const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-            const model::JsonValue* station = nullptr;
-            if (model::JsonValue::parse(content, root, ignored) && (station = root.find("station")) &&
-                station->type() == model::JsonValue::Type::Number && station->number() != number &&
-                std::abs(station->number()) < 1e9) {
-                const int fileStation = static_cast<int>(station->number());
-                if (model::parseModelFile(content, fileStation).ok()) {
-                    ui().messageBox("模型文件属于测点 " + std::to_string(fileStation) + "，不是当前测点 " +
-                                        std::to_string(number) + "。",
-                                    "警告", MsgButtons::Ok, MsgIcon::Warning);
-                    return false;
-                }
+        const model::JsonValue* station = nullptr;
+        if (readHere && model::JsonValue::parse(content, root, ignored) && (station = root.find("station")) &&
+            station->type() == model::JsonValue::Type::Number && station->number() != number &&
+            std::abs(station->number()) < 1e9) {
+            const int fileStation = static_cast<int>(station->number());
+            if (model::parseModelFile(content, fileStation).ok()) {
+                ui().messageBox("模型文件属于测点 " + std::to_string(fileStation) + "，不是当前测点 " +
+                                    std::to_string(number) + "。",
+                                "警告", MsgButtons::Ok, MsgIcon::Warning);
+                return false;
             }
         }
         ui().messageBox("模型文件格式不正确：" + read.error, "警告", MsgButtons::Ok, MsgIcon::Warning);

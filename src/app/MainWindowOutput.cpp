@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QPrinter>
 
+#include "app/PrinterRenewal.h"
 #include "app/SheetImageWidget.h"
 #include "render/QtCanvas.h"
 #include "sheet/SheetView.h"
@@ -16,6 +17,7 @@ void MainWindow::onPrint() {
     // No printer, or a job that cannot start: the command ends with a word why.
     QPainter painter;
     if (!page.isValid() || !painter.begin(&page)) {
+        selectedPrinter = renewedPrinter(page);
         ui().messageBox("注意:\n\t没有可用的打印机，无法打印！", "警告", MsgButtons::Ok, MsgIcon::Warning);
         return;
     }

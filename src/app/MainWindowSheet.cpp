@@ -213,11 +213,16 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     // the freeing of the previous stations just done, the station entries, the redraw): the window
     // repaints between them instead of freezing for their sum. Input stays held back until the end.
     ui().processPendingMessages();
-    // Also without stations the boxes the file kind allows, and a selection that no longer
-    // designates a usable station, reach the window; the entries, the picture and its note stay.
+    // Also without stations the boxes the file kind allows reach the window. The previous file's
+    // stations are gone: what was drawn from them, their models and the station entries go too, so
+    // that the screen and the commands agree.
     if (outcome == OpenOutcome::NoStations) {
+        picked.stationItems.clear();
+        picked.stationIndex = -1;
+        picked.visible = false;
         PlotControlForm->applyChoices(picked);
-        resetInterpretation(-1); // the models belonged to the stations of the previous file
+        resetInterpretation(-1);
+        clearDrawnSheet();
         return;
     }
     resetInterpretation(picked.stationIndex);
@@ -242,9 +247,9 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     redrawSheet();
     setStatusText(QString::fromUtf8("数据剖面图绘制成功。"));
     ui().processPendingMessages();
-    // An open section window follows the file loaded.
+    // An open section window follows the file loaded (a model section only when asked for).
     if (sectionWindow && sectionWindow->isVisible())
-        onShowSection();
+        sectionWindow->followFile(sheet->stations, std::filesystem::path(lastDataFile.toStdU16String()));
 
     if (!saveBitmapToolAction->isVisible())
         switchOnAfterLoadCommands();
@@ -260,6 +265,28 @@ void MainWindow::switchOnAfterLoadCommands() {
           editTitleAction, copyAction, refreshAction, linePropertyAction})
         enabled->setEnabled(true);
     sectionAction->setEnabled(true);
+}
+
+void MainWindow::clearDrawnSheet() {
+    sheetLoaded = false;
+    redrawSheet();
+    statusPanels[1]->clear();
+    statusPanels[1]->setToolTip(QString());
+    setStatusText(QString::fromUtf8("为绘制电法数据剖面图，请加载数据！"));
+    stationToolAction->setChecked(false);
+    stationToolAction->setVisible(false);
+    for (QAction* shown : {saveBitmapToolAction, exportToolAction, printToolAction, setXLengthToolAction,
+                           setYLengthToolAction, editTitleToolAction, copyToolAction, refreshToolAction,
+                           legendToolAction, toolSeparator1, toolSeparator2, toolSeparator4, toolSeparator5})
+        shown->setVisible(false);
+    for (QAction* enabled :
+         {saveBitmapAction, exportAction, printAction, curvesAction, setXLengthAction, setYLengthAction,
+          editTitleAction, copyAction, refreshAction, linePropertyAction, sectionAction})
+        enabled->setEnabled(false);
+    if (sectionWindow) {
+        sectionWindow->setStations({}, {});
+        sectionWindow->hide();
+    }
 }
 
 void MainWindow::placePlotControlWindow() {

@@ -77,6 +77,18 @@ bool isDragAndDrop(QEvent::Type type) {
 
 QtUi::QtUi(QWidget* owner) : owner(owner) {}
 
+QtUi::OwnerScope::OwnerScope(Ui& ui, QWidget* window) : qtUi(dynamic_cast<QtUi*>(&ui)) {
+    if (qtUi) {
+        previous = qtUi->owner;
+        qtUi->owner = window;
+    }
+}
+
+QtUi::OwnerScope::~OwnerScope() {
+    if (qtUi)
+        qtUi->owner = previous;
+}
+
 QtUi::~QtUi() {
     if (filterInstalled)
         qApp->removeEventFilter(this);
@@ -137,6 +149,16 @@ bool QtUi::inputQuery(const std::string& caption, const std::string& prompt, std
 }
 
 void QtUi::processPendingMessages() {
+    // While the progress dialog is up, a reader's pumps are the dialog's turns too: its 取消 and Escape
+    // are taken (every other input is dropped), instead of waiting behind input held back until the
+    // operation's end. At most once every progressIntervalMs.
+    if (operationRunning && dialog && dialog->isVisible() && !progressFiltering) {
+        if (updateClock.isValid() && updateClock.elapsed() < progressIntervalMs)
+            return;
+        updateClock.start();
+        serviceDialog();
+        return;
+    }
     // Input from the window system stays queued (ExcludeUserInputEvents); input events posted
     // inside the program are held by the filter and delivered afterwards, in their order.
     ++pumpDepth;
@@ -182,10 +204,12 @@ QProgressDialog* QtUi::progressDialog() const {
 bool QtUi::belongsToDialog(QObject* receiver) const {
     if (!dialog)
         return false;
-    if (auto* widget = qobject_cast<QWidget*>(receiver))
-        return widget == dialog.get() || dialog->isAncestorOf(widget);
     if (auto* window = qobject_cast<QWindow*>(receiver))
         return window == dialog->windowHandle();
+    // Widgets and the dialog's other parts, such as the shortcut that turns Escape into 取消.
+    for (const QObject* part = receiver; part; part = part->parent())
+        if (part == dialog.get())
+            return true;
     return false;
 }
 
@@ -228,8 +252,7 @@ bool QtUi::progress(std::uint64_t done, std::uint64_t total) {
     const int value = total == 0 ? 0
                                  : static_cast<int>(static_cast<double>(std::min(done, total)) /
                                                     static_cast<double>(total) * steps);
-    // Painting, and the Cancel button: the dialog's own event processing and ours run under the
-    // filter that drops every other input.
+    // The dialog's own event processing (setValue) runs under the filter that drops every other input.
     progressFiltering = true;
     updateInputFilter();
     if (!dialog->isVisible()) {
@@ -237,10 +260,18 @@ bool QtUi::progress(std::uint64_t done, std::uint64_t total) {
         dialog->show();
     }
     dialog->setValue(value);
+    serviceDialog();
+    return !cancelRequested;
+}
+
+void QtUi::serviceDialog() {
+    // Painting, and the Cancel button: the dialog's own event processing and ours run under the
+    // filter that drops every other input.
+    progressFiltering = true;
+    updateInputFilter();
     QCoreApplication::processEvents();
     progressFiltering = false;
     updateInputFilter();
-    return !cancelRequested;
 }
 
 void QtUi::nameProgress(const std::string& label) {
@@ -254,8 +285,13 @@ void QtUi::endProgress() {
     operationLabel.clear();
     operationRunning = false;
     cancelRequested = false;
-    if (dialog)
+    if (dialog && dialog->isVisible()) {
         dialog->hide();
+        // The window under the dialog is painted at once: the work after a read (the pass over the
+        // points, the sheet) would leave the dialog's picture on the screen until it ends.
+        if (owner)
+            owner->window()->repaint();
+    }
     if (cancelled)
         discardPendingInput();
 }

@@ -45,6 +45,21 @@ public:
     // The progress dialog while it exists (tests).
     QProgressDialog* progressDialog() const;
 
+    // While it lives, the message boxes and input queries of `ui`, when it is a QtUi, belong to
+    // `window` (a window of its own, such as the section window), so that they appear over it and
+    // it stays in front when they close.
+    class OwnerScope {
+    public:
+        OwnerScope(Ui& ui, QWidget* window);
+        ~OwnerScope();
+        OwnerScope(const OwnerScope&) = delete;
+        OwnerScope& operator=(const OwnerScope&) = delete;
+
+    private:
+        QtUi* qtUi;
+        QPointer<QWidget> previous;
+    };
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -63,6 +78,8 @@ private:
     bool progressFiltering = false;
     bool discardingInput = false; // after a cancel: every user input is dropped
     bool belongsToDialog(QObject* receiver) const;
+    // Runs the pending events with only the progress dialog taking input.
+    void serviceDialog();
     bool filterInstalled = false;
     // Installs the application-wide input filter while the pump or the progress dialog needs it.
     void updateInputFilter();

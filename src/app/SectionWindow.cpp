@@ -1,6 +1,8 @@
 #include "app/SectionWindow.h"
 
 #include "app/FitProgress.h"
+#include "app/PrinterRenewal.h"
+#include "app/QtUi.h"
 
 #include "core/Conversions.h"
 #include "core/Ui.h"
@@ -140,6 +142,16 @@ void SectionWindow::setStations(const StationList& stations, const std::filesyst
     clearPicture();
 }
 
+void SectionWindow::followFile(const StationList& stations, const std::filesystem::path& dataFile) {
+    setStations(stations, dataFile);
+    if (parameterCombo->currentIndex() != modelSectionItem) {
+        refresh();
+        return;
+    }
+    sectionLabel->setText(QStringLiteral("已打开新的数据文件。模型断面需要反演各测点，请按“刷新”。"));
+    sectionLabel->adjustSize();
+}
+
 std::size_t SectionWindow::fittedCount() const {
     return static_cast<std::size_t>(
         std::count_if(models_.begin(), models_.end(), [](const auto& m) { return m.has_value(); }));
@@ -168,6 +180,7 @@ void SectionWindow::clearPicture() {
     section_ = SectionSheet();
     image_ = QImage();
     sectionLabel->setPixmap(QPixmap());
+    sectionLabel->clear();
     sectionLabel->resize(0, 0);
     exportButton->setEnabled(false);
     printButton->setEnabled(false);
@@ -240,6 +253,8 @@ bool SectionWindow::refresh() {
     if (busy_)
         return false;
     busy_ = true;
+    // Its messages appear over this window, which stays in front when they close.
+    const QtUi::OwnerScope owned(ui_(), this);
     const std::optional<SectionOptions> options = readOptions();
     bool drawn = false;
     clearPicture();
@@ -292,6 +307,7 @@ void SectionWindow::onRefresh() {
 }
 
 bool SectionWindow::exportTo(const QString& path) {
+    const QtUi::OwnerScope owned(ui_(), this);
     if (!section_.laidOut())
         return false;
     std::string failure;
@@ -318,6 +334,7 @@ void SectionWindow::onExport() {
 }
 
 bool SectionWindow::printTo(QPrinter& printer) {
+    const QtUi::OwnerScope owned(ui_(), this);
     if (!section_.laidOut())
         return false;
     printer.setDocName(QStringLiteral("测线剖面图"));
@@ -348,8 +365,9 @@ void SectionWindow::onPrint() {
         printer_->setPageOrientation(section_.width() > section_.height() ? QPageLayout::Landscape
                                                                           : QPageLayout::Portrait);
     }
-    if (printSetup && printSetup(*printer_))
-        printTo(*printer_);
+    if (printSetup && printSetup(*printer_) && !printTo(*printer_) &&
+        printer_->printerState() == QPrinter::Active)
+        printer_ = renewedPrinter(*printer_);
 }
 
 std::optional<SectionHit> SectionWindow::stationAtPixel(QPoint pixel) const {

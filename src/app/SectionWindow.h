@@ -50,6 +50,10 @@ public:
     // replaced (tests).
     std::function<bool(QPrinter&)> printSetup;
 
+    // The stations of a file opened while this window is shown: a pseudosection is drawn at once; the
+    // model section, whose fits may take long, is marked stale until 刷新.
+    void followFile(const StationList& stations, const std::filesystem::path& dataFile);
+
     // Lays out and paints the section from the controls; fits the stations without a model first for
     // the model section. False, with nothing drawn, when the section is refused (after its message) or
     // the fit is cancelled.

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -89,6 +90,9 @@ TitleDialog::TitleDialog(QWidget* owner) : QDialog(owner) {
 QFont TitleDialog::fontDialogPreset() const {
     QFont preset = dialogFont_;
     preset.setFamily(QtCanvas::installedFace(dialogFont_.family()));
+    // The dialog lists the face's own styles and falls back to the first of them for a weight the
+    // face lacks (the sheet's thin 100): it opens on the style the sheet is drawn with instead.
+    preset.setStyleName(QFontInfo(preset).styleName());
     return preset;
 }
 
@@ -118,13 +122,10 @@ void TitleDialog::fillFrom(const TText& title, float titleGapCm) {
 void TitleDialog::readBackInto(TText& title, float& titleGapCm) const {
     LogFont& font = title.font;
     font.height = dialogfont::heightOf(dialogFont_, openedFont_, openedHeight_);
-    // Styles are only switched on here; bold is not taken over.
-    if (dialogFont_.underline())
-        font.underline = 1;
-    if (dialogFont_.strikeOut())
-        font.strikeOut = 1;
-    if (dialogFont_.italic())
-        font.italic = 1;
+    // The styles follow the dialog both ways; bold is not taken over: the weight stays.
+    font.underline = dialogFont_.underline() ? 1 : 0;
+    font.strikeOut = dialogFont_.strikeOut() ? 1 : 0;
+    font.italic = dialogFont_.italic() ? 1 : 0;
     font.pitchAndFamily = dialogfont::pitchOf(dialogFont_);
     font.charSet = charSet_;
     font.setFaceName(dialogFont_.family().toStdString());

@@ -19,7 +19,7 @@ public:
 
     // Font dialog from the title's font record, text, and the gap in millimetres (truncated).
     void fillFrom(const TText& title, float titleGapCm);
-    // Height, the style flags that are switched on, pitch, character set and face from the font
+    // Height, the style flags (on or off), pitch, character set and face from the font
     // dialog; the text; the gap back in centimetres.
     void readBackInto(TText& title, float& titleGapCm) const;
 

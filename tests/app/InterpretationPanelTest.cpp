@@ -5,11 +5,17 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLocale>
+#include <QProcess>
 #include <QSpinBox>
 #include <QTableWidget>
 
+#include <chrono>
+#include <condition_variable>
+#include <fstream>
 #include <functional>
+#include <mutex>
 #include <thread>
+#include <utility>
 
 #include "app/InterpretationPanel.h"
 #include "model/ModelFile.h"
@@ -208,6 +214,38 @@ TEST_F(InterpretationTest, ModelFilesThatDoNotFitAreRefused) {
     }
 }
 
+// A pipe named like a model file is refused without being opened: opening it would wait for a writer
+// that never comes, and the window would hang.
+TEST_F(InterpretationTest, APipeNamedLikeAModelFileIsNotOpened) {
+    const QString pipe = folder.filePath(QStringLiteral("pipe.json"));
+    if (QProcess::execute(QStringLiteral("mkfifo"), {pipe}) != 0)
+        GTEST_SKIP() << "no mkfifo here";
+    openSurvey();
+    // Should the window open the pipe, a writer comes after a while and ends the wait.
+    std::mutex mutex;
+    std::condition_variable finished;
+    bool done = false;
+    bool writerNeeded = false;
+    std::thread writer([&] {
+        std::unique_lock lock(mutex);
+        if (finished.wait_for(lock, std::chrono::seconds(3), [&] { return done; }))
+            return;
+        writerNeeded = true;
+        lock.unlock();
+        std::ofstream(pipe.toStdString()) << "{}";
+    });
+    const bool opened = form.openModelFrom(pipe);
+    {
+        const std::lock_guard lock(mutex);
+        done = true;
+    }
+    finished.notify_all();
+    writer.join();
+    EXPECT_FALSE(opened);
+    EXPECT_FALSE(writerNeeded) << "the window opened the pipe";
+    EXPECT_EQ(lastMessage().rfind("模型文件格式不正确：", 0), 0u) << lastMessage();
+}
+
 TEST_F(InterpretationTest, AModelIsNeverSavedOntoTheDataFile) {
     const QString copy = folder.filePath(QStringLiteral("survey.dat"));
     ASSERT_TRUE(QFile::copy(realSurvey, copy));
@@ -249,3 +287,36 @@ TEST(InterpretationPanelParse, CellsTakePositiveFiniteNumbersOnly) {
 }
 
 } // namespace
+
+// A Ui through which the window is closed at the fit's first report, as the window manager's close
+// box would while the pump runs.
+class ClosingUi : public ScriptedUi {
+public:
+    std::function<void()> atFirstReport;
+    bool progress(std::uint64_t done, std::uint64_t total) override {
+        if (atFirstReport)
+            std::exchange(atFirstReport, nullptr)();
+        return ScriptedUi::progress(done, total);
+    }
+};
+
+// Closing the window during 全部测点反演 cancels the fit, asks about unsaved work as usual, and then
+// closes the window, so that nothing keeps running without one.
+TEST_F(InterpretationTest, ClosingTheWindowDuringTheBatchFitCancelsItAndCloses) {
+    openSurvey();
+    auto closing = std::make_unique<ClosingUi>();
+    ClosingUi& closingUi = *closing;
+    form.setUi(std::move(closing));
+    ui = &closingUi;
+    closingUi.queueAnswer(MsgResult::No); // 是否保存已经绘制的剖面图? — no
+    closingUi.atFirstReport = [this] { form.close(); };
+    form.onFitAllStations();
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
+    EXPECT_FALSE(form.isVisible());
+    ASSERT_FALSE(closingUi.messages.empty());
+    EXPECT_EQ(closingUi.messages.back().text, "是否保存已经绘制的剖面图?");
+    if (std::thread::hardware_concurrency() < form.sheet->stations.size()) {
+        EXPECT_LT(form.stationModels.size(), form.sheet->stations.size()) << "the fit was not cancelled";
+    }
+}

@@ -10,6 +10,7 @@
 #include <QMouseEvent>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTest>
 #include <QThread>
 #include <QTimer>
 #include <QWidget>
@@ -239,6 +240,44 @@ TEST(QtUiProgress, DialogAppearsOnlyForLongOperationsAndOnlyItsCancelTakesInput)
     // The next operation starts afresh, hidden for its first half second.
     EXPECT_TRUE(ui.progress(0, 10));
     EXPECT_FALSE(dialog->isVisible());
+    ui.endProgress();
+}
+
+// A reader pumps the window's messages between its progress reports (after each invalid row): while the
+// dialog is up, its 取消 and the Escape key are taken there too, not held back until the read ends.
+TEST(QtUiProgress, CancelAndEscapeAreTakenWhileAReaderPumpsMessages) {
+    QWidget owner;
+    owner.show();
+    QtUi ui(&owner);
+    const auto showDialog = [&ui] {
+        EXPECT_TRUE(ui.progress(0, 100));
+        runFor(QtUi::progressDelayMs + 50);
+        EXPECT_TRUE(ui.progress(40, 100));
+        return ui.progressDialog();
+    };
+
+    QProgressDialog* dialog = showDialog();
+    ASSERT_NE(dialog, nullptr);
+    QPushButton* cancel = nullptr;
+    for (QPushButton* button : dialog->findChildren<QPushButton*>())
+        if (button->text() == QStringLiteral("取消"))
+            cancel = button;
+    ASSERT_NE(cancel, nullptr);
+    postClick(cancel, QPointF(cancel->width() / 2.0, cancel->height() / 2.0));
+    runFor(QtUi::progressIntervalMs + 10);
+    ui.processPendingMessages();
+    EXPECT_TRUE(dialog->wasCanceled()) << "取消 was not seen";
+    EXPECT_FALSE(ui.progress(41, 100));
+    ui.endProgress();
+
+    dialog = showDialog();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(dialog->isVisible());
+    QTimer::singleShot(0, dialog, [dialog] { QTest::keyClick(dialog, Qt::Key_Escape); });
+    runFor(QtUi::progressIntervalMs + 10);
+    ui.progress(50, 100);
+    runFor(QtUi::progressIntervalMs + 10);
+    EXPECT_FALSE(ui.progress(60, 100)) << "Escape was not seen";
     ui.endProgress();
 }
 

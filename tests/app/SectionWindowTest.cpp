@@ -1,4 +1,5 @@
 #include "app/SectionWindow.h"
+#include "app/QtUi.h"
 
 #include "SheetWindowFixture.h"
 #include "sheet/OpenData.h"
@@ -6,14 +7,17 @@
 #include "sheet/SheetState.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPrinter>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
+#include <QTimer>
 
 #include <algorithm>
 #include <cmath>
@@ -234,4 +238,40 @@ TEST_F(MainWindowSectionTest, TheModelSectionDrawsAStationWithItsModelFromTheMai
     EXPECT_EQ(layersDrawn(form.sectionWindow->section(), 1), 2u);
     EXPECT_EQ(layersDrawn(form.sectionWindow->section(), 0), 3u);
     EXPECT_TRUE(std::isnan(form.sectionWindow->section().modelSection().columns()[1].rmsPercent));
+}
+
+// A file opened while the section window shows the model section marks that section stale; its fits
+// (of every station) run only when asked for with 刷新.
+TEST_F(MainWindowSectionTest, OpeningAFileMarksTheModelSectionStaleWithoutFitting) {
+    openColumnSample();
+    form.sectionAction->trigger();
+    form.sectionWindow->parameterCombo->setCurrentIndex(SectionWindow::modelSectionItem);
+    ASSERT_TRUE(form.sectionWindow->refresh());
+    openTaggedSample();
+    EXPECT_EQ(form.sectionWindow->fittedCount(), 0u) << "the open started the fits";
+    EXPECT_TRUE(form.sectionWindow->image().isNull());
+    EXPECT_FALSE(form.sectionWindow->sectionLabel->text().isEmpty());
+    EXPECT_TRUE(form.sectionWindow->refresh());
+    EXPECT_EQ(form.sectionWindow->fittedCount(), form.sheet->stations.size());
+}
+
+// The section window's warnings belong to it: they appear over it, and it stays in front of the main
+// window when they close.
+TEST_F(MainWindowSectionTest, AnInvalidColourRangeIsSaidOverTheSectionWindow) {
+    openColumnSample();
+    form.sectionAction->trigger();
+    form.setUi(std::make_unique<QtUi>(&form));
+    SectionWindow& section = *form.sectionWindow;
+    section.autoColourCheck->setChecked(false);
+    section.colourLowEdit->setText(QStringLiteral("2000"));
+    section.colourHighEdit->setText(QStringLiteral("1000"));
+    QWidget* owner = nullptr;
+    QTimer::singleShot(0, [&owner] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        owner = box->parentWidget();
+        box->accept();
+    });
+    EXPECT_FALSE(section.refresh());
+    EXPECT_EQ(owner, &section);
 }

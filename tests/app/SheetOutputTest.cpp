@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QPrinter>
+#include <QPrinterInfo>
 #include <QPushButton>
 #include <QUrl>
 
@@ -112,6 +113,28 @@ TEST_F(SheetOutput, PrintingWithAPrinterThatCannotStartSaysSo) {
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "注意:\n\t没有可用的打印机，无法打印！");
     EXPECT_EQ(ui->waitDepth, 0);
+}
+
+// A job that could not start on a machine without printer leaves the printer usable: a file chosen
+// afterwards is printed.
+TEST_F(SheetOutput, APrintThatCouldNotStartLeavesThePrinterUsable) {
+    openColumnSample();
+    ui->messages.clear();
+    // The system's printer, as the window first offers it: where there is none, the job cannot start.
+    if (!QPrinterInfo::availablePrinters().isEmpty())
+        GTEST_SKIP() << "a printer is installed: the test would print on it";
+    form.onPrint();
+    ASSERT_EQ(ui->messages.size(), 1u);
+
+    // What the printer set-up dialog does with a file name typed there.
+    const QString pdf = folder.filePath(QStringLiteral("later.pdf"));
+    form.printer().setOutputFormat(QPrinter::PdfFormat);
+    form.printer().setOutputFileName(pdf);
+    form.printer().setPageSize(QPageSize(QPageSize::A3));
+    form.onPrint();
+    for (std::size_t i = 1; i < ui->messages.size(); ++i)
+        EXPECT_NE(ui->messages[i].text, "注意:\n\t没有可用的打印机，无法打印！");
+    EXPECT_TRUE(QFile::exists(pdf));
 }
 
 // After a save, every edit that changes the sheet makes it unsaved again.

@@ -203,9 +203,12 @@ TEST_F(SheetWindow, ASecondOpenKeepsTheToolBarAndResetsTheSelection) {
     EXPECT_EQ(form.sheet->resCurve.yValues.front(), form.sheet->stations[0].resistivity.front());
 }
 
-TEST_F(SheetWindow, AnOpenWithoutStationsKeepsPictureAndSelectorAndApplyThenDoesNothing) {
+// An open that finds no station replaces the previous file's stations: what was drawn from them and
+// their models go too, so that the screen agrees with the commands, which have no data.
+TEST_F(SheetWindow, AnOpenWithoutStationsClearsWhatWasDrawnFromThePreviousFile) {
     openColumnSample();
-    form.saved = true;
+    form.onFitStation();
+    ASSERT_TRUE(form.sheet->stationModel);
     const QImage shown = picture();
     // A column file whose second line is not a sounding header.
     const QString empty = writeFile("plain.dat", "样例\n剖面 数据\n1 2 3\n");
@@ -213,29 +216,45 @@ TEST_F(SheetWindow, AnOpenWithoutStationsKeepsPictureAndSelectorAndApplyThenDoes
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "加载的数据文件没有电测深数据。");
     EXPECT_EQ(ui->messages[0].caption, "警告");
-    EXPECT_FALSE(form.saved);
     EXPECT_TRUE(form.sheet->stations.empty());
-    EXPECT_EQ(picture(), shown);
-    EXPECT_EQ(PlotControlForm->stationCombo->count(), 6);
-    EXPECT_EQ(form.statusPanels[2]->text(), u("数据剖面图绘制成功。"));
-    EXPECT_TRUE(form.saveBitmapToolAction->isVisible());
+    EXPECT_FALSE(form.sheet->stationModel);
 
-    // The selector still lists six stations; composing from it must not touch the empty list.
-    PlotControlForm->stationCombo->setCurrentIndex(2);
+    const QImage blank = picture();
+    EXPECT_NE(blank, shown);
+    int inkedPixels = 0;
+    for (int y = 0; y < blank.height(); y += 2)
+        for (int x = 0; x < blank.width(); x += 2)
+            inkedPixels += apptest::inked(blank, x, y) ? 1 : 0;
+    EXPECT_EQ(inkedPixels, 0) << "the previous station is still drawn";
+    EXPECT_EQ(PlotControlForm->stationCombo->count(), 0);
+    EXPECT_FALSE(PlotControlForm->isVisible());
+    EXPECT_NE(form.statusPanels[2]->text(), u("数据剖面图绘制成功。"));
+    for (QAction* needsData : {form.saveBitmapAction, form.exportAction, form.printAction, form.copyAction,
+                               form.fitStationAction, form.sectionAction})
+        EXPECT_FALSE(needsData->isEnabled()) << needsData->text().toStdString();
+    EXPECT_FALSE(form.saveBitmapToolAction->isVisible());
+
+    // Apply has nothing to compose from and draws nothing.
     PlotControlForm->applyButton->click();
-    EXPECT_EQ(picture(), shown);
+    EXPECT_EQ(picture(), blank);
     EXPECT_EQ(ui->messages.size(), 1u);
+
+    // The next file with stations is shown as after a first open.
+    openColumnSample();
+    EXPECT_TRUE(form.saveBitmapToolAction->isVisible());
+    EXPECT_TRUE(form.printAction->isEnabled());
+    EXPECT_EQ(PlotControlForm->stationCombo->count(), 6);
 }
 
 TEST_F(SheetWindow, StationsWithoutAnyPositiveSpacingAreNotComposedByApply) {
     openColumnSample();
-    const QImage shown = picture();
     const QString bad = writeFile("zero.ves", "Zu电法数据\n电测深 VES\n1\n7\n0 0\n测区\n2023\n野外\n测深\n2\n"
                                               "0 10\n-2 20\n0\n");
     form.openDataPath(bad, DataFileKind::Tagged);
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "加载的数据文件没有电测深数据。");
     ASSERT_FALSE(form.sheet->stations.empty());
+    const QImage shown = picture();
     PlotControlForm->applyButton->click();
     EXPECT_EQ(picture(), shown);
 }

@@ -89,19 +89,41 @@ TEST_F(TitleFixture, FontDialogConfirmedUnchangedKeepsTheHeight) {
     EXPECT_EQ(title.font.strikeOut, 0);
 }
 
-TEST_F(TitleFixture, ItalicTitleStaysItalicWhenSwitchedOff) {
+// Styles follow the font dialog both ways: an italic, underlined title can be made plain again.
+TEST_F(TitleFixture, StylesSwitchedOffInTheFontDialogAreCleared) {
     title.font.italic = 1;
     title.font.underline = 1;
+    title.font.strikeOut = 1;
     TitleDialog dialog;
     dialog.fillFrom(title, gapCm);
     EXPECT_TRUE(dialog.dialogFont().italic());
     QFont plain = dialog.dialogFont();
     plain.setItalic(false);
     plain.setUnderline(false);
+    plain.setStrikeOut(false);
     dialog.setDialogFont(plain);
     dialog.readBackInto(title, gapCm);
-    EXPECT_EQ(title.font.italic, 1);
-    EXPECT_EQ(title.font.underline, 1);
+    EXPECT_EQ(title.font.italic, 0);
+    EXPECT_EQ(title.font.underline, 0);
+    EXPECT_EQ(title.font.strikeOut, 0);
+}
+
+// The sheet's thin weight (100) is drawn with the face's regular style where the face has no thin one:
+// the font dialog opens on that upright style, and confirming it leaves the title upright.
+TEST_F(TitleFixture, FontDialogOpensOnTheUprightStyleOfAThinTitle) {
+    title.font.weight = 100;
+    title.font.setFaceName("Times New Roman");
+    TitleDialog dialog;
+    dialog.fillFrom(title, gapCm);
+    QFontDialog fontDialog;
+    fontDialog.setCurrentFont(dialog.fontDialogPreset());
+    const QFont shown = fontDialog.currentFont();
+    EXPECT_FALSE(shown.italic()) << shown.styleName().toStdString();
+    EXPECT_LT(shown.weight(), QFont::DemiBold) << shown.styleName().toStdString();
+    dialog.takeFontDialogChoice(shown);
+    dialog.readBackInto(title, gapCm);
+    EXPECT_EQ(title.font.italic, 0);
+    EXPECT_EQ(title.font.weight, 100);
 }
 
 TEST_F(TitleFixture, StylesSwitchedOnAreTakenButNotBold) {
