@@ -4,6 +4,7 @@
 
 #include <QBrush>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -14,6 +15,7 @@
 
 #include "core/Conversions.h"
 #include "render/UserLocale.h"
+#include "sheet/ModelOverlay.h"
 
 namespace {
 
@@ -44,8 +46,12 @@ InterpretationPanel::InterpretationPanel(QWidget* parent) : QDockWidget(text("�
     auto* settingsRow = new QHBoxLayout;
     auto* countLabel = new QLabel(text("层数:"), content);
     layerCountSpin = new QSpinBox(content);
-    layerCountSpin->setRange(minLayers, maxLayers);
-    layerCountSpin->setValue(defaultLayers);
+    layerCountSpin->setRange(autoLayersValue, maxLayers);
+    layerCountSpin->setSpecialValueText(text("自动"));
+    layerCountSpin->setValue(autoLayersValue);
+    layerCountSpin->setToolTip(text("“自动”：试 %1 到 %2 层，取数据支持的最少层数")
+                                   .arg(model::kMinAutoLayers)
+                                   .arg(model::kMaxAutoLayers));
     countLabel->setBuddy(layerCountSpin);
     smoothCheck = new QCheckBox(text("平滑反演"), content);
     settingsRow->addWidget(countLabel);
@@ -55,12 +61,27 @@ InterpretationPanel::InterpretationPanel(QWidget* parent) : QDockWidget(text("�
     settingsRow->addStretch();
     column->addLayout(settingsRow);
 
+    auto* segmentRow = new QHBoxLayout;
+    segmentCheck = new QCheckBox(text("分段校正"), content);
+    segmentCheck->setToolTip(text("每个 MN/2 段乘以一个与模型一起拟合的静态因子"));
+    referenceCombo = new QComboBox(content);
+    referenceCombo->addItems({text("参考段：最小 MN/2"), text("参考段：最大 MN/2")});
+    referenceCombo->setEnabled(false);
+    segmentRow->addWidget(segmentCheck);
+    segmentRow->addWidget(referenceCombo);
+    segmentRow->addStretch();
+    column->addLayout(segmentRow);
+
     layerTable = new QTableWidget(0, ColumnCount, content);
-    layerTable->setHorizontalHeaderLabels(
-        {text("层"), text("电阻率(Ω·m)"), text("厚度(m)"), text("深度(m)"), text("极化率(%)")});
+    layerTable->setHorizontalHeaderLabels({text("层"), text("电阻率(Ω·m)"), text("范围"), text("厚度(m)"),
+                                           text("范围"), text("深度(m)"), text("极化率(%)")});
+    layerTable->horizontalHeaderItem(RhoRangeColumn)->setToolTip(text("数据允许的电阻率（95 % 剖面范围）"));
+    layerTable->horizontalHeaderItem(ThkRangeColumn)->setToolTip(text("数据允许的厚度（95 % 剖面范围）"));
     layerTable->verticalHeader()->hide();
     layerTable->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     layerTable->horizontalHeader()->setSectionResizeMode(LayerColumn, QHeaderView::Fixed);
+    for (const int range : {RhoRangeColumn, ThkRangeColumn})
+        layerTable->horizontalHeader()->setSectionResizeMode(range, QHeaderView::ResizeToContents);
     layerTable->setColumnWidth(LayerColumn, 32);
     layerTable->setSelectionMode(QAbstractItemView::SingleSelection);
     // As tall as its rows, down to a few rows when the window is short.
@@ -68,7 +89,9 @@ InterpretationPanel::InterpretationPanel(QWidget* parent) : QDockWidget(text("�
     layerTable->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     column->addWidget(layerTable);
 
-    auto* hint = new QLabel(text("勾选的电阻率或厚度在反演中保持不变；深度为层底深度。"), content);
+    auto* hint = new QLabel(text("勾选的电阻率或厚度在反演中保持不变；深度为层底深度。范围为数据允许的值，"
+                                 "“> 值”表示数据只给出下限。"),
+                            content);
     hint->setWordWrap(true);
     column->addWidget(hint);
 
@@ -83,20 +106,25 @@ InterpretationPanel::InterpretationPanel(QWidget* parent) : QDockWidget(text("�
     reportLabel = new QLabel(content);
     reportLabel->setWordWrap(true);
     column->addWidget(reportLabel);
+    maskedLabel = new QLabel(content);
+    maskedLabel->setWordWrap(true);
+    column->addWidget(maskedLabel);
     showTableCheck = new QCheckBox(text("在图上显示模型表"), content);
     showTableCheck->setChecked(true);
     column->addWidget(showTableCheck);
     column->addStretch(1);
-    // Wide enough for the five columns side by side; the sheet keeps the rest of the window.
-    content->setMinimumWidth(400);
-    content->setMaximumWidth(520);
+    // Wide enough for the columns side by side; the sheet keeps the rest of the window.
+    content->setMinimumWidth(460);
+    content->setMaximumWidth(640);
     setWidget(content);
 
     resizeRows(defaultLayers);
     showModel(nullptr);
+    showMasked({}, {});
 
     connect(layerCountSpin, &QSpinBox::valueChanged, this, &InterpretationPanel::onLayerCountChanged);
     connect(smoothCheck, &QCheckBox::toggled, this, &InterpretationPanel::onSmoothToggled);
+    connect(segmentCheck, &QCheckBox::toggled, referenceCombo, &QWidget::setEnabled);
     connect(layerTable, &QTableWidget::itemChanged, this, &InterpretationPanel::onCellChanged);
     connect(fitButton, &QPushButton::clicked, this, &InterpretationPanel::fitRequested);
     connect(forwardButton, &QPushButton::clicked, this, &InterpretationPanel::forwardRequested);
@@ -107,7 +135,7 @@ void InterpretationPanel::showModel(const SheetModel* stationModel) {
     filling = true;
     layerTable->setRowCount(0);
     if (!stationModel) {
-        resizeRows(layerCount());
+        resizeRows(autoLayers() ? defaultLayers : layerCount());
         reportLabel->setText(text("当前测点没有模型。"));
         reportLabel->setStyleSheet(QString());
     } else {
@@ -116,6 +144,14 @@ void InterpretationPanel::showModel(const SheetModel* stationModel) {
         for (std::size_t i = 0; i < layers.size(); ++i) {
             const int row = static_cast<int>(i);
             setNumber(row, RhoColumn, layers[i].rho);
+            if (layers[i].rhoRange)
+                layerTable->item(row, RhoRangeColumn)
+                    ->setText(QString::fromStdString(
+                        modelRangeText(layers[i].rhoRange->low, layers[i].rhoRange->high)));
+            if (i + 1 < layers.size() && layers[i].thkRange)
+                layerTable->item(row, ThkRangeColumn)
+                    ->setText(QString::fromStdString(
+                        modelRangeText(layers[i].thkRange->low, layers[i].thkRange->high)));
             layerTable->item(row, RhoColumn)->setCheckState(layers[i].fixedRho ? Qt::Checked : Qt::Unchecked);
             if (i + 1 < layers.size()) {
                 setNumber(row, ThkColumn, layers[i].thk);
@@ -124,8 +160,8 @@ void InterpretationPanel::showModel(const SheetModel* stationModel) {
             }
             setNumber(row, ChargeabilityColumn, layers[i].m);
         }
-        // A block model sets the layer count; a smooth one (more layers) leaves it.
-        if (static_cast<int>(layers.size()) <= maxLayers) {
+        // A block model sets the layer count, unless "自动" chose it; a smooth one (more layers) leaves it.
+        if (static_cast<int>(layers.size()) <= maxLayers && stationModel->report.layersChosen == 0) {
             const QSignalBlocker quiet(layerCountSpin);
             layerCountSpin->setValue(static_cast<int>(layers.size()));
         }
@@ -150,6 +186,22 @@ QString InterpretationPanel::reportText(const model::FitReport& report, bool fit
                        .arg(report.pointsUsed);
     if (!report.converged)
         line += text("\n警告：反演未收敛，模型仅供参考。");
+    if (!report.layerSearch.empty()) {
+        QStringList tried;
+        for (const model::LayerCountTrial& trial : report.layerSearch)
+            tried << text("%1 层 %2 %").arg(trial.layers).arg(trial.rmsPercent, 0, 'f', 1);
+        line +=
+            text("\n自动选择 %1 层（各层数的 RMS：%2）").arg(report.layersChosen).arg(tried.join(text("，")));
+    }
+    if (!report.segments.empty()) {
+        QStringList factors;
+        for (const model::SegmentFactor& segment : report.segments)
+            factors << text("MN/2=%1 m：%2%3")
+                           .arg(segment.mn2, 0, 'g', 4)
+                           .arg(segment.factor, 0, 'f', 3)
+                           .arg(segment.reference ? text("（参考）") : QString());
+        line += text("\n分段因子：") + factors.join(text("，"));
+    }
     return line;
 }
 
@@ -226,7 +278,32 @@ std::vector<model::FixedParameter> InterpretationPanel::fixedParameters(std::str
 }
 
 int InterpretationPanel::layerCount() const {
-    return layerCountSpin->value();
+    return autoLayers() ? layerTable->rowCount() : layerCountSpin->value();
+}
+
+bool InterpretationPanel::autoLayers() const {
+    return layerCountSpin->value() == autoLayersValue;
+}
+
+model::SegmentReference InterpretationPanel::segmentReference() const {
+    if (!segmentCheck->isChecked())
+        return model::SegmentReference::None;
+    return referenceCombo->currentIndex() == 1 ? model::SegmentReference::LargestMn2
+                                               : model::SegmentReference::SmallestMn2;
+}
+
+void InterpretationPanel::showMasked(const std::vector<std::size_t>& positions,
+                                     const std::vector<double>& ab2) {
+    if (positions.empty()) {
+        maskedLabel->setText(text("屏蔽的读数：无（打开本面板时，单击图上的电阻率读数可屏蔽或恢复它）"));
+        return;
+    }
+    QStringList shownPositions;
+    for (std::size_t i = 0; i < positions.size(); ++i)
+        shownPositions << text("第 %1 点 (AB/2 = %2 m)")
+                              .arg(positions[i] + 1)
+                              .arg(i < ab2.size() ? ab2[i] : 0.0, 0, 'g', 5);
+    maskedLabel->setText(text("屏蔽的读数：") + shownPositions.join(text("，")));
 }
 
 bool InterpretationPanel::smooth() const {
@@ -239,23 +316,31 @@ bool InterpretationPanel::showTable() const {
 
 void InterpretationPanel::onLayerCountChanged(int layers) {
     filling = true;
-    resizeRows(layers);
+    // "自动" keeps the rows typed or shown.
+    if (layers != autoLayersValue)
+        resizeRows(layers);
     refreshDerivedCells();
     filling = false;
 }
 
 void InterpretationPanel::onSmoothToggled(bool smoothFit) {
-    // A smooth fit chooses its own thin layers: no count, nothing held.
+    // A smooth fit chooses its own thin layers: no count, no segment factors.
     layerCountSpin->setEnabled(!smoothFit);
+    segmentCheck->setEnabled(!smoothFit);
+    referenceCombo->setEnabled(!smoothFit && segmentCheck->isChecked());
 }
 
 void InterpretationPanel::onCellChanged(QTableWidgetItem* item) {
     if (filling)
         return;
     filling = true;
-    // A typed value replaces the exact one behind the shown text.
-    if (item->data(exactValueRole).isValid() && item->text() != shown(item->data(exactValueRole).toDouble()))
+    // A typed value replaces the exact one behind the shown text, and the range the fit gave it.
+    if (item->data(exactValueRole).isValid() &&
+        item->text() != shown(item->data(exactValueRole).toDouble())) {
         item->setData(exactValueRole, QVariant());
+        if (item->column() == RhoColumn || item->column() == ThkColumn)
+            layerTable->item(item->row(), item->column() + 1)->setText(QString());
+    }
     refreshDerivedCells();
     filling = false;
 }
@@ -326,6 +411,8 @@ void InterpretationPanel::refreshDerivedCells() {
             bottom->setText(depthKnown ? shown(depth) : QString());
         }
         layerTable->item(row, RhoColumn)->setFlags(editable | Qt::ItemIsUserCheckable);
+        layerTable->item(row, RhoRangeColumn)->setFlags(readOnly);
+        layerTable->item(row, ThkRangeColumn)->setFlags(readOnly);
         layerTable->item(row, ChargeabilityColumn)->setFlags(editable);
 
         // Cells with text that is no valid value are marked.

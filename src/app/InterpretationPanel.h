@@ -8,9 +8,11 @@
 
 #include "model/BlockInversion.h"
 #include "model/ForwardModel.h"
+#include "model/LayerLimits.h"
 #include "sheet/SheetModel.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QPushButton;
 class QSpinBox;
@@ -27,10 +29,21 @@ class InterpretationPanel : public QDockWidget {
 public:
     explicit InterpretationPanel(QWidget* parent = nullptr);
 
-    enum Column { LayerColumn, RhoColumn, ThkColumn, DepthColumn, ChargeabilityColumn, ColumnCount };
-    static constexpr int minLayers = 1;
-    static constexpr int maxLayers = 10;
+    enum Column {
+        LayerColumn,
+        RhoColumn,
+        RhoRangeColumn,
+        ThkColumn,
+        ThkRangeColumn,
+        DepthColumn,
+        ChargeabilityColumn,
+        ColumnCount
+    };
+    static constexpr int minLayers = model::kMinLayers;
+    static constexpr int maxLayers = model::kMaxLayers;
+    // The rows of an empty table; the layer count itself starts on "自动".
     static constexpr int defaultLayers = 3;
+    static constexpr int autoLayersValue = minLayers - 1; // the spin box's "自动"
 
     // Shows a station's model and its report, or an empty table of the chosen layer count for a
     // station without one.
@@ -41,8 +54,14 @@ public:
     // The ticked resistivities and thicknesses ("rho1", "thk1", ...); `error` set when a ticked
     // cell holds no valid value.
     std::vector<model::FixedParameter> fixedParameters(std::string& error) const;
+    // The chosen layer count; with "自动" the table's rows.
     int layerCount() const;
+    bool autoLayers() const;
+    // None unless 分段校正 is ticked.
+    model::SegmentReference segmentReference() const;
     bool smooth() const;
+    // Lists the shown station's masked readings (their AB/2 in m, in the station's order).
+    void showMasked(const std::vector<std::size_t>& positions, const std::vector<double>& ab2);
     bool showTable() const;
 
     // The report line under the table.
@@ -54,6 +73,9 @@ public:
     QTableWidget* layerTable = nullptr;
     QSpinBox* layerCountSpin = nullptr;
     QCheckBox* smoothCheck = nullptr;
+    QCheckBox* segmentCheck = nullptr;
+    QComboBox* referenceCombo = nullptr;
+    QLabel* maskedLabel = nullptr;
     QPushButton* fitButton = nullptr;
     QPushButton* forwardButton = nullptr;
     QLabel* reportLabel = nullptr;

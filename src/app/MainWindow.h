@@ -147,6 +147,12 @@ public:
     // The model of each station of the loaded file that has one, by station index; the shown
     // station's is also the sheet's stationModel. Opening a file clears them.
     std::map<std::size_t, SheetModel> stationModels;
+    // The readings (positions in the station's order) the user left out of each station's fits, by
+    // station index. Opening a file clears them.
+    std::map<std::size_t, std::vector<std::size_t>> stationMasks;
+    // Masks or unmasks the shown station's reading `position`; the model on the sheet then shows its
+    // misfit over the readings kept, to be fitted again.
+    void toggleMaskedReading(std::size_t position);
     // Writes the shown station's model to `path` (never onto the data file) / reads it from `path`
     // for the shown station; false after a message.
     bool saveModelTo(const QString& path);
@@ -294,6 +300,10 @@ private:
     std::optional<std::size_t> currentStation();
     // Stores a station's model, and shows and draws it when the station is shown.
     void putStationModel(std::size_t index, const SheetModel& stationModel);
+    // The masked readings of station `index` (none when it has none).
+    const std::vector<std::size_t>& masksOf(std::size_t index) const;
+    // The panel's list of the shown station's masked readings.
+    void showMaskedReadings();
     // The station on the sheet (the plot control window's selection may have moved since).
     std::optional<std::size_t> shownStation;
     void createToolBar();

@@ -6,10 +6,12 @@
 
 #include <QAction>
 
+#include "app/InterpretationPanel.h"
 #include "app/SheetImageWidget.h"
 #include "core/ConversionError.h"
 #include "core/Conversions.h"
 #include "sheet/AnomalyThreshold.h"
+#include "sheet/ModelOverlay.h"
 #include "sheet/SheetView.h"
 
 namespace {
@@ -39,6 +41,13 @@ void MainWindow::onSheetImagePressed(Qt::MouseButton, Qt::KeyboardModifiers, int
     }
     using namespace plotparam;
     const PlotChoices shown = choices();
+    // While the layered-model panel is open, a click on a resistivity reading masks or unmasks it.
+    if (modelPanel->isVisible()) {
+        if (const auto reading = ModelOverlay::readingAt(s, shown, at.x, at.y)) {
+            toggleMaskedReading(*reading);
+            return;
+        }
+    }
     const std::array<std::pair<int, TCurve*>, count> curves{{{res, &s.resCurve},
                                                              {r, &s.rCurve},
                                                              {m1, &s.m1Curve},

@@ -2,6 +2,7 @@
 // layered-model panel, the per-station models and the model files.
 #include "app/MainWindow.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -35,9 +36,10 @@ std::filesystem::path pathOf(const QString& path) {
     return std::filesystem::path(path.toStdU16String());
 }
 
-// The response of a typed model at the station's usable points and its misfit.
-model::FitReport responseOf(const model::LayeredModel& earth, const model::SoundingData& data) {
-    const model::UsablePoints points = model::UsablePoints::of(data, false);
+// The response of a typed model at the station's usable points, less the masked ones, and its misfit.
+model::FitReport responseOf(const model::LayeredModel& earth, const model::SoundingData& data,
+                            const std::vector<std::size_t>& masked) {
+    const model::UsablePoints points = model::UsablePoints::of(data, false, masked);
     model::FitReport report;
     report.ab2 = points.ab2;
     report.response = model::apparentResistivity(earth, points.ab2, points.mn2);
@@ -48,8 +50,11 @@ model::FitReport responseOf(const model::LayeredModel& earth, const model::Sound
         sum += misfit * misfit;
     }
     report.rmsPercent = points.size() > 0 ? std::sqrt(sum / static_cast<double>(points.size())) : 0.0;
+    report.masked = masked;
     return report;
 }
+
+const std::vector<std::size_t> noMasks;
 
 // The fit's reasons in the user's language where they are known.
 std::string fitErrorText(const model::FitReport& report) {
@@ -98,7 +103,9 @@ void MainWindow::createInterpretation() {
 
 void MainWindow::resetInterpretation(int shownIndex) {
     stationModels.clear();
+    stationMasks.clear();
     sheet->stationModel.reset();
+    sheet->maskedPoints.clear();
     const bool loaded = !sheet->stations.empty();
     shownStation.reset();
     if (loaded && shownIndex >= 0 && static_cast<std::size_t>(shownIndex) < sheet->stations.size())
@@ -107,18 +114,71 @@ void MainWindow::resetInterpretation(int shownIndex) {
          {fitStationAction, fitAllAction, saveModelAction, openModelAction, clearModelAction})
         needsData->setEnabled(loaded);
     modelPanel->showModel(nullptr);
+    showMaskedReadings();
+}
+
+const std::vector<std::size_t>& MainWindow::masksOf(std::size_t index) const {
+    const auto found = stationMasks.find(index);
+    return found == stationMasks.end() ? noMasks : found->second;
+}
+
+void MainWindow::showMaskedReadings() {
+    std::vector<double> ab2;
+    const std::vector<std::size_t>& masked = sheet->maskedPoints;
+    if (shownStation && *shownStation < sheet->stations.size())
+        for (std::size_t i : masked)
+            if (i < sheet->stations[*shownStation].size())
+                ab2.push_back(sheet->stations[*shownStation].abHalf[i]);
+    modelPanel->showMasked(masked, ab2);
+}
+
+void MainWindow::toggleMaskedReading(std::size_t position) {
+    if (!shownStation || *shownStation >= sheet->stations.size() ||
+        position >= sheet->stations[*shownStation].size())
+        return;
+    const std::size_t index = *shownStation;
+    std::vector<std::size_t>& masked = stationMasks[index];
+    const auto found = std::find(masked.begin(), masked.end(), position);
+    const bool masking = found == masked.end();
+    if (masking) {
+        masked.insert(std::upper_bound(masked.begin(), masked.end(), position), position);
+    } else {
+        masked.erase(found);
+    }
+    if (masked.empty())
+        stationMasks.erase(index);
+    const ProfileData& station = sheet->stations[index];
+    sheet->maskedPoints = masksOf(index);
+    // The model stays; its misfit is now over the readings kept, and it is no longer the fit of them.
+    if (const auto model = stationModels.find(index); model != stationModels.end()) {
+        SheetModel changed = model->second;
+        changed.report = responseOf(changed.earth, soundingOf(station, false), masksOf(index));
+        changed.fitted = false;
+        putStationModel(index, changed);
+    } else {
+        redrawSheet();
+    }
+    showMaskedReadings();
+    setStatusText(text(masking ? "已屏蔽测点 %1 的第 %2 个读数（AB/2 = %3 m），请重新反演。"
+                               : "已恢复测点 %1 的第 %2 个读数（AB/2 = %3 m），请重新反演。")
+                      .arg(station.stationNumber.front())
+                      .arg(position + 1)
+                      .arg(static_cast<double>(station.abHalf[position]), 0, 'g', 5));
 }
 
 void MainWindow::showStationInterpretation(int index) {
     shownStation.reset();
     sheet->stationModel.reset();
+    sheet->maskedPoints.clear();
     if (index >= 0 && static_cast<std::size_t>(index) < sheet->stations.size()) {
         shownStation = static_cast<std::size_t>(index);
         const auto found = stationModels.find(*shownStation);
         if (found != stationModels.end())
             sheet->stationModel = found->second;
+        sheet->maskedPoints = masksOf(*shownStation);
     }
     modelPanel->showModel(sheet->stationModel ? &*sheet->stationModel : nullptr);
+    showMaskedReadings();
 }
 
 std::optional<std::size_t> MainWindow::currentStation() {
@@ -152,10 +212,17 @@ void MainWindow::onFitStation() try {
     const model::SoundingData data = soundingOf(station, false);
     model::FitResult fit;
     if (const WaitCursor busy(ui()); modelPanel->smooth()) {
-        fit = model::fitSmoothModel(data);
+        model::SmoothFitOptions options;
+        options.mask = masksOf(*index);
+        fit = model::fitSmoothModel(data, options);
     } else {
         model::BlockFitOptions options;
         options.layers = modelPanel->layerCount();
+        options.autoLayers = modelPanel->autoLayers();
+        options.segments = modelPanel->segmentReference();
+        options.mask = masksOf(*index);
+        // The window's fit of one station always gives the ranges the data allow.
+        options.ranges = true;
         options.fixed = fixed;
         // The typed layers, when complete, are one more starting model.
         std::string ignored;
@@ -192,7 +259,8 @@ void MainWindow::onForwardModel() {
     }
     const ProfileData& station = sheet->stations[*index];
     putStationModel(*index, {station.stationNumber.front(), *typed,
-                             responseOf(*typed, soundingOf(station, false)), false, modelPanel->showTable()});
+                             responseOf(*typed, soundingOf(station, false), masksOf(*index)), false,
+                             modelPanel->showTable()});
     setStatusText(text("已绘制测点 %1 所输入模型的响应。").arg(station.stationNumber.front()));
 }
 
@@ -213,6 +281,8 @@ void MainWindow::onFitAllStations() try {
     model::BatchOptions options;
     options.kind = modelPanel->smooth() ? model::FitKind::Smooth : model::FitKind::Block;
     options.block.layers = modelPanel->layerCount();
+    options.block.autoLayers = modelPanel->autoLayers();
+    options.block.segments = modelPanel->segmentReference();
     options.block.fixed = modelPanel->fixedParameters(error);
     if (!error.empty()) {
         ui().messageBox(error, "提示", MsgButtons::Ok, MsgIcon::Warning);
@@ -222,6 +292,11 @@ void MainWindow::onFitAllStations() try {
     soundings.reserve(sheet->stations.size());
     for (const ProfileData& station : sheet->stations)
         soundings.push_back(soundingOf(station, false));
+    for (const auto& [index, masked] : stationMasks) {
+        if (options.masks.size() <= index)
+            options.masks.resize(index + 1);
+        options.masks[index] = masked;
+    }
 
     bool cancel = false;
     std::vector<model::FitResult> fits;
@@ -365,7 +440,7 @@ bool MainWindow::openModelFrom(const QString& path) {
         return false;
     }
     SheetModel loaded{number, read.model, {}, false, modelPanel->showTable()};
-    loaded.report = responseOf(read.model, soundingOf(sheet->stations[*index], false));
+    loaded.report = responseOf(read.model, soundingOf(sheet->stations[*index], false), masksOf(*index));
     putStationModel(*index, loaded);
     setStatusText(text("已读入测点 %1 的模型。").arg(number));
     return true;

@@ -7,6 +7,24 @@
 
 namespace model {
 
+namespace {
+
+FitResult fitOne(const SoundingData& station, const BatchOptions& options, std::size_t i) {
+    if (i >= options.masks.size())
+        return options.kind == FitKind::Block ? fitBlockModel(station, options.block)
+                                              : fitSmoothModel(station, options.smooth);
+    if (options.kind == FitKind::Block) {
+        BlockFitOptions block = options.block;
+        block.mask = options.masks[i];
+        return fitBlockModel(station, block);
+    }
+    SmoothFitOptions smooth = options.smooth;
+    smooth.mask = options.masks[i];
+    return fitSmoothModel(station, smooth);
+}
+
+} // namespace
+
 std::vector<FitResult> fitStations(std::span<const SoundingData> stations, const BatchOptions& options,
                                    const BatchControl& control) {
     std::vector<FitResult> results(stations.size());
@@ -20,8 +38,7 @@ std::vector<FitResult> fitStations(std::span<const SoundingData> stations, const
                 report.error = "Cancelled.";
             } else {
                 try {
-                    results[i] = options.kind == FitKind::Block ? fitBlockModel(stations[i], options.block)
-                                                                : fitSmoothModel(stations[i], options.smooth);
+                    results[i] = fitOne(stations[i], options, i);
                 } catch (...) { // only running out of memory
                     results[i] = FitResult();
                     results[i].report.error = "Out of memory.";

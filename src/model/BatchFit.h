@@ -20,6 +20,9 @@ struct BatchOptions {
     BlockFitOptions block;
     SmoothFitOptions smooth;
     unsigned threads = 0; // 0: as many as the machine has cores
+    // The masked readings of each station, by the station's position in the batch (shorter: none), in
+    // place of the options' own mask.
+    std::vector<std::vector<std::size_t>> masks;
 };
 
 struct BatchControl {

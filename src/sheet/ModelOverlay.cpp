@@ -80,6 +80,10 @@ struct Frame {
     bool usable() const {
         return std::isfinite(left) && std::isfinite(right) && std::isfinite(bottom) && std::isfinite(top);
     }
+    bool contains(double x, double y) const {
+        return x >= std::min(left, right) && x <= std::max(left, right) && y >= std::min(bottom, top) &&
+               y <= std::max(bottom, top);
+    }
 };
 
 int logical(double value) {
@@ -294,10 +298,10 @@ void layOutTable(ModelOverlay::Table& table, const SheetModel& sheetModel, const
     double depth = 0.0;
     for (std::size_t i = 0; i < earth.layers.size(); ++i) {
         const model::Layer& layer = earth.layers[i];
-        std::vector<std::string> row{std::to_string(i + 1), modelTableNumber(layer.rho)};
+        std::vector<std::string> row{std::to_string(i + 1), modelValueText(layer.rho, layer.rhoRange)};
         if (i + 1 < earth.layers.size()) {
             depth += layer.thk;
-            row.push_back(modelTableNumber(layer.thk));
+            row.push_back(modelValueText(layer.thk, layer.thkRange));
             row.push_back(modelTableNumber(depth));
         } else {
             row.push_back("—");
@@ -389,6 +393,24 @@ std::string modelTableNumber(double value) {
     return formatPattern(value, "0.00E+00");
 }
 
+std::string modelRangeText(const std::optional<double>& low, const std::optional<double>& high) {
+    if (low && high)
+        return modelTableNumber(*low) + "–" + modelTableNumber(*high);
+    if (low)
+        return "> " + modelTableNumber(*low);
+    if (high)
+        return "< " + modelTableNumber(*high);
+    return "未定";
+}
+
+std::string modelValueText(double value, const std::optional<model::ValueRange>& range) {
+    if (!range)
+        return modelTableNumber(value);
+    if (range->low && range->high)
+        return modelTableNumber(value) + " (" + modelRangeText(range->low, range->high) + ")";
+    return modelRangeText(range->low, range->high);
+}
+
 std::vector<LogicalPolyline> dashedPolyline(const LogicalPolyline& line) {
     DoublePolyline points;
     for (const Point& p : line)
@@ -398,16 +420,52 @@ std::vector<LogicalPolyline> dashedPolyline(const LogicalPolyline& line) {
     return out;
 }
 
+namespace {
+
+// The station the sheet shows, when the choices select one.
+const ProfileData* shownStation(const SheetState& state, const PlotChoices& choices) {
+    if (choices.stationIndex < 0 || static_cast<std::size_t>(choices.stationIndex) >= state.stations.size())
+        return nullptr;
+    return &state.stations[static_cast<std::size_t>(choices.stationIndex)];
+}
+
+// The readings of each segment whose factor differs from 1, corrected and in AB/2 order.
+std::vector<DoublePolyline> correctedSegments(const ProfileData& station, const SheetState& state,
+                                              const model::FitReport& report, const AxisMap& x,
+                                              const AxisMap& y) {
+    std::vector<DoublePolyline> out;
+    for (const model::SegmentFactor& segment : report.segments) {
+        if (segment.factor == 1.0)
+            continue;
+        std::vector<std::pair<double, double>> readings;
+        for (std::size_t i = 0; i < station.size(); ++i) {
+            const double mn2 = i < station.mnHalf.size() ? station.mnHalf[i] : 0.0;
+            if (mn2 != segment.mn2 || std::find(state.maskedPoints.begin(), state.maskedPoints.end(), i) !=
+                                          state.maskedPoints.end())
+                continue;
+            readings.emplace_back(station.abHalf[i], segment.factor * station.resistivity[i]);
+        }
+        std::stable_sort(readings.begin(), readings.end());
+        DoublePolyline line;
+        for (const auto& [ab2, rho] : readings) {
+            const DoublePoint p{x.at(ab2), y.at(rho)};
+            if (std::isfinite(p.x) && std::isfinite(p.y))
+                line.push_back(p);
+        }
+        if (!line.empty())
+            out.push_back(std::move(line));
+    }
+    return out;
+}
+
+} // namespace
+
 ModelOverlay ModelOverlay::compute(const SheetState& state, const PlotChoices& choices) {
     ModelOverlay overlay;
-    if (!state.stationModel)
+    const ProfileData* station = shownStation(state, choices);
+    if (state.stationModel && station && !station->stationNumber.empty() &&
+        station->stationNumber.front() != state.stationModel->stationNumber)
         return overlay;
-    const SheetModel& sheetModel = *state.stationModel;
-    if (choices.stationIndex >= 0 && static_cast<std::size_t>(choices.stationIndex) < state.stations.size()) {
-        const ProfileData& station = state.stations[static_cast<std::size_t>(choices.stationIndex)];
-        if (!station.stationNumber.empty() && station.stationNumber.front() != sheetModel.stationNumber)
-            return overlay;
-    }
 
     const Frame frame{state.originX, state.originY, static_cast<double>(state.originX) + state.xLength,
                       static_cast<double>(state.originY) + state.yLength};
@@ -416,6 +474,18 @@ ModelOverlay ModelOverlay::compute(const SheetState& state, const PlotChoices& c
     const AxisMap ip = mapOf(state.rightAxis, state.originY, state.yLength);
     if (!frame.usable() || !x.usable())
         return overlay;
+    if (station && rho.usable() && choices.ticked[plotparam::res]) {
+        for (std::size_t i : state.maskedPoints) {
+            if (i >= station->size())
+                continue;
+            const DoublePoint p{x.at(station->abHalf[i]), rho.at(station->resistivity[i])};
+            if (std::isfinite(p.x) && std::isfinite(p.y) && frame.contains(p.x, p.y))
+                overlay.masked.push_back({logical(p.x), logical(p.y)});
+        }
+    }
+    if (!state.stationModel)
+        return overlay;
+    const SheetModel& sheetModel = *state.stationModel;
     const model::LayeredModel& earth = sheetModel.earth;
 
     if (rho.usable()) {
@@ -423,6 +493,12 @@ ModelOverlay ModelOverlay::compute(const SheetState& state, const PlotChoices& c
         const std::vector<double> ab2 = sampleAxis(x);
         const std::vector<double> rhoa = model::apparentResistivity(earth, ab2);
         appendRounded(overlay.response, clipToFrame(mapped(x, ab2, rho, rhoa), frame));
+        if (station && choices.ticked[plotparam::res]) {
+            for (const DoublePolyline& piece : correctedSegments(*station, state, sheetModel.report, x, rho))
+                appendRounded(overlay.corrected, clipToFrame(piece, frame));
+            overlay.correctedPen = Pen{state.resCurve.penStyle, std::max(state.resCurve.penWidth, 3),
+                                       state.resCurve.color, penmode::copy};
+        }
     }
     if (choices.ticked[plotparam::m1] && hasChargeability(earth) && ip.usable()) {
         const std::vector<double> ab2 = sampleAxis(x);
@@ -435,8 +511,30 @@ ModelOverlay ModelOverlay::compute(const SheetState& state, const PlotChoices& c
     return overlay;
 }
 
+std::optional<std::size_t> ModelOverlay::readingAt(const SheetState& state, const PlotChoices& choices,
+                                                   int px, int py) {
+    const ProfileData* station = shownStation(state, choices);
+    const AxisMap x = mapOf(state.bottomAxis, state.originX, state.xLength);
+    const AxisMap rho = mapOf(state.leftAxis, state.originY, state.yLength);
+    if (!station || !choices.ticked[plotparam::res] || !x.usable() || !rho.usable())
+        return std::nullopt;
+    std::optional<std::size_t> nearest;
+    double best = static_cast<double>(readingHitRadius) * readingHitRadius;
+    for (std::size_t i = 0; i < station->size(); ++i) {
+        const double dx = x.at(station->abHalf[i]) - px;
+        const double dy = rho.at(station->resistivity[i]) - py;
+        const double distance = dx * dx + dy * dy;
+        if (distance <= best) {
+            best = distance;
+            nearest = i;
+        }
+    }
+    return nearest;
+}
+
 void ModelOverlay::drawLines(Canvas& canvas) const {
     const Pen saved = canvas.pen();
+    drawPieces(canvas, corrected, correctedPen);
     drawPieces(canvas, layers, modelpen::layers);
     drawPieces(canvas, response, modelpen::response);
     drawPieces(canvas, chargeability, modelpen::chargeability);
@@ -459,13 +557,27 @@ void ModelOverlay::drawTable(Canvas& canvas) const {
         canvas.textOut(cell.at.x, cell.at.y, cell.text);
 }
 
+void ModelOverlay::drawMasked(Canvas& canvas) const {
+    if (masked.empty())
+        return;
+    const CanvasStateGuard guard(canvas);
+    canvas.setPen(maskedPen);
+    canvas.setBrushStyle(BrushStyle::Solid);
+    canvas.setBrushColor(colors::white);
+    for (const Point& p : masked)
+        canvas.ellipse(p.x - maskedRadius, p.y + maskedRadius, p.x + maskedRadius, p.y - maskedRadius);
+}
+
 void ModelOverlay::draw(Canvas& canvas) const {
     drawLines(canvas);
+    drawMasked(canvas);
     drawTable(canvas);
 }
 
 std::vector<ModelOverlay::LegendLine> ModelOverlay::legendLines() const {
     std::vector<LegendLine> lines;
+    if (!corrected.empty())
+        lines.push_back({correctedCurveLabel, correctedPen, false});
     if (!response.empty())
         lines.push_back({modelResponseLabel, modelpen::response, false});
     if (!layers.empty())

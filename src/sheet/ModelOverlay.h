@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -7,6 +9,7 @@
 #include "core/Color.h"
 #include "core/LogFont.h"
 #include "core/Pen.h"
+#include "model/ForwardModel.h"
 
 class SheetState;
 struct PlotChoices;
@@ -26,7 +29,14 @@ inline constexpr Pen chargeability{penstyle::solid, 3, colors::red, penmode::cop
 inline constexpr double dashLength = 30.0;
 inline constexpr double dashGap = 15.0;
 
+// A masked reading: a white disc with a grey outline over the reading's symbol, radius in logical units.
+inline constexpr Pen maskedPen{penstyle::solid, 3, colors::rgb(150, 150, 150), penmode::copy};
+inline constexpr int maskedRadius = 12;
+// How near (logical units) a click must fall to a reading to mask or unmask it.
+inline constexpr int readingHitRadius = 25;
+
 // Legend labels of the overlay's lines.
+inline constexpr const char* correctedCurveLabel = "分段校正曲线";
 inline constexpr const char* modelResponseLabel = "模型响应";
 inline constexpr const char* layeredModelLabel = "层状模型";
 inline constexpr const char* chargeabilityResponseLabel = "M1 模型响应";
@@ -54,8 +64,15 @@ public:
     void drawLines(Canvas& canvas) const;
     // The model table, when there is one. Gives back the canvas's pen, brush and font.
     void drawTable(Canvas& canvas) const;
-    // drawLines, then drawTable.
+    // The masked readings, over the curves. Gives back the canvas's pen and brush.
+    void drawMasked(Canvas& canvas) const;
+    // drawLines, then drawMasked and drawTable.
     void draw(Canvas& canvas) const;
+
+    // The position (in the station's order) of the shown station's resistivity reading within
+    // readingHitRadius of the logical point (x, y), the nearest one; nothing when none is that near.
+    static std::optional<std::size_t> readingAt(const SheetState& state, const PlotChoices& choices, int x,
+                                                int y);
 
     // The legend rows of the lines drawn, in the order response, layered model, chargeability response.
     struct LegendLine {
@@ -65,7 +82,10 @@ public:
     };
     std::vector<LegendLine> legendLines() const;
 
-    bool empty() const { return layers.empty() && response.empty() && chargeability.empty() && !table.shown; }
+    bool empty() const {
+        return layers.empty() && response.empty() && chargeability.empty() && corrected.empty() &&
+               masked.empty() && !table.shown;
+    }
 
     // The model's apparent-resistivity response, 20 points per decade of AB/2 over the bottom axis
     // (an ideal array), in pieces where it leaves the frame or cannot be computed.
@@ -76,6 +96,12 @@ public:
     // The apparent-chargeability response (percent, right axis) in dashes, when M1 is ticked and a layer
     // has a chargeability.
     std::vector<LogicalPolyline> chargeability;
+    // The readings as the segment factors correct them (factor x measured), one piece per segment of one
+    // MN/2, when a factor differs from 1; the measured curve is then drawn faint beside them.
+    std::vector<LogicalPolyline> corrected;
+    Pen correctedPen;
+    // The masked readings' centres.
+    std::vector<Point> masked;
 
     // The model table in the frame's lower right corner: a white box with a black outline, a header row
     // with a rule under it, a row per layer (the half-space's thickness and depth "—"), and the RMS line of
@@ -96,3 +122,11 @@ public:
 
 // The table's text for a number: about three significant digits, locale-independent; "—" when not finite.
 std::string modelTableNumber(double value);
+
+// A range as the tables write it: "80–96", "> 12000" when the data bound it only below, "< 0.3" when
+// only above, "未定" when not at all.
+std::string modelRangeText(const std::optional<double>& low, const std::optional<double>& high);
+
+// A fitted value as the sheet's table writes it: the number with its range, "87.5 (80–96)", or, when a
+// side of its range is open, the bound alone ("> 12000"): never a number the data did not determine.
+std::string modelValueText(double value, const std::optional<model::ValueRange>& range);

@@ -74,4 +74,7 @@ public:
     float marginCm = 1.5f;
     // The interpretation of the station shown, drawn over its curves; none without a model.
     std::optional<SheetModel> stationModel;
+    // Positions (in the station's order) of the shown station's readings left out of its fits, drawn
+    // hollow and grey.
+    std::vector<std::size_t> maskedPoints;
 };

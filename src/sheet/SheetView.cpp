@@ -13,6 +13,15 @@
 
 namespace {
 
+// A colour three quarters of the way to white: the measured readings beside their corrected segments.
+Color faded(Color color) {
+    if (colors::isSystem(color))
+        return colors::rgb(192, 192, 192);
+    auto toWhite = [](int c) { return c + (255 - c) * 3 / 4; };
+    return colors::rgb(toWhite(colors::red8(color)), toWhite(colors::green8(color)),
+                       toWhite(colors::blue8(color)));
+}
+
 // Truncation toward zero into the int range (a huge length must not overflow the conversion).
 int truncated(double value) {
     if (!(value == value))
@@ -107,14 +116,20 @@ void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, i
 
     // The interpretation's lines lie under the measured curves, its table over them.
     std::optional<ModelOverlay> overlay;
-    if (state.stationModel) {
+    if (state.stationModel || !state.maskedPoints.empty()) {
         overlay = ModelOverlay::compute(state, choices);
         overlay->drawLines(canvas);
     }
 
     using namespace plotparam;
-    if (choices.ticked[res] && !state.resCurve.xPoints.empty())
+    if (choices.ticked[res] && !state.resCurve.xPoints.empty()) {
+        // Beside the segments as their factors correct them, the readings as measured are drawn faint.
+        const Color color = state.resCurve.color;
+        if (overlay && !overlay->corrected.empty())
+            state.resCurve.color = faded(color);
         state.resCurve.draw(canvas);
+        state.resCurve.color = color;
+    }
     if (choices.ticked[m1])
         state.m1Curve.draw(canvas);
     if (choices.ticked[r])
@@ -126,8 +141,10 @@ void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, i
     if (choices.ticked[zp])
         state.zpCurve.draw(canvas);
 
-    if (overlay)
+    if (overlay) {
+        overlay->drawMasked(canvas);
         overlay->drawTable(canvas);
+    }
     drawLegend(state, choices, canvas, overlay ? &*overlay : nullptr);
     restoreCanvas(state, canvas);
 }

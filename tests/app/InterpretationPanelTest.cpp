@@ -17,6 +17,9 @@
 #include <thread>
 #include <utility>
 
+#include <QCheckBox>
+#include <QLabel>
+
 #include "app/InterpretationPanel.h"
 #include "model/ModelFile.h"
 
@@ -158,6 +161,7 @@ TEST_F(InterpretationTest, TooFewPointsForTheLayersIsSaidAndNothingChanges) {
                   "7 10 0.4 50 -9999 -9999 -9999 -9999 -9999 1 0 0\n"
                   "7 100 0.4 80 -9999 -9999 -9999 -9999 -9999 1 0 0\n");
     openSurvey(path);
+    form.modelPanel->layerCountSpin->setValue(3);
     form.onFitStation();
     EXPECT_FALSE(form.sheet->stationModel);
     EXPECT_EQ(lastMessage().rfind("测点 7 无法反演：\n可用的数据点少于模型参数", 0), 0u) << lastMessage();
@@ -319,4 +323,53 @@ TEST_F(InterpretationTest, ClosingTheWindowDuringTheBatchFitCancelsItAndCloses) 
     if (std::thread::hardware_concurrency() < form.sheet->stations.size()) {
         EXPECT_LT(form.stationModels.size(), form.sheet->stations.size()) << "the fit was not cancelled";
     }
+}
+
+// While the model panel is open, a click on a resistivity reading masks it for the next fit and a
+// second click brings it back; the model on the sheet is then no longer the fit of the readings kept.
+TEST_F(InterpretationTest, AClickOnAReadingMasksItForTheNextFitAndAgainUnmasksIt) {
+    openSurvey();
+    form.modelPanel->show();
+    const TCurve& res = form.sheet->resCurve;
+    const double x = res.x1 + res.xPoints[4];
+    const double y = res.y1 + res.yPoints[4];
+    clickAt(x, y);
+    EXPECT_EQ(form.sheet->maskedPoints, std::vector<std::size_t>{4});
+    EXPECT_EQ(penCalls, 0) << "masking is no pen edit";
+    form.onFitStation();
+    ASSERT_TRUE(form.sheet->stationModel);
+    EXPECT_EQ(form.sheet->stationModel->report.pointsUsed, 32);
+    EXPECT_EQ(form.sheet->stationModel->report.masked, std::vector<std::size_t>{4});
+    EXPECT_TRUE(form.modelPanel->maskedLabel->text().contains(u("第 5 点")));
+
+    clickAt(x, y);
+    EXPECT_TRUE(form.sheet->maskedPoints.empty());
+    EXPECT_FALSE(form.sheet->stationModel->fitted);
+    EXPECT_EQ(form.sheet->stationModel->report.pointsUsed, 33);
+
+    form.modelPanel->hide();
+    clickAt(x, y);
+    EXPECT_TRUE(form.sheet->maskedPoints.empty()) << "with the panel closed a click edits the pen as before";
+}
+
+// The panel's fit of one station: "自动" by default with the misfit of every count tried, the ranges in
+// their own columns, and the segment factors when 分段校正 is ticked.
+TEST_F(InterpretationTest, TheFitReportsItsLayerChoiceRangesAndSegmentFactors) {
+    openSurvey();
+    EXPECT_TRUE(form.modelPanel->autoLayers());
+    form.onFitStation();
+    ASSERT_TRUE(form.sheet->stationModel);
+    const model::FitReport& report = form.sheet->stationModel->report;
+    EXPECT_FALSE(report.layerSearch.empty());
+    EXPECT_EQ(static_cast<int>(form.sheet->stationModel->earth.size()), report.layersChosen);
+    EXPECT_TRUE(form.modelPanel->reportLabel->text().contains(u("自动选择")));
+    EXPECT_FALSE(table().item(0, InterpretationPanel::RhoRangeColumn)->text().isEmpty());
+    EXPECT_TRUE(form.modelPanel->autoLayers()) << "the chosen count does not replace 自动";
+
+    form.modelPanel->segmentCheck->setChecked(true);
+    form.onFitStation();
+    // The survey's stations were measured with MN/2 of 0.4, 1, 5 and 10 m.
+    ASSERT_EQ(form.sheet->stationModel->report.segments.size(), 4u);
+    EXPECT_TRUE(form.sheet->stationModel->report.segments.front().reference);
+    EXPECT_TRUE(form.modelPanel->reportLabel->text().contains(u("分段因子")));
 }

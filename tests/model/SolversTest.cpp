@@ -42,8 +42,8 @@ TEST(LevenbergMarquardt, ReachesTheMinimumOrTheBoundAndSaysWhy) {
         // Bounded away from the minimum: x <= 0.5 puts the constrained minimum on the bound x = 0.5,
         // y = x^2 = 0.25, cost (1 - 0.5)^2.
         {"bound on x", vec({-2.0, -2.0}), vec({0.5, 2.0}), vec({-1.2, 1.0}), vec({0.5, 0.25}), 0.25},
-        // y held by equal bounds: min over x of 100 (2 - x^2)^2 + (1 - x)^2, where 400 x (2 - x^2) = 2 (x - 1):
-        // x^2 = 2 - 0.001464, x = 1.41370.
+        // y held by equal bounds: min over x of 100 (2 - x^2)^2 + (1 - x)^2, where 400 x (2 - x^2) = 2 (x -
+        // 1): x^2 = 2 - 0.001464, x = 1.41370.
         {"held y", vec({-2.0, 2.0}), vec({2.0, 2.0}), vec({0.5, 2.0}), vec({1.41370, 2.0}), -1.0},
     };
     for (const Case& c : cases) {
@@ -54,7 +54,8 @@ TEST(LevenbergMarquardt, ReachesTheMinimumOrTheBoundAndSaysWhy) {
         EXPECT_NEAR(result.x[1], c.expected[1], 1e-4) << c.what;
         Eigen::VectorXd r;
         rosenbrock(result.x, r);
-        EXPECT_DOUBLE_EQ(result.sumOfSquares, r.squaredNorm()) << c.what << ": the reported cost is the true one";
+        EXPECT_DOUBLE_EQ(result.sumOfSquares, r.squaredNorm())
+            << c.what << ": the reported cost is the true one";
         if (c.cost >= 0.0) {
             EXPECT_NEAR(result.sumOfSquares, c.cost, 1e-8) << c.what;
         }
@@ -65,7 +66,8 @@ TEST(LevenbergMarquardt, ReachesTheMinimumOrTheBoundAndSaysWhy) {
 // cost reported is the true cost of the point returned.
 TEST(LevenbergMarquardt, FailedEvaluationsAreFailedStepsNotPerfectFits) {
     int calls = 0;
-    const LevenbergMarquardt::PlainResiduals failsPastOne = [&](const Eigen::VectorXd& p, Eigen::VectorXd& r) {
+    const LevenbergMarquardt::PlainResiduals failsPastOne = [&](const Eigen::VectorXd& p,
+                                                                Eigen::VectorXd& r) {
         ++calls;
         if (p[0] > 1.5)
             return false;
@@ -81,8 +83,8 @@ TEST(LevenbergMarquardt, FailedEvaluationsAreFailedStepsNotPerfectFits) {
     EXPECT_DOUBLE_EQ(result.sumOfSquares, r.squaredNorm());
     EXPECT_NE(result.outcome, Outcome::NotEvaluable);
 
-    const LevenbergMarquardt never([](const Eigen::VectorXd&, Eigen::VectorXd&) { return false; }, vec({-1.0}),
-                                   vec({1.0}));
+    const LevenbergMarquardt never([](const Eigen::VectorXd&, Eigen::VectorXd&) { return false; },
+                                   vec({-1.0}), vec({1.0}));
     const LevenbergMarquardt::Result none = never.minimise(vec({0.0}), 10);
     EXPECT_EQ(none.outcome, Outcome::NotEvaluable);
     EXPECT_TRUE(std::isinf(none.sumOfSquares));
@@ -91,7 +93,8 @@ TEST(LevenbergMarquardt, FailedEvaluationsAreFailedStepsNotPerfectFits) {
 
 // Few iterations from far away are not convergence.
 TEST(LevenbergMarquardt, AnIterationLimitIsNotConvergence) {
-    const LevenbergMarquardt lm(LevenbergMarquardt::PlainResiduals(rosenbrock), vec({-5.0, -5.0}), vec({5.0, 5.0}));
+    const LevenbergMarquardt lm(LevenbergMarquardt::PlainResiduals(rosenbrock), vec({-5.0, -5.0}),
+                                vec({5.0, 5.0}));
     const LevenbergMarquardt::Result result = lm.minimise(vec({-1.2, 1.0}), 2);
     EXPECT_EQ(result.outcome, Outcome::IterationLimit);
     EXPECT_FALSE(result.converged());

@@ -72,7 +72,8 @@ TEST(ProfileRanges, CoverTheTruthAndAreNoWiderThanTheDataMake) {
                 ++parameters;
                 covered += covers(*layer.rhoRange, truth.layers[k].rho) ? 1 : 0;
                 if (layer.rhoRange->low && layer.rhoRange->high)
-                    widthRatios.push_back(std::log(*layer.rhoRange->high / *layer.rhoRange->low) / (2 * linear[k]));
+                    widthRatios.push_back(std::log(*layer.rhoRange->high / *layer.rhoRange->low) /
+                                          (2 * linear[k]));
                 if (k + 1 == truth.size())
                     continue;
                 ASSERT_TRUE(layer.thkRange.has_value());
@@ -93,8 +94,8 @@ TEST(ProfileRanges, CoverTheTruthAndAreNoWiderThanTheDataMake) {
     // against each other (equivalence), where the straight-line picture is too narrow.
     EXPECT_GT(widthRatios[widthRatios.size() / 2], 0.9);
     EXPECT_LT(widthRatios[widthRatios.size() / 2], 1.15);
-    const auto near = std::count_if(widthRatios.begin(), widthRatios.end(),
-                                    [](double r) { return r > 0.75 && r < 1.33; });
+    const auto near =
+        std::count_if(widthRatios.begin(), widthRatios.end(), [](double r) { return r > 0.75 && r < 1.33; });
     EXPECT_GE(static_cast<double>(near), 0.7 * static_cast<double>(widthRatios.size()));
 }
 
@@ -145,7 +146,9 @@ TEST(SegmentFactors, ShiftedSegmentsFitAsWellAsUnshiftedOnesAndTheFactorsComeBac
             options.layers = static_cast<int>(truth.size());
             const model::FitResult clean = model::fitBlockModel(s.data, options);
             for (std::size_t i = 0; i < s.data.ab2.size(); ++i)
-                s.data.rhoa[i] *= s.data.mn2[i] == 0.4 ? shift[0] : s.data.mn2[i] == 2.0 ? shift[1] : shift[2];
+                s.data.rhoa[i] *= s.data.mn2[i] == 0.4   ? shift[0]
+                                  : s.data.mn2[i] == 2.0 ? shift[1]
+                                                         : shift[2];
             options.segments = model::SegmentReference::SmallestMn2;
             const model::FitResult joined = model::fitBlockModel(s.data, options);
             ASSERT_TRUE(joined.report.ok()) << joined.report.error;

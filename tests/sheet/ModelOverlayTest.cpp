@@ -343,3 +343,71 @@ TEST(ModelTableNumber, AboutThreeSignificantDigits) {
     EXPECT_EQ(modelTableNumber(0.00012), "1.20E-04");
     EXPECT_EQ(modelTableNumber(std::numeric_limits<double>::infinity()), "—");
 }
+
+// Masked readings are covered by a grey ring where they are drawn, with or without a model; a click
+// within the hit radius finds the nearest reading, one farther away finds none.
+TEST_F(ModelOverlayTest, MaskedReadingsAreRingedAndFoundByTheirPosition) {
+    // AB/2 1..100 on 1250 units (625 a decade), resistivity 1..1000 on 1875 (625 a decade).
+    s.stations.push_back(sheettest::station(3, {10, 100}, {10, 100}));
+    choices.stationIndex = 0;
+    choices.ticked[plotparam::res] = true;
+    s.maskedPoints = {1};
+    const ModelOverlay o = overlay();
+    ASSERT_EQ(o.masked.size(), 1u);
+    EXPECT_EQ(o.masked[0], (Point{1250, 1250}));
+    RecordingCanvas canvas;
+    o.draw(canvas);
+    ASSERT_EQ(canvas.callsOf("ellipse").size(), 1u);
+    EXPECT_EQ(canvas.callsOf("ellipse")[0].points[0], (Point{1250 - maskedRadius, 1250 + maskedRadius}));
+
+    EXPECT_EQ(ModelOverlay::readingAt(s, choices, 625 + 20, 625 - 10), std::optional<std::size_t>(0));
+    EXPECT_EQ(ModelOverlay::readingAt(s, choices, 1250, 1250 + readingHitRadius),
+              std::optional<std::size_t>(1));
+    EXPECT_FALSE(ModelOverlay::readingAt(s, choices, 625 + 30, 625 - 30));
+    choices.ticked[plotparam::res] = false;
+    EXPECT_FALSE(ModelOverlay::readingAt(s, choices, 625, 625))
+        << "no resistivity curve drawn, nothing to mask";
+}
+
+// With segment factors other than 1, each corrected segment is a piece of its own (no jump between
+// segments) and the measured curve is painted faint beside it.
+TEST_F(ModelOverlayTest, CorrectedSegmentsArePiecesOfTheirOwnBesideAFaintMeasuredCurve) {
+    ProfileData station;
+    const float ab[] = {2, 5, 5, 20}, rho[] = {10, 20, 40, 80}, mn[] = {0.5f, 0.5f, 2.0f, 2.0f};
+    for (int i = 0; i < 4; ++i)
+        station.appendPoint(3, ab[i], rho[i], missingValue, missingValue, missingValue, missingValue,
+                            missingValue, mn[i]);
+    s.stations.push_back(station);
+    choices.stationIndex = 0;
+    choices.ticked[plotparam::res] = true;
+    setModel(earthOf({20.0, 100.0}, {5.0}), true, 3.0);
+    s.stationModel->stationNumber = 3;
+    s.stationModel->report.segments = {{0.5, 2, 1.0, true}, {2.0, 2, 0.5, false}};
+    const ModelOverlay o = overlay();
+    // Only the second segment is corrected: 40 and 80 ohm-m halved to 20 and 40, at AB/2 5 and 20.
+    ASSERT_EQ(o.corrected.size(), 1u);
+    ASSERT_EQ(o.corrected[0].size(), 2u);
+    EXPECT_EQ(o.corrected[0][0], (Point{437, 813})); // log10(5) * 625, log10(20) * 625
+    EXPECT_EQ(o.corrected[0][1], (Point{813, 1001}));
+    EXPECT_EQ(o.legendLines().front().label, std::string(correctedCurveLabel));
+
+    ASSERT_TRUE(composeSheet(s, choices));
+    s.resCurve.color = colors::rgb(0, 0, 0);
+    prepareSheetBitmap(s, 96, 96);
+    RecordingCanvas painted(96, 96);
+    paintSheet(s, choices, painted, 793, 1096, ui);
+    EXPECT_EQ(s.resCurve.color, colors::rgb(0, 0, 0)) << "the curve keeps its own pen";
+    bool faint = false;
+    for (const auto& call : painted.callsOf("lineTo"))
+        faint = faint || call.pen.color == colors::rgb(191, 191, 191);
+    EXPECT_TRUE(faint);
+}
+
+TEST(ModelValueText, ARangeOpenOnOneSideIsWrittenAsABound) {
+    using model::ValueRange;
+    EXPECT_EQ(modelValueText(87.5, ValueRange{80.0, 96.0}), "87.5 (80.0–96.0)");
+    EXPECT_EQ(modelValueText(757470.0, ValueRange{12000.0, std::nullopt}), "> 12000");
+    EXPECT_EQ(modelValueText(0.26, ValueRange{std::nullopt, 0.3}), "< 0.300");
+    EXPECT_EQ(modelValueText(5.0, ValueRange{}), "未定");
+    EXPECT_EQ(modelValueText(5.0, std::nullopt), "5.00") << "a value without a computed range";
+}
