@@ -86,6 +86,9 @@ InterpretationPanel::InterpretationPanel(QWidget* parent) : QDockWidget(text("å±
     layerTable->setSelectionMode(QAbstractItemView::SingleSelection);
     // As tall as its rows, down to a few rows when the window is short.
     layerTable->setSizeAdjustPolicy(QAbstractScrollArea::AdjustToContents);
+    // A smooth model's many rows scroll inside the table instead of pushing the buttons off the panel.
+    layerTable->setMaximumHeight(layerTable->horizontalHeader()->sizeHint().height() +
+                                 12 * layerTable->verticalHeader()->defaultSectionSize() + 4);
     layerTable->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     column->addWidget(layerTable);
 
@@ -348,6 +351,8 @@ void InterpretationPanel::onCellChanged(QTableWidgetItem* item) {
 void InterpretationPanel::resizeRows(int layers) {
     const int before = layerTable->rowCount();
     layerTable->setRowCount(layers);
+    if (layers != before)
+        emit controlsResized();
     for (int row = before; row < layers; ++row) {
         for (int column = 0; column < ColumnCount; ++column) {
             auto* item = new QTableWidgetItem;

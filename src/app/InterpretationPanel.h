@@ -86,6 +86,8 @@ signals:
     void fitRequested();
     void forwardRequested();
     void showTableChanged(bool shown);
+    // The panel's controls changed their height (rows added or removed).
+    void controlsResized();
 
 private:
     void onLayerCountChanged(int layers);

@@ -75,6 +75,8 @@ void MainWindow::createInterpretation() {
     // Once the dock has its geometry, the plot control window moves out of the panel's way.
     connect(modelPanel, &QDockWidget::visibilityChanged, this, &MainWindow::followWithPlotControlWindow,
             Qt::QueuedConnection);
+    connect(modelPanel, &InterpretationPanel::controlsResized, this, &MainWindow::followWithPlotControlWindow,
+            Qt::QueuedConnection);
     connect(modelPanel, &InterpretationPanel::fitRequested, this, &MainWindow::onFitStation);
     connect(modelPanel, &InterpretationPanel::forwardRequested, this, &MainWindow::onForwardModel);
     connect(modelPanel, &InterpretationPanel::showTableChanged, this, &MainWindow::onShowModelTableToggled);

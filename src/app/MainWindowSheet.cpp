@@ -297,8 +297,15 @@ void MainWindow::placePlotControlWindow() {
     if (modelPanel && modelPanel->isVisible() && !modelPanel->isFloating() && modelPanel->widget()) {
         const QRect panel(modelPanel->mapToGlobal(QPoint(0, 0)), modelPanel->size());
         const int below = panel.top() + modelPanel->widget()->sizeHint().height() + 20;
-        at = QPoint(panel.right() - PlotControlForm->width() - 20,
-                    std::max(panel.top(), std::min(below, panel.bottom() - PlotControlForm->height() - 20)));
+        const int frameHeight = PlotControlForm->frameGeometry().height();
+        const int frameWidth = PlotControlForm->frameGeometry().width();
+        if (below + frameHeight <= panel.bottom()) {
+            at = QPoint(panel.right() - frameWidth - 20, below);
+        } else {
+            // No room under a tall panel (many layers, a smooth model): beside it, over the sheet's edge,
+            // never over the panel's table and buttons.
+            at = QPoint(panel.left() - frameWidth - 10, panel.top());
+        }
     }
     PlotControlForm->move(at);
     plotControlPlacedAt = PlotControlForm->pos();

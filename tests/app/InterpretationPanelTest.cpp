@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QProcess>
+#include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
 
@@ -372,4 +373,22 @@ TEST_F(InterpretationTest, TheFitReportsItsLayerChoiceRangesAndSegmentFactors) {
     ASSERT_EQ(form.sheet->stationModel->report.segments.size(), 4u);
     EXPECT_TRUE(form.sheet->stationModel->report.segments.front().reference);
     EXPECT_TRUE(form.modelPanel->reportLabel->text().contains(u("分段因子")));
+}
+
+// However tall the panel grows (ten layers), the plot control window leaves its buttons free.
+TEST_F(InterpretationTest, ATallPanelKeepsItsButtonsClearOfThePlotControlWindow) {
+    form.setWindowState(Qt::WindowNoState);
+    form.resize(1600, 760);
+    openSurvey();
+    form.modelPanel->show();
+    for (int layers : {6, 10, 2}) {
+        form.modelPanel->layerCountSpin->setValue(layers);
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+        for (const QWidget* button : {static_cast<QWidget*>(form.modelPanel->fitButton),
+                                      static_cast<QWidget*>(form.modelPanel->forwardButton)}) {
+            const QRect at(button->mapToGlobal(QPoint(0, 0)), button->size());
+            EXPECT_FALSE(PlotControlForm->frameGeometry().intersects(at)) << layers << " layers";
+        }
+    }
 }
