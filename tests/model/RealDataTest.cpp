@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <string>
 
@@ -64,4 +65,45 @@ TEST(RealData, SmoothFitsReachAboutTheBlockMisfit) {
         ASSERT_TRUE(fit.report.ok()) << fit.report.error;
         EXPECT_LE(fit.report.rmsPercent, 1.05 * ref.bestRms + 0.1);
     }
+}
+
+// A basement the fit drives to its own bound (an insulator under the layers the spread sees) is never
+// reported as a measured value: its range is open above.
+TEST(RealData, ABasementAtTheBoundHasAnOpenUpperRange) {
+    int atBound = 0;
+    for (const Reference& ref : kBest) {
+        SCOPED_TRACE(std::string(ref.file) + " " + std::to_string(ref.station));
+        const realdata::Station& s = station(ref.file, ref.station);
+        model::BlockFitOptions options;
+        options.ranges = true;
+        const model::FitResult fit = model::fitBlockModel(s.data, options);
+        ASSERT_TRUE(fit.report.ok());
+        const double largest = *std::max_element(s.data.rhoa.begin(), s.data.rhoa.end());
+        const model::Layer& basement = fit.model.layers.back();
+        ASSERT_TRUE(basement.rhoRange.has_value());
+        if (basement.rho > 0.5 * 1000.0 * largest) {
+            ++atBound;
+            EXPECT_FALSE(basement.rhoRange->high.has_value()) << basement.rho;
+        }
+        if (basement.rhoRange->high) {
+            EXPECT_LE(basement.rho, *basement.rhoRange->high);
+        }
+    }
+    EXPECT_GE(atBound, 6) << "the field stations whose basements reach the bound";
+}
+
+// The Myanmar soundings jump by up to a factor of 4 where MN/2 changes: joining the segments by fitted
+// factors takes away much of the misfit that no layered earth explains.
+TEST(RealData, SegmentFactorsJoinTheJumpsOfAFieldSounding) {
+    const std::vector<realdata::Station> stations = realdata::read(realdata::path("mawlamyine"));
+    ASSERT_EQ(stations.size(), 3u);
+    model::BlockFitOptions options;
+    const model::FitResult raw = model::fitBlockModel(stations[0].data, options);
+    options.segments = model::SegmentReference::SmallestMn2;
+    const model::FitResult joined = model::fitBlockModel(stations[0].data, options);
+    ASSERT_TRUE(joined.report.ok());
+    EXPECT_EQ(joined.report.segments.size(), 4u) << "MN/2 of 1, 5, 10 and 20 m";
+    EXPECT_LT(joined.report.rmsPercent, 0.67 * raw.report.rmsPercent);
+    // The jump at AB/2 40 m (102 -> 407 ohm-m as MN/2 goes from 1 to 5 m) is undone by a factor near 1/4.
+    EXPECT_LT(joined.report.segments[1].factor, 0.5);
 }
