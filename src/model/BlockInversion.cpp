@@ -23,9 +23,10 @@ namespace model {
 namespace {
 
 constexpr int kMaxStarts = 100000;
-// Segment factors are fitted within these (a factor beyond them is no static shift).
-constexpr double kLowestFactor = 0.1;
-constexpr double kHighestFactor = 10.0;
+// Segment factors are fitted within these: field lines whose every change of MN/2 raises the readings
+// two- to fourfold add up to factors near 1/30 for the last segment.
+constexpr double kLowestFactor = 0.02;
+constexpr double kHighestFactor = 50.0;
 // The automatic choice keeps this many degrees of freedom at least, and takes one more layer only when it
 // lowers the misfit more than noise would at this confidence.
 constexpr int kMinFreedom = 3;

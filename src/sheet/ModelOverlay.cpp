@@ -429,14 +429,15 @@ const ProfileData* shownStation(const SheetState& state, const PlotChoices& choi
     return &state.stations[static_cast<std::size_t>(choices.stationIndex)];
 }
 
-// The readings of each segment whose factor differs from 1, corrected and in AB/2 order.
+// The readings of each segment, corrected and in AB/2 order, when a factor differs from 1.
 std::vector<DoublePolyline> correctedSegments(const ProfileData& station, const SheetState& state,
                                               const model::FitReport& report, const AxisMap& x,
                                               const AxisMap& y) {
     std::vector<DoublePolyline> out;
+    if (std::all_of(report.segments.begin(), report.segments.end(),
+                    [](const model::SegmentFactor& segment) { return segment.factor == 1.0; }))
+        return out;
     for (const model::SegmentFactor& segment : report.segments) {
-        if (segment.factor == 1.0)
-            continue;
         std::vector<std::pair<double, double>> readings;
         for (std::size_t i = 0; i < station.size(); ++i) {
             const double mn2 = i < station.mnHalf.size() ? station.mnHalf[i] : 0.0;

@@ -369,8 +369,8 @@ TEST_F(ModelOverlayTest, MaskedReadingsAreRingedAndFoundByTheirPosition) {
         << "no resistivity curve drawn, nothing to mask";
 }
 
-// With segment factors other than 1, each corrected segment is a piece of its own (no jump between
-// segments) and the measured curve is painted faint beside it.
+// With a segment factor other than 1, every segment is a corrected piece of its own (no jump between
+// segments) and the measured curve is painted faint beside them.
 TEST_F(ModelOverlayTest, CorrectedSegmentsArePiecesOfTheirOwnBesideAFaintMeasuredCurve) {
     ProfileData station;
     const float ab[] = {2, 5, 5, 20}, rho[] = {10, 20, 40, 80}, mn[] = {0.5f, 0.5f, 2.0f, 2.0f};
@@ -384,11 +384,13 @@ TEST_F(ModelOverlayTest, CorrectedSegmentsArePiecesOfTheirOwnBesideAFaintMeasure
     s.stationModel->stationNumber = 3;
     s.stationModel->report.segments = {{0.5, 2, 1.0, true}, {2.0, 2, 0.5, false}};
     const ModelOverlay o = overlay();
-    // Only the second segment is corrected: 40 and 80 ohm-m halved to 20 and 40, at AB/2 5 and 20.
-    ASSERT_EQ(o.corrected.size(), 1u);
-    ASSERT_EQ(o.corrected[0].size(), 2u);
-    EXPECT_EQ(o.corrected[0][0], (Point{437, 813})); // log10(5) * 625, log10(20) * 625
-    EXPECT_EQ(o.corrected[0][1], (Point{813, 1001}));
+    // The reference segment as measured, then the second with 40 and 80 ohm-m halved to 20 and 40, at
+    // AB/2 5 and 20: two pieces, no jump line between them.
+    ASSERT_EQ(o.corrected.size(), 2u);
+    ASSERT_EQ(o.corrected[1].size(), 2u);
+    EXPECT_EQ(o.corrected[0][1], (Point{437, 813})); // log10(5) * 625, log10(20) * 625
+    EXPECT_EQ(o.corrected[1][0], (Point{437, 813}));
+    EXPECT_EQ(o.corrected[1][1], (Point{813, 1001}));
     EXPECT_EQ(o.legendLines().front().label, std::string(correctedCurveLabel));
 
     ASSERT_TRUE(composeSheet(s, choices));
