@@ -124,8 +124,11 @@ std::string formatModelFile(int station, const LayeredModel& model, double rmsPe
     }
     if (!content.masked.empty()) {
         out += ",\n\"masked\":[";
-        for (std::size_t i = 0; i < content.masked.size(); ++i)
-            out += (i == 0 ? "" : ",") + std::to_string(content.masked[i]);
+        for (std::size_t i = 0; i < content.masked.size(); ++i) {
+            if (i > 0)
+                out += ',';
+            out += std::to_string(content.masked[i]);
+        }
         out += "]";
     }
     out += "}\n";
