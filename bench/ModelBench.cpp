@@ -82,6 +82,34 @@ void smoothFitTwentyPoints(benchmark::State& state) {
 }
 BENCHMARK(smoothFitTwentyPoints)->Unit(benchmark::kMillisecond);
 
+// The 24-point sounding of the fits' before-and-after: one 3-layer fit, the smooth fit, and the 3-layer fit
+// with the 95 % range of every value (the one station the window fits and shows with its ranges).
+void blockFitTwentyFourPoints(benchmark::State& state) {
+    const model::SoundingData d = sounding(24, 3);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(model::fitBlockModel(d));
+}
+BENCHMARK(blockFitTwentyFourPoints)->Unit(benchmark::kMillisecond);
+
+void smoothFitTwentyFourPoints(benchmark::State& state) {
+    const model::SoundingData d = sounding(24, 3);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(model::fitSmoothModel(d));
+}
+BENCHMARK(smoothFitTwentyFourPoints)->Unit(benchmark::kMillisecond);
+
+// Builds against the fits before the ranges too (for the before-and-after), without this case.
+#if __has_include("model/ProfileRanges.h")
+void blockFitWithRangesTwentyFourPoints(benchmark::State& state) {
+    const model::SoundingData d = sounding(24, 3);
+    model::BlockFitOptions options;
+    options.ranges = true;
+    for (auto _ : state)
+        benchmark::DoNotOptimize(model::fitBlockModel(d, options));
+}
+BENCHMARK(blockFitWithRangesTwentyFourPoints)->Unit(benchmark::kMillisecond);
+#endif
+
 // A file of 200 soundings of 30 points, 3-layer fits on as many threads as the argument.
 void blockFitFileOf200(benchmark::State& state) {
     std::vector<model::SoundingData> file;

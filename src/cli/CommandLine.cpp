@@ -1,6 +1,7 @@
 #include "CommandLine.h"
 
 #include "core/Conversions.h"
+#include "model/LayerLimits.h"
 
 #include <algorithm>
 #include <cctype>
@@ -87,7 +88,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& words, bool withExp
         } else if (withExportOptions && word == "--dpi") {
             line.dpi = parseCount(word, argument(), 10, 2400);
         } else if (withExportOptions && word == "--invert") {
-            line.invertLayers = parseCount(word, argument(), 1, 20);
+            line.invertLayers = parseCount(word, argument(), model::kMinLayers, model::kMaxLayers);
         } else if (withExportOptions && word == "--smooth") {
             line.smooth = true;
         } else if (!word.empty() && word[0] == '-' && word != "-") {

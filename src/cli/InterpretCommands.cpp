@@ -9,7 +9,9 @@
 #include "core/FilePath.h"
 #include "model/BatchFit.h"
 #include "model/BlockInversion.h"
+#include "model/ForwardDomain.h"
 #include "model/ForwardModel.h"
+#include "model/LayerLimits.h"
 #include "model/SmoothInversion.h"
 #include "model/SoundingData.h"
 #include "sheet/OpenData.h"
@@ -17,16 +19,64 @@
 #include "sheet/SheetState.h"
 #include "sheet/StationSounding.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <optional>
 #include <ostream>
 #include <span>
 
-const char* const interpretUsage =
-    "usage: vesplot forward --rho R1,R2,...,Rn [--thk H1,...,H(n-1)] [--m M1,...,Mn] [--ab2 A1,...] [--mn2 "
-    "B1,...]\n"
-    "       vesplot invert FILE [--kind dat|ves] [--station INDEX | --all] [--layers K | --smooth]\n"
-    "                      [--fix NAME=VALUE,...] [--ideal]\n";
+namespace {
+
+// A limit as the usage text shows it: 1e+09 -> "1e+09", 10 -> "10".
+std::string limitText(double value) {
+    char buffer[32];
+    const auto [end, ec] =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 6);
+    return ec == std::errc() ? std::string(buffer, end) : std::string("?");
+}
+
+std::string usageText() {
+    using namespace model::domain;
+    const std::string layers = std::to_string(model::kMinLayers) + " to " + std::to_string(model::kMaxLayers);
+    const std::string autoLayers =
+        std::to_string(model::kMinAutoLayers) + " to " + std::to_string(model::kMaxAutoLayers);
+    return "usage: vesplot forward --rho R1,R2,...,Rn [--thk H1,...,H(n-1)] [--m M1,...,Mn] [--ab2 A1,...]"
+           " [--mn2 B1,...]\n"
+           "       vesplot invert FILE [--kind dat|ves] [--station INDEX | --all] [--layers K|auto | "
+           "--smooth]\n"
+           "                      [--fix NAME=VALUE,...] [--ideal] [--segments [first|last]] [--mask "
+           "I,J,...]\n"
+           "                      [--ranges]\n"
+           "  forward: " +
+           layers + " layers; resistivities " + limitText(kMinResistivity) + " to " +
+           limitText(kMaxResistivity) + " ohm-m, contrast at most " + limitText(kMaxContrast) +
+           ", thicknesses " + limitText(kMinThickness) + " to " + limitText(kMaxThickness) + " m, AB/2 " +
+           limitText(kMinSpacing) + " to " + limitText(kMaxSpacing) +
+           " m\n"
+           "  --layers K      a K-layer block model, K from " +
+           layers + " (default 3); auto: " + autoLayers +
+           " layers,\n"
+           "                  the fewest that one more layer does not better significantly (F test)\n"
+           "  --smooth        a many-layer smooth model (not with --layers, --segments, --ranges or --fix)\n"
+           "  --fix           hold rho1..rhoK, thk1..thk(K-1) at a value; each name once\n"
+           "  --segments      one static factor per MN/2 segment; the smallest MN/2 (first, the default) or\n"
+           "                  the largest (last) keeps the factor 1\n"
+           "  --mask I,J,...  leave out the station's points I, J, ... (0-based, as inspect lists them); "
+           "with\n"
+           "                  --all the mask applies to every station, and an index outside a station is "
+           "that\n"
+           "                  station's error\n"
+           "  --ranges        the 95 % profile range of every free value, null for a side the data do not "
+           "bound\n"
+           "  exit status: 0 success (--all: at least one station fitted), 1 a file that cannot be read or "
+           "no\n"
+           "               station fitted, 2 a wrong command line\n";
+}
+
+} // namespace
+
+const std::string interpretUsage = usageText();
 
 namespace {
 
@@ -65,68 +115,6 @@ bool allPositive(const std::vector<double>& numbers) {
     return true;
 }
 
-void writeModel(JsonWriter& json, const model::LayeredModel& earth, bool withM) {
-    json.key("layers");
-    json.beginArray();
-    double depth = 0;
-    for (std::size_t i = 0; i < earth.layers.size(); ++i) {
-        const model::Layer& layer = earth.layers[i];
-        json.beginObject();
-        json.key("rho");
-        json.value(layer.rho);
-        if (i + 1 < earth.layers.size()) {
-            depth += layer.thk;
-            json.key("thk");
-            json.value(layer.thk);
-            json.key("depth");
-            json.value(depth);
-        }
-        if (withM) {
-            json.key("m");
-            json.value(layer.m);
-        }
-        json.endObject();
-    }
-    json.endArray();
-}
-
-void writeStation(JsonWriter& json, const ProfileData& station, std::size_t index,
-                  const model::FitResult& fit) {
-    json.beginObject();
-    json.key("station");
-    json.value(station.stationNumber.empty() ? 0 : station.stationNumber[0]);
-    json.key("index");
-    json.value(index);
-    json.key("pointsUsed");
-    json.value(static_cast<std::int32_t>(fit.report.pointsUsed));
-    if (!fit.report.ok()) {
-        json.key("error");
-        json.value(fit.report.error);
-        json.endObject();
-        return;
-    }
-    const bool withM = !fit.report.maResponse.empty();
-    writeModel(json, fit.model, withM);
-    json.key("fit");
-    json.beginObject();
-    json.key("ab2");
-    json.doubleArray(fit.report.ab2);
-    json.key("rhoa");
-    json.doubleArray(fit.report.response);
-    if (withM) {
-        json.key("ma");
-        json.doubleArray(fit.report.maResponse);
-    }
-    json.endObject();
-    json.key("rmsPercent");
-    json.value(fit.report.rmsPercent);
-    json.key("iterations");
-    json.value(static_cast<std::int32_t>(fit.report.iterations));
-    json.key("converged");
-    json.value(fit.report.converged);
-    json.endObject();
-}
-
 } // namespace
 
 namespace {
@@ -134,6 +122,7 @@ namespace {
 int forwardModel(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
     std::vector<double> rho, thk, m, ab2, mn2;
     bool withM = false, withMn = false;
+    model::LayeredModel earth;
     try {
         for (std::size_t i = 0; i < words.size(); ++i) {
             const std::string& w = words[i];
@@ -176,14 +165,20 @@ int forwardModel(const std::vector<std::string>& words, std::ostream& out, std::
                     throw Usage{"--mn2: each MN/2 lies between 0 and its AB/2"};
             }
         }
+        if (rho.size() > static_cast<std::size_t>(model::kMaxLayers))
+            throw Usage{"--rho: a model has at most " + std::to_string(model::kMaxLayers) + " layers"};
+        for (std::size_t i = 0; i < rho.size(); ++i)
+            earth.layers.push_back({rho[i], i < thk.size() ? thk[i] : 0.0, withM ? m[i] : 0.0});
+        // Outside the domain the transform loses its accuracy: refused rather than printed.
+        if (const std::string reason = model::modelOutsideDomain(earth); !reason.empty())
+            throw Usage{reason};
+        if (const std::string reason = model::spacingOutsideDomain(ab2); !reason.empty())
+            throw Usage{reason};
     } catch (const Usage& usage) {
         err << "vesplot forward: " << usage.reason << "\n" << interpretUsage;
         return 2;
     }
 
-    model::LayeredModel earth;
-    for (std::size_t i = 0; i < rho.size(); ++i)
-        earth.layers.push_back({rho[i], i < thk.size() ? thk[i] : 0.0, withM ? m[i] : 0.0});
     JsonWriter json(&out);
     json.beginObject();
     json.key("ab2");
@@ -209,48 +204,246 @@ int forwardModel(const std::vector<std::string>& words, std::ostream& out, std::
     return 0;
 }
 
-int invertFile(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> readerWords;
-    bool all = false, smooth = false, ideal = false;
-    int layers = 3;
+// What `vesplot invert` was asked for, after the command line was checked.
+struct InvertRequest {
+    CommandLine reader; // FILE, --kind, --station
+    bool all = false;
+    bool smooth = false;
+    bool ideal = false;
+    model::BlockFitOptions block;
+    std::vector<std::size_t> mask;
+    bool masking = false;
+};
+
+// "--mask 3,7": 0-based positions of the station's points.
+std::vector<std::size_t> maskList(const std::string& text) {
+    std::vector<std::size_t> positions;
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', from), text.size());
+        const std::string item = text.substr(from, comma - from);
+        int index = 0;
+        if (!tryParseInt(item, index) || index < 0)
+            throw Usage{"--mask takes point indices (0, 1, ...) separated by commas, not '" +
+                        item.substr(0, 40) + "'"};
+        positions.push_back(static_cast<std::size_t>(index));
+        from = comma + 1;
+    }
+    return positions;
+}
+
+std::vector<model::FixedParameter> fixList(const std::string& text) {
     std::vector<model::FixedParameter> fixed;
-    CommandLine line;
-    try {
-        for (std::size_t i = 0; i < words.size(); ++i) {
-            const std::string& w = words[i];
-            if (w == "--all") {
-                all = true;
-            } else if (w == "--smooth") {
-                smooth = true;
-            } else if (w == "--ideal") {
-                ideal = true;
-            } else if (w == "--layers") {
-                const std::string& text = argumentOf(words, i);
-                if (!tryParseInt(text, layers) || layers < 1 || layers > 20)
-                    throw Usage{"--layers takes a count from 1 to 20"};
-            } else if (w == "--fix") {
-                const std::string& text = argumentOf(words, i);
-                std::size_t from = 0;
-                while (from <= text.size()) {
-                    const std::size_t comma = std::min(text.find(',', from), text.size());
-                    const std::string item = text.substr(from, comma - from);
-                    const std::size_t eq = item.find('=');
-                    double value = 0;
-                    if (eq == std::string::npos || !tryParseFloat(item.substr(eq + 1), value) ||
-                        !(std::isfinite(value) && value > 0))
-                        throw Usage{"--fix takes NAME=VALUE pairs with positive values, e.g. thk1=3.5"};
-                    fixed.push_back({item.substr(0, eq), value});
-                    from = comma + 1;
-                }
-            } else {
-                readerWords.push_back(w);
-                if ((w == "--kind" || w == "--station") && i + 1 < words.size())
-                    readerWords.push_back(words[++i]);
-            }
+    std::size_t from = 0;
+    while (from <= text.size()) {
+        const std::size_t comma = std::min(text.find(',', from), text.size());
+        const std::string item = text.substr(from, comma - from);
+        const std::size_t eq = item.find('=');
+        double value = 0;
+        if (eq == std::string::npos || !tryParseFloat(item.substr(eq + 1), value) ||
+            !(std::isfinite(value) && value > 0))
+            throw Usage{"--fix takes NAME=VALUE pairs with positive values, e.g. thk1=3.5"};
+        fixed.push_back({item.substr(0, eq), value});
+        from = comma + 1;
+    }
+    return fixed;
+}
+
+InvertRequest parseInvert(const std::vector<std::string>& words) {
+    InvertRequest request;
+    std::vector<std::string> readerWords;
+    bool layersGiven = false, segmentsGiven = false;
+    for (std::size_t i = 0; i < words.size(); ++i) {
+        const std::string& w = words[i];
+        if (w == "--all") {
+            request.all = true;
+        } else if (w == "--smooth") {
+            request.smooth = true;
+        } else if (w == "--ideal") {
+            request.ideal = true;
+        } else if (w == "--ranges") {
+            request.block.ranges = true;
+        } else if (w == "--layers") {
+            const std::string& text = argumentOf(words, i);
+            int layers = 0;
+            if (text == "auto")
+                request.block.autoLayers = true;
+            else if (tryParseInt(text, layers) && model::isLayerCount(layers))
+                request.block.layers = layers, request.block.autoLayers = false;
+            else
+                throw Usage{"--layers takes a count from " + std::to_string(model::kMinLayers) + " to " +
+                            std::to_string(model::kMaxLayers) + " or auto, not '" + text.substr(0, 40) + "'"};
+            layersGiven = true;
+        } else if (w == "--segments") {
+            // The reference is optional: a following word that is neither stays for what comes next.
+            request.block.segments = model::SegmentReference::SmallestMn2;
+            if (i + 1 < words.size() && words[i + 1] == "first")
+                ++i;
+            else if (i + 1 < words.size() && words[i + 1] == "last")
+                request.block.segments = model::SegmentReference::LargestMn2, ++i;
+            segmentsGiven = true;
+        } else if (w == "--mask") {
+            for (std::size_t position : maskList(argumentOf(words, i)))
+                request.mask.push_back(position);
+            request.masking = true;
+        } else if (w == "--fix") {
+            for (model::FixedParameter& fixed : fixList(argumentOf(words, i)))
+                request.block.fixed.push_back(std::move(fixed));
+        } else {
+            readerWords.push_back(w);
+            if ((w == "--kind" || w == "--station") && i + 1 < words.size())
+                readerWords.push_back(words[++i]);
         }
-        if (smooth && (!fixed.empty()))
+    }
+    if (request.smooth) {
+        if (!request.block.fixed.empty())
             throw Usage{"--fix applies to a block model (--layers), not to --smooth"};
-        line = parseCommandLine(readerWords, false);
+        if (layersGiven || segmentsGiven || request.block.ranges)
+            throw Usage{"--smooth excludes --layers, --segments and --ranges"};
+    }
+    const std::vector<model::FixedParameter>& fixed = request.block.fixed;
+    for (std::size_t k = 0; k < fixed.size(); ++k) {
+        for (std::size_t j = 0; j < k; ++j)
+            if (fixed[j].name == fixed[k].name)
+                throw Usage{"--fix names " + fixed[k].name.substr(0, 40) + " more than once"};
+        // With auto, a name that the largest count tried lacks belongs to no count tried.
+        const std::string unknown = model::unknownParameter(
+            fixed[k].name, request.block.autoLayers ? model::kMaxAutoLayers : request.block.layers);
+        if (!unknown.empty())
+            throw Usage{unknown};
+    }
+    request.reader = parseCommandLine(readerWords, false);
+    return request;
+}
+
+void writeRange(JsonWriter& json, const char* name, const std::optional<model::ValueRange>& range) {
+    if (!range)
+        return;
+    json.key(name);
+    json.beginArray();
+    for (const std::optional<double>& side : {range->low, range->high}) {
+        if (side)
+            json.value(*side);
+        else
+            json.null();
+    }
+    json.endArray();
+}
+
+void writeModel(JsonWriter& json, const model::LayeredModel& earth, bool withM) {
+    json.key("layers");
+    json.beginArray();
+    double depth = 0;
+    for (std::size_t i = 0; i < earth.layers.size(); ++i) {
+        const model::Layer& layer = earth.layers[i];
+        const bool halfSpace = i + 1 == earth.layers.size();
+        json.beginObject();
+        json.key("rho");
+        json.value(layer.rho);
+        if (!halfSpace) {
+            depth += layer.thk;
+            json.key("thk");
+            json.value(layer.thk);
+            json.key("depth");
+            json.value(depth);
+        }
+        if (withM) {
+            json.key("m");
+            json.value(layer.m);
+        }
+        writeRange(json, "rhoRange", layer.rhoRange);
+        if (!halfSpace)
+            writeRange(json, "thkRange", layer.thkRange);
+        json.endObject();
+    }
+    json.endArray();
+}
+
+void writeStation(JsonWriter& json, const ProfileData& station, std::size_t index,
+                  const model::FitResult& fit, const InvertRequest& request) {
+    const model::FitReport& report = fit.report;
+    json.beginObject();
+    json.key("station");
+    json.value(station.stationNumber.empty() ? 0 : station.stationNumber[0]);
+    json.key("index");
+    json.value(index);
+    json.key("pointsUsed");
+    json.value(static_cast<std::int32_t>(report.pointsUsed));
+    if (!report.ok()) {
+        json.key("error");
+        json.value(report.error);
+        json.endObject();
+        return;
+    }
+    if (request.masking) {
+        json.key("masked");
+        json.beginArray();
+        for (std::size_t position : report.masked)
+            json.value(position);
+        json.endArray();
+    }
+    if (request.block.autoLayers && !request.smooth) {
+        json.key("layersChosen");
+        json.value(static_cast<std::int32_t>(report.layersChosen));
+        json.key("layerSearch");
+        json.beginArray();
+        for (const model::LayerCountTrial& trial : report.layerSearch) {
+            json.beginObject();
+            json.key("layers");
+            json.value(static_cast<std::int32_t>(trial.layers));
+            json.key("rmsPercent");
+            json.value(trial.rmsPercent);
+            json.endObject();
+        }
+        json.endArray();
+    }
+    const bool withM = !report.maResponse.empty();
+    writeModel(json, fit.model, withM);
+    if (!report.segments.empty()) {
+        json.key("segments");
+        json.beginArray();
+        for (const model::SegmentFactor& segment : report.segments) {
+            json.beginObject();
+            json.key("mn2");
+            json.value(static_cast<float>(segment.mn2)); // as the file gave it
+            json.key("points");
+            json.value(static_cast<std::int32_t>(segment.points));
+            json.key("factor");
+            json.value(segment.factor);
+            json.key("reference");
+            json.value(segment.reference);
+            json.endObject();
+        }
+        json.endArray();
+    }
+    json.key("fit");
+    json.beginObject();
+    json.key("ab2");
+    json.doubleArray(report.ab2);
+    json.key("rhoa");
+    json.doubleArray(report.response);
+    if (!report.correctedRhoa.empty()) {
+        json.key("rhoaCorrected");
+        json.doubleArray(report.correctedRhoa);
+    }
+    if (withM) {
+        json.key("ma");
+        json.doubleArray(report.maResponse);
+    }
+    json.endObject();
+    json.key("rmsPercent");
+    json.value(report.rmsPercent);
+    json.key("iterations");
+    json.value(static_cast<std::int32_t>(report.iterations));
+    json.key("converged");
+    json.value(report.converged);
+    json.endObject();
+}
+
+int invertFile(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    InvertRequest request;
+    try {
+        request = parseInvert(words);
     } catch (const Usage& usage) {
         err << "vesplot invert: " << usage.reason << "\n" << interpretUsage;
         return 2;
@@ -258,6 +451,8 @@ int invertFile(const std::vector<std::string>& words, std::ostream& out, std::os
         err << "vesplot invert: " << usage.reason << "\n" << interpretUsage;
         return 2;
     }
+    const CommandLine& line = request.reader;
+    const bool all = request.all;
 
     MessageRecorder ui;
     SheetState state(ui);
@@ -280,18 +475,31 @@ int invertFile(const std::vector<std::string>& words, std::ostream& out, std::os
             << " stations of " << line.file << "\n";
         return 2;
     }
+    if (!all) {
+        const std::size_t points = stations[static_cast<std::size_t>(line.station)].size();
+        for (std::size_t position : request.mask)
+            if (position >= points) {
+                err << "vesplot invert: --mask: point " << position << " is outside station index "
+                    << line.station << ", which has " << points << " points\n"
+                    << interpretUsage;
+                return 2;
+            }
+    }
 
+    // The MN/2 as measured even with --ideal: the fit models ideal arrays itself, and the segments keep
+    // the spacings they were measured with.
     std::vector<model::SoundingData> soundings;
     const std::size_t first = all ? 0 : static_cast<std::size_t>(line.station);
     const std::size_t last = all ? stations.size() : first + 1;
     for (std::size_t i = first; i < last; ++i)
-        soundings.push_back(soundingOf(stations[i], ideal));
+        soundings.push_back(soundingOf(stations[i], false));
     model::BatchOptions options;
-    options.kind = smooth ? model::FitKind::Smooth : model::FitKind::Block;
-    options.block.layers = layers;
-    options.block.ideal = ideal;
-    options.block.fixed = fixed;
-    options.smooth.ideal = ideal;
+    options.kind = request.smooth ? model::FitKind::Smooth : model::FitKind::Block;
+    options.block = request.block;
+    options.block.ideal = request.ideal;
+    options.block.mask = request.mask;
+    options.smooth.ideal = request.ideal;
+    options.smooth.mask = request.mask;
     const std::vector<model::FitResult> fits = model::fitStations(soundings, options);
     model::rethrowOutOfMemory(fits);
 
@@ -302,7 +510,7 @@ int invertFile(const std::vector<std::string>& words, std::ostream& out, std::os
         json.beginArray();
     }
     for (std::size_t k = 0; k < fits.size(); ++k)
-        writeStation(json, stations[first + k], first + k, fits[k]);
+        writeStation(json, stations[first + k], first + k, fits[k], request);
     if (all) {
         json.endArray();
         json.endObject();
@@ -314,8 +522,11 @@ int invertFile(const std::vector<std::string>& words, std::ostream& out, std::os
         err << "vesplot invert: the output could not be written\n";
         return 1;
     }
-    if (!all && !fits.empty() && !fits[0].report.ok()) {
-        err << "vesplot invert: " << fits[0].report.error << "\n";
+    if (std::none_of(fits.begin(), fits.end(), [](const model::FitResult& fit) { return fit.report.ok(); })) {
+        if (all)
+            err << "vesplot invert: no station of " << line.file << " could be fitted\n";
+        else
+            err << "vesplot invert: " << fits[0].report.error << "\n";
         return 1;
     }
     return 0;

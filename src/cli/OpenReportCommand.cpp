@@ -21,7 +21,7 @@ const char* const headlessUsage =
     "  OUT ends in .png, .bmp (bitmap at --dpi, default 96), .pdf or .svg (true size).\n"
     "  With --all every station is exported: OUT names one file per station through {station}\n"
     "  (the station number) or {index} (its position), or is one .pdf with a page per station.\n"
-    "  --invert K fits each exported station with a K-layer model (1 to 20), --smooth with a smooth\n"
+    "  --invert K fits each exported station with a K-layer model (1 to 10), --smooth with a smooth\n"
     "  many-layer model, and draws the interpretation on its sheet: the model response, the layered\n"
     "  model, the M1 response when M1 is drawn, and a table of the layers with the fit's RMS.\n"
     "  A station that cannot be fitted is not exported and the status is 1.\n"
@@ -29,7 +29,7 @@ const char* const headlessUsage =
     "                       [--order] [--scale N] [--layers K | --smooth] [--dpi N]\n"
     "  A section of all stations of FILE along the line, M metres per station number (default 1;\n"
     "  --order: one step per station in file order), at 1:N (0 or none: about 25 cm wide). --param\n"
-    "  model fits every station (K layers, default 3, or --smooth) and draws the model section.\n"
+    "  model fits every station (K layers, 1 to 10, default 3, or --smooth) and draws the model section.\n"
     "  OUT ends in .pdf or .svg (true size) or .png (at --dpi, default 150).\n";
 
 namespace {

@@ -8,6 +8,7 @@
 #include "core/Conversions.h"
 #include "core/FilePath.h"
 #include "model/BatchFit.h"
+#include "model/LayerLimits.h"
 #include "render/SectionExport.h"
 #include "section/SectionSheet.h"
 #include "sheet/OpenData.h"
@@ -87,7 +88,7 @@ SectionRequest parseRequest(const std::vector<std::string>& words) {
         } else if (word == "--order") {
             request.options.placement = StationPlacement::ByOrder;
         } else if (word == "--layers") {
-            request.layers = countOf(word, argumentOf(words, i), 1, 20);
+            request.layers = countOf(word, argumentOf(words, i), model::kMinLayers, model::kMaxLayers);
             fitOptions = true;
         } else if (word == "--smooth") {
             request.smooth = true;

@@ -1,8 +1,10 @@
 #include "model/BatchFit.h"
 
 #include <algorithm>
+#include <exception>
 #include <mutex>
 #include <new>
+#include <string>
 #include <thread>
 
 namespace model {
@@ -25,6 +27,25 @@ FitResult fitOne(const SoundingData& station, const BatchOptions& options, std::
 
 } // namespace
 
+FitResult fitOrFailure(const std::function<FitResult()>& fit) noexcept {
+    FitResult failed;
+    try {
+        return fit();
+    } catch (const std::bad_alloc&) {
+        failed.report.error = "Out of memory.";
+        failed.report.outOfMemory = true;
+    } catch (const std::exception& error) {
+        try {
+            failed.report.error = std::string("Internal error: ") + error.what();
+        } catch (...) { // no memory for the reason: the short message needs none
+            failed.report.error = "Internal error.";
+        }
+    } catch (...) {
+        failed.report.error = "Internal error.";
+    }
+    return failed;
+}
+
 std::vector<FitResult> fitStations(std::span<const SoundingData> stations, const BatchOptions& options,
                                    const BatchControl& control) {
     std::vector<FitResult> results(stations.size());
@@ -37,13 +58,7 @@ std::vector<FitResult> fitStations(std::span<const SoundingData> stations, const
             if (control.cancel && control.cancel->load()) {
                 report.error = "Cancelled.";
             } else {
-                try {
-                    results[i] = fitOne(stations[i], options, i);
-                } catch (...) { // only running out of memory
-                    results[i] = FitResult();
-                    results[i].report.error = "Out of memory.";
-                    results[i].report.outOfMemory = true;
-                }
+                results[i] = fitOrFailure([&] { return fitOne(stations[i], options, i); });
             }
             std::lock_guard lock(progressMutex);
             ++done;

@@ -38,6 +38,11 @@ struct BatchControl {
 std::vector<FitResult> fitStations(std::span<const SoundingData> stations, const BatchOptions& options,
                                    const BatchControl& control = {});
 
+// The fit's result, or a failed one that says why: running out of memory sets `outOfMemory` (no verdict on
+// the station), any other exception is reported as an internal error of that station. Never throws, so
+// that a worker thread always returns.
+FitResult fitOrFailure(const std::function<FitResult()>& fit) noexcept;
+
 // Raises std::bad_alloc when a fit of `fits` ran out of memory: a command then fails as a whole with
 // the memory message, instead of reporting a station as unfit that only lacked memory.
 void rethrowOutOfMemory(std::span<const FitResult> fits);

@@ -332,6 +332,8 @@ TEST(ExportCommand, StationsThatCannotBeFittedAreReportedAndNotExported) {
 
     // Wrong fit options are usage errors.
     EXPECT_EQ(exportSheet({data, "--invert", "0", "-o", folder.file("x.png")}, &err), 2);
+    EXPECT_EQ(exportSheet({data, "--invert", "15", "-o", folder.file("x.png")}, &err),
+              2); // beyond a fit's count
     EXPECT_EQ(exportSheet({data, "--invert", "3", "--smooth", "-o", folder.file("x.png")}, &err), 2);
     EXPECT_NE(err.find("--invert K | --smooth"), std::string::npos);
 }

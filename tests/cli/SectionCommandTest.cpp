@@ -102,10 +102,12 @@ TEST(SectionCommand, RefusalsExitWithAReasonAndWriteNothing) {
         {{sampleIp, "-o", out, "--spacing", "far"}, 2}, // not a number
         {{sampleIp, "-o", out, "--param", "rho"}, 2},   // unknown parameter
         {{sampleIp, "-o", out, "--layers", "2"}, 2},    // a fit option without the model section
-        {{sampleIp, "-o", folder.file("out.bmp")}, 2},  // a format sections are not written in
-        {{sampleIp}, 2},                                // no output
-        {{copy, "--kind", "dat", "-o", copy}, 1},       // never onto the data file
-        {{folder.file("missing.dat"), "-o", out}, 1},   // no such file
+        {{sampleIp, "-o", out, "--param", "model", "--layers", "15"}, 2}, // more layers than a fit takes
+        {{sampleIp, "-o", out, "--param", "model", "--layers", "0"}, 2},  // fewer than one
+        {{sampleIp, "-o", folder.file("out.bmp")}, 2}, // a format sections are not written in
+        {{sampleIp}, 2},                               // no output
+        {{copy, "--kind", "dat", "-o", copy}, 1},      // never onto the data file
+        {{folder.file("missing.dat"), "-o", out}, 1},  // no such file
     };
     for (const auto& c : cases) {
         std::string err;

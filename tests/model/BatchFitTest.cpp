@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <new>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "Synthetic.h"
@@ -84,4 +88,25 @@ TEST(BatchFit, CancelStopsTheStationsNotStarted) {
     for (const model::FitResult& r : model::fitStations(data, options, control))
         EXPECT_EQ(r.report.error, "Cancelled.");
     EXPECT_TRUE(model::fitStations({}, options, control).empty());
+}
+
+TEST(BatchFit, FailuresOfAFitAreToldApart) {
+    struct Row {
+        const char* what;
+        std::function<model::FitResult()> fit;
+        bool outOfMemory;
+        std::string error;
+    };
+    const std::vector<Row> rows{
+        {"memory", []() -> model::FitResult { throw std::bad_alloc(); }, true, "Out of memory."},
+        {"a fault of the fit", []() -> model::FitResult { throw std::out_of_range("index 7"); }, false,
+         "Internal error: index 7"},
+        {"anything else", []() -> model::FitResult { throw 42; }, false, "Internal error."},
+    };
+    for (const Row& row : rows) {
+        const model::FitResult result = model::fitOrFailure(row.fit);
+        EXPECT_EQ(result.report.outOfMemory, row.outOfMemory) << row.what;
+        EXPECT_EQ(result.report.error, row.error) << row.what;
+        EXPECT_TRUE(result.model.layers.empty()) << row.what;
+    }
 }

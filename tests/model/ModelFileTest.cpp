@@ -3,8 +3,11 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
+#include "Synthetic.h"
+#include "model/BlockInversion.h"
 #include "model/ModelFile.h"
 
 namespace {
@@ -70,7 +73,7 @@ TEST(ModelFile, MalformedOrForeignTextsAreErrors) {
         "{}",
         "{\"format\":\"vesplot-model\"",
         file(R"("format":"other","version":1,"station":1)", last),
-        file(R"("format":"vesplot-model","version":2,"station":1)", last),
+        file(R"("format":"vesplot-model","version":3,"station":1)", last),
         file(R"("format":"vesplot-model","version":"1","station":1)", last),
         file(R"("format":"vesplot-model","version":1,"station":2)", last),
         file(R"("format":"vesplot-model","version":1,"station":1.5)", last),
@@ -126,4 +129,205 @@ TEST(ModelFile, NoInputBytesCrashIt) {
                 EXPECT_TRUE(r.model.isValid());
             }
         }
+}
+
+namespace {
+
+using model::SegmentReference;
+
+model::ValueRange range(std::optional<double> low, std::optional<double> high) {
+    return {low, high};
+}
+
+bool sameRange(const std::optional<model::ValueRange>& a, const std::optional<model::ValueRange>& b) {
+    return a.has_value() == b.has_value() && (!a || (a->low == b->low && a->high == b->high));
+}
+
+} // namespace
+
+TEST(ModelFile, KeepsEverythingOfAFit) {
+    struct Row {
+        const char* what;
+        model::LayeredModel earth;
+        model::ModelFileContent content;
+    };
+    auto withRanges = [](model::LayeredModel m) {
+        m.layers[0].rhoRange = range(100.0, 150.0);
+        m.layers[0].thkRange = range(std::nullopt, 0.5); // the data do not bound it from below
+        m.layers[1].thkRange = range(10000.0, 15000.0);  // rho2 held: no range
+        m.layers[2].rhoRange = range(1e5, std::nullopt); // a basement open upwards
+        return m;
+    };
+    const std::vector<model::SegmentFactor> first{
+        {0.4, 4, 1.0, true}, {1.0, 12, 1.25, false}, {5.0, 10, 0.7, false}};
+    const std::vector<model::SegmentFactor> last{
+        {0.4, 4, 0.8, false}, {1.0, 12, 0.9, false}, {5.0, 10, 1.0, true}};
+    const std::vector<Row> rows{
+        {"a count given", sample(), {}},
+        {"the count chosen", sample(), {true, SegmentReference::None, {}, {}}},
+        {"factors to the smallest MN/2", sample(), {false, SegmentReference::SmallestMn2, first, {}}},
+        {"factors to the largest MN/2", sample(), {false, SegmentReference::LargestMn2, last, {}}},
+        {"a station of one MN/2",
+         sample(),
+         {false, SegmentReference::SmallestMn2, {{0.0, 32, 1.0, true}}, {}}},
+        {"masked points", sample(), {false, SegmentReference::None, {}, {0, 3, 31}}},
+        {"ranges with open sides", withRanges(sample()), {}},
+        {"all at once", withRanges(sample()), {true, SegmentReference::LargestMn2, last, {2, 7}}},
+    };
+    for (const Row& row : rows) {
+        const model::ModelFileResult back =
+            model::parseModelFile(model::formatModelFile(5, row.earth, 3.5, row.content), 5);
+        ASSERT_TRUE(back.ok()) << row.what << ": " << back.error;
+        EXPECT_TRUE(back.content == row.content) << row.what;
+        ASSERT_EQ(back.model.size(), row.earth.size()) << row.what;
+        for (std::size_t k = 0; k < row.earth.size(); ++k) {
+            EXPECT_EQ(back.model.layers[k].rho, row.earth.layers[k].rho) << row.what;
+            EXPECT_TRUE(sameRange(back.model.layers[k].rhoRange, row.earth.layers[k].rhoRange))
+                << row.what << k;
+            // the half-space has no thickness, so no range of it
+            EXPECT_TRUE(sameRange(back.model.layers[k].thkRange,
+                                  k + 1 < row.earth.size() ? row.earth.layers[k].thkRange : std::nullopt))
+                << row.what << k;
+        }
+    }
+}
+
+TEST(ModelFile, AFitComesBackWhole) {
+    // a segmented sounding (MN/2 0.4, 2 and 10 m) with the middle segment raised by 30 %
+    model::SoundingData data =
+        synthetic::sounding(synthetic::earth({100.0, 10.0, 500.0}, {3.0, 20.0}), 0.02, 11).data;
+    for (std::size_t i = 0; i < data.rhoa.size(); ++i)
+        data.rhoa[i] *= data.mn2[i] == 2.0 ? 1.3 : 1.0;
+    model::BlockFitOptions options;
+    options.autoLayers = true;
+    options.segments = SegmentReference::LargestMn2;
+    options.mask = {4, 1};
+    options.ranges = true;
+    const model::FitResult fit = model::fitBlockModel(data, options);
+    ASSERT_TRUE(fit.report.ok()) << fit.report.error;
+    const model::ModelFileContent content = model::modelFileContentOf(options, fit.report);
+    const std::filesystem::path path = std::filesystem::temp_directory_path() / "vesplot-model-fit-test.json";
+    ASSERT_EQ(model::saveModelFile(path, 9, fit.model, fit.report.rmsPercent, content), "");
+    const model::ModelFileResult back = model::loadModelFile(path, 9);
+    std::filesystem::remove(path);
+    ASSERT_TRUE(back.ok()) << back.error;
+    EXPECT_TRUE(back.content.autoLayers);
+    EXPECT_EQ(back.model.size(), static_cast<std::size_t>(fit.report.layersChosen));
+    EXPECT_EQ(back.content.segmentReference, SegmentReference::LargestMn2);
+    ASSERT_EQ(back.content.segments.size(), 3u);
+    EXPECT_EQ(back.content.segments[1].factor, fit.report.segments[1].factor);
+    EXPECT_EQ(back.content.masked, (std::vector<std::size_t>{1, 4}));
+    EXPECT_EQ(back.rmsPercent, fit.report.rmsPercent);
+    for (std::size_t k = 0; k < fit.model.size(); ++k)
+        EXPECT_TRUE(sameRange(back.model.layers[k].rhoRange, fit.model.layers[k].rhoRange)) << k;
+}
+
+TEST(ModelFile, AVersionOneFileStillOpens) {
+    // as the first release wrote it
+    const std::string text =
+        "{\"format\":\"vesplot-model\",\"version\":1,\"station\":4,\"layers\":[\n"
+        "  {\"rho\":80.5,\"thk\":3.25,\"m\":1.5,\"fixedRho\":false,\"fixedThk\":true,\"fixedM\":false},\n"
+        "  {\"rho\":310,\"thk\":0,\"m\":2,\"fixedRho\":false,\"fixedThk\":false,\"fixedM\":false}],"
+        "\"rmsPercent\":2.5}\n";
+    const model::ModelFileResult back = model::parseModelFile(text, 4);
+    ASSERT_TRUE(back.ok()) << back.error;
+    ASSERT_EQ(back.model.size(), 2u);
+    EXPECT_EQ(back.model.layers[0].thk, 3.25);
+    EXPECT_TRUE(back.model.layers[0].fixedThk);
+    EXPECT_EQ(back.model.layers[1].rho, 310.0);
+    EXPECT_EQ(back.rmsPercent, 2.5);
+    EXPECT_TRUE(back.content == model::ModelFileContent{});
+    EXPECT_FALSE(back.model.layers[0].rhoRange.has_value());
+}
+
+TEST(ModelFile, ModelsOutsideTheModellingDomainAreRefused) {
+    struct Row {
+        const char* fault;
+        model::LayeredModel earth;
+    };
+    const std::vector<Row> rows{
+        {"a resistivity of 1e160 ohm-m", synthetic::earth({10.0, 1e160}, {5.0})},
+        {"a resistivity far below any rock", synthetic::earth({1e-9, 10.0}, {5.0})},
+        {"a contrast the transform does not resolve", synthetic::earth({1e-3, 1e8}, {5.0})},
+        {"a layer thinner than a hair", synthetic::earth({10.0, 100.0}, {1e-9})},
+        {"a layer deeper than the earth", synthetic::earth({10.0, 100.0}, {1e12})},
+    };
+    const std::filesystem::path path =
+        std::filesystem::temp_directory_path() / "vesplot-model-domain-test.json";
+    for (const Row& row : rows) {
+        for (int version : {1, 2}) {
+            std::string text = model::formatModelFile(1, row.earth, 1.0);
+            if (version == 1)
+                text.replace(text.find("\"version\":2"), 11, "\"version\":1");
+            const model::ModelFileResult read = model::parseModelFile(text, 1);
+            EXPECT_FALSE(read.ok()) << row.fault << " v" << version;
+            EXPECT_NE(read.error.find("outside"), std::string::npos) << row.fault << ": " << read.error;
+            EXPECT_TRUE(read.model.layers.empty()) << row.fault;
+        }
+        // nor is it written, to be refused when opened
+        EXPECT_NE(model::saveModelFile(path, 1, row.earth, 1.0), "") << row.fault;
+        EXPECT_FALSE(std::filesystem::exists(path)) << row.fault;
+    }
+}
+
+TEST(ModelFile, AFitRecordThatDisagreesWithItselfIsAnError) {
+    const std::string layers = R"("layers":[{"rho":10,"thk":2,"m":0},{"rho":100,"thk":0,"m":0}])";
+    auto file = [&](const std::string& extra) {
+        return R"({"format":"vesplot-model","version":2,"station":1,)" + layers + extra + "}";
+    };
+    const std::string segments = R"("segments":[{"mn2":1,"points":5,"factor":1,"reference":true},)"
+                                 R"({"mn2":5,"points":6,"factor":0.9,"reference":false}])";
+    ASSERT_TRUE(model::parseModelFile(file(R"(,"layerCount":2)"), 1).ok());
+    ASSERT_TRUE(model::parseModelFile(file(R"(,"layerCount":"auto","layersChosen":2)"), 1).ok());
+    ASSERT_TRUE(model::parseModelFile(file(R"(,"segmentReference":"first",)" + segments), 1).ok());
+    const std::vector<std::pair<const char*, std::string>> rows{
+        {"a count that is not the layers'", R"(,"layerCount":3)"},
+        {"a count that is no count", R"(,"layerCount":"three")"},
+        {"auto without the count chosen", R"(,"layerCount":"auto")"},
+        {"auto with another count chosen", R"(,"layerCount":"auto","layersChosen":4)"},
+        {"a reference that is neither end", R"(,"segmentReference":"middle",)" + segments},
+        {"segments without a reference", "," + segments},
+        {"a reference without segments", R"(,"segmentReference":"first")"},
+        {"the reference flag at the other end", R"(,"segmentReference":"last",)" + segments},
+        {"segments out of order",
+         R"(,"segmentReference":"first","segments":[{"mn2":5,"points":5,"factor":1,"reference":true},)"
+         R"({"mn2":1,"points":6,"factor":0.9,"reference":false}])"},
+        {"a factor of zero",
+         R"(,"segmentReference":"first","segments":[{"mn2":1,"points":5,"factor":1,"reference":true},)"
+         R"({"mn2":5,"points":6,"factor":0,"reference":false}])"},
+        {"a reference factor other than 1",
+         R"(,"segmentReference":"first","segments":[{"mn2":1,"points":5,"factor":2,"reference":true}])"},
+        {"a segment without points",
+         R"(,"segmentReference":"first","segments":[{"mn2":1,"points":0,"factor":1,"reference":true}])"},
+        {"a negative masked point", R"(,"masked":[-1])"},
+        {"a masked point between points", R"(,"masked":[1.5])"},
+        {"a masked point as text", R"(,"masked":["3"])"},
+    };
+    for (const auto& [fault, extra] : rows) {
+        const model::ModelFileResult r = model::parseModelFile(file(extra), 1);
+        EXPECT_FALSE(r.ok()) << fault;
+        EXPECT_TRUE(r.model.layers.empty()) << fault;
+    }
+    // the ranges of a layer
+    auto withRange = [](const std::string& layer) {
+        return R"({"format":"vesplot-model","version":2,"station":1,"layers":[)" + layer +
+               R"(,{"rho":100,"thk":0,"m":0}]})";
+    };
+    ASSERT_TRUE(
+        model::parseModelFile(withRange(R"({"rho":10,"thk":2,"rhoRange":[8,null],"thkRange":[null,3]})"), 1)
+            .ok());
+    const std::vector<std::pair<const char*, std::string>> ranges{
+        {"one side only", R"({"rho":10,"thk":2,"rhoRange":[8]})"},
+        {"low above high", R"({"rho":10,"thk":2,"rhoRange":[12,8]})"},
+        {"a side that is text", R"({"rho":10,"thk":2,"rhoRange":["8",null]})"},
+        {"a side of zero", R"({"rho":10,"thk":2,"thkRange":[0,3]})"},
+        {"no list", R"({"rho":10,"thk":2,"thkRange":3})"},
+    };
+    for (const auto& [fault, layer] : ranges)
+        EXPECT_FALSE(model::parseModelFile(withRange(layer), 1).ok()) << fault;
+    // and the half-space has no thickness to range
+    EXPECT_FALSE(model::parseModelFile(R"({"format":"vesplot-model","version":2,"station":1,"layers":[)"
+                                       R"({"rho":100,"thk":0,"m":0,"thkRange":[1,2]}]})",
+                                       1)
+                     .ok());
 }
