@@ -36,9 +36,11 @@ std::filesystem::path pathOf(const QString& path) {
     return std::filesystem::path(path.toStdU16String());
 }
 
-// The response of a typed model at the station's usable points, less the masked ones, and its misfit.
+// The response of a typed model at the station's usable points, less the masked ones, and its misfit to the
+// readings as the segment factors correct them (none: as measured).
 model::FitReport responseOf(const model::LayeredModel& earth, const model::SoundingData& data,
-                            const std::vector<std::size_t>& masked) {
+                            const std::vector<std::size_t>& masked,
+                            const std::vector<model::SegmentFactor>& segments = {}) {
     const model::UsablePoints points = model::UsablePoints::of(data, false, masked);
     model::FitReport report;
     report.ab2 = points.ab2;
@@ -46,11 +48,16 @@ model::FitReport responseOf(const model::LayeredModel& earth, const model::Sound
     report.pointsUsed = static_cast<int>(points.size());
     double sum = 0.0;
     for (std::size_t i = 0; i < points.size(); ++i) {
-        const double misfit = 100.0 * std::log(points.rhoa[i] / report.response[i]);
+        double factor = 1.0;
+        for (const model::SegmentFactor& segment : segments)
+            if (segment.mn2 == points.measuredMn2[i])
+                factor = segment.factor;
+        const double misfit = 100.0 * std::log(factor * points.rhoa[i] / report.response[i]);
         sum += misfit * misfit;
     }
     report.rmsPercent = points.size() > 0 ? std::sqrt(sum / static_cast<double>(points.size())) : 0.0;
     report.masked = masked;
+    report.segments = segments;
     return report;
 }
 
@@ -154,7 +161,8 @@ void MainWindow::toggleMaskedReading(std::size_t position) {
     // The model stays; its misfit is now over the readings kept, and it is no longer the fit of them.
     if (const auto model = stationModels.find(index); model != stationModels.end()) {
         SheetModel changed = model->second;
-        changed.report = responseOf(changed.earth, soundingOf(station, false), masksOf(index));
+        changed.report =
+            responseOf(changed.earth, soundingOf(station, false), masksOf(index), changed.report.segments);
         changed.fitted = false;
         putStationModel(index, changed);
     } else {
@@ -378,8 +386,18 @@ bool MainWindow::saveModelTo(const QString& path) {
         return false;
     }
     const SheetModel& current = *sheet->stationModel;
-    const std::string content = model::formatModelFile(current.stationNumber, current.earth,
-                                                       current.fitted ? current.report.rmsPercent : -1.0);
+    // The file keeps what the fit was asked and found: the layer choice, the segment factors, the masks.
+    model::ModelFileContent kept;
+    kept.autoLayers = current.report.layersChosen > 0;
+    kept.segments = current.report.segments;
+    if (!kept.segments.empty())
+        kept.segmentReference = kept.segments.back().reference && kept.segments.size() > 1
+                                    ? model::SegmentReference::LargestMn2
+                                    : model::SegmentReference::SmallestMn2;
+    if (shownStation)
+        kept.masked = masksOf(*shownStation);
+    const std::string content = model::formatModelFile(
+        current.stationNumber, current.earth, current.fitted ? current.report.rmsPercent : -1.0, kept);
     // Written beside the target and renamed over it: an old file stays whole when writing fails.
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) ||
@@ -441,8 +459,16 @@ bool MainWindow::openModelFrom(const QString& path) {
         ui().messageBox("模型文件格式不正确：" + read.error, "警告", MsgButtons::Ok, MsgIcon::Warning);
         return false;
     }
+    // The readings the file's fit left out are left out again; its segment factors are drawn.
+    if (read.content.masked.empty())
+        stationMasks.erase(*index);
+    else
+        stationMasks[*index] = read.content.masked;
+    sheet->maskedPoints = masksOf(*index);
     SheetModel loaded{number, read.model, {}, false, modelPanel->showTable()};
-    loaded.report = responseOf(read.model, soundingOf(sheet->stations[*index], false), masksOf(*index));
+    loaded.report = responseOf(read.model, soundingOf(sheet->stations[*index], false), masksOf(*index),
+                               read.content.segments);
+    showMaskedReadings();
     putStationModel(*index, loaded);
     setStatusText(text("已读入测点 %1 的模型。").arg(number));
     return true;

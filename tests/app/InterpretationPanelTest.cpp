@@ -200,6 +200,30 @@ TEST_F(InterpretationTest, ModelFileRoundTrip) {
     EXPECT_EQ(form.sheet->stationModel->earth.thicknesses(), fitted.earth.thicknesses());
 }
 
+// The file keeps the readings left out and the segment factors: opened again, they are in force.
+TEST_F(InterpretationTest, AModelFileBringsBackItsMasksAndSegmentFactors) {
+    openSurvey();
+    form.modelPanel->show();
+    form.toggleMaskedReading(6);
+    form.modelPanel->segmentCheck->setChecked(true);
+    form.onFitStation();
+    const model::FitReport fitted = form.sheet->stationModel->report;
+    ASSERT_EQ(fitted.segments.size(), 4u);
+    const QString path = folder.filePath(QStringLiteral("kept.json"));
+    ASSERT_TRUE(form.saveModelTo(path));
+    form.onClearModel();
+    form.toggleMaskedReading(6);
+    EXPECT_TRUE(form.sheet->maskedPoints.empty());
+    ASSERT_TRUE(form.openModelFrom(path));
+    EXPECT_EQ(form.sheet->maskedPoints, std::vector<std::size_t>{6});
+    const model::FitReport& opened = form.sheet->stationModel->report;
+    ASSERT_EQ(opened.segments.size(), 4u);
+    EXPECT_EQ(opened.segments[2].factor, fitted.segments[2].factor);
+    // The misfit is the fit's own: over the readings kept, corrected by the factors.
+    EXPECT_EQ(opened.pointsUsed, 32);
+    EXPECT_NEAR(opened.rmsPercent, fitted.rmsPercent, 1e-9);
+}
+
 TEST_F(InterpretationTest, ModelFilesThatDoNotFitAreRefused) {
     model::LayeredModel earth;
     earth.layers = {{100, 5}, {20, 0}};
