@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "model/ChargeabilityFit.h"
 #include "model/LogResidual.h"
@@ -113,10 +114,27 @@ FitResult fitSmoothModel(const SoundingData& data, const SmoothFitOptions& optio
         double bestRms = std::numeric_limits<double>::infinity();
         Eigen::VectorXd smoothestModel, smoothestR;
         double smoothestRms = std::numeric_limits<double>::infinity();
+        std::vector<Eigen::VectorXd> candidates;
         double weight = kLargestWeight;
-        for (int w = 0; w < kWeights; ++w, weight *= kWeightRatio) {
-            const Eigen::VectorXd candidate =
-                (normal + weight * roughnessNormal).ldlt().solve(rhs).cwiseMax(lower).cwiseMin(upper);
+        for (int w = 0; w < kWeights; ++w, weight *= kWeightRatio)
+            candidates.push_back(
+                (normal + weight * roughnessNormal).ldlt().solve(rhs).cwiseMax(lower).cwiseMin(upper));
+        // Once the target is known, the smoothest model whose linearised misfit |r + J (m' - m)| reaches it
+        // is evaluated first; only when it does not keep its promise is every candidate evaluated.
+        for (std::size_t c = 0; c < candidates.size() && targetKnown; ++c) {
+            if (!candidates[c].allFinite() || rmsOf(r + jacobian * (candidates[c] - m)) > target)
+                continue;
+            Eigen::VectorXd trial = full;
+            trial.head(layers) = candidates[c];
+            if (residual(trial, trialR) && rmsOf(trialR) <= target) {
+                smoothestModel = candidates[c];
+                smoothestR = trialR;
+                smoothestRms = rmsOf(trialR);
+            }
+            break;
+        }
+        for (std::size_t c = 0; c < candidates.size() && smoothestModel.size() == 0; ++c) {
+            const Eigen::VectorXd& candidate = candidates[c];
             Eigen::VectorXd trial = full;
             trial.head(layers) = candidate;
             if (!candidate.allFinite() || !residual(trial, trialR))
