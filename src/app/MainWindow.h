@@ -343,6 +343,8 @@ private:
             return form_.ui().progress(done, total);
         }
         void endProgress() override { form_.ui().endProgress(); }
+        void nameProgress(const std::string& label) override { form_.ui().nameProgress(label); }
+        std::string gbkToUtf8(std::string_view gbk) const override { return form_.ui().gbkToUtf8(gbk); }
         void beginWaitCursor() override { form_.ui().beginWaitCursor(); }
         void endWaitCursor() override { form_.ui().endWaitCursor(); }
 

@@ -193,6 +193,8 @@ public:
         return !cancelled;
     }
     void endProgress() override {}
+    void nameProgress(const std::string& label) override { ui_.nameProgress(label); }
+    std::string gbkToUtf8(std::string_view gbk) const override { return ui_.gbkToUtf8(gbk); }
     void beginWaitCursor() override { ui_.beginWaitCursor(); }
     void endWaitCursor() override { ui_.endWaitCursor(); }
 

@@ -155,6 +155,20 @@ TEST(InspectCommand, ConversionErrorEndsTheCommandAndKeepsTheStationsReadBefore)
     EXPECT_TRUE(json["curves"].isNull());
 }
 
+// A header row repeated among the readings (two instrument files joined): the message quotes the file's own
+// word, decoded from GBK, not one replacement character per byte.
+TEST(InspectCommand, ARepeatedHeaderRowIsQuotedInTheFilesOwnWords) {
+    clitest::TempFolder folder;
+    const std::string file =
+        folder.write("joined.dat", "测区\n电测深\n点号 AB/2 MN/2 rho M1 R TH TD ZP 标志 备用 备用\n"
+                                   "1 1.5 0.5 100 1 1 1 1 1 1 0 0\n"
+                                   "点号 AB/2 MN/2 rho M1 R TH TD ZP 标志 备用 备用\n"
+                                   "1 15 0.5 80 1 1 1 1 1 1 0 0\n");
+    const CommandRun run = inspect({file});
+    ASSERT_EQ(run.status, 0);
+    EXPECT_EQ(run.json()["error"].toString(), QString::fromUtf8("'标志' is not a valid integer value"));
+}
+
 TEST(InspectCommand, BundledSamplesLoadWithoutMessages) {
     for (const char* name : {"/sample-ip.dat", "/sample.ves"}) {
         const CommandRun run = inspect({std::string(VESPLOT_SAMPLE_DATA_DIR) + name});
