@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "TempFolder.h"
-#include "render/GbkCodec.h"
+#include "TestGbk.h"
 
 namespace datatest {
 

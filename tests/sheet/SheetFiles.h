@@ -12,7 +12,7 @@
 
 #include "TempFolder.h"
 #include "data/ProfileData.h"
-#include "render/GbkCodec.h"
+#include "TestGbk.h"
 
 namespace sheettest {
 

@@ -1,6 +1,6 @@
 #include "ScriptedUi.h"
 
-#include "render/GbkCodec.h"
+#include "TestGbk.h"
 
 MsgResult ScriptedUi::messageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
                                  MsgIcon icon, bool owned) {

@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "render/GbkCodec.h"
+#include "TestGbk.h"
 
 namespace testsupport {
 
