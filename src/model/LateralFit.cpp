@@ -27,8 +27,8 @@ namespace {
 // The weights the automatic choice tries, smallest first (each solve starts from the one before).
 constexpr double kWeights[] = {0.03, 0.1, 0.3, 1.0, 3.0, 10.0, 30.0};
 // The automatic choice keeps the data sum of squares within this factor of the independent fits' (RMS within
-// about 5 %). Allowing the full misfit of the noise instead (n / (n - p) times theirs, 1.26 for 24 points and 5
-// parameters a station) let a thin conductive layer collapse to its bounds on the synthetic test line: at
+// about 5 %). Allowing the full misfit of the noise instead (n / (n - p) times theirs, 1.26 for 24 points and
+// 5 parameters a station) let a thin conductive layer collapse to its bounds on the synthetic test line: at
 // the equivalence of its thickness and resistivity, identical values along the line cost no lateral misfit.
 constexpr double kAllowance = 1.1;
 // Neighbours closer than this fraction of the median spacing are weighed as if this far apart.
@@ -91,7 +91,8 @@ template <class Task> void parallelFor(std::size_t count, unsigned threads, Task
 class LineProblem {
 public:
     LineProblem(std::vector<std::unique_ptr<Member>>& members, std::vector<Link> links, int layers,
-                Eigen::VectorXd lower, Eigen::VectorXd upper, unsigned threads, const std::atomic<bool>* cancel)
+                Eigen::VectorXd lower, Eigen::VectorXd upper, unsigned threads,
+                const std::atomic<bool>* cancel)
         : members_(members), links_(std::move(links)), layers_(layers), lower_(std::move(lower)),
           upper_(std::move(upper)), threads_(threads), cancel_(cancel) {}
 
@@ -154,8 +155,8 @@ public:
     }
 
     // The Gauss-Newton system J^T J, J^T r at x (the members' residuals and Jacobians already there).
-    void normalEquations(const Eigen::VectorXd& x, double weight, std::vector<Eigen::Triplet<double>>& entries,
-                         Eigen::VectorXd& gradient) const {
+    void normalEquations(const Eigen::VectorXd& x, double weight,
+                         std::vector<Eigen::Triplet<double>>& entries, Eigen::VectorXd& gradient) const {
         entries.clear();
         gradient.setZero(size());
         for (Eigen::Index j = 0; j < size(); ++j) // every diagonal entry in the pattern, for the damping
@@ -304,7 +305,8 @@ int lineLayerCount(std::span<const FitResult> fits) {
     std::map<int, int> votes;
     for (const FitResult& fit : fits)
         if (fit.report.ok())
-            ++votes[fit.report.layersChosen > 0 ? fit.report.layersChosen : static_cast<int>(fit.model.size())];
+            ++votes[fit.report.layersChosen > 0 ? fit.report.layersChosen
+                                                : static_cast<int>(fit.model.size())];
     int best = 0, bestVotes = 0;
     for (const auto& [layers, count] : votes)
         if (count > bestVotes) {
@@ -316,8 +318,8 @@ int lineLayerCount(std::span<const FitResult> fits) {
 
 // Lateral link factors 1 / sqrt(d / median spacing) of neighbouring members, d from the positions (or the
 // count of steps between them on the line when there are none).
-std::vector<Link> linksOf(const std::vector<std::unique_ptr<Member>>& members, std::span<const double> positions,
-                          std::size_t stations) {
+std::vector<Link> linksOf(const std::vector<std::unique_ptr<Member>>& members,
+                          std::span<const double> positions, std::size_t stations) {
     const bool placed = positions.size() == stations;
     std::vector<double> spacings;
     if (placed) {
@@ -329,15 +331,15 @@ std::vector<Link> linksOf(const std::vector<std::unique_ptr<Member>>& members, s
     }
     double median = 1.0;
     if (!spacings.empty()) {
-        std::nth_element(spacings.begin(), spacings.begin() + static_cast<std::ptrdiff_t>(spacings.size() / 2),
-                         spacings.end());
+        std::nth_element(spacings.begin(),
+                         spacings.begin() + static_cast<std::ptrdiff_t>(spacings.size() / 2), spacings.end());
         median = spacings[spacings.size() / 2];
     }
     std::vector<Link> links;
     for (std::size_t m = 0; m + 1 < members.size(); ++m) {
         const std::size_t a = members[m]->index, b = members[m + 1]->index;
-        double d = placed && !spacings.empty() ? std::abs(positions[b] - positions[a])
-                                               : static_cast<double>(b - a);
+        double d =
+            placed && !spacings.empty() ? std::abs(positions[b] - positions[a]) : static_cast<double>(b - a);
         if (!std::isfinite(d))
             d = static_cast<double>(b - a) * median;
         links.push_back({m, m + 1, 1.0 / std::sqrt(std::max(d / median, kClosestSpacing))});
@@ -443,13 +445,15 @@ LateralFitResult fitLine(std::span<const SoundingData> stations, const LateralFi
         }
         auto member = std::make_unique<Member>();
         member->index = s;
-        const std::span<const std::size_t> mask =
-            s < options.masks.size() ? std::span<const std::size_t>(options.masks[s]) : std::span<const std::size_t>();
+        const std::span<const std::size_t> mask = s < options.masks.size()
+                                                      ? std::span<const std::size_t>(options.masks[s])
+                                                      : std::span<const std::size_t>();
         member->points = UsablePoints::of(stations[s], options.block.ideal, mask);
         member->segments = segmentsOf(member->points, options.block.segments);
         member->forward = std::make_unique<SchlumbergerForward>(member->points.ab2, member->points.mn2);
-        member->residual = std::make_unique<LogResidual>(*member->forward, member->points.rhoa, layers,
-                                                         member->segments.factorOfPoint, member->segments.factors);
+        member->residual =
+            std::make_unique<LogResidual>(*member->forward, member->points.rhoa, layers,
+                                          member->segments.factorOfPoint, member->segments.factors);
         member->offset = unknowns;
         member->count = modelParameters + member->segments.factors;
         unknowns += member->count;
@@ -584,9 +588,10 @@ LateralFitResult fitLine(std::span<const SoundingData> stations, const LateralFi
         report.converged = chosen.converged;
         fillResponse(*member->forward, member->points, out.model, report, factorOfPoint);
         if (options.block.chargeability) {
-            const std::span<const std::size_t> mask = member->index < options.masks.size()
-                                                          ? std::span<const std::size_t>(options.masks[member->index])
-                                                          : std::span<const std::size_t>();
+            const std::span<const std::size_t> mask =
+                member->index < options.masks.size()
+                    ? std::span<const std::size_t>(options.masks[member->index])
+                    : std::span<const std::size_t>();
             fitChargeability(stations[member->index], options.block.ideal, out.model, report, mask);
         }
     }

@@ -97,7 +97,8 @@ TEST(LateralFit, TheConstraintWeakensWithDistance) {
         const bool second = s >= 10;
         line.truth.push_back(second ? synthetic::earth({60.0, 8.0, 300.0}, {8.0, 25.0})
                                     : synthetic::earth({150.0, 30.0, 1500.0}, {3.0, 10.0}));
-        line.data.push_back(synthetic::sounding(line.truth.back(), 0.05, 700 + static_cast<std::uint32_t>(s)).data);
+        line.data.push_back(
+            synthetic::sounding(line.truth.back(), 0.05, 700 + static_cast<std::uint32_t>(s)).data);
         positions.push_back(20.0 * s + (second ? 2000.0 : 0.0));
     }
     model::LateralFitOptions options;

@@ -23,8 +23,7 @@ struct Line {
 inline model::LayeredModel lineEarth(double t, int layers) {
     const double pi = std::numbers::pi;
     std::vector<double> rho = {120.0 * std::exp(0.3 * std::sin(2.0 * pi * t)),
-                               25.0 * std::exp(0.3 * std::cos(1.6 * pi * t)),
-                               1000.0 * std::exp(0.3 * t)};
+                               25.0 * std::exp(0.3 * std::cos(1.6 * pi * t)), 1000.0 * std::exp(0.3 * t)};
     const double h1 = 5.0 * std::exp(0.3 * std::sin(1.5 * pi * t + 0.3));
     const double h2 = 10.0 * std::exp(0.4 * std::sin(pi * t + 1.0));
     std::vector<double> thk = {h1, h2};
