@@ -452,9 +452,10 @@ void SectionSheet::paintRmsRow() {
     int lastRight = INT_MIN;
     const int textTop = frameTop_ + stationRow + labelFont.height;
     for (const ModelColumn& c : model_.columns()) {
-        if (std::isnan(c.rmsPercent))
+        // A station without a model (its fit failed) is marked where its RMS would stand.
+        if (c.valid && std::isnan(c.rmsPercent))
             continue;
-        const std::string text = formatPattern(c.rmsPercent, "0.0");
+        const std::string text = c.valid ? formatPattern(c.rmsPercent, "0.0") : std::string("×");
         const int left = sheetX(c.position) - textWidth(text, labelFont) / 2;
         if (left < lastRight + labelFont.width)
             continue;
