@@ -133,7 +133,7 @@ std::string generateTaggedFile(std::size_t rows, std::uint32_t seed) {
            blocks;
 }
 
-StationList generateSurveyLine(int stations, std::uint32_t seed) {
+StationList generateSurveyLine(int stations, std::uint32_t seed, double noiseLevel) {
     std::mt19937 rng(seed);
     std::normal_distribution<double> noise(0, 0.01), jitter(0, 0.03);
     // 30 AB/2 in equal steps of log AB/2 from 1.5 m to 1000 m, to three figures.
@@ -164,8 +164,9 @@ StationList generateSurveyLine(int stations, std::uint32_t seed) {
             const double m = m1[k] + 10 * noise(rng);
             const double td = 35 + 20 * std::exp(-(x - 1.6) * (x - 1.6) / 0.5);
             station.appendPoint(
-                i + 1, static_cast<float>(ab[k]), static_cast<float>(rho[k] * (1 + noise(rng))),
-                static_cast<float>(m), static_cast<float>(15 + 25 * std::exp(-(x - 1.5) * (x - 1.5) / 0.6)),
+                i + 1, static_cast<float>(ab[k]),
+                static_cast<float>(rho[k] * (1 + noise(rng) * noiseLevel / 0.01)), static_cast<float>(m),
+                static_cast<float>(15 + 25 * std::exp(-(x - 1.5) * (x - 1.5) / 0.6)),
                 static_cast<float>(500 + 900 * std::exp(-(x - 1.3) * (x - 1.3) / 0.6)),
                 static_cast<float>(td), static_cast<float>(m * td / 10), static_cast<float>(mn[k]));
         }

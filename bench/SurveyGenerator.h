@@ -21,8 +21,9 @@ std::string generateTaggedFile(std::size_t rows, std::uint32_t seed);
 // equal log steps from 1.5 m to 1000 m, over a three-layer earth that changes along the line: a resistive
 // cover of a few metres, a conductive, chargeable clay that thickens into a basin two fifths along the line,
 // and a resistive basement cut by a conductive fault zone three quarters along. Apparent resistivity and M1
-// are the layered earth's responses with 1 % noise (MN/2 0.5, 5 or 25 m as in the field).
-StationList generateSurveyLine(int stations, std::uint32_t seed);
+// are the layered earth's responses with 1 % noise (MN/2 0.5, 5 or 25 m as in the field); `noiseLevel` sets
+// the resistivities' relative noise instead (the same random draws, scaled).
+StationList generateSurveyLine(int stations, std::uint32_t seed, double noiseLevel = 0.01);
 
 // The stations as a column data file (".dat", GBK bytes).
 std::string columnFileOf(const StationList& stations);

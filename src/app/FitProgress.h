@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "model/BatchFit.h"
+#include "model/LateralFit.h"
 
 class Ui;
 
@@ -16,3 +17,9 @@ class Ui;
 std::vector<model::FitResult> fitStationsWithProgress(Ui& ui, std::span<const model::SoundingData> soundings,
                                                       const model::BatchOptions& options, bool& cancelled,
                                                       const bool* stop = nullptr);
+
+// The laterally constrained fit of all `soundings` as one line, likewise (its progress counts the
+// independent fits and then the line's steps); a cancel gives a result with `cancelled` set.
+model::LateralFitResult fitLineWithProgress(Ui& ui, std::span<const model::SoundingData> soundings,
+                                            const model::LateralFitOptions& options, bool& cancelled,
+                                            const bool* stop = nullptr);

@@ -67,8 +67,13 @@ InterpretationPanel::InterpretationPanel(QWidget* parent) : QDockWidget(text("�
     referenceCombo = new QComboBox(content);
     referenceCombo->addItems({text("参考段：最小 MN/2"), text("参考段：最大 MN/2")});
     referenceCombo->setEnabled(false);
+    lateralCheck = new QCheckBox(text("横向约束"), content);
+    lateralCheck->setToolTip(text("全部测点反演时所有测点一起反演，相邻测点的各层电阻率和界面深度相互约束，"
+                                  "约束权重由程序选取"));
     segmentRow->addWidget(segmentCheck);
     segmentRow->addWidget(referenceCombo);
+    segmentRow->addSpacing(12);
+    segmentRow->addWidget(lateralCheck);
     segmentRow->addStretch();
     column->addLayout(segmentRow);
 
@@ -313,6 +318,10 @@ bool InterpretationPanel::smooth() const {
     return smoothCheck->isChecked();
 }
 
+bool InterpretationPanel::lateral() const {
+    return lateralCheck->isChecked() && !smoothCheck->isChecked();
+}
+
 bool InterpretationPanel::showTable() const {
     return showTableCheck->isChecked();
 }
@@ -330,6 +339,7 @@ void InterpretationPanel::onSmoothToggled(bool smoothFit) {
     // A smooth fit chooses its own thin layers: no count, no segment factors.
     layerCountSpin->setEnabled(!smoothFit);
     segmentCheck->setEnabled(!smoothFit);
+    lateralCheck->setEnabled(!smoothFit);
     referenceCombo->setEnabled(!smoothFit && segmentCheck->isChecked());
 }
 

@@ -60,6 +60,8 @@ public:
     // None unless 分段校正 is ticked.
     model::SegmentReference segmentReference() const;
     bool smooth() const;
+    // 横向约束 ticked for a block fit: 全部测点反演 fits the stations together as one line.
+    bool lateral() const;
     // Lists the shown station's masked readings (their AB/2 in m, in the station's order).
     void showMasked(const std::vector<std::size_t>& positions, const std::vector<double>& ab2);
     bool showTable() const;
@@ -75,6 +77,7 @@ public:
     QCheckBox* smoothCheck = nullptr;
     QCheckBox* segmentCheck = nullptr;
     QComboBox* referenceCombo = nullptr;
+    QCheckBox* lateralCheck = nullptr;
     QLabel* maskedLabel = nullptr;
     QPushButton* fitButton = nullptr;
     QPushButton* forwardButton = nullptr;

@@ -18,6 +18,7 @@
 
 #include "app/FitProgress.h"
 #include "app/InterpretationPanel.h"
+#include "core/Conversions.h"
 #include "model/BatchFit.h"
 #include "model/JsonValue.h"
 #include "model/ModelFile.h"
@@ -310,10 +311,28 @@ void MainWindow::onFitAllStations() try {
 
     bool cancel = false;
     std::vector<model::FitResult> fits;
+    QString lateralText;
     {
         // A close meanwhile cancels the fit; the window closes once it is back (closeEvent).
         const QScopedValueRollback<bool> running(batchFitRunning, true);
-        fits = fitStationsWithProgress(ui(), soundings, options, cancel, &closeAfterFit);
+        if (modelPanel->lateral()) {
+            // One line in file order, neighbours placed by their station numbers.
+            model::LateralFitOptions lateral;
+            lateral.block = options.block;
+            lateral.masks = options.masks;
+            lateral.positions = stationPositions(sheet->stations, StationPlacement::ByNumber, 1.0);
+            model::LateralFitResult line =
+                fitLineWithProgress(ui(), soundings, lateral, cancel, &closeAfterFit);
+            if (line.error.empty() && !line.cancelled)
+                lateralText =
+                    text("，横向约束权重 %1，总 RMS %2%（各点独立反演 %3%）")
+                        .arg(QString::fromStdString(formatPattern(line.weight, "0.###")))
+                        .arg(QString::fromStdString(formatPattern(line.rmsPercent, "0.00")))
+                        .arg(QString::fromStdString(formatPattern(line.independentRmsPercent, "0.00")));
+            fits = std::move(line.stations);
+        } else {
+            fits = fitStationsWithProgress(ui(), soundings, options, cancel, &closeAfterFit);
+        }
     }
     const std::size_t total = soundings.size();
 
@@ -339,9 +358,10 @@ void MainWindow::onFitAllStations() try {
     }
     showStationInterpretation(static_cast<int>(*shownStation));
     redrawSheet();
-    setStatusText(text("已反演 %1 个测点（共 %2 个）%3。")
+    setStatusText(text("已反演 %1 个测点（共 %2 个）%3%4。")
                       .arg(fitted)
                       .arg(total)
+                      .arg(lateralText)
                       .arg(cancel ? text("，已取消") : QString()));
     if (!failures.empty())
         ui().messageBox("以下测点无法反演：" + failures, "警告", MsgButtons::Ok, MsgIcon::Warning);

@@ -7,6 +7,7 @@
 #include "core/Conversions.h"
 #include "core/Ui.h"
 #include "model/BatchFit.h"
+#include "model/LateralFit.h"
 #include "render/QtCanvas.h"
 #include "render/SectionExport.h"
 #include "sheet/StationSounding.h"
@@ -65,6 +66,15 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
         QStringLiteral("模型断面：反演尚无模型的测点时所用的层数；主窗口中已有模型的测点保持其模型"));
     smoothCheck = new QCheckBox(QStringLiteral("平滑反演"), this);
     smoothCheck->setToolTip(QStringLiteral("模型断面：以多层平滑模型反演尚无模型的测点"));
+    lateralCheck = new QCheckBox(QStringLiteral("横向约束"), this);
+    lateralCheck->setToolTip(QStringLiteral(
+        "模型断面：所有测点一起反演，相邻测点的各层电阻率和界面深度相互约束（距离越远约束越弱）；"
+        "主窗口中已有的模型此时不用"));
+    lateralWeightEdit = new QLineEdit(this);
+    lateralWeightEdit->setPlaceholderText(QStringLiteral("自动"));
+    lateralWeightEdit->setToolTip(QStringLiteral(
+        "横向约束的权重 W；空着时程序在 0.03 到 30 之间选取拟合误差不超过各点独立反演 10% 的最大权重"));
+    lateralLabel = new QLabel(this);
     scaleEdit = new QLineEdit(this);
     scaleEdit->setPlaceholderText(QStringLiteral("自动"));
     scaleEdit->setToolTip(QStringLiteral("水平比例尺 1:n 的 n；空着时测线约占 25 厘米"));
@@ -101,6 +111,12 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
     controls->addWidget(smoothCheck, 2, 2, 1, 2);
     controls->addWidget(new QLabel(QStringLiteral("比例尺 1:"), this), 2, 4);
     controls->addWidget(scaleEdit, 2, 5);
+    controls->addWidget(lateralCheck, 3, 0, 1, 2);
+    auto* weightLabel = new QLabel(QStringLiteral("约束权重"), this);
+    weightLabel->setBuddy(lateralWeightEdit);
+    controls->addWidget(weightLabel, 3, 2);
+    controls->addWidget(lateralWeightEdit, 3, 3);
+    controls->addWidget(lateralLabel, 3, 4, 1, 3);
     controls->addWidget(refreshButton, 0, 6);
     controls->addWidget(exportButton, 1, 6);
     controls->addWidget(printButton, 2, 6);
@@ -117,6 +133,7 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
     connect(autoColourCheck, &QCheckBox::toggled, this, &SectionWindow::onAutoColourToggled);
     connect(parameterCombo, &QComboBox::currentIndexChanged, this, &SectionWindow::onFitChoiceRelevance);
     connect(smoothCheck, &QCheckBox::toggled, this, &SectionWindow::onFitChoiceRelevance);
+    connect(lateralCheck, &QCheckBox::toggled, this, &SectionWindow::onFitChoiceRelevance);
     onAutoColourToggled();
     onFitChoiceRelevance();
     exportButton->setEnabled(false);
@@ -139,6 +156,8 @@ void SectionWindow::setStations(const StationList& stations, const std::filesyst
     stations_ = stations;
     dataFile_ = dataFile;
     models_.assign(stations_.size(), std::nullopt);
+    lateralFittedWith_.clear();
+    lateralLabel->clear();
     clearPicture();
 }
 
@@ -170,6 +189,13 @@ void SectionWindow::onFitChoiceRelevance() {
     const bool model = parameterCombo->currentIndex() == modelSectionItem;
     smoothCheck->setEnabled(model);
     layersSpin->setEnabled(model && !smoothCheck->isChecked());
+    lateralCheck->setEnabled(model && !smoothCheck->isChecked());
+    lateralWeightEdit->setEnabled(lateralChosen());
+}
+
+bool SectionWindow::lateralChosen() const {
+    return parameterCombo->currentIndex() == modelSectionItem && !smoothCheck->isChecked() &&
+           lateralCheck->isChecked();
 }
 
 int SectionWindow::fitChoice() const {
@@ -211,9 +237,60 @@ std::optional<SectionOptions> SectionWindow::readOptions() {
     return options;
 }
 
+bool SectionWindow::fitLineModels(const SectionOptions& options) {
+    std::optional<double> weight;
+    const std::string weightText = lateralWeightEdit->text().trimmed().toStdString();
+    if (!weightText.empty()) {
+        double value = 0.0;
+        if (!tryParseFloat(weightText, value) || !(std::isfinite(value) && value > 0.0)) {
+            ui_().messageBox("请输入横向约束权重的正数值，或留空由程序选择。", "断面图", MsgButtons::Ok,
+                             MsgIcon::Warning);
+            lateralWeightEdit->setFocus();
+            return false;
+        }
+        weight = value;
+    }
+    const std::string key = std::to_string(layersSpin->value()) + "|" + weightText + "|" +
+                            std::to_string(static_cast<int>(options.placement)) + "|" +
+                            formatPattern(options.spacing, "0.######");
+    if (key == lateralFittedWith_ &&
+        std::all_of(models_.begin(), models_.end(), [](const auto& m) { return m.has_value(); }))
+        return true;
+    std::vector<model::SoundingData> soundings;
+    for (const ProfileData& station : stations_)
+        soundings.push_back(soundingOf(station, false));
+    Ui& ui = ui_();
+    if (!ui.progress(0, soundings.size())) {
+        ui.endProgress();
+        return false;
+    }
+    model::LateralFitOptions line;
+    line.block.layers = layersSpin->value();
+    line.weight = weight;
+    line.positions = stationPositions(stations_, options.placement, options.spacing);
+    bool cancel = false;
+    const model::LateralFitResult fit = fitLineWithProgress(ui, soundings, line, cancel);
+    if (cancel)
+        return false;
+    if (!fit.error.empty()) {
+        ui.messageBox("没有可以反演的测点，无法作横向约束反演。", "断面图", MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    for (std::size_t i = 0; i < stations_.size(); ++i)
+        models_[i] = stationModelOf(stations_[i], fit.stations[i]);
+    lateralFittedWith_ = key;
+    modelsFittedWith_ = -1; // no single-station fit: those are fitted anew when 横向约束 is cleared
+    lateralLabel->setText(u("权重 " + formatPattern(fit.weight, "0.###") + "，RMS " +
+                            formatPattern(fit.rmsPercent, "0.00") + "%（各点独立反演 " +
+                            formatPattern(fit.independentRmsPercent, "0.00") + "%）"));
+    return true;
+}
+
 bool SectionWindow::fitMissingModels() {
     // Models of another fit than the one asked for now are fitted anew.
     if (fitChoice() != modelsFittedWith_) {
+        lateralFittedWith_.clear();
+        lateralLabel->clear();
         models_.assign(stations_.size(), std::nullopt);
         modelsFittedWith_ = fitChoice();
     }
@@ -264,10 +341,12 @@ bool SectionWindow::refresh() {
             bool cancelled = false;
             if (parameterCombo->currentIndex() < modelSectionItem) {
                 layout = section_.layoutPseudosection(stations_, *options);
-            } else if (fitMissingModels()) {
+            } else if (lateralChosen() ? fitLineModels(*options) : fitMissingModels()) {
+                // The joint fit draws every station with its own model, not the main window's.
+                const bool lateral = lateralChosen();
                 std::vector<StationModel> models;
                 for (std::size_t i = 0; i < stations_.size(); ++i) {
-                    std::optional<StationModel> known = knownModel ? knownModel(i) : std::nullopt;
+                    std::optional<StationModel> known = knownModel && !lateral ? knownModel(i) : std::nullopt;
                     models.push_back(known ? std::move(*known) : *models_[i]);
                 }
                 layout = section_.layoutModelSection(models, *options);

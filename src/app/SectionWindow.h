@@ -83,9 +83,12 @@ public:
     QComboBox* parameterCombo = nullptr;
     QLineEdit* spacingEdit = nullptr;
     QComboBox* placementCombo = nullptr;
-    QLineEdit* scaleEdit = nullptr;   // n of the horizontal scale 1:n; empty: the line fits about 25 cm
-    QSpinBox* layersSpin = nullptr;   // the model section's fits: K layers ...
-    QCheckBox* smoothCheck = nullptr; // ... or a smooth many-layer model
+    QLineEdit* scaleEdit = nullptr;    // n of the horizontal scale 1:n; empty: the line fits about 25 cm
+    QSpinBox* layersSpin = nullptr;    // the model section's fits: K layers ...
+    QCheckBox* smoothCheck = nullptr;  // ... or a smooth many-layer model
+    QCheckBox* lateralCheck = nullptr; // 横向约束: the K-layer models of one joint fit of the line ...
+    QLineEdit* lateralWeightEdit = nullptr; // ... with this weight; empty: the program's choice
+    QLabel* lateralLabel = nullptr;         // the weight used and the line's RMS, after such a fit
     QCheckBox* autoColourCheck = nullptr;
     QLineEdit* colourLowEdit = nullptr;
     QLineEdit* colourHighEdit = nullptr;
@@ -114,6 +117,10 @@ private:
     // Fits every station that has no model, from the main window or from this window's fit with the
     // current choice; false when cancelled.
     bool fitMissingModels();
+    // With 横向约束: fits all stations as one line, placed as `options` place them, unless the models
+    // hold such a fit with the same choices; false after a message or when cancelled.
+    bool fitLineModels(const SectionOptions& options);
+    bool lateralChosen() const;
     void clearPicture();
 
     std::function<Ui&()> ui_;
@@ -123,6 +130,9 @@ private:
     // the smooth fit.
     std::vector<std::optional<StationModel>> models_;
     int modelsFittedWith_ = 0;
+    // The choices of the joint fit `models_` hold (layers, weight, placement, spacing); empty when they
+    // hold single-station fits.
+    std::string lateralFittedWith_;
     SectionSheet section_;
     QImage image_;
     std::unique_ptr<QPrinter> printer_; // made on the first print, then keeps the user's choices

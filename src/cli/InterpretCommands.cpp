@@ -11,6 +11,7 @@
 #include "model/BlockInversion.h"
 #include "model/ForwardDomain.h"
 #include "model/ForwardModel.h"
+#include "model/LateralFit.h"
 #include "model/LayerLimits.h"
 #include "model/SmoothInversion.h"
 #include "model/SoundingData.h"
@@ -47,7 +48,7 @@ std::string usageText() {
            "--smooth]\n"
            "                      [--fix NAME=VALUE,...] [--ideal] [--segments [first|last]] [--mask "
            "I,J,...]\n"
-           "                      [--ranges]\n"
+           "                      [--ranges] [--lateral [W]]\n"
            "  forward: " +
            layers + " layers; resistivities " + limitText(kMinResistivity) + " to " +
            limitText(kMaxResistivity) + " ohm-m, contrast at most " + limitText(kMaxContrast) +
@@ -69,6 +70,12 @@ std::string usageText() {
            "                  station's error\n"
            "  --ranges        the 95 % profile range of every free value, null for a side the data do not "
            "bound\n"
+           "  --lateral [W]   with --all: one fit of all stations (the same K), neighbours' ln rho and ln "
+           "depth\n"
+           "                  tied with weight W, weaker with the distance of their station numbers; "
+           "without\n"
+           "                  W the largest of 0.03, 0.1, 0.3 ... 30 whose misfit stays within 10 % (sum of\n"
+           "                  squares) of the stations fitted alone. Not with --smooth or --ranges\n"
            "  exit status: 0 success (--all: at least one station fitted), 1 a file that cannot be read or "
            "no\n"
            "               station fitted, 2 a wrong command line\n";
@@ -213,6 +220,8 @@ struct InvertRequest {
     model::BlockFitOptions block;
     std::vector<std::size_t> mask;
     bool masking = false;
+    bool lateral = false;                // --all fitted as one line
+    std::optional<double> lateralWeight; // its weight; none: the program's choice
 };
 
 // "--mask 3,7": 0-based positions of the station's points.
@@ -286,6 +295,17 @@ InvertRequest parseInvert(const std::vector<std::string>& words) {
             for (std::size_t position : maskList(argumentOf(words, i)))
                 request.mask.push_back(position);
             request.masking = true;
+        } else if (w == "--lateral") {
+            request.lateral = true;
+            // The weight is optional: a following word that reads as a number is it.
+            double weight = 0;
+            if (i + 1 < words.size() && tryParseFloat(words[i + 1], weight)) {
+                if (!(std::isfinite(weight) && weight > 0))
+                    throw Usage{"--lateral takes a positive weight, not '" + words[i + 1].substr(0, 40) +
+                                "'"};
+                request.lateralWeight = weight;
+                ++i;
+            }
         } else if (w == "--fix") {
             for (model::FixedParameter& fixed : fixList(argumentOf(words, i)))
                 request.block.fixed.push_back(std::move(fixed));
@@ -300,6 +320,14 @@ InvertRequest parseInvert(const std::vector<std::string>& words) {
             throw Usage{"--fix applies to a block model (--layers), not to --smooth"};
         if (layersGiven || segmentsGiven || request.block.ranges)
             throw Usage{"--smooth excludes --layers, --segments and --ranges"};
+    }
+    if (request.lateral) {
+        if (!request.all)
+            throw Usage{"--lateral fits the stations of --all together"};
+        if (request.smooth)
+            throw Usage{"--lateral applies to a block model (--layers), not to --smooth"};
+        if (request.block.ranges)
+            throw Usage{"--ranges does not apply to --lateral (the joint fit has no profile ranges)"};
     }
     const std::vector<model::FixedParameter>& fixed = request.block.fixed;
     for (std::size_t k = 0; k < fixed.size(); ++k) {
@@ -500,7 +528,21 @@ int invertFile(const std::vector<std::string>& words, std::ostream& out, std::os
     options.block.mask = request.mask;
     options.smooth.ideal = request.ideal;
     options.smooth.mask = request.mask;
-    const std::vector<model::FitResult> fits = model::fitStations(soundings, options);
+    std::vector<model::FitResult> fits;
+    std::optional<model::LateralFitResult> joint;
+    if (request.lateral) {
+        model::LateralFitOptions lateral;
+        lateral.block = options.block;
+        lateral.block.mask.clear();
+        lateral.masks.assign(soundings.size(), request.mask);
+        lateral.weight = request.lateralWeight;
+        // Neighbours in file order, their distances from the station numbers.
+        lateral.positions = stationPositions(stations, StationPlacement::ByNumber, 1.0);
+        joint = model::fitLine(soundings, lateral);
+        fits = std::move(joint->stations);
+    } else {
+        fits = model::fitStations(soundings, options);
+    }
     model::rethrowOutOfMemory(fits);
 
     JsonWriter json(&out);
@@ -513,6 +555,36 @@ int invertFile(const std::vector<std::string>& words, std::ostream& out, std::os
         writeStation(json, stations[first + k], first + k, fits[k], request);
     if (all) {
         json.endArray();
+        if (joint && joint->error.empty()) {
+            json.key("lateral");
+            json.beginObject();
+            json.key("weight");
+            json.value(joint->weight);
+            json.key("rmsPercent");
+            json.value(joint->rmsPercent);
+            json.key("independentRmsPercent");
+            json.value(joint->independentRmsPercent);
+            json.key("layers");
+            json.value(static_cast<std::int32_t>(joint->layers));
+            if (!joint->weightSearch.empty()) {
+                json.key("weightSearch");
+                json.beginArray();
+                for (const model::LateralTrial& trial : joint->weightSearch) {
+                    json.beginObject();
+                    json.key("weight");
+                    json.value(trial.weight);
+                    json.key("rmsPercent");
+                    json.value(trial.rmsPercent);
+                    json.endObject();
+                }
+                json.endArray();
+            }
+            json.key("iterations");
+            json.value(static_cast<std::int32_t>(joint->iterations));
+            json.key("converged");
+            json.value(joint->converged);
+            json.endObject();
+        }
         json.endObject();
     }
     json.flush();

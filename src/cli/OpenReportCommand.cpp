@@ -26,10 +26,13 @@ const char* const headlessUsage =
     "  model, the M1 response when M1 is drawn, and a table of the layers with the fit's RMS.\n"
     "  A station that cannot be fitted is not exported and the status is 1.\n"
     "       vesplot section FILE -o OUT [--kind dat|ves] [--param res|m1|r|td|th|zp|model] [--spacing M]\n"
-    "                       [--order] [--scale N] [--layers K | --smooth] [--dpi N]\n"
+    "                       [--order] [--scale N] [--layers K | --smooth] [--lateral [W]] [--dpi N]\n"
     "  A section of all stations of FILE along the line, M metres per station number (default 1;\n"
     "  --order: one step per station in file order), at 1:N (0 or none: about 25 cm wide). --param\n"
-    "  model fits every station (K layers, 1 to 10, default 3, or --smooth) and draws the model section.\n"
+    "  model fits every station (K layers, 1 to 10, default 3, or --smooth) and draws the model section;\n"
+    "  --lateral fits the stations together, neighbours' ln resistivities and ln depths tied with\n"
+    "  weight W (weaker with distance; none: the largest of 0.03, 0.1, ... 30 that keeps the misfit\n"
+    "  within 10 % of the stations fitted alone).\n"
     "  OUT ends in .pdf or .svg (true size) or .png (at --dpi, default 150).\n";
 
 namespace {

@@ -8,6 +8,7 @@
 #include "core/Conversions.h"
 #include "core/FilePath.h"
 #include "model/BatchFit.h"
+#include "model/LateralFit.h"
 #include "model/LayerLimits.h"
 #include "render/SectionExport.h"
 #include "section/SectionSheet.h"
@@ -18,6 +19,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <optional>
 #include <ostream>
 
@@ -30,6 +32,8 @@ struct SectionRequest {
     SectionOptions options;
     bool smooth = false;
     int layers = 3;
+    bool lateral = false;                // one laterally constrained fit of all stations
+    std::optional<double> lateralWeight; // its weight; none: the program's choice
     int dpi = 150;
 };
 
@@ -93,6 +97,18 @@ SectionRequest parseRequest(const std::vector<std::string>& words) {
         } else if (word == "--smooth") {
             request.smooth = true;
             fitOptions = true;
+        } else if (word == "--lateral") {
+            request.lateral = true;
+            fitOptions = true;
+            // The weight is optional: a next word that reads as a number is it.
+            double weight = 0.0;
+            if (i + 1 < words.size() && tryParseFloat(words[i + 1], weight)) {
+                if (!(std::isfinite(weight) && weight > 0.0))
+                    throw UsageError{"--lateral expects a positive weight, not '" +
+                                     words[i + 1].substr(0, 40) + "'"};
+                request.lateralWeight = weight;
+                ++i;
+            }
         } else if (word == "--dpi") {
             request.dpi = countOf(word, argumentOf(words, i), 10, 2400);
         } else {
@@ -105,7 +121,9 @@ SectionRequest parseRequest(const std::vector<std::string>& words) {
     if (!isSectionFileFormat(request.output))
         throw UsageError{"the output must end in .pdf, .svg or .png: '" + request.output + "'"};
     if (fitOptions && request.parameter)
-        throw UsageError{"--layers and --smooth apply to --param model"};
+        throw UsageError{"--layers, --smooth and --lateral apply to --param model"};
+    if (request.lateral && request.smooth)
+        throw UsageError{"--lateral applies to a layered model, not to --smooth"};
     return request;
 }
 
@@ -125,11 +143,29 @@ std::vector<StationModel> fittedModels(const StationList& stations, const Sectio
     control.progress = [&](std::size_t done, std::size_t total) {
         const Clock::time_point now = Clock::now();
         if (done == total || now - lastReport >= std::chrono::seconds(1)) {
-            err << "vesplot section: " << done << "/" << total << " stations fitted\n";
+            err << "vesplot section: " << done << "/" << total
+                << (request.lateral ? " steps of the line's fit done\n" : " stations fitted\n");
             lastReport = now;
         }
     };
-    const std::vector<model::FitResult> fits = model::fitStations(soundings, options, control);
+    std::vector<model::FitResult> fits;
+    if (request.lateral) {
+        model::LateralFitOptions lateral;
+        lateral.block = options.block;
+        lateral.weight = request.lateralWeight;
+        lateral.positions = stationPositions(stations, request.options.placement, request.options.spacing);
+        model::LateralFitResult line = model::fitLine(soundings, lateral, control);
+        if (!line.error.empty())
+            err << "vesplot section: " << line.error << "\n";
+        else
+            err << "vesplot section: laterally constrained, weight " << line.weight << ", RMS "
+                << formatPattern(line.rmsPercent, "0.00")
+                << " % (stations fitted alone: " << formatPattern(line.independentRmsPercent, "0.00")
+                << " %)\n";
+        fits = std::move(line.stations);
+    } else {
+        fits = model::fitStations(soundings, options, control);
+    }
     model::rethrowOutOfMemory(fits);
     std::vector<StationModel> models;
     models.reserve(fits.size());

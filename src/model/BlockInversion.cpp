@@ -3,12 +3,12 @@
 #include <Eigen/Core>
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
 
 #include "model/BlockProblem.h"
+#include "model/BlockSetup.h"
 #include "model/ChargeabilityFit.h"
 #include "model/FDistribution.h"
 #include "model/ForwardDomain.h"
@@ -23,70 +23,10 @@ namespace model {
 namespace {
 
 constexpr int kMaxStarts = 100000;
-// Segment factors are fitted within these: field lines whose every change of MN/2 raises the readings
-// two- to fourfold add up to factors near 1/30 for the last segment.
-constexpr double kLowestFactor = 0.02;
-constexpr double kHighestFactor = 50.0;
 // The automatic choice keeps this many degrees of freedom at least, and takes one more layer only when it
 // lowers the misfit more than noise would at this confidence.
 constexpr int kMinFreedom = 3;
 constexpr double kLayerConfidence = 0.99;
-
-// Index of a named parameter in the vector log rho_1..rho_K, log thk_1..thk_{K-1}, or nothing.
-std::optional<int> parameterIndex(const std::string& name, int layers) {
-    int base = 0;
-    int count = layers;
-    std::string_view number;
-    if (name.starts_with("rho")) {
-        number = std::string_view(name).substr(3);
-    } else if (name.starts_with("thk")) {
-        number = std::string_view(name).substr(3);
-        base = layers;
-        count = layers - 1;
-    } else {
-        return std::nullopt;
-    }
-    int k = 0;
-    const auto [end, ec] = std::from_chars(number.data(), number.data() + number.size(), k);
-    if (ec != std::errc() || end != number.data() + number.size() || k < 1 || k > count)
-        return std::nullopt;
-    return base + k - 1;
-}
-
-// The segments of the usable points (one per measured MN/2, in increasing MN/2) and, for each point, the
-// index of its fitted factor (-1 for the reference segment).
-struct Segmentation {
-    std::vector<SegmentFactor> segments;
-    std::vector<int> factorOfPoint;
-    int factors = 0;
-};
-
-Segmentation segmentsOf(const UsablePoints& points, SegmentReference reference) {
-    Segmentation out;
-    if (reference == SegmentReference::None)
-        return out;
-    std::vector<double> values = points.measuredMn2;
-    std::sort(values.begin(), values.end());
-    values.erase(std::unique(values.begin(), values.end()), values.end());
-    const std::size_t referenceIndex = reference == SegmentReference::SmallestMn2 ? 0 : values.size() - 1;
-    for (std::size_t s = 0; s < values.size(); ++s) {
-        SegmentFactor segment;
-        segment.mn2 = values[s];
-        segment.reference = s == referenceIndex;
-        out.segments.push_back(segment);
-    }
-    for (double b : points.measuredMn2) {
-        const auto s =
-            static_cast<std::size_t>(std::lower_bound(values.begin(), values.end(), b) - values.begin());
-        ++out.segments[s].points;
-        out.factorOfPoint.push_back(s == referenceIndex ? -1
-                                                        : static_cast<int>(s < referenceIndex ? s : s - 1));
-    }
-    out.factors = static_cast<int>(values.size()) - 1;
-    if (out.factors == 0)
-        out.factorOfPoint.clear();
-    return out;
-}
 
 // One K-layer fit of the usable points.
 struct LayerFit {
@@ -118,23 +58,8 @@ public:
         std::vector<std::optional<double>> held(static_cast<std::size_t>(all));
         for (const FixedParameter& fixed : options_.fixed)
             held[static_cast<std::size_t>(*parameterIndex(fixed.name, layers))] = std::log(fixed.value);
-        // Bounds: resistivities within a factor 1000 of the measured range, thicknesses from a twentieth of
-        // the shortest to five times the longest AB/2, all inside the modelling domain.
-        const auto [rhoMin, rhoMax] = std::minmax_element(points_.rhoa.begin(), points_.rhoa.end());
-        const auto [ab2Min, ab2Max] = std::minmax_element(points_.ab2.begin(), points_.ab2.end());
-        Eigen::VectorXd lower(all), upper(all);
-        for (int i = 0; i < all; ++i) {
-            if (i < layers) {
-                lower[i] = std::log(std::max(*rhoMin / 1000.0, domain::kMinResistivity));
-                upper[i] = std::log(std::min(*rhoMax * 1000.0, domain::kMaxResistivity));
-            } else if (i < modelParameters) {
-                lower[i] = std::log(std::max(*ab2Min / 20.0, domain::kMinThickness));
-                upper[i] = std::log(std::min(*ab2Max * 5.0, domain::kMaxThickness));
-            } else {
-                lower[i] = std::log(kLowestFactor);
-                upper[i] = std::log(kHighestFactor);
-            }
-        }
+        Eigen::VectorXd lower, upper;
+        blockBounds(points_, layers, segments_.factors, lower, upper);
         const BlockProblem problem(residual, held, lower, upper);
         std::vector<Eigen::VectorXd> starts;
         starts.push_back(shapeStart(points_, layers));

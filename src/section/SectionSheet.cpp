@@ -449,17 +449,33 @@ void SectionSheet::paintStationRow(const std::vector<double>& positions,
 }
 
 void SectionSheet::paintRmsRow() {
-    int lastRight = INT_MIN;
     const int textTop = frameTop_ + stationRow + labelFont.height;
+    // A station without a model (its fit failed) is marked × where its RMS would stand, always; the RMS
+    // values give way to the marks and to each other.
+    const std::string mark = "×";
+    std::vector<std::pair<int, int>> marks;
     for (const ModelColumn& c : model_.columns()) {
-        if (std::isnan(c.rmsPercent))
+        if (c.valid)
+            continue;
+        const int left = sheetX(c.position) - textWidth(mark, labelFont) / 2;
+        picture_.text(labelFont, colors::black, left, textTop, mark);
+        marks.emplace_back(left, left + textWidth(mark, labelFont));
+    }
+    int lastRight = INT_MIN;
+    for (const ModelColumn& c : model_.columns()) {
+        if (!c.valid || std::isnan(c.rmsPercent))
             continue;
         const std::string text = formatPattern(c.rmsPercent, "0.0");
         const int left = sheetX(c.position) - textWidth(text, labelFont) / 2;
+        const int right = left + textWidth(text, labelFont);
         if (left < lastRight + labelFont.width)
             continue;
+        if (std::any_of(marks.begin(), marks.end(), [&](const auto& m) {
+                return left < m.second + labelFont.width && right + labelFont.width > m.first;
+            }))
+            continue;
         picture_.text(labelFont, colors::black, left, textTop, text);
-        lastRight = left + textWidth(text, labelFont);
+        lastRight = right;
     }
     picture_.text(labelFont, colors::black, frameLeft_ - marginLeft + 20, textTop, "RMS(%)");
 }

@@ -23,3 +23,15 @@ StationModel stationModelOf(const ProfileData& station, const model::FitResult& 
     result.rmsPercent = fit.report.rmsPercent;
     return result;
 }
+
+std::vector<double> stationPositions(const StationList& stations, StationPlacement placement,
+                                     double spacing) {
+    std::vector<double> out;
+    out.reserve(stations.size());
+    for (std::size_t i = 0; i < stations.size(); ++i) {
+        const ProfileData& station = stations[i];
+        out.push_back(stationPosition(station.stationNumber.empty() ? 0 : station.stationNumber[0], i,
+                                      placement, spacing));
+    }
+    return out;
+}

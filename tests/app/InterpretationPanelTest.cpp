@@ -304,6 +304,26 @@ TEST_F(InterpretationTest, CancelledBatchKeepsTheStationsFittedBefore) {
     EXPECT_EQ(form.sheet->stationModel.has_value(), form.stationModels.count(0) == 1);
 }
 
+TEST_F(InterpretationTest, BatchFitWithTheLateralConstraintFitsTheStationsAsOneLine) {
+    openSurvey();
+    EXPECT_TRUE(form.modelPanel->lateralCheck->isEnabled());
+    form.modelPanel->layerCountSpin->setValue(3);
+    form.modelPanel->lateralCheck->setChecked(true);
+    EXPECT_TRUE(form.modelPanel->lateral());
+    form.onFitAllStations();
+    EXPECT_EQ(form.stationModels.size(), form.sheet->stations.size());
+    for (const auto& [index, fit] : form.stationModels) {
+        EXPECT_TRUE(fit.fitted);
+        EXPECT_EQ(fit.earth.size(), 3u) << index;
+    }
+    EXPECT_TRUE(form.statusPanels[2]->text().contains(u("横向约束权重")))
+        << form.statusPanels[2]->text().toStdString();
+    // A smooth fit has no lateral form.
+    form.modelPanel->smoothCheck->setChecked(true);
+    EXPECT_FALSE(form.modelPanel->lateralCheck->isEnabled());
+    EXPECT_FALSE(form.modelPanel->lateral());
+}
+
 TEST(InterpretationPanelParse, CellsTakePositiveFiniteNumbersOnly) {
     QLocale::setDefault(QLocale::c());
     const struct {

@@ -148,6 +148,50 @@ TEST_F(SectionWindowTest, TheChosenFitReachesTheStationsWithoutAModelFromTheMain
     }
 }
 
+TEST_F(SectionWindowTest, LateralConstraintFitsAllStationsAsOneLine) {
+    // The main window's model of the third station does not enter the joint fit.
+    window.knownModel = [](std::size_t index) -> std::optional<StationModel> {
+        if (index != 2)
+            return std::nullopt;
+        return StationModel{103, {{50, 4, std::nullopt}, {500, 0, std::nullopt}}, 1.25};
+    };
+    window.parameterCombo->setCurrentIndex(SectionWindow::modelSectionItem);
+    EXPECT_TRUE(window.lateralCheck->isEnabled());
+    EXPECT_FALSE(window.lateralWeightEdit->isEnabled());
+    window.lateralCheck->setChecked(true);
+    EXPECT_TRUE(window.lateralWeightEdit->isEnabled());
+    window.layersSpin->setValue(3);
+    ASSERT_TRUE(window.refresh());
+    EXPECT_EQ(window.fittedCount(), 6u);
+    for (std::size_t i = 0; i < 6; ++i)
+        EXPECT_EQ(layersDrawn(window.section(), i), 3u) << i;
+    EXPECT_TRUE(window.lateralLabel->text().startsWith(QStringLiteral("权重 ")))
+        << window.lateralLabel->text().toStdString();
+    const int progressCalls = ui.progressCalls;
+    ASSERT_TRUE(window.refresh());
+    EXPECT_EQ(ui.progressCalls, progressCalls); // the same choices: the joint fit is kept
+    // A typed weight is used, and fits again.
+    window.lateralWeightEdit->setText(QStringLiteral("0.5"));
+    ASSERT_TRUE(window.refresh());
+    EXPECT_GT(ui.progressCalls, progressCalls);
+    EXPECT_TRUE(window.lateralLabel->text().startsWith(QStringLiteral("权重 0.5，")))
+        << window.lateralLabel->text().toStdString();
+    // A weight that is no positive number is refused with a message, and nothing is drawn.
+    window.lateralWeightEdit->setText(QStringLiteral("-1"));
+    EXPECT_FALSE(window.refresh());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_NE(ui.messages[0].text.find("横向约束权重"), std::string::npos);
+    EXPECT_TRUE(window.image().isNull());
+    // Without the constraint the stations are fitted one by one again, the main window's model kept.
+    window.lateralCheck->setChecked(false);
+    ASSERT_TRUE(window.refresh());
+    EXPECT_EQ(layersDrawn(window.section(), 2), 2u);
+    EXPECT_TRUE(window.lateralLabel->text().isEmpty());
+    // The smooth fit has no lateral form.
+    window.smoothCheck->setChecked(true);
+    EXPECT_FALSE(window.lateralCheck->isEnabled());
+}
+
 TEST_F(SectionWindowTest, ACancelledFitDrawsNothingAndKeepsNoModel) {
     ui.cancelAfterProgressCalls = 1;
     window.parameterCombo->setCurrentIndex(SectionWindow::modelSectionItem);

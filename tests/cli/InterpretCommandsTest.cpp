@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "CliFiles.h"
+#include "model/ForwardModel.h"
 #include "model/JsonValue.h"
 #include "model/LayerLimits.h"
 
@@ -212,6 +213,58 @@ TEST(InvertCommand, WithAllFailsOnlyWhenNoStationIsFitted) {
         for (const model::JsonValue& station : stations.array())
             errors += has(station, "error") ? 1 : 0;
         EXPECT_EQ(errors, row.errors) << row.what << "\n" << r.out.substr(0, 400);
+    }
+}
+
+TEST(InvertCommand, LateralFitsTheStationsOfTheFileAsOneLine) {
+    clitest::TempFolder folder;
+    // Six three-layer stations whose interfaces deepen along the line, 16 readings each; the fourth keeps
+    // two.
+    std::string text = "测区\n电测深\n点号 AB/2 MN/2 rho M1 R TH TD ZP 标志 备用 备用\n";
+    for (int s = 1; s <= 6; ++s) {
+        model::LayeredModel earth;
+        earth.layers = {{100.0, 3.0 + 0.2 * s}, {20.0, 10.0 + s}, {500.0, 0.0}};
+        std::vector<double> ab2;
+        for (int k = 0; k < (s == 4 ? 2 : 16); ++k)
+            ab2.push_back(1.5 * std::pow(200.0, k / 15.0));
+        const std::vector<double> rho = model::apparentResistivity(earth, ab2);
+        for (std::size_t k = 0; k < ab2.size(); ++k)
+            text += std::to_string(s) + " " + std::to_string(ab2[k]) + " 0 " + std::to_string(rho[k]) +
+                    " 1 10 100 5 3 1 0 0\n";
+    }
+    const std::string file = folder.write("line.dat", text);
+    for (const std::vector<std::string>& words : {std::vector<std::string>{file, "--all", "--lateral"},
+                                                  {file, "--all", "--lateral", "2", "--layers", "3"}}) {
+        const CommandRun r = invert(words);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const model::JsonValue report = jsonOf(r.out);
+        const std::vector<model::JsonValue>& stations = member(report, "stations").array();
+        ASSERT_EQ(stations.size(), 6u);
+        for (std::size_t s = 0; s < stations.size(); ++s) {
+            EXPECT_EQ(has(stations[s], "error"), s == 3) << s;
+            if (s != 3) {
+                EXPECT_EQ(member(stations[s], "layers").array().size(), 3u);
+                // Noise-free readings: the chosen weight keeps them fitted; W 2 ties the deepening interfaces
+                // harder, at some misfit.
+                EXPECT_LT(member(stations[s], "rmsPercent").number(), words.size() > 3 ? 5.0 : 1.0) << s;
+            }
+        }
+        const model::JsonValue& lateral = member(report, "lateral");
+        ASSERT_TRUE(has(report, "lateral")) << r.out.substr(0, 400);
+        EXPECT_GT(member(lateral, "weight").number(), 0.0);
+        if (words.size() > 3) {
+            EXPECT_EQ(member(lateral, "weight").number(), 2.0);
+        }
+        EXPECT_LT(member(lateral, "rmsPercent").number(), words.size() > 3 ? 5.0 : 1.0);
+    }
+    // Refused: without --all, with --smooth, with --ranges, a weight that is not positive.
+    for (const std::vector<std::string>& words : {std::vector<std::string>{file, "--lateral"},
+                                                  {file, "--all", "--lateral", "--smooth"},
+                                                  {file, "--all", "--lateral", "--ranges"},
+                                                  {file, "--all", "--lateral", "-1"}}) {
+        const CommandRun r = invert(words);
+        EXPECT_EQ(r.status, 2) << words.back();
+        EXPECT_NE(r.err.find("usage:"), std::string::npos);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "CliFiles.h"
 #include "cli/MessageRecorder.h"
+#include "model/ForwardModel.h"
 #include "section/SectionSheet.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
@@ -11,6 +12,7 @@
 #include <QImage>
 #include <QRegularExpression>
 
+#include <cmath>
 #include <filesystem>
 #include <sstream>
 
@@ -81,6 +83,51 @@ TEST(SectionCommand, ModelSectionOfFittedStationsIsWritten) {
               0)
         << err;
     EXPECT_GT(std::filesystem::file_size(svg), 1000u);
+}
+
+// A column file of a line of `stations` three-layer soundings whose interfaces deepen along the line, 16
+// readings each from 1.5 to 300 m; the station numbered `short_` keeps only its first two readings.
+std::string lineFile(clitest::TempFolder& folder, int stations, int short_) {
+    std::string text = "测区\n电测深\n点号 AB/2 MN/2 rho M1 R TH TD ZP 标志 备用 备用\n";
+    for (int s = 1; s <= stations; ++s) {
+        model::LayeredModel earth;
+        earth.layers = {{100.0, 3.0 + 0.2 * s}, {20.0, 10.0 + s}, {500.0, 0.0}};
+        std::vector<double> ab2;
+        for (int k = 0; k < (s == short_ ? 2 : 16); ++k)
+            ab2.push_back(1.5 * std::pow(200.0, k / 15.0));
+        const std::vector<double> rho = model::apparentResistivity(earth, ab2);
+        for (std::size_t k = 0; k < ab2.size(); ++k)
+            text += std::to_string(s) + " " + std::to_string(ab2[k]) + " 0 " + std::to_string(rho[k]) +
+                    " 1 10 100 5 3 1 0 0\n";
+    }
+    return folder.write("line.dat", text);
+}
+
+TEST(SectionCommand, LaterallyConstrainedModelSection) {
+    clitest::TempFolder folder;
+    const std::string data = lineFile(folder, 8, 5);
+    const std::string svg = folder.file("lateral.svg");
+    std::string err;
+    ASSERT_EQ(section({data, "-o", svg, "--param", "model", "--lateral", "--spacing", "20"}, &err), 0) << err;
+    EXPECT_GT(std::filesystem::file_size(svg), 1000u);
+    EXPECT_NE(err.find("laterally constrained, weight "), std::string::npos) << err;
+    // The short station could not take part; it is named, and the others are drawn.
+    EXPECT_NE(err.find("station index 4: Too few usable points"), std::string::npos) << err;
+    const std::string png = folder.file("given.png");
+    ASSERT_EQ(section({data, "-o", png, "--param", "model", "--lateral", "0.5"}, &err), 0) << err;
+    EXPECT_NE(err.find("weight 0.5,"), std::string::npos) << err;
+    EXPECT_FALSE(QImage(QString::fromStdString(png)).isNull());
+    // The weight is optional: an option after --lateral is no weight.
+    ASSERT_EQ(section({data, "--param", "model", "--lateral", "-o", png}, &err), 0) << err;
+    const struct {
+        std::vector<std::string> words;
+    } refused[] = {
+        {{data, "-o", svg, "--lateral"}},                                 // not the model section
+        {{data, "-o", svg, "--param", "model", "--lateral", "0"}},        // no positive weight
+        {{data, "-o", svg, "--param", "model", "--lateral", "--smooth"}}, // no layered model
+    };
+    for (const auto& c : refused)
+        EXPECT_EQ(section(c.words, &err), 2) << c.words.back();
 }
 
 TEST(SectionCommand, RefusalsExitWithAReasonAndWriteNothing) {

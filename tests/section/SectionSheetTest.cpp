@@ -466,4 +466,20 @@ TEST(SectionSheet, ModelSectionRefusals) {
     EXPECT_FALSE(sheet.layoutModelSection(models(), o));
 }
 
+TEST(SectionSheet, AStationWithoutAModelIsMarkedInTheRmsRow) {
+    std::vector<StationModel> line = models();
+    line.insert(line.begin() + 1, StationModel{2, {}, NAN}); // its fit failed
+    line[1].stationNumber = 0;
+    line[0].stationNumber = -1;
+    SectionSheet sheet;
+    ASSERT_TRUE(sheet.layoutModelSection(line, options(100, 1000)));
+    const RecordingCanvas canvas = drawn(sheet);
+    std::vector<std::string> texts;
+    for (const auto& call : canvas.callsOf("textOut"))
+        texts.push_back(call.text);
+    EXPECT_EQ(std::count(texts.begin(), texts.end(), "×"), 1);
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "1.5"), texts.end());
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "2.5"), texts.end());
+}
+
 } // namespace
