@@ -37,6 +37,9 @@ struct SectionRequest {
     int dpi = 150;
 };
 
+constexpr double kLeastSpacing = 1e-3;  // m per station number
+constexpr double kLargestSpacing = 1e6; // m per station number
+
 const std::string& argumentOf(const std::vector<std::string>& words, std::size_t& i) {
     if (i + 1 >= words.size())
         throw UsageError{words[i] + " needs a value"};
@@ -76,6 +79,7 @@ SectionRequest parseRequest(const std::vector<std::string>& words) {
     request.parameter = SectionParameter::Res;
     std::vector<std::string> readerWords;
     bool fitOptions = false;
+    bool layersGiven = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
         const std::string& word = words[i];
         if (word == "-o" || word == "--output") {
@@ -86,14 +90,23 @@ SectionRequest parseRequest(const std::vector<std::string>& words) {
         } else if (word == "--param") {
             request.parameter = parameterOf(argumentOf(words, i));
         } else if (word == "--spacing") {
+            // Distances are labelled in whole millimetres at the least: a smaller spacing labels every
+            // station 0.
             request.options.spacing = numberOf(word, argumentOf(words, i));
+            if (!(request.options.spacing >= kLeastSpacing && request.options.spacing <= kLargestSpacing))
+                throw UsageError{"--spacing expects metres per station number from 0.001 to 1000000"};
         } else if (word == "--scale") {
+            // 1:n; the automatic scale is the option left out.
             request.options.horizontalScale = numberOf(word, argumentOf(words, i));
+            if (!(request.options.horizontalScale >= 1.0 && request.options.horizontalScale <= 1e9))
+                throw UsageError{"--scale expects n of the scale 1:n, from 1 to 1e9 (leave it out for the "
+                                 "automatic scale)"};
         } else if (word == "--order") {
             request.options.placement = StationPlacement::ByOrder;
         } else if (word == "--layers") {
             request.layers = countOf(word, argumentOf(words, i), model::kMinLayers, model::kMaxLayers);
             fitOptions = true;
+            layersGiven = true;
         } else if (word == "--smooth") {
             request.smooth = true;
             fitOptions = true;
@@ -124,6 +137,8 @@ SectionRequest parseRequest(const std::vector<std::string>& words) {
         throw UsageError{"--layers, --smooth and --lateral apply to --param model"};
     if (request.lateral && request.smooth)
         throw UsageError{"--lateral applies to a layered model, not to --smooth"};
+    if (layersGiven && request.smooth)
+        throw UsageError{"--layers and --smooth exclude each other (a smooth model chooses its own layers)"};
     return request;
 }
 

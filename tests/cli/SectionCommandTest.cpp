@@ -143,12 +143,16 @@ TEST(SectionCommand, RefusalsExitWithAReasonAndWriteNothing) {
         std::vector<std::string> words;
         int status;
     } cases[] = {
-        {{one, "-o", out}, 1},                          // a single station makes no section
-        {{sampleIp, "-o", out, "--spacing", "0"}, 1},   // the layout refuses the spacing
-        {{sampleIp, "-o", out, "--scale", "-5"}, 1},    // and a negative scale
-        {{sampleIp, "-o", out, "--spacing", "far"}, 2}, // not a number
-        {{sampleIp, "-o", out, "--param", "rho"}, 2},   // unknown parameter
-        {{sampleIp, "-o", out, "--layers", "2"}, 2},    // a fit option without the model section
+        {{one, "-o", out}, 1},                             // a single station makes no section
+        {{sampleIp, "-o", out, "--spacing", "0"}, 2},      // no spacing
+        {{sampleIp, "-o", out, "--spacing", "1e-9"}, 2},   // one that labels every station 0
+        {{sampleIp, "-o", out, "--spacing", "1e-308"}, 2}, // likewise
+        {{sampleIp, "-o", out, "--scale", "-5"}, 2},       // a negative scale
+        {{sampleIp, "-o", out, "--scale", "0"}, 2},        // 1:0 (the automatic scale is the option left out)
+        {{sampleIp, "-o", out, "--param", "model", "--layers", "3", "--smooth"}, 2}, // two fits asked for
+        {{sampleIp, "-o", out, "--spacing", "far"}, 2},                              // not a number
+        {{sampleIp, "-o", out, "--param", "rho"}, 2},                                // unknown parameter
+        {{sampleIp, "-o", out, "--layers", "2"}, 2}, // a fit option without the model section
         {{sampleIp, "-o", out, "--param", "model", "--layers", "15"}, 2}, // more layers than a fit takes
         {{sampleIp, "-o", out, "--param", "model", "--layers", "0"}, 2},  // fewer than one
         {{sampleIp, "-o", folder.file("out.bmp")}, 2}, // a format sections are not written in
