@@ -238,6 +238,9 @@ std::string readContent(const JsonValue& root, std::size_t layers, ModelFileCont
 
 ModelFileResult parseModelFile(std::string_view text, int station) try {
     ModelFileResult result;
+    // Editors on Windows often start a UTF-8 file with a byte-order mark.
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     auto failed = [&](std::string error) {
         result.model = {};
         result.rmsPercent = -1.0;

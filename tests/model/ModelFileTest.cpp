@@ -238,6 +238,10 @@ TEST(ModelFile, AVersionOneFileStillOpens) {
     EXPECT_EQ(back.rmsPercent, 2.5);
     EXPECT_TRUE(back.content == model::ModelFileContent{});
     EXPECT_FALSE(back.model.layers[0].rhoRange.has_value());
+    // Saved again by an editor that starts UTF-8 files with a byte-order mark.
+    const model::ModelFileResult marked = model::parseModelFile("\xEF\xBB\xBF" + text, 4);
+    ASSERT_TRUE(marked.ok()) << marked.error;
+    EXPECT_EQ(marked.model.layers[1].rho, 310.0);
 }
 
 TEST(ModelFile, ModelsOutsideTheModellingDomainAreRefused) {
