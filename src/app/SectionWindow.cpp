@@ -8,6 +8,7 @@
 #include "core/Ui.h"
 #include "model/BatchFit.h"
 #include "model/LateralFit.h"
+#include "model/LayerLimits.h"
 #include "render/QtCanvas.h"
 #include "render/SectionExport.h"
 #include "sheet/StationSounding.h"
@@ -38,8 +39,9 @@ constexpr SectionParameter comboParameters[] = {SectionParameter::Res, SectionPa
                                                 SectionParameter::R,   SectionParameter::TD,
                                                 SectionParameter::TH,  SectionParameter::ZP};
 
+// A model section needs two layers at least to show an interface; the most are the fits' own limit.
 constexpr int minLayers = 2;
-constexpr int maxLayers = 8;
+constexpr int maxLayers = model::kMaxLayers;
 constexpr int defaultLayers = 3;
 
 QString u(const std::string& utf8) {

@@ -8,6 +8,7 @@
 #include "model/ForwardModel.h"
 #include "model/HankelFilter.h"
 #include "model/SchlumbergerForward.h"
+#include "model/SoundingData.h"
 
 using model::LayeredModel;
 
@@ -301,4 +302,19 @@ TEST(ForwardModel, TinyMn2IsTheIdealArray) {
         for (std::size_t i = 0; i < ab2.size(); ++i)
             EXPECT_NEAR(model::apparentResistivity(earth, ab2, std::vector<double>{b, b})[i], ideal[i],
                         1e-6 * ideal[i]);
+}
+
+// The column reader keeps AB/2 0.0001 m high: a row written with MN/2 = AB/2 is an ideal array, as the
+// file's convention says, and a row with MN/2 well below AB/2 keeps its finite array.
+TEST(SoundingData, Mn2WrittenEqualToAb2IsAnIdealArray) {
+    model::SoundingData data;
+    data.ab2 = {10.0001, 10.0001, 1000.0001};
+    data.mn2 = {10.0, 9.0, 1000.0};
+    data.rhoa = {50.0, 50.0, 80.0};
+    const model::UsablePoints points = model::UsablePoints::of(data, false);
+    ASSERT_EQ(points.size(), 3u);
+    EXPECT_EQ(points.mn2[0], 0.0);
+    EXPECT_EQ(points.mn2[1], 9.0);
+    EXPECT_EQ(points.mn2[2], 0.0);
+    EXPECT_EQ(points.measuredMn2[0], 10.0) << "the segment it belongs to stays the measured MN/2";
 }
