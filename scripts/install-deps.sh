@@ -7,7 +7,7 @@ packages=(
     qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev zlib1g-dev libeigen3-dev
     libgtest-dev googletest libbenchmark-dev
     fonts-wqy-microhei fonts-liberation2
-    xvfb xauth valgrind clang-format g++-mingw-w64-x86-64-posix
+    xvfb xauth valgrind clang-format g++-mingw-w64-x86-64-posix wine64
     dpkg-dev desktop-file-utils shared-mime-info
 )
 if [ "${1:-}" = "--with-fuzz" ]; then

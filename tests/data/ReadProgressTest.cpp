@@ -22,7 +22,13 @@ namespace {
 using datatest::TempFolder;
 
 // How many descriptors of this process have `file` open.
+// How often the process has the file open, by its descriptors in /proc; -1 where the system keeps no
+// such list (Windows).
 int openCount(const std::string& file) {
+#ifndef __linux__
+    (void)file;
+    return -1;
+#endif
     const std::filesystem::path target = std::filesystem::canonical(file);
     int count = 0;
     std::error_code error;
@@ -118,8 +124,10 @@ TEST_P(LargeFile, CancelAtTheFirstReportStopsTheReadingAndClosesTheFile) {
 
     EXPECT_TRUE(report.cancelled);
     ASSERT_EQ(ui.reports.size(), 1u) << "no report after the cancel";
-    EXPECT_EQ(ui.openDuringReports[0], 1);
-    EXPECT_EQ(openCount(file), 0);
+    if (openCount(file) >= 0) {
+        EXPECT_EQ(ui.openDuringReports[0], 1);
+        EXPECT_EQ(openCount(file), 0);
+    }
     // Stopped near the first report, far from the end of the file.
     EXPECT_GE(ui.reports[0].first, progressStep);
     EXPECT_LT(ui.reports[0].first, 2 * progressStep);
@@ -146,7 +154,7 @@ TEST_P(LargeFile, ReportsRiseStepByStepToTheFileSize) {
     const std::uint64_t steps = size / progressStep;
     EXPECT_GE(ui.reports.size(), steps - 1);
     EXPECT_LE(ui.reports.size(), steps + 2);
-    EXPECT_EQ(openCount(file), 0);
+    EXPECT_LE(openCount(file), 0); // closed (-1: not countable here)
 }
 
 TEST_P(LargeFile, CancelLaterKeepsOnlyTheStationsReadBefore) {
@@ -159,7 +167,7 @@ TEST_P(LargeFile, CancelLaterKeepsOnlyTheStationsReadBefore) {
     EXPECT_EQ(ui.reports.size(), 3u);
     EXPECT_GE(ui.reports[2].first, 3 * progressStep);
     EXPECT_FALSE(stations.empty());
-    EXPECT_EQ(openCount(file), 0);
+    EXPECT_LE(openCount(file), 0); // closed (-1: not countable here)
 }
 
 INSTANTIATE_TEST_SUITE_P(Readers, LargeFile,
@@ -190,7 +198,7 @@ TEST(ReadProgress, CancelsInALongRunOfEmptyLinesAmongTheHeaderLines) {
     EXPECT_EQ(ui.reports.size(), 1u);
     EXPECT_TRUE(stations.empty());
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(openCount(file), 0);
+    EXPECT_LE(openCount(file), 0); // closed (-1: not countable here)
 
     // The column reader itself, among its header lines.
     ProgressUi columnUi(file, 2);
@@ -199,7 +207,7 @@ TEST(ReadProgress, CancelsInALongRunOfEmptyLinesAmongTheHeaderLines) {
     EXPECT_TRUE(columnReport.cancelled);
     EXPECT_EQ(columnUi.reports.size(), 2u);
     EXPECT_TRUE(stations.empty());
-    EXPECT_EQ(openCount(file), 0);
+    EXPECT_LE(openCount(file), 0); // closed (-1: not countable here)
 }
 
 // The skipped-row count.

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "TempFolder.h"
-#include "data/ProfileData.h"
 #include "TestGbk.h"
+#include "data/ProfileData.h"
 
 namespace sheettest {
 

@@ -8,7 +8,8 @@ namespace {
 constexpr UINT gbkCodePage = 936;
 
 std::wstring wideOf(std::string_view text, UINT codePage) {
-    const int count = MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    const int count =
+        MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(count), L'\0');
     MultiByteToWideChar(codePage, 0, text.data(), static_cast<int>(text.size()), wide.data(), count);
     return wide;
