@@ -30,8 +30,8 @@ inline constexpr double dashLength = 30.0;
 inline constexpr double dashGap = 15.0;
 
 // A masked reading: a white disc with a grey outline over the reading's symbol, radius in logical units.
-inline constexpr Pen maskedPen{penstyle::solid, 3, colors::rgb(150, 150, 150), penmode::copy};
-inline constexpr int maskedRadius = 12;
+inline constexpr Pen maskedPen{penstyle::solid, 4, colors::rgb(140, 140, 140), penmode::copy};
+inline constexpr int maskedRadius = 20;
 // How near (logical units) a click must fall to a reading to mask or unmask it.
 inline constexpr int readingHitRadius = 25;
 
