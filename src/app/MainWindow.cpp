@@ -92,6 +92,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     setAcceptDrops(true);
     setCentralWidget(scrollArea);
     connect(sheetImage, &SheetImageWidget::mouseDown, this, &MainWindow::onSheetImagePressed);
+    connect(sheetImage, &SheetImageWidget::mouseMoved, this, &MainWindow::onSheetImageMoved);
+    connect(sheetImage, &SheetImageWidget::mouseUp, this, &MainWindow::onSheetImageReleased);
 
     createStatusBar();
     applyInitialState();

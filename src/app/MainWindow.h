@@ -18,6 +18,7 @@
 #include "app/PlotControlWindow.h"
 #include "core/Ui.h"
 #include "render/SheetBitmap.h"
+#include "sheet/ModelDrag.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
@@ -272,6 +273,9 @@ public slots:
     void onAbout();
     void onScrollAreaResized();
     void onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    // While a piece of the model is held: moves it with the pointer / lets it go.
+    void onSheetImageMoved(int x, int y);
+    void onSheetImageReleased(Qt::MouseButton button, int x, int y);
     void onFitStation();
     void onFitAllStations();
     void onForwardModel();
@@ -304,6 +308,15 @@ private:
     const std::vector<std::size_t>& masksOf(std::size_t index) const;
     // The panel's list of the shown station's masked readings.
     void showMaskedReadings();
+    // The piece of the shown station's model held by the mouse, and whether it has moved; a press on
+    // it that does not move may still mask the reading under it.
+    std::optional<ModelDrag> modelDrag;
+    bool modelDragMoved = false;
+    std::optional<std::size_t> readingUnderDrag;
+    // The shown station's model with the held piece moved to the sheet point `at`, shown live.
+    void dragModelTo(Point at);
+    // The sheet point under a pixel of the sheet image.
+    Point sheetPointOf(int x, int y) const;
     // The station on the sheet (the plot control window's selection may have moved since).
     std::optional<std::size_t> shownStation;
     void createToolBar();

@@ -112,6 +112,7 @@ void MainWindow::createInterpretation() {
 }
 
 void MainWindow::resetInterpretation(int shownIndex) {
+    modelDrag.reset();
     stationModels.clear();
     stationMasks.clear();
     sheet->stationModel.reset();
@@ -177,7 +178,20 @@ void MainWindow::toggleMaskedReading(std::size_t position) {
                       .arg(static_cast<double>(station.abHalf[position]), 0, 'g', 5));
 }
 
+void MainWindow::dragModelTo(Point at) {
+    if (!modelDrag || !shownStation || !sheet->stationModel)
+        return;
+    const std::size_t index = *shownStation;
+    // A dragged model is the user's: its misfit over the readings kept, no fit of them.
+    SheetModel moved = *sheet->stationModel;
+    moved.earth = modelDrag->movedTo(*sheet, at);
+    moved.report = responseOf(moved.earth, soundingOf(sheet->stations[index], false), masksOf(index));
+    moved.fitted = false;
+    putStationModel(index, moved);
+}
+
 void MainWindow::showStationInterpretation(int index) {
+    modelDrag.reset();
     shownStation.reset();
     sheet->stationModel.reset();
     sheet->maskedPoints.clear();

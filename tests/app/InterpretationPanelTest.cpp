@@ -11,6 +11,7 @@
 #include <QTableWidget>
 
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <fstream>
 #include <functional>
@@ -395,6 +396,45 @@ TEST_F(InterpretationTest, AClickOnAReadingMasksItForTheNextFitAndAgainUnmasksIt
     form.modelPanel->hide();
     clickAt(x, y);
     EXPECT_TRUE(form.sheet->maskedPoints.empty()) << "with the panel closed a click edits the pen as before";
+}
+
+// While the panel is open, the step line follows the mouse: a layer's piece moves its resistivity, the
+// response, the panel's table and the RMS follow at every move, and the model is a given one.
+TEST_F(InterpretationTest, DraggingALayerOfTheStepLineMovesItsResistivityLive) {
+    openSurvey();
+    const SheetState& s = *form.sheet;
+    // Values at a share t of the left (resistivity) and bottom (AB/2) axes, both logarithmic.
+    const auto rhoAt = [&](double t) {
+        return s.leftAxis.rangeMin * std::pow(s.leftAxis.rangeMax / s.leftAxis.rangeMin, t);
+    };
+    const auto abAt = [&](double t) {
+        return s.bottomAxis.rangeMin * std::pow(s.bottomAxis.rangeMax / s.bottomAxis.rangeMin, t);
+    };
+    const std::string rho1 = std::to_string(rhoAt(0.2)), rho2 = std::to_string(rhoAt(0.5)),
+                      rho3 = std::to_string(rhoAt(0.8));
+    const std::string thk1 = std::to_string(abAt(0.3)), thk2 = std::to_string(abAt(0.7) - abAt(0.3));
+    typeModel({rho1.c_str(), rho2.c_str(), rho3.c_str()}, {thk1.c_str(), thk2.c_str()});
+    form.onForwardModel();
+    form.modelPanel->show();
+    const double rmsBefore = s.stationModel->report.rmsPercent;
+
+    const QPoint from = pixelOf(s.originX + 0.5 * s.xLength, s.originY + 0.5 * s.yLength);
+    const QPoint to = pixelOf(s.originX + 0.5 * s.xLength, s.originY + 0.65 * s.yLength);
+    form.onSheetImagePressed(Qt::LeftButton, Qt::NoModifier, from.x(), from.y());
+    form.onSheetImageMoved(to.x(), to.y());
+    ASSERT_TRUE(s.stationModel);
+    // Live, before the button is let go.
+    EXPECT_NEAR(s.stationModel->earth.layers[1].rho / rhoAt(0.65), 1.0, 0.02);
+    EXPECT_NEAR(s.stationModel->earth.layers[0].rho, std::stod(rho1), 1e-6);
+    EXPECT_NE(s.stationModel->report.rmsPercent, rmsBefore);
+    EXPECT_NEAR(*InterpretationPanel::parsePositive(table().item(1, InterpretationPanel::RhoColumn)->text()) /
+                    s.stationModel->earth.layers[1].rho,
+                1.0, 1e-4);
+    form.onSheetImageReleased(Qt::LeftButton, to.x(), to.y());
+    EXPECT_FALSE(s.stationModel->fitted);
+    EXPECT_EQ(form.stationModels.at(0).earth.layers[1].rho, s.stationModel->earth.layers[1].rho);
+    EXPECT_TRUE(form.modelPanel->reportLabel->text().contains(u("给定模型")));
+    EXPECT_TRUE(s.maskedPoints.empty()) << "a drag masks nothing";
 }
 
 // The panel's fit of one station: "自动" by default with the misfit of every count tried, the ranges in
