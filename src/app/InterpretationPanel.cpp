@@ -133,6 +133,9 @@ InterpretationPanel::InterpretationPanel(QWidget* parent) : QDockWidget(text("�
     connect(layerCountSpin, &QSpinBox::valueChanged, this, &InterpretationPanel::onLayerCountChanged);
     connect(smoothCheck, &QCheckBox::toggled, this, &InterpretationPanel::onSmoothToggled);
     connect(segmentCheck, &QCheckBox::toggled, referenceCombo, &QWidget::setEnabled);
+    connect(segmentCheck, &QCheckBox::toggled, this, &InterpretationPanel::segmentSettingChanged);
+    connect(referenceCombo, &QComboBox::currentIndexChanged, this,
+            &InterpretationPanel::segmentSettingChanged);
     connect(layerTable, &QTableWidget::itemChanged, this, &InterpretationPanel::onCellChanged);
     connect(fitButton, &QPushButton::clicked, this, &InterpretationPanel::fitRequested);
     connect(forwardButton, &QPushButton::clicked, this, &InterpretationPanel::forwardRequested);
@@ -312,6 +315,15 @@ void InterpretationPanel::showMasked(const std::vector<std::size_t>& positions,
                               .arg(positions[i] + 1)
                               .arg(i < ab2.size() ? ab2[i] : 0.0, 0, 'g', 5);
     maskedLabel->setText(text("屏蔽的读数：") + shownPositions.join(text("，")));
+}
+
+void InterpretationPanel::setSegmentReference(model::SegmentReference reference) {
+    const QSignalBlocker quietCheck(segmentCheck);
+    const QSignalBlocker quietCombo(referenceCombo);
+    segmentCheck->setChecked(reference != model::SegmentReference::None);
+    if (reference != model::SegmentReference::None)
+        referenceCombo->setCurrentIndex(reference == model::SegmentReference::LargestMn2 ? 1 : 0);
+    referenceCombo->setEnabled(segmentCheck->isEnabled() && segmentCheck->isChecked());
 }
 
 bool InterpretationPanel::smooth() const {

@@ -165,6 +165,13 @@ void MainWindow::createMenus() {
     setYLengthAction = item(editMenu, "设置y-轴长度");
     editSeparator1 = editMenu->addSeparator();
     anomalyThresholdAction = item(editMenu, "设置异常阈值(&A)");
+    editSeparator2 = editMenu->addSeparator();
+    undoAction = item(editMenu, "撤销");
+    undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redoAction = item(editMenu, "重做");
+    redoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    undoAction->setEnabled(false);
+    redoAction->setEnabled(false);
 
     createInterpretation();
 
@@ -190,6 +197,8 @@ void MainWindow::createMenus() {
     connect(editTitleAction, &QAction::triggered, this, &MainWindow::onEditTitle);
     connect(setYLengthAction, &QAction::triggered, this, &MainWindow::onSetYLength);
     connect(anomalyThresholdAction, &QAction::triggered, this, &MainWindow::onSetAnomalyThreshold);
+    connect(undoAction, &QAction::triggered, this, &MainWindow::onUndo);
+    connect(redoAction, &QAction::triggered, this, &MainWindow::onRedo);
     connect(helpAction, &QAction::triggered, this, &MainWindow::onHelp);
     connect(webAction, &QAction::triggered, this, &MainWindow::onOpenWebSite);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::onAbout);

@@ -19,6 +19,7 @@
 #include "core/Ui.h"
 #include "render/SheetBitmap.h"
 #include "sheet/ModelDrag.h"
+#include "sheet/ModelHistory.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
@@ -154,6 +155,10 @@ public:
     // Masks or unmasks the shown station's reading `position`; the model on the sheet then shows its
     // misfit over the readings kept, to be fitted again.
     void toggleMaskedReading(std::size_t position);
+    // The steps of the interpretation that 撤销 and 重做 take back and do again; a new file clears them.
+    ModelHistory modelHistory;
+    void onUndo();
+    void onRedo();
     // Writes the shown station's model to `path` (never onto the data file) / reads it from `path`
     // for the shown station; false after a message.
     bool saveModelTo(const QString& path);
@@ -203,6 +208,10 @@ public:
     QAction* setYLengthAction = nullptr;
     QAction* editSeparator1 = nullptr;
     QAction* anomalyThresholdAction = nullptr;
+    QAction* editSeparator2 = nullptr;
+    // Undo and redo of the interpretation's steps (models, fits, masks, segment setting).
+    QAction* undoAction = nullptr;
+    QAction* redoAction = nullptr;
     QMenu* interpretMenu = nullptr;
     QAction* fitStationAction = nullptr;
     QAction* modelPanelAction = nullptr;
@@ -313,6 +322,16 @@ private:
     std::optional<ModelDrag> modelDrag;
     bool modelDragMoved = false;
     std::optional<std::size_t> readingUnderDrag;
+    std::optional<ModelSnapshot> beforeDrag;
+    // The interpretation now, and brought back (undo, redo).
+    ModelSnapshot modelSnapshot() const;
+    void restoreModelSnapshot(ModelSnapshot snapshot);
+    // A step of the interpretation is done; `before` is what it changed. Refreshes 撤销 and 重做.
+    void recordModelStep(ModelSnapshot before, const char* text);
+    void refreshUndoActions();
+    // The panel's segment setting as last recorded, the "before" of its next change.
+    model::SegmentReference recordedSegments = model::SegmentReference::None;
+    void onSegmentSettingChanged();
     // The shown station's model with the held piece moved to the sheet point `at`, shown live.
     void dragModelTo(Point at);
     // The sheet point under a pixel of the sheet image.

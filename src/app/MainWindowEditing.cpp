@@ -38,6 +38,7 @@ void MainWindow::onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifie
         if (auto held = ModelDrag::grab(s, choices(), at)) {
             modelDrag = std::move(held);
             modelDragMoved = false;
+            beforeDrag = modelSnapshot();
             readingUnderDrag = ModelOverlay::readingAt(s, choices(), at.x, at.y);
             return;
         }
@@ -96,12 +97,15 @@ void MainWindow::onSheetImageReleased(Qt::MouseButton button, int x, int y) {
         return;
     if (modelDragMoved) {
         dragModelTo(sheetPointOf(x, y));
+        if (beforeDrag)
+            recordModelStep(std::move(*beforeDrag), "拖动模型");
         const SheetModel& moved = *sheet->stationModel;
         setStatusText(QString::fromUtf8("已拖动测点 %1 的模型（给定模型，未反演），RMS %2 %。")
                           .arg(moved.stationNumber)
                           .arg(moved.report.rmsPercent, 0, 'f', 1));
     }
     modelDrag.reset();
+    beforeDrag.reset();
     if (!modelDragMoved && readingUnderDrag)
         toggleMaskedReading(*readingUnderDrag);
     readingUnderDrag.reset();

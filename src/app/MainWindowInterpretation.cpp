@@ -88,6 +88,8 @@ void MainWindow::createInterpretation() {
     connect(modelPanel, &InterpretationPanel::fitRequested, this, &MainWindow::onFitStation);
     connect(modelPanel, &InterpretationPanel::forwardRequested, this, &MainWindow::onForwardModel);
     connect(modelPanel, &InterpretationPanel::showTableChanged, this, &MainWindow::onShowModelTableToggled);
+    connect(modelPanel, &InterpretationPanel::segmentSettingChanged, this,
+            &MainWindow::onSegmentSettingChanged);
 
     interpretMenu = menuBar()->addMenu(text("解释(&I)"));
     fitStationAction = interpretMenu->addAction(text("反演当前测点"));
@@ -113,6 +115,9 @@ void MainWindow::createInterpretation() {
 
 void MainWindow::resetInterpretation(int shownIndex) {
     modelDrag.reset();
+    beforeDrag.reset();
+    modelHistory.clear();
+    refreshUndoActions();
     stationModels.clear();
     stationMasks.clear();
     sheet->stationModel.reset();
@@ -148,9 +153,11 @@ void MainWindow::toggleMaskedReading(std::size_t position) {
         position >= sheet->stations[*shownStation].size())
         return;
     const std::size_t index = *shownStation;
+    ModelSnapshot before = modelSnapshot();
     std::vector<std::size_t>& masked = stationMasks[index];
     const auto found = std::find(masked.begin(), masked.end(), position);
     const bool masking = found == masked.end();
+    recordModelStep(std::move(before), masking ? "屏蔽读数" : "恢复读数");
     if (masking) {
         masked.insert(std::upper_bound(masked.begin(), masked.end(), position), position);
     } else {
@@ -176,6 +183,65 @@ void MainWindow::toggleMaskedReading(std::size_t position) {
                       .arg(station.stationNumber.front())
                       .arg(position + 1)
                       .arg(static_cast<double>(station.abHalf[position]), 0, 'g', 5));
+}
+
+ModelSnapshot MainWindow::modelSnapshot() const {
+    return {stationModels, stationMasks, modelPanel->segmentReference()};
+}
+
+void MainWindow::restoreModelSnapshot(ModelSnapshot snapshot) {
+    stationModels = std::move(snapshot.models);
+    stationMasks = std::move(snapshot.masks);
+    modelPanel->setSegmentReference(snapshot.segments);
+    recordedSegments = snapshot.segments;
+    if (shownStation) {
+        showStationInterpretation(static_cast<int>(*shownStation));
+        redrawSheet();
+    }
+}
+
+void MainWindow::recordModelStep(ModelSnapshot before, const char* what) {
+    modelHistory.record(std::move(before), what);
+    refreshUndoActions();
+}
+
+void MainWindow::refreshUndoActions() {
+    undoAction->setEnabled(modelHistory.canUndo());
+    redoAction->setEnabled(modelHistory.canRedo());
+    const QString undoStep = QString::fromStdString(modelHistory.undoText());
+    const QString redoStep = QString::fromStdString(modelHistory.redoText());
+    undoAction->setToolTip(undoStep.isEmpty() ? text("撤销") : text("撤销：") + undoStep);
+    undoAction->setStatusTip(undoAction->toolTip());
+    redoAction->setToolTip(redoStep.isEmpty() ? text("重做") : text("重做：") + redoStep);
+    redoAction->setStatusTip(redoAction->toolTip());
+}
+
+void MainWindow::onUndo() {
+    const QString step = QString::fromStdString(modelHistory.undoText());
+    auto snapshot = modelHistory.undo(modelSnapshot());
+    if (!snapshot)
+        return;
+    restoreModelSnapshot(std::move(*snapshot));
+    refreshUndoActions();
+    setStatusText(text("已撤销：%1").arg(step));
+}
+
+void MainWindow::onRedo() {
+    const QString step = QString::fromStdString(modelHistory.redoText());
+    auto snapshot = modelHistory.redo(modelSnapshot());
+    if (!snapshot)
+        return;
+    restoreModelSnapshot(std::move(*snapshot));
+    refreshUndoActions();
+    setStatusText(text("已重做：%1").arg(step));
+}
+
+void MainWindow::onSegmentSettingChanged() {
+    ModelSnapshot before = modelSnapshot();
+    before.segments = recordedSegments;
+    recordedSegments = modelPanel->segmentReference();
+    if (before.segments != recordedSegments)
+        recordModelStep(std::move(before), "分段校正设置");
 }
 
 void MainWindow::dragModelTo(Point at) {
@@ -262,6 +328,7 @@ void MainWindow::onFitStation() try {
         return;
     }
     modelPanel->show();
+    recordModelStep(modelSnapshot(), "反演");
     putStationModel(*index,
                     {station.stationNumber.front(), fit.model, fit.report, true, modelPanel->showTable()});
     setStatusText(text("测点 %1 反演完成，RMS %2 %。")
@@ -283,6 +350,7 @@ void MainWindow::onForwardModel() {
         return;
     }
     const ProfileData& station = sheet->stations[*index];
+    recordModelStep(modelSnapshot(), "正演");
     putStationModel(*index, {station.stationNumber.front(), *typed,
                              responseOf(*typed, soundingOf(station, false), masksOf(*index)), false,
                              modelPanel->showTable()});
@@ -350,6 +418,8 @@ void MainWindow::onFitAllStations() try {
     }
     const std::size_t total = soundings.size();
 
+    ModelSnapshot before = modelSnapshot();
+    const bool replacing = !stationModels.empty();
     std::size_t fitted = 0;
     std::string failures;
     for (std::size_t i = 0; i < fits.size(); ++i) {
@@ -364,6 +434,8 @@ void MainWindow::onFitAllStations() try {
                 "\n测点 " + std::to_string(station.stationNumber.front()) + "：" + fitErrorText(fit.report);
         }
     }
+    if (fitted > 0)
+        recordModelStep(std::move(before), "全部测点反演");
     if (closeAfterFit) {
         // Closed during the fit: the close runs now, with its question about unsaved work.
         closeAfterFit = false;
@@ -372,11 +444,12 @@ void MainWindow::onFitAllStations() try {
     }
     showStationInterpretation(static_cast<int>(*shownStation));
     redrawSheet();
-    setStatusText(text("已反演 %1 个测点（共 %2 个）%3%4。")
+    setStatusText(text("已反演 %1 个测点（共 %2 个）%3%4。%5")
                       .arg(fitted)
                       .arg(total)
                       .arg(lateralText)
-                      .arg(cancel ? text("，已取消") : QString()));
+                      .arg(cancel ? text("，已取消") : QString())
+                      .arg(replacing && fitted > 0 ? text("原有的模型可用“撤销”(Ctrl+Z)恢复。") : QString()));
     if (!failures.empty())
         ui().messageBox("以下测点无法反演：" + failures, "警告", MsgButtons::Ok, MsgIcon::Warning);
 } catch (const std::bad_alloc&) {
@@ -385,12 +458,14 @@ void MainWindow::onFitAllStations() try {
 }
 
 void MainWindow::onClearModel() {
-    if (!shownStation)
+    if (!shownStation || !stationModels.contains(*shownStation))
         return;
+    recordModelStep(modelSnapshot(), "清除模型");
     stationModels.erase(*shownStation);
     showStationInterpretation(static_cast<int>(*shownStation));
     redrawSheet();
-    setStatusText(text("已清除测点 %1 的模型。").arg(sheet->stations[*shownStation].stationNumber.front()));
+    setStatusText(text("已清除测点 %1 的模型。可用“撤销”(Ctrl+Z)恢复。")
+                      .arg(sheet->stations[*shownStation].stationNumber.front()));
 }
 
 void MainWindow::onSaveModel() {
@@ -493,6 +568,7 @@ bool MainWindow::openModelFrom(const QString& path) {
         ui().messageBox("模型文件格式不正确：" + read.error, "警告", MsgButtons::Ok, MsgIcon::Warning);
         return false;
     }
+    recordModelStep(modelSnapshot(), "打开模型");
     // The readings the file's fit left out are left out again; its segment factors are drawn.
     if (read.content.masked.empty())
         stationMasks.erase(*index);

@@ -437,6 +437,46 @@ TEST_F(InterpretationTest, DraggingALayerOfTheStepLineMovesItsResistivityLive) {
     EXPECT_TRUE(s.maskedPoints.empty()) << "a drag masks nothing";
 }
 
+// 撤销 and 重做 (Ctrl+Z, Ctrl+Y in 编辑) take back and do again the fits, 清除模型, masks and drags of the
+// interpretation, in order; a new step after an undo drops what was undone.
+TEST_F(InterpretationTest, UndoAndRedoTakeBackTheModelStepsInOrder) {
+    openSurvey();
+    form.modelPanel->show();
+    EXPECT_FALSE(form.undoAction->isEnabled());
+    form.onFitStation();
+    const SheetModel fit = *form.sheet->stationModel;
+    const TCurve& res = form.sheet->resCurve;
+    clickAt(res.x1 + res.xPoints[4], res.y1 + res.yPoints[4]);
+    ASSERT_EQ(form.sheet->maskedPoints, std::vector<std::size_t>{4});
+    form.onClearModel();
+    EXPECT_FALSE(form.sheet->stationModel);
+    EXPECT_TRUE(form.statusPanels[2]->text().contains(u("撤销")));
+
+    form.undoAction->trigger(); // 清除模型
+    ASSERT_TRUE(form.sheet->stationModel);
+    EXPECT_EQ(form.sheet->stationModel->earth.layers[0].rho, fit.earth.layers[0].rho);
+    EXPECT_FALSE(form.sheet->stationModel->fitted) << "the model as the mask left it";
+    form.undoAction->trigger(); // the mask
+    EXPECT_TRUE(form.sheet->maskedPoints.empty());
+    EXPECT_TRUE(form.sheet->stationModel->fitted);
+    EXPECT_TRUE(form.modelPanel->maskedLabel->text().contains(u("无")));
+    form.undoAction->trigger(); // the fit
+    EXPECT_FALSE(form.sheet->stationModel);
+    EXPECT_TRUE(form.stationModels.empty());
+    EXPECT_FALSE(form.undoAction->isEnabled());
+
+    form.redoAction->trigger();
+    form.redoAction->trigger();
+    EXPECT_TRUE(form.sheet->stationModel && form.sheet->stationModel->fitted == false);
+    EXPECT_EQ(form.sheet->maskedPoints, std::vector<std::size_t>{4});
+    // A segment setting is a step too, and drops the redo of 清除模型.
+    form.modelPanel->segmentCheck->setChecked(true);
+    EXPECT_FALSE(form.redoAction->isEnabled());
+    form.undoAction->trigger();
+    EXPECT_FALSE(form.modelPanel->segmentCheck->isChecked());
+    EXPECT_TRUE(form.sheet->stationModel);
+}
+
 // The panel's fit of one station: "自动" by default with the misfit of every count tried, the ranges in
 // their own columns, and the segment factors when 分段校正 is ticked.
 TEST_F(InterpretationTest, TheFitReportsItsLayerChoiceRangesAndSegmentFactors) {

@@ -147,7 +147,10 @@ TEST_F(MainWindowTest, MenuBarHoldsEveryItemInItsStartState) {
                 {"设置x-长度", none, true, false},
                 {"设置y-轴长度", none, true, false},
                 {nullptr, none, false, true},
-                {"设置异常阈值(&A)", none, false, false}});
+                {"设置异常阈值(&A)", none, false, false},
+                {nullptr, none, true, true},
+                {"撤销", QKeySequence(Qt::CTRL | Qt::Key_Z), true, false},
+                {"重做", QKeySequence(Qt::CTRL | Qt::Key_Y), true, false}});
     expectMenu(form.helpMenu, "帮助(&H)",
                {{"使用电测深曲线绘制程序(&C)", none, true, true},
                 {"从网上获得更多的信息", none, true, true},
