@@ -157,6 +157,9 @@ void MainWindow::createMenus() {
     graphMenu->addSeparator();
     sectionAction = item(graphMenu, "测线剖面图...");
     sectionAction->setEnabled(false); // until a file is loaded
+    graphMenu->addSeparator();
+    axisTitlesAction = item(graphMenu, "坐标轴标题");
+    axisTitlesAction->setCheckable(true);
 
     editMenu = menuBar()->addMenu(text("编辑(&E)"));
     editTitleAction = item(editMenu, "修改图名(&T)");
@@ -194,6 +197,11 @@ void MainWindow::createMenus() {
     connect(curvesAction, &QAction::triggered, this, &MainWindow::onShowCurves);
     connect(copyAction, &QAction::triggered, this, &MainWindow::onCopy);
     connect(sectionAction, &QAction::triggered, this, &MainWindow::onShowSection);
+    connect(axisTitlesAction, &QAction::toggled, this, [this](bool shown) {
+        sheet->axisTitles = shown;
+        saved = false;
+        redrawSheet();
+    });
     connect(editTitleAction, &QAction::triggered, this, &MainWindow::onEditTitle);
     connect(setYLengthAction, &QAction::triggered, this, &MainWindow::onSetYLength);
     connect(anomalyThresholdAction, &QAction::triggered, this, &MainWindow::onSetAnomalyThreshold);

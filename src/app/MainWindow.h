@@ -123,6 +123,9 @@ public:
     QString lastDataFile;
 
     // ---- Output ----------------------------------------------------------------------------------
+    // The line under the frame of a printed or PDF sheet: file, station and today's date; empty
+    // without a station shown.
+    QString sheetFooterText() const;
     // Resolution offered for a PNG export and the accepted range, in dots per inch.
     static constexpr int defaultExportDpi = 300;
     static constexpr int minExportDpi = 50;
@@ -201,6 +204,8 @@ public:
     QAction* zoomInAction = nullptr;
     QAction* zoomOutAction = nullptr;
     QAction* sectionAction = nullptr;
+    // Titles on the axes (off by default).
+    QAction* axisTitlesAction = nullptr;
     QMenu* editMenu = nullptr;
     QAction* editTitleAction = nullptr;
     QAction* linePropertyAction = nullptr;
@@ -329,6 +334,8 @@ private:
     // A step of the interpretation is done; `before` is what it changed. Refreshes 撤销 and 重做.
     void recordModelStep(ModelSnapshot before, const char* text);
     void refreshUndoActions();
+    // The caption: the application's title, then the file and the station shown.
+    void updateWindowCaption();
     // The panel's segment setting as last recorded, the "before" of its next change.
     model::SegmentReference recordedSegments = model::SegmentReference::None;
     void onSegmentSettingChanged();

@@ -152,12 +152,17 @@ bool MainWindow::onExport() {
     const int viewportX = sheet->viewportX;
     const int viewportY = sheet->viewportY;
     std::string failure;
+    // A PDF is the printed sheet as a file: it names what it shows as the printed page does. The
+    // pictures (PNG, SVG) stay as the screen shows the sheet.
+    if (QFileInfo(path).suffix().toLower() == QStringLiteral("pdf"))
+        sheet->footerText = sheetFooterText().toStdString();
     try {
         failure = writeSheetFile(*sheet, choices(), path.toStdString(), dpi, ui(),
                                  std::filesystem::path(lastDataFile.toStdU16String()));
     } catch (const std::bad_alloc&) {
         failure = outOfMemoryMessage;
     }
+    sheet->footerText.clear();
     sheet->viewportX = viewportX;
     sheet->viewportY = viewportY;
     if (!failure.empty()) {

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include <QAction>
+#include <QDate>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -131,6 +132,25 @@ void MainWindow::resetInterpretation(int shownIndex) {
         needsData->setEnabled(loaded);
     modelPanel->showModel(nullptr);
     showMaskedReadings();
+    updateWindowCaption();
+}
+
+void MainWindow::updateWindowCaption() {
+    QString caption = text("电测深曲线图");
+    if (shownStation && *shownStation < sheet->stations.size() && !lastDataFile.isEmpty())
+        caption += text(" - %1 - 测点 %2")
+                       .arg(QFileInfo(lastDataFile).fileName())
+                       .arg(sheet->stations[*shownStation].stationNumber.front());
+    setWindowTitle(caption);
+}
+
+QString MainWindow::sheetFooterText() const {
+    if (!shownStation || *shownStation >= sheet->stations.size() || lastDataFile.isEmpty())
+        return {};
+    return text("文件：%1    测点：%2    日期：%3")
+        .arg(QFileInfo(lastDataFile).fileName())
+        .arg(sheet->stations[*shownStation].stationNumber.front())
+        .arg(QDate::currentDate().toString(Qt::ISODate));
 }
 
 const std::vector<std::size_t>& MainWindow::masksOf(std::size_t index) const {
@@ -270,6 +290,7 @@ void MainWindow::showStationInterpretation(int index) {
     }
     modelPanel->showModel(sheet->stationModel ? &*sheet->stationModel : nullptr);
     showMaskedReadings();
+    updateWindowCaption();
 }
 
 std::optional<std::size_t> MainWindow::currentStation() {

@@ -3,6 +3,7 @@
 #include "SheetWindowFixture.h"
 
 #include <QComboBox>
+#include <QDate>
 #include <QLabel>
 #include <QLocale>
 #include <QProcess>
@@ -475,6 +476,20 @@ TEST_F(InterpretationTest, UndoAndRedoTakeBackTheModelStepsInOrder) {
     form.undoAction->trigger();
     EXPECT_FALSE(form.modelPanel->segmentCheck->isChecked());
     EXPECT_TRUE(form.sheet->stationModel);
+}
+
+// The caption names the file and the station shown; the printed sheet's footer names them with the date.
+TEST_F(InterpretationTest, CaptionAndFooterNameTheFileAndTheStation) {
+    EXPECT_EQ(form.windowTitle(), u("电测深曲线图"));
+    openSurvey();
+    EXPECT_EQ(form.windowTitle(), u("电测深曲线图 - boundiali.dat - 测点 1"));
+    showStation(1);
+    EXPECT_EQ(form.windowTitle(), u("电测深曲线图 - boundiali.dat - 测点 2"));
+    const QString footer = form.sheetFooterText();
+    EXPECT_TRUE(footer.contains(u("boundiali.dat")) && footer.contains(u("测点：2")) &&
+                footer.contains(QDate::currentDate().toString(Qt::ISODate)))
+        << footer.toStdString();
+    EXPECT_TRUE(form.sheet->footerText.empty()) << "the screen shows no footer";
 }
 
 // The panel's fit of one station: "自动" by default with the misfit of every count tried, the ranges in

@@ -140,7 +140,9 @@ TEST_F(MainWindowTest, MenuBarHoldsEveryItemInItsStartState) {
                 {"放大图形(&I)", none, false, false},
                 {"缩小图形(&O)", none, false, false},
                 {nullptr, none, true, true},
-                {"测线剖面图...", none, true, false}});
+                {"测线剖面图...", none, true, false},
+                {nullptr, none, true, true},
+                {"坐标轴标题", none, true, true}});
     expectMenu(form.editMenu, "编辑(&E)",
                {{"修改图名(&T)", none, true, false},
                 {"设置剖面线属性(&L)", none, false, false},
