@@ -1,5 +1,6 @@
 #include "app/InterpretationPanel.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QBrush>
@@ -151,6 +152,9 @@ void InterpretationPanel::showModel(const SheetModel* stationModel) {
         reportLabel->setStyleSheet(QString());
     } else {
         const std::vector<model::Layer>& layers = stationModel->earth.layers;
+        const bool withChargeability =
+            std::any_of(layers.begin(), layers.end(),
+                        [](const model::Layer& layer) { return layer.m != 0.0 || layer.fixedM; });
         resizeRows(static_cast<int>(layers.size()));
         for (std::size_t i = 0; i < layers.size(); ++i) {
             const int row = static_cast<int>(i);
@@ -166,10 +170,14 @@ void InterpretationPanel::showModel(const SheetModel* stationModel) {
             layerTable->item(row, RhoColumn)->setCheckState(layers[i].fixedRho ? Qt::Checked : Qt::Unchecked);
             if (i + 1 < layers.size()) {
                 setNumber(row, ThkColumn, layers[i].thk);
-                layerTable->item(row, ThkColumn)
-                    ->setCheckState(layers[i].fixedThk ? Qt::Checked : Qt::Unchecked);
+                // A smooth fit's fixed thicknesses are its own grid, not held values: the next fit of
+                // block layers must not keep them.
+                const bool held = layers[i].fixedThk && !stationModel->smooth;
+                layerTable->item(row, ThkColumn)->setCheckState(held ? Qt::Checked : Qt::Unchecked);
             }
-            setNumber(row, ChargeabilityColumn, layers[i].m);
+            // A model without chargeability (a file without M1) leaves the column empty.
+            if (withChargeability)
+                setNumber(row, ChargeabilityColumn, layers[i].m);
         }
         // A block model sets the layer count, unless "自动" chose it; a smooth one (more layers) leaves it.
         if (static_cast<int>(layers.size()) <= maxLayers && stationModel->report.layersChosen == 0) {
@@ -345,6 +353,11 @@ void InterpretationPanel::onLayerCountChanged(int layers) {
         resizeRows(layers);
     refreshDerivedCells();
     filling = false;
+    // The model shown is not one of the count now chosen until it is fitted or forwarded again.
+    reportLabel->setStyleSheet(QString());
+    reportLabel->setText(layers == autoLayersValue
+                             ? text("层数已改为“自动”，模型尚未反演：请反演。")
+                             : text("层数已改为 %1，模型尚未反演：请反演或正演。").arg(layers));
 }
 
 void InterpretationPanel::onSmoothToggled(bool smoothFit) {

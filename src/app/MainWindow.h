@@ -166,6 +166,9 @@ public:
     // for the shown station; false after a message.
     bool saveModelTo(const QString& path);
     bool openModelFrom(const QString& path);
+    // The name 保存模型 proposes: the data file's stem and the station number, in the folder of the last
+    // model file (else the data file's).
+    QString suggestedModelPath() const;
     // The layered-model panel, a dock at the right, hidden until asked for or a fit is shown.
     InterpretationPanel* modelPanel = nullptr;
 
@@ -400,6 +403,9 @@ private:
     QFileDialog* exportDialog = nullptr;
     // Where the open dialog starts while it has not been made.
     QString openFolder;
+    // The folders of the last export and of the last model file; empty: the data file's folder.
+    QString exportFolder;
+    QString modelFolder;
     QActionGroup* displayModeGroup = nullptr;
     bool shownOnce = false;
     // A file with stations has been shown: the sheet is painted, not only its paper.

@@ -350,8 +350,9 @@ void MainWindow::onFitStation() try {
     }
     modelPanel->show();
     recordModelStep(modelSnapshot(), "反演");
-    putStationModel(*index,
-                    {station.stationNumber.front(), fit.model, fit.report, true, modelPanel->showTable()});
+    SheetModel fitted{station.stationNumber.front(), fit.model, fit.report, true, modelPanel->showTable()};
+    fitted.smooth = modelPanel->smooth();
+    putStationModel(*index, fitted);
     setStatusText(text("测点 %1 反演完成，RMS %2 %。")
                       .arg(station.stationNumber.front())
                       .arg(fit.report.rmsPercent, 0, 'f', 1));
@@ -450,6 +451,7 @@ void MainWindow::onFitAllStations() try {
             ++fitted;
             stationModels[i] = {station.stationNumber.front(), fit.model, fit.report, true,
                                 modelPanel->showTable()};
+            stationModels[i].smooth = options.kind == model::FitKind::Smooth;
         } else if (fit.report.error != "Cancelled.") {
             failures +=
                 "\n测点 " + std::to_string(station.stationNumber.front()) + "：" + fitErrorText(fit.report);
@@ -496,13 +498,24 @@ void MainWindow::onSaveModel() {
         ui().messageBox("当前测点没有模型。", "提示", MsgButtons::Ok, MsgIcon::Information);
         return;
     }
-    QString name = QFileDialog::getSaveFileName(
-        this, text("保存模型"), QFileInfo(lastDataFile).absolutePath(), text("模型文件(*.json)"));
+    QString name =
+        QFileDialog::getSaveFileName(this, text("保存模型"), suggestedModelPath(), text("模型文件(*.json)"));
     if (name.isEmpty())
         return;
     if (QFileInfo(name).suffix().isEmpty())
         name += QStringLiteral(".json");
     saveModelTo(name);
+}
+
+QString MainWindow::suggestedModelPath() const {
+    const QFileInfo data(lastDataFile);
+    const QString folder = modelFolder.isEmpty() ? data.absolutePath() : modelFolder;
+    if (!shownStation || *shownStation >= sheet->stations.size())
+        return folder;
+    return folder + QLatin1Char('/') +
+           text("%1-测点%2.json")
+               .arg(data.completeBaseName())
+               .arg(sheet->stations[*shownStation].stationNumber.front());
 }
 
 bool MainWindow::saveModelTo(const QString& path) {
@@ -538,6 +551,7 @@ bool MainWindow::saveModelTo(const QString& path) {
                         MsgIcon::Error);
         return false;
     }
+    modelFolder = QFileInfo(path).absolutePath();
     setStatusText(text("模型已保存：%1").arg(QDir::toNativeSeparators(path)));
     return true;
 }
@@ -546,7 +560,8 @@ void MainWindow::onOpenModel() {
     if (!currentStation())
         return;
     const QString name = QFileDialog::getOpenFileName(
-        this, text("打开模型"), QFileInfo(lastDataFile).absolutePath(), text("模型文件(*.json)"));
+        this, text("打开模型"), modelFolder.isEmpty() ? QFileInfo(lastDataFile).absolutePath() : modelFolder,
+        text("模型文件(*.json)"));
     if (!name.isEmpty())
         openModelFrom(name);
 }
@@ -556,6 +571,7 @@ bool MainWindow::openModelFrom(const QString& path) {
     if (!index)
         return false;
     const std::int32_t number = sheet->stations[*index].stationNumber.front();
+    modelFolder = QFileInfo(path).absolutePath();
     // Only a regular file of model size is read, and only once: a pipe or a device named *.json would
     // block the window or never end. Anything else goes to the model reader, which says why it refuses.
     QByteArray bytes;

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 #include <QDate>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QProcess>
@@ -490,6 +491,43 @@ TEST_F(InterpretationTest, CaptionAndFooterNameTheFileAndTheStation) {
                 footer.contains(QDate::currentDate().toString(Qt::ISODate)))
         << footer.toStdString();
     EXPECT_TRUE(form.sheet->footerText.empty()) << "the screen shows no footer";
+}
+
+// A smooth fit holds its thin layers' thicknesses itself; back on block layers, the next 反演 holds none.
+TEST_F(InterpretationTest, ASmoothFitsThicknessesAreNotHeldByTheNextBlockFit) {
+    openSurvey();
+    form.modelPanel->smoothCheck->setChecked(true);
+    form.onFitStation();
+    ASSERT_TRUE(form.sheet->stationModel && form.sheet->stationModel->smooth);
+    form.modelPanel->smoothCheck->setChecked(false);
+    std::string error;
+    EXPECT_TRUE(form.modelPanel->fixedParameters(error).empty());
+}
+
+// A new layer count is no fit yet: the report line says so instead of the old model's RMS.
+TEST_F(InterpretationTest, ChangingTheLayerCountShowsTheModelAsNotYetFitted) {
+    openSurvey();
+    form.onFitStation();
+    ASSERT_TRUE(form.modelPanel->reportLabel->text().startsWith(u("RMS")));
+    form.modelPanel->layerCountSpin->setValue(5);
+    EXPECT_TRUE(form.modelPanel->reportLabel->text().contains(u("尚未反演")))
+        << form.modelPanel->reportLabel->text().toStdString();
+}
+
+// 保存模型 proposes the data file's stem and the station number; a file without M1 leaves the
+// chargeability column empty.
+TEST_F(InterpretationTest, SaveModelProposesANameAndNoChargeabilityIsShownEmpty) {
+    openSurvey(QStringLiteral(VESPLOT_REAL_DATA_DIR "/gbalo.dat"));
+    showStation(1);
+    EXPECT_TRUE(form.suggestedModelPath().endsWith(u("/gbalo-测点2.json")))
+        << form.suggestedModelPath().toStdString();
+    form.onFitStation();
+    ASSERT_TRUE(form.sheet->stationModel);
+    EXPECT_EQ(table().item(0, InterpretationPanel::ChargeabilityColumn)->text(), QString());
+    // A model file saved elsewhere moves the proposal to its folder.
+    const QString path = folder.filePath(QStringLiteral("kept.json"));
+    ASSERT_TRUE(form.saveModelTo(path));
+    EXPECT_TRUE(form.suggestedModelPath().startsWith(QFileInfo(path).absolutePath()));
 }
 
 // The panel's fit of one station: "自动" by default with the misfit of every count tried, the ranges in
