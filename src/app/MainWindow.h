@@ -166,6 +166,12 @@ public:
     // for the shown station; false after a message.
     bool saveModelTo(const QString& path);
     bool openModelFrom(const QString& path);
+    // Every station's model (with its masks and segment factors) to one file / from one, to the
+    // stations of the loaded file with those numbers; false after a message.
+    bool saveAllModelsTo(const QString& path);
+    bool openAllModelsFrom(const QString& path);
+    // A model changed since the models were last saved or read (all together): the close asks first.
+    bool modelsUnsaved = false;
     // The name 保存模型 proposes: the data file's stem and the station number, in the folder of the last
     // model file (else the data file's).
     QString suggestedModelPath() const;
@@ -227,6 +233,8 @@ public:
     QAction* saveModelAction = nullptr;
     QAction* openModelAction = nullptr;
     QAction* clearModelAction = nullptr;
+    QAction* saveAllModelsAction = nullptr;
+    QAction* openAllModelsAction = nullptr;
     QMenu* helpMenu = nullptr;
     QAction* helpAction = nullptr;
     QAction* webAction = nullptr;
@@ -300,6 +308,8 @@ public slots:
     void onSaveModel();
     void onOpenModel();
     void onClearModel();
+    void onSaveAllModels();
+    void onOpenAllModels();
 
 protected:
     void showEvent(QShowEvent* event) override;

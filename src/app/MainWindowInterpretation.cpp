@@ -22,6 +22,7 @@
 #include "core/Conversions.h"
 #include "model/BatchFit.h"
 #include "model/JsonValue.h"
+#include "model/LineModelFile.h"
 #include "model/ModelFile.h"
 #include "sheet/StationSounding.h"
 
@@ -33,6 +34,8 @@ QString text(const char* utf8) {
 
 // Larger files are no model files; they are not read twice.
 constexpr qint64 maxModelFileBytes = 1 << 20;
+// A line's model file: a model file per station, for tens of thousands of stations.
+constexpr qint64 maxLineModelFileBytes = qint64(1) << 30;
 
 std::filesystem::path pathOf(const QString& path) {
     return std::filesystem::path(path.toStdU16String());
@@ -64,6 +67,28 @@ model::FitReport responseOf(const model::LayeredModel& earth, const model::Sound
 }
 
 const std::vector<std::size_t> noMasks;
+
+// What a model file keeps of a station's fit: the layer choice, the segment factors, the masks.
+model::ModelFileContent keptContentOf(const SheetModel& current, const std::vector<std::size_t>& masked) {
+    model::ModelFileContent kept;
+    kept.autoLayers = current.report.layersChosen > 0;
+    kept.segments = current.report.segments;
+    if (!kept.segments.empty())
+        kept.segmentReference = kept.segments.back().reference && kept.segments.size() > 1
+                                    ? model::SegmentReference::LargestMn2
+                                    : model::SegmentReference::SmallestMn2;
+    kept.masked = masked;
+    return kept;
+}
+
+// Writes `content` to `path` beside it and renames it over: an old file stays whole when writing fails.
+bool writeWhole(const QString& path, const std::string& content) {
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(content.data(), static_cast<qint64>(content.size())) ==
+               static_cast<qint64>(content.size()) &&
+           file.commit();
+}
 
 // The fit's reasons in the user's language where they are known.
 std::string fitErrorText(const model::FitReport& report) {
@@ -102,9 +127,12 @@ void MainWindow::createInterpretation() {
     saveModelAction = interpretMenu->addAction(text("保存模型..."));
     openModelAction = interpretMenu->addAction(text("打开模型..."));
     clearModelAction = interpretMenu->addAction(text("清除模型"));
+    interpretMenu->addSeparator();
+    saveAllModelsAction = interpretMenu->addAction(text("保存全部模型..."));
+    openAllModelsAction = interpretMenu->addAction(text("打开全部模型..."));
     interpretMenu->setObjectName(QStringLiteral("mnInterpret"));
-    for (QAction* needsData :
-         {fitStationAction, fitAllAction, saveModelAction, openModelAction, clearModelAction})
+    for (QAction* needsData : {fitStationAction, fitAllAction, saveModelAction, openModelAction,
+                               clearModelAction, saveAllModelsAction, openAllModelsAction})
         needsData->setEnabled(false);
 
     connect(fitStationAction, &QAction::triggered, this, &MainWindow::onFitStation);
@@ -112,10 +140,13 @@ void MainWindow::createInterpretation() {
     connect(saveModelAction, &QAction::triggered, this, &MainWindow::onSaveModel);
     connect(openModelAction, &QAction::triggered, this, &MainWindow::onOpenModel);
     connect(clearModelAction, &QAction::triggered, this, &MainWindow::onClearModel);
+    connect(saveAllModelsAction, &QAction::triggered, this, &MainWindow::onSaveAllModels);
+    connect(openAllModelsAction, &QAction::triggered, this, &MainWindow::onOpenAllModels);
 }
 
 void MainWindow::resetInterpretation(int shownIndex) {
     modelDrag.reset();
+    modelsUnsaved = false;
     beforeDrag.reset();
     modelHistory.clear();
     refreshUndoActions();
@@ -127,8 +158,8 @@ void MainWindow::resetInterpretation(int shownIndex) {
     shownStation.reset();
     if (loaded && shownIndex >= 0 && static_cast<std::size_t>(shownIndex) < sheet->stations.size())
         shownStation = static_cast<std::size_t>(shownIndex);
-    for (QAction* needsData :
-         {fitStationAction, fitAllAction, saveModelAction, openModelAction, clearModelAction})
+    for (QAction* needsData : {fitStationAction, fitAllAction, saveModelAction, openModelAction,
+                               clearModelAction, saveAllModelsAction, openAllModelsAction})
         needsData->setEnabled(loaded);
     modelPanel->showModel(nullptr);
     showMaskedReadings();
@@ -214,6 +245,7 @@ void MainWindow::restoreModelSnapshot(ModelSnapshot snapshot) {
     stationMasks = std::move(snapshot.masks);
     modelPanel->setSegmentReference(snapshot.segments);
     recordedSegments = snapshot.segments;
+    modelsUnsaved = true;
     if (shownStation) {
         showStationInterpretation(static_cast<int>(*shownStation));
         redrawSheet();
@@ -222,6 +254,7 @@ void MainWindow::restoreModelSnapshot(ModelSnapshot snapshot) {
 
 void MainWindow::recordModelStep(ModelSnapshot before, const char* what) {
     modelHistory.record(std::move(before), what);
+    modelsUnsaved = true;
     refreshUndoActions();
 }
 
@@ -529,16 +562,8 @@ bool MainWindow::saveModelTo(const QString& path) {
         return false;
     }
     const SheetModel& current = *sheet->stationModel;
-    // The file keeps what the fit was asked and found: the layer choice, the segment factors, the masks.
-    model::ModelFileContent kept;
-    kept.autoLayers = current.report.layersChosen > 0;
-    kept.segments = current.report.segments;
-    if (!kept.segments.empty())
-        kept.segmentReference = kept.segments.back().reference && kept.segments.size() > 1
-                                    ? model::SegmentReference::LargestMn2
-                                    : model::SegmentReference::SmallestMn2;
-    if (shownStation)
-        kept.masked = masksOf(*shownStation);
+    const model::ModelFileContent kept =
+        keptContentOf(current, shownStation ? masksOf(*shownStation) : noMasks);
     const std::string content = model::formatModelFile(
         current.stationNumber, current.earth, current.fitted ? current.report.rmsPercent : -1.0, kept);
     // Written beside the target and renamed over it: an old file stays whole when writing fails.
@@ -554,6 +579,115 @@ bool MainWindow::saveModelTo(const QString& path) {
     modelFolder = QFileInfo(path).absolutePath();
     setStatusText(text("模型已保存：%1").arg(QDir::toNativeSeparators(path)));
     return true;
+}
+
+void MainWindow::onSaveAllModels() {
+    if (!currentStation())
+        return;
+    if (stationModels.empty()) {
+        ui().messageBox("没有测点有模型。", "提示", MsgButtons::Ok, MsgIcon::Information);
+        return;
+    }
+    const QFileInfo data(lastDataFile);
+    const QString proposal = (modelFolder.isEmpty() ? data.absolutePath() : modelFolder) + QLatin1Char('/') +
+                             data.completeBaseName() + text("-全部模型.json");
+    QString name =
+        QFileDialog::getSaveFileName(this, text("保存全部模型"), proposal, text("模型文件(*.json)"));
+    if (name.isEmpty())
+        return;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".json");
+    saveAllModelsTo(name);
+}
+
+bool MainWindow::saveAllModelsTo(const QString& path) {
+    std::error_code ec;
+    if (!lastDataFile.isEmpty() && std::filesystem::equivalent(pathOf(path), pathOf(lastDataFile), ec)) {
+        ui().messageBox("不能把模型保存到打开的数据文件上。", "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    std::vector<model::LineModelEntry> entries;
+    for (const auto& [index, stationModel] : stationModels) {
+        if (!stationModel.earth.isValid())
+            continue;
+        entries.push_back({stationModel.stationNumber, stationModel.earth,
+                           stationModel.fitted ? stationModel.report.rmsPercent : -1.0,
+                           keptContentOf(stationModel, masksOf(index))});
+    }
+    if (!writeWhole(path, model::formatLineModelFile(entries))) {
+        ui().messageBox("无法写入模型文件:\n" + path.toStdString(), applicationTitle, MsgButtons::Ok,
+                        MsgIcon::Error);
+        return false;
+    }
+    modelFolder = QFileInfo(path).absolutePath();
+    modelsUnsaved = false;
+    setStatusText(text("已保存 %1 个测点的模型：%2").arg(entries.size()).arg(QDir::toNativeSeparators(path)));
+    return true;
+}
+
+void MainWindow::onOpenAllModels() {
+    if (!currentStation())
+        return;
+    const QString name = QFileDialog::getOpenFileName(
+        this, text("打开全部模型"),
+        modelFolder.isEmpty() ? QFileInfo(lastDataFile).absolutePath() : modelFolder,
+        text("模型文件(*.json)"));
+    if (!name.isEmpty())
+        openAllModelsFrom(name);
+}
+
+bool MainWindow::openAllModelsFrom(const QString& path) {
+    if (!currentStation())
+        return false;
+    // Only a regular file of a bounded size is read, once.
+    QByteArray bytes;
+    if (const QFileInfo info(path); info.isFile() && info.size() <= maxLineModelFileBytes) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.read(maxLineModelFileBytes + 1);
+    }
+    if (bytes.isEmpty() || bytes.size() > maxLineModelFileBytes) {
+        ui().messageBox("无法读取模型文件:\n" + path.toStdString(), "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    const model::LineModelFileResult read = model::parseLineModelFile(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (!read.ok()) {
+        ui().messageBox("模型文件格式不正确：" + read.error, "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    modelFolder = QFileInfo(path).absolutePath();
+    ModelSnapshot before = modelSnapshot();
+    std::size_t taken = 0;
+    std::string missing;
+    for (const model::LineModelEntry& entry : read.stations) {
+        const auto index = findStationIndex(sheet->stations, entry.station);
+        if (!index) {
+            missing += (missing.empty() ? "" : "，") + std::to_string(entry.station);
+            continue;
+        }
+        if (entry.content.masked.empty())
+            stationMasks.erase(*index);
+        else
+            stationMasks[*index] = entry.content.masked;
+        SheetModel loaded{entry.station, entry.model, {}, false, modelPanel->showTable()};
+        loaded.report = responseOf(entry.model, soundingOf(sheet->stations[*index], false), masksOf(*index),
+                                   entry.content.segments);
+        stationModels[*index] = loaded;
+        ++taken;
+    }
+    if (taken > 0)
+        recordModelStep(std::move(before), "打开全部模型");
+    modelsUnsaved = false;
+    if (shownStation) {
+        showStationInterpretation(static_cast<int>(*shownStation));
+        redrawSheet();
+    }
+    setStatusText(text("已读入 %1 个测点的模型。").arg(taken));
+    if (!missing.empty())
+        ui().messageBox("文件中以下测点不在打开的数据中：" + missing, "提示", MsgButtons::Ok,
+                        MsgIcon::Information);
+    return taken > 0;
 }
 
 void MainWindow::onOpenModel() {

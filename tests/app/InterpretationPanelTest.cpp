@@ -360,6 +360,8 @@ TEST_F(InterpretationTest, ClosingTheWindowDuringTheBatchFitCancelsItAndCloses) 
     ClosingUi& closingUi = *closing;
     form.setUi(std::move(closing));
     ui = &closingUi;
+    closingUi.queueAnswer(
+        MsgResult::No); // 是否保存全部模型? — no (when a station was fitted before the close)
     closingUi.queueAnswer(MsgResult::No); // 是否保存已经绘制的剖面图? — no
     closingUi.atFirstReport = [this] { form.close(); };
     form.onFitAllStations();
@@ -528,6 +530,36 @@ TEST_F(InterpretationTest, SaveModelProposesANameAndNoChargeabilityIsShownEmpty)
     const QString path = folder.filePath(QStringLiteral("kept.json"));
     ASSERT_TRUE(form.saveModelTo(path));
     EXPECT_TRUE(form.suggestedModelPath().startsWith(QFileInfo(path).absolutePath()));
+}
+
+// 保存全部模型 keeps every station's model and masks in one file; 打开全部模型 gives them back to the
+// stations with those numbers. Models not saved so are unsaved work for the close.
+TEST_F(InterpretationTest, AllModelsOfTheLineGoToOneFileAndBack) {
+    openSurvey();
+    form.onFitStation();
+    showStation(1);
+    form.modelPanel->show();
+    const TCurve& res = form.sheet->resCurve;
+    clickAt(res.x1 + res.xPoints[4], res.y1 + res.yPoints[4]);
+    form.onFitStation();
+    ASSERT_EQ(form.stationModels.size(), 2u);
+    const double rho = form.stationModels.at(1).earth.layers[0].rho;
+    EXPECT_TRUE(form.modelsUnsaved);
+    ui->queueAnswer(MsgResult::Cancel);
+    EXPECT_FALSE(form.queryClose());
+    EXPECT_EQ(ui->messages.back().text, "有尚未保存的测点模型，是否保存全部模型?");
+
+    const QString path = folder.filePath(QStringLiteral("line.json"));
+    ASSERT_TRUE(form.saveAllModelsTo(path));
+    EXPECT_FALSE(form.modelsUnsaved);
+    openSurvey();
+    ASSERT_TRUE(form.stationModels.empty());
+    ASSERT_TRUE(form.openAllModelsFrom(path));
+    ASSERT_EQ(form.stationModels.size(), 2u);
+    EXPECT_EQ(form.stationModels.at(0).stationNumber, 1);
+    EXPECT_NEAR(form.stationModels.at(1).earth.layers[0].rho / rho, 1.0, 1e-9);
+    EXPECT_EQ(form.stationMasks.at(1), std::vector<std::size_t>{4});
+    EXPECT_FALSE(form.modelsUnsaved);
 }
 
 // The panel's fit of one station: "自动" by default with the misfit of every count tried, the ranges in
