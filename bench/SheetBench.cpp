@@ -2,6 +2,7 @@
 // command's core and the window's paint pipeline on a QImage; the PNG encoder and the sheet bitmap.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -15,12 +16,15 @@
 
 #include "SurveyGenerator.h"
 #include "cli/MessageRecorder.h"
+#include "model/ForwardModel.h"
 #include "render/PngEncoder.h"
 #include "render/QtCanvas.h"
 #include "render/SheetBitmap.h"
 #include "sheet/Composer.h"
+#include "sheet/ModelDrag.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
+#include "sheet/SheetModel.h"
 #include "sheet/SheetState.h"
 #include "sheet/SheetView.h"
 
@@ -177,8 +181,58 @@ void BM_NewSheetBitmap(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations()) * width * height * 4);
 }
 
+// One step of a drag of the model on the sheet, as the window takes it: the grabbed layer's new value,
+// the response at the station's readings and its RMS, and the sheet painted again at 96 dpi twice (the
+// bitmap and the smooth screen picture), with a 6-layer model, its response and its table.
+void BM_ModelDragStep(benchmark::State& state) {
+    MessageRecorder ui;
+    SheetState sheet(ui);
+    PlotChoices choices;
+    if (!openBenchmarkSheet(state, sheet, choices, ui))
+        return;
+    QImage image;
+    paintOnImage(sheet, choices, image, 96, ui); // lays out the frame
+    const ProfileData& station = sheet.stations[static_cast<std::size_t>(choices.stationIndex)];
+    // Six layers spread over the axes: resistivities across the left axis, interfaces across the bottom.
+    const double rhoLow = sheet.leftAxis.rangeMin, rhoHigh = sheet.leftAxis.rangeMax;
+    const double abLow = sheet.bottomAxis.rangeMin, abHigh = sheet.bottomAxis.rangeMax;
+    SheetModel sheetModel;
+    sheetModel.stationNumber = station.stationNumber.front();
+    double top = 0.0;
+    for (int i = 0; i < 6; ++i) {
+        const double depth = abLow * std::pow(abHigh / abLow, (i + 1) / 7.0);
+        sheetModel.earth.layers.push_back(
+            {rhoLow * std::pow(rhoHigh / rhoLow, (i % 2 ? 0.3 : 0.6)), i < 5 ? depth - top : 0.0});
+        top = depth;
+    }
+    sheet.stationModel = sheetModel;
+    const int x = static_cast<int>(sheet.originX + sheet.xLength * 0.5);
+    const int y = static_cast<int>(sheet.originY + sheet.yLength * 0.3);
+    const std::optional<ModelDrag> drag =
+        ModelDrag::grab(sheet, choices, {x, static_cast<int>(sheet.originY + sheet.yLength * 0.3 + 0.5)});
+    if (!drag) {
+        state.SkipWithError("no piece of the model under the point");
+        return;
+    }
+    const std::vector<double> ab2(station.abHalf.begin(), station.abHalf.end());
+    QImage smooth(image.size(), QImage::Format_RGB32);
+    int step = 0;
+    for (auto _ : state) {
+        sheet.stationModel->earth = drag->movedTo(sheet, {x, y + (step++ % 40) * 5});
+        const std::vector<double> rhoa = model::apparentResistivity(sheet.stationModel->earth, ab2);
+        benchmark::DoNotOptimize(rhoa.data());
+        paintOnImage(sheet, choices, image, 96, ui);
+        smooth.fill(Qt::white);
+        QPainter painter(&smooth);
+        QtCanvas canvas(painter, 96, 96, QtCanvas::Rendering::Smooth);
+        paintSheet(sheet, choices, canvas, image.width(), image.height(), ui);
+        benchmark::DoNotOptimize(smooth.constBits());
+    }
+}
+
 } // namespace
 
+BENCHMARK(BM_ModelDragStep)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_OpenToPaintedSheet)->Arg(700000)->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_PaintSheet)
     ->Args({96, 1})

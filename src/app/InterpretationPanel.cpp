@@ -1,5 +1,6 @@
 #include "app/InterpretationPanel.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include <QBrush>
@@ -133,6 +134,9 @@ InterpretationPanel::InterpretationPanel(QWidget* parent) : QDockWidget(text("�
     connect(layerCountSpin, &QSpinBox::valueChanged, this, &InterpretationPanel::onLayerCountChanged);
     connect(smoothCheck, &QCheckBox::toggled, this, &InterpretationPanel::onSmoothToggled);
     connect(segmentCheck, &QCheckBox::toggled, referenceCombo, &QWidget::setEnabled);
+    connect(segmentCheck, &QCheckBox::toggled, this, &InterpretationPanel::segmentSettingChanged);
+    connect(referenceCombo, &QComboBox::currentIndexChanged, this,
+            &InterpretationPanel::segmentSettingChanged);
     connect(layerTable, &QTableWidget::itemChanged, this, &InterpretationPanel::onCellChanged);
     connect(fitButton, &QPushButton::clicked, this, &InterpretationPanel::fitRequested);
     connect(forwardButton, &QPushButton::clicked, this, &InterpretationPanel::forwardRequested);
@@ -148,6 +152,9 @@ void InterpretationPanel::showModel(const SheetModel* stationModel) {
         reportLabel->setStyleSheet(QString());
     } else {
         const std::vector<model::Layer>& layers = stationModel->earth.layers;
+        const bool withChargeability =
+            std::any_of(layers.begin(), layers.end(),
+                        [](const model::Layer& layer) { return layer.m != 0.0 || layer.fixedM; });
         resizeRows(static_cast<int>(layers.size()));
         for (std::size_t i = 0; i < layers.size(); ++i) {
             const int row = static_cast<int>(i);
@@ -163,10 +170,14 @@ void InterpretationPanel::showModel(const SheetModel* stationModel) {
             layerTable->item(row, RhoColumn)->setCheckState(layers[i].fixedRho ? Qt::Checked : Qt::Unchecked);
             if (i + 1 < layers.size()) {
                 setNumber(row, ThkColumn, layers[i].thk);
-                layerTable->item(row, ThkColumn)
-                    ->setCheckState(layers[i].fixedThk ? Qt::Checked : Qt::Unchecked);
+                // A smooth fit's fixed thicknesses are its own grid, not held values: the next fit of
+                // block layers must not keep them.
+                const bool held = layers[i].fixedThk && !stationModel->smooth;
+                layerTable->item(row, ThkColumn)->setCheckState(held ? Qt::Checked : Qt::Unchecked);
             }
-            setNumber(row, ChargeabilityColumn, layers[i].m);
+            // A model without chargeability (a file without M1) leaves the column empty.
+            if (withChargeability)
+                setNumber(row, ChargeabilityColumn, layers[i].m);
         }
         // A block model sets the layer count, unless "自动" chose it; a smooth one (more layers) leaves it.
         if (static_cast<int>(layers.size()) <= maxLayers && stationModel->report.layersChosen == 0) {
@@ -314,6 +325,15 @@ void InterpretationPanel::showMasked(const std::vector<std::size_t>& positions,
     maskedLabel->setText(text("屏蔽的读数：") + shownPositions.join(text("，")));
 }
 
+void InterpretationPanel::setSegmentReference(model::SegmentReference reference) {
+    const QSignalBlocker quietCheck(segmentCheck);
+    const QSignalBlocker quietCombo(referenceCombo);
+    segmentCheck->setChecked(reference != model::SegmentReference::None);
+    if (reference != model::SegmentReference::None)
+        referenceCombo->setCurrentIndex(reference == model::SegmentReference::LargestMn2 ? 1 : 0);
+    referenceCombo->setEnabled(segmentCheck->isEnabled() && segmentCheck->isChecked());
+}
+
 bool InterpretationPanel::smooth() const {
     return smoothCheck->isChecked();
 }
@@ -333,6 +353,11 @@ void InterpretationPanel::onLayerCountChanged(int layers) {
         resizeRows(layers);
     refreshDerivedCells();
     filling = false;
+    // The model shown is not one of the count now chosen until it is fitted or forwarded again.
+    reportLabel->setStyleSheet(QString());
+    reportLabel->setText(layers == autoLayersValue
+                             ? text("层数已改为“自动”，模型尚未反演：请反演。")
+                             : text("层数已改为 %1，模型尚未反演：请反演或正演。").arg(layers));
 }
 
 void InterpretationPanel::onSmoothToggled(bool smoothFit) {

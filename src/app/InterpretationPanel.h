@@ -59,6 +59,8 @@ public:
     bool autoLayers() const;
     // None unless 分段校正 is ticked.
     model::SegmentReference segmentReference() const;
+    // Shows a segment setting (undo, redo) without reporting it as the user's change.
+    void setSegmentReference(model::SegmentReference reference);
     bool smooth() const;
     // 横向约束 ticked for a block fit: 全部测点反演 fits the stations together as one line.
     bool lateral() const;
@@ -89,6 +91,8 @@ signals:
     void fitRequested();
     void forwardRequested();
     void showTableChanged(bool shown);
+    // 分段校正 or its reference segment changed by the user.
+    void segmentSettingChanged();
     // The panel's controls changed their height (rows added or removed).
     void controlsResized();
 

@@ -92,6 +92,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     setAcceptDrops(true);
     setCentralWidget(scrollArea);
     connect(sheetImage, &SheetImageWidget::mouseDown, this, &MainWindow::onSheetImagePressed);
+    connect(sheetImage, &SheetImageWidget::mouseMoved, this, &MainWindow::onSheetImageMoved);
+    connect(sheetImage, &SheetImageWidget::mouseUp, this, &MainWindow::onSheetImageReleased);
 
     createStatusBar();
     applyInitialState();
@@ -155,6 +157,9 @@ void MainWindow::createMenus() {
     graphMenu->addSeparator();
     sectionAction = item(graphMenu, "测线剖面图...");
     sectionAction->setEnabled(false); // until a file is loaded
+    graphMenu->addSeparator();
+    axisTitlesAction = item(graphMenu, "坐标轴标题");
+    axisTitlesAction->setCheckable(true);
 
     editMenu = menuBar()->addMenu(text("编辑(&E)"));
     editTitleAction = item(editMenu, "修改图名(&T)");
@@ -163,6 +168,13 @@ void MainWindow::createMenus() {
     setYLengthAction = item(editMenu, "设置y-轴长度");
     editSeparator1 = editMenu->addSeparator();
     anomalyThresholdAction = item(editMenu, "设置异常阈值(&A)");
+    editSeparator2 = editMenu->addSeparator();
+    undoAction = item(editMenu, "撤销");
+    undoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
+    redoAction = item(editMenu, "重做");
+    redoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
+    undoAction->setEnabled(false);
+    redoAction->setEnabled(false);
 
     createInterpretation();
 
@@ -185,9 +197,16 @@ void MainWindow::createMenus() {
     connect(curvesAction, &QAction::triggered, this, &MainWindow::onShowCurves);
     connect(copyAction, &QAction::triggered, this, &MainWindow::onCopy);
     connect(sectionAction, &QAction::triggered, this, &MainWindow::onShowSection);
+    connect(axisTitlesAction, &QAction::toggled, this, [this](bool shown) {
+        sheet->axisTitles = shown;
+        saved = false;
+        redrawSheet();
+    });
     connect(editTitleAction, &QAction::triggered, this, &MainWindow::onEditTitle);
     connect(setYLengthAction, &QAction::triggered, this, &MainWindow::onSetYLength);
     connect(anomalyThresholdAction, &QAction::triggered, this, &MainWindow::onSetAnomalyThreshold);
+    connect(undoAction, &QAction::triggered, this, &MainWindow::onUndo);
+    connect(redoAction, &QAction::triggered, this, &MainWindow::onRedo);
     connect(helpAction, &QAction::triggered, this, &MainWindow::onHelp);
     connect(webAction, &QAction::triggered, this, &MainWindow::onOpenWebSite);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::onAbout);
@@ -497,6 +516,21 @@ void MainWindow::createPlotControlWindow() {
 }
 
 bool MainWindow::queryClose() {
+    // Models are work too: asked about first, saved all together.
+    if (modelsUnsaved && !stationModels.empty()) {
+        switch (ui().messageBox("有尚未保存的测点模型，是否保存全部模型?", "提示...", MsgButtons::YesNoCancel,
+                                MsgIcon::Question)) {
+        case MsgResult::Yes:
+            onSaveAllModels();
+            if (modelsUnsaved)
+                return false; // cancelled or failed: nothing is lost silently
+            break;
+        case MsgResult::No:
+            break;
+        default:
+            return false;
+        }
+    }
     if (saved)
         return true;
     switch (

@@ -18,6 +18,8 @@
 #include "app/PlotControlWindow.h"
 #include "core/Ui.h"
 #include "render/SheetBitmap.h"
+#include "sheet/ModelDrag.h"
+#include "sheet/ModelHistory.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
@@ -121,6 +123,9 @@ public:
     QString lastDataFile;
 
     // ---- Output ----------------------------------------------------------------------------------
+    // The line under the frame of a printed or PDF sheet: file, station and today's date; empty
+    // without a station shown.
+    QString sheetFooterText() const;
     // Resolution offered for a PNG export and the accepted range, in dots per inch.
     static constexpr int defaultExportDpi = 300;
     static constexpr int minExportDpi = 50;
@@ -153,10 +158,23 @@ public:
     // Masks or unmasks the shown station's reading `position`; the model on the sheet then shows its
     // misfit over the readings kept, to be fitted again.
     void toggleMaskedReading(std::size_t position);
+    // The steps of the interpretation that 撤销 and 重做 take back and do again; a new file clears them.
+    ModelHistory modelHistory;
+    void onUndo();
+    void onRedo();
     // Writes the shown station's model to `path` (never onto the data file) / reads it from `path`
     // for the shown station; false after a message.
     bool saveModelTo(const QString& path);
     bool openModelFrom(const QString& path);
+    // Every station's model (with its masks and segment factors) to one file / from one, to the
+    // stations of the loaded file with those numbers; false after a message.
+    bool saveAllModelsTo(const QString& path);
+    bool openAllModelsFrom(const QString& path);
+    // A model changed since the models were last saved or read (all together): the close asks first.
+    bool modelsUnsaved = false;
+    // The name 保存模型 proposes: the data file's stem and the station number, in the folder of the last
+    // model file (else the data file's).
+    QString suggestedModelPath() const;
     // The layered-model panel, a dock at the right, hidden until asked for or a fit is shown.
     InterpretationPanel* modelPanel = nullptr;
 
@@ -195,6 +213,8 @@ public:
     QAction* zoomInAction = nullptr;
     QAction* zoomOutAction = nullptr;
     QAction* sectionAction = nullptr;
+    // Titles on the axes (off by default).
+    QAction* axisTitlesAction = nullptr;
     QMenu* editMenu = nullptr;
     QAction* editTitleAction = nullptr;
     QAction* linePropertyAction = nullptr;
@@ -202,6 +222,10 @@ public:
     QAction* setYLengthAction = nullptr;
     QAction* editSeparator1 = nullptr;
     QAction* anomalyThresholdAction = nullptr;
+    QAction* editSeparator2 = nullptr;
+    // Undo and redo of the interpretation's steps (models, fits, masks, segment setting).
+    QAction* undoAction = nullptr;
+    QAction* redoAction = nullptr;
     QMenu* interpretMenu = nullptr;
     QAction* fitStationAction = nullptr;
     QAction* modelPanelAction = nullptr;
@@ -209,6 +233,8 @@ public:
     QAction* saveModelAction = nullptr;
     QAction* openModelAction = nullptr;
     QAction* clearModelAction = nullptr;
+    QAction* saveAllModelsAction = nullptr;
+    QAction* openAllModelsAction = nullptr;
     QMenu* helpMenu = nullptr;
     QAction* helpAction = nullptr;
     QAction* webAction = nullptr;
@@ -272,6 +298,9 @@ public slots:
     void onAbout();
     void onScrollAreaResized();
     void onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    // While a piece of the model is held: moves it with the pointer / lets it go.
+    void onSheetImageMoved(int x, int y);
+    void onSheetImageReleased(Qt::MouseButton button, int x, int y);
     void onFitStation();
     void onFitAllStations();
     void onForwardModel();
@@ -279,6 +308,8 @@ public slots:
     void onSaveModel();
     void onOpenModel();
     void onClearModel();
+    void onSaveAllModels();
+    void onOpenAllModels();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -304,6 +335,27 @@ private:
     const std::vector<std::size_t>& masksOf(std::size_t index) const;
     // The panel's list of the shown station's masked readings.
     void showMaskedReadings();
+    // The piece of the shown station's model held by the mouse, and whether it has moved; a press on
+    // it that does not move may still mask the reading under it.
+    std::optional<ModelDrag> modelDrag;
+    bool modelDragMoved = false;
+    std::optional<std::size_t> readingUnderDrag;
+    std::optional<ModelSnapshot> beforeDrag;
+    // The interpretation now, and brought back (undo, redo).
+    ModelSnapshot modelSnapshot() const;
+    void restoreModelSnapshot(ModelSnapshot snapshot);
+    // A step of the interpretation is done; `before` is what it changed. Refreshes 撤销 and 重做.
+    void recordModelStep(ModelSnapshot before, const char* text);
+    void refreshUndoActions();
+    // The caption: the application's title, then the file and the station shown.
+    void updateWindowCaption();
+    // The panel's segment setting as last recorded, the "before" of its next change.
+    model::SegmentReference recordedSegments = model::SegmentReference::None;
+    void onSegmentSettingChanged();
+    // The shown station's model with the held piece moved to the sheet point `at`, shown live.
+    void dragModelTo(Point at);
+    // The sheet point under a pixel of the sheet image.
+    Point sheetPointOf(int x, int y) const;
     // The station on the sheet (the plot control window's selection may have moved since).
     std::optional<std::size_t> shownStation;
     void createToolBar();
@@ -361,6 +413,9 @@ private:
     QFileDialog* exportDialog = nullptr;
     // Where the open dialog starts while it has not been made.
     QString openFolder;
+    // The folders of the last export and of the last model file; empty: the data file's folder.
+    QString exportFolder;
+    QString modelFolder;
     QActionGroup* displayModeGroup = nullptr;
     bool shownOnce = false;
     // A file with stations has been shown: the sheet is painted, not only its paper.

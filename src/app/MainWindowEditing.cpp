@@ -22,11 +22,27 @@ constexpr const char* noStationsForAxes = "当前没有测点数据，无法设�
 
 } // namespace
 
-void MainWindow::onSheetImagePressed(Qt::MouseButton, Qt::KeyboardModifiers, int x, int y) {
-    SheetState& s = *sheet;
+Point MainWindow::sheetPointOf(int x, int y) const {
     // The pixel in sheet units, under the mapping of a surface of the image's size.
-    const Point at =
-        sheetPointAt(s, screenDpiX(), screenDpiY(), sheetImage->width(), sheetImage->height(), {x, y});
+    return sheetPointAt(*sheet, screenDpiX(), screenDpiY(), sheetImage->width(), sheetImage->height(),
+                        {x, y});
+}
+
+void MainWindow::onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+    SheetState& s = *sheet;
+    const Point at = sheetPointOf(x, y);
+    modelDrag.reset();
+    // While the layered-model panel is open, the model's step line is taken by the mouse before anything
+    // it lies over; a press that does not move masks the reading under it as a click would.
+    if (modelPanel->isVisible() && button == Qt::LeftButton && shownStation) {
+        if (auto held = ModelDrag::grab(s, choices(), at)) {
+            modelDrag = std::move(held);
+            modelDragMoved = false;
+            beforeDrag = modelSnapshot();
+            readingUnderDrag = ModelOverlay::readingAt(s, choices(), at.x, at.y);
+            return;
+        }
+    }
 
     if (s.titleText.hitTest(at.x, at.y)) {
         onEditTitle();
@@ -67,6 +83,32 @@ void MainWindow::onSheetImagePressed(Qt::MouseButton, Qt::KeyboardModifiers, int
         redrawSheet();
         return;
     }
+}
+
+void MainWindow::onSheetImageMoved(int x, int y) {
+    if (!modelDrag)
+        return;
+    modelDragMoved = true;
+    dragModelTo(sheetPointOf(x, y));
+}
+
+void MainWindow::onSheetImageReleased(Qt::MouseButton button, int x, int y) {
+    if (!modelDrag || button != Qt::LeftButton)
+        return;
+    if (modelDragMoved) {
+        dragModelTo(sheetPointOf(x, y));
+        if (beforeDrag)
+            recordModelStep(std::move(*beforeDrag), "拖动模型");
+        const SheetModel& moved = *sheet->stationModel;
+        setStatusText(QString::fromUtf8("已拖动测点 %1 的模型（给定模型，未反演），RMS %2 %。")
+                          .arg(moved.stationNumber)
+                          .arg(moved.report.rmsPercent, 0, 'f', 1));
+    }
+    modelDrag.reset();
+    beforeDrag.reset();
+    if (!modelDragMoved && readingUnderDrag)
+        toggleMaskedReading(*readingUnderDrag);
+    readingUnderDrag.reset();
 }
 
 void MainWindow::onEditTitle() {

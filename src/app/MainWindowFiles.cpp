@@ -95,25 +95,28 @@ QString MainWindow::qualityNote(const DataQuality& quality) {
 
 bool MainWindow::askExportDpi(int& dpi) {
     std::string text = std::to_string(defaultExportDpi);
-    if (!ui().inputQuery("导出图形",
-                         "PNG 分辨率(dpi)，" + std::to_string(minExportDpi) + " 到 " +
-                             std::to_string(maxExportDpi) + ":",
-                         text))
-        return false;
-    int value = 0;
-    try {
-        value = parseInt(text);
-    } catch (const ConversionError&) {
-        value = 0;
-    }
-    if (value < minExportDpi || value > maxExportDpi) {
+    // A resolution out of range is said, and asked for again with what was typed, until one is
+    // accepted or the query is cancelled.
+    for (;;) {
+        if (!ui().inputQuery("导出图形",
+                             "PNG 分辨率(dpi)，" + std::to_string(minExportDpi) + " 到 " +
+                                 std::to_string(maxExportDpi) + ":",
+                             text))
+            return false;
+        int value = 0;
+        try {
+            value = parseInt(text);
+        } catch (const ConversionError&) {
+            value = 0;
+        }
+        if (value >= minExportDpi && value <= maxExportDpi) {
+            dpi = value;
+            return true;
+        }
         ui().messageBox("注意:\n\t分辨率必须是" + std::to_string(minExportDpi) + "到" +
                             std::to_string(maxExportDpi) + "之间的整数！",
                         "警告", MsgButtons::Ok, MsgIcon::Warning);
-        return false;
     }
-    dpi = value;
-    return true;
 }
 
 bool MainWindow::onExport() {
@@ -121,8 +124,8 @@ bool MainWindow::onExport() {
     // The data file's name with the extension of the type chosen last.
     const QFileInfo data(lastDataFile);
     if (data.isFile())
-        exportDialog->selectFile(data.path() + QLatin1Char('/') + data.completeBaseName() + QLatin1Char('.') +
-                                 exportDialog->defaultSuffix());
+        exportDialog->selectFile((exportFolder.isEmpty() ? data.path() : exportFolder) + QLatin1Char('/') +
+                                 data.completeBaseName() + QLatin1Char('.') + exportDialog->defaultSuffix());
     const int answer = exportDialog->exec();
     // A name completion list that opened as the dialog closed would keep grabbing the input.
     for (QCompleter* completer : exportDialog->findChildren<QCompleter*>())
@@ -130,6 +133,8 @@ bool MainWindow::onExport() {
     if (answer != QDialog::Accepted || exportDialog->selectedFiles().isEmpty())
         return false;
     QString path = exportDialog->selectedFiles().constFirst();
+    // The next export starts in this folder.
+    exportFolder = QFileInfo(path).absolutePath();
     const QString suffix = QFileInfo(path).suffix().toLower();
     if (suffix != QStringLiteral("pdf") && suffix != QStringLiteral("svg") && suffix != QStringLiteral("png"))
         path += QLatin1Char('.') + exportDialog->defaultSuffix();
@@ -152,12 +157,17 @@ bool MainWindow::onExport() {
     const int viewportX = sheet->viewportX;
     const int viewportY = sheet->viewportY;
     std::string failure;
+    // A PDF is the printed sheet as a file: it names what it shows as the printed page does. The
+    // pictures (PNG, SVG) stay as the screen shows the sheet.
+    if (QFileInfo(path).suffix().toLower() == QStringLiteral("pdf"))
+        sheet->footerText = sheetFooterText().toStdString();
     try {
         failure = writeSheetFile(*sheet, choices(), path.toStdString(), dpi, ui(),
                                  std::filesystem::path(lastDataFile.toStdU16String()));
     } catch (const std::bad_alloc&) {
         failure = outOfMemoryMessage;
     }
+    sheet->footerText.clear();
     sheet->viewportX = viewportX;
     sheet->viewportY = viewportY;
     if (!failure.empty()) {

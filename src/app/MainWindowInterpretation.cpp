@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include <QAction>
+#include <QDate>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -21,6 +22,7 @@
 #include "core/Conversions.h"
 #include "model/BatchFit.h"
 #include "model/JsonValue.h"
+#include "model/LineModelFile.h"
 #include "model/ModelFile.h"
 #include "sheet/StationSounding.h"
 
@@ -32,6 +34,8 @@ QString text(const char* utf8) {
 
 // Larger files are no model files; they are not read twice.
 constexpr qint64 maxModelFileBytes = 1 << 20;
+// A line's model file: a model file per station, for tens of thousands of stations.
+constexpr qint64 maxLineModelFileBytes = qint64(1) << 30;
 
 std::filesystem::path pathOf(const QString& path) {
     return std::filesystem::path(path.toStdU16String());
@@ -64,6 +68,28 @@ model::FitReport responseOf(const model::LayeredModel& earth, const model::Sound
 
 const std::vector<std::size_t> noMasks;
 
+// What a model file keeps of a station's fit: the layer choice, the segment factors, the masks.
+model::ModelFileContent keptContentOf(const SheetModel& current, const std::vector<std::size_t>& masked) {
+    model::ModelFileContent kept;
+    kept.autoLayers = current.report.layersChosen > 0;
+    kept.segments = current.report.segments;
+    if (!kept.segments.empty())
+        kept.segmentReference = kept.segments.back().reference && kept.segments.size() > 1
+                                    ? model::SegmentReference::LargestMn2
+                                    : model::SegmentReference::SmallestMn2;
+    kept.masked = masked;
+    return kept;
+}
+
+// Writes `content` to `path` beside it and renames it over: an old file stays whole when writing fails.
+bool writeWhole(const QString& path, const std::string& content) {
+    QSaveFile file(path);
+    return file.open(QIODevice::WriteOnly) &&
+           file.write(content.data(), static_cast<qint64>(content.size())) ==
+               static_cast<qint64>(content.size()) &&
+           file.commit();
+}
+
 // The fit's reasons in the user's language where they are known.
 std::string fitErrorText(const model::FitReport& report) {
     if (report.outOfMemory)
@@ -88,6 +114,8 @@ void MainWindow::createInterpretation() {
     connect(modelPanel, &InterpretationPanel::fitRequested, this, &MainWindow::onFitStation);
     connect(modelPanel, &InterpretationPanel::forwardRequested, this, &MainWindow::onForwardModel);
     connect(modelPanel, &InterpretationPanel::showTableChanged, this, &MainWindow::onShowModelTableToggled);
+    connect(modelPanel, &InterpretationPanel::segmentSettingChanged, this,
+            &MainWindow::onSegmentSettingChanged);
 
     interpretMenu = menuBar()->addMenu(text("解释(&I)"));
     fitStationAction = interpretMenu->addAction(text("反演当前测点"));
@@ -99,9 +127,12 @@ void MainWindow::createInterpretation() {
     saveModelAction = interpretMenu->addAction(text("保存模型..."));
     openModelAction = interpretMenu->addAction(text("打开模型..."));
     clearModelAction = interpretMenu->addAction(text("清除模型"));
+    interpretMenu->addSeparator();
+    saveAllModelsAction = interpretMenu->addAction(text("保存全部模型..."));
+    openAllModelsAction = interpretMenu->addAction(text("打开全部模型..."));
     interpretMenu->setObjectName(QStringLiteral("mnInterpret"));
-    for (QAction* needsData :
-         {fitStationAction, fitAllAction, saveModelAction, openModelAction, clearModelAction})
+    for (QAction* needsData : {fitStationAction, fitAllAction, saveModelAction, openModelAction,
+                               clearModelAction, saveAllModelsAction, openAllModelsAction})
         needsData->setEnabled(false);
 
     connect(fitStationAction, &QAction::triggered, this, &MainWindow::onFitStation);
@@ -109,9 +140,16 @@ void MainWindow::createInterpretation() {
     connect(saveModelAction, &QAction::triggered, this, &MainWindow::onSaveModel);
     connect(openModelAction, &QAction::triggered, this, &MainWindow::onOpenModel);
     connect(clearModelAction, &QAction::triggered, this, &MainWindow::onClearModel);
+    connect(saveAllModelsAction, &QAction::triggered, this, &MainWindow::onSaveAllModels);
+    connect(openAllModelsAction, &QAction::triggered, this, &MainWindow::onOpenAllModels);
 }
 
 void MainWindow::resetInterpretation(int shownIndex) {
+    modelDrag.reset();
+    modelsUnsaved = false;
+    beforeDrag.reset();
+    modelHistory.clear();
+    refreshUndoActions();
     stationModels.clear();
     stationMasks.clear();
     sheet->stationModel.reset();
@@ -120,11 +158,30 @@ void MainWindow::resetInterpretation(int shownIndex) {
     shownStation.reset();
     if (loaded && shownIndex >= 0 && static_cast<std::size_t>(shownIndex) < sheet->stations.size())
         shownStation = static_cast<std::size_t>(shownIndex);
-    for (QAction* needsData :
-         {fitStationAction, fitAllAction, saveModelAction, openModelAction, clearModelAction})
+    for (QAction* needsData : {fitStationAction, fitAllAction, saveModelAction, openModelAction,
+                               clearModelAction, saveAllModelsAction, openAllModelsAction})
         needsData->setEnabled(loaded);
     modelPanel->showModel(nullptr);
     showMaskedReadings();
+    updateWindowCaption();
+}
+
+void MainWindow::updateWindowCaption() {
+    QString caption = text("电测深曲线图");
+    if (shownStation && *shownStation < sheet->stations.size() && !lastDataFile.isEmpty())
+        caption += text(" - %1 - 测点 %2")
+                       .arg(QFileInfo(lastDataFile).fileName())
+                       .arg(sheet->stations[*shownStation].stationNumber.front());
+    setWindowTitle(caption);
+}
+
+QString MainWindow::sheetFooterText() const {
+    if (!shownStation || *shownStation >= sheet->stations.size() || lastDataFile.isEmpty())
+        return {};
+    return text("文件：%1    测点：%2    日期：%3")
+        .arg(QFileInfo(lastDataFile).fileName())
+        .arg(sheet->stations[*shownStation].stationNumber.front())
+        .arg(QDate::currentDate().toString(Qt::ISODate));
 }
 
 const std::vector<std::size_t>& MainWindow::masksOf(std::size_t index) const {
@@ -147,9 +204,11 @@ void MainWindow::toggleMaskedReading(std::size_t position) {
         position >= sheet->stations[*shownStation].size())
         return;
     const std::size_t index = *shownStation;
+    ModelSnapshot before = modelSnapshot();
     std::vector<std::size_t>& masked = stationMasks[index];
     const auto found = std::find(masked.begin(), masked.end(), position);
     const bool masking = found == masked.end();
+    recordModelStep(std::move(before), masking ? "屏蔽读数" : "恢复读数");
     if (masking) {
         masked.insert(std::upper_bound(masked.begin(), masked.end(), position), position);
     } else {
@@ -177,7 +236,81 @@ void MainWindow::toggleMaskedReading(std::size_t position) {
                       .arg(static_cast<double>(station.abHalf[position]), 0, 'g', 5));
 }
 
+ModelSnapshot MainWindow::modelSnapshot() const {
+    return {stationModels, stationMasks, modelPanel->segmentReference()};
+}
+
+void MainWindow::restoreModelSnapshot(ModelSnapshot snapshot) {
+    stationModels = std::move(snapshot.models);
+    stationMasks = std::move(snapshot.masks);
+    modelPanel->setSegmentReference(snapshot.segments);
+    recordedSegments = snapshot.segments;
+    modelsUnsaved = true;
+    if (shownStation) {
+        showStationInterpretation(static_cast<int>(*shownStation));
+        redrawSheet();
+    }
+}
+
+void MainWindow::recordModelStep(ModelSnapshot before, const char* what) {
+    modelHistory.record(std::move(before), what);
+    modelsUnsaved = true;
+    refreshUndoActions();
+}
+
+void MainWindow::refreshUndoActions() {
+    undoAction->setEnabled(modelHistory.canUndo());
+    redoAction->setEnabled(modelHistory.canRedo());
+    const QString undoStep = QString::fromStdString(modelHistory.undoText());
+    const QString redoStep = QString::fromStdString(modelHistory.redoText());
+    undoAction->setToolTip(undoStep.isEmpty() ? text("撤销") : text("撤销：") + undoStep);
+    undoAction->setStatusTip(undoAction->toolTip());
+    redoAction->setToolTip(redoStep.isEmpty() ? text("重做") : text("重做：") + redoStep);
+    redoAction->setStatusTip(redoAction->toolTip());
+}
+
+void MainWindow::onUndo() {
+    const QString step = QString::fromStdString(modelHistory.undoText());
+    auto snapshot = modelHistory.undo(modelSnapshot());
+    if (!snapshot)
+        return;
+    restoreModelSnapshot(std::move(*snapshot));
+    refreshUndoActions();
+    setStatusText(text("已撤销：%1").arg(step));
+}
+
+void MainWindow::onRedo() {
+    const QString step = QString::fromStdString(modelHistory.redoText());
+    auto snapshot = modelHistory.redo(modelSnapshot());
+    if (!snapshot)
+        return;
+    restoreModelSnapshot(std::move(*snapshot));
+    refreshUndoActions();
+    setStatusText(text("已重做：%1").arg(step));
+}
+
+void MainWindow::onSegmentSettingChanged() {
+    ModelSnapshot before = modelSnapshot();
+    before.segments = recordedSegments;
+    recordedSegments = modelPanel->segmentReference();
+    if (before.segments != recordedSegments)
+        recordModelStep(std::move(before), "分段校正设置");
+}
+
+void MainWindow::dragModelTo(Point at) {
+    if (!modelDrag || !shownStation || !sheet->stationModel)
+        return;
+    const std::size_t index = *shownStation;
+    // A dragged model is the user's: its misfit over the readings kept, no fit of them.
+    SheetModel moved = *sheet->stationModel;
+    moved.earth = modelDrag->movedTo(*sheet, at);
+    moved.report = responseOf(moved.earth, soundingOf(sheet->stations[index], false), masksOf(index));
+    moved.fitted = false;
+    putStationModel(index, moved);
+}
+
 void MainWindow::showStationInterpretation(int index) {
+    modelDrag.reset();
     shownStation.reset();
     sheet->stationModel.reset();
     sheet->maskedPoints.clear();
@@ -190,6 +323,7 @@ void MainWindow::showStationInterpretation(int index) {
     }
     modelPanel->showModel(sheet->stationModel ? &*sheet->stationModel : nullptr);
     showMaskedReadings();
+    updateWindowCaption();
 }
 
 std::optional<std::size_t> MainWindow::currentStation() {
@@ -248,8 +382,10 @@ void MainWindow::onFitStation() try {
         return;
     }
     modelPanel->show();
-    putStationModel(*index,
-                    {station.stationNumber.front(), fit.model, fit.report, true, modelPanel->showTable()});
+    recordModelStep(modelSnapshot(), "反演");
+    SheetModel fitted{station.stationNumber.front(), fit.model, fit.report, true, modelPanel->showTable()};
+    fitted.smooth = modelPanel->smooth();
+    putStationModel(*index, fitted);
     setStatusText(text("测点 %1 反演完成，RMS %2 %。")
                       .arg(station.stationNumber.front())
                       .arg(fit.report.rmsPercent, 0, 'f', 1));
@@ -269,6 +405,7 @@ void MainWindow::onForwardModel() {
         return;
     }
     const ProfileData& station = sheet->stations[*index];
+    recordModelStep(modelSnapshot(), "正演");
     putStationModel(*index, {station.stationNumber.front(), *typed,
                              responseOf(*typed, soundingOf(station, false), masksOf(*index)), false,
                              modelPanel->showTable()});
@@ -336,6 +473,8 @@ void MainWindow::onFitAllStations() try {
     }
     const std::size_t total = soundings.size();
 
+    ModelSnapshot before = modelSnapshot();
+    const bool replacing = !stationModels.empty();
     std::size_t fitted = 0;
     std::string failures;
     for (std::size_t i = 0; i < fits.size(); ++i) {
@@ -345,11 +484,14 @@ void MainWindow::onFitAllStations() try {
             ++fitted;
             stationModels[i] = {station.stationNumber.front(), fit.model, fit.report, true,
                                 modelPanel->showTable()};
+            stationModels[i].smooth = options.kind == model::FitKind::Smooth;
         } else if (fit.report.error != "Cancelled.") {
             failures +=
                 "\n测点 " + std::to_string(station.stationNumber.front()) + "：" + fitErrorText(fit.report);
         }
     }
+    if (fitted > 0)
+        recordModelStep(std::move(before), "全部测点反演");
     if (closeAfterFit) {
         // Closed during the fit: the close runs now, with its question about unsaved work.
         closeAfterFit = false;
@@ -358,11 +500,12 @@ void MainWindow::onFitAllStations() try {
     }
     showStationInterpretation(static_cast<int>(*shownStation));
     redrawSheet();
-    setStatusText(text("已反演 %1 个测点（共 %2 个）%3%4。")
+    setStatusText(text("已反演 %1 个测点（共 %2 个）%3%4。%5")
                       .arg(fitted)
                       .arg(total)
                       .arg(lateralText)
-                      .arg(cancel ? text("，已取消") : QString()));
+                      .arg(cancel ? text("，已取消") : QString())
+                      .arg(replacing && fitted > 0 ? text("原有的模型可用“撤销”(Ctrl+Z)恢复。") : QString()));
     if (!failures.empty())
         ui().messageBox("以下测点无法反演：" + failures, "警告", MsgButtons::Ok, MsgIcon::Warning);
 } catch (const std::bad_alloc&) {
@@ -371,12 +514,14 @@ void MainWindow::onFitAllStations() try {
 }
 
 void MainWindow::onClearModel() {
-    if (!shownStation)
+    if (!shownStation || !stationModels.contains(*shownStation))
         return;
+    recordModelStep(modelSnapshot(), "清除模型");
     stationModels.erase(*shownStation);
     showStationInterpretation(static_cast<int>(*shownStation));
     redrawSheet();
-    setStatusText(text("已清除测点 %1 的模型。").arg(sheet->stations[*shownStation].stationNumber.front()));
+    setStatusText(text("已清除测点 %1 的模型。可用“撤销”(Ctrl+Z)恢复。")
+                      .arg(sheet->stations[*shownStation].stationNumber.front()));
 }
 
 void MainWindow::onSaveModel() {
@@ -386,13 +531,24 @@ void MainWindow::onSaveModel() {
         ui().messageBox("当前测点没有模型。", "提示", MsgButtons::Ok, MsgIcon::Information);
         return;
     }
-    QString name = QFileDialog::getSaveFileName(
-        this, text("保存模型"), QFileInfo(lastDataFile).absolutePath(), text("模型文件(*.json)"));
+    QString name =
+        QFileDialog::getSaveFileName(this, text("保存模型"), suggestedModelPath(), text("模型文件(*.json)"));
     if (name.isEmpty())
         return;
     if (QFileInfo(name).suffix().isEmpty())
         name += QStringLiteral(".json");
     saveModelTo(name);
+}
+
+QString MainWindow::suggestedModelPath() const {
+    const QFileInfo data(lastDataFile);
+    const QString folder = modelFolder.isEmpty() ? data.absolutePath() : modelFolder;
+    if (!shownStation || *shownStation >= sheet->stations.size())
+        return folder;
+    return folder + QLatin1Char('/') +
+           text("%1-测点%2.json")
+               .arg(data.completeBaseName())
+               .arg(sheet->stations[*shownStation].stationNumber.front());
 }
 
 bool MainWindow::saveModelTo(const QString& path) {
@@ -406,16 +562,8 @@ bool MainWindow::saveModelTo(const QString& path) {
         return false;
     }
     const SheetModel& current = *sheet->stationModel;
-    // The file keeps what the fit was asked and found: the layer choice, the segment factors, the masks.
-    model::ModelFileContent kept;
-    kept.autoLayers = current.report.layersChosen > 0;
-    kept.segments = current.report.segments;
-    if (!kept.segments.empty())
-        kept.segmentReference = kept.segments.back().reference && kept.segments.size() > 1
-                                    ? model::SegmentReference::LargestMn2
-                                    : model::SegmentReference::SmallestMn2;
-    if (shownStation)
-        kept.masked = masksOf(*shownStation);
+    const model::ModelFileContent kept =
+        keptContentOf(current, shownStation ? masksOf(*shownStation) : noMasks);
     const std::string content = model::formatModelFile(
         current.stationNumber, current.earth, current.fitted ? current.report.rmsPercent : -1.0, kept);
     // Written beside the target and renamed over it: an old file stays whole when writing fails.
@@ -428,15 +576,126 @@ bool MainWindow::saveModelTo(const QString& path) {
                         MsgIcon::Error);
         return false;
     }
+    modelFolder = QFileInfo(path).absolutePath();
     setStatusText(text("模型已保存：%1").arg(QDir::toNativeSeparators(path)));
     return true;
+}
+
+void MainWindow::onSaveAllModels() {
+    if (!currentStation())
+        return;
+    if (stationModels.empty()) {
+        ui().messageBox("没有测点有模型。", "提示", MsgButtons::Ok, MsgIcon::Information);
+        return;
+    }
+    const QFileInfo data(lastDataFile);
+    const QString proposal = (modelFolder.isEmpty() ? data.absolutePath() : modelFolder) + QLatin1Char('/') +
+                             data.completeBaseName() + text("-全部模型.json");
+    QString name =
+        QFileDialog::getSaveFileName(this, text("保存全部模型"), proposal, text("模型文件(*.json)"));
+    if (name.isEmpty())
+        return;
+    if (QFileInfo(name).suffix().isEmpty())
+        name += QStringLiteral(".json");
+    saveAllModelsTo(name);
+}
+
+bool MainWindow::saveAllModelsTo(const QString& path) {
+    std::error_code ec;
+    if (!lastDataFile.isEmpty() && std::filesystem::equivalent(pathOf(path), pathOf(lastDataFile), ec)) {
+        ui().messageBox("不能把模型保存到打开的数据文件上。", "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    std::vector<model::LineModelEntry> entries;
+    for (const auto& [index, stationModel] : stationModels) {
+        if (!stationModel.earth.isValid())
+            continue;
+        entries.push_back({stationModel.stationNumber, stationModel.earth,
+                           stationModel.fitted ? stationModel.report.rmsPercent : -1.0,
+                           keptContentOf(stationModel, masksOf(index))});
+    }
+    if (!writeWhole(path, model::formatLineModelFile(entries))) {
+        ui().messageBox("无法写入模型文件:\n" + path.toStdString(), applicationTitle, MsgButtons::Ok,
+                        MsgIcon::Error);
+        return false;
+    }
+    modelFolder = QFileInfo(path).absolutePath();
+    modelsUnsaved = false;
+    setStatusText(text("已保存 %1 个测点的模型：%2").arg(entries.size()).arg(QDir::toNativeSeparators(path)));
+    return true;
+}
+
+void MainWindow::onOpenAllModels() {
+    if (!currentStation())
+        return;
+    const QString name = QFileDialog::getOpenFileName(
+        this, text("打开全部模型"),
+        modelFolder.isEmpty() ? QFileInfo(lastDataFile).absolutePath() : modelFolder,
+        text("模型文件(*.json)"));
+    if (!name.isEmpty())
+        openAllModelsFrom(name);
+}
+
+bool MainWindow::openAllModelsFrom(const QString& path) {
+    if (!currentStation())
+        return false;
+    // Only a regular file of a bounded size is read, once.
+    QByteArray bytes;
+    if (const QFileInfo info(path); info.isFile() && info.size() <= maxLineModelFileBytes) {
+        QFile file(path);
+        if (file.open(QIODevice::ReadOnly))
+            bytes = file.read(maxLineModelFileBytes + 1);
+    }
+    if (bytes.isEmpty() || bytes.size() > maxLineModelFileBytes) {
+        ui().messageBox("无法读取模型文件:\n" + path.toStdString(), "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    const model::LineModelFileResult read = model::parseLineModelFile(
+        std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
+    if (!read.ok()) {
+        ui().messageBox("模型文件格式不正确：" + read.error, "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return false;
+    }
+    modelFolder = QFileInfo(path).absolutePath();
+    ModelSnapshot before = modelSnapshot();
+    std::size_t taken = 0;
+    std::string missing;
+    for (const model::LineModelEntry& entry : read.stations) {
+        const auto index = findStationIndex(sheet->stations, entry.station);
+        if (!index) {
+            missing += (missing.empty() ? "" : "，") + std::to_string(entry.station);
+            continue;
+        }
+        if (entry.content.masked.empty())
+            stationMasks.erase(*index);
+        else
+            stationMasks[*index] = entry.content.masked;
+        SheetModel loaded{entry.station, entry.model, {}, false, modelPanel->showTable()};
+        loaded.report = responseOf(entry.model, soundingOf(sheet->stations[*index], false), masksOf(*index),
+                                   entry.content.segments);
+        stationModels[*index] = loaded;
+        ++taken;
+    }
+    if (taken > 0)
+        recordModelStep(std::move(before), "打开全部模型");
+    modelsUnsaved = false;
+    if (shownStation) {
+        showStationInterpretation(static_cast<int>(*shownStation));
+        redrawSheet();
+    }
+    setStatusText(text("已读入 %1 个测点的模型。").arg(taken));
+    if (!missing.empty())
+        ui().messageBox("文件中以下测点不在打开的数据中：" + missing, "提示", MsgButtons::Ok,
+                        MsgIcon::Information);
+    return taken > 0;
 }
 
 void MainWindow::onOpenModel() {
     if (!currentStation())
         return;
     const QString name = QFileDialog::getOpenFileName(
-        this, text("打开模型"), QFileInfo(lastDataFile).absolutePath(), text("模型文件(*.json)"));
+        this, text("打开模型"), modelFolder.isEmpty() ? QFileInfo(lastDataFile).absolutePath() : modelFolder,
+        text("模型文件(*.json)"));
     if (!name.isEmpty())
         openModelFrom(name);
 }
@@ -446,6 +705,7 @@ bool MainWindow::openModelFrom(const QString& path) {
     if (!index)
         return false;
     const std::int32_t number = sheet->stations[*index].stationNumber.front();
+    modelFolder = QFileInfo(path).absolutePath();
     // Only a regular file of model size is read, and only once: a pipe or a device named *.json would
     // block the window or never end. Anything else goes to the model reader, which says why it refuses.
     QByteArray bytes;
@@ -479,6 +739,7 @@ bool MainWindow::openModelFrom(const QString& path) {
         ui().messageBox("模型文件格式不正确：" + read.error, "警告", MsgButtons::Ok, MsgIcon::Warning);
         return false;
     }
+    recordModelStep(modelSnapshot(), "打开模型");
     // The readings the file's fit left out are left out again; its segment factors are drawn.
     if (read.content.masked.empty())
         stationMasks.erase(*index);

@@ -13,7 +13,8 @@
 
 void MainWindow::onPrint() {
     QPrinter& page = printer();
-    page.setDocName(QStringLiteral("Brindlefox: ") + windowTitle());
+    // The job keeps the window's own title; the file and station are on the page's footer.
+    page.setDocName(QStringLiteral("Brindlefox: ") + QString::fromUtf8("电测深曲线图"));
     // No printer, or a job that cannot start: the command ends with a word why.
     QPainter painter;
     if (!page.isValid() || !painter.begin(&page)) {
@@ -24,9 +25,13 @@ void MainWindow::onPrint() {
     try {
         checkPaperSize(page.width(), page.height(), page.logicalDpiX(), page.logicalDpiY());
         QtCanvas canvas(painter, page.logicalDpiX(), page.logicalDpiY());
+        // A printed sheet names what it shows, so that it can be traced.
+        sheet->footerText = sheetFooterText().toStdString();
         paintSheet(*sheet, choices(), canvas, page.width(), page.height(), ui());
+        sheet->footerText.clear();
     } catch (...) {
         // A page that could not be painted still ends its job; there is nothing more to tell.
+        sheet->footerText.clear();
     }
     painter.end();
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QInputDialog>
 #include <QMessageBox>
 #include <QProgressDialog>
@@ -241,6 +242,10 @@ bool QtUi::progress(std::uint64_t done, std::uint64_t total) {
     if (!dialog) {
         dialog = std::make_unique<QProgressDialog>(owner.data());
         dialog->setWindowTitle(QString::fromUtf8(applicationTitle));
+        // Wide enough for its whole title beside the title bar's buttons.
+        const QFont titleFont = QApplication::font("QMdiSubWindowTitleBar");
+        dialog->setMinimumWidth(QFontMetrics(titleFont).horizontalAdvance(dialog->windowTitle()) * 3 / 2 +
+                                160);
         dialog->setCancelButtonText(QStringLiteral("取消"));
         dialog->setWindowModality(Qt::ApplicationModal);
         dialog->setAutoClose(false);

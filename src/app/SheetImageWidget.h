@@ -4,7 +4,8 @@
 #include <QWidget>
 
 // The sheet image inside the scroll box: shows the sheet (the whole paper, centred when the
-// widget is larger) and reports mouse presses in its own pixel coordinates to the click editor.
+// widget is larger) and reports mouse presses, moves with a button held and releases in its own pixel
+// coordinates to the click editor.
 class SheetImageWidget : public QWidget {
     Q_OBJECT
 
@@ -23,10 +24,14 @@ public:
 
 signals:
     void mouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void mouseMoved(int x, int y);
+    void mouseUp(Qt::MouseButton button, int x, int y);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     QImage sheetPicture;

@@ -25,6 +25,7 @@ constexpr int labelGap = 10;
 // Room for an overlay row's label: a GBK byte of the legend's 8-point font is about half an em wide.
 constexpr int labelByteWidth = 14;
 constexpr int labelMargin = 20; // between a label's end and the frame's right side
+constexpr int rowPadding = 6;   // the white behind an overlay row, beyond its sample and label
 
 } // namespace
 
@@ -72,6 +73,15 @@ void drawLegend(const SheetState& state, const PlotChoices& choices, Canvas& can
     }
     for (const ModelOverlay::LegendLine& line : lines) {
         const int cy = toCoord((static_cast<double>(top) + (top - boxHeight)) * 0.5);
+        // On white, so that the grid does not run through the interpretation's rows.
+        const Color brushColor = canvas.brushColor();
+        canvas.setBrushStyle(BrushStyle::Solid);
+        canvas.setBrushColor(colors::white);
+        canvas.fillRect(left - rowPadding, top + rowPadding,
+                        labelX + gbkByteLength(line.label) * labelByteWidth + rowPadding,
+                        top - rowStep + rowPadding);
+        canvas.setBrushColor(brushColor);
+        canvas.setBrushStyle(BrushStyle::Clear);
         canvas.setPen(line.pen);
         if (line.dashed) {
             for (const LogicalPolyline& dash : dashedPolyline({{left, cy}, {left + sampleLength, cy}}))

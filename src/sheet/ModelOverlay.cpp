@@ -348,6 +348,7 @@ void layOutTable(ModelOverlay::Table& table, const SheetModel& sheetModel, const
 
     table.shown = true;
     table.font = tableFont();
+    table.corner = ModelOverlay::Corner::LowerRight;
     table.right = logical(std::max(frame.left, frame.right) - tableMargin);
     table.bottom = logical(std::min(frame.bottom, frame.top) + tableMargin);
     table.left = table.right - width;
@@ -374,6 +375,47 @@ void layOutTable(ModelOverlay::Table& table, const SheetModel& sheetModel, const
         table.cells.push_back({{table.left + tablePadding, y}, *line});
         y -= tableRowStep;
     }
+}
+
+// Moves a table laid out in the lower right corner to the corner of the frame (all but the upper right,
+// where the legend is) that covers the fewest of `readings`; the lower right while it ties.
+void placeTable(ModelOverlay::Table& table, const Frame& frame, const std::vector<DoublePoint>& readings) {
+    if (!table.shown)
+        return;
+    const int width = table.right - table.left;
+    const int height = table.top - table.bottom;
+    const int lowLeft = logical(std::min(frame.left, frame.right) + tableMargin);
+    const int highTop = logical(std::max(frame.bottom, frame.top) - tableMargin);
+    struct Place {
+        ModelOverlay::Corner corner;
+        int left, bottom;
+    };
+    const Place places[] = {{ModelOverlay::Corner::LowerRight, table.left, table.bottom},
+                            {ModelOverlay::Corner::LowerLeft, lowLeft, table.bottom},
+                            {ModelOverlay::Corner::UpperLeft, lowLeft, highTop - height}};
+    const Place* best = &places[0];
+    std::size_t fewest = static_cast<std::size_t>(-1);
+    for (const Place& place : places) {
+        std::size_t covered = 0;
+        for (const DoublePoint& p : readings)
+            if (p.x >= place.left - tableMargin && p.x <= place.left + width + tableMargin &&
+                p.y >= place.bottom - tableMargin && p.y <= place.bottom + height + tableMargin)
+                ++covered;
+        if (covered < fewest) {
+            fewest = covered;
+            best = &place;
+        }
+    }
+    const int dx = best->left - table.left;
+    const int dy = best->bottom - table.bottom;
+    table.corner = best->corner;
+    table.left += dx;
+    table.right += dx;
+    table.bottom += dy;
+    table.top += dy;
+    table.ruleY += dy;
+    for (ModelOverlay::Cell& cell : table.cells)
+        cell.at = {cell.at.x + dx, cell.at.y + dy};
 }
 
 } // namespace
@@ -507,8 +549,14 @@ ModelOverlay ModelOverlay::compute(const SheetState& state, const PlotChoices& c
         for (const DoublePolyline& piece : clipToFrame(mapped(x, ab2, ip, ma), frame))
             appendRounded(overlay.chargeability, dashes(piece));
     }
-    if (sheetModel.showTable && !earth.layers.empty())
+    if (sheetModel.showTable && !earth.layers.empty()) {
         layOutTable(overlay.table, sheetModel, frame);
+        std::vector<DoublePoint> readings;
+        if (station && rho.usable())
+            for (std::size_t i = 0; i < station->size(); ++i)
+                readings.push_back({x.at(station->abHalf[i]), rho.at(station->resistivity[i])});
+        placeTable(overlay.table, frame, readings);
+    }
     return overlay;
 }
 

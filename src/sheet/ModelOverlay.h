@@ -103,16 +103,20 @@ public:
     // The masked readings' centres.
     std::vector<Point> masked;
 
-    // The model table in the frame's lower right corner: a white box with a black outline, a header row
-    // with a rule under it, a row per layer (the half-space's thickness and depth "—"), and the RMS line of
-    // a fitted model. A table that would take more than 60 % of the frame's height shows the first layers
-    // and a last row "… 共 N 层". No table when the model asks for none or it cannot fit the frame.
+    // The model table in a corner of the frame: the lower right, or the lower left or upper left when
+    // fewer of the station's readings lie there (the legend keeps the upper right): a white box with a black
+    // outline, a header row with a rule under it, a row per layer (the half-space's thickness and depth "—"),
+    // and the RMS line of a fitted model. A table that would take more than 60 % of the frame's height shows
+    // the first layers and a last row "… 共 N 层". No table when the model asks for none or it cannot fit the
+    // frame.
     struct Cell {
         Point at; // left and top of the text
         std::string text;
     };
+    enum class Corner { LowerRight, LowerLeft, UpperLeft };
     struct Table {
         bool shown = false;
+        Corner corner = Corner::LowerRight;
         int left = 0, top = 0, right = 0, bottom = 0; // the box
         int ruleY = 0;                                // the rule under the header
         LogFont font;

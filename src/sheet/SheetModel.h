@@ -13,4 +13,6 @@ struct SheetModel {
                                     // for a model the user typed: the sheet then computes the response)
     bool fitted = false;            // false for a model edited or typed by the user
     bool showTable = true;          // the model table inside the sheet
+    bool smooth = false;            // a smooth fit: its thin layers' thicknesses are the program's choice,
+                                    // never values the user holds
 };

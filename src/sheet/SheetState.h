@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "core/Color.h"
@@ -77,4 +78,10 @@ public:
     // Positions (in the station's order) of the shown station's readings left out of its fits, drawn
     // hollow and grey.
     std::vector<std::size_t> maskedPoints;
+    // Titles on the axes: "AB/2 (m)" under the frame, "ρs (Ω·m)" beside the left axis and, with M1
+    // drawn, "M1 (%)" beside the right one. Off: the sheet as it always was.
+    bool axisTitles = false;
+    // A small line under the frame that names what is drawn (file, station, date) so that a printed
+    // sheet can be traced; empty (nothing drawn) unless an output asks for it.
+    std::string footerText;
 };

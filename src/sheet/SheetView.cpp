@@ -4,8 +4,10 @@
 #include <optional>
 
 #include "core/Canvas.h"
+#include "core/Gbk.h"
 #include "core/Ui.h"
 #include "plot/Axis.h"
+#include "plot/Unit.h"
 #include "sheet/Legend.h"
 #include "sheet/ModelOverlay.h"
 #include "sheet/PlotChoices.h"
@@ -31,6 +33,56 @@ int truncated(double value) {
     if (value <= -2147483648.0)
         return -2147483647 - 1;
     return static_cast<int>(value);
+}
+
+// Text heights of the axis titles and the footer line, logical units (0.1 mm).
+constexpr int axisTitleHeight = 35;
+constexpr int footerHeight = 28;
+// Below the frame: the bottom axis title, then the footer (logical units from the frame's bottom).
+constexpr int bottomTitleDrop = 40;
+constexpr int footerDrop = 110;
+// Left of the left axis and right of the right axis, past their labels.
+constexpr int sideTitleGap = 150;
+
+LogFont noteFont(int height) {
+    LogFont font = defaultItemFont();
+    font.height = height;
+    font.width = height / 2;
+    return font;
+}
+
+// The axis titles and the footer line, when the sheet asks for them.
+void drawSheetNotes(const SheetState& state, const PlotChoices& choices, Canvas& canvas) {
+    if (!state.axisTitles && state.footerText.empty())
+        return;
+    const CanvasStateGuard guard(canvas);
+    canvas.setFontColor(colors::black);
+    const int left = truncated(state.originX);
+    const int bottom = truncated(state.originY);
+    const int right = truncated(static_cast<double>(state.originX) + state.xLength);
+    const int middleY = truncated(static_cast<double>(state.originY) + state.yLength * 0.5);
+    if (state.axisTitles) {
+        LogFont font = noteFont(axisTitleHeight);
+        canvas.setFont(font);
+        const std::string bottomTitle = "AB/2 (m)";
+        const int width = gbkByteLength(bottomTitle) * font.width;
+        canvas.textOut((left + right - width) / 2, bottom - bottomTitleDrop, bottomTitle);
+        // Upright along the side axes, read from the bottom up.
+        font.escapement = font.orientation = 900;
+        canvas.setFont(font);
+        const std::string leftTitle = "ρs (Ω·m)";
+        canvas.textOut(left - sideTitleGap - axisTitleHeight,
+                       middleY - gbkByteLength(leftTitle) * font.width / 2, leftTitle);
+        if (choices.ticked[plotparam::m1]) {
+            const std::string rightTitle = "M1 (%)";
+            canvas.textOut(right + sideTitleGap - axisTitleHeight / 2,
+                           middleY - gbkByteLength(rightTitle) * font.width / 2, rightTitle);
+        }
+    }
+    if (!state.footerText.empty()) {
+        canvas.setFont(noteFont(footerHeight));
+        canvas.textOut(left, bottom - footerDrop, state.footerText);
+    }
 }
 
 } // namespace
@@ -146,6 +198,7 @@ void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, i
         overlay->drawTable(canvas);
     }
     drawLegend(state, choices, canvas, overlay ? &*overlay : nullptr);
+    drawSheetNotes(state, choices, canvas);
     restoreCanvas(state, canvas);
 }
 

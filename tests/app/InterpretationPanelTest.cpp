@@ -3,6 +3,8 @@
 #include "SheetWindowFixture.h"
 
 #include <QComboBox>
+#include <QDate>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QProcess>
@@ -11,6 +13,7 @@
 #include <QTableWidget>
 
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <fstream>
 #include <functional>
@@ -357,6 +360,8 @@ TEST_F(InterpretationTest, ClosingTheWindowDuringTheBatchFitCancelsItAndCloses) 
     ClosingUi& closingUi = *closing;
     form.setUi(std::move(closing));
     ui = &closingUi;
+    closingUi.queueAnswer(
+        MsgResult::No); // 是否保存全部模型? — no (when a station was fitted before the close)
     closingUi.queueAnswer(MsgResult::No); // 是否保存已经绘制的剖面图? — no
     closingUi.atFirstReport = [this] { form.close(); };
     form.onFitAllStations();
@@ -395,6 +400,166 @@ TEST_F(InterpretationTest, AClickOnAReadingMasksItForTheNextFitAndAgainUnmasksIt
     form.modelPanel->hide();
     clickAt(x, y);
     EXPECT_TRUE(form.sheet->maskedPoints.empty()) << "with the panel closed a click edits the pen as before";
+}
+
+// While the panel is open, the step line follows the mouse: a layer's piece moves its resistivity, the
+// response, the panel's table and the RMS follow at every move, and the model is a given one.
+TEST_F(InterpretationTest, DraggingALayerOfTheStepLineMovesItsResistivityLive) {
+    openSurvey();
+    const SheetState& s = *form.sheet;
+    // Values at a share t of the left (resistivity) and bottom (AB/2) axes, both logarithmic.
+    const auto rhoAt = [&](double t) {
+        return s.leftAxis.rangeMin * std::pow(s.leftAxis.rangeMax / s.leftAxis.rangeMin, t);
+    };
+    const auto abAt = [&](double t) {
+        return s.bottomAxis.rangeMin * std::pow(s.bottomAxis.rangeMax / s.bottomAxis.rangeMin, t);
+    };
+    const std::string rho1 = std::to_string(rhoAt(0.2)), rho2 = std::to_string(rhoAt(0.5)),
+                      rho3 = std::to_string(rhoAt(0.8));
+    const std::string thk1 = std::to_string(abAt(0.3)), thk2 = std::to_string(abAt(0.7) - abAt(0.3));
+    typeModel({rho1.c_str(), rho2.c_str(), rho3.c_str()}, {thk1.c_str(), thk2.c_str()});
+    form.onForwardModel();
+    form.modelPanel->show();
+    const double rmsBefore = s.stationModel->report.rmsPercent;
+
+    const QPoint from = pixelOf(s.originX + 0.5 * s.xLength, s.originY + 0.5 * s.yLength);
+    const QPoint to = pixelOf(s.originX + 0.5 * s.xLength, s.originY + 0.65 * s.yLength);
+    form.onSheetImagePressed(Qt::LeftButton, Qt::NoModifier, from.x(), from.y());
+    form.onSheetImageMoved(to.x(), to.y());
+    ASSERT_TRUE(s.stationModel);
+    // Live, before the button is let go.
+    EXPECT_NEAR(s.stationModel->earth.layers[1].rho / rhoAt(0.65), 1.0, 0.02);
+    EXPECT_NEAR(s.stationModel->earth.layers[0].rho, std::stod(rho1), 1e-6);
+    EXPECT_NE(s.stationModel->report.rmsPercent, rmsBefore);
+    EXPECT_NEAR(*InterpretationPanel::parsePositive(table().item(1, InterpretationPanel::RhoColumn)->text()) /
+                    s.stationModel->earth.layers[1].rho,
+                1.0, 1e-4);
+    form.onSheetImageReleased(Qt::LeftButton, to.x(), to.y());
+    EXPECT_FALSE(s.stationModel->fitted);
+    EXPECT_EQ(form.stationModels.at(0).earth.layers[1].rho, s.stationModel->earth.layers[1].rho);
+    EXPECT_TRUE(form.modelPanel->reportLabel->text().contains(u("给定模型")));
+    EXPECT_TRUE(s.maskedPoints.empty()) << "a drag masks nothing";
+}
+
+// 撤销 and 重做 (Ctrl+Z, Ctrl+Y in 编辑) take back and do again the fits, 清除模型, masks and drags of the
+// interpretation, in order; a new step after an undo drops what was undone.
+TEST_F(InterpretationTest, UndoAndRedoTakeBackTheModelStepsInOrder) {
+    openSurvey();
+    form.modelPanel->show();
+    EXPECT_FALSE(form.undoAction->isEnabled());
+    form.onFitStation();
+    const SheetModel fit = *form.sheet->stationModel;
+    const TCurve& res = form.sheet->resCurve;
+    clickAt(res.x1 + res.xPoints[4], res.y1 + res.yPoints[4]);
+    ASSERT_EQ(form.sheet->maskedPoints, std::vector<std::size_t>{4});
+    form.onClearModel();
+    EXPECT_FALSE(form.sheet->stationModel);
+    EXPECT_TRUE(form.statusPanels[2]->text().contains(u("撤销")));
+
+    form.undoAction->trigger(); // 清除模型
+    ASSERT_TRUE(form.sheet->stationModel);
+    EXPECT_EQ(form.sheet->stationModel->earth.layers[0].rho, fit.earth.layers[0].rho);
+    EXPECT_FALSE(form.sheet->stationModel->fitted) << "the model as the mask left it";
+    form.undoAction->trigger(); // the mask
+    EXPECT_TRUE(form.sheet->maskedPoints.empty());
+    EXPECT_TRUE(form.sheet->stationModel->fitted);
+    EXPECT_TRUE(form.modelPanel->maskedLabel->text().contains(u("无")));
+    form.undoAction->trigger(); // the fit
+    EXPECT_FALSE(form.sheet->stationModel);
+    EXPECT_TRUE(form.stationModels.empty());
+    EXPECT_FALSE(form.undoAction->isEnabled());
+
+    form.redoAction->trigger();
+    form.redoAction->trigger();
+    EXPECT_TRUE(form.sheet->stationModel && form.sheet->stationModel->fitted == false);
+    EXPECT_EQ(form.sheet->maskedPoints, std::vector<std::size_t>{4});
+    // A segment setting is a step too, and drops the redo of 清除模型.
+    form.modelPanel->segmentCheck->setChecked(true);
+    EXPECT_FALSE(form.redoAction->isEnabled());
+    form.undoAction->trigger();
+    EXPECT_FALSE(form.modelPanel->segmentCheck->isChecked());
+    EXPECT_TRUE(form.sheet->stationModel);
+}
+
+// The caption names the file and the station shown; the printed sheet's footer names them with the date.
+TEST_F(InterpretationTest, CaptionAndFooterNameTheFileAndTheStation) {
+    EXPECT_EQ(form.windowTitle(), u("电测深曲线图"));
+    openSurvey();
+    EXPECT_EQ(form.windowTitle(), u("电测深曲线图 - boundiali.dat - 测点 1"));
+    showStation(1);
+    EXPECT_EQ(form.windowTitle(), u("电测深曲线图 - boundiali.dat - 测点 2"));
+    const QString footer = form.sheetFooterText();
+    EXPECT_TRUE(footer.contains(u("boundiali.dat")) && footer.contains(u("测点：2")) &&
+                footer.contains(QDate::currentDate().toString(Qt::ISODate)))
+        << footer.toStdString();
+    EXPECT_TRUE(form.sheet->footerText.empty()) << "the screen shows no footer";
+}
+
+// A smooth fit holds its thin layers' thicknesses itself; back on block layers, the next 反演 holds none.
+TEST_F(InterpretationTest, ASmoothFitsThicknessesAreNotHeldByTheNextBlockFit) {
+    openSurvey();
+    form.modelPanel->smoothCheck->setChecked(true);
+    form.onFitStation();
+    ASSERT_TRUE(form.sheet->stationModel && form.sheet->stationModel->smooth);
+    form.modelPanel->smoothCheck->setChecked(false);
+    std::string error;
+    EXPECT_TRUE(form.modelPanel->fixedParameters(error).empty());
+}
+
+// A new layer count is no fit yet: the report line says so instead of the old model's RMS.
+TEST_F(InterpretationTest, ChangingTheLayerCountShowsTheModelAsNotYetFitted) {
+    openSurvey();
+    form.onFitStation();
+    ASSERT_TRUE(form.modelPanel->reportLabel->text().startsWith(u("RMS")));
+    form.modelPanel->layerCountSpin->setValue(5);
+    EXPECT_TRUE(form.modelPanel->reportLabel->text().contains(u("尚未反演")))
+        << form.modelPanel->reportLabel->text().toStdString();
+}
+
+// 保存模型 proposes the data file's stem and the station number; a file without M1 leaves the
+// chargeability column empty.
+TEST_F(InterpretationTest, SaveModelProposesANameAndNoChargeabilityIsShownEmpty) {
+    openSurvey(QStringLiteral(VESPLOT_REAL_DATA_DIR "/gbalo.dat"));
+    showStation(1);
+    EXPECT_TRUE(form.suggestedModelPath().endsWith(u("/gbalo-测点2.json")))
+        << form.suggestedModelPath().toStdString();
+    form.onFitStation();
+    ASSERT_TRUE(form.sheet->stationModel);
+    EXPECT_EQ(table().item(0, InterpretationPanel::ChargeabilityColumn)->text(), QString());
+    // A model file saved elsewhere moves the proposal to its folder.
+    const QString path = folder.filePath(QStringLiteral("kept.json"));
+    ASSERT_TRUE(form.saveModelTo(path));
+    EXPECT_TRUE(form.suggestedModelPath().startsWith(QFileInfo(path).absolutePath()));
+}
+
+// 保存全部模型 keeps every station's model and masks in one file; 打开全部模型 gives them back to the
+// stations with those numbers. Models not saved so are unsaved work for the close.
+TEST_F(InterpretationTest, AllModelsOfTheLineGoToOneFileAndBack) {
+    openSurvey();
+    form.onFitStation();
+    showStation(1);
+    form.modelPanel->show();
+    const TCurve& res = form.sheet->resCurve;
+    clickAt(res.x1 + res.xPoints[4], res.y1 + res.yPoints[4]);
+    form.onFitStation();
+    ASSERT_EQ(form.stationModels.size(), 2u);
+    const double rho = form.stationModels.at(1).earth.layers[0].rho;
+    EXPECT_TRUE(form.modelsUnsaved);
+    ui->queueAnswer(MsgResult::Cancel);
+    EXPECT_FALSE(form.queryClose());
+    EXPECT_EQ(ui->messages.back().text, "有尚未保存的测点模型，是否保存全部模型?");
+
+    const QString path = folder.filePath(QStringLiteral("line.json"));
+    ASSERT_TRUE(form.saveAllModelsTo(path));
+    EXPECT_FALSE(form.modelsUnsaved);
+    openSurvey();
+    ASSERT_TRUE(form.stationModels.empty());
+    ASSERT_TRUE(form.openAllModelsFrom(path));
+    ASSERT_EQ(form.stationModels.size(), 2u);
+    EXPECT_EQ(form.stationModels.at(0).stationNumber, 1);
+    EXPECT_NEAR(form.stationModels.at(1).earth.layers[0].rho / rho, 1.0, 1e-9);
+    EXPECT_EQ(form.stationMasks.at(1), std::vector<std::size_t>{4});
+    EXPECT_FALSE(form.modelsUnsaved);
 }
 
 // The panel's fit of one station: "自动" by default with the misfit of every count tried, the ranges in

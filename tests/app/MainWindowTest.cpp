@@ -140,14 +140,19 @@ TEST_F(MainWindowTest, MenuBarHoldsEveryItemInItsStartState) {
                 {"放大图形(&I)", none, false, false},
                 {"缩小图形(&O)", none, false, false},
                 {nullptr, none, true, true},
-                {"测线剖面图...", none, true, false}});
+                {"测线剖面图...", none, true, false},
+                {nullptr, none, true, true},
+                {"坐标轴标题", none, true, true}});
     expectMenu(form.editMenu, "编辑(&E)",
                {{"修改图名(&T)", none, true, false},
                 {"设置剖面线属性(&L)", none, false, false},
                 {"设置x-长度", none, true, false},
                 {"设置y-轴长度", none, true, false},
                 {nullptr, none, false, true},
-                {"设置异常阈值(&A)", none, false, false}});
+                {"设置异常阈值(&A)", none, false, false},
+                {nullptr, none, true, true},
+                {"撤销", QKeySequence(Qt::CTRL | Qt::Key_Z), true, false},
+                {"重做", QKeySequence(Qt::CTRL | Qt::Key_Y), true, false}});
     expectMenu(form.helpMenu, "帮助(&H)",
                {{"使用电测深曲线绘制程序(&C)", none, true, true},
                 {"从网上获得更多的信息", none, true, true},

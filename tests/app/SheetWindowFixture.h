@@ -102,6 +102,7 @@ protected:
     void clickAt(double x, double y) {
         const QPoint at = pixelOf(x, y);
         form.onSheetImagePressed(Qt::LeftButton, Qt::NoModifier, at.x(), at.y());
+        form.onSheetImageReleased(Qt::LeftButton, at.x(), at.y());
     }
 
     MainWindow form;

@@ -153,6 +153,20 @@ TEST_F(WindowFiles, ExportWritesTheSheetAsPdfSvgAndPngAndLeavesSavedAlone) {
     EXPECT_TRUE(form.saved);
 }
 
+// A resolution out of range is said and asked for again; the export goes on with the next one.
+TEST_F(WindowFiles, AnOutOfRangeResolutionIsAskedForAgain) {
+    openTaggedSample();
+    ui->messages.clear();
+    ui->queueInput("5000");
+    ui->queueInput("100");
+    answerExportDialog(folder.filePath(QStringLiteral("again.png")), 2);
+    EXPECT_TRUE(form.onExport());
+    ASSERT_EQ(ui->messages.size(), 1u);
+    EXPECT_EQ(ui->messages[0].text, "注意:\n\t分辨率必须是50到2400之间的整数！");
+    EXPECT_EQ(ui->inputPrompts.size(), 2u);
+    EXPECT_TRUE(QFileInfo::exists(folder.filePath(QStringLiteral("again.png"))));
+}
+
 TEST_F(WindowFiles, ExportRefusesResolutionsOutsideTheRangeAndReportsWriteFailures) {
     openTaggedSample();
     ui->messages.clear();

@@ -413,3 +413,29 @@ TEST(ModelValueText, ARangeOpenOnOneSideIsWrittenAsABound) {
     EXPECT_EQ(modelValueText(5.0, ValueRange{}), "未定");
     EXPECT_EQ(modelValueText(5.0, std::nullopt), "5.00") << "a value without a computed range";
 }
+
+namespace {
+
+// The model table keeps clear of the readings: with the readings at large AB/2 and low resistivity (the
+// lower right), it goes to the lower left corner.
+TEST_F(ModelOverlayTest, TheTableTakesTheCornerWithTheFewestReadings) {
+    setModel(earthOf({100, 10}, {5}));
+    choices.ticked[plotparam::res] = true;
+    choices.stationIndex = 0;
+    ProfileData station;
+    for (float ab : {20.0f, 30.0f, 50.0f, 70.0f, 100.0f})
+        station.appendPoint(0, ab, 2.0f, 0, 0, 0, 0, 0);
+    s.stations.push_back(station);
+    const ModelOverlay o = overlay();
+    ASSERT_TRUE(o.table.shown);
+    EXPECT_EQ(o.table.corner, ModelOverlay::Corner::LowerLeft);
+    EXPECT_LT(o.table.right, 625) << "in the left half of the frame";
+    EXPECT_LT(o.table.bottom, 100);
+
+    // Without readings there it stays in the lower right.
+    s.stations.front() = ProfileData{};
+    s.stations.front().appendPoint(0, 2.0f, 500.0f, 0, 0, 0, 0, 0);
+    EXPECT_EQ(overlay().table.corner, ModelOverlay::Corner::LowerRight);
+}
+
+} // namespace

@@ -161,3 +161,37 @@ TEST_F(SheetViewTest, PaintDrawsTitleAxesTickedCurvesInFixedOrderThenRestores) {
         c->draw(expected);
     EXPECT_TRUE(sameCalls(drawOps(all), drawOps(expected)));
 }
+
+namespace {
+
+bool drawsText(const RecordingCanvas& canvas, const std::string& text) {
+    for (const RecordingCanvas::Call& call : canvas.calls)
+        if (call.op == "textOut" && call.text == text)
+            return true;
+    return false;
+}
+
+// The axis titles and the footer line are drawn only when asked for: a sheet paints as it always did.
+TEST_F(SheetViewTest, AxisTitlesAndTheFooterLineAreDrawnOnlyWhenAskedFor) {
+    s.xLength = 1250.0f;
+    s.yLength = 1875.0f;
+    choices.ticked[plotparam::m1] = true;
+    RecordingCanvas plain(96, 96);
+    paintSheet(s, choices, plain, 793, 1096, ui);
+    for (const char* note : {"AB/2 (m)", "ρs (Ω·m)", "M1 (%)"})
+        EXPECT_FALSE(drawsText(plain, note)) << note;
+
+    s.axisTitles = true;
+    s.footerText = "gbalo.dat  测点 3  2026-12-10";
+    RecordingCanvas noted(96, 96);
+    paintSheet(s, choices, noted, 793, 1096, ui);
+    for (const char* note : {"AB/2 (m)", "ρs (Ω·m)", "M1 (%)", "gbalo.dat  测点 3  2026-12-10"})
+        EXPECT_TRUE(drawsText(noted, note)) << note;
+    for (const RecordingCanvas::Call& call : noted.calls) {
+        if (call.text == s.footerText) {
+            EXPECT_LT(call.points.front().y, s.originY) << "the footer lies under the frame";
+        }
+    }
+}
+
+} // namespace
