@@ -31,6 +31,7 @@ class QDragMoveEvent;
 class QDropEvent;
 class QFileDialog;
 class InterpretationPanel;
+struct StationModel;
 class QLabel;
 class QMenu;
 class QMimeData;
@@ -158,6 +159,9 @@ public:
     // Masks or unmasks the shown station's reading `position`; the model on the sheet then shows its
     // misfit over the readings kept, to be fitted again.
     void toggleMaskedReading(std::size_t position);
+    // Takes the model the section window fitted for station `index` as the station's own (a joint fit of
+    // the line always; an independent one where the station has none).
+    void adoptSectionModel(std::size_t index, const StationModel& fitted, bool joint);
     // The steps of the interpretation that 撤销 and 重做 take back and do again; a new file clears them.
     ModelHistory modelHistory;
     void onUndo();

@@ -199,6 +199,28 @@ void MainWindow::showMaskedReadings() {
     modelPanel->showMasked(masked, ab2);
 }
 
+void MainWindow::adoptSectionModel(std::size_t index, const StationModel& fitted, bool joint) {
+    if (index >= sheet->stations.size() || (!joint && stationModels.count(index) > 0))
+        return;
+    model::LayeredModel earth;
+    for (const ModelLayer& layer : fitted.layers)
+        earth.layers.push_back({layer.rho, layer.thickness, layer.mPercent.value_or(0.0)});
+    if (!earth.layers.empty())
+        earth.layers.back().thk = 0.0;
+    if (!earth.isValid())
+        return;
+    const ProfileData& station = sheet->stations[index];
+    SheetModel adopted{station.stationNumber.front(), earth,
+                       responseOf(earth, soundingOf(station, false), masksOf(index)), true,
+                       modelPanel->showTable()};
+    adopted.report.converged = true;
+    putStationModel(index, adopted);
+    setStatusText(text(joint ? "测点 %1 的模型取自测线的横向约束反演，RMS %2 %。"
+                             : "测点 %1 的模型取自测线剖面的反演，RMS %2 %。")
+                      .arg(station.stationNumber.front())
+                      .arg(adopted.report.rmsPercent, 0, 'f', 1));
+}
+
 void MainWindow::toggleMaskedReading(std::size_t position) {
     if (!shownStation || *shownStation >= sheet->stations.size() ||
         position >= sheet->stations[*shownStation].size())

@@ -349,6 +349,8 @@ void MainWindow::onShowSection() {
                 return;
             PlotControlForm->stationCombo->setCurrentIndex(static_cast<int>(index));
             rebuildSheet();
+            if (const std::optional<StationModel> fitted = sectionWindow->fittedModel(index))
+                adoptSectionModel(index, *fitted, sectionWindow->fittedJointly());
         };
         // The model section draws the stations interpreted here with their own models.
         sectionWindow->knownModel = [this](std::size_t index) -> std::optional<StationModel> {

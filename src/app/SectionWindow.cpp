@@ -195,6 +195,12 @@ void SectionWindow::onFitChoiceRelevance() {
     lateralWeightEdit->setEnabled(lateralChosen());
 }
 
+std::optional<StationModel> SectionWindow::fittedModel(std::size_t index) const {
+    if (index >= models_.size() || !models_[index] || models_[index]->layers.empty())
+        return std::nullopt;
+    return models_[index];
+}
+
 bool SectionWindow::lateralChosen() const {
     return parameterCombo->currentIndex() == modelSectionItem && !smoothCheck->isChecked() &&
            lateralCheck->isChecked();

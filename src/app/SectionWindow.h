@@ -44,6 +44,10 @@ public:
     // with it and fits only the others. Asked at each refresh, so models made or cleared there since
     // count.
     std::function<std::optional<StationModel>(std::size_t)> knownModel;
+    // The model the section fitted for station `index`, when it has one, and whether the models are one
+    // laterally constrained fit of the line.
+    std::optional<StationModel> fittedModel(std::size_t index) const;
+    bool fittedJointly() const { return !lateralFittedWith_.empty(); }
     // Asks for the export file; empty when cancelled. A save dialog unless replaced (tests).
     std::function<QString()> exportPathQuery;
     // Lets the user choose the printer and its page; false when cancelled. The print dialog unless

@@ -1,4 +1,5 @@
 #include "app/SectionWindow.h"
+#include "app/InterpretationPanel.h"
 #include "app/QtUi.h"
 
 #include "SheetWindowFixture.h"
@@ -282,6 +283,26 @@ TEST_F(MainWindowSectionTest, TheModelSectionDrawsAStationWithItsModelFromTheMai
     EXPECT_EQ(layersDrawn(form.sectionWindow->section(), 1), 2u);
     EXPECT_EQ(layersDrawn(form.sectionWindow->section(), 0), 3u);
     EXPECT_TRUE(std::isnan(form.sectionWindow->section().modelSection().columns()[1].rmsPercent));
+}
+
+// A station clicked in the model section comes to the sheet with the model the section fitted for it, the
+// joint fit's when the line was fitted as one, and the panel shows it.
+TEST_F(MainWindowSectionTest, AStationClickedInTheModelSectionBringsItsFittedModel) {
+    openColumnSample();
+    form.sectionAction->trigger();
+    SectionWindow& section = *form.sectionWindow;
+    section.parameterCombo->setCurrentIndex(SectionWindow::modelSectionItem);
+    section.lateralCheck->setChecked(true);
+    ASSERT_TRUE(section.refresh());
+    ASSERT_TRUE(section.fittedJointly());
+    const std::optional<StationModel> fitted = section.fittedModel(2);
+    ASSERT_TRUE(fitted.has_value());
+    section.onStationChosen(2);
+    ASSERT_TRUE(form.sheet->stationModel.has_value());
+    EXPECT_EQ(form.sheet->stationModel->stationNumber, fitted->stationNumber);
+    ASSERT_EQ(form.sheet->stationModel->earth.size(), fitted->layers.size());
+    EXPECT_EQ(form.sheet->stationModel->earth.layers[0].rho, fitted->layers[0].rho);
+    EXPECT_NE(form.modelPanel->reportLabel->text(), QString::fromUtf8("当前测点没有模型。"));
 }
 
 // A file opened while the section window shows the model section marks that section stale; its fits
