@@ -515,22 +515,25 @@ void MainWindow::createPlotControlWindow() {
     PlotControlForm = form;
 }
 
+bool MainWindow::askToSaveModels() {
+    if (!modelsUnsaved || stationModels.empty())
+        return true;
+    switch (ui().messageBox("有尚未保存的测点模型，是否保存全部模型?", "提示...", MsgButtons::YesNoCancel,
+                            MsgIcon::Question)) {
+    case MsgResult::Yes:
+        onSaveAllModels();
+        return !modelsUnsaved; // cancelled or failed: nothing is lost silently
+    case MsgResult::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
 bool MainWindow::queryClose() {
     // Models are work too: asked about first, saved all together.
-    if (modelsUnsaved && !stationModels.empty()) {
-        switch (ui().messageBox("有尚未保存的测点模型，是否保存全部模型?", "提示...", MsgButtons::YesNoCancel,
-                                MsgIcon::Question)) {
-        case MsgResult::Yes:
-            onSaveAllModels();
-            if (modelsUnsaved)
-                return false; // cancelled or failed: nothing is lost silently
-            break;
-        case MsgResult::No:
-            break;
-        default:
-            return false;
-        }
-    }
+    if (!askToSaveModels())
+        return false;
     if (saved)
         return true;
     switch (

@@ -109,6 +109,9 @@ public:
     // The open command after the dialog: reads `path` with the reader of `kind` and shows the sheet.
     // The open dialog then starts in the file's folder, and status panel 1 shows the quality note.
     void openDataPath(const QString& path, DataFileKind kind);
+    // The user's open (dialog, drop): first asks about models not saved, which the open would discard;
+    // false when the user cancelled and nothing was opened.
+    bool openDataAfterAsking(const QString& path, DataFileKind kind);
     // The reader for a file opened by name (command line, drop): ".ves" (any case) is a tagged file,
     // everything else a column file.
     static DataFileKind dataFileKindFor(const QString& path);
@@ -274,6 +277,9 @@ public:
 
     // The close query: true when the window may close.
     bool queryClose();
+    // Asks whether to save the stations' models when some are not saved; false when cancelled (or the
+    // save did not happen), so that nothing is lost silently.
+    bool askToSaveModels();
 
 public slots:
     void onOpenData();

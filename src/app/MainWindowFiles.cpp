@@ -74,7 +74,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     // open command's messages.
     QTimer::singleShot(0, this, [this, path] {
         if (takesDrops())
-            openDataPath(path, dataFileKindFor(path));
+            openDataAfterAsking(path, dataFileKindFor(path));
     });
 }
 

@@ -170,7 +170,15 @@ void MainWindow::onOpenData() {
     // The reader follows the file type picked in the dialog, never the file name.
     const qsizetype filter = openDialog->nameFilters().indexOf(openDialog->selectedNameFilter());
     const DataFileKind kind = filter == 1 ? DataFileKind::Tagged : DataFileKind::Column;
-    openDataPath(openDialog->selectedFiles().constFirst(), kind);
+    openDataAfterAsking(openDialog->selectedFiles().constFirst(), kind);
+}
+
+bool MainWindow::openDataAfterAsking(const QString& path, DataFileKind kind) {
+    // A new file takes the place of every station's model.
+    if (!askToSaveModels())
+        return false;
+    openDataPath(path, kind);
+    return true;
 }
 
 void MainWindow::openDataPath(const QString& path, DataFileKind kind) {

@@ -601,3 +601,17 @@ TEST_F(InterpretationTest, ATallPanelKeepsItsButtonsClearOfThePlotControlWindow)
         }
     }
 }
+
+// Opening another file would discard the stations' models: the user's open asks first, and 取消 keeps them.
+TEST_F(InterpretationTest, OpeningAnotherFileAsksAboutModelsNotSaved) {
+    openSurvey();
+    form.onFitStation();
+    ASSERT_TRUE(form.sheet->stationModel);
+    ui->queueAnswer(MsgResult::Cancel);
+    EXPECT_FALSE(form.openDataAfterAsking(realSurvey, DataFileKind::Column));
+    EXPECT_EQ(lastMessage(), "有尚未保存的测点模型，是否保存全部模型?");
+    EXPECT_TRUE(form.sheet->stationModel) << "cancelled: the models stay";
+    ui->queueAnswer(MsgResult::No);
+    EXPECT_TRUE(form.openDataAfterAsking(realSurvey, DataFileKind::Column));
+    EXPECT_FALSE(form.sheet->stationModel);
+}
