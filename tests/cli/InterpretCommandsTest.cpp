@@ -173,6 +173,7 @@ TEST(InvertCommand, RefusesWhatTheContractRefuses) {
         {"a smooth model with the automatic count", {gbalo, "--layers", "auto", "--smooth"}, "--smooth"},
         {"a smooth model with segment factors", {gbalo, "--smooth", "--segments"}, "--smooth"},
         {"a smooth model with ranges", {gbalo, "--ranges", "--smooth"}, "--smooth"},
+        {"a station with all stations", {gbalo, "--all", "--station", "1"}, "--station and --all"},
         {"a word after --segments that is no reference is no reference",
          {gbalo, "--segments", "middle"},
          "middle"},
