@@ -9,7 +9,7 @@ seconds=${1:?usage: fuzz/run.sh SECONDS [TARGET...]}
 shift
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${VESPLOT_FUZZ_BUILD_DIR:-$root/build/h-fuzz}
-targets=(fuzz_tagged_reader fuzz_column_reader fuzz_column_probe fuzz_open_report fuzz_paint)
+targets=(fuzz_tagged_reader fuzz_column_reader fuzz_column_probe fuzz_open_report fuzz_model_file fuzz_paint)
 [ $# -gt 0 ] && targets=("$@")
 
 mkdir -p "$build"

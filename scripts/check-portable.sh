@@ -9,8 +9,15 @@ command -v x86_64-w64-mingw32-g++-posix >/dev/null || { echo "g++-mingw-w64-x86-
 wine=/usr/lib/wine/wine64
 [ -x "$wine" ] || { echo "wine64 is missing (scripts/install-deps.sh installs it)" >&2; exit 1; }
 build=build/mingw
+# nlohmann-json's package files name /usr/include, which would put the system's C headers before MinGW's;
+# a prefix of its own holds its headers alone.
+json=$build/nlohmann-json
+mkdir -p "$json/share/cmake" "$json/include"
+cp -r /usr/share/cmake/nlohmann_json "$json/share/cmake/"
+ln -sfn /usr/include/nlohmann "$json/include/nlohmann"
 cmake -S . -B "$build" --fresh -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release \
-    -DVESPLOT_QT_FREE_ONLY=ON -DVESPLOT_WERROR=ON -DEigen3_DIR=/usr/share/eigen3/cmake >"$build.configure.log" 2>&1 \
+    -DVESPLOT_QT_FREE_ONLY=ON -DVESPLOT_WERROR=ON -DEigen3_DIR=/usr/share/eigen3/cmake \
+    -Dnlohmann_json_DIR="$PWD/$json/share/cmake/nlohmann_json" >"$build.configure.log" 2>&1 \
     || { cat "$build.configure.log"; exit 1; }
 cmake --build "$build" -j"$(nproc 2>/dev/null || echo 2)"
 x86_64-w64-mingw32-g++-posix -std=c++20 -Wall -Wextra -Werror -c src/cli/ProgramArguments.cpp -o "$build/ProgramArguments.o"

@@ -4,7 +4,7 @@ set -euo pipefail
 
 packages=(
     cmake g++ make pkg-config ccache locales
-    qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev zlib1g-dev libeigen3-dev
+    qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev zlib1g-dev libeigen3-dev nlohmann-json3-dev
     libgtest-dev googletest libbenchmark-dev
     fonts-wqy-microhei fonts-liberation2
     xvfb xauth valgrind clang-format g++-mingw-w64-x86-64-posix wine64

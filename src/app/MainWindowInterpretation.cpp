@@ -21,7 +21,6 @@
 #include "app/InterpretationPanel.h"
 #include "core/Conversions.h"
 #include "model/BatchFit.h"
-#include "model/JsonValue.h"
 #include "model/LineModelFile.h"
 #include "model/ModelFile.h"
 #include "sheet/StationSounding.h"
@@ -36,6 +35,29 @@ QString text(const char* utf8) {
 constexpr qint64 maxModelFileBytes = 1 << 20;
 // A line's model file: a model file per station, for tens of thousands of stations.
 constexpr qint64 maxLineModelFileBytes = qint64(1) << 30;
+
+// Why a model file was refused, in the window's words.
+std::string modelFileReason(model::ModelFileError kind, const std::string& outside) {
+    switch (kind) {
+    case model::ModelFileError::Unreadable:
+        return "无法读取模型文件。";
+    case model::ModelFileError::NotAModelFile:
+        return "不是模型文件。";
+    case model::ModelFileError::UnsupportedVersion:
+        return "模型文件的版本不受支持。";
+    case model::ModelFileError::OtherStation:
+        return "模型文件属于另一个测点。";
+    case model::ModelFileError::InvalidValue:
+        return "模型文件中有缺失或无效的数值。";
+    case model::ModelFileError::InconsistentFit:
+        return "模型文件中的拟合记录自相矛盾。";
+    case model::ModelFileError::OutsideDomain:
+        return "模型超出正演计算的范围：" + outside + "。";
+    case model::ModelFileError::None:
+        break;
+    }
+    return {};
+}
 
 std::filesystem::path pathOf(const QString& path) {
     return std::filesystem::path(path.toStdU16String());
@@ -675,7 +697,11 @@ bool MainWindow::openAllModelsFrom(const QString& path) {
     const model::LineModelFileResult read = model::parseLineModelFile(
         std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
     if (!read.ok()) {
-        ui().messageBox("模型文件格式不正确：" + read.error, "警告", MsgButtons::Ok, MsgIcon::Warning);
+        const std::string where = read.entry == 0 ? std::string()
+                                                  : "第 " + std::to_string(read.entry) + " 项（测点 " +
+                                                        std::to_string(read.station) + "）：";
+        ui().messageBox(where + modelFileReason(read.kind, read.outside), "警告", MsgButtons::Ok,
+                        MsgIcon::Warning);
         return false;
     }
     modelFolder = QFileInfo(path).absolutePath();
@@ -743,22 +769,17 @@ bool MainWindow::openModelFrom(const QString& path) {
     const model::ModelFileResult read =
         readHere ? model::parseModelFile(content, number) : model::loadModelFile(pathOf(path), number);
     if (!read.ok()) {
-        // A good file of another station says so; anything else is no model file.
-        model::JsonValue root;
-        std::string ignored;
-        const model::JsonValue* station = nullptr;
-        if (readHere && model::JsonValue::parse(content, root, ignored) && (station = root.find("station")) &&
-            station->type() == model::JsonValue::Type::Number && station->number() != number &&
-            std::abs(station->number()) < 1e9) {
-            const int fileStation = static_cast<int>(station->number());
-            if (model::parseModelFile(content, fileStation).ok()) {
-                ui().messageBox("模型文件属于测点 " + std::to_string(fileStation) + "，不是当前测点 " +
-                                    std::to_string(number) + "。",
-                                "警告", MsgButtons::Ok, MsgIcon::Warning);
-                return false;
-            }
-        }
-        ui().messageBox("模型文件格式不正确：" + read.error, "警告", MsgButtons::Ok, MsgIcon::Warning);
+        // A good file of another station names it; anything else says why it is refused.
+        const std::optional<int> fileStation = readHere && read.kind == model::ModelFileError::OtherStation
+                                                   ? model::modelFileStation(content)
+                                                   : std::nullopt;
+        if (fileStation)
+            ui().messageBox("模型文件属于测点 " + std::to_string(*fileStation) + "，不是当前测点 " +
+                                std::to_string(number) + "。",
+                            "警告", MsgButtons::Ok, MsgIcon::Warning);
+        else
+            ui().messageBox(modelFileReason(read.kind, read.outside), "警告", MsgButtons::Ok,
+                            MsgIcon::Warning);
         return false;
     }
     recordModelStep(modelSnapshot(), "打开模型");

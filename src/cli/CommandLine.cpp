@@ -68,6 +68,7 @@ CommandLine parseCommandLine(const std::vector<std::string>& words, bool withExp
             line.kind = kind;
         } else if (word == "--station") {
             line.station = parseCount(word, argument(), 0, 2147483647);
+            line.stationGiven = true;
         } else if (withExportOptions && (word == "-o" || word == "--output")) {
             line.output = argument();
         } else if (withExportOptions && word == "--params") {
@@ -104,6 +105,8 @@ CommandLine parseCommandLine(const std::vector<std::string>& words, bool withExp
         throw UsageError{"no data file given"};
     if (withExportOptions && line.output.empty())
         throw UsageError{"no output file given (-o OUT)"};
+    if (line.all && line.stationGiven)
+        throw UsageError{"--station and --all exclude each other"};
     if (line.invertLayers > 0 && line.smooth)
         throw UsageError{"--invert and --smooth exclude each other"};
     return line;

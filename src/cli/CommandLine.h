@@ -11,6 +11,7 @@ struct CommandLine {
     std::string file;
     std::optional<std::string> kind; // "dat" or "ves"
     int station = 0;
+    bool stationGiven = false;       // --station was given
     std::string output;              // export: -o
     std::vector<std::string> params; // export: --params res,m1,r,td,th,zp
     std::vector<int> symbols;        // export: --symbols N,N,N,N,N,N

@@ -341,6 +341,8 @@ InvertRequest parseInvert(const std::vector<std::string>& words) {
             throw Usage{unknown};
     }
     request.reader = parseCommandLine(readerWords, false);
+    if (request.all && request.reader.stationGiven)
+        throw Usage{"--station and --all exclude each other"};
     return request;
 }
 

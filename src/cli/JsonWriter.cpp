@@ -141,7 +141,7 @@ void JsonWriter::value(double number) {
     appendShortestFloat(out_, number);
 }
 
-void JsonWriter::doubleArray(const std::vector<double>& numbers) {
+template <typename Number> void JsonWriter::numberArray(const std::vector<Number>& numbers) {
     beginArray();
     for (std::size_t i = 0; i < numbers.size(); ++i) {
         if (i > 0)
@@ -149,19 +149,17 @@ void JsonWriter::doubleArray(const std::vector<double>& numbers) {
         appendShortestFloat(out_, numbers[i]);
     }
     endArray();
+}
+
+void JsonWriter::floatArray(const std::vector<float>& numbers) {
+    numberArray(numbers);
+}
+
+void JsonWriter::doubleArray(const std::vector<double>& numbers) {
+    numberArray(numbers);
 }
 
 void JsonWriter::null() {
     separate();
     out_ += "null";
-}
-
-void JsonWriter::floatArray(const std::vector<float>& numbers) {
-    beginArray();
-    for (std::size_t i = 0; i < numbers.size(); ++i) {
-        if (i > 0)
-            out_ += ',';
-        appendShortestFloat(out_, numbers[i]);
-    }
-    endArray();
 }

@@ -38,6 +38,7 @@ public:
 private:
     void separate();
     void flushWhenFull();
+    template <typename Number> void numberArray(const std::vector<Number>& numbers);
 
     std::ostream* sink_;
     std::string out_;

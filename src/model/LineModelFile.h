@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -26,6 +27,10 @@ struct LineModelEntry {
 struct LineModelFileResult {
     std::vector<LineModelEntry> stations;
     std::string error;
+    ModelFileError kind = ModelFileError::None;
+    std::size_t entry = 0; // the entry refused, from 1; 0 when the file as a whole is
+    int station = 0;       // that entry's station
+    std::string outside;   // with OutsideDomain: what lies outside
 
     bool ok() const { return error.empty(); }
 };

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -36,11 +37,25 @@ ModelFileContent modelFileContentOf(const BlockFitOptions& options, const FitRep
 // a value without a range has no range key. layersChosen only with "auto"; segmentReference and segments only
 // with segment factors; masked only when points were left out. Numbers are written and read
 // locale-independently. None of these functions throws; failures come back as error text for the user.
+// Why a model file was refused, for a message in the user's language beside the English `error`.
+enum class ModelFileError {
+    None,
+    Unreadable,         // the file could not be read
+    NotAModelFile,      // no JSON, another format, or far too large for a model
+    UnsupportedVersion, // a version this program does not read
+    OtherStation,       // a model of another station
+    InvalidValue,       // a value missing, of the wrong type or out of range
+    InconsistentFit,    // the record of the fit (layer count, segment factors, masks) contradicts itself
+    OutsideDomain,      // a model the forward modelling does not compute to its accuracy
+};
+
 struct ModelFileResult {
     LayeredModel model;
     double rmsPercent = -1.0; // -1 when the file holds none
     ModelFileContent content;
     std::string error;
+    ModelFileError kind = ModelFileError::None;
+    std::string outside; // with OutsideDomain: what lies outside, in ForwardDomain.h's words
 
     bool ok() const { return error.empty(); }
 };
@@ -53,6 +68,9 @@ std::string formatModelFile(int station, const LayeredModel& model, double rmsPe
 // non-finite or out-of-range value, a model outside the modelling domain (ForwardDomain.h) or another
 // station number give an error.
 ModelFileResult parseModelFile(std::string_view text, int station);
+
+// The station of a text that reads as a sound model file of that station, or nothing.
+std::optional<int> modelFileStation(std::string_view text);
 
 // Writes the file; returns the error text, empty on success. An invalid model, or one outside the modelling
 // domain, is not written.

@@ -18,10 +18,12 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 
+#include <cerrno>
 #include <cmath>
 #include <cstdint>
 #include <new>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 namespace {
@@ -35,6 +37,15 @@ int dotsPerMetre(int dpi) {
 }
 
 std::optional<qint64> writeLimitForTests;
+
+// Why a write to `file` failed. Qt words some failures of the system as "Unknown error" (a file over the
+// size limit, EFBIG), so the system's own code, taken right after the call, names the cause when it has one.
+std::string writeFailure(const QFileDevice& file, int code) {
+    if (code != 0)
+        return std::generic_category().message(code);
+    std::string reason = file.errorString().toStdString();
+    return reason.empty() ? "the file could not be written" : reason;
+}
 
 // Passes the writes of an image handler, PDF engine or SVG generator on to the temporary file and
 // remembers the first one that failed, whatever the writer does with the failure.
@@ -54,11 +65,10 @@ protected:
             reason_ = "No space left on device";
             return -1;
         }
+        errno = 0;
         const qint64 done = file_.write(data, length);
         if (done != length) {
-            reason_ = file_.errorString().toStdString();
-            if (reason_.empty())
-                reason_ = "the file could not be written";
+            reason_ = writeFailure(file_, errno);
             return -1;
         }
         written_ += done;
@@ -223,14 +233,16 @@ std::string writeFileWhole(const std::string& path, const std::filesystem::path&
     std::string failure = write(output);
     if (output.failed()) // the device's reason says more than the writer's
         failure = output.reason();
+    errno = 0;
     if (failure.empty() && !file.flush())
-        failure = file.errorString().toStdString();
+        failure = writeFailure(file, errno);
     if (!failure.empty()) {
         file.cancelWriting(); // the temporary is removed when `file` goes
         return failure;
     }
+    errno = 0;
     if (!file.commit())
-        return file.errorString().toStdString();
+        return writeFailure(file, errno);
     return {};
 }
 

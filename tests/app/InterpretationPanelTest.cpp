@@ -234,7 +234,7 @@ TEST_F(InterpretationTest, ModelFilesThatDoNotFitAreRefused) {
         std::string content;
         std::string message;
     } cases[] = {
-        {"{\"format\":", "模型文件格式不正确："},
+        {"{\"format\":", "不是模型文件。"},
         {model::formatModelFile(3, earth, 4.0), "模型文件属于测点 3，不是当前测点 1。"},
     };
     openSurvey();
@@ -275,7 +275,7 @@ TEST_F(InterpretationTest, APipeNamedLikeAModelFileIsNotOpened) {
     writer.join();
     EXPECT_FALSE(opened);
     EXPECT_FALSE(writerNeeded) << "the window opened the pipe";
-    EXPECT_EQ(lastMessage().rfind("模型文件格式不正确：", 0), 0u) << lastMessage();
+    EXPECT_EQ(lastMessage().rfind("无法读取模型文件。", 0), 0u) << lastMessage();
 }
 
 TEST_F(InterpretationTest, AModelIsNeverSavedOntoTheDataFile) {

@@ -126,6 +126,8 @@ TEST(ExportCommand, FailuresExitNonZeroWithAReason) {
     EXPECT_EQ(exportSheet({data, "-o", folder.file("x.jpg")}, &err), 2);
     EXPECT_EQ(exportSheet({data, "-o", folder.file("x.png"), "--symbols", "1,2"}, &err), 2);
     EXPECT_EQ(exportSheet({data, "-o", folder.file("x.png"), "--station", "5"}, &err), 2);
+    EXPECT_EQ(exportSheet({data, "--all", "--station", "1", "-o", folder.file("st-{station}.png")}, &err), 2);
+    EXPECT_NE(err.find("--station and --all"), std::string::npos) << err;
     EXPECT_EQ(exportSheet({"/nonexistent/a.dat", "-o", folder.file("x.png")}, &err), 1);
     EXPECT_NE(err.find("no sounding station"), std::string::npos);
     EXPECT_EQ(exportSheet({data, "-o", "/nonexistent/folder/x.png"}, &err), 1);

@@ -2,6 +2,7 @@
 #include "cli/InterpretCommands.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -12,7 +13,6 @@
 
 #include "CliFiles.h"
 #include "model/ForwardModel.h"
-#include "model/JsonValue.h"
 #include "model/LayerLimits.h"
 
 namespace {
@@ -115,28 +115,27 @@ TEST(InvertCommand, StatusesForBadFilesAndCommandLines) {
 
 namespace {
 
-model::JsonValue jsonOf(const std::string& text) {
-    model::JsonValue value;
-    std::string error;
-    if (!model::JsonValue::parse(text, value, error))
-        ADD_FAILURE() << "no JSON (" << error << "): " << text.substr(0, 200);
+nlohmann::json jsonOf(const std::string& text) {
+    nlohmann::json value = nlohmann::json::parse(text, nullptr, false);
+    if (value.is_discarded())
+        ADD_FAILURE() << "no JSON: " << text.substr(0, 200);
     return value;
 }
 
-const model::JsonValue& member(const model::JsonValue& object, const std::string& key) {
-    static const model::JsonValue none;
-    const model::JsonValue* found = object.find(key);
-    return found ? *found : none;
+const nlohmann::json& member(const nlohmann::json& object, const std::string& key) {
+    static const nlohmann::json none;
+    const auto found = object.is_object() ? object.find(key) : object.end();
+    return found != object.end() ? *found : none;
 }
 
-bool has(const model::JsonValue& object, const std::string& key) {
-    return object.find(key) != nullptr;
+bool has(const nlohmann::json& object, const std::string& key) {
+    return object.is_object() && object.contains(key);
 }
 
-std::vector<double> numbers(const model::JsonValue& array) {
+std::vector<double> numbers(const nlohmann::json& array) {
     std::vector<double> out;
-    for (const model::JsonValue& v : array.array())
-        out.push_back(v.number());
+    for (const nlohmann::json& v : array)
+        out.push_back(v.get<double>());
     return out;
 }
 
@@ -174,6 +173,7 @@ TEST(InvertCommand, RefusesWhatTheContractRefuses) {
         {"a smooth model with the automatic count", {gbalo, "--layers", "auto", "--smooth"}, "--smooth"},
         {"a smooth model with segment factors", {gbalo, "--smooth", "--segments"}, "--smooth"},
         {"a smooth model with ranges", {gbalo, "--ranges", "--smooth"}, "--smooth"},
+        {"a station with all stations", {gbalo, "--all", "--station", "1"}, "--station and --all"},
         {"a word after --segments that is no reference is no reference",
          {gbalo, "--segments", "middle"},
          "middle"},
@@ -207,10 +207,10 @@ TEST(InvertCommand, WithAllFailsOnlyWhenNoStationIsFitted) {
     for (const Row& row : rows) {
         const CommandRun r = invert(row.words);
         EXPECT_EQ(r.status, row.status) << row.what << "\n" << r.err;
-        const model::JsonValue report = jsonOf(r.out);
-        const model::JsonValue& stations = member(report, "stations");
+        const nlohmann::json report = jsonOf(r.out);
+        const nlohmann::json& stations = member(report, "stations");
         int errors = 0;
-        for (const model::JsonValue& station : stations.array())
+        for (const nlohmann::json& station : stations)
             errors += has(station, "error") ? 1 : 0;
         EXPECT_EQ(errors, row.errors) << row.what << "\n" << r.out.substr(0, 400);
     }
@@ -237,25 +237,25 @@ TEST(InvertCommand, LateralFitsTheStationsOfTheFileAsOneLine) {
                                                   {file, "--all", "--lateral", "2", "--layers", "3"}}) {
         const CommandRun r = invert(words);
         ASSERT_EQ(r.status, 0) << r.err;
-        const model::JsonValue report = jsonOf(r.out);
-        const std::vector<model::JsonValue>& stations = member(report, "stations").array();
+        const nlohmann::json report = jsonOf(r.out);
+        const nlohmann::json& stations = member(report, "stations");
         ASSERT_EQ(stations.size(), 6u);
         for (std::size_t s = 0; s < stations.size(); ++s) {
             EXPECT_EQ(has(stations[s], "error"), s == 3) << s;
             if (s != 3) {
-                EXPECT_EQ(member(stations[s], "layers").array().size(), 3u);
+                EXPECT_EQ(member(stations[s], "layers").size(), 3u);
                 // Noise-free readings: the chosen weight keeps them fitted; W 2 ties the deepening interfaces
                 // harder, at some misfit.
-                EXPECT_LT(member(stations[s], "rmsPercent").number(), words.size() > 3 ? 5.0 : 1.0) << s;
+                EXPECT_LT(member(stations[s], "rmsPercent").get<double>(), words.size() > 3 ? 5.0 : 1.0) << s;
             }
         }
-        const model::JsonValue& lateral = member(report, "lateral");
+        const nlohmann::json& lateral = member(report, "lateral");
         ASSERT_TRUE(has(report, "lateral")) << r.out.substr(0, 400);
-        EXPECT_GT(member(lateral, "weight").number(), 0.0);
+        EXPECT_GT(member(lateral, "weight").get<double>(), 0.0);
         if (words.size() > 3) {
-            EXPECT_EQ(member(lateral, "weight").number(), 2.0);
+            EXPECT_EQ(member(lateral, "weight").get<double>(), 2.0);
         }
-        EXPECT_LT(member(lateral, "rmsPercent").number(), words.size() > 3 ? 5.0 : 1.0);
+        EXPECT_LT(member(lateral, "rmsPercent").get<double>(), words.size() > 3 ? 5.0 : 1.0);
     }
     // Refused: without --all, with --smooth, with --ranges, a weight that is not positive.
     for (const std::vector<std::string>& words : {std::vector<std::string>{file, "--lateral"},
@@ -297,37 +297,37 @@ TEST(InvertCommand, SegmentFactorsJoinTheSegments) {
     for (const Row& row : rows) {
         const CommandRun r = invert(row.words);
         ASSERT_EQ(r.status, 0) << row.what << "\n" << r.err;
-        const model::JsonValue station = jsonOf(r.out);
-        const model::JsonValue& segments = member(station, "segments");
-        ASSERT_EQ(segments.array().size(), row.mn2.size()) << row.what << "\n" << r.out.substr(0, 400);
+        const nlohmann::json station = jsonOf(r.out);
+        const nlohmann::json& segments = member(station, "segments");
+        ASSERT_EQ(segments.size(), row.mn2.size()) << row.what << "\n" << r.out.substr(0, 400);
         for (std::size_t s = 0; s < row.mn2.size(); ++s) {
-            const model::JsonValue& segment = segments.array()[s];
-            EXPECT_NEAR(member(segment, "mn2").number(), row.mn2[s], 1e-6) << row.what;
-            EXPECT_EQ(member(segment, "points").number(), row.points[s]) << row.what;
-            const double factor = member(segment, "factor").number();
+            const nlohmann::json& segment = segments[s];
+            EXPECT_NEAR(member(segment, "mn2").get<double>(), row.mn2[s], 1e-6) << row.what;
+            EXPECT_EQ(member(segment, "points").get<double>(), row.points[s]) << row.what;
+            const double factor = member(segment, "factor").get<double>();
             if (row.mn2[s] == row.reference)
                 EXPECT_EQ(factor, 1.0) << row.what;
             else
                 EXPECT_TRUE(factor > 0 && std::isfinite(factor)) << row.what;
         }
         // the misfit reported is that of the corrected data
-        const model::JsonValue& fit = member(station, "fit");
+        const nlohmann::json& fit = member(station, "fit");
         const std::vector<double> corrected = numbers(member(fit, "rhoaCorrected"));
         const std::vector<double> response = numbers(member(fit, "rhoa"));
-        ASSERT_EQ(corrected.size(), static_cast<std::size_t>(member(station, "pointsUsed").number()))
+        ASSERT_EQ(corrected.size(), static_cast<std::size_t>(member(station, "pointsUsed").get<double>()))
             << row.what;
         ASSERT_EQ(corrected.size(), response.size()) << row.what;
         double sum = 0;
         for (std::size_t i = 0; i < corrected.size(); ++i)
             sum += std::pow(100.0 * std::log(corrected[i] / response[i]), 2);
         EXPECT_NEAR(std::sqrt(sum / static_cast<double>(corrected.size())),
-                    member(station, "rmsPercent").number(), 1e-3)
+                    member(station, "rmsPercent").get<double>(), 1e-3)
             << row.what;
     }
 }
 
 TEST(InvertCommand, MaskedPointsAreLeftOut) {
-    const int allPoints = static_cast<int>(member(jsonOf(invert({gbalo}).out), "pointsUsed").number());
+    const int allPoints = static_cast<int>(member(jsonOf(invert({gbalo}).out), "pointsUsed").get<double>());
     struct Row {
         const char* what;
         std::vector<std::string> words;
@@ -343,11 +343,12 @@ TEST(InvertCommand, MaskedPointsAreLeftOut) {
     for (const Row& row : rows) {
         const CommandRun r = invert(row.words);
         ASSERT_EQ(r.status, 0) << row.what << "\n" << r.err;
-        const model::JsonValue station = jsonOf(r.out);
+        const nlohmann::json station = jsonOf(r.out);
         EXPECT_EQ(numbers(member(station, "masked")), row.masked) << row.what;
-        EXPECT_EQ(member(station, "pointsUsed").number(), allPoints - static_cast<int>(row.masked.size()))
+        EXPECT_EQ(member(station, "pointsUsed").get<double>(),
+                  allPoints - static_cast<int>(row.masked.size()))
             << row.what;
-        EXPECT_EQ(member(member(station, "fit"), "ab2").array().size(),
+        EXPECT_EQ(member(member(station, "fit"), "ab2").size(),
                   static_cast<std::size_t>(allPoints) - row.masked.size())
             << row.what;
     }
@@ -356,26 +357,27 @@ TEST(InvertCommand, MaskedPointsAreLeftOut) {
 TEST(InvertCommand, AutomaticLayerCountReportsEveryCountTried) {
     const CommandRun r = invert({gbalo, "--station", "1", "--layers", "auto"});
     ASSERT_EQ(r.status, 0) << r.err;
-    const model::JsonValue station = jsonOf(r.out);
-    const model::JsonValue& search = member(station, "layerSearch");
+    const nlohmann::json station = jsonOf(r.out);
+    const nlohmann::json& search = member(station, "layerSearch");
     // 32 points allow every count from 2 to 6
-    ASSERT_EQ(search.array().size(), 5u) << r.out.substr(0, 400);
-    const int chosen = static_cast<int>(member(station, "layersChosen").number());
+    ASSERT_EQ(search.size(), 5u) << r.out.substr(0, 400);
+    const int chosen = static_cast<int>(member(station, "layersChosen").get<double>());
     bool tried = false;
-    for (std::size_t k = 0; k < search.array().size(); ++k) {
-        const model::JsonValue& trial = search.array()[k];
-        EXPECT_EQ(member(trial, "layers").number(), 2.0 + static_cast<double>(k));
-        if (member(trial, "layers").number() == chosen) {
+    for (std::size_t k = 0; k < search.size(); ++k) {
+        const nlohmann::json& trial = search[k];
+        EXPECT_EQ(member(trial, "layers").get<double>(), 2.0 + static_cast<double>(k));
+        if (member(trial, "layers").get<double>() == chosen) {
             tried = true;
-            EXPECT_NEAR(member(trial, "rmsPercent").number(), member(station, "rmsPercent").number(), 1e-6);
+            EXPECT_NEAR(member(trial, "rmsPercent").get<double>(),
+                        member(station, "rmsPercent").get<double>(), 1e-6);
         }
     }
     EXPECT_TRUE(tried) << chosen;
-    EXPECT_EQ(member(station, "layers").array().size(), static_cast<std::size_t>(chosen));
+    EXPECT_EQ(member(station, "layers").size(), static_cast<std::size_t>(chosen));
     // a name only the largest count has: that count alone is tried
     const CommandRun fixed = invert({gbalo, "--layers", "auto", "--fix", "thk5=1"});
     ASSERT_EQ(fixed.status, 0) << fixed.err;
-    EXPECT_EQ(member(jsonOf(fixed.out), "layersChosen").number(), 6.0);
+    EXPECT_EQ(member(jsonOf(fixed.out), "layersChosen").get<double>(), 6.0);
 }
 
 TEST(InvertCommand, RangesEncloseTheValuesAndOpenSidesAreNull) {
@@ -395,30 +397,28 @@ TEST(InvertCommand, RangesEncloseTheValuesAndOpenSidesAreNull) {
     for (const Row& row : rows) {
         const CommandRun r = invert(row.words);
         ASSERT_EQ(r.status, 0) << row.what << "\n" << r.err;
-        const model::JsonValue station = jsonOf(r.out);
-        const std::vector<model::JsonValue>& layers = member(station, "layers").array();
+        const nlohmann::json station = jsonOf(r.out);
+        const nlohmann::json& layers = member(station, "layers");
         ASSERT_FALSE(layers.empty()) << row.what;
         for (std::size_t k = 0; k < layers.size(); ++k) {
             for (const std::string name : {"rho", "thk"}) {
                 const std::string parameter = name + std::to_string(k + 1);
                 const bool halfSpace = name == "thk" && k + 1 == layers.size();
                 const bool held = std::find(row.held.begin(), row.held.end(), parameter) != row.held.end();
-                const model::JsonValue& layer = layers[k];
+                const nlohmann::json& layer = layers[k];
                 if (halfSpace || held) {
                     EXPECT_FALSE(has(layer, name + "Range")) << row.what << " " << parameter;
                     continue;
                 }
                 ASSERT_TRUE(has(layer, name + "Range")) << row.what << " " << parameter;
-                const std::vector<model::JsonValue>& range = member(layer, name + "Range").array();
+                const nlohmann::json& range = member(layer, name + "Range");
                 ASSERT_EQ(range.size(), 2u) << row.what << " " << parameter;
-                const double value = member(layer, name).number();
-                const model::JsonValue& low = range[0];
-                const model::JsonValue& high = range[1];
-                using Type = model::JsonValue::Type;
-                EXPECT_TRUE(low.type() == Type::Null || (low.type() == Type::Number && low.number() <= value))
+                const double value = member(layer, name).get<double>();
+                const nlohmann::json& low = range[0];
+                const nlohmann::json& high = range[1];
+                EXPECT_TRUE(low.is_null() || (low.is_number() && low.get<double>() <= value))
                     << row.what << " " << parameter;
-                EXPECT_TRUE(high.type() == Type::Null ||
-                            (high.type() == Type::Number && high.number() >= value))
+                EXPECT_TRUE(high.is_null() || (high.is_number() && high.get<double>() >= value))
                     << row.what << " " << parameter;
             }
         }

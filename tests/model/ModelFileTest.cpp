@@ -8,6 +8,7 @@
 
 #include "Synthetic.h"
 #include "model/BlockInversion.h"
+#include "model/LineModelFile.h"
 #include "model/ModelFile.h"
 
 namespace {
@@ -334,4 +335,48 @@ TEST(ModelFile, AFitRecordThatDisagreesWithItselfIsAnError) {
                                        R"({"rho":100,"thk":0,"m":0,"thkRange":[1,2]}]})",
                                        1)
                      .ok());
+}
+
+// The window words its message by the kind of refusal: each refusal must name its own.
+TEST(ModelFile, EachRefusalSaysWhyByItsKind) {
+    using Kind = model::ModelFileError;
+    const std::string good = model::formatModelFile(1, sample(), 2.0);
+    auto replaced = [&](const std::string& what, const std::string& with) {
+        std::string text = good;
+        return text.replace(text.find(what), what.size(), with);
+    };
+    const struct {
+        std::string text;
+        Kind kind;
+    } rows[] = {
+        {"{\"format\":", Kind::NotAModelFile},
+        {replaced("\"version\":2", "\"version\":3"), Kind::UnsupportedVersion},
+        {model::formatModelFile(3, sample(), 2.0), Kind::OtherStation},
+        {replaced("\"rho\":123.456789012345", "\"rho\":-1"), Kind::InvalidValue},
+        {replaced("\"layerCount\":3", "\"layerCount\":4"), Kind::InconsistentFit},
+        {model::formatModelFile(1, synthetic::earth({10.0, 1e160}, {5.0}), 2.0), Kind::OutsideDomain},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(model::parseModelFile(row.text, 1).kind, row.kind) << row.text.substr(0, 80);
+    EXPECT_EQ(model::parseModelFile(good, 1).kind, Kind::None);
+    EXPECT_EQ(model::loadModelFile(std::filesystem::temp_directory_path() / "no-such-model.json", 1).kind,
+              Kind::Unreadable);
+    // The window names the station of a sound file of another station, and of nothing else.
+    EXPECT_EQ(model::modelFileStation(rows[2].text), 3);
+    EXPECT_EQ(model::modelFileStation(rows[3].text), std::nullopt);
+    // A line's file names the entry refused and why.
+    const model::LineModelFileResult line = model::parseLineModelFile(model::formatLineModelFile(
+        {{4, sample(), 1.0, {}}, {5, synthetic::earth({10.0, 1e160}, {5.0}), 1.0, {}}}));
+    EXPECT_EQ(line.kind, Kind::OutsideDomain);
+    EXPECT_EQ(line.entry, 2u);
+    EXPECT_EQ(line.station, 5);
+    EXPECT_FALSE(line.outside.empty());
+}
+
+TEST(ModelFile, ALineFileNestedDeeperThanAnyModelIsRefused) {
+    const std::string nested = std::string(100000, '[') + std::string(100000, ']');
+    const model::LineModelFileResult read = model::parseLineModelFile(
+        R"({"format":"vesplot-line-models","version":1,"stations":[)" + nested + "]}");
+    EXPECT_FALSE(read.ok());
+    EXPECT_TRUE(read.stations.empty());
 }
