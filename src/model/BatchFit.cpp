@@ -7,6 +7,8 @@
 #include <string>
 #include <thread>
 
+#include "model/WorkerThreads.h"
+
 namespace model {
 
 namespace {
@@ -72,18 +74,7 @@ std::vector<FitResult> fitStations(std::span<const SoundingData> stations, const
     };
     unsigned threads =
         options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-    threads = static_cast<unsigned>(std::min<std::size_t>(threads, stations.size()));
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < threads; ++t) {
-        try {
-            pool.emplace_back(work);
-        } catch (...) { // no more threads: the ones running share the rest
-            break;
-        }
-    }
-    work();
-    for (std::thread& thread : pool)
-        thread.join();
+    runOnThreads(static_cast<unsigned>(std::min<std::size_t>(threads, stations.size())), work);
     return results;
 }
 

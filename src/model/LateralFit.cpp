@@ -19,6 +19,7 @@
 #include "model/LayerLimits.h"
 #include "model/LogResidual.h"
 #include "model/SchlumbergerForward.h"
+#include "model/WorkerThreads.h"
 
 namespace model {
 
@@ -71,18 +72,7 @@ template <class Task> void parallelFor(std::size_t count, unsigned threads, Task
             }
         }
     };
-    threads = static_cast<unsigned>(std::min<std::size_t>(threads, count));
-    std::vector<std::thread> pool;
-    for (unsigned t = 1; t < threads; ++t) {
-        try {
-            pool.emplace_back(work);
-        } catch (...) { // no more threads: the ones running share the rest
-            break;
-        }
-    }
-    work();
-    for (std::thread& thread : pool)
-        thread.join();
+    runOnThreads(static_cast<unsigned>(std::min<std::size_t>(threads, count)), work);
     if (outOfMemory)
         throw std::bad_alloc();
 }
