@@ -170,21 +170,22 @@ FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options
             return result;
         }
     // The counts to try: one, or the automatic range less the counts some fixed name does not fit.
-    std::vector<int> counts;
-    for (int k = options.autoLayers ? kMinAutoLayers : options.layers;
-         k <= (options.autoLayers ? kMaxAutoLayers : options.layers); ++k) {
-        bool known = true;
+    auto firstUnknown = [&](int layers) {
         for (const FixedParameter& fixed : options.fixed)
-            known = known && unknownParameter(fixed.name, k).empty();
-        if (known)
-            counts.push_back(k);
-        else if (!options.autoLayers) {
-            report.error = unknownParameter(options.fixed.front().name, k);
-            for (const FixedParameter& fixed : options.fixed)
-                if (!unknownParameter(fixed.name, k).empty())
-                    report.error = unknownParameter(fixed.name, k);
+            if (std::string reason = unknownParameter(fixed.name, layers); !reason.empty())
+                return reason;
+        return std::string();
+    };
+    std::vector<int> counts;
+    if (!options.autoLayers) {
+        report.error = firstUnknown(options.layers);
+        if (!report.ok())
             return result;
-        }
+        counts.push_back(options.layers);
+    } else {
+        for (int k = kMinAutoLayers; k <= kMaxAutoLayers; ++k)
+            if (firstUnknown(k).empty())
+                counts.push_back(k);
     }
     for (const FixedParameter& fixed : options.fixed)
         if (!std::isfinite(fixed.value) || fixed.value <= 0.0) {
