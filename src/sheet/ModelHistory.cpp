@@ -4,9 +4,16 @@
 
 void ModelHistory::record(ModelSnapshot before, std::string text) {
     redoSteps.clear();
-    if (undoSteps.size() >= maxSteps)
-        undoSteps.erase(undoSteps.begin());
     undoSteps.push_back({std::move(before), std::move(text)});
+    std::size_t models = 0;
+    for (const Step& step : undoSteps)
+        models += step.snapshot.models.size();
+    std::size_t dropped = 0;
+    while (undoSteps.size() - dropped > 1 && (undoSteps.size() - dropped > maxSteps || models > maxModels)) {
+        models -= undoSteps[dropped].snapshot.models.size();
+        ++dropped;
+    }
+    undoSteps.erase(undoSteps.begin(), undoSteps.begin() + static_cast<std::ptrdiff_t>(dropped));
 }
 
 std::optional<ModelSnapshot> ModelHistory::undo(ModelSnapshot current) {

@@ -21,8 +21,12 @@ struct ModelSnapshot {
 // short text for the user ("拖动模型", "反演"). Recording a step drops the steps undone before it.
 class ModelHistory {
 public:
-    // At most this many steps are kept; the oldest go first.
+    // At most this many steps are kept, and at most this many station models in all of them (a step of a
+    // file of 20,000 fitted stations keeps 20,000): the oldest steps go first, the newest always stays.
     static constexpr std::size_t maxSteps = 100;
+    static constexpr std::size_t defaultMaxModels = 200000;
+
+    explicit ModelHistory(std::size_t maxModels = defaultMaxModels) : maxModels(maxModels) {}
 
     // A step is done: `before` is the snapshot it changed.
     void record(ModelSnapshot before, std::string text);
@@ -43,6 +47,7 @@ private:
         ModelSnapshot snapshot;
         std::string text;
     };
+    std::size_t maxModels;
     std::vector<Step> undoSteps;
     std::vector<Step> redoSteps;
 };
