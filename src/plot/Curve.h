@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plot/Unit.h"
+#include "plot/PlotItem.h"
 
 #include <cstdint>
 #include <vector>
@@ -9,7 +9,7 @@ class Ui;
 
 // One measured quantity of a station as a polyline with optional symbols. (x1, y1) is the origin
 // of the curve's axes; the curve keeps its own copy of the axes' scales.
-class TCurve : public TUnit {
+class TCurve : public PlotItem {
 public:
     // `ui` shows the item's messages and must outlive the item.
     explicit TCurve(Ui& ui);

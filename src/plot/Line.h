@@ -1,11 +1,11 @@
 #pragma once
 
-#include "plot/Unit.h"
+#include "plot/PlotItem.h"
 
 class Ui;
 
 // A straight segment from (x1, y1) to (x2, y2).
-class TLine : public TUnit {
+class TLine : public PlotItem {
 public:
     // `ui` shows the item's messages and must outlive the item.
     explicit TLine(Ui& ui);

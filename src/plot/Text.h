@@ -1,11 +1,11 @@
 #pragma once
 
-#include "plot/Unit.h"
+#include "plot/PlotItem.h"
 
 #include <string>
 
 // A single-line text anchored at (x1, y1), its left and top at the anchor.
-class TText : public TUnit {
+class TText : public PlotItem {
 public:
     TText();
 

@@ -10,7 +10,7 @@
 #include "core/Gbk.h"
 #include "model/ForwardModel.h"
 #include "plot/Geometry.h"
-#include "plot/Unit.h"
+#include "plot/PlotItem.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
 

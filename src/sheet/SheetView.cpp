@@ -7,7 +7,7 @@
 #include "core/Gbk.h"
 #include "core/Ui.h"
 #include "plot/Axis.h"
-#include "plot/Unit.h"
+#include "plot/PlotItem.h"
 #include "sheet/Legend.h"
 #include "sheet/ModelOverlay.h"
 #include "sheet/PlotChoices.h"

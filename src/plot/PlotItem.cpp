@@ -1,4 +1,4 @@
-#include "plot/Unit.h"
+#include "plot/PlotItem.h"
 
 LogFont defaultItemFont() {
     LogFont f;
@@ -16,27 +16,27 @@ LogFont defaultItemFont() {
     return f;
 }
 
-TUnit::TUnit() : font(defaultItemFont()) {}
+PlotItem::PlotItem() : font(defaultItemFont()) {}
 
-void TUnit::edit() {}
+void PlotItem::edit() {}
 
-bool TUnit::hitTest(int, int) {
+bool PlotItem::hitTest(int, int) {
     return false;
 }
 
-void TUnit::moveBy(int dx, int dy) {
+void PlotItem::moveBy(int dx, int dy) {
     x1 += static_cast<float>(dx);
     x2 += static_cast<float>(dx);
     y1 += static_cast<float>(dy);
     y2 += static_cast<float>(dy);
 }
 
-void TUnit::setStart(int x, int y) {
+void PlotItem::setStart(int x, int y) {
     x1 = static_cast<float>(x);
     y1 = static_cast<float>(y);
 }
 
-void TUnit::setEnd(int x, int y) {
+void PlotItem::setEnd(int x, int y) {
     x2 = static_cast<float>(x);
     y2 = static_cast<float>(y);
 }

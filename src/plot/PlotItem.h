@@ -12,12 +12,12 @@ LogFont defaultItemFont();
 
 // Base of everything drawn on the sheet except the legend. Positions are sheet logical units
 // (0.1 mm, y up); every coordinate handed to the canvas is truncated toward zero.
-class TUnit {
+class PlotItem {
 public:
-    TUnit();
-    virtual ~TUnit() = default;
-    TUnit(const TUnit&) = delete;
-    TUnit& operator=(const TUnit&) = delete;
+    PlotItem();
+    virtual ~PlotItem() = default;
+    PlotItem(const PlotItem&) = delete;
+    PlotItem& operator=(const PlotItem&) = delete;
 
     // Lets the user edit the item's properties.
     virtual void edit();
