@@ -59,7 +59,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     if (!ChildForm)
         ChildForm = this;
     sheet = std::make_unique<SheetState>(uiRelay);
-    titleDialog = [this](TText& title, float& titleGapCm) {
+    titleDialog = [this](TextItem& title, float& titleGapCm) {
         return TitleDialog::editTitle(this, title, titleGapCm);
     };
     axisDialog = [this](TAxis& axis, const QString& caption, float* limitMin, float* limitMax) {

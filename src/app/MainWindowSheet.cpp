@@ -115,7 +115,7 @@ void MainWindow::relayoutSheet() {
     const double x0 = s.originX;
     const double y0 = s.originY;
 
-    TText& title = s.titleText;
+    TextItem& title = s.titleText;
     title.x1 = static_cast<float>(x0 + w * 0.5 - gbkByteLength(title.text) * title.font.width * 0.5);
     title.y1 = static_cast<float>(y0 + h + s.titleGapCm * 100.0);
 

@@ -18,7 +18,7 @@
 
 #include "dialogs/DialogFont.h"
 #include "dialogs/RangeSpinBox.h"
-#include "plot/Text.h"
+#include "plot/TextItem.h"
 #include "render/QtCanvas.h"
 
 TitleDialog::TitleDialog(QWidget* owner) : QDialog(owner) {
@@ -110,7 +110,7 @@ void TitleDialog::onChooseFont() {
         takeFontDialogChoice(chosen);
 }
 
-void TitleDialog::fillFrom(const TText& title, float titleGapCm) {
+void TitleDialog::fillFrom(const TextItem& title, float titleGapCm) {
     openedHeight_ = title.font.height;
     openedFont_ = dialogfont::fromLogFont(title.font);
     dialogFont_ = openedFont_;
@@ -119,7 +119,7 @@ void TitleDialog::fillFrom(const TText& title, float titleGapCm) {
     gapSpin->setValue(static_cast<int>(std::trunc(titleGapCm * 10.0f)));
 }
 
-void TitleDialog::readBackInto(TText& title, float& titleGapCm) const {
+void TitleDialog::readBackInto(TextItem& title, float& titleGapCm) const {
     LogFont& font = title.font;
     font.height = dialogfont::heightOf(dialogFont_, openedFont_, openedHeight_);
     // The styles follow the dialog both ways; bold is not taken over: the weight stays.
@@ -133,7 +133,7 @@ void TitleDialog::readBackInto(TText& title, float& titleGapCm) const {
     titleGapCm = static_cast<float>(gapSpin->value() * 0.1);
 }
 
-bool TitleDialog::editTitle(QWidget* owner, TText& title, float& titleGapCm) {
+bool TitleDialog::editTitle(QWidget* owner, TextItem& title, float& titleGapCm) {
     TitleDialog dialog(owner);
     dialog.fillFrom(title, titleGapCm);
     if (dialog.exec() != QDialog::Accepted)

@@ -8,7 +8,7 @@
 class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
-class TText;
+class TextItem;
 
 // The modal title dialog: the sheet title's text and font and its distance from the top of the
 // figure. Fill it with fillFrom, show it, and on OK call readBackInto; both run without showing.
@@ -18,13 +18,13 @@ public:
     explicit TitleDialog(QWidget* owner = nullptr);
 
     // Font dialog from the title's font record, text, and the gap in millimetres (truncated).
-    void fillFrom(const TText& title, float titleGapCm);
+    void fillFrom(const TextItem& title, float titleGapCm);
     // Height, the style flags (on or off), pitch, character set and face from the font
     // dialog; the text; the gap back in centimetres.
-    void readBackInto(TText& title, float& titleGapCm) const;
+    void readBackInto(TextItem& title, float& titleGapCm) const;
 
     // Title click from the main window: fill, modal show, read-back on OK. True after an OK.
-    static bool editTitle(QWidget* owner, TText& title, float& titleGapCm);
+    static bool editTitle(QWidget* owner, TextItem& title, float& titleGapCm);
 
     // The font the font dialog holds.
     QFont dialogFont() const { return dialogFont_; }

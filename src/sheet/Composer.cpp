@@ -197,7 +197,7 @@ bool composeSheet(SheetState& s, const PlotChoices& choices) {
     const float w = s.xLength;
     const float h = s.yLength;
 
-    TText& title = s.titleText;
+    TextItem& title = s.titleText;
     title.text = sheetTitle;
     title.font = sheetFont("Times New Roman", titleFontHeight, titleFontWidth);
     title.x1 = static_cast<float>(x0 + w * 0.5 - (gbkByteLength(title.text) * titleFontWidth) * 0.5);
@@ -225,7 +225,7 @@ bool composeSheet(SheetState& s, const PlotChoices& choices) {
     s.leftAxis.title = leftAxisCaption(s.leftAxisParameter);
 
     s.textItems.clear();
-    auto caption = std::make_unique<TText>();
+    auto caption = std::make_unique<TextItem>();
     caption->text = scaleCaption;
     caption->font = sheetFont("Arial", captionFontHeight, captionFontWidth);
     caption->x1 = static_cast<float>(x0 + w * 0.5 - (gbkByteLength(caption->text) * captionFontWidth) * 0.5);

@@ -11,7 +11,7 @@
 #include "data/ProfileData.h"
 #include "plot/Axis.h"
 #include "plot/Curve.h"
-#include "plot/Text.h"
+#include "plot/TextItem.h"
 #include "sheet/SheetModel.h"
 
 class Ui;
@@ -44,8 +44,8 @@ public:
     TAxis leftAxis;
     TAxis bottomAxis;
     TAxis rightAxis;
-    TText titleText;
-    std::vector<std::unique_ptr<TText>> textItems; // placed by the composer, never drawn
+    TextItem titleText;
+    std::vector<std::unique_ptr<TextItem>> textItems; // placed by the composer, never drawn
     // Curve order follows the station record: RES, M1, R, TH, TD, ZP.
     TCurve resCurve;
     TCurve m1Curve;

@@ -48,7 +48,7 @@ protected:
         auto scripted = std::make_unique<ScriptedUi>();
         ui = scripted.get();
         form.setUi(std::move(scripted));
-        form.titleDialog = [this](TText&, float& gap) {
+        form.titleDialog = [this](TextItem&, float& gap) {
             ++titleCalls;
             if (titleAccepts)
                 gap = newTitleGapCm;

@@ -1,6 +1,6 @@
 #include "dialogs/TitleDialog.h"
 
-#include "plot/Text.h"
+#include "plot/TextItem.h"
 
 #include <QApplication>
 #include <QFontDialog>
@@ -20,7 +20,7 @@ QString text(const char* utf8) {
 }
 
 struct TitleFixture : ::testing::Test {
-    TText title;
+    TextItem title;
     float gapCm = 3.5f;
 
     void SetUp() override {

@@ -5,9 +5,9 @@
 #include <string>
 
 // A single-line text anchored at (x1, y1), its left and top at the anchor.
-class TText : public PlotItem {
+class TextItem : public PlotItem {
 public:
-    TText();
+    TextItem();
 
     void edit() override;
     // The box grows right by GBK bytes × font width and down by the font height from the anchor;

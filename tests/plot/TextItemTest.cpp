@@ -1,4 +1,4 @@
-#include "plot/Text.h"
+#include "plot/TextItem.h"
 
 #include "RecordingCanvas.h"
 #include "core/Pen.h"
@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 TEST(Text, DefaultsAreThoseOfEveryItem) {
-    TText t;
+    TextItem t;
     EXPECT_EQ(t.kind, 1);
     EXPECT_EQ(t.font.height, 18);
     EXPECT_EQ(t.font.width, 11);
@@ -22,7 +22,7 @@ TEST(Text, DefaultsAreThoseOfEveryItem) {
 }
 
 TEST(Text, HitBoxGrowsRightByGbkBytesAndDownByHeight) {
-    TText t;
+    TextItem t;
     t.text = "电"; // two GBK bytes
     t.setStart(100, 200);
     EXPECT_TRUE(t.hitTest(122, 182));
@@ -34,7 +34,7 @@ TEST(Text, HitBoxGrowsRightByGbkBytesAndDownByHeight) {
 }
 
 TEST(Text, NegativeFontHeightTurnsTheBoxUpward) {
-    TText t;
+    TextItem t;
     t.text = "ab";
     t.font.height = -18;
     t.setStart(100, 200);
@@ -43,7 +43,7 @@ TEST(Text, NegativeFontHeightTurnsTheBoxUpward) {
 }
 
 TEST(Text, EmptyTextHasZeroWidthBox) {
-    TText t;
+    TextItem t;
     t.setStart(10, 10);
     EXPECT_TRUE(t.hitTest(10, 5));
     EXPECT_FALSE(t.hitTest(11, 5));
@@ -56,7 +56,7 @@ TEST(Text, DrawUsesItemFontAndRestoresAllButPenColour) {
     canvas.setFontColor(0x00123456);
     const LogFont before = canvas.font();
 
-    TText t;
+    TextItem t;
     t.text = "电测深";
     t.x1 = -3.7f;
     t.y1 = 250.9f;
@@ -79,7 +79,7 @@ TEST(Text, DrawUsesItemFontAndRestoresAllButPenColour) {
 }
 
 TEST(Unit, MoveAndPlacePoints) {
-    TText t;
+    TextItem t;
     t.setStart(1, 2);
     t.setEnd(3, 4);
     t.moveBy(10, -20);

@@ -1,16 +1,16 @@
-#include "plot/Text.h"
+#include "plot/TextItem.h"
 
 #include "core/Canvas.h"
 #include "core/Gbk.h"
 #include "plot/Geometry.h"
 
-TText::TText() {
+TextItem::TextItem() {
     kind = 1;
 }
 
-void TText::edit() {}
+void TextItem::edit() {}
 
-bool TText::hitTest(int x, int y) {
+bool TextItem::hitTest(int x, int y) {
     // Text widths on the sheet are GBK bytes times the font width (a Chinese character is two bytes).
     const int n = gbkByteLength(text);
     x2 = x1 + static_cast<float>(n * font.width);
@@ -20,7 +20,7 @@ bool TText::hitTest(int x, int y) {
     return (fx - x1) * (fx - x2) <= 0.0f && (fy - y1) * (fy - y2) <= 0.0f;
 }
 
-void TText::draw(Canvas& canvas) {
+void TextItem::draw(Canvas& canvas) {
     const Color fontColor = canvas.fontColor();
     const int mode = canvas.pen().mode;
     canvas.setPenMode(penMode);
