@@ -53,7 +53,7 @@ std::string decadeLabel(int decade, float value) {
 }
 } // namespace
 
-TAxis::TAxis(Ui& ui) : TLine(ui) {
+TAxis::TAxis(Ui& ui) : LineItem(ui) {
     kind = 8;
     x1 = 0.0f;
     y1 = 0.0f;
@@ -130,7 +130,7 @@ void TAxis::drawLinear(Canvas& canvas) {
     const float start = horizontal ? x1 : y1;
     const float end = horizontal ? x2 : y2;
 
-    TLine::draw(canvas);
+    LineItem::draw(canvas);
 
     const int M = (tickDirection == 1 || tickDirection == 2) ? majorTickLength : -majorTickLength;
     const int m = (tickDirection == 1 || tickDirection == 2) ? minorTickLength : -minorTickLength;
@@ -254,7 +254,7 @@ void TAxis::drawLogarithmic(Canvas& canvas) {
     const double w = labelFont.width;
     const double h = labelFont.height;
 
-    TLine::draw(canvas);
+    LineItem::draw(canvas);
     const LogFont spare = canvas.font();
     canvas.setFont(labelFont);
     for (int u = 0; u < majorIntervals; ++u) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "plot/Line.h"
+#include "plot/LineItem.h"
 
 #include <cstdint>
 #include <functional>
@@ -8,7 +8,7 @@
 
 // A sheet axis: the line from (x1, y1) to (x2, y2) with ticks, labels, optional grid and a title.
 // Linear axes tick at rounded steps; logarithmic ones tick once per decade with eight minor ticks.
-class TAxis : public TLine {
+class TAxis : public LineItem {
 public:
     explicit TAxis(Ui& ui);
 

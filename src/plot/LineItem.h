@@ -5,10 +5,10 @@
 class Ui;
 
 // A straight segment from (x1, y1) to (x2, y2).
-class TLine : public PlotItem {
+class LineItem : public PlotItem {
 public:
     // `ui` shows the item's messages and must outlive the item.
-    explicit TLine(Ui& ui);
+    explicit LineItem(Ui& ui);
 
     // There is no line dialog: only tells the user so.
     void edit() override;

@@ -1,4 +1,4 @@
-#include "plot/Line.h"
+#include "plot/LineItem.h"
 
 #include "core/Canvas.h"
 #include "core/Ui.h"
@@ -10,15 +10,15 @@ namespace {
 constexpr float hitTolerance = 5.0f; // logical units, 0.5 mm
 }
 
-TLine::TLine(Ui& ui) : ui(ui) {
+LineItem::LineItem(Ui& ui) : ui(ui) {
     kind = 2;
 }
 
-void TLine::edit() {
+void LineItem::edit() {
     ui.showMessage("Function not implemeted in TLine");
 }
 
-bool TLine::hitTest(int x, int y) {
+bool LineItem::hitTest(int x, int y) {
     const float fx = static_cast<float>(x);
     const float fy = static_cast<float>(y);
     if (x1 == x2)
@@ -29,7 +29,7 @@ bool TLine::hitTest(int x, int y) {
     return distanceToSlantedLine(fx, fy, x1, y1, x2, y2) < hitTolerance;
 }
 
-void TLine::draw(Canvas& canvas) {
+void LineItem::draw(Canvas& canvas) {
     const Pen saved = canvas.pen();
     Pen pen = saved; // the width in force on the canvas is kept
     pen.color = color;

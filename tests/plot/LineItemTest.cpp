@@ -1,4 +1,4 @@
-#include "plot/Line.h"
+#include "plot/LineItem.h"
 
 #include "RecordingCanvas.h"
 #include "ScriptedUi.h"
@@ -9,7 +9,7 @@
 class LineTest : public ::testing::Test {
 protected:
     ScriptedUi ui;
-    TLine line{ui};
+    LineItem line{ui};
     void place(int xa, int ya, int xb, int yb) {
         line.setStart(xa, ya);
         line.setEnd(xb, yb);
