@@ -62,7 +62,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     titleDialog = [this](TextItem& title, float& titleGapCm) {
         return TitleDialog::editTitle(this, title, titleGapCm);
     };
-    axisDialog = [this](TAxis& axis, const QString& caption, float* limitMin, float* limitMax) {
+    axisDialog = [this](Axis& axis, const QString& caption, float* limitMin, float* limitMax) {
         return AxisDialog::editSheetAxis(this, axis, caption, limitMin, limitMax);
     };
     penDialog = [this](Pen& pen) { return PenDialog::editPen(this, pen); };

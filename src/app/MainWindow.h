@@ -147,7 +147,7 @@ public:
     // The editing dialogs, each returning true after OK. They show the real dialogs unless replaced
     // (tests). The axis dialog may throw ConversionError for a limit that is no number.
     std::function<bool(TextItem& title, float& titleGapCm)> titleDialog;
-    std::function<bool(TAxis& axis, const QString& caption, float* limitMin, float* limitMax)> axisDialog;
+    std::function<bool(Axis& axis, const QString& caption, float* limitMin, float* limitMax)> axisDialog;
     std::function<bool(Pen& pen)> penDialog;
     // Hands a page to the desktop's browser; false when none takes it. Replaceable (tests).
     std::function<bool(const QUrl& address)> openInBrowser;

@@ -48,7 +48,7 @@ void MainWindow::onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifie
         onEditTitle();
         return;
     }
-    const std::array<TAxis*, 4> axes{&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis};
+    const std::array<Axis*, 4> axes{&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis};
     for (std::size_t i = 0; i < axes.size(); ++i) {
         if (axes[i]->hitTest(at.x, at.y)) {
             editAxis(static_cast<int>(i) + 1);
@@ -127,7 +127,7 @@ void MainWindow::editAxis(int position) {
     SheetState& s = *sheet;
     static constexpr std::array<const char*, 4> captions{"设置图形顶轴", "设置图形左轴", "设置图形底轴",
                                                          "设置图形右轴"};
-    const std::array<TAxis*, 4> axes{&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis};
+    const std::array<Axis*, 4> axes{&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis};
     if (position < 1 || position > 4)
         return;
     const auto index = static_cast<std::size_t>(position - 1);

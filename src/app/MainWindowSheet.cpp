@@ -119,7 +119,7 @@ void MainWindow::relayoutSheet() {
     title.x1 = static_cast<float>(x0 + w * 0.5 - gbkByteLength(title.text) * title.font.width * 0.5);
     title.y1 = static_cast<float>(y0 + h + s.titleGapCm * 100.0);
 
-    const auto place = [](TAxis& axis, double ax1, double ay1, double ax2, double ay2, double grid, float min,
+    const auto place = [](Axis& axis, double ax1, double ay1, double ax2, double ay2, double grid, float min,
                           float max) {
         axis.x1 = static_cast<float>(ax1);
         axis.y1 = static_cast<float>(ay1);
@@ -135,7 +135,7 @@ void MainWindow::relayoutSheet() {
     place(s.rightAxis, x0 + w, y0, x0 + w, y0 + h, w, s.ipMin, s.ipMax);
 
     for (TCurve* curve : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve}) {
-        const TAxis& yAxis = curve == &s.resCurve ? s.leftAxis : s.rightAxis;
+        const Axis& yAxis = curve == &s.resCurve ? s.leftAxis : s.rightAxis;
         curve->xLength = s.xLength;
         curve->yLength = s.yLength;
         curve->xMin = s.bottomAxis.rangeMin;

@@ -74,7 +74,7 @@ void writeStation(JsonWriter& json, const ProfileData& station) {
     json.endObject();
 }
 
-void writeAxis(JsonWriter& json, const char* name, const TAxis& axis) {
+void writeAxis(JsonWriter& json, const char* name, const Axis& axis) {
     json.key(name);
     json.beginObject();
     json.key("logarithmic");

@@ -268,7 +268,7 @@ void AxisDialog::onLimitMaxAuto() {
     (void)limitMaxAutoCheck->isChecked();
 }
 
-void AxisDialog::fillFrom(const TAxis& axis, Mode mode) {
+void AxisDialog::fillFrom(const Axis& axis, Mode mode) {
     mode_ = mode;
     const bool own = mode == Mode::axisOwn;
     typeButtons->button(axis.logarithmic ? 1 : 0)->setChecked(true);
@@ -310,7 +310,7 @@ void AxisDialog::fillFrom(const TAxis& axis, Mode mode) {
         gridCheck->setChecked(axis.showGrid);
 }
 
-void AxisDialog::readBackInto(TAxis& axis, float* limitMinOut, float* limitMaxOut) {
+void AxisDialog::readBackInto(Axis& axis, float* limitMinOut, float* limitMaxOut) {
     const bool own = mode_ == Mode::axisOwn;
     axis.logarithmic = typeButtons->checkedId() != 0;
     axis.showLabels = showLabelsCheck->isChecked();
@@ -373,7 +373,7 @@ void AxisDialog::readBackInto(TAxis& axis, float* limitMinOut, float* limitMaxOu
         axis.showGrid = gridCheck->isChecked();
 }
 
-bool AxisDialog::editSheetAxis(QWidget* owner, TAxis& axis, const QString& caption, float* limitMinOut,
+bool AxisDialog::editSheetAxis(QWidget* owner, Axis& axis, const QString& caption, float* limitMinOut,
                                float* limitMaxOut) {
     AxisDialog dialog(owner);
     dialog.setWindowTitle(caption);
@@ -384,7 +384,7 @@ bool AxisDialog::editSheetAxis(QWidget* owner, TAxis& axis, const QString& capti
     return true;
 }
 
-bool AxisDialog::editOwnAxis(QWidget* owner, TAxis& axis) {
+bool AxisDialog::editOwnAxis(QWidget* owner, Axis& axis) {
     AxisDialog dialog(owner);
     dialog.setWindowTitle(QStringLiteral("设置图形坐标轴"));
     dialog.fillFrom(axis, Mode::axisOwn);

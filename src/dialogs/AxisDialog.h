@@ -12,7 +12,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QTabWidget;
-class TAxis;
+class Axis;
 
 // The modal dialog that edits one axis of the sheet: type, title, ticks, labels, grid, limits
 // and position. Fill it with fillFrom, show it, and on OK call readBackInto; both run without
@@ -38,19 +38,19 @@ public:
     AxisDialog& operator=(const AxisDialog&) = delete;
 
     // Sets the controls from the axis in the fill order of the mode.
-    void fillFrom(const TAxis& axis, Mode mode = Mode::sheet);
+    void fillFrom(const Axis& axis, Mode mode = Mode::sheet);
     // Copies the controls back in the read-back order. With `limitMinOut` and `limitMaxOut`
     // (the right axis: the sheet's induced-polarisation range) the two limits go there instead
     // of the axis. A limit that is no number throws ConversionError at that point: what was read
     // before stays changed, the rest keeps its old values.
-    void readBackInto(TAxis& axis, float* limitMinOut = nullptr, float* limitMaxOut = nullptr);
+    void readBackInto(Axis& axis, float* limitMinOut = nullptr, float* limitMaxOut = nullptr);
 
     // Click editing of a sheet axis: caption, fill, modal show, read-back on OK. Returns true
     // after an OK. ConversionError from a bad limit reaches the caller.
-    static bool editSheetAxis(QWidget* owner, TAxis& axis, const QString& caption,
+    static bool editSheetAxis(QWidget* owner, Axis& axis, const QString& caption,
                               float* limitMinOut = nullptr, float* limitMaxOut = nullptr);
-    // The axis's own edit, with the caption "设置图形坐标轴"; fit for TAxis::editor.
-    static bool editOwnAxis(QWidget* owner, TAxis& axis);
+    // The axis's own edit, with the caption "设置图形坐标轴"; fit for Axis::editor.
+    static bool editOwnAxis(QWidget* owner, Axis& axis);
 
     // The fonts the two font dialogs hold; only their heights are read back.
     QFont titleDialogFont() const { return titleDialogFont_; }

@@ -53,7 +53,7 @@ std::string decadeLabel(int decade, float value) {
 }
 } // namespace
 
-TAxis::TAxis(Ui& ui) : LineItem(ui) {
+Axis::Axis(Ui& ui) : LineItem(ui) {
     kind = 8;
     x1 = 0.0f;
     y1 = 0.0f;
@@ -69,25 +69,25 @@ TAxis::TAxis(Ui& ui) : LineItem(ui) {
     limitMax = rangeMax;
 }
 
-void TAxis::edit() {
+void Axis::edit() {
     if (editor)
         editor(*this);
 }
 
-bool TAxis::hitTest(int x, int y) {
+bool Axis::hitTest(int x, int y) {
     const float fx = static_cast<float>(x);
     const float fy = static_cast<float>(y);
     return (fx - (x1 - 5.0f)) * (fx - (x2 + 5.0f)) <= 0.0f && (fy - (y1 - 5.0f)) * (fy - (y2 + 5.0f)) <= 0.0f;
 }
 
-void TAxis::draw(Canvas& canvas) {
+void Axis::draw(Canvas& canvas) {
     if (logarithmic)
         drawLogarithmic(canvas);
     else
         drawLinear(canvas);
 }
 
-float TAxis::niceStep(float range) {
+float Axis::niceStep(float range) {
     double t = range;
     double multiplier = 1.0;
     if (range > 1.0f) {
@@ -113,7 +113,7 @@ float TAxis::niceStep(float range) {
     return base * static_cast<float>(multiplier);
 }
 
-int TAxis::startDecade(float rangeMin) {
+int Axis::startDecade(float rangeMin) {
     if (rangeMin > 9.9f)
         return static_cast<int>(std::trunc(std::log10(static_cast<double>(rangeMin))));
     // Below 9.9 a value within 1 % under a power of ten counts as that power. The rule goes on
@@ -125,7 +125,7 @@ int TAxis::startDecade(float rangeMin) {
     return -50;
 }
 
-void TAxis::drawLinear(Canvas& canvas) {
+void Axis::drawLinear(Canvas& canvas) {
     horizontal = (y2 - y1) * (y2 - y1) < 5.0f;
     const float start = horizontal ? x1 : y1;
     const float end = horizontal ? x2 : y2;
@@ -227,7 +227,7 @@ void TAxis::drawLinear(Canvas& canvas) {
     }
 }
 
-void TAxis::drawLogarithmic(Canvas& canvas) {
+void Axis::drawLogarithmic(Canvas& canvas) {
     horizontal = (y2 - y1) * (y2 - y1) < 5.0f;
     const float start = horizontal ? x1 : y1;
     const float end = horizontal ? x2 : y2;

@@ -8,9 +8,9 @@
 
 // A sheet axis: the line from (x1, y1) to (x2, y2) with ticks, labels, optional grid and a title.
 // Linear axes tick at rounded steps; logarithmic ones tick once per decade with eight minor ticks.
-class TAxis : public LineItem {
+class Axis : public LineItem {
 public:
-    explicit TAxis(Ui& ui);
+    explicit Axis(Ui& ui);
 
     // Runs `editor` when the window layer has set one; does nothing otherwise.
     void edit() override;
@@ -26,7 +26,7 @@ public:
     static int startDecade(float rangeMin);
 
     // The axis settings dialog for this axis, set by the window layer.
-    std::function<void(TAxis&)> editor;
+    std::function<void(Axis&)> editor;
 
     bool horizontal = true;
     bool logarithmic = false;

@@ -41,7 +41,7 @@ void setSize(LogFont& f, std::int32_t height, std::int32_t width, std::int32_t e
     f.orientation = orientation;
 }
 
-void setPoints(TAxis& axis, float xa, float ya, float xb, float yb) {
+void setPoints(Axis& axis, float xa, float ya, float xb, float yb) {
     axis.x1 = xa;
     axis.y1 = ya;
     axis.x2 = xb;
@@ -49,7 +49,7 @@ void setPoints(TAxis& axis, float xa, float ya, float xb, float yb) {
 }
 
 void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
-    TAxis& top = s.topAxis;
+    Axis& top = s.topAxis;
     setPoints(top, x0, y0 + h, x0 + w, y0 + h);
     top.title = "AB/2(m)";
     top.showTitle = false;
@@ -66,7 +66,7 @@ void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
     setSize(top.titleFont, 40, 20, 0, 0);
     setSize(top.labelFont, 36, 18, 0, 0);
 
-    TAxis& left = s.leftAxis;
+    Axis& left = s.leftAxis;
     setPoints(left, x0, y0, x0, y0 + h);
     left.title = "视电阻率";
     left.showTitle = false;
@@ -93,7 +93,7 @@ void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
     left.titleFont.pitchAndFamily = 0;
     left.labelFont.setFaceName("Arial");
 
-    TAxis& bottom = s.bottomAxis;
+    Axis& bottom = s.bottomAxis;
     setPoints(bottom, x0, y0, x0 + w, y0);
     bottom.title = "AB/2(/m)";
     bottom.showTitle = false;
@@ -115,7 +115,7 @@ void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
     bottom.titleFont.pitchAndFamily = 0;
     bottom.labelFont.setFaceName("Arial");
 
-    TAxis& right = s.rightAxis;
+    Axis& right = s.rightAxis;
     setPoints(right, x0 + w, y0, x0 + w, y0 + h);
     right.title = "视电阻率";
     right.showTitle = false;
@@ -131,7 +131,7 @@ void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
     right.titleFont.setFaceName("Arial");
     right.labelFont.setFaceName("Arial");
 
-    for (TAxis* axis : {&top, &left, &bottom, &right}) {
+    for (Axis* axis : {&top, &left, &bottom, &right}) {
         axis->limitMin = axis->rangeMin;
         axis->limitMax = axis->rangeMax;
     }
@@ -140,7 +140,7 @@ void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
 // `values`: the resistivity vector or one of the IP columns, read by index.
 template <class Values>
 void fillCurve(SheetState& s, TCurve& curve, const std::vector<float>& abHalf, const Values& values,
-               const TAxis& yAxis, int symbol) {
+               const Axis& yAxis, int symbol) {
     const std::size_t n = std::min(abHalf.size(), values.size());
     std::vector<float> xs;
     std::vector<float> ys;

@@ -37,7 +37,7 @@ struct Scale {
     double clamp(double v) const { return std::clamp(v, std::min(low, high), std::max(low, high)); }
 };
 
-Scale scaleOf(const TAxis& axis, double origin, double length) {
+Scale scaleOf(const Axis& axis, double origin, double length) {
     return {origin, length, axis.rangeMin, axis.rangeMax, axis.logarithmic};
 }
 

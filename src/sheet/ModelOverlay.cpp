@@ -70,7 +70,7 @@ struct AxisMap {
     }
 };
 
-AxisMap mapOf(const TAxis& axis, float origin, float length) {
+AxisMap mapOf(const Axis& axis, float origin, float length) {
     return {origin, length, axis.rangeMin, axis.rangeMax, axis.logarithmic};
 }
 

@@ -299,7 +299,7 @@ OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesys
         }
     } else {
         if (!s.stations.empty()) {
-            for (TAxis* axis : {&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis})
+            for (Axis* axis : {&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis})
                 axis->logarithmic = true;
             setIpBoxesEnabled(choices, false);
         }

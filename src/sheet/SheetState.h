@@ -40,10 +40,10 @@ public:
     float abMax = 0.0f;
     bool polarityMode = false;
     bool legendVisible = true;
-    TAxis topAxis;
-    TAxis leftAxis;
-    TAxis bottomAxis;
-    TAxis rightAxis;
+    Axis topAxis;
+    Axis leftAxis;
+    Axis bottomAxis;
+    Axis rightAxis;
     TextItem titleText;
     std::vector<std::unique_ptr<TextItem>> textItems; // placed by the composer, never drawn
     // Curve order follows the station record: RES, M1, R, TH, TD, ZP.

@@ -203,7 +203,7 @@ void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, i
 }
 
 bool sheetDrawable(const SheetState& state) {
-    for (const TAxis* axis : {&state.topAxis, &state.leftAxis, &state.bottomAxis, &state.rightAxis})
+    for (const Axis* axis : {&state.topAxis, &state.leftAxis, &state.bottomAxis, &state.rightAxis})
         if (!std::isfinite(axis->rangeMin) || !std::isfinite(axis->rangeMax))
             return false;
     return lengthDrawable(state.xLengthCm) && lengthDrawable(state.yLengthCm);

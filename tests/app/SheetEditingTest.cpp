@@ -34,7 +34,7 @@ TEST_F(SheetEditing, ClicksOnTheAxesOpenTheirDialogsWithTheirCaptions) {
     const float h = s.yLength;
     struct Case {
         double x, y;
-        const TAxis* axis;
+        const Axis* axis;
         const char* caption;
     };
     const Case cases[] = {{w * 0.5, h, &s.topAxis, "设置图形顶轴"},
@@ -122,7 +122,7 @@ TEST_F(SheetEditing, ClicksOnTheLegendOrEmptyPaperChangeNothing) {
 
 TEST_F(SheetEditing, AxisDialogOkRelaysTheSheetOutAndTheRightAxisLimitsLast) {
     SheetState& s = *form.sheet;
-    axisEdit = [](TAxis& axis, float* limitMin, float* limitMax) {
+    axisEdit = [](Axis& axis, float* limitMin, float* limitMax) {
         axis.rangeMin = 5;
         axis.rangeMax = 7;
         if (limitMin)
@@ -146,7 +146,7 @@ TEST_F(SheetEditing, AxisDialogOkRelaysTheSheetOutAndTheRightAxisLimitsLast) {
 TEST_F(SheetEditing, ALimitThatIsNoNumberIsShownAndNothingIsRelaidOut) {
     SheetState& s = *form.sheet;
     const QImage shown = picture();
-    axisEdit = [](TAxis& axis, float*, float*) -> bool {
+    axisEdit = [](Axis& axis, float*, float*) -> bool {
         axis.showGrid = true;
         axis.x2 = 123;
         throw ConversionError("'abc' is not a valid floating point value");

@@ -149,7 +149,7 @@ TEST_F(SheetOutput, EditsAfterASaveMakeTheSheetUnsavedAgain) {
 
     titleAccepts = true;
     EXPECT_FALSE(afterSave([&] { form.onEditTitle(); })) << "title";
-    axisEdit = [](TAxis& axis, float*, float*) {
+    axisEdit = [](Axis& axis, float*, float*) {
         axis.showGrid = true;
         return true;
     };

@@ -54,7 +54,7 @@ protected:
                 gap = newTitleGapCm;
             return titleAccepts;
         };
-        form.axisDialog = [this](TAxis& axis, const QString& caption, float* limitMin, float* limitMax) {
+        form.axisDialog = [this](Axis& axis, const QString& caption, float* limitMin, float* limitMax) {
             ++axisCalls;
             lastAxis = &axis;
             lastAxisCaption = caption;
@@ -112,9 +112,9 @@ protected:
     bool titleAccepts = false;
     float newTitleGapCm = 3.5f;
     int axisCalls = 0;
-    TAxis* lastAxis = nullptr;
+    Axis* lastAxis = nullptr;
     QString lastAxisCaption;
-    std::function<bool(TAxis&, float*, float*)> axisEdit;
+    std::function<bool(Axis&, float*, float*)> axisEdit;
     int penCalls = 0;
     int penWidthTyped = 1;
 };

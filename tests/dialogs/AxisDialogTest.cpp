@@ -26,7 +26,7 @@ namespace {
 // A sheet axis as the main window holds it: horizontal bottom axis of 5 decades.
 struct AxisFixture : ::testing::Test {
     ScriptedUi ui;
-    TAxis axis{ui};
+    Axis axis{ui};
 
     void SetUp() override {
         axis.x1 = 0;

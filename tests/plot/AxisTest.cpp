@@ -40,7 +40,7 @@ Point textAt(const RecordingCanvas& canvas, const std::string& text) {
 class AxisTest : public ::testing::Test {
 protected:
     ScriptedUi ui;
-    TAxis axis{ui};
+    Axis axis{ui};
     RecordingCanvas canvas;
 
     void place(int xa, int ya, int xb, int yb) {
@@ -73,14 +73,14 @@ TEST_F(AxisTest, Defaults) {
 }
 
 TEST_F(AxisTest, NiceStepRoundsToQuarterFifthAndTenthSteps) {
-    EXPECT_FLOAT_EQ(TAxis::niceStep(9.0f), 2.5f);
-    EXPECT_FLOAT_EQ(TAxis::niceStep(10.0f), 2.5f);
-    EXPECT_FLOAT_EQ(TAxis::niceStep(100.0f), 25.0f);
-    EXPECT_FLOAT_EQ(TAxis::niceStep(50.0f), 20.0f);
-    EXPECT_FLOAT_EQ(TAxis::niceStep(3.0f), 1.0f);
-    EXPECT_FLOAT_EQ(TAxis::niceStep(1.0f), 0.25f);
-    EXPECT_FLOAT_EQ(TAxis::niceStep(0.1f), 0.05f);
-    EXPECT_FLOAT_EQ(TAxis::niceStep(5.0e8f), 2.0e8f);
+    EXPECT_FLOAT_EQ(Axis::niceStep(9.0f), 2.5f);
+    EXPECT_FLOAT_EQ(Axis::niceStep(10.0f), 2.5f);
+    EXPECT_FLOAT_EQ(Axis::niceStep(100.0f), 25.0f);
+    EXPECT_FLOAT_EQ(Axis::niceStep(50.0f), 20.0f);
+    EXPECT_FLOAT_EQ(Axis::niceStep(3.0f), 1.0f);
+    EXPECT_FLOAT_EQ(Axis::niceStep(1.0f), 0.25f);
+    EXPECT_FLOAT_EQ(Axis::niceStep(0.1f), 0.05f);
+    EXPECT_FLOAT_EQ(Axis::niceStep(5.0e8f), 2.0e8f);
 }
 
 TEST_F(AxisTest, LinearZeroToTenOnThousandUnits) {
@@ -265,13 +265,13 @@ TEST_F(AxisTest, LogarithmicFourDecadesOn2500Units) {
 }
 
 TEST_F(AxisTest, StartDecadeCountsValuesJustUnderAPowerAsThatPower) {
-    EXPECT_EQ(TAxis::startDecade(0.995f), 0);
-    EXPECT_EQ(TAxis::startDecade(0.98f), -1);
-    EXPECT_EQ(TAxis::startDecade(9.95f), 0);
-    EXPECT_EQ(TAxis::startDecade(10.0f), 1);
-    EXPECT_EQ(TAxis::startDecade(5.0e-9f), -9);
-    EXPECT_EQ(TAxis::startDecade(2.0e-9f), -9);
-    EXPECT_EQ(TAxis::startDecade(5.0e-10f), -10); // the rule goes on below 1e-9
+    EXPECT_EQ(Axis::startDecade(0.995f), 0);
+    EXPECT_EQ(Axis::startDecade(0.98f), -1);
+    EXPECT_EQ(Axis::startDecade(9.95f), 0);
+    EXPECT_EQ(Axis::startDecade(10.0f), 1);
+    EXPECT_EQ(Axis::startDecade(5.0e-9f), -9);
+    EXPECT_EQ(Axis::startDecade(2.0e-9f), -9);
+    EXPECT_EQ(Axis::startDecade(5.0e-10f), -10); // the rule goes on below 1e-9
 }
 
 TEST_F(AxisTest, SmallDecadesArePrintfFormatted) {
@@ -394,8 +394,8 @@ TEST_F(AxisTest, HitBoxIsGrownByFiveUnits) {
 TEST_F(AxisTest, EditRunsTheDialogHookWhenSet) {
     axis.edit(); // nothing happens without a dialog
     EXPECT_TRUE(ui.messages.empty());
-    TAxis* edited = nullptr;
-    axis.editor = [&](TAxis& a) { edited = &a; };
+    Axis* edited = nullptr;
+    axis.editor = [&](Axis& a) { edited = &a; };
     axis.edit();
     EXPECT_EQ(edited, &axis);
 }

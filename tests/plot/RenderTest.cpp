@@ -69,7 +69,7 @@ TEST(Render, AxisTicksLandWhereTheMappingPutsThem) {
         QtCanvas canvas(painter, 96, 96);
         sheetMapping(canvas);
         ScriptedUi ui;
-        TAxis axis(ui);
+        Axis axis(ui);
         axis.setStart(0, 0);
         axis.setEnd(1000, 0);
         axis.rangeMin = axis.limitMin = 0;
@@ -119,7 +119,7 @@ TEST(Render, RotatedTitleRendersRotated) {
             QtCanvas canvas(painter, 96, 96);
             sheetMapping(canvas);
             ScriptedUi ui;
-            TAxis axis(ui);
+            Axis axis(ui);
             axis.setStart(0, 700);
             axis.setEnd(1000, 700);
             axis.showTicks = false;

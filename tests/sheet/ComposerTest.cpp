@@ -18,7 +18,7 @@ protected:
         // As an open leaves the sheet for AB/2 1..1000 and resistivities 10..1000 on 5 × 5 cm.
         s.xLength = 500.0f;
         s.yLength = 500.0f;
-        for (TAxis* a : {&s.topAxis, &s.leftAxis, &s.bottomAxis})
+        for (Axis* a : {&s.topAxis, &s.leftAxis, &s.bottomAxis})
             a->logarithmic = true;
         s.topAxis.rangeMin = s.bottomAxis.rangeMin = 1.0f;
         s.topAxis.rangeMax = s.bottomAxis.rangeMax = 1000.0f;
@@ -78,10 +78,10 @@ TEST_F(ComposerTest, AxesFrameTheFigureWithTheirFixedStyles) {
     s.leftAxis.labelFormat = "0.00";
     ASSERT_TRUE(composeSheet(s, choices));
 
-    const TAxis& top = s.topAxis;
-    const TAxis& left = s.leftAxis;
-    const TAxis& bottom = s.bottomAxis;
-    const TAxis& right = s.rightAxis;
+    const Axis& top = s.topAxis;
+    const Axis& left = s.leftAxis;
+    const Axis& bottom = s.bottomAxis;
+    const Axis& right = s.rightAxis;
     EXPECT_EQ((std::vector<float>{top.x1, top.y1, top.x2, top.y2}),
               (std::vector<float>{0, 1250, 1875, 1250}));
     EXPECT_EQ((std::vector<float>{left.x1, left.y1, left.x2, left.y2}), (std::vector<float>{0, 0, 0, 1250}));
@@ -94,7 +94,7 @@ TEST_F(ComposerTest, AxesFrameTheFigureWithTheirFixedStyles) {
     EXPECT_EQ(bottom.title, "AB/2(/m)");
     EXPECT_EQ(right.title, "视电阻率");
     EXPECT_EQ(left.title, "Res");
-    for (const TAxis* a : {&top, &left, &bottom, &right}) {
+    for (const Axis* a : {&top, &left, &bottom, &right}) {
         EXPECT_FALSE(a->showTitle);
         EXPECT_TRUE(a->showTicks);
         EXPECT_EQ(a->majorTickLength, 15);

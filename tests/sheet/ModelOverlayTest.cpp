@@ -32,7 +32,7 @@ protected:
         s.yLengthCm = 18.75f;
         s.xLength = 1250.0f;
         s.yLength = 1875.0f;
-        for (TAxis* a : {&s.topAxis, &s.leftAxis, &s.bottomAxis})
+        for (Axis* a : {&s.topAxis, &s.leftAxis, &s.bottomAxis})
             a->logarithmic = true;
         s.topAxis.rangeMin = s.bottomAxis.rangeMin = 1.0f;
         s.topAxis.rangeMax = s.bottomAxis.rangeMax = 100.0f;

@@ -96,7 +96,7 @@ TEST_F(OpenDataTest, TaggedFileGivesTheRightAxisTheResistivityRange) {
     choices.ticked[plotparam::m1] = true;
     ASSERT_EQ(openTagged({{"1", {{"1.5", "30"}, {"300", "600"}}}}, "named-like-columns.dat"),
               OpenOutcome::Loaded);
-    for (const TAxis* a : {&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis})
+    for (const Axis* a : {&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis})
         EXPECT_TRUE(a->logarithmic);
     EXPECT_EQ(s.ipMin, 10.0f);
     EXPECT_EQ(s.ipMax, 1000.0f);

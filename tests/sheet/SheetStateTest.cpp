@@ -24,7 +24,7 @@ TEST(SheetStateTest, FreshSheetBeforeAnyOpen) {
                         s.anomalyThreshold, s.surveyVariance})
         EXPECT_EQ(range, 0.0f);
     // The axes keep their class defaults until the first open.
-    for (const TAxis* a : {&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis}) {
+    for (const Axis* a : {&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis}) {
         EXPECT_EQ(a->rangeMin, 1.0f);
         EXPECT_EQ(a->rangeMax, 10.0f);
     }

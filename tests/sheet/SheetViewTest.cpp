@@ -142,7 +142,7 @@ TEST_F(SheetViewTest, PaintDrawsTitleAxesTickedCurvesInFixedOrderThenRestores) {
     applySheetMapping(s, expected, 793, 1096);
     s.titleText.draw(expected);
     expected.setPenColor(colors::black);
-    for (TAxis* a : {&s.topAxis, &s.bottomAxis, &s.leftAxis, &s.rightAxis})
+    for (Axis* a : {&s.topAxis, &s.bottomAxis, &s.leftAxis, &s.rightAxis})
         a->draw(expected);
     EXPECT_TRUE(sameCalls(drawOps(canvas), drawOps(expected)));
     EXPECT_EQ(canvas.pen(), before);
