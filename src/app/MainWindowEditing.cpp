@@ -64,12 +64,12 @@ void MainWindow::onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifie
             return;
         }
     }
-    const std::array<std::pair<int, TCurve*>, count> curves{{{res, &s.resCurve},
-                                                             {r, &s.rCurve},
-                                                             {m1, &s.m1Curve},
-                                                             {td, &s.tdCurve},
-                                                             {th, &s.thCurve},
-                                                             {zp, &s.zpCurve}}};
+    const std::array<std::pair<int, Curve*>, count> curves{{{res, &s.resCurve},
+                                                            {r, &s.rCurve},
+                                                            {m1, &s.m1Curve},
+                                                            {td, &s.tdCurve},
+                                                            {th, &s.thCurve},
+                                                            {zp, &s.zpCurve}}};
     for (const auto& [param, curve] : curves) {
         if (!shown.ticked[static_cast<std::size_t>(param)] || !curve->hitTest(at.x, at.y))
             continue;
@@ -209,7 +209,7 @@ void MainWindow::onToggleLegend() {
     SheetState& s = *sheet;
     s.legendVisible = !s.legendVisible;
     legendToolAction->setChecked(s.legendVisible);
-    for (TCurve* curve : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve})
+    for (Curve* curve : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve})
         curve->showSymbols = s.legendVisible;
     saved = false;
     redrawSheet();

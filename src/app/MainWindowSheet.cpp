@@ -134,7 +134,7 @@ void MainWindow::relayoutSheet() {
     place(s.bottomAxis, x0, y0, x0 + w, y0, h, s.abMin, s.abMax);
     place(s.rightAxis, x0 + w, y0, x0 + w, y0 + h, w, s.ipMin, s.ipMax);
 
-    for (TCurve* curve : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve}) {
+    for (Curve* curve : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve}) {
         const Axis& yAxis = curve == &s.resCurve ? s.leftAxis : s.rightAxis;
         curve->xLength = s.xLength;
         curve->yLength = s.yLength;

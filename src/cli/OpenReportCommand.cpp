@@ -86,7 +86,7 @@ void writeAxis(JsonWriter& json, const char* name, const Axis& axis) {
     json.endObject();
 }
 
-void writeCurve(JsonWriter& json, const char* name, const TCurve& curve) {
+void writeCurve(JsonWriter& json, const char* name, const Curve& curve) {
     json.key(name);
     json.beginObject();
     json.key("xPoints");

@@ -18,15 +18,15 @@ bool finite(float v) {
 }
 } // namespace
 
-TCurve::TCurve(Ui& ui) : ui(ui) {
+Curve::Curve(Ui& ui) : ui(ui) {
     kind = 3;
 }
 
-void TCurve::edit() {
+void Curve::edit() {
     ui.showMessage("Function not implemeted in TLine");
 }
 
-void TCurve::computePoints() {
+void Curve::computePoints() {
     xPoints.clear();
     yPoints.clear();
     invalid = false;
@@ -96,7 +96,7 @@ void TCurve::computePoints() {
     }
 }
 
-bool TCurve::hitTest(int x, int y) {
+bool Curve::hitTest(int x, int y) {
     const float fx = static_cast<float>(x);
     const float fy = static_cast<float>(y);
     const std::size_t count = std::min(xPoints.size(), yPoints.size());
@@ -119,7 +119,7 @@ bool TCurve::hitTest(int x, int y) {
     return false;
 }
 
-void TCurve::draw(Canvas& canvas) {
+void Curve::draw(Canvas& canvas) {
     const std::size_t count = std::min(xPoints.size(), yPoints.size());
     if (invalid || count == 0)
         return;

@@ -9,10 +9,10 @@ class Ui;
 
 // One measured quantity of a station as a polyline with optional symbols. (x1, y1) is the origin
 // of the curve's axes; the curve keeps its own copy of the axes' scales.
-class TCurve : public PlotItem {
+class Curve : public PlotItem {
 public:
     // `ui` shows the item's messages and must outlive the item.
-    explicit TCurve(Ui& ui);
+    explicit Curve(Ui& ui);
 
     // There is no curve dialog here: only tells the user so.
     void edit() override;

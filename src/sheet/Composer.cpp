@@ -139,7 +139,7 @@ void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
 
 // `values`: the resistivity vector or one of the IP columns, read by index.
 template <class Values>
-void fillCurve(SheetState& s, TCurve& curve, const std::vector<float>& abHalf, const Values& values,
+void fillCurve(SheetState& s, Curve& curve, const std::vector<float>& abHalf, const Values& values,
                const Axis& yAxis, int symbol) {
     const std::size_t n = std::min(abHalf.size(), values.size());
     std::vector<float> xs;
@@ -205,7 +205,7 @@ bool composeSheet(SheetState& s, const PlotChoices& choices) {
 
     layOutAxes(s, x0, y0, w, h);
 
-    for (TCurve* curve : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.thCurve, &s.tdCurve, &s.zpCurve}) {
+    for (Curve* curve : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.thCurve, &s.tdCurve, &s.zpCurve}) {
         if (!curve->xValues.empty()) {
             curve->xValues.clear();
             curve->yValues.clear();

@@ -32,7 +32,7 @@ constexpr int rowPadding = 6;   // the white behind an overlay row, beyond its s
 void drawLegend(const SheetState& state, const PlotChoices& choices, Canvas& canvas,
                 const ModelOverlay* overlay) {
     struct Entry {
-        const TCurve& curve;
+        const Curve& curve;
         int param;
         const char* label;
     };

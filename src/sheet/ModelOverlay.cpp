@@ -42,7 +42,7 @@ struct DoublePoint {
 };
 using DoublePolyline = std::vector<DoublePoint>;
 
-// One axis's mapping of values to a logical coordinate, as TCurve::computePoints maps them.
+// One axis's mapping of values to a logical coordinate, as Curve::computePoints maps them.
 struct AxisMap {
     double origin = 0.0; // logical coordinate of rangeMin
     double length = 0.0; // logical units from rangeMin to rangeMax

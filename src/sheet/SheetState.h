@@ -47,12 +47,12 @@ public:
     TextItem titleText;
     std::vector<std::unique_ptr<TextItem>> textItems; // placed by the composer, never drawn
     // Curve order follows the station record: RES, M1, R, TH, TD, ZP.
-    TCurve resCurve;
-    TCurve m1Curve;
-    TCurve rCurve;
-    TCurve thCurve;
-    TCurve tdCurve;
-    TCurve zpCurve;
+    Curve resCurve;
+    Curve m1Curve;
+    Curve rCurve;
+    Curve thCurve;
+    Curve tdCurve;
+    Curve zpCurve;
     float xLengthCm = 5.0f; // figure width, cm
     float yLengthCm = 5.0f; // figure height, cm
     float xLength = 0.0f;   // the same in logical units, refreshed before drawing

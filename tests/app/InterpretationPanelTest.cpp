@@ -380,7 +380,7 @@ TEST_F(InterpretationTest, ClosingTheWindowDuringTheBatchFitCancelsItAndCloses) 
 TEST_F(InterpretationTest, AClickOnAReadingMasksItForTheNextFitAndAgainUnmasksIt) {
     openSurvey();
     form.modelPanel->show();
-    const TCurve& res = form.sheet->resCurve;
+    const Curve& res = form.sheet->resCurve;
     const double x = res.x1 + res.xPoints[4];
     const double y = res.y1 + res.yPoints[4];
     clickAt(x, y);
@@ -449,7 +449,7 @@ TEST_F(InterpretationTest, UndoAndRedoTakeBackTheModelStepsInOrder) {
     EXPECT_FALSE(form.undoAction->isEnabled());
     form.onFitStation();
     const SheetModel fit = *form.sheet->stationModel;
-    const TCurve& res = form.sheet->resCurve;
+    const Curve& res = form.sheet->resCurve;
     clickAt(res.x1 + res.xPoints[4], res.y1 + res.yPoints[4]);
     ASSERT_EQ(form.sheet->maskedPoints, std::vector<std::size_t>{4});
     form.onClearModel();
@@ -539,7 +539,7 @@ TEST_F(InterpretationTest, AllModelsOfTheLineGoToOneFileAndBack) {
     form.onFitStation();
     showStation(1);
     form.modelPanel->show();
-    const TCurve& res = form.sheet->resCurve;
+    const Curve& res = form.sheet->resCurve;
     clickAt(res.x1 + res.xPoints[4], res.y1 + res.yPoints[4]);
     form.onFitStation();
     ASSERT_EQ(form.stationModels.size(), 2u);

@@ -81,8 +81,8 @@ TEST_F(SheetEditing, ACurveClickGivesTheLinePenEvenAfterCancelAndUntickedCurvesF
     // M1 drawn over the resistivity curve's points; RES unticked, M1 ticked.
     PlotControlForm->m1Check->setChecked(true);
     PlotControlForm->resCheck->setChecked(false);
-    TCurve& res = s.resCurve;
-    TCurve& m1 = s.m1Curve;
+    Curve& res = s.resCurve;
+    Curve& m1 = s.m1Curve;
     m1.x1 = res.x1;
     m1.y1 = res.y1;
     m1.xPoints = res.xPoints;
@@ -241,7 +241,7 @@ TEST_F(SheetEditing, LegendSwitchTogglesSymbolsAndItsButton) {
     form.legendToolAction->trigger();
     EXPECT_FALSE(s.legendVisible);
     EXPECT_FALSE(form.legendToolAction->isChecked());
-    for (const TCurve* c : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve})
+    for (const Curve* c : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve})
         EXPECT_FALSE(c->showSymbols);
     form.legendToolAction->trigger();
     EXPECT_TRUE(s.legendVisible);

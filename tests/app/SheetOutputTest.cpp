@@ -160,7 +160,7 @@ TEST_F(SheetOutput, EditsAfterASaveMakeTheSheetUnsavedAgain) {
     EXPECT_FALSE(afterSave([&] { form.onSetYLength(); })) << "y length";
     EXPECT_FALSE(afterSave([&] { form.legendToolAction->trigger(); })) << "legend switch";
     EXPECT_FALSE(afterSave([&] { PlotControlForm->applyButton->click(); })) << "apply";
-    const TCurve& res = s.resCurve;
+    const Curve& res = s.resCurve;
     EXPECT_FALSE(afterSave([&] { clickOnCurve(res, 2); })) << "curve pen";
     EXPECT_EQ(penCalls, 1);
 

@@ -95,7 +95,7 @@ protected:
                 static_cast<int>(form.sheet->viewportY - y * dpiY / 254.0 + 0.5)};
     }
     // A click half-way along segment i of a curve.
-    void clickOnCurve(const TCurve& curve, std::size_t i) {
+    void clickOnCurve(const Curve& curve, std::size_t i) {
         clickAt(curve.x1 + (curve.xPoints[i] + curve.xPoints[i + 1]) * 0.5,
                 curve.y1 + (curve.yPoints[i] + curve.yPoints[i + 1]) * 0.5);
     }

@@ -112,7 +112,7 @@ TEST_F(SheetWindow, OpeningTheColumnSampleShowsItsSheetAndSwitchesOnTheCommands)
     EXPECT_TRUE(inked(picture(), 500, 916)) << "bottom axis";
     EXPECT_TRUE(inked(picture(), 174, 700)) << "left axis";
     // The first resistivity point carries no symbol yet but its line starts there.
-    const TCurve& res = form.sheet->resCurve;
+    const Curve& res = form.sheet->resCurve;
     ASSERT_FALSE(res.xPoints.empty());
     EXPECT_TRUE(apptest::inkedNear(picture(), pixelOf(res.x1 + res.xPoints[0], res.y1 + res.yPoints[0])));
 }
@@ -308,7 +308,7 @@ TEST_F(SheetWindow, UntickingResistivityAndApplyingRemovesItsCurveAndLegendEntry
     PlotControlForm->applyButton->click();
 
     const SheetState& s = *form.sheet;
-    const TCurve& res = s.resCurve;
+    const Curve& res = s.resCurve;
     ASSERT_GE(res.xPoints.size(), 2u);
     const QPoint point = pixelOf(res.x1 + res.xPoints[1], res.y1 + res.yPoints[1]);
     // First legend row: a box 75 x 25 units from 200 units left of the frame's right side and 50

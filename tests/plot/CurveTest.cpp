@@ -13,7 +13,7 @@
 class CurveTest : public ::testing::Test {
 protected:
     ScriptedUi ui;
-    TCurve curve{ui};
+    Curve curve{ui};
     RecordingCanvas canvas;
 
     void scale(float xlo, float xhi, float xlen, bool xlog, float ylo, float yhi, float ylen, bool ylog) {

@@ -95,7 +95,7 @@ TEST(Render, CurveSegmentsLandOnTheMappedLine) {
         QtCanvas canvas(painter, 96, 96);
         sheetMapping(canvas);
         ScriptedUi ui;
-        TCurve curve(ui);
+        Curve curve(ui);
         curve.xMin = curve.yMin = 1;
         curve.xMax = curve.yMax = 100;
         curve.xLog = curve.yLog = true;

@@ -157,7 +157,7 @@ TEST_F(ComposerTest, TaggedStationFillsOnlyTheResistivityCurve) {
     s.stations.push_back(sheettest::station(1, {1.5f, 3, 5}, {100, 120, 150}));
     choices.symbols = {4, 5, 6, 7, 8, 9};
     ASSERT_TRUE(composeSheet(s, choices));
-    const TCurve& res = s.resCurve;
+    const Curve& res = s.resCurve;
     EXPECT_EQ(res.xValues, (std::vector<float>{1.5f, 3, 5}));
     EXPECT_EQ(res.yValues, (std::vector<float>{100, 120, 150}));
     EXPECT_EQ(res.xPoints.size(), 3u);
@@ -175,7 +175,7 @@ TEST_F(ComposerTest, TaggedStationFillsOnlyTheResistivityCurve) {
     EXPECT_EQ(res.symbolKind, 4);
     // 100 lies one of two decades up the 500-unit axis.
     EXPECT_FLOAT_EQ(res.yPoints[0], 250.0f);
-    for (const TCurve* c : {&s.m1Curve, &s.rCurve, &s.thCurve, &s.tdCurve, &s.zpCurve}) {
+    for (const Curve* c : {&s.m1Curve, &s.rCurve, &s.thCurve, &s.tdCurve, &s.zpCurve}) {
         EXPECT_TRUE(c->xValues.empty());
         EXPECT_TRUE(c->xPoints.empty());
         EXPECT_FALSE(c->showSymbols);
@@ -248,7 +248,7 @@ TEST_F(ComposerTest, RecompositionReplacesDataAndRestoresSymbolsButKeepsPens) {
     EXPECT_EQ(s.m1Curve.xValues.size(), 1u);
 
     // The legend switch turned symbols off and the pen was edited; then station 0 is applied.
-    for (TCurve* c : {&s.resCurve, &s.m1Curve})
+    for (Curve* c : {&s.resCurve, &s.m1Curve})
         c->showSymbols = false;
     s.resCurve.color = colors::red;
     s.resCurve.penWidth = 4;

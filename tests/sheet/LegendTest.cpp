@@ -20,7 +20,7 @@ protected:
         s.rightAxis.y1 = 0.0f;
         s.rightAxis.x2 = 500.0f;
         s.rightAxis.y2 = 500.0f;
-        for (TCurve* c : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.thCurve, &s.tdCurve, &s.zpCurve}) {
+        for (Curve* c : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.thCurve, &s.tdCurve, &s.zpCurve}) {
             c->xPoints = {10.0f, 20.0f};
             c->yPoints = {10.0f, 20.0f};
             c->showSymbols = true;

@@ -7,7 +7,7 @@
 TEST(SheetStateTest, FreshSheetBeforeAnyOpen) {
     ScriptedUi ui;
     SheetState s(ui);
-    for (const TCurve* c : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.thCurve, &s.tdCurve, &s.zpCurve}) {
+    for (const Curve* c : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.thCurve, &s.tdCurve, &s.zpCurve}) {
         EXPECT_EQ(c->symbolWidth, 15.0f);
         EXPECT_EQ(c->symbolHeight, 15.0f);
         EXPECT_FALSE(c->showSymbols);

@@ -26,7 +26,7 @@ protected:
     PlotChoices choices;
 
     // A curve with two points that draws a line and, with a symbol, its marks.
-    void fillCurve(TCurve& c, float y) {
+    void fillCurve(Curve& c, float y) {
         c.xValues = {1.0f, 2.0f};
         c.yValues = {y, y};
         c.xPoints = {100.0f, 200.0f};
@@ -125,7 +125,7 @@ TEST_F(SheetViewTest, PaintDrawsTitleAxesTickedCurvesInFixedOrderThenRestores) {
     s.titleText.text = "电测深观测数据";
     s.titleText.x1 = -86.0f;
     s.titleText.y1 = 850.0f;
-    const std::vector<TCurve*> curves{&s.resCurve, &s.m1Curve, &s.rCurve, &s.thCurve, &s.tdCurve, &s.zpCurve};
+    const std::vector<Curve*> curves{&s.resCurve, &s.m1Curve, &s.rCurve, &s.thCurve, &s.tdCurve, &s.zpCurve};
     for (std::size_t k = 0; k < curves.size(); ++k)
         fillCurve(*curves[k], 10.0f * static_cast<float>(k + 1));
 
@@ -157,7 +157,7 @@ TEST_F(SheetViewTest, PaintDrawsTitleAxesTickedCurvesInFixedOrderThenRestores) {
     all.setPen(before);
     all.setBrushColor(colors::rgb(0, 255, 0));
     paintSheet(s, choices, all, 793, 1096, ui);
-    for (TCurve* c : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve})
+    for (Curve* c : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve})
         c->draw(expected);
     EXPECT_TRUE(sameCalls(drawOps(all), drawOps(expected)));
 }
