@@ -91,7 +91,7 @@ bool readPairs(TTextStream& stream, std::int32_t count, std::vector<float>& firs
 
 } // namespace
 
-bool readStationBlock(TTextStream& stream, TStation& block, Ui& ui) {
+bool readStationBlock(TTextStream& stream, StationBlock& block, Ui& ui) {
     block.abHalf.clear();
     block.resistivity.clear();
     block.auxFirst.clear();
@@ -152,7 +152,7 @@ bool readStationBlock(TTextStream& stream, TStation& block, Ui& ui) {
 void readTaggedFile(Ui& ui, const std::filesystem::path& fileName, StationList& stations,
                     ReadReport* report) {
     stations.clear();
-    TStation block;
+    StationBlock block;
 
     TTextStream stream;
     if (!stream.open(fileName)) {

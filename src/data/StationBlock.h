@@ -6,7 +6,7 @@
 
 // One station block of a tagged sounding file as read. Only the name, the AB/2 values and the
 // resistivities reach the station list; the rest is read and kept here unused.
-struct TStation {
+struct StationBlock {
     std::string name = "unknown"; // trimmed name line; the station number when it is an integer
     std::int32_t auxCount = 0;
     std::vector<float> auxFirst;
