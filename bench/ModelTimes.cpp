@@ -26,7 +26,7 @@ std::vector<std::pair<int, model::SoundingData>> readSoundings(const char* path)
     StationList stations;
     readColumnFile(ui, pathFromUtf8(path), stations);
     std::vector<std::pair<int, model::SoundingData>> soundings;
-    for (const ProfileData& station : stations)
+    for (const Station& station : stations)
         soundings.emplace_back(station.stationNumber.empty() ? 0 : station.stationNumber[0],
                                soundingOf(station, false));
     return soundings;

@@ -36,8 +36,8 @@ std::string benchFile(bool column, std::size_t rows) {
 
 // Bytes the station list holds: its records and the heap memory of their columns, at capacity.
 std::size_t heldBytes(const StationList& stations) {
-    std::size_t bytes = stations.capacity() * sizeof(ProfileData);
-    for (const ProfileData& s : stations) {
+    std::size_t bytes = stations.capacity() * sizeof(Station);
+    for (const Station& s : stations) {
         bytes += (s.abHalf.capacity() + s.resistivity.capacity()) * sizeof(float);
         bytes += s.stationNumber.heapBytes() + s.pointCode.heapBytes();
         for (const ValueColumn<float>* column :
@@ -49,7 +49,7 @@ std::size_t heldBytes(const StationList& stations) {
 
 std::size_t pointCount(const StationList& stations) {
     std::size_t points = 0;
-    for (const ProfileData& s : stations)
+    for (const Station& s : stations)
         points += s.size();
     return points;
 }

@@ -28,7 +28,7 @@ StationList generatedLine() {
     StationList line;
     int reading = 0;
     for (int s = 0; s < stationCount; ++s) {
-        ProfileData station;
+        Station station;
         for (int k = 0; k < spacingCount; ++k) {
             const double logAb = std::log10(1.5) + k * (3.0 - std::log10(1.5)) / (spacingCount - 1);
             const double rho = 300.0 * std::pow(10.0, std::sin(s / 15.0) * std::cos(logAb * 1.7));
@@ -122,7 +122,7 @@ BENCHMARK(BM_SectionLayoutAndPdf)->Unit(benchmark::kMillisecond);
 // The stations' three-layer fits, on all cores, as the model section takes them.
 std::vector<StationModel> fittedModels(const StationList& line) {
     std::vector<model::SoundingData> soundings;
-    for (const ProfileData& station : line)
+    for (const Station& station : line)
         soundings.push_back(soundingOf(station, false));
     const std::vector<model::FitResult> fits = model::fitStations(soundings, model::BatchOptions{});
     std::vector<StationModel> models;

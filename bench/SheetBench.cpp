@@ -192,7 +192,7 @@ void BM_ModelDragStep(benchmark::State& state) {
         return;
     QImage image;
     paintOnImage(sheet, choices, image, 96, ui); // lays out the frame
-    const ProfileData& station = sheet.stations[static_cast<std::size_t>(choices.stationIndex)];
+    const Station& station = sheet.stations[static_cast<std::size_t>(choices.stationIndex)];
     // Six layers spread over the axes: resistivities across the left axis, interfaces across the bottom.
     const double rhoLow = sheet.leftAxis.rangeMin, rhoHigh = sheet.leftAxis.rangeMax;
     const double abLow = sheet.bottomAxis.rangeMin, abHigh = sheet.bottomAxis.rangeMax;

@@ -158,7 +158,7 @@ StationList generateSurveyLine(int stations, std::uint32_t seed, double noiseLev
                         {(1500 - 1350 * fault) * wobble(), 0.0, 1.0}};
         const std::vector<double> rho = model::apparentResistivity(earth, ab, mn);
         const std::vector<double> m1 = model::apparentChargeability(earth, ab, mn);
-        ProfileData station;
+        Station station;
         for (std::size_t k = 0; k < ab.size(); ++k) {
             const double x = std::log10(ab[k]);
             const double m = m1[k] + 10 * noise(rng);
@@ -178,7 +178,7 @@ StationList generateSurveyLine(int stations, std::uint32_t seed, double noiseLev
 std::string columnFileOf(const StationList& stations) {
     std::string out = utf8ToGbk("生成测线 激电测深数据\n电测深 对称四极 激电测深\n"
                                 "点号 AB/2 MN/2 视电阻率 M1 R TH TD ZP 标志 备用 备用\n");
-    for (const ProfileData& s : stations) {
+    for (const Station& s : stations) {
         for (std::size_t k = 0; k < s.size(); ++k) {
             out += std::to_string(s.stationNumber[k]);
             append(out, " %g", s.abHalf[k]);

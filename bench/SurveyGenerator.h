@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "data/ProfileData.h"
+#include "data/Station.h"
 
 // Seeded generators of realistic large survey files (GBK bytes): Schlumberger spacings from 1.5 m,
 // smooth layered resistivity curves, IP values, and a few invalid rows and missing values.

@@ -89,7 +89,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     std::remove(path.c_str());
     // The station model's invariant: every record non-empty, its nine vectors of one length.
-    for (const ProfileData& s : stations) {
+    for (const Station& s : stations) {
         const std::size_t n = s.abHalf.size();
         if (n == 0 || s.stationNumber.size() != n || s.pointCode.size() != n || s.resistivity.size() != n ||
             s.chargeability.size() != n || s.deviation.size() != n || s.halfDecayTime.size() != n ||

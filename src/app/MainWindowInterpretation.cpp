@@ -231,7 +231,7 @@ void MainWindow::adoptSectionModel(std::size_t index, const StationModel& fitted
         earth.layers.back().thk = 0.0;
     if (!earth.isValid())
         return;
-    const ProfileData& station = sheet->stations[index];
+    const Station& station = sheet->stations[index];
     SheetModel adopted{station.stationNumber.front(), earth,
                        responseOf(earth, soundingOf(station, false), masksOf(index)), true,
                        modelPanel->showTable()};
@@ -260,7 +260,7 @@ void MainWindow::toggleMaskedReading(std::size_t position) {
     }
     if (masked.empty())
         stationMasks.erase(index);
-    const ProfileData& station = sheet->stations[index];
+    const Station& station = sheet->stations[index];
     sheet->maskedPoints = masksOf(index);
     // The model stays; its misfit is now over the readings kept, and it is no longer the fit of them.
     if (const auto model = stationModels.find(index); model != stationModels.end()) {
@@ -391,7 +391,7 @@ void MainWindow::onFitStation() try {
     const auto index = currentStation();
     if (!index)
         return;
-    const ProfileData& station = sheet->stations[*index];
+    const Station& station = sheet->stations[*index];
     std::string error;
     const std::vector<model::FixedParameter> fixed = modelPanel->fixedParameters(error);
     if (!error.empty()) {
@@ -448,7 +448,7 @@ void MainWindow::onForwardModel() {
         ui().messageBox(error, "提示", MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
-    const ProfileData& station = sheet->stations[*index];
+    const Station& station = sheet->stations[*index];
     recordModelStep(modelSnapshot(), "正演");
     putStationModel(*index, {station.stationNumber.front(), *typed,
                              responseOf(*typed, soundingOf(station, false), masksOf(*index)), false,
@@ -482,7 +482,7 @@ void MainWindow::onFitAllStations() try {
     }
     std::vector<model::SoundingData> soundings;
     soundings.reserve(sheet->stations.size());
-    for (const ProfileData& station : sheet->stations)
+    for (const Station& station : sheet->stations)
         soundings.push_back(soundingOf(station, false));
     for (const auto& [index, masked] : stationMasks) {
         if (options.masks.size() <= index)
@@ -522,7 +522,7 @@ void MainWindow::onFitAllStations() try {
     std::size_t fitted = 0;
     std::string failures;
     for (std::size_t i = 0; i < fits.size(); ++i) {
-        const ProfileData& station = sheet->stations[i];
+        const Station& station = sheet->stations[i];
         const model::FitResult& fit = fits[i];
         if (fit.report.ok()) {
             ++fitted;

@@ -265,7 +265,7 @@ bool SectionWindow::fitLineModels(const SectionOptions& options) {
         std::all_of(models_.begin(), models_.end(), [](const auto& m) { return m.has_value(); }))
         return true;
     std::vector<model::SoundingData> soundings;
-    for (const ProfileData& station : stations_)
+    for (const Station& station : stations_)
         soundings.push_back(soundingOf(station, false));
     Ui& ui = ui_();
     if (!ui.progress(0, soundings.size())) {

@@ -78,7 +78,7 @@ std::optional<model::BatchOptions> fitOptions(const CommandLine& line) {
     return options;
 }
 
-std::int32_t stationNumberOf(const ProfileData& station) {
+std::int32_t stationNumberOf(const Station& station) {
     return station.stationNumber.empty() ? 0 : station.stationNumber.front();
 }
 

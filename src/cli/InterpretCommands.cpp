@@ -389,8 +389,8 @@ void writeModel(JsonWriter& json, const model::LayeredModel& earth, bool withM) 
     json.endArray();
 }
 
-void writeStation(JsonWriter& json, const ProfileData& station, std::size_t index,
-                  const model::FitResult& fit, const InvertRequest& request) {
+void writeStation(JsonWriter& json, const Station& station, std::size_t index, const model::FitResult& fit,
+                  const InvertRequest& request) {
     const model::FitReport& report = fit.report;
     json.beginObject();
     json.key("station");

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "data/ProfileData.h"
+#include "data/Station.h"
 #include "model/SoundingData.h"
 
 // `vesplot forward --rho R1,R2,... [--thk H1,...] [--m M1,...] [--ab2 A1,...] [--mn2 B1,...]`: the apparent

@@ -53,13 +53,13 @@ const char* iconName(MsgIcon icon) {
     return "none";
 }
 
-void writeStation(JsonWriter& json, const ProfileData& station) {
-    static const std::pair<const char*, ValueColumn<float> ProfileData::*> ipFields[] = {
-        {"chargeability", &ProfileData::chargeability},
-        {"deviation", &ProfileData::deviation},
-        {"halfDecayTime", &ProfileData::halfDecayTime},
-        {"decay", &ProfileData::decay},
-        {"compositeParameter", &ProfileData::compositeParameter}};
+void writeStation(JsonWriter& json, const Station& station) {
+    static const std::pair<const char*, ValueColumn<float> Station::*> ipFields[] = {
+        {"chargeability", &Station::chargeability},
+        {"deviation", &Station::deviation},
+        {"halfDecayTime", &Station::halfDecayTime},
+        {"decay", &Station::decay},
+        {"compositeParameter", &Station::compositeParameter}};
     json.beginObject();
     json.key("number");
     json.value(station.stationNumber.empty() ? 0 : station.stationNumber[0]);
@@ -158,7 +158,7 @@ int inspectFile(const std::vector<std::string>& words, std::ostream& out, std::o
     json.value(loaded);
     json.key("stations");
     json.beginArray();
-    for (const ProfileData& station : state.stations)
+    for (const Station& station : state.stations)
         writeStation(json, station);
     json.endArray();
 

@@ -147,7 +147,7 @@ std::vector<StationModel> fittedModels(const StationList& stations, const Sectio
                                        std::ostream& err) {
     std::vector<model::SoundingData> soundings;
     soundings.reserve(stations.size());
-    for (const ProfileData& station : stations)
+    for (const Station& station : stations)
         soundings.push_back(soundingOf(station, false));
     model::BatchOptions options;
     options.kind = request.smooth ? model::FitKind::Smooth : model::FitKind::Block;

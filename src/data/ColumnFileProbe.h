@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "data/ProfileData.h"
 #include "data/ReadReport.h"
+#include "data/Station.h"
 
 class Ui;
 

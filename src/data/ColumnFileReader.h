@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "data/ProfileData.h"
 #include "data/ReadReport.h"
+#include "data/Station.h"
 #include "data/TextStream.h"
 
 class Ui;

@@ -205,7 +205,7 @@ void readTaggedFile(Ui& ui, const std::filesystem::path& fileName, StationList& 
         // A tagged file has no IP values and no MN/2: those columns, like the station number and the
         // point code, hold one value for all points.
         const std::size_t points = block.abHalf.size();
-        ProfileData station;
+        Station station;
         station.stationNumber.assign(points, number);
         station.pointCode.assign(points, pointCodeValue);
         station.abHalf = block.abHalf;

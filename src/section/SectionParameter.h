@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/ProfileData.h"
+#include "data/Station.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,7 +24,7 @@ bool isLogarithmic(SectionParameter parameter);
 // Calls `use` with the station's column of that parameter, parallel to abHalf: the resistivity vector
 // or one of the IP columns (both read by index), and returns what it returns.
 template <class Use>
-decltype(auto) withParameterValues(const ProfileData& station, SectionParameter parameter, Use&& use) {
+decltype(auto) withParameterValues(const Station& station, SectionParameter parameter, Use&& use) {
     switch (parameter) {
     case SectionParameter::M1:
         return use(station.chargeability);

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/Canvas.h"
-#include "data/ProfileData.h"
+#include "data/Station.h"
 #include "section/ColourScale.h"
 #include "section/ContourTracer.h"
 #include "section/ModelSection.h"

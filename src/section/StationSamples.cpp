@@ -37,7 +37,7 @@ void addValues(Points& points, const std::vector<float>& abHalf, const Values& v
     }
 }
 
-void addStation(Points& points, const ProfileData& station, SectionParameter parameter) {
+void addStation(Points& points, const Station& station, SectionParameter parameter) {
     const bool logarithmic = isLogarithmic(parameter);
     withParameterValues(station, parameter,
                         [&](const auto& values) { addValues(points, station.abHalf, values, logarithmic); });
@@ -98,7 +98,7 @@ std::vector<StationSamples> collectStationSamples(const StationList& stations, S
     // Columns keyed by position; the first station at a position names the column.
     std::map<double, std::pair<StationSamples, Points>> columns;
     for (std::size_t k = 0; k < stations.size(); ++k) {
-        const ProfileData& station = stations[k];
+        const Station& station = stations[k];
         const std::int32_t number = station.stationNumber.empty() ? 0 : station.stationNumber.front();
         const double position = stationPosition(number, k, placement, spacing);
         auto [it, inserted] = columns.try_emplace(position);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/ProfileData.h"
+#include "data/Station.h"
 #include "section/SectionParameter.h"
 
 #include <cstddef>

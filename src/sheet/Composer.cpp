@@ -213,7 +213,7 @@ bool composeSheet(SheetState& s, const PlotChoices& choices) {
             curve->yPoints.clear();
         }
     }
-    const ProfileData& station = s.stations[static_cast<std::size_t>(choices.stationIndex)];
+    const Station& station = s.stations[static_cast<std::size_t>(choices.stationIndex)];
     using namespace plotparam;
     fillCurve(s, s.resCurve, station.abHalf, station.resistivity, s.leftAxis, choices.symbols[res]);
     fillCurve(s, s.m1Curve, station.abHalf, station.chargeability, s.rightAxis, choices.symbols[m1]);

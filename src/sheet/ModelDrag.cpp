@@ -47,7 +47,7 @@ const model::LayeredModel* shownModel(const SheetState& state, const PlotChoices
         return nullptr;
     if (choices.stationIndex < 0 || static_cast<std::size_t>(choices.stationIndex) >= state.stations.size())
         return nullptr;
-    const ProfileData& station = state.stations[static_cast<std::size_t>(choices.stationIndex)];
+    const Station& station = state.stations[static_cast<std::size_t>(choices.stationIndex)];
     if (!station.stationNumber.empty() && station.stationNumber.front() != state.stationModel->stationNumber)
         return nullptr;
     return &state.stationModel->earth;

@@ -465,14 +465,14 @@ std::vector<LogicalPolyline> dashedPolyline(const LogicalPolyline& line) {
 namespace {
 
 // The station the sheet shows, when the choices select one.
-const ProfileData* shownStation(const SheetState& state, const PlotChoices& choices) {
+const Station* shownStation(const SheetState& state, const PlotChoices& choices) {
     if (choices.stationIndex < 0 || static_cast<std::size_t>(choices.stationIndex) >= state.stations.size())
         return nullptr;
     return &state.stations[static_cast<std::size_t>(choices.stationIndex)];
 }
 
 // The readings of each segment, corrected and in AB/2 order, when a factor differs from 1.
-std::vector<DoublePolyline> correctedSegments(const ProfileData& station, const SheetState& state,
+std::vector<DoublePolyline> correctedSegments(const Station& station, const SheetState& state,
                                               const model::FitReport& report, const AxisMap& x,
                                               const AxisMap& y) {
     std::vector<DoublePolyline> out;
@@ -505,7 +505,7 @@ std::vector<DoublePolyline> correctedSegments(const ProfileData& station, const 
 
 ModelOverlay ModelOverlay::compute(const SheetState& state, const PlotChoices& choices) {
     ModelOverlay overlay;
-    const ProfileData* station = shownStation(state, choices);
+    const Station* station = shownStation(state, choices);
     if (state.stationModel && station && !station->stationNumber.empty() &&
         station->stationNumber.front() != state.stationModel->stationNumber)
         return overlay;
@@ -562,7 +562,7 @@ ModelOverlay ModelOverlay::compute(const SheetState& state, const PlotChoices& c
 
 std::optional<std::size_t> ModelOverlay::readingAt(const SheetState& state, const PlotChoices& choices,
                                                    int px, int py) {
-    const ProfileData* station = shownStation(state, choices);
+    const Station* station = shownStation(state, choices);
     const AxisMap x = mapOf(state.bottomAxis, state.originX, state.xLength);
     const AxisMap rho = mapOf(state.leftAxis, state.originY, state.yLength);
     if (!station || !choices.ticked[plotparam::res] || !x.usable() || !rho.usable())

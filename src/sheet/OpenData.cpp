@@ -139,7 +139,7 @@ PointScan scanPoints(const StationList& stations, DataFileKind kind) {
     PointScan scan;
     // A tagged file's IP fields are placeholders, not values the file left out.
     const bool ipCounted = kind == DataFileKind::Column;
-    for (const ProfileData& station : stations) {
+    for (const Station& station : stations) {
         const std::size_t n = station.size();
         scan.points += n;
         scanDecadeValues(station.abHalf, n, scan.abMin, scan.abMax, scan.missingValues);
@@ -319,7 +319,7 @@ OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesys
 
     choices.visible = true;
     choices.stationItems.clear();
-    for (const ProfileData& station : s.stations)
+    for (const Station& station : s.stations)
         choices.stationItems.push_back(
             station.stationNumber.empty() ? std::string() : std::to_string(station.stationNumber[0]));
     choices.stationIndex = 0;

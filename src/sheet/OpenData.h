@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "data/ProfileData.h"
+#include "data/Station.h"
 
 class SheetState;
 class Ui;

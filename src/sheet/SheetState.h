@@ -8,7 +8,7 @@
 
 #include "core/Color.h"
 #include "core/Pen.h"
-#include "data/ProfileData.h"
+#include "data/Station.h"
 #include "plot/Axis.h"
 #include "plot/Curve.h"
 #include "plot/TextItem.h"

@@ -1,6 +1,6 @@
 #include "sheet/StationSounding.h"
 
-model::SoundingData soundingOf(const ProfileData& station, bool ideal) {
+model::SoundingData soundingOf(const Station& station, bool ideal) {
     std::vector<float> mn = station.mnHalf.toVector();
     if (ideal || mn.size() != station.size())
         mn.assign(station.size(), 0.0f);
@@ -8,7 +8,7 @@ model::SoundingData soundingOf(const ProfileData& station, bool ideal) {
     return model::SoundingData::from<float>(station.abHalf, mn, station.resistivity, m1);
 }
 
-StationModel stationModelOf(const ProfileData& station, const model::FitResult& fit) {
+StationModel stationModelOf(const Station& station, const model::FitResult& fit) {
     StationModel result;
     result.stationNumber = station.stationNumber.empty() ? 0 : station.stationNumber[0];
     if (!fit.report.ok())
@@ -29,7 +29,7 @@ std::vector<double> stationPositions(const StationList& stations, StationPlaceme
     std::vector<double> out;
     out.reserve(stations.size());
     for (std::size_t i = 0; i < stations.size(); ++i) {
-        const ProfileData& station = stations[i];
+        const Station& station = stations[i];
         out.push_back(stationPosition(station.stationNumber.empty() ? 0 : station.stationNumber[0], i,
                                       placement, spacing));
     }

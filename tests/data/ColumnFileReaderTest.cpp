@@ -40,7 +40,7 @@ void load(Load& result, const std::string& utf8Text) {
 
 std::vector<std::int32_t> numbers(const StationList& stations) {
     std::vector<std::int32_t> all;
-    for (const ProfileData& s : stations)
+    for (const Station& s : stations)
         all.push_back(s.stationNumber.at(0));
     return all;
 }
@@ -61,7 +61,7 @@ TEST(ColumnFileReader, ReadsTheMinimalFile) {
             "1 0 0\n");
     EXPECT_EQ(r.error, "");
     ASSERT_EQ(numbers(r.stations), (std::vector<std::int32_t>{1, 2}));
-    const ProfileData& s = r.stations[0];
+    const Station& s = r.stations[0];
     EXPECT_EQ(s.stationNumber, (std::vector<std::int32_t>{1, 1}));
     EXPECT_EQ(s.pointCode, (std::vector<std::int32_t>{102, 102}));
     // Every value is stored 0.0001 higher, R and TH scaled.
@@ -165,14 +165,14 @@ TEST(ColumnFileReader, MissingValueMarkersStayExact) {
     load(r, header + "1 2 0.5 9999 -9999 -9999 9999 9999 -9999 1 0 0\n" +
                 "2 2 0.5 100 9999 9999 -9999 -9999 9999 1 0 0\n");
     ASSERT_EQ(r.stations.size(), 2u);
-    const ProfileData& a = r.stations[0];
+    const Station& a = r.stations[0];
     EXPECT_EQ(a.resistivity[0], 9999.f);
     EXPECT_EQ(a.chargeability[0], -9999.f);
     EXPECT_EQ(a.deviation[0], -9999.f);
     EXPECT_EQ(a.halfDecayTime[0], 9999.f);
     EXPECT_EQ(a.decay[0], 9999.f);
     EXPECT_EQ(a.compositeParameter[0], -9999.f);
-    const ProfileData& b = r.stations[1];
+    const Station& b = r.stations[1];
     EXPECT_EQ(b.chargeability[0], 9999.f);
     EXPECT_EQ(b.deviation[0], 9999.f);
     EXPECT_EQ(b.halfDecayTime[0], -9999.f);
@@ -191,7 +191,7 @@ TEST(ColumnFileReader, ScatteredRowsOfAStationAreMergedInFileOrder) {
     EXPECT_EQ(numbers(r.stations), (std::vector<std::int32_t>{5, 3}));
     EXPECT_EQ(r.stations[0].abHalf, (std::vector<float>{1.0001f, 2.0001f, 3.0001f}));
     EXPECT_EQ(r.stations[1].abHalf, (std::vector<float>{1.0001f, 2.0001f}));
-    for (const ProfileData& s : r.stations) {
+    for (const Station& s : r.stations) {
         for (std::size_t n :
              {s.stationNumber.size(), s.pointCode.size(), s.resistivity.size(), s.chargeability.size(),
               s.deviation.size(), s.halfDecayTime.size(), s.decay.size(), s.compositeParameter.size()})
@@ -201,7 +201,7 @@ TEST(ColumnFileReader, ScatteredRowsOfAStationAreMergedInFileOrder) {
 
 TEST(ColumnFileReader, AppendsToTheListWithoutEmptyingIt) {
     Load r;
-    ProfileData earlier;
+    Station earlier;
     earlier.appendPoint(3, 1.f, 1.f, 0, 0, 0, 0, 0);
     r.stations.push_back(earlier);
     load(r, header + row("4") + row("3", "9"));

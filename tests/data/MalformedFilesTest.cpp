@@ -106,7 +106,7 @@ TEST(MalformedFiles, NoFileCrashesAnyReader) {
                     probeColumnFile(ui, path, stations);
             } catch (const ConversionError&) {
             }
-            for (const ProfileData& s : stations) {
+            for (const Station& s : stations) {
                 EXPECT_FALSE(s.empty()) << path;
                 EXPECT_EQ(s.stationNumber.size(), s.abHalf.size()) << path;
                 EXPECT_EQ(s.compositeParameter.size(), s.abHalf.size()) << path;

@@ -18,7 +18,7 @@ const std::string realDir = VESPLOT_REAL_DATA_DIR "/";
 void expectShape(const StationList& stations, std::size_t count, std::size_t points, std::int32_t first) {
     ASSERT_EQ(stations.size(), count);
     for (std::size_t k = 0; k < count; ++k) {
-        const ProfileData& s = stations[k];
+        const Station& s = stations[k];
         EXPECT_EQ(s.stationNumber.at(0), first + static_cast<std::int32_t>(k));
         EXPECT_EQ(s.abHalf.size(), points);
         EXPECT_EQ(s.stationNumber, std::vector<std::int32_t>(points, s.stationNumber[0]));

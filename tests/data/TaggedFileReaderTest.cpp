@@ -49,7 +49,7 @@ std::vector<std::string> texts(const ScriptedUi& ui) {
 
 std::vector<std::int32_t> numbers(const StationList& stations) {
     std::vector<std::int32_t> all;
-    for (const ProfileData& s : stations)
+    for (const Station& s : stations)
         all.push_back(s.stationNumber.at(0));
     return all;
 }
@@ -58,7 +58,7 @@ TEST(TaggedFileReader, ReadsTheMinimalFile) {
     Load r;
     load(r, header + "1\n1\n0 0\n1\n2\n3\n4\n3\n1.5 100\n3 120\n5 150\n0\n");
     ASSERT_EQ(r.stations.size(), 1u);
-    const ProfileData& s = r.stations[0];
+    const Station& s = r.stations[0];
     EXPECT_EQ(s.stationNumber, (std::vector<std::int32_t>{1, 1, 1}));
     EXPECT_EQ(s.pointCode, (std::vector<std::int32_t>{102, 102, 102}));
     EXPECT_EQ(s.abHalf, (std::vector<float>{1.5f, 3.f, 5.f}));
@@ -76,7 +76,7 @@ TEST(TaggedFileReader, StationsHoldTheirConstantFieldsOnce) {
     ASSERT_EQ(r.stations.size(), 2u);
     const std::int32_t expectedNumber[] = {7, 1}; // a name that is no number: the block's index
     for (std::size_t k = 0; k < 2; ++k) {
-        const ProfileData& s = r.stations[k];
+        const Station& s = r.stations[k];
         const std::size_t n = s.abHalf.size();
         const std::pair<const ValueColumn<std::int32_t>*, std::int32_t> numbers[] = {
             {&s.stationNumber, expectedNumber[k]}, {&s.pointCode, 102}};

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "data/ProfileData.h"
+#include "data/Station.h"
 
 #include <cmath>
 #include <cstdint>
@@ -11,9 +11,9 @@
 namespace sectiontest {
 
 // A station with the given AB/2 and resistivities; the IP columns hold `m1` (or missing).
-inline ProfileData station(std::int32_t number, const std::vector<float>& ab, const std::vector<float>& rho,
-                           const std::vector<float>& m1 = {}) {
-    ProfileData p;
+inline Station station(std::int32_t number, const std::vector<float>& ab, const std::vector<float>& rho,
+                       const std::vector<float>& m1 = {}) {
+    Station p;
     for (std::size_t i = 0; i < ab.size(); ++i) {
         const float m = i < m1.size() ? m1[i] : missingValue;
         p.appendPoint(number, ab[i], rho[i], m, missingValue, missingValue, missingValue, missingValue);

@@ -407,7 +407,7 @@ const CaptionCase captionCases[] = {
 TEST(SectionSheet, ColourBarNamesTheParameterAndItsUnit) {
     for (const CaptionCase& c : captionCases) {
         StationList line = ramp();
-        for (ProfileData& s : line)
+        for (Station& s : line)
             s.chargeability = s.halfDecayTime = {1, 2, 3};
         SectionOptions o = options();
         o.parameter = c.parameter;

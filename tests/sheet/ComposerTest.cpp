@@ -186,7 +186,7 @@ TEST_F(ComposerTest, TaggedStationFillsOnlyTheResistivityCurve) {
 
 TEST_F(ComposerTest, ValueRulesSkipOnlyExactMarkersAndNaN) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    ProfileData st;
+    Station st;
     st.appendPoint(1, 1, 100, 9999.0f, -9999.0f, 1, 1, 1);
     st.appendPoint(1, 2, 100, 9998.99f, -9998.99f, 2, 2, 2);
     st.appendPoint(1, 3, 100, -9999.0f, nan, 3, 3, 3);
@@ -206,7 +206,7 @@ TEST_F(ComposerTest, ValueRulesSkipOnlyExactMarkersAndNaN) {
 }
 
 TEST_F(ComposerTest, CurvesTakeTheirOwnVectorsAndSymbolsInFileOrder) {
-    ProfileData st;
+    Station st;
     // AB/2 not increasing: the points keep this order.
     st.appendPoint(7, 100, 300, 1, 2, 3, 4, 5); // m1, r, th, td, zp
     st.appendPoint(7, 2, 20, 1, 2, 3, 4, 5);
@@ -240,7 +240,7 @@ TEST_F(ComposerTest, CurvesTakeTheirOwnVectorsAndSymbolsInFileOrder) {
 
 TEST_F(ComposerTest, RecompositionReplacesDataAndRestoresSymbolsButKeepsPens) {
     s.stations.push_back(sheettest::station(1, {2, 20}, {50, 500}));
-    ProfileData ip;
+    Station ip;
     ip.appendPoint(2, 3, 60, 1, 1, 1, 1, 1);
     s.stations.push_back(ip);
     choices.stationIndex = 1;

@@ -23,7 +23,7 @@ protected:
         s.bottomAxis.rangeMax = 100.0f;
         s.leftAxis.rangeMin = 1.0f;
         s.leftAxis.rangeMax = 1000.0f;
-        ProfileData station;
+        Station station;
         station.appendPoint(7, 1.0f, 10.0f, 0, 0, 0, 0, 0);
         s.stations.push_back(station);
         choices.stationIndex = 0;

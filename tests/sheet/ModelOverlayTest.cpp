@@ -372,7 +372,7 @@ TEST_F(ModelOverlayTest, MaskedReadingsAreRingedAndFoundByTheirPosition) {
 // With a segment factor other than 1, every segment is a corrected piece of its own (no jump between
 // segments) and the measured curve is painted faint beside them.
 TEST_F(ModelOverlayTest, CorrectedSegmentsArePiecesOfTheirOwnBesideAFaintMeasuredCurve) {
-    ProfileData station;
+    Station station;
     const float ab[] = {2, 5, 5, 20}, rho[] = {10, 20, 40, 80}, mn[] = {0.5f, 0.5f, 2.0f, 2.0f};
     for (int i = 0; i < 4; ++i)
         station.appendPoint(3, ab[i], rho[i], missingValue, missingValue, missingValue, missingValue,
@@ -422,7 +422,7 @@ TEST_F(ModelOverlayTest, TheTableTakesTheCornerWithTheFewestReadings) {
     setModel(earthOf({100, 10}, {5}));
     choices.ticked[plotparam::res] = true;
     choices.stationIndex = 0;
-    ProfileData station;
+    Station station;
     for (float ab : {20.0f, 30.0f, 50.0f, 70.0f, 100.0f})
         station.appendPoint(0, ab, 2.0f, 0, 0, 0, 0, 0);
     s.stations.push_back(station);
@@ -433,7 +433,7 @@ TEST_F(ModelOverlayTest, TheTableTakesTheCornerWithTheFewestReadings) {
     EXPECT_LT(o.table.bottom, 100);
 
     // Without readings there it stays in the lower right.
-    s.stations.front() = ProfileData{};
+    s.stations.front() = Station{};
     s.stations.front().appendPoint(0, 2.0f, 500.0f, 0, 0, 0, 0, 0);
     EXPECT_EQ(overlay().table.corner, ModelOverlay::Corner::LowerRight);
 }

@@ -12,7 +12,7 @@
 
 #include "TempFolder.h"
 #include "TestGbk.h"
-#include "data/ProfileData.h"
+#include "data/Station.h"
 
 namespace sheettest {
 
@@ -53,8 +53,8 @@ inline std::string columnFile(const std::string& rows) {
 }
 
 // A station of `number` with the given AB/2 and resistivities and every IP value missing.
-inline ProfileData station(std::int32_t number, const std::vector<float>& ab, const std::vector<float>& rho) {
-    ProfileData s;
+inline Station station(std::int32_t number, const std::vector<float>& ab, const std::vector<float>& rho) {
+    Station s;
     for (std::size_t j = 0; j < ab.size(); ++j)
         s.appendPoint(number, ab[j], rho[j], missingValue, missingValue, missingValue, missingValue,
                       missingValue);

@@ -16,7 +16,7 @@ inline constexpr std::int32_t pointCodeValue = 102;
 // resistivity differ from point to point and are plain vectors; the other fields are often the same at
 // every point (the station number and point code always, the IP values and MN/2 of a tagged file) and
 // then cost the same memory whatever the number of points.
-struct ProfileData {
+struct Station {
     ValueColumn<std::int32_t> stationNumber;
     ValueColumn<std::int32_t> pointCode;
     std::vector<float> abHalf;             // AB/2 in metres, the x value of every curve
@@ -38,11 +38,11 @@ struct ProfileData {
     void appendPoint(std::int32_t number, float ab, float rho, float m1, float r, float th, float td,
                      float zp, float mn = 0.0f);
 
-    friend bool operator==(const ProfileData&, const ProfileData&) = default;
+    friend bool operator==(const Station&, const Station&) = default;
 };
 
 // The station list of a loaded file, in order of first appearance.
-using StationList = std::vector<ProfileData>;
+using StationList = std::vector<Station>;
 
 // Index of the first station whose number equals `number`.
 std::optional<std::size_t> findStationIndex(const StationList& stations, std::int32_t number);

@@ -1,7 +1,7 @@
-#include "ProfileData.h"
+#include "Station.h"
 
-void ProfileData::appendPoint(std::int32_t number, float ab, float rho, float m1, float r, float th, float td,
-                              float zp, float mn) {
+void Station::appendPoint(std::int32_t number, float ab, float rho, float m1, float r, float th, float td,
+                          float zp, float mn) {
     stationNumber.push_back(number);
     pointCode.push_back(pointCodeValue);
     abHalf.push_back(ab);
@@ -14,7 +14,7 @@ void ProfileData::appendPoint(std::int32_t number, float ab, float rho, float m1
     mnHalf.push_back(mn);
 }
 
-void ProfileData::reserve(std::size_t points) {
+void Station::reserve(std::size_t points) {
     stationNumber.reserve(points);
     pointCode.reserve(points);
     abHalf.reserve(points);

@@ -1,9 +1,9 @@
-#include "data/ProfileData.h"
+#include "data/Station.h"
 
 #include <gtest/gtest.h>
 
-TEST(ProfileData, AppendKeepsTheNineVectorsPaired) {
-    ProfileData station;
+TEST(Station, AppendKeepsTheNineVectorsPaired) {
+    Station station;
     station.appendPoint(7, 1.5f, 30.f, 1.f, 2.f, 3.f, 4.f, 5.f);
     station.appendPoint(7, 2.5f, 40.f, missingValue, missingValue, missingValue, missingValue, missingValue);
     EXPECT_EQ(station.size(), 2u);
@@ -14,10 +14,10 @@ TEST(ProfileData, AppendKeepsTheNineVectorsPaired) {
     EXPECT_EQ(station.compositeParameter.size(), 2u);
 }
 
-TEST(ProfileData, ListCopiesAreDeepAndLookupFindsTheFirst) {
+TEST(Station, ListCopiesAreDeepAndLookupFindsTheFirst) {
     StationList stations;
     for (int n : {3, 9, 3}) {
-        ProfileData s;
+        Station s;
         s.appendPoint(n, 1.f, 9999.f, -9999.f, 0, 0, 0, 0);
         stations.push_back(s);
     }
