@@ -5,8 +5,8 @@
 #include "core/FilePath.h"
 #include "core/Ui.h"
 #include "data/ColumnFileReader.h"
+#include "data/DataFileStream.h"
 #include "data/ReadProgress.h"
-#include "data/TextStream.h"
 
 namespace {
 
@@ -20,7 +20,7 @@ bool probeColumnFile(Ui& ui, const std::filesystem::path& fileName, StationList&
                      ReadReport* report) {
     bool sounding = false;
     {
-        TTextStream stream;
+        DataFileStream stream;
         if (!stream.open(fileName)) {
             ui.messageBox("无法打开数据文件:\n" + pathToUtf8(fileName), "警告", MsgButtons::Ok,
                           MsgIcon::Warning, true);

@@ -7,9 +7,9 @@
 
 #include "core/FilePath.h"
 #include "core/Ui.h"
+#include "data/DataFileStream.h"
 #include "data/FileNumbers.h"
 #include "data/ReadProgress.h"
-#include "data/TextStream.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ bool isMissingMarker(float value) {
 }
 
 // Reads lines until one holds at least one character; false at the end of the file or at a cancel.
-bool skipHeaderLine(TTextStream& stream, TReadProgress& progress) {
+bool skipHeaderLine(DataFileStream& stream, TReadProgress& progress) {
     std::string_view line;
     while (progress.keepReading() && stream.readLine(line)) {
         if (!line.empty())
@@ -161,7 +161,7 @@ std::optional<std::size_t> findStation(std::int32_t number, const StationList& s
 
 void readColumnFile(Ui& ui, const std::filesystem::path& fileName, StationList& stations,
                     ReadReport* report) {
-    TTextStream stream;
+    DataFileStream stream;
     if (!stream.open(fileName)) {
         ui.showMessage("无法打开数据文件:\n" + pathToUtf8(fileName));
         return;

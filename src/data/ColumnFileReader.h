@@ -9,9 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "data/DataFileStream.h"
 #include "data/ReadReport.h"
 #include "data/Station.h"
-#include "data/TextStream.h"
 
 class Ui;
 
@@ -24,7 +24,7 @@ inline constexpr std::int32_t maxStationNumber = 20000;
 
 // Reads a column data file (".dat") and appends its stations to `stations` (which it does not
 // empty), grouping rows by station number in order of first appearance. A UTF-8 file reads as its
-// GBK twin (TTextStream decides the encoding). A field of a 12-field row
+// GBK twin (DataFileStream decides the encoding). A field of a 12-field row
 // that is no number raises ConversionError; the stations appended before stay.
 // Reports progress to ui.progress every progressStep bytes and once at the end; a cancel answer
 // stops the reading at once (the file closed, `report->cancelled` set, the stations incomplete).

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "data/TextStream.h"
+#include "data/DataFileStream.h"
 
 class Ui;
 

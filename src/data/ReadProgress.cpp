@@ -5,7 +5,7 @@
 #include "core/Ui.h"
 #include "data/ReadReport.h"
 
-TReadProgress::TReadProgress(Ui& ui, const TTextStream& stream, ReadReport* report)
+TReadProgress::TReadProgress(Ui& ui, const DataFileStream& stream, ReadReport* report)
     : ui(ui), stream(stream), readReport(report), total(stream.fileSize()),
       nextReport(stream.position() + progressStep) {}
 

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#include "data/TextStream.h"
+#include "data/DataFileStream.h"
 
 class Ui;
 struct ReadReport;
@@ -15,7 +15,7 @@ inline constexpr std::uint64_t progressStep = 1 << 16;
 // cancel marks `report` (when given) cancelled and ends the reading.
 class TReadProgress {
 public:
-    TReadProgress(Ui& ui, const TTextStream& stream, ReadReport* report);
+    TReadProgress(Ui& ui, const DataFileStream& stream, ReadReport* report);
 
     // False once the user cancelled.
     bool keepReading() { return !stopped && (stream.position() < nextReport || reportPosition()); }
@@ -30,7 +30,7 @@ private:
     bool report(std::uint64_t done);
 
     Ui& ui;
-    const TTextStream& stream;
+    const DataFileStream& stream;
     ReadReport* readReport;
     std::uint64_t total;
     std::uint64_t nextReport;

@@ -6,9 +6,9 @@
 #include "core/Conversions.h"
 #include "core/FilePath.h"
 #include "core/Ui.h"
+#include "data/DataFileStream.h"
 #include "data/FileNumbers.h"
 #include "data/ReadProgress.h"
-#include "data/TextStream.h"
 
 namespace {
 
@@ -28,7 +28,7 @@ void showFormatMessage(Ui& ui) {
 }
 
 // Reads lines until one holds at least one character; false at the end of the file.
-bool readNonEmptyLine(TTextStream& stream, std::string_view& line) {
+bool readNonEmptyLine(DataFileStream& stream, std::string_view& line) {
     while (stream.readLine(line)) {
         if (!line.empty())
             return true;
@@ -38,7 +38,7 @@ bool readNonEmptyLine(TTextStream& stream, std::string_view& line) {
 
 // Reads the rest of the current line, trimmed, then further lines while it is blank. False at the
 // end of the file.
-bool readTextLine(TTextStream& stream, std::string& text) {
+bool readTextLine(DataFileStream& stream, std::string& text) {
     std::string_view line;
     for (;;) {
         if (!stream.readLine(line)) {
@@ -55,7 +55,7 @@ bool readTextLine(TTextStream& stream, std::string& text) {
 
 enum class NumberRead { Read, End, Invalid };
 
-NumberRead readFloat(TTextStream& stream, float& value) {
+NumberRead readFloat(DataFileStream& stream, float& value) {
     std::string_view word;
     if (!stream.readWord(word))
         return NumberRead::End;
@@ -65,7 +65,7 @@ NumberRead readFloat(TTextStream& stream, float& value) {
     return NumberRead::Read;
 }
 
-NumberRead readInteger(TTextStream& stream, std::int32_t& value) {
+NumberRead readInteger(DataFileStream& stream, std::int32_t& value) {
     std::string_view word;
     if (!stream.readWord(word))
         return NumberRead::End;
@@ -77,7 +77,7 @@ NumberRead readInteger(TTextStream& stream, std::int32_t& value) {
 }
 
 // Reads `count` pairs into the two tables; false when a number is missing or no number.
-bool readPairs(TTextStream& stream, std::int32_t count, std::vector<float>& first,
+bool readPairs(DataFileStream& stream, std::int32_t count, std::vector<float>& first,
                std::vector<float>& second) {
     for (std::int32_t k = 0; k < count; ++k) {
         float a = 0, b = 0;
@@ -91,7 +91,7 @@ bool readPairs(TTextStream& stream, std::int32_t count, std::vector<float>& firs
 
 } // namespace
 
-bool readStationBlock(TTextStream& stream, StationBlock& block, Ui& ui) {
+bool readStationBlock(DataFileStream& stream, StationBlock& block, Ui& ui) {
     block.abHalf.clear();
     block.resistivity.clear();
     block.auxFirst.clear();
@@ -154,7 +154,7 @@ void readTaggedFile(Ui& ui, const std::filesystem::path& fileName, StationList& 
     stations.clear();
     StationBlock block;
 
-    TTextStream stream;
+    DataFileStream stream;
     if (!stream.open(fileName)) {
         ui.messageBox("无法打开数据文件:\n" + pathToUtf8(fileName), warningCaption, MsgButtons::Ok,
                       MsgIcon::Warning, true);

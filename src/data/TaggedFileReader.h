@@ -8,7 +8,7 @@
 #include "data/Station.h"
 #include "data/StationBlock.h"
 
-class TTextStream;
+class DataFileStream;
 class Ui;
 
 // Pairs a measurement or auxiliary table may hold (200 is read, 201 refused).
@@ -28,4 +28,4 @@ void readTaggedFile(Ui& ui, const std::filesystem::path& fileName, StationList& 
 // points or a refused point count) ends the reading. Returns false, after showing the format message,
 // when the block is malformed (a text where a number belongs, or the file ends inside the block
 // after its header texts): the reading then ends without storing the block.
-bool readStationBlock(TTextStream& stream, StationBlock& block, Ui& ui);
+bool readStationBlock(DataFileStream& stream, StationBlock& block, Ui& ui);

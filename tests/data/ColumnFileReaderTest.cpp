@@ -9,8 +9,8 @@
 #include "DataFiles.h"
 #include "ScriptedUi.h"
 #include "core/ConversionError.h"
+#include "data/DataFileStream.h"
 #include "data/ReadReport.h"
-#include "data/TextStream.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "core/ConversionError.h"
 #include "data/ColumnFileProbe.h"
 #include "data/ColumnFileReader.h"
+#include "data/DataFileStream.h"
 #include "data/TaggedFileReader.h"
-#include "data/TextStream.h"
 
 namespace {
 
@@ -73,7 +73,7 @@ TEST(Utf8Files, EncodingIsDecidedFromTheFileStart) {
 
     // Only the first encodingProbeBytes decide: a GBK character after them does not turn a UTF-8 file.
     TempFolder folder;
-    TTextStream stream;
+    DataFileStream stream;
     std::string text = "测深\n" + std::string(encodingProbeBytes, 'x') + utf8ToGbk("测深");
     ASSERT_TRUE(stream.open(folder.writeBytes("late.dat", text)));
     EXPECT_EQ(stream.encoding(), TextEncoding::Utf8);

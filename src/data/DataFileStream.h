@@ -44,12 +44,12 @@ inline constexpr std::size_t maxLineBytes = std::size_t{4} << 20;
 // read-only and closed by the destructor. A line ends at a line feed, a carriage return with a line
 // feed, or a carriage return alone (files from old Macintosh editors). The views handed out stay
 // valid until the next read.
-class TTextStream {
+class DataFileStream {
 public:
-    TTextStream();
-    ~TTextStream();
-    TTextStream(const TTextStream&) = delete;
-    TTextStream& operator=(const TTextStream&) = delete;
+    DataFileStream();
+    ~DataFileStream();
+    DataFileStream(const DataFileStream&) = delete;
+    DataFileStream& operator=(const DataFileStream&) = delete;
 
     // Opens a regular file for reading; false when it cannot be opened.
     bool open(const std::filesystem::path& fileName);

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "DataFiles.h"
-#include "data/TextStream.h"
+#include "data/DataFileStream.h"
 
 namespace {
 
@@ -17,7 +17,7 @@ struct Read {
 
 std::vector<Read> lines(const std::string& bytes) {
     datatest::TempFolder folder;
-    TTextStream stream;
+    DataFileStream stream;
     EXPECT_TRUE(stream.open(folder.writeBytes("lines.txt", bytes)));
     std::vector<Read> all;
     std::string_view line;
@@ -29,7 +29,7 @@ std::vector<Read> lines(const std::string& bytes) {
 
 std::vector<Read> words(const std::string& bytes) {
     datatest::TempFolder folder;
-    TTextStream stream;
+    DataFileStream stream;
     EXPECT_TRUE(stream.open(folder.writeBytes("words.txt", bytes)));
     std::vector<Read> all;
     std::string_view word;

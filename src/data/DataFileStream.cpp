@@ -1,4 +1,4 @@
-#include "TextStream.h"
+#include "DataFileStream.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -77,13 +77,13 @@ TextEncoding detectEncoding(std::string_view head) {
     return beyondAscii ? TextEncoding::Utf8 : TextEncoding::Gbk;
 }
 
-TTextStream::TTextStream() = default;
+DataFileStream::DataFileStream() = default;
 
-TTextStream::~TTextStream() {
+DataFileStream::~DataFileStream() {
     close();
 }
 
-bool TTextStream::open(const std::filesystem::path& fileName) {
+bool DataFileStream::open(const std::filesystem::path& fileName) {
     close();
     // Only regular files are read: a pipe or device name could stall the open or never end.
     std::error_code error;
@@ -109,14 +109,14 @@ bool TTextStream::open(const std::filesystem::path& fileName) {
     return true;
 }
 
-void TTextStream::close() {
+void DataFileStream::close() {
     if (file.is_open())
         file.close();
     file.clear();
     exhausted = true;
 }
 
-bool TTextStream::fill() {
+bool DataFileStream::fill() {
     if (exhausted)
         return false;
     if (begin > 0) {
@@ -142,13 +142,13 @@ bool TTextStream::fill() {
     return false;
 }
 
-std::string_view TTextStream::cutRead(std::size_t length) {
+std::string_view DataFileStream::cutRead(std::size_t length) {
     cutPrefix.assign(buffer.get() + begin, std::min(length, maxLineBytes));
     cut = true;
     return cutPrefix;
 }
 
-void TTextStream::skipLineEnd() {
+void DataFileStream::skipLineEnd() {
     if (begin == end && !fill())
         return;
     const bool carriageReturn = buffer[begin] == '\r';
@@ -157,7 +157,7 @@ void TTextStream::skipLineEnd() {
         ++begin;
 }
 
-bool TTextStream::readLine(std::string_view& line) {
+bool DataFileStream::readLine(std::string_view& line) {
     line = {};
     cut = false;
     if (endMark)
@@ -218,7 +218,7 @@ bool TTextStream::readLine(std::string_view& line) {
     }
 }
 
-bool TTextStream::readWord(std::string_view& word) {
+bool DataFileStream::readWord(std::string_view& word) {
     word = {};
     cut = false;
     if (endMark)
