@@ -26,7 +26,7 @@ bool probeColumnFile(Ui& ui, const std::filesystem::path& fileName, StationList&
                           MsgIcon::Warning, true);
             return false;
         }
-        TReadProgress progress(ui, stream, report);
+        ReadProgress progress(ui, stream, report);
         std::string_view line;
         for (int wanted = 0; wanted < 2; ++wanted) {
             bool read = stream.readLine(line);

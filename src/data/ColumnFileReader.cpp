@@ -27,7 +27,7 @@ bool isMissingMarker(float value) {
 }
 
 // Reads lines until one holds at least one character; false at the end of the file or at a cancel.
-bool skipHeaderLine(DataFileStream& stream, TReadProgress& progress) {
+bool skipHeaderLine(DataFileStream& stream, ReadProgress& progress) {
     std::string_view line;
     while (progress.keepReading() && stream.readLine(line)) {
         if (!line.empty())
@@ -166,7 +166,7 @@ void readColumnFile(Ui& ui, const std::filesystem::path& fileName, StationList& 
         ui.showMessage("无法打开数据文件:\n" + pathToUtf8(fileName));
         return;
     }
-    TReadProgress progress(ui, stream, report);
+    ReadProgress progress(ui, stream, report);
     for (int header = 0; header < 3; ++header) {
         if (!skipHeaderLine(stream, progress)) {
             progress.finish();

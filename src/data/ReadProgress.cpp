@@ -5,18 +5,18 @@
 #include "core/Ui.h"
 #include "data/ReadReport.h"
 
-TReadProgress::TReadProgress(Ui& ui, const DataFileStream& stream, ReadReport* report)
+ReadProgress::ReadProgress(Ui& ui, const DataFileStream& stream, ReadReport* report)
     : ui(ui), stream(stream), readReport(report), total(stream.fileSize()),
       nextReport(stream.position() + progressStep) {}
 
-bool TReadProgress::reportPosition() {
+bool ReadProgress::reportPosition() {
     const std::uint64_t at = stream.position();
     nextReport = at + progressStep;
     // A file that grew while it is read is reported as full, never beyond.
     return report(std::min(at, total));
 }
 
-bool TReadProgress::report(std::uint64_t done) {
+bool ReadProgress::report(std::uint64_t done) {
     // Never backwards, also when the file shrank while it is read.
     done = std::max(done, lastDone);
     lastDone = done;
@@ -28,7 +28,7 @@ bool TReadProgress::report(std::uint64_t done) {
     return !stopped;
 }
 
-void TReadProgress::finish() {
+void ReadProgress::finish() {
     if (readReport && stream.endedShort())
         readReport->cutShort = true;
     if (!stopped)

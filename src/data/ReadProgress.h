@@ -13,9 +13,9 @@ inline constexpr std::uint64_t progressStep = 1 << 16;
 // Reports how far a reader got through its open stream to ui.progress(position, file size), once
 // every progressStep bytes, so that the check per line costs one comparison. A report answered with
 // cancel marks `report` (when given) cancelled and ends the reading.
-class TReadProgress {
+class ReadProgress {
 public:
-    TReadProgress(Ui& ui, const DataFileStream& stream, ReadReport* report);
+    ReadProgress(Ui& ui, const DataFileStream& stream, ReadReport* report);
 
     // False once the user cancelled.
     bool keepReading() { return !stopped && (stream.position() < nextReport || reportPosition()); }

@@ -188,7 +188,7 @@ void readTaggedFile(Ui& ui, const std::filesystem::path& fileName, StationList& 
     // Compared unsigned: a negative count reads blocks until one has no points.
     const auto blockCount = static_cast<std::uint32_t>(parseFileInt(line, stream.encoding(), ui));
 
-    TReadProgress progress(ui, stream, report);
+    ReadProgress progress(ui, stream, report);
     for (std::uint32_t i = 0; i < blockCount; ++i) {
         if (!progress.keepReading())
             return;
