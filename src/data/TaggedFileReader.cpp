@@ -76,15 +76,18 @@ NumberRead readInteger(DataFileStream& stream, std::int32_t& value) {
     return NumberRead::Read;
 }
 
-// Reads `count` pairs into the two tables; false when a number is missing or no number.
-bool readPairs(DataFileStream& stream, std::int32_t count, std::vector<float>& first,
-               std::vector<float>& second) {
+// Reads `count` pairs into the two tables, or only checks them when the tables are not given; false
+// when a number is missing or no number.
+bool readPairs(DataFileStream& stream, std::int32_t count, std::vector<float>* first = nullptr,
+               std::vector<float>* second = nullptr) {
     for (std::int32_t k = 0; k < count; ++k) {
         float a = 0, b = 0;
         if (readFloat(stream, a) != NumberRead::Read || readFloat(stream, b) != NumberRead::Read)
             return false;
-        first.push_back(a);
-        second.push_back(b);
+        if (first && second) {
+            first->push_back(a);
+            second->push_back(b);
+        }
     }
     return true;
 }
@@ -94,15 +97,15 @@ bool readPairs(DataFileStream& stream, std::int32_t count, std::vector<float>& f
 bool readStationBlock(DataFileStream& stream, StationBlock& block, Ui& ui) {
     block.abHalf.clear();
     block.resistivity.clear();
-    block.auxFirst.clear();
-    block.auxSecond.clear();
 
     if (!readTextLine(stream, block.name))
         return true;
 
-    // Up to the header texts, the end of the file only ends the reading; a wrong number is a bad block.
-    for (float* value : {&block.headerValue1, &block.headerValue2}) {
-        NumberRead read = readFloat(stream, *value);
+    // The two header values and four header texts are read past: nothing uses them. Up to the
+    // header texts, the end of the file only ends the reading; a wrong number is a bad block.
+    for (int k = 0; k < 2; ++k) {
+        float headerValue = 0;
+        NumberRead read = readFloat(stream, headerValue);
         if (read == NumberRead::End)
             return true;
         if (read == NumberRead::Invalid) {
@@ -110,39 +113,42 @@ bool readStationBlock(DataFileStream& stream, StationBlock& block, Ui& ui) {
             return false;
         }
     }
-    for (std::string* text :
-         {&block.headerText1, &block.headerText2, &block.headerText3, &block.headerText4}) {
-        if (!readTextLine(stream, *text))
+    std::string headerText;
+    for (int k = 0; k < 4; ++k) {
+        if (!readTextLine(stream, headerText))
             return true;
     }
 
-    if (readInteger(stream, block.pointCount) != NumberRead::Read) {
+    std::int32_t pointCount = 0;
+    if (readInteger(stream, pointCount) != NumberRead::Read) {
         showFormatMessage(ui);
         return false;
     }
-    if (block.pointCount > maxBlockPairs) {
+    if (pointCount > maxBlockPairs) {
         showFormatMessage(ui);
         return true;
     }
-    if (block.pointCount > 0) {
-        block.abHalf.reserve(static_cast<std::size_t>(block.pointCount));
-        block.resistivity.reserve(static_cast<std::size_t>(block.pointCount));
+    if (pointCount > 0) {
+        block.abHalf.reserve(static_cast<std::size_t>(pointCount));
+        block.resistivity.reserve(static_cast<std::size_t>(pointCount));
     }
-    if (!readPairs(stream, block.pointCount, block.abHalf, block.resistivity)) {
+    if (!readPairs(stream, pointCount, &block.abHalf, &block.resistivity)) {
         showFormatMessage(ui);
         return false;
     }
 
-    if (readInteger(stream, block.auxCount) != NumberRead::Read) {
+    // The auxiliary pairs are checked, not kept: nothing uses them.
+    std::int32_t auxCount = 0;
+    if (readInteger(stream, auxCount) != NumberRead::Read) {
         showFormatMessage(ui);
         return false;
     }
-    if (block.auxCount > maxBlockPairs) {
+    if (auxCount > maxBlockPairs) {
         // The block is kept; the next one is looked for among the unread pairs.
         showFormatMessage(ui);
         return true;
     }
-    if (!readPairs(stream, block.auxCount, block.auxFirst, block.auxSecond)) {
+    if (!readPairs(stream, auxCount)) {
         showFormatMessage(ui);
         return false;
     }
