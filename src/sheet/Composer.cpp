@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstddef>
-#include <memory>
 #include <vector>
 
 #include "core/Gbk.h"
@@ -14,8 +13,6 @@ namespace {
 // Logical units.
 constexpr std::int32_t titleFontHeight = 60;
 constexpr std::int32_t titleFontWidth = 48;
-constexpr std::int32_t captionFontHeight = 42;
-constexpr std::int32_t captionFontWidth = 21;
 
 bool isMeasurement(float v) {
     return v != missingValue && v != -missingValue && !std::isnan(v);
@@ -223,13 +220,5 @@ bool composeSheet(SheetState& s, const PlotChoices& choices) {
     fillCurve(s, s.zpCurve, station.abHalf, station.compositeParameter, s.rightAxis, choices.symbols[zp]);
 
     s.leftAxis.title = leftAxisCaption(s.leftAxisParameter);
-
-    s.textItems.clear();
-    auto caption = std::make_unique<TextItem>();
-    caption->text = scaleCaption;
-    caption->font = sheetFont("Arial", captionFontHeight, captionFontWidth);
-    caption->x1 = static_cast<float>(x0 + w * 0.5 - (gbkByteLength(caption->text) * captionFontWidth) * 0.5);
-    caption->y1 = static_cast<float>(title.y1 - s.captionGapCm * 100.0);
-    s.textItems.push_back(std::move(caption));
     return true;
 }

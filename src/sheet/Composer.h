@@ -7,14 +7,11 @@ struct PlotChoices;
 
 // Title of every sheet.
 inline constexpr const char* sheetTitle = "电测深观测数据";
-// Text of the scale caption the composer keeps in textItems. The axes are logarithmic, where no
-// single 1:n ratio exists, so the caption carries no figures; like every text item it is not drawn.
-inline constexpr const char* scaleCaption = "比例尺：  x 1:  y 1:";
 
 // Fills the sheet from the station selected in `choices`: the title, the four axes around the
-// frame (0, 0)–(xLength, yLength), the six curves with the station's measurements (missing values,
-// ±9999 and NaN skipped) and the scale caption. Draws nothing. The axis ranges, log flags and
-// lengths must have been set by the open command.
+// frame (0, 0)–(xLength, yLength) and the six curves with the station's measurements (missing
+// values, ±9999 and NaN skipped). Draws nothing. The axis ranges, log flags and lengths must have
+// been set by the open command.
 // Returns false and changes nothing when the selection is not an index into `stations` (an empty
 // list after an open without stations, or no selection).
 //

@@ -45,7 +45,6 @@ public:
     Axis bottomAxis;
     Axis rightAxis;
     TextItem titleText;
-    std::vector<std::unique_ptr<TextItem>> textItems; // placed by the composer, never drawn
     // Curve order follows the station record: RES, M1, R, TH, TD, ZP.
     Curve resCurve;
     Curve m1Curve;
@@ -70,8 +69,7 @@ public:
     Color savedBrushColor = 0;
     float sheetWidthCm = 21.0f; // paper, A4 portrait; only ever grows
     float sheetHeightCm = 29.7f;
-    float titleGapCm = 3.5f;   // frame top to title top
-    float captionGapCm = 1.0f; // title to the composer's text items
+    float titleGapCm = 3.5f; // frame top to title top
     float marginCm = 1.5f;
     // The interpretation of the station shown, drawn over its curves; none without a model.
     std::optional<SheetModel> stationModel;

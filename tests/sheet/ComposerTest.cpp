@@ -54,17 +54,6 @@ TEST_F(ComposerTest, TitleCentredByGbkBytesAboveTheDefaultFrame) {
     composeSheet(s, choices);
     EXPECT_EQ(s.titleText.y1, 700.0f);
     EXPECT_EQ(s.offsetYCm, 3.5f);
-
-    // The scale caption: kept, 20 GBK bytes × 21 centred, 1 cm under the title.
-    ASSERT_EQ(s.textItems.size(), 1u);
-    EXPECT_EQ(s.textItems[0]->text, "比例尺：  x 1:  y 1:");
-    EXPECT_EQ(s.textItems[0]->x1, 40.0f);
-    EXPECT_EQ(s.textItems[0]->y1, 600.0f);
-    EXPECT_EQ(s.textItems[0]->font.height, 42);
-    EXPECT_EQ(s.textItems[0]->font.width, 21);
-    EXPECT_EQ(s.textItems[0]->font.faceName, "Arial");
-    composeSheet(s, choices);
-    EXPECT_EQ(s.textItems.size(), 1u); // replaced, not accumulated
 }
 
 TEST_F(ComposerTest, AxesFrameTheFigureWithTheirFixedStyles) {
@@ -290,5 +279,4 @@ TEST_F(ComposerTest, InvalidSelectionComposesNothing) {
     EXPECT_FALSE(composeSheet(s, choices));
     EXPECT_EQ(s.titleText.text, "before");
     EXPECT_TRUE(s.resCurve.xValues.empty());
-    EXPECT_TRUE(s.textItems.empty());
 }

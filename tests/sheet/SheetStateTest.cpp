@@ -19,7 +19,6 @@ TEST(SheetStateTest, FreshSheetBeforeAnyOpen) {
     EXPECT_EQ(s.xLengthCm, 5.0f);
     EXPECT_EQ(s.yLengthCm, 5.0f);
     EXPECT_TRUE(s.stations.empty());
-    EXPECT_TRUE(s.textItems.empty());
     for (float range : {s.rhoMin, s.rhoMax, s.ipMin, s.ipMax, s.abMin, s.abMax, s.surveyMean,
                         s.anomalyThreshold, s.surveyVariance})
         EXPECT_EQ(range, 0.0f);
@@ -32,7 +31,6 @@ TEST(SheetStateTest, FreshSheetBeforeAnyOpen) {
     EXPECT_EQ(s.offsetXCm, 0.0f);
     EXPECT_EQ(s.offsetYCm, 3.5f);
     EXPECT_EQ(s.titleGapCm, 3.5f);
-    EXPECT_EQ(s.captionGapCm, 1.0f);
     EXPECT_EQ(s.marginCm, 1.5f);
     EXPECT_EQ(s.sheetWidthCm, 21.0f);
     EXPECT_EQ(s.sheetHeightCm, 29.7f);
