@@ -54,7 +54,6 @@ std::string decadeLabel(int decade, float value) {
 } // namespace
 
 Axis::Axis(Ui& ui) : LineItem(ui) {
-    kind = 8;
     x1 = 0.0f;
     y1 = 0.0f;
     x2 = 100.0f;

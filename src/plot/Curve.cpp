@@ -18,9 +18,7 @@ bool finite(float v) {
 }
 } // namespace
 
-Curve::Curve(Ui& ui) : ui(ui) {
-    kind = 3;
-}
+Curve::Curve(Ui& ui) : ui(ui) {}
 
 void Curve::edit() {
     ui.showMessage("Function not implemeted in TLine");

@@ -10,9 +10,7 @@ namespace {
 constexpr float hitTolerance = 5.0f; // logical units, 0.5 mm
 }
 
-LineItem::LineItem(Ui& ui) : ui(ui) {
-    kind = 2;
-}
+LineItem::LineItem(Ui& ui) : ui(ui) {}
 
 void LineItem::edit() {
     ui.showMessage("Function not implemeted in TLine");

@@ -28,7 +28,6 @@ public:
     virtual void setStart(int x, int y);
     virtual void setEnd(int x, int y);
 
-    std::int32_t kind = 0; // 1 text, 2 line, 3 curve, 8 axis
     float x1 = 0.0f;
     float y1 = 0.0f;
     float x2 = 0.0f;

@@ -4,10 +4,6 @@
 #include "core/Gbk.h"
 #include "plot/Geometry.h"
 
-TextItem::TextItem() {
-    kind = 1;
-}
-
 void TextItem::edit() {}
 
 bool TextItem::hitTest(int x, int y) {

@@ -7,8 +7,6 @@
 // A single-line text anchored at (x1, y1), its left and top at the anchor.
 class TextItem : public PlotItem {
 public:
-    TextItem();
-
     void edit() override;
     // The box grows right by GBK bytes × font width and down by the font height from the anchor;
     // the test stores the far corner in (x2, y2).

@@ -56,7 +56,6 @@ protected:
 };
 
 TEST_F(AxisTest, Defaults) {
-    EXPECT_EQ(axis.kind, 8);
     EXPECT_FLOAT_EQ(axis.x2, 100.0f);
     EXPECT_FLOAT_EQ(axis.y2, 100.0f);
     EXPECT_EQ(axis.tickDirection, 4);

@@ -29,7 +29,6 @@ protected:
 };
 
 TEST_F(CurveTest, Defaults) {
-    EXPECT_EQ(curve.kind, 3);
     EXPECT_FALSE(curve.xLog);
     EXPECT_FALSE(curve.showSymbols);
     EXPECT_EQ(curve.symbolKind, 0);

@@ -69,5 +69,4 @@ TEST_F(LineTest, EditOnlySaysThereIsNoDialog) {
     EXPECT_EQ(ui.messages[0].icon, MsgIcon::None);
     EXPECT_EQ(ui.messages[0].buttons, MsgButtons::Ok);
     EXPECT_FLOAT_EQ(line.x2, 10.0f);
-    EXPECT_EQ(line.kind, 2);
 }

@@ -7,7 +7,6 @@
 
 TEST(Text, DefaultsAreThoseOfEveryItem) {
     TextItem t;
-    EXPECT_EQ(t.kind, 1);
     EXPECT_EQ(t.font.height, 18);
     EXPECT_EQ(t.font.width, 11);
     EXPECT_EQ(t.font.weight, 100);
