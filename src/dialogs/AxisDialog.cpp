@@ -26,8 +26,6 @@
 #include "plot/Axis.h"
 #include "render/UserLocale.h"
 
-AxisDialog* SetAxis = nullptr;
-
 namespace {
 
 // An up-down of 16-bit values; its edit box is named after it plus "ww".
@@ -56,7 +54,6 @@ QString fromUtf8(const std::string& text) {
 } // namespace
 
 AxisDialog::AxisDialog(QWidget* owner) : QDialog(owner) {
-    SetAxis = this;
     setWindowTitle(QStringLiteral("设置坐标轴"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
@@ -239,11 +236,6 @@ AxisDialog::AxisDialog(QWidget* owner) : QDialog(owner) {
     connect(labelFontButton, &QPushButton::clicked, this, &AxisDialog::onLabelFont);
     connect(limitMinAutoCheck, &QCheckBox::clicked, this, &AxisDialog::onLimitMinAuto);
     connect(limitMaxAutoCheck, &QCheckBox::clicked, this, &AxisDialog::onLimitMaxAuto);
-}
-
-AxisDialog::~AxisDialog() {
-    if (SetAxis == this)
-        SetAxis = nullptr;
 }
 
 void AxisDialog::onTitleFont() {

@@ -31,9 +31,7 @@ public:
         axisOwn,
     };
 
-    // While a dialog exists, the global SetAxis designates it.
     explicit AxisDialog(QWidget* owner = nullptr);
-    ~AxisDialog() override;
     AxisDialog(const AxisDialog&) = delete;
     AxisDialog& operator=(const AxisDialog&) = delete;
 
@@ -112,6 +110,3 @@ private:
     int titleOpenedHeight_ = 0;
     int labelOpenedHeight_ = 0;
 };
-
-// The axis dialog while it is open, or null.
-extern AxisDialog* SetAxis;

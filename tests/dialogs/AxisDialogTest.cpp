@@ -13,6 +13,7 @@
 #include <QFontDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
@@ -41,6 +42,11 @@ struct AxisFixture : ::testing::Test {
 
 QString text(const char* utf8) {
     return QString::fromUtf8(utf8);
+}
+
+// The axis dialog shown modally, or null.
+AxisDialog* openAxisDialog() {
+    return qobject_cast<AxisDialog*>(QApplication::activeModalWidget());
 }
 
 } // namespace
@@ -393,21 +399,23 @@ TEST_F(AxisFixture, AxisOwnEditPresetsLeftForAHorizontalAxis) {
     EXPECT_EQ(dialog.lengthSpin->value(), 3125);
 }
 
-TEST_F(AxisFixture, ModalEditDesignatesTheOpenDialogAndCancelChangesNothing) {
+TEST_F(AxisFixture, ModalEditShowsTheDialogAndCancelChangesNothing) {
     axis.tickDirection = 4;
-    AxisDialog* seen = nullptr;
+    QPointer<AxisDialog> seen;
+    bool shown = false;
     QString caption;
     QTimer::singleShot(0, [&] {
-        seen = SetAxis;
-        ASSERT_NE(seen, nullptr);
+        seen = openAxisDialog();
+        ASSERT_FALSE(seen.isNull());
+        shown = true;
         caption = seen->windowTitle();
         seen->titleEdit->setPlainText("changed");
         seen->cancelButton->click();
     });
     EXPECT_FALSE(AxisDialog::editSheetAxis(nullptr, axis, text("设置图形左轴")));
-    EXPECT_NE(seen, nullptr);
+    EXPECT_TRUE(shown);
     EXPECT_EQ(caption, text("设置图形左轴"));
-    EXPECT_EQ(SetAxis, nullptr);
+    EXPECT_TRUE(seen.isNull()) << "made for one use";
     EXPECT_EQ(axis.title, "Axis");
     EXPECT_EQ(axis.tickDirection, 4);
 }
@@ -416,9 +424,11 @@ TEST_F(AxisFixture, ModalEditReadsBackOnOk) {
     float ipMin = -1;
     float ipMax = -1;
     QTimer::singleShot(0, [] {
-        SetAxis->limitMinEdit->setText("0");
-        SetAxis->limitMaxEdit->setText("50");
-        SetAxis->okButton->click();
+        AxisDialog* dialog = openAxisDialog();
+        ASSERT_NE(dialog, nullptr);
+        dialog->limitMinEdit->setText("0");
+        dialog->limitMaxEdit->setText("50");
+        dialog->okButton->click();
     });
     EXPECT_TRUE(AxisDialog::editSheetAxis(nullptr, axis, text("设置图形右轴"), &ipMin, &ipMax));
     EXPECT_FLOAT_EQ(ipMin, 0);
