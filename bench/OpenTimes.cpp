@@ -139,11 +139,11 @@ int main(int argc, char** argv) {
         const double redraw = medianMs(runs, [&] { window.redrawSheet(); });
         std::printf("window: the sheet redrawn %.1f ms\n", redraw);
 
-        const PlotChoices choices = PlotControlForm->choices();
-        const double fill = medianMs(runs, [&] { PlotControlForm->applyChoices(choices); });
+        const PlotChoices choices = window.plotControlWindow()->choices();
+        const double fill = medianMs(runs, [&] { window.plotControlWindow()->applyChoices(choices); });
         std::size_t readBack = 0;
         const double back =
-            medianMs(runs, [&] { readBack = PlotControlForm->choices().stationItems.size(); });
+            medianMs(runs, [&] { readBack = window.plotControlWindow()->choices().stationItems.size(); });
         std::printf("window: %zu station entries shown %.1f ms, %zu read back %.1f ms\n",
                     choices.stationItems.size(), fill, readBack, back);
     }

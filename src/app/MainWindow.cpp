@@ -29,9 +29,6 @@
 #include "dialogs/PenDialog.h"
 #include "dialogs/TitleDialog.h"
 
-MainWindow* ChildForm = nullptr;
-PlotControlWindow* PlotControlForm = nullptr;
-
 // Outside any namespace: the resource initialiser of the static library.
 static void initAppResources() {
     Q_INIT_RESOURCE(vesplot);
@@ -56,8 +53,6 @@ QString text(const char* utf8) {
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::make_unique<QtUi>(this)) {
     initAppResources();
-    if (!ChildForm)
-        ChildForm = this;
     sheet = std::make_unique<SheetState>(uiRelay);
     titleDialog = [this](TextItem& title, float& titleGapCm) {
         return TitleDialog::editTitle(this, title, titleGapCm);
@@ -100,14 +95,10 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
 }
 
 MainWindow::~MainWindow() {
-    if (PlotControlForm && PlotControlForm->parent() == this)
-        PlotControlForm = nullptr;
-    if (ChildForm == this)
-        ChildForm = nullptr;
     // The plot control window (a child) outlives this body: it must not call back.
-    if (auto* form = findChild<PlotControlWindow*>()) {
-        form->onApply = nullptr;
-        form->onHide = nullptr;
+    if (plotControl) {
+        plotControl->onApply = nullptr;
+        plotControl->onHide = nullptr;
     }
 }
 
@@ -504,7 +495,7 @@ void MainWindow::showFirstTime() {
 }
 
 void MainWindow::createPlotControlWindow() {
-    if (PlotControlForm && PlotControlForm->parent() == this)
+    if (plotControl)
         return;
     // A floating tool window above the main window, hidden until the first open.
     auto* form = new PlotControlWindow(this);
@@ -512,7 +503,7 @@ void MainWindow::createPlotControlWindow() {
     form->hide();
     form->onApply = [this] { rebuildSheet(); };
     form->onHide = [this] { stationToolAction->setChecked(false); };
-    PlotControlForm = form;
+    plotControl = form;
 }
 
 bool MainWindow::askToSaveModels() {
@@ -561,8 +552,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     event->accept();
-    if (PlotControlForm)
-        PlotControlForm->hide();
+    if (plotControl)
+        plotControl->hide();
 }
 
 bool MainWindow::onSaveBitmap() {

@@ -81,6 +81,10 @@ public:
     // mapping values and pens. Its items talk to the user through ui().
     std::unique_ptr<SheetState> sheet;
 
+    // The plot control window (a tool window, hidden until the first open), made when the window is
+    // first shown or data is opened; null before. A child of this window.
+    PlotControlWindow* plotControlWindow() const { return plotControl; }
+
     // What the plot control window shows (station, ticked parameters, symbols; not the station
     // entries); the defaults of a fresh window while it does not exist yet.
     PlotChoices choices() const;
@@ -432,6 +436,8 @@ private:
     bool sheetLoaded = false;
     // Where the plot control window was put last; it is moved along while it stays there.
     QPoint plotControlPlacedAt;
+    // A child of this window, made by createPlotControlWindow.
+    PlotControlWindow* plotControl = nullptr;
     // An open is running (its reading may let window messages through).
     bool openingData = false;
     // 全部测点反演 is running; the window was asked to close meanwhile (the fit is then cancelled and
@@ -443,11 +449,6 @@ private:
     // Asks for the PNG resolution; false when cancelled or refused (with its warning).
     bool askExportDpi(int& dpi);
 };
-
-// The program's windows.
-extern MainWindow* ChildForm;
-// The plot control window (a tool window, hidden until the first open).
-extern PlotControlWindow* PlotControlForm;
 
 // The maker's web site, opened by the Help menu and the About box.
 inline constexpr const char* webAddress = "https://vesplot.example.org";

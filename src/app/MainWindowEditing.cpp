@@ -217,11 +217,11 @@ void MainWindow::onToggleLegend() {
 
 void MainWindow::onTogglePlotControl() {
     createPlotControlWindow();
-    const bool visible = PlotControlForm->isHidden();
-    PlotControlForm->setVisible(visible);
+    const bool visible = plotControl->isHidden();
+    plotControl->setVisible(visible);
     stationToolAction->setChecked(visible);
     placePlotControlWindow();
-    PlotControlForm->update();
+    plotControl->update();
 }
 
 void MainWindow::onEditLinePen() {

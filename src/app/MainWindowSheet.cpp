@@ -36,7 +36,7 @@ constexpr int statusNoteMinWidth = 100;
 } // namespace
 
 PlotChoices MainWindow::choices() const {
-    return PlotControlForm ? PlotControlForm->drawingChoices() : PlotChoices{};
+    return plotControl ? plotControl->drawingChoices() : PlotChoices{};
 }
 
 int MainWindow::screenDpiX() const {
@@ -187,7 +187,7 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     const bool savedBefore = saved;
     saved = false;
     // With the station entries: an open without stations keeps them.
-    PlotChoices picked = PlotControlForm->choices();
+    PlotChoices picked = plotControl->choices();
     OpenOutcome outcome = OpenOutcome::NoStations;
     DataQuality quality;
     // The next open dialog starts where this file is.
@@ -228,7 +228,7 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
         picked.stationItems.clear();
         picked.stationIndex = -1;
         picked.visible = false;
-        PlotControlForm->applyChoices(picked);
+        plotControl->applyChoices(picked);
         resetInterpretation(-1);
         clearDrawnSheet();
         return;
@@ -248,8 +248,8 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     stationToolAction->setVisible(true);
     stationToolAction->setChecked(true);
     placePlotControlWindow();
-    PlotControlForm->applyChoices(picked);
-    PlotControlForm->raise();
+    plotControl->applyChoices(picked);
+    plotControl->raise();
     ui().processPendingMessages();
 
     redrawSheet();
@@ -301,12 +301,12 @@ void MainWindow::placePlotControlWindow() {
     // Inside the right edge of the main window, below its tool bar (screen coordinates). With the
     // layered-model panel docked there, in the panel's free space under its own controls, so that it
     // hides neither the model table nor the sheet.
-    QPoint at(x() + width() - PlotControlForm->width() - 20, y() + 80);
+    QPoint at(x() + width() - plotControl->width() - 20, y() + 80);
     if (modelPanel && modelPanel->isVisible() && !modelPanel->isFloating() && modelPanel->widget()) {
         const QRect panel(modelPanel->mapToGlobal(QPoint(0, 0)), modelPanel->size());
         const int below = panel.top() + modelPanel->widget()->sizeHint().height() + 20;
-        const int frameHeight = PlotControlForm->frameGeometry().height();
-        const int frameWidth = PlotControlForm->frameGeometry().width();
+        const int frameHeight = plotControl->frameGeometry().height();
+        const int frameWidth = plotControl->frameGeometry().width();
         if (below + frameHeight <= panel.bottom()) {
             at = QPoint(panel.right() - frameWidth - 20, below);
         } else {
@@ -315,14 +315,14 @@ void MainWindow::placePlotControlWindow() {
             at = QPoint(panel.left() - frameWidth - 10, panel.top());
         }
     }
-    PlotControlForm->move(at);
-    plotControlPlacedAt = PlotControlForm->pos();
+    plotControl->move(at);
+    plotControlPlacedAt = plotControl->pos();
 }
 
 void MainWindow::followWithPlotControlWindow() {
     // The plot control window follows the window it was placed in (a maximised start, `vesplot
     // FILE`, the model panel docked or closed), until the user moves it.
-    if (PlotControlForm && PlotControlForm->isVisible() && PlotControlForm->pos() == plotControlPlacedAt)
+    if (plotControl && plotControl->isVisible() && plotControl->pos() == plotControlPlacedAt)
         placePlotControlWindow();
 }
 
@@ -353,9 +353,9 @@ void MainWindow::onShowSection() {
         sectionWindow = new SectionWindow([this]() -> Ui& { return ui(); }, this);
         // A station clicked in the section is chosen and shown as the plot control window's apply would.
         sectionWindow->onStationChosen = [this](std::size_t index) {
-            if (!PlotControlForm || index >= static_cast<std::size_t>(PlotControlForm->stationCombo->count()))
+            if (!plotControl || index >= static_cast<std::size_t>(plotControl->stationCombo->count()))
                 return;
-            PlotControlForm->stationCombo->setCurrentIndex(static_cast<int>(index));
+            plotControl->stationCombo->setCurrentIndex(static_cast<int>(index));
             rebuildSheet();
             if (const std::optional<StationModel> fitted = sectionWindow->fittedModel(index))
                 adoptSectionModel(index, *fitted, sectionWindow->fittedJointly());

@@ -46,7 +46,6 @@ int runWindow(int argc, char* argv[]) {
         QApplication::setFont(font);
 
         MainWindow mainWindow;
-        ChildForm = &mainWindow;
         mainWindow.show();
         // `vesplot FILE` opens the file once the window is up, as the open command would.
         QTimer::singleShot(0, &mainWindow, [&mainWindow] {

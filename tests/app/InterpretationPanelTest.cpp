@@ -50,8 +50,8 @@ protected:
             table().item(static_cast<int>(i), InterpretationPanel::ThkColumn)->setText(u(thk[i]));
     }
     void showStation(int index) {
-        PlotControlForm->stationCombo->setCurrentIndex(index);
-        PlotControlForm->onApplyClicked();
+        form.plotControlWindow()->stationCombo->setCurrentIndex(index);
+        form.plotControlWindow()->onApplyClicked();
     }
     std::string lastMessage() const {
         return ui->messages.empty() ? std::string() : ui->messages.back().text;
@@ -91,18 +91,18 @@ TEST_F(InterpretationTest, PlotControlWindowStaysOffTheDockedModelPanel) {
     form.setWindowState(Qt::WindowNoState);
     form.resize(1600, 1000);
     openSurvey();
-    const QPoint alone = PlotControlForm->pos();
+    const QPoint alone = form.plotControlWindow()->pos();
     form.modelPanel->show();
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
     const QWidget* controls = form.modelPanel->widget();
     const QRect used(controls->mapToGlobal(QPoint(0, 0)), controls->sizeHint());
-    EXPECT_FALSE(PlotControlForm->frameGeometry().intersects(used));
-    EXPECT_GE(PlotControlForm->x(), form.modelPanel->mapToGlobal(QPoint(0, 0)).x());
+    EXPECT_FALSE(form.plotControlWindow()->frameGeometry().intersects(used));
+    EXPECT_GE(form.plotControlWindow()->x(), form.modelPanel->mapToGlobal(QPoint(0, 0)).x());
     form.modelPanel->hide();
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
-    EXPECT_EQ(PlotControlForm->pos(), alone);
+    EXPECT_EQ(form.plotControlWindow()->pos(), alone);
 }
 
 TEST_F(InterpretationTest, EveryStationShowsItsOwnModelOrNone) {
@@ -597,7 +597,7 @@ TEST_F(InterpretationTest, ATallPanelKeepsItsButtonsClearOfThePlotControlWindow)
         for (const QWidget* button : {static_cast<QWidget*>(form.modelPanel->fitButton),
                                       static_cast<QWidget*>(form.modelPanel->forwardButton)}) {
             const QRect at(button->mapToGlobal(QPoint(0, 0)), button->size());
-            EXPECT_FALSE(PlotControlForm->frameGeometry().intersects(at)) << layers << " layers";
+            EXPECT_FALSE(form.plotControlWindow()->frameGeometry().intersects(at)) << layers << " layers";
         }
     }
 }

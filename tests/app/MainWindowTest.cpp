@@ -13,6 +13,7 @@
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
 #include <QProxyStyle>
 #include <QPushButton>
 #include <QScrollArea>
@@ -277,27 +278,27 @@ TEST_F(MainWindowTest, FileDialogsCarryTheirTitlesFiltersAndStartFolder) {
 }
 
 TEST_F(MainWindowTest, PlotControlWindowIsCreatedHiddenWhenTheWindowIsFirstShown) {
-    EXPECT_EQ(ChildForm, &form);
-    EXPECT_EQ(PlotControlForm, nullptr);
+    EXPECT_EQ(form.plotControlWindow(), nullptr);
     form.show();
-    ASSERT_NE(PlotControlForm, nullptr);
-    EXPECT_FALSE(PlotControlForm->isVisible());
-    EXPECT_TRUE(PlotControlForm->windowFlags().testFlag(Qt::Tool));
-    QWidget* first = PlotControlForm;
+    ASSERT_NE(form.plotControlWindow(), nullptr);
+    EXPECT_FALSE(form.plotControlWindow()->isVisible());
+    EXPECT_TRUE(form.plotControlWindow()->windowFlags().testFlag(Qt::Tool));
+    QWidget* first = form.plotControlWindow();
     form.hide();
     form.show();
-    EXPECT_EQ(PlotControlForm, first) << "one plot control window per main window";
+    EXPECT_EQ(form.plotControlWindow(), first) << "one plot control window per main window";
 }
 
-TEST(ChildFormGlobals, AreClearedWithTheMainWindow) {
+TEST(MainWindowOwnership, ThePlotControlWindowGoesWithTheMainWindow) {
+    QPointer<PlotControlWindow> control;
     {
         MainWindow form;
         form.show();
-        EXPECT_EQ(ChildForm, &form);
-        EXPECT_NE(PlotControlForm, nullptr);
+        control = form.plotControlWindow();
+        ASSERT_FALSE(control.isNull());
+        EXPECT_EQ(control->parent(), &form);
     }
-    EXPECT_EQ(ChildForm, nullptr);
-    EXPECT_EQ(PlotControlForm, nullptr);
+    EXPECT_TRUE(control.isNull());
 }
 
 // Re-centring: at 0 where the image is larger than the box, else half the difference, truncated.

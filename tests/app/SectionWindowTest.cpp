@@ -266,7 +266,7 @@ TEST_F(MainWindowSectionTest, TheMenuOpensTheSectionAndAClickShowsThatStationsSh
     ASSERT_FALSE(form.sectionWindow->image().isNull());
     form.saved = true;
     form.sectionWindow->onStationChosen(3);
-    EXPECT_EQ(PlotControlForm->stationCombo->currentIndex(), 3);
+    EXPECT_EQ(form.plotControlWindow()->stationCombo->currentIndex(), 3);
     EXPECT_EQ(form.choices().stationIndex, 3);
     EXPECT_FALSE(form.saved); // the sheet was composed anew
 }

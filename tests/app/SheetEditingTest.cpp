@@ -79,8 +79,8 @@ TEST_F(SheetEditing, TitleDialogOkRedrawsAndCancelChangesNothing) {
 TEST_F(SheetEditing, ACurveClickGivesTheLinePenEvenAfterCancelAndUntickedCurvesFallThrough) {
     SheetState& s = *form.sheet;
     // M1 drawn over the resistivity curve's points; RES unticked, M1 ticked.
-    PlotControlForm->m1Check->setChecked(true);
-    PlotControlForm->resCheck->setChecked(false);
+    form.plotControlWindow()->m1Check->setChecked(true);
+    form.plotControlWindow()->resCheck->setChecked(false);
     Curve& res = s.resCurve;
     Curve& m1 = s.m1Curve;
     m1.x1 = res.x1;
@@ -97,7 +97,7 @@ TEST_F(SheetEditing, ACurveClickGivesTheLinePenEvenAfterCancelAndUntickedCurvesF
     EXPECT_EQ(res.penWidth, resWidth) << "an unticked curve takes no part";
 
     // Nothing ticked where the click lands: nothing happens.
-    PlotControlForm->m1Check->setChecked(false);
+    form.plotControlWindow()->m1Check->setChecked(false);
     form.saved = true;
     clickOnCurve(res, 3);
     EXPECT_EQ(penCalls, 1);
@@ -106,9 +106,9 @@ TEST_F(SheetEditing, ACurveClickGivesTheLinePenEvenAfterCancelAndUntickedCurvesF
 
 TEST_F(SheetEditing, ClicksOnTheLegendOrEmptyPaperChangeNothing) {
     SheetState& s = *form.sheet;
-    PlotControlForm->symbolList->setCurrentIndex(4);
-    PlotControlForm->onSymbolChosen();
-    PlotControlForm->applyButton->click();
+    form.plotControlWindow()->symbolList->setCurrentIndex(4);
+    form.plotControlWindow()->onSymbolChosen();
+    form.plotControlWindow()->applyButton->click();
     form.saved = true;
     const QImage shown = picture();
     // On the legend entry's symbol, then on two corners of the paper.

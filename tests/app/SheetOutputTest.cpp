@@ -159,7 +159,7 @@ TEST_F(SheetOutput, EditsAfterASaveMakeTheSheetUnsavedAgain) {
     ui->queueInput("14");
     EXPECT_FALSE(afterSave([&] { form.onSetYLength(); })) << "y length";
     EXPECT_FALSE(afterSave([&] { form.legendToolAction->trigger(); })) << "legend switch";
-    EXPECT_FALSE(afterSave([&] { PlotControlForm->applyButton->click(); })) << "apply";
+    EXPECT_FALSE(afterSave([&] { form.plotControlWindow()->applyButton->click(); })) << "apply";
     const Curve& res = s.resCurve;
     EXPECT_FALSE(afterSave([&] { clickOnCurve(res, 2); })) << "curve pen";
     EXPECT_EQ(penCalls, 1);

@@ -54,8 +54,8 @@ TEST_F(SheetWindow, StartsWithTheBlankA4PaperAndNoFrame) {
             ASSERT_FALSE(inked(picture(), x, y)) << x << ", " << y;
     EXPECT_EQ(picture().pixel(5, 5), qRgb(255, 255, 255)) << "paper of the window colour";
 
-    ASSERT_NE(PlotControlForm, nullptr);
-    EXPECT_TRUE(PlotControlForm->isHidden());
+    ASSERT_NE(form.plotControlWindow(), nullptr);
+    EXPECT_TRUE(form.plotControlWindow()->isHidden());
     EXPECT_TRUE(form.saved);
 }
 
@@ -68,13 +68,14 @@ TEST_F(SheetWindow, OpeningTheColumnSampleShowsItsSheetAndSwitchesOnTheCommands)
 
     EXPECT_TRUE(form.stationToolAction->isVisible());
     EXPECT_TRUE(form.stationToolAction->isChecked());
-    EXPECT_TRUE(PlotControlForm->isVisible());
-    ASSERT_EQ(PlotControlForm->stationCombo->count(), 6);
-    EXPECT_EQ(PlotControlForm->stationCombo->itemText(0), QStringLiteral("101"));
-    EXPECT_EQ(PlotControlForm->stationCombo->currentIndex(), 0);
-    EXPECT_TRUE(PlotControlForm->resCheck->isChecked());
-    for (QCheckBox* box : {PlotControlForm->m1Check, PlotControlForm->rCheck, PlotControlForm->tdCheck,
-                           PlotControlForm->thCheck, PlotControlForm->zpCheck})
+    EXPECT_TRUE(form.plotControlWindow()->isVisible());
+    ASSERT_EQ(form.plotControlWindow()->stationCombo->count(), 6);
+    EXPECT_EQ(form.plotControlWindow()->stationCombo->itemText(0), QStringLiteral("101"));
+    EXPECT_EQ(form.plotControlWindow()->stationCombo->currentIndex(), 0);
+    EXPECT_TRUE(form.plotControlWindow()->resCheck->isChecked());
+    for (QCheckBox* box : {form.plotControlWindow()->m1Check, form.plotControlWindow()->rCheck,
+                           form.plotControlWindow()->tdCheck, form.plotControlWindow()->thCheck,
+                           form.plotControlWindow()->zpCheck})
         EXPECT_TRUE(box->isEnabled());
 
     EXPECT_EQ(form.statusPanels[2]->text(), u("数据剖面图绘制成功。"));
@@ -120,10 +121,11 @@ TEST_F(SheetWindow, OpeningTheColumnSampleShowsItsSheetAndSwitchesOnTheCommands)
 TEST_F(SheetWindow, OpeningTheTaggedSampleLeavesOnlyTheResistivityBoxUsable) {
     openTaggedSample();
     ASSERT_EQ(form.sheet->stations.size(), 4u);
-    EXPECT_EQ(PlotControlForm->stationCombo->itemText(0), QStringLiteral("11"));
-    EXPECT_TRUE(PlotControlForm->resCheck->isEnabled());
-    for (QCheckBox* box : {PlotControlForm->m1Check, PlotControlForm->rCheck, PlotControlForm->tdCheck,
-                           PlotControlForm->thCheck, PlotControlForm->zpCheck})
+    EXPECT_EQ(form.plotControlWindow()->stationCombo->itemText(0), QStringLiteral("11"));
+    EXPECT_TRUE(form.plotControlWindow()->resCheck->isEnabled());
+    for (QCheckBox* box : {form.plotControlWindow()->m1Check, form.plotControlWindow()->rCheck,
+                           form.plotControlWindow()->tdCheck, form.plotControlWindow()->thCheck,
+                           form.plotControlWindow()->zpCheck})
         EXPECT_FALSE(box->isEnabled());
     // The tagged reader makes the right axis logarithmic: it takes the resistivity range.
     EXPECT_EQ(form.sheet->rightAxis.rangeMin, 10.0f);
@@ -186,19 +188,19 @@ TEST_F(SheetWindow, TheDialogsFilterChoosesTheReaderNotTheFileName) {
 
 TEST_F(SheetWindow, ASecondOpenKeepsTheToolBarAndResetsTheSelection) {
     openColumnSample();
-    PlotControlForm->stationCombo->setCurrentIndex(3);
-    PlotControlForm->applyButton->click();
+    form.plotControlWindow()->stationCombo->setCurrentIndex(3);
+    form.plotControlWindow()->applyButton->click();
     ASSERT_EQ(form.sheet->resCurve.yValues.front(), form.sheet->stations[3].resistivity.front());
     // Hidden by the user in between: the next open shows the window again.
-    PlotControlForm->hideButton->click();
+    form.plotControlWindow()->hideButton->click();
     EXPECT_FALSE(form.stationToolAction->isChecked());
     const std::vector<bool> after = commandStates();
 
     openTaggedSample();
     EXPECT_EQ(commandStates(), after);
-    EXPECT_EQ(PlotControlForm->stationCombo->count(), 4);
-    EXPECT_EQ(PlotControlForm->stationCombo->currentIndex(), 0);
-    EXPECT_TRUE(PlotControlForm->isVisible());
+    EXPECT_EQ(form.plotControlWindow()->stationCombo->count(), 4);
+    EXPECT_EQ(form.plotControlWindow()->stationCombo->currentIndex(), 0);
+    EXPECT_TRUE(form.plotControlWindow()->isVisible());
     EXPECT_TRUE(form.stationToolAction->isChecked());
     EXPECT_EQ(form.sheet->resCurve.yValues.front(), form.sheet->stations[0].resistivity.front());
 }
@@ -226,8 +228,8 @@ TEST_F(SheetWindow, AnOpenWithoutStationsClearsWhatWasDrawnFromThePreviousFile) 
         for (int x = 0; x < blank.width(); x += 2)
             inkedPixels += apptest::inked(blank, x, y) ? 1 : 0;
     EXPECT_EQ(inkedPixels, 0) << "the previous station is still drawn";
-    EXPECT_EQ(PlotControlForm->stationCombo->count(), 0);
-    EXPECT_FALSE(PlotControlForm->isVisible());
+    EXPECT_EQ(form.plotControlWindow()->stationCombo->count(), 0);
+    EXPECT_FALSE(form.plotControlWindow()->isVisible());
     EXPECT_NE(form.statusPanels[2]->text(), u("数据剖面图绘制成功。"));
     for (QAction* needsData : {form.saveBitmapAction, form.exportAction, form.printAction, form.copyAction,
                                form.fitStationAction, form.sectionAction})
@@ -235,7 +237,7 @@ TEST_F(SheetWindow, AnOpenWithoutStationsClearsWhatWasDrawnFromThePreviousFile) 
     EXPECT_FALSE(form.saveBitmapToolAction->isVisible());
 
     // Apply has nothing to compose from and draws nothing.
-    PlotControlForm->applyButton->click();
+    form.plotControlWindow()->applyButton->click();
     EXPECT_EQ(picture(), blank);
     EXPECT_EQ(ui->messages.size(), 1u);
 
@@ -243,7 +245,7 @@ TEST_F(SheetWindow, AnOpenWithoutStationsClearsWhatWasDrawnFromThePreviousFile) 
     openColumnSample();
     EXPECT_TRUE(form.saveBitmapToolAction->isVisible());
     EXPECT_TRUE(form.printAction->isEnabled());
-    EXPECT_EQ(PlotControlForm->stationCombo->count(), 6);
+    EXPECT_EQ(form.plotControlWindow()->stationCombo->count(), 6);
 }
 
 TEST_F(SheetWindow, StationsWithoutAnyPositiveSpacingAreNotComposedByApply) {
@@ -255,7 +257,7 @@ TEST_F(SheetWindow, StationsWithoutAnyPositiveSpacingAreNotComposedByApply) {
     EXPECT_EQ(ui->messages[0].text, "加载的数据文件没有电测深数据。");
     ASSERT_FALSE(form.sheet->stations.empty());
     const QImage shown = picture();
-    PlotControlForm->applyButton->click();
+    form.plotControlWindow()->applyButton->click();
     EXPECT_EQ(picture(), shown);
 }
 
@@ -278,7 +280,7 @@ TEST_F(SheetWindow, AConversionErrorEndsTheOpenLeavingPictureRangesAndCommands) 
     EXPECT_EQ(commandStates(), commands);
     EXPECT_EQ(form.sheet->abMax, abMax);
     EXPECT_EQ(form.sheet->yLengthCm, yLengthCm);
-    EXPECT_EQ(PlotControlForm->stationCombo->count(), 4);
+    EXPECT_EQ(form.plotControlWindow()->stationCombo->count(), 4);
 }
 
 TEST_F(SheetWindow, AFileWhoseRangeWidensToInfinityLeavesTheSheetAndItsStatus) {
@@ -297,15 +299,15 @@ TEST_F(SheetWindow, AFileWhoseRangeWidensToInfinityLeavesTheSheetAndItsStatus) {
     EXPECT_EQ(picture(), shown);
     EXPECT_EQ(commandStates(), commands);
     EXPECT_EQ(form.sheet->yLengthCm, yLengthCm);
-    EXPECT_EQ(PlotControlForm->stationCombo->count(), 4);
+    EXPECT_EQ(form.plotControlWindow()->stationCombo->count(), 4);
 }
 
 TEST_F(SheetWindow, UntickingResistivityAndApplyingRemovesItsCurveAndLegendEntry) {
     openColumnSample();
     // Symbol 4 (filled circle) for RES, chosen on the symbol list standing on RES's row.
-    PlotControlForm->symbolList->setCurrentIndex(4);
-    PlotControlForm->onSymbolChosen();
-    PlotControlForm->applyButton->click();
+    form.plotControlWindow()->symbolList->setCurrentIndex(4);
+    form.plotControlWindow()->onSymbolChosen();
+    form.plotControlWindow()->applyButton->click();
 
     const SheetState& s = *form.sheet;
     const Curve& res = s.resCurve;
@@ -317,9 +319,9 @@ TEST_F(SheetWindow, UntickingResistivityAndApplyingRemovesItsCurveAndLegendEntry
     EXPECT_TRUE(inked(picture(), point.x(), point.y())) << "symbol on the curve";
     EXPECT_TRUE(inked(picture(), sample.x(), sample.y())) << "legend entry";
 
-    PlotControlForm->resCheck->setChecked(false);
+    form.plotControlWindow()->resCheck->setChecked(false);
     EXPECT_TRUE(inked(picture(), point.x(), point.y())) << "nothing changes until apply";
-    PlotControlForm->applyButton->click();
+    form.plotControlWindow()->applyButton->click();
     EXPECT_FALSE(inked(picture(), point.x(), point.y()));
     EXPECT_FALSE(inked(picture(), sample.x(), sample.y()));
 }
@@ -344,20 +346,20 @@ TEST_F(SheetWindow, DisplayModeCommandsRepaintOnlyWhenTheModeChanges) {
 TEST_F(SheetWindow, StationToolShowsAndHidesThePlotControlWindow) {
     openColumnSample();
     form.stationToolAction->trigger();
-    EXPECT_TRUE(PlotControlForm->isHidden());
+    EXPECT_TRUE(form.plotControlWindow()->isHidden());
     EXPECT_FALSE(form.stationToolAction->isChecked());
     form.stationToolAction->trigger();
-    EXPECT_TRUE(PlotControlForm->isVisible());
+    EXPECT_TRUE(form.plotControlWindow()->isVisible());
     EXPECT_TRUE(form.stationToolAction->isChecked());
-    EXPECT_EQ(PlotControlForm->x(), form.width() - PlotControlForm->width() - 20);
-    EXPECT_EQ(PlotControlForm->y(), form.y() + 80);
+    EXPECT_EQ(form.plotControlWindow()->x(), form.width() - form.plotControlWindow()->width() - 20);
+    EXPECT_EQ(form.plotControlWindow()->y(), form.y() + 80);
 }
 
 TEST_F(SheetWindow, ClosingThePlotControlWindowHidesItAndReleasesTheStationTool) {
     openColumnSample();
     ASSERT_TRUE(form.stationToolAction->isChecked());
-    EXPECT_TRUE(PlotControlForm->close());
-    EXPECT_TRUE(PlotControlForm->isHidden());
+    EXPECT_TRUE(form.plotControlWindow()->close());
+    EXPECT_TRUE(form.plotControlWindow()->isHidden());
     EXPECT_FALSE(form.stationToolAction->isChecked());
 }
 
@@ -371,12 +373,12 @@ TEST_F(SheetWindow, PlotControlWindowFollowsTheWindowUntilMoved) {
         QCoreApplication::processEvents();
         openColumnSample();
         if (moved)
-            PlotControlForm->move(30, 40);
-        const QPoint before = PlotControlForm->pos();
+            form.plotControlWindow()->move(30, 40);
+        const QPoint before = form.plotControlWindow()->pos();
         form.resize(1200, 800);
         QCoreApplication::processEvents();
-        const QPoint placed(form.x() + 1200 - PlotControlForm->width() - 20, form.y() + 80);
-        EXPECT_EQ(PlotControlForm->pos(), moved ? before : placed);
+        const QPoint placed(form.x() + 1200 - form.plotControlWindow()->width() - 20, form.y() + 80);
+        EXPECT_EQ(form.plotControlWindow()->pos(), moved ? before : placed);
     }
 }
 
@@ -431,7 +433,7 @@ TEST_F(SheetWindow, GrownPaperIsCentredAndThePlotControlWindowLeavesTheFrameFree
     const SheetState& s = *form.sheet;
     const QRect frame(form.sheetImage->mapToGlobal(pixelOf(s.originX, s.originY + s.yLength)),
                       form.sheetImage->mapToGlobal(pixelOf(s.originX + s.xLength, s.originY)));
-    EXPECT_FALSE(PlotControlForm->frameGeometry().intersects(frame));
+    EXPECT_FALSE(form.plotControlWindow()->frameGeometry().intersects(frame));
 
     ui->queueInput("40");
     form.onSetXLength();

@@ -236,12 +236,13 @@ TEST_F(WindowFiles, ADroppedSoundingFileOpensWithTheReaderOfItsExtension) {
     EXPECT_EQ(form.statusPanels[2]->text(), u("数据剖面图绘制成功。"));
     EXPECT_TRUE(form.saveBitmapToolAction->isVisible());
     EXPECT_TRUE(ui->messages.empty());
-    EXPECT_FALSE(PlotControlForm->m1Check->isEnabled()) << "the tagged reader allows no IP parameter";
+    EXPECT_FALSE(form.plotControlWindow()->m1Check->isEnabled())
+        << "the tagged reader allows no IP parameter";
 
     // Upper-case extensions: the column reader for .DAT, the tagged one for .VES.
     ASSERT_TRUE(drop({QUrl::fromLocalFile(copyOf("sample-ip.dat", QStringLiteral("IP.DAT")))}));
     EXPECT_EQ(form.sheet->stations.size(), 6u);
-    EXPECT_TRUE(PlotControlForm->m1Check->isEnabled());
+    EXPECT_TRUE(form.plotControlWindow()->m1Check->isEnabled());
     ASSERT_TRUE(drop({QUrl::fromLocalFile(copyOf("sample.ves", QStringLiteral("VES.VES")))}));
     EXPECT_EQ(form.sheet->stations.size(), 4u);
     EXPECT_TRUE(ui->messages.empty());
@@ -312,8 +313,8 @@ TEST_F(WindowFiles, TheOpenDialogStartsInTheFolderOfTheLastOpenedFile) {
 
 TEST_F(WindowFiles, ACancelledReadKeepsTheSheetTheStationsAndTheSelector) {
     openColumnSample();
-    PlotControlForm->stationCombo->setCurrentIndex(2);
-    PlotControlForm->applyButton->click();
+    form.plotControlWindow()->stationCombo->setCurrentIndex(2);
+    form.plotControlWindow()->applyButton->click();
     form.saved = true;
     const StationList stations = form.sheet->stations;
     const QImage shown = picture();
@@ -330,15 +331,15 @@ TEST_F(WindowFiles, ACancelledReadKeepsTheSheetTheStationsAndTheSelector) {
         EXPECT_EQ(form.sheet->stations, stations);
         EXPECT_EQ(picture(), shown);
         EXPECT_EQ(form.sheet->xLengthCm, xLength);
-        EXPECT_EQ(PlotControlForm->stationCombo->count(), 6);
-        EXPECT_EQ(PlotControlForm->stationCombo->currentIndex(), 2);
-        EXPECT_TRUE(PlotControlForm->m1Check->isEnabled());
+        EXPECT_EQ(form.plotControlWindow()->stationCombo->count(), 6);
+        EXPECT_EQ(form.plotControlWindow()->stationCombo->currentIndex(), 2);
+        EXPECT_TRUE(form.plotControlWindow()->m1Check->isEnabled());
         EXPECT_TRUE(form.saved);
         EXPECT_EQ(note(), noteBefore);
         EXPECT_EQ(form.lastDataFile, sampleFile("sample-ip.dat"));
         EXPECT_TRUE(ui->messages.empty());
         // Apply still composes from the kept stations.
-        PlotControlForm->applyButton->click();
+        form.plotControlWindow()->applyButton->click();
         EXPECT_EQ(form.sheet->resCurve.yValues.front(), stations[2].resistivity.front());
         form.saved = true;
     }
