@@ -380,6 +380,8 @@ private:
     void createPlotControlWindow();
     void showConversionError(const std::string& text);
     void switchOnAfterLoadCommands();
+    // Shows or hides the tool buttons, and enables or disables the commands, that need a loaded sheet.
+    void showAfterLoadCommands(bool shown);
     // After an open that found no station: the blank paper and the commands of a window without data.
     void clearDrawnSheet();
     void placePlotControlWindow();

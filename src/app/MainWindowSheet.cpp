@@ -264,15 +264,19 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
 }
 
 void MainWindow::switchOnAfterLoadCommands() {
-    for (QAction* shown : {saveBitmapToolAction, exportToolAction, printToolAction, setXLengthToolAction,
-                           setYLengthToolAction, editTitleToolAction, copyToolAction, refreshToolAction,
-                           legendToolAction, toolSeparator1, toolSeparator2, toolSeparator4, toolSeparator5})
-        shown->setVisible(true);
-    for (QAction* enabled :
+    showAfterLoadCommands(true);
+}
+
+void MainWindow::showAfterLoadCommands(bool shown) {
+    // The same commands come with a loaded sheet and go with it.
+    for (QAction* tool : {saveBitmapToolAction, exportToolAction, printToolAction, setXLengthToolAction,
+                          setYLengthToolAction, editTitleToolAction, copyToolAction, refreshToolAction,
+                          legendToolAction, toolSeparator1, toolSeparator2, toolSeparator4, toolSeparator5})
+        tool->setVisible(shown);
+    for (QAction* command :
          {saveBitmapAction, exportAction, printAction, curvesAction, setXLengthAction, setYLengthAction,
-          editTitleAction, copyAction, refreshAction, linePropertyAction})
-        enabled->setEnabled(true);
-    sectionAction->setEnabled(true);
+          editTitleAction, copyAction, refreshAction, linePropertyAction, sectionAction})
+        command->setEnabled(shown);
 }
 
 void MainWindow::clearDrawnSheet() {
@@ -283,14 +287,7 @@ void MainWindow::clearDrawnSheet() {
     setStatusText(QString::fromUtf8("为绘制电法数据剖面图，请加载数据！"));
     stationToolAction->setChecked(false);
     stationToolAction->setVisible(false);
-    for (QAction* shown : {saveBitmapToolAction, exportToolAction, printToolAction, setXLengthToolAction,
-                           setYLengthToolAction, editTitleToolAction, copyToolAction, refreshToolAction,
-                           legendToolAction, toolSeparator1, toolSeparator2, toolSeparator4, toolSeparator5})
-        shown->setVisible(false);
-    for (QAction* enabled :
-         {saveBitmapAction, exportAction, printAction, curvesAction, setXLengthAction, setYLengthAction,
-          editTitleAction, copyAction, refreshAction, linePropertyAction, sectionAction})
-        enabled->setEnabled(false);
+    showAfterLoadCommands(false);
     if (sectionWindow) {
         sectionWindow->setStations({}, {});
         sectionWindow->hide();
