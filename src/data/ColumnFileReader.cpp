@@ -22,10 +22,6 @@ constexpr std::string_view utf8FullWidthComma = "\xEF\xBC\x8C";
 constexpr std::size_t initialPoints = 16;
 constexpr std::size_t maxReservedPoints = 1024;
 
-bool isMissingMarker(float value) {
-    return value == missingValue || value == -missingValue;
-}
-
 // Reads lines until one holds at least one character; false at the end of the file or at a cancel.
 bool skipHeaderLine(DataFileStream& stream, ReadProgress& progress) {
     std::string_view line;
@@ -71,9 +67,9 @@ bool convertRow(const std::vector<std::string_view>& fields, TextEncoding encodi
         return false;
 
     // A missing-value marker stays a marker instead of being scaled into an ordinary number.
-    if (!isMissingMarker(row.deviation))
+    if (!isMissing(row.deviation))
         row.deviation = static_cast<float>(static_cast<double>(row.deviation) * 0.1);
-    if (!isMissingMarker(row.halfDecayTime))
+    if (!isMissing(row.halfDecayTime))
         row.halfDecayTime = static_cast<float>(static_cast<double>(row.halfDecayTime) * 0.001);
     return true;
 }

@@ -4,10 +4,9 @@
 #include <optional>
 #include <vector>
 
+#include "core/MissingValue.h"
 #include "data/ValueColumn.h"
 
-// Marks an absent value in every value field of a station.
-inline constexpr float missingValue = -9999.0f;
 // The point code both readers store for every point; nothing interprets it.
 inline constexpr std::int32_t pointCodeValue = 102;
 

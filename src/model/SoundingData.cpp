@@ -1,5 +1,6 @@
 #include "model/SoundingData.h"
 
+#include "core/MissingValue.h"
 #include "model/ForwardDomain.h"
 
 #include <algorithm>
@@ -8,11 +9,12 @@
 
 namespace model {
 
-bool isMissing(double value) {
-    return !std::isfinite(value) || std::abs(value) == 9999.0;
-}
-
 namespace {
+
+// A point the fit cannot use: absent, or beyond the float range the readers keep.
+bool unusable(double value) {
+    return isMissing(value) || std::isinf(value);
+}
 
 // The column reader keeps AB/2 0.0001 m high (as the sheet draws it): an MN/2 that close to its AB/2 was
 // written equal to it, an ideal array by the file's convention.
@@ -26,18 +28,18 @@ UsablePoints UsablePoints::of(const SoundingData& data, bool ideal, std::span<co
     for (std::size_t i = 0; i < n; ++i) {
         const double s = data.ab2[i];
         const double rho = data.rhoa[i];
-        if (isMissing(s) || isMissing(rho) || s <= 0.0 || rho <= 0.0 ||
+        if (unusable(s) || unusable(rho) || s <= 0.0 || rho <= 0.0 ||
             std::find(masked.begin(), masked.end(), i) != masked.end())
             continue;
         const double b = i < data.mn2.size() ? data.mn2[i] : 0.0;
         const double m = i < data.m1.size() ? data.m1[i] : std::numeric_limits<double>::quiet_NaN();
         out.ab2.push_back(s);
-        const bool measured = !isMissing(b) && b > 0.0;
+        const bool measured = !unusable(b) && b > 0.0;
         const bool finite = measured && b >= domain::kIdealFraction * s && b < s - kStoredAbove;
         out.mn2.push_back(!ideal && finite ? b : 0.0);
         out.measuredMn2.push_back(measured ? b : 0.0);
         out.rhoa.push_back(rho);
-        out.m1.push_back(isMissing(m) ? std::numeric_limits<double>::quiet_NaN() : m);
+        out.m1.push_back(unusable(m) ? std::numeric_limits<double>::quiet_NaN() : m);
         out.index.push_back(i);
     }
     return out;

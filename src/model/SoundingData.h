@@ -43,7 +43,4 @@ struct UsablePoints {
     std::size_t chargeabilityCount() const;
 };
 
-// True for the missing-value markers (-9999, +9999) and for non-finite values.
-bool isMissing(double value);
-
 } // namespace model

@@ -41,8 +41,7 @@ bool isLogarithmic(SectionParameter parameter) {
 }
 
 bool isPresent(double value, bool logarithmic) {
-    if (!std::isfinite(value) || value == static_cast<double>(missingValue) ||
-        value == -static_cast<double>(missingValue))
+    if (isMissing(value) || std::isinf(value))
         return false;
     return !logarithmic || value > 0.0;
 }

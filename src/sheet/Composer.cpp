@@ -15,7 +15,7 @@ constexpr std::int32_t titleFontHeight = 60;
 constexpr std::int32_t titleFontWidth = 48;
 
 bool isMeasurement(float v) {
-    return v != missingValue && v != -missingValue && !std::isnan(v);
+    return !isMissing(v);
 }
 
 // A font with the sheet's common fields: weight 100, clip precision 16, quality 1, the rest 0.

@@ -51,10 +51,6 @@ float decadeLength(float low, float high) {
     return static_cast<float>(std::log10(static_cast<double>(high) / low) * cmPerDecade);
 }
 
-bool missing(float v) {
-    return std::isnan(v) || v == missingValue || v == -missingValue;
-}
-
 // What an open derives from every point of a station list, gathered in one pass over the points: the
 // ranges of the AB/2 and resistivity values that take part in the decades, the range of the IP values,
 // and the count of missing values in the fields of the file kind (see measureDataQuality).
@@ -100,7 +96,7 @@ template <class Keep> void widenRange(std::span<const float> values, Keep keep, 
 std::size_t countMissing(std::span<const float> values) {
     std::size_t count = 0;
     for (float v : values)
-        count += static_cast<std::size_t>(std::isnan(v) | (v == missingValue) | (v == -missingValue));
+        count += static_cast<std::size_t>(isMissing(v));
     return count;
 }
 
@@ -125,7 +121,7 @@ void scanIpValues(const ValueColumn<float>& column, std::size_t points, bool cou
         const float v = column.front();
         if (used > 0)
             widenRange(std::span<const float>(&v, 1), any, scan.ipMin, scan.ipMax);
-        if (countMissingValues && missing(v))
+        if (countMissingValues && isMissing(v))
             scan.missingValues += column.size();
         return;
     }
