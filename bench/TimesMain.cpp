@@ -81,7 +81,7 @@ int main(int argc, char** argv) {
     PlotChoices choices;
     if (!load(state, choices, file, ui))
         return 1;
-    choices.symbols[plotparam::res] = 4;
+    choices.symbols[Quantity::Res] = 4;
     const std::string out = argv[3];
     std::string failure;
     double ms = 0;

@@ -55,7 +55,6 @@ void MainWindow::onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifie
             return;
         }
     }
-    using namespace plotparam;
     const PlotChoices shown = choices();
     // While the layered-model panel is open, a click on a resistivity reading masks or unmasks it.
     if (modelPanel->isVisible()) {
@@ -64,14 +63,11 @@ void MainWindow::onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifie
             return;
         }
     }
-    const std::array<std::pair<int, Curve*>, count> curves{{{res, &s.resCurve},
-                                                            {r, &s.rCurve},
-                                                            {m1, &s.m1Curve},
-                                                            {td, &s.tdCurve},
-                                                            {th, &s.thCurve},
-                                                            {zp, &s.zpCurve}}};
-    for (const auto& [param, curve] : curves) {
-        if (!shown.ticked[static_cast<std::size_t>(param)] || !curve->hitTest(at.x, at.y))
+    // Hit-tested in this order: RES, R, M1, TD, TH, ZP.
+    for (Quantity quantity :
+         {Quantity::Res, Quantity::R, Quantity::M1, Quantity::TD, Quantity::TH, Quantity::ZP}) {
+        Curve* curve = &s.curve(quantity);
+        if (!shown.ticked[quantity] || !curve->hitTest(at.x, at.y))
             continue;
         onEditLinePen();
         // The pen dialog works on linePen itself: the curve takes it also after Cancel.

@@ -132,71 +132,68 @@ void PlotControlWindow::placeSymbolList() {
     symbolList->move(symbolList->x(), parameterGroup->y() + resCheck->y());
 }
 
-QCheckBox* PlotControlWindow::box(int param) const {
-    const std::array<QCheckBox*, plotparam::count> boxes{resCheck, m1Check, rCheck,
-                                                         tdCheck,  thCheck, zpCheck};
-    return boxes.at(static_cast<std::size_t>(param));
+QCheckBox* PlotControlWindow::box(Quantity quantity) const {
+    const PerQuantity<QCheckBox*> boxes{{resCheck, m1Check, rCheck, tdCheck, thCheck, zpCheck}};
+    return boxes[quantity];
 }
 
-int& PlotControlWindow::symbolOf(int param) {
-    const std::array<int*, plotparam::count> symbols{&resSymbol, &m1Symbol, &rSymbol,
-                                                     &tdSymbol,  &thSymbol, &zpSymbol};
-    return *symbols.at(static_cast<std::size_t>(param));
+int& PlotControlWindow::symbolOf(Quantity quantity) {
+    const PerQuantity<int*> symbols{{&resSymbol, &m1Symbol, &rSymbol, &tdSymbol, &thSymbol, &zpSymbol}};
+    return *symbols[quantity];
 }
 
-int PlotControlWindow::symbolOf(int param) const {
-    return const_cast<PlotControlWindow*>(this)->symbolOf(param);
+int PlotControlWindow::symbolOf(Quantity quantity) const {
+    return const_cast<PlotControlWindow*>(this)->symbolOf(quantity);
 }
 
-int PlotControlWindow::symbolListRow() const {
+std::optional<Quantity> PlotControlWindow::symbolListRow() const {
     const int d = symbolList->y() - parameterGroup->y();
-    for (int p = 0; p < plotparam::count; ++p)
-        if (d == box(p)->y())
-            return p;
-    return -1;
+    for (Quantity quantity : allQuantities)
+        if (d == box(quantity)->y())
+            return quantity;
+    return std::nullopt;
 }
 
-void PlotControlWindow::onBoxToggled(int param) {
+void PlotControlWindow::onBoxToggled(Quantity quantity) {
     bool anyTicked = false;
-    for (int p = 0; p < plotparam::count; ++p)
-        anyTicked = anyTicked || box(p)->isChecked();
+    for (Quantity q : allQuantities)
+        anyTicked = anyTicked || box(q)->isChecked();
     symbolList->setVisible(anyTicked);
     // An unticked box leaves the list where it stands.
-    if (box(param)->isChecked()) {
-        symbolList->move(symbolList->x(), parameterGroup->y() + box(param)->y());
-        symbolList->setCurrentIndex(symbolOf(param));
+    if (box(quantity)->isChecked()) {
+        symbolList->move(symbolList->x(), parameterGroup->y() + box(quantity)->y());
+        symbolList->setCurrentIndex(symbolOf(quantity));
         symbolList->update();
     }
 }
 
 void PlotControlWindow::onResToggled() {
-    onBoxToggled(plotparam::res);
+    onBoxToggled(Quantity::Res);
 }
 
 void PlotControlWindow::onM1Toggled() {
-    onBoxToggled(plotparam::m1);
+    onBoxToggled(Quantity::M1);
 }
 
 void PlotControlWindow::onRToggled() {
-    onBoxToggled(plotparam::r);
+    onBoxToggled(Quantity::R);
 }
 
 void PlotControlWindow::onTdToggled() {
-    onBoxToggled(plotparam::td);
+    onBoxToggled(Quantity::TD);
 }
 
 void PlotControlWindow::onThToggled() {
-    onBoxToggled(plotparam::th);
+    onBoxToggled(Quantity::TH);
 }
 
 void PlotControlWindow::onZpToggled() {
-    onBoxToggled(plotparam::zp);
+    onBoxToggled(Quantity::ZP);
 }
 
 void PlotControlWindow::onSymbolChosen() {
-    const int row = symbolListRow();
-    if (row >= 0)
-        symbolOf(row) = symbolList->currentIndex();
+    if (const std::optional<Quantity> row = symbolListRow())
+        symbolOf(*row) = symbolList->currentIndex();
 }
 
 void PlotControlWindow::onApplyClicked() {
@@ -290,19 +287,18 @@ PlotChoices PlotControlWindow::choices() const {
 PlotChoices PlotControlWindow::drawingChoices() const {
     PlotChoices c;
     c.stationIndex = stationCombo->currentIndex();
-    for (int p = 0; p < plotparam::count; ++p) {
-        const auto i = static_cast<std::size_t>(p);
-        c.ticked[i] = box(p)->isChecked();
-        c.enabled[i] = box(p)->isEnabledTo(this);
-        c.symbols[i] = symbolOf(p);
+    for (Quantity quantity : allQuantities) {
+        c.ticked[quantity] = box(quantity)->isChecked();
+        c.enabled[quantity] = box(quantity)->isEnabledTo(this);
+        c.symbols[quantity] = symbolOf(quantity);
     }
     c.visible = !isHidden();
     return c;
 }
 
 void PlotControlWindow::applyChoices(const PlotChoices& choices) {
-    for (int p = 0; p < plotparam::count; ++p)
-        symbolOf(p) = choices.symbols[static_cast<std::size_t>(p)];
+    for (Quantity quantity : allQuantities)
+        symbolOf(quantity) = choices.symbols[quantity];
 
     // All entries in one call: the combo's model inserts them as one block (a file may hold 20,000
     // stations).
@@ -315,14 +311,14 @@ void PlotControlWindow::applyChoices(const PlotChoices& choices) {
     const bool validIndex = choices.stationIndex >= 0 && choices.stationIndex < stationCombo->count();
     stationCombo->setCurrentIndex(validIndex ? choices.stationIndex : -1);
 
-    for (int p = 0; p < plotparam::count; ++p)
-        box(p)->setEnabled(choices.enabled[static_cast<std::size_t>(p)]);
+    for (Quantity quantity : allQuantities)
+        box(quantity)->setEnabled(choices.enabled[quantity]);
     // setChecked runs a box's click handler only when its state changes
-    for (int p = 0; p < plotparam::count; ++p)
-        box(p)->setChecked(choices.ticked[static_cast<std::size_t>(p)]);
+    for (Quantity quantity : allQuantities)
+        box(quantity)->setChecked(choices.ticked[quantity]);
     // The list keeps showing the symbol of the row it stands on.
-    if (const int row = symbolListRow(); row >= 0)
-        symbolList->setCurrentIndex(symbolOf(row));
+    if (const std::optional<Quantity> row = symbolListRow())
+        symbolList->setCurrentIndex(symbolOf(*row));
 
     setVisible(choices.visible);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 
 #include <QWidget>
 
@@ -89,12 +90,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    QCheckBox* box(int param) const;
-    int& symbolOf(int param);
-    int symbolOf(int param) const;
-    // The parameter on whose row the symbol list stands, -1 when on none.
-    int symbolListRow() const;
-    void onBoxToggled(int param);
+    QCheckBox* box(Quantity quantity) const;
+    int& symbolOf(Quantity quantity);
+    int symbolOf(Quantity quantity) const;
+    // The quantity on whose row the symbol list stands, none when on none.
+    std::optional<Quantity> symbolListRow() const;
+    void onBoxToggled(Quantity quantity);
     void paintSymbolList();
     void paintBevel();
 };

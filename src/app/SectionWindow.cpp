@@ -35,10 +35,6 @@
 
 namespace {
 
-constexpr SectionParameter comboParameters[] = {SectionParameter::Res, SectionParameter::M1,
-                                                SectionParameter::R,   SectionParameter::TD,
-                                                SectionParameter::TH,  SectionParameter::ZP};
-
 // A model section needs two layers at least to show an interface; the most are the fits' own limit.
 constexpr int minLayers = 2;
 constexpr int maxLayers = model::kMaxLayers;
@@ -54,8 +50,8 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
     : QWidget(parent, Qt::Window), ui_(std::move(ui)) {
     setWindowTitle(QStringLiteral("测线剖面图"));
     parameterCombo = new QComboBox(this);
-    for (SectionParameter parameter : comboParameters)
-        parameterCombo->addItem(u(parameterName(parameter)));
+    for (Quantity quantity : allQuantities)
+        parameterCombo->addItem(u(std::string(displayName(quantity))));
     parameterCombo->addItem(QStringLiteral("模型断面"));
     spacingEdit = new QLineEdit(QStringLiteral("1"), this);
     spacingEdit->setToolTip(QStringLiteral("每个测点号对应的测线长度（米）"));
@@ -241,7 +237,7 @@ std::optional<SectionOptions> SectionWindow::readOptions() {
                                     !number(colourHighEdit, "色标上限", options.colourHigh)))
         return std::nullopt;
     if (parameterCombo->currentIndex() < modelSectionItem)
-        options.parameter = comboParameters[parameterCombo->currentIndex()];
+        options.parameter = allQuantities[static_cast<std::size_t>(parameterCombo->currentIndex())];
     return options;
 }
 

@@ -51,7 +51,6 @@ DataFileKind dataFileKind(const CommandLine& line) {
 }
 
 CommandLine parseCommandLine(const std::vector<std::string>& words, bool withExportOptions) {
-    static const std::vector<std::string> parameterNames{"res", "m1", "r", "td", "th", "zp"};
     CommandLine line;
     bool haveFile = false;
     for (std::size_t i = 0; i < words.size(); ++i) {
@@ -74,9 +73,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& words, bool withExp
         } else if (withExportOptions && word == "--params") {
             line.params.clear();
             for (const std::string& name : splitList(argument())) {
-                if (std::find(parameterNames.begin(), parameterNames.end(), name) == parameterNames.end())
+                const std::optional<Quantity> quantity = quantityNamed(name);
+                if (!quantity)
                     throw UsageError{"unknown parameter '" + name + "' (use res, m1, r, td, th, zp)"};
-                line.params.push_back(name);
+                line.params.push_back(*quantity);
             }
         } else if (withExportOptions && word == "--symbols") {
             line.symbols.clear();

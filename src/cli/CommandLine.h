@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "data/Quantity.h"
 #include "sheet/OpenData.h"
 
 // Options of the headless commands, parsed from the words after the command name.
@@ -11,14 +12,14 @@ struct CommandLine {
     std::string file;
     std::optional<std::string> kind; // "dat" or "ves"
     int station = 0;
-    bool stationGiven = false;       // --station was given
-    std::string output;              // export: -o
-    std::vector<std::string> params; // export: --params res,m1,r,td,th,zp
-    std::vector<int> symbols;        // export: --symbols N,N,N,N,N,N
-    int dpi = 96;                    // export: --dpi
-    bool all = false;                // export: --all, one sheet per station
-    int invertLayers = 0;            // export: --invert K, a block fit of K layers drawn on each sheet
-    bool smooth = false;             // export: --smooth, a smooth fit drawn on each sheet
+    bool stationGiven = false;    // --station was given
+    std::string output;           // export: -o
+    std::vector<Quantity> params; // export: --params res,m1,r,td,th,zp
+    std::vector<int> symbols;     // export: --symbols N,N,N,N,N,N
+    int dpi = 96;                 // export: --dpi
+    bool all = false;             // export: --all, one sheet per station
+    int invertLayers = 0;         // export: --invert K, a block fit of K layers drawn on each sheet
+    bool smooth = false;          // export: --smooth, a smooth fit drawn on each sheet
 };
 
 // Thrown with a one-line reason when the words do not form a valid command.

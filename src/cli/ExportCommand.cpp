@@ -24,12 +24,6 @@
 
 namespace {
 
-// Index of a --params name in the plot control window's order RES, M1, R, TD, TH, ZP.
-int parameterIndex(const std::string& name) {
-    static const std::vector<std::string> names{"res", "m1", "r", "td", "th", "zp"};
-    return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
-}
-
 // Writes the messages recorded since `from` and returns the new count.
 std::size_t reportMessages(const MessageRecorder& ui, std::ostream& err, std::size_t from = 0) {
     for (std::size_t i = from; i < ui.messages.size(); ++i)
@@ -229,8 +223,8 @@ int exportSheets(const std::vector<std::string>& words, std::ostream& err) {
     }
     if (!line.params.empty()) {
         choices.ticked.fill(false);
-        for (const std::string& name : line.params)
-            choices.ticked[parameterIndex(name)] = true;
+        for (Quantity quantity : line.params)
+            choices.ticked[quantity] = true;
     }
     if (!line.symbols.empty())
         std::copy(line.symbols.begin(), line.symbols.end(), choices.symbols.begin());

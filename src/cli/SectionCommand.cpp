@@ -28,7 +28,7 @@ namespace {
 struct SectionRequest {
     CommandLine reader; // file and --kind
     std::string output;
-    std::optional<SectionParameter> parameter; // none: the model section
+    std::optional<Quantity> parameter; // none: the model section
     SectionOptions options;
     bool smooth = false;
     int layers = 3;
@@ -61,22 +61,17 @@ int countOf(const std::string& option, const std::string& text, int low, int hig
     return value;
 }
 
-std::optional<SectionParameter> parameterOf(const std::string& name) {
-    static const std::vector<std::pair<std::string, SectionParameter>> names{
-        {"res", SectionParameter::Res}, {"m1", SectionParameter::M1}, {"r", SectionParameter::R},
-        {"td", SectionParameter::TD},   {"th", SectionParameter::TH}, {"zp", SectionParameter::ZP}};
+std::optional<Quantity> parameterOf(const std::string& name) {
     if (name == "model")
         return std::nullopt;
-    for (const auto& [known, parameter] : names) {
-        if (known == name)
-            return parameter;
-    }
+    if (const std::optional<Quantity> quantity = quantityNamed(name))
+        return quantity;
     throw UsageError{"unknown --param '" + name.substr(0, 40) + "' (use res, m1, r, td, th, zp or model)"};
 }
 
 SectionRequest parseRequest(const std::vector<std::string>& words) {
     SectionRequest request;
-    request.parameter = SectionParameter::Res;
+    request.parameter = Quantity::Res;
     std::vector<std::string> readerWords;
     bool fitOptions = false;
     bool layersGiven = false;

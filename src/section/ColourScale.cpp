@@ -1,6 +1,6 @@
 #include "section/ColourScale.h"
 
-#include "section/SectionParameter.h"
+#include "section/StationPlacement.h"
 
 #include <algorithm>
 #include <cmath>

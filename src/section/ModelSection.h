@@ -1,7 +1,7 @@
 #pragma once
 
-#include "section/SectionParameter.h"
 #include "section/StationModel.h"
+#include "section/StationPlacement.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -114,7 +114,7 @@ SectionLayoutResult SectionSheet::checkCommon(const SectionOptions& options) con
     if (options.horizontalScale != 0.0 && absurd(options.horizontalScale, maxScale))
         return {false, "水平比例尺 1:n 的 n 必须是大于 0、不超过 10000000 的数。"};
     if (options.userColourRange) {
-        ColourScale probe(1, 10, options.parameter == SectionParameter::Res, ColourMap::Viridis);
+        ColourScale probe(1, 10, options.parameter == Quantity::Res, ColourMap::Viridis);
         if (!probe.setRange(options.colourLow, options.colourHigh))
             return {false, "色标范围无效：下限必须小于上限（视电阻率还须大于 0）。"};
     }
@@ -177,7 +177,8 @@ SectionLayoutResult SectionSheet::layoutPseudosection(const StationList& station
         for (const double v : s.value)
             values.push_back(logarithmic ? std::pow(10.0, v) : v);
     if (values.empty())
-        return fail("所选参数（" + parameterName(options.parameter) + "）在各测点都没有有效数据。");
+        return fail("所选参数（" + std::string(displayName(options.parameter)) +
+                    "）在各测点都没有有效数据。");
 
     *this = SectionSheet();
     samples_ = std::move(samples);
@@ -243,8 +244,9 @@ SectionLayoutResult SectionSheet::layoutPseudosection(const StationList& station
     paintStationRow(positions, numbers);
     paintAbAxis();
     paintDistanceAxis(options.placement == StationPlacement::ByOrder);
-    paintColourBar(parameterName(options.parameter), parameterUnit(options.parameter));
-    paintTitle(options.title.empty() ? parameterName(options.parameter) + "拟断面图" : options.title);
+    paintColourBar(std::string(displayName(options.parameter)), std::string(unitOf(options.parameter)));
+    paintTitle(options.title.empty() ? std::string(displayName(options.parameter)) + "拟断面图"
+                                     : options.title);
     laidOut_ = true;
     return {};
 }

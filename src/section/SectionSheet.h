@@ -6,9 +6,9 @@
 #include "section/ContourTracer.h"
 #include "section/ModelSection.h"
 #include "section/PseudosectionGrid.h"
-#include "section/SectionParameter.h"
 #include "section/SectionPicture.h"
 #include "section/StationModel.h"
+#include "section/StationPlacement.h"
 #include "section/StationSamples.h"
 
 #include <cmath>
@@ -22,7 +22,7 @@ class Ui;
 
 // The user's choices for a section sheet.
 struct SectionOptions {
-    SectionParameter parameter = SectionParameter::Res;       // pseudosections
+    Quantity parameter = Quantity::Res;                       // pseudosections
     ModelQuantity modelQuantity = ModelQuantity::Resistivity; // model sections
     StationPlacement placement = StationPlacement::ByNumber;
     double spacing = 1.0;         // metres of line per station number (ByNumber)

@@ -37,10 +37,10 @@ void addValues(Points& points, const std::vector<float>& abHalf, const Values& v
     }
 }
 
-void addStation(Points& points, const Station& station, SectionParameter parameter) {
+void addStation(Points& points, const Station& station, Quantity parameter) {
     const bool logarithmic = isLogarithmic(parameter);
-    withParameterValues(station, parameter,
-                        [&](const auto& values) { addValues(points, station.abHalf, values, logarithmic); });
+    withValuesOf(station, parameter,
+                 [&](const auto& values) { addValues(points, station.abHalf, values, logarithmic); });
 }
 
 void finish(StationSamples& samples, const Points& points) {
@@ -93,7 +93,7 @@ double StationSamples::valueAt(double logAbHalf) const {
     return value[i] + t * (value[i + 1] - value[i]);
 }
 
-std::vector<StationSamples> collectStationSamples(const StationList& stations, SectionParameter parameter,
+std::vector<StationSamples> collectStationSamples(const StationList& stations, Quantity parameter,
                                                   StationPlacement placement, double spacing) {
     // Columns keyed by position; the first station at a position names the column.
     std::map<double, std::pair<StationSamples, Points>> columns;

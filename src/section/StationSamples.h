@@ -1,7 +1,7 @@
 #pragma once
 
 #include "data/Station.h"
-#include "section/SectionParameter.h"
+#include "section/StationPlacement.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -34,5 +34,5 @@ inline constexpr double logAbTolerance = 1e-9;
 // same position are merged into one column. Repeated AB/2 values (overlapping MN/2 segments) are
 // averaged in scale space: in log for resistivity, linearly for IP. Points without a valid AB/2 (> 0)
 // are skipped. A station without any present value still gives a column (a column of holes).
-std::vector<StationSamples> collectStationSamples(const StationList& stations, SectionParameter parameter,
+std::vector<StationSamples> collectStationSamples(const StationList& stations, Quantity parameter,
                                                   StationPlacement placement, double spacing);

@@ -168,23 +168,6 @@ void fillCurve(SheetState& s, Curve& curve, const std::vector<float>& abHalf, co
 
 } // namespace
 
-std::string leftAxisCaption(int parameter) {
-    switch (parameter) {
-    case 2:
-        return "M1";
-    case 3:
-        return "R";
-    case 4:
-        return "Th";
-    case 5:
-        return "TD";
-    case 6:
-        return "Zp";
-    default:
-        return "Res";
-    }
-}
-
 bool composeSheet(SheetState& s, const PlotChoices& choices) {
     if (choices.stationIndex < 0 || static_cast<std::size_t>(choices.stationIndex) >= s.stations.size())
         return false;
@@ -211,14 +194,14 @@ bool composeSheet(SheetState& s, const PlotChoices& choices) {
         }
     }
     const Station& station = s.stations[static_cast<std::size_t>(choices.stationIndex)];
-    using namespace plotparam;
-    fillCurve(s, s.resCurve, station.abHalf, station.resistivity, s.leftAxis, choices.symbols[res]);
-    fillCurve(s, s.m1Curve, station.abHalf, station.chargeability, s.rightAxis, choices.symbols[m1]);
-    fillCurve(s, s.rCurve, station.abHalf, station.deviation, s.rightAxis, choices.symbols[r]);
-    fillCurve(s, s.thCurve, station.abHalf, station.halfDecayTime, s.rightAxis, choices.symbols[th]);
-    fillCurve(s, s.tdCurve, station.abHalf, station.decay, s.rightAxis, choices.symbols[td]);
-    fillCurve(s, s.zpCurve, station.abHalf, station.compositeParameter, s.rightAxis, choices.symbols[zp]);
+    // Resistivity on the left axis, the IP parameters on the right; filled in the station record's order.
+    for (Quantity q : {Quantity::Res, Quantity::M1, Quantity::R, Quantity::TH, Quantity::TD, Quantity::ZP}) {
+        withValuesOf(station, q, [&](const auto& values) {
+            fillCurve(s, s.curve(q), station.abHalf, values, q == Quantity::Res ? s.leftAxis : s.rightAxis,
+                      choices.symbols[q]);
+        });
+    }
 
-    s.leftAxis.title = leftAxisCaption(s.leftAxisParameter);
+    s.leftAxis.title = std::string(quantityCode(Quantity::Res));
     return true;
 }

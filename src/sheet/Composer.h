@@ -18,7 +18,3 @@ inline constexpr const char* sheetTitle = "电测深观测数据";
 // The window's rebuildSheet (apply button): clear the sheet image; if composeSheet returns true,
 // prepareSheetBitmap, make the bitmap and paintSheet on it with the image's size.
 bool composeSheet(SheetState& state, const PlotChoices& choices);
-
-// Caption of the left axis for a leftAxisParameter value: 1 "Res", 2 "M1", 3 "R", 4 "Th", 5 "TD",
-// 6 "Zp", anything else "Res".
-std::string leftAxisCaption(int parameter);

@@ -31,19 +31,6 @@ constexpr int rowPadding = 6;   // the white behind an overlay row, beyond its s
 
 void drawLegend(const SheetState& state, const PlotChoices& choices, Canvas& canvas,
                 const ModelOverlay* overlay) {
-    struct Entry {
-        const Curve& curve;
-        int param;
-        const char* label;
-    };
-    const std::array<Entry, plotparam::count> entries{{
-        {state.resCurve, plotparam::res, "Res"},
-        {state.m1Curve, plotparam::m1, "M1"},
-        {state.rCurve, plotparam::r, "R"},
-        {state.tdCurve, plotparam::td, "TD"},
-        {state.thCurve, plotparam::th, "TH"},
-        {state.zpCurve, plotparam::zp, "ZP"},
-    }};
 
     // The overlay's labels are longer than the curves' own: the block moves left to keep them in the frame.
     std::vector<ModelOverlay::LegendLine> lines;
@@ -61,14 +48,14 @@ void drawLegend(const SheetState& state, const PlotChoices& choices, Canvas& can
     // The block changes only the brush style; the entries give back what they change.
     const BrushStyle brushStyle = canvas.brushStyle();
     canvas.setBrushStyle(BrushStyle::Clear);
-    for (const Entry& entry : entries) {
-        const int symbol = choices.symbols[entry.param];
-        if (entry.curve.xPoints.empty() || !choices.ticked[entry.param] || symbol == 0 ||
-            !entry.curve.showSymbols)
+    for (Quantity quantity : allQuantities) {
+        const Curve& curve = state.curve(quantity);
+        const int symbol = choices.symbols[quantity];
+        if (curve.xPoints.empty() || !choices.ticked[quantity] || symbol == 0 || !curve.showSymbols)
             continue;
-        const Pen pen{entry.curve.penStyle, entry.curve.penWidth, entry.curve.color, penmode::copy};
+        const Pen pen{curve.penStyle, curve.penWidth, curve.color, penmode::copy};
         drawLegendEntry(canvas, symbol, pen, left, top, left + sampleLength, top - boxHeight);
-        canvas.textOut(labelX, top, entry.label);
+        canvas.textOut(labelX, top, std::string(quantityCode(quantity)));
         top -= rowStep;
     }
     for (const ModelOverlay::LegendLine& line : lines) {

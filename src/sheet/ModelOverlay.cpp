@@ -517,7 +517,7 @@ ModelOverlay ModelOverlay::compute(const SheetState& state, const PlotChoices& c
     const AxisMap ip = mapOf(state.rightAxis, state.originY, state.yLength);
     if (!frame.usable() || !x.usable())
         return overlay;
-    if (station && rho.usable() && choices.ticked[plotparam::res]) {
+    if (station && rho.usable() && choices.ticked[Quantity::Res]) {
         for (std::size_t i : state.maskedPoints) {
             if (i >= station->size())
                 continue;
@@ -536,14 +536,14 @@ ModelOverlay ModelOverlay::compute(const SheetState& state, const PlotChoices& c
         const std::vector<double> ab2 = sampleAxis(x);
         const std::vector<double> rhoa = model::apparentResistivity(earth, ab2);
         appendRounded(overlay.response, clipToFrame(mapped(x, ab2, rho, rhoa), frame));
-        if (station && choices.ticked[plotparam::res]) {
+        if (station && choices.ticked[Quantity::Res]) {
             for (const DoublePolyline& piece : correctedSegments(*station, state, sheetModel.report, x, rho))
                 appendRounded(overlay.corrected, clipToFrame(piece, frame));
             overlay.correctedPen = Pen{state.resCurve.penStyle, std::max(state.resCurve.penWidth, 3),
                                        state.resCurve.color, penmode::copy};
         }
     }
-    if (choices.ticked[plotparam::m1] && hasChargeability(earth) && ip.usable()) {
+    if (choices.ticked[Quantity::M1] && hasChargeability(earth) && ip.usable()) {
         const std::vector<double> ab2 = sampleAxis(x);
         const std::vector<double> ma = model::apparentChargeability(earth, ab2);
         for (const DoublePolyline& piece : clipToFrame(mapped(x, ab2, ip, ma), frame))
@@ -565,7 +565,7 @@ std::optional<std::size_t> ModelOverlay::readingAt(const SheetState& state, cons
     const Station* station = shownStation(state, choices);
     const AxisMap x = mapOf(state.bottomAxis, state.originX, state.xLength);
     const AxisMap rho = mapOf(state.leftAxis, state.originY, state.yLength);
-    if (!station || !choices.ticked[plotparam::res] || !x.usable() || !rho.usable())
+    if (!station || !choices.ticked[Quantity::Res] || !x.usable() || !rho.usable())
         return std::nullopt;
     std::optional<std::size_t> nearest;
     double best = static_cast<double>(readingHitRadius) * readingHitRadius;

@@ -30,9 +30,8 @@ constexpr float rangeResetLow = 10000.0f;
 constexpr float rangeResetHigh = -10000.0f;
 
 void setIpBoxesEnabled(PlotChoices& choices, bool enabled) {
-    using namespace plotparam;
-    for (int param : {m1, r, td, th, zp})
-        choices.enabled[param] = enabled;
+    for (Quantity quantity : {Quantity::M1, Quantity::R, Quantity::TD, Quantity::TH, Quantity::ZP})
+        choices.enabled[quantity] = enabled;
 }
 
 // A value that can take part in a decade range (its logarithm exists).
@@ -319,7 +318,7 @@ OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesys
         choices.stationItems.push_back(
             station.stationNumber.empty() ? std::string() : std::to_string(station.stationNumber[0]));
     choices.stationIndex = 0;
-    choices.ticked[plotparam::res] = true;
+    choices.ticked[Quantity::Res] = true;
 
     s.abMin = scan.abMin;
     s.abMax = scan.abMax;

@@ -1,5 +1,7 @@
 #include "sheet/SheetState.h"
 
+#include <utility>
+
 SheetState::SheetState(Ui& ui)
     : topAxis(ui), leftAxis(ui), bottomAxis(ui), rightAxis(ui), resCurve(ui), m1Curve(ui), rCurve(ui),
       thCurve(ui), tdCurve(ui), zpCurve(ui) {
@@ -7,4 +9,26 @@ SheetState::SheetState(Ui& ui)
         curve->symbolWidth = 15.0f;
         curve->symbolHeight = 15.0f;
     }
+}
+
+Curve& SheetState::curve(Quantity quantity) {
+    return const_cast<Curve&>(std::as_const(*this).curve(quantity));
+}
+
+const Curve& SheetState::curve(Quantity quantity) const {
+    switch (quantity) {
+    case Quantity::M1:
+        return m1Curve;
+    case Quantity::R:
+        return rCurve;
+    case Quantity::TD:
+        return tdCurve;
+    case Quantity::TH:
+        return thCurve;
+    case Quantity::ZP:
+        return zpCurve;
+    case Quantity::Res:
+        break;
+    }
+    return resCurve;
 }

@@ -8,6 +8,7 @@
 
 #include "core/Color.h"
 #include "core/Pen.h"
+#include "data/Quantity.h"
 #include "data/Station.h"
 #include "plot/Axis.h"
 #include "plot/Curve.h"
@@ -27,8 +28,7 @@ public:
     SheetState(const SheetState&) = delete;
     SheetState& operator=(const SheetState&) = delete;
 
-    StationList stations;               // every station of the loaded file, in file order
-    std::int32_t leftAxisParameter = 1; // names the left axis: 1 Res, 2 M1, 3 R, 4 Th, 5 TD, 6 Zp
+    StationList stations; // every station of the loaded file, in file order
     float surveyMean = 0.0f;
     float anomalyThreshold = 0.0f;
     float surveyVariance = 0.0f;
@@ -52,6 +52,9 @@ public:
     Curve thCurve;
     Curve tdCurve;
     Curve zpCurve;
+    // The curve of a quantity.
+    Curve& curve(Quantity quantity);
+    const Curve& curve(Quantity quantity) const;
     float xLengthCm = 5.0f; // figure width, cm
     float yLengthCm = 5.0f; // figure height, cm
     float xLength = 0.0f;   // the same in logical units, refreshed before drawing

@@ -73,7 +73,7 @@ void drawSheetNotes(const SheetState& state, const PlotChoices& choices, Canvas&
         const std::string leftTitle = "ρs (Ω·m)";
         canvas.textOut(left - sideTitleGap - axisTitleHeight,
                        middleY - gbkByteLength(leftTitle) * font.width / 2, leftTitle);
-        if (choices.ticked[plotparam::m1]) {
+        if (choices.ticked[Quantity::M1]) {
             const std::string rightTitle = "M1 (%)";
             canvas.textOut(right + sideTitleGap - axisTitleHeight / 2,
                            middleY - gbkByteLength(rightTitle) * font.width / 2, rightTitle);
@@ -173,8 +173,7 @@ void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, i
         overlay->drawLines(canvas);
     }
 
-    using namespace plotparam;
-    if (choices.ticked[res] && !state.resCurve.xPoints.empty()) {
+    if (choices.ticked[Quantity::Res] && !state.resCurve.xPoints.empty()) {
         // Beside the segments as their factors correct them, the readings as measured are drawn faint.
         const Color color = state.resCurve.color;
         if (overlay && !overlay->corrected.empty())
@@ -182,16 +181,10 @@ void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, i
         state.resCurve.draw(canvas);
         state.resCurve.color = color;
     }
-    if (choices.ticked[m1])
-        state.m1Curve.draw(canvas);
-    if (choices.ticked[r])
-        state.rCurve.draw(canvas);
-    if (choices.ticked[td])
-        state.tdCurve.draw(canvas);
-    if (choices.ticked[th])
-        state.thCurve.draw(canvas);
-    if (choices.ticked[zp])
-        state.zpCurve.draw(canvas);
+    for (Quantity quantity : {Quantity::M1, Quantity::R, Quantity::TD, Quantity::TH, Quantity::ZP}) {
+        if (choices.ticked[quantity])
+            state.curve(quantity).draw(canvas);
+    }
 
     if (overlay) {
         overlay->drawMasked(canvas);

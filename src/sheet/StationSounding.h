@@ -3,8 +3,8 @@
 #include "data/Station.h"
 #include "model/FitReport.h"
 #include "model/SoundingData.h"
-#include "section/SectionParameter.h"
 #include "section/StationModel.h"
+#include "section/StationPlacement.h"
 
 #include <vector>
 

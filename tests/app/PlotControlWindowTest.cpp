@@ -163,7 +163,7 @@ TEST_F(PlotControlWindowTest, OnlyTheApplyButtonRebuildsTheSheet) {
     PlotChoices c;
     c.stationItems = {"1", "2", "3"};
     c.stationIndex = 0;
-    c.ticked[plotparam::res] = true;
+    c.ticked[Quantity::Res] = true;
     c.visible = true;
     form.applyChoices(c);
     choose(form.symbolList, 4);
@@ -203,9 +203,9 @@ TEST(PlotControlWindowChoices, OpenCommandFillsStationsTicksResistivityAndShows)
     EXPECT_EQ(c.stationIndex, -1);
     c.stationItems = {"12", "13", "14"};
     c.stationIndex = 0;
-    c.ticked[plotparam::res] = true;
-    for (int p : {plotparam::m1, plotparam::r, plotparam::td, plotparam::th, plotparam::zp})
-        c.enabled[static_cast<std::size_t>(p)] = false;
+    c.ticked[Quantity::Res] = true;
+    for (Quantity q : {Quantity::M1, Quantity::R, Quantity::TD, Quantity::TH, Quantity::ZP})
+        c.enabled[q] = false;
     c.visible = true;
     form.applyChoices(c);
     ASSERT_EQ(form.stationCombo->count(), 3);
@@ -231,7 +231,7 @@ TEST(PlotControlWindowChoices, RetickingAnAlreadyTickedBoxLeavesTheList) {
     PlotChoices c = form.choices();
     c.stationItems = {"5"};
     c.stationIndex = 0;
-    c.ticked[plotparam::res] = true; // no change of state: onResToggled does not run
+    c.ticked[Quantity::Res] = true; // no change of state: onResToggled does not run
     form.applyChoices(c);
     EXPECT_EQ(form.symbolList->y(), m1Row);
     EXPECT_EQ(form.symbolList->currentIndex(), 6);

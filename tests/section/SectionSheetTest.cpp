@@ -334,7 +334,7 @@ const ErrorCase errorCases[] = {
     {"oneStation", {station(1, {1, 10}, {10, 10})}, options()},
     {"twoOnOnePosition", {station(1, {1, 10}, {10, 10}), station(1, {1, 10}, {20, 20})}, options()},
     {"noValues", {station(0, {1, 10}, {gone, 9999}), station(1, {1, 10}, {gone, NAN})}, options()},
-    {"noIpValues", ramp(), with([](SectionOptions& o) { o.parameter = SectionParameter::M1; })},
+    {"noIpValues", ramp(), with([](SectionOptions& o) { o.parameter = Quantity::M1; })},
     {"zeroSpacing", ramp(), options(0)},
     {"negativeSpacing", ramp(), options(-100)},
     {"nanSpacing", ramp(), options(NAN)},
@@ -393,15 +393,15 @@ TEST(SectionSheet, DrawingTwiceDrawsTheSameAndGivesTheCanvasBack) {
 
 struct CaptionCase {
     const char* name;
-    SectionParameter parameter;
+    Quantity parameter;
     const char* name_;
     const char* unit;
 };
 
 const CaptionCase captionCases[] = {
-    {"resistivity", SectionParameter::Res, "视电阻率", "(Ω·m)"},
-    {"chargeability", SectionParameter::M1, "视极化率 M1", "(%)"},
-    {"halfDecayTime", SectionParameter::TH, "半衰时 TH", "(ms)"},
+    {"resistivity", Quantity::Res, "视电阻率", "(Ω·m)"},
+    {"chargeability", Quantity::M1, "视极化率 M1", "(%)"},
+    {"halfDecayTime", Quantity::TH, "半衰时 TH", "(ms)"},
 };
 
 TEST(SectionSheet, ColourBarNamesTheParameterAndItsUnit) {

@@ -16,14 +16,14 @@ constexpr float gone = missingValue;
 TEST(StationSamples, RepeatedSpacingsAreAveragedInLogForResistivityAndLinearlyForIp) {
     // AB/2 = 10 twice (overlapping MN/2): rho 10 and 1000 average to 100 in log, M1 2 and 4 to 3.
     const StationList line{station(1, {100, 10, 1, 10}, {50, 10, 20, 1000}, {6, 2, 1, 4})};
-    const auto rho = collectStationSamples(line, SectionParameter::Res, StationPlacement::ByNumber, 1);
+    const auto rho = collectStationSamples(line, Quantity::Res, StationPlacement::ByNumber, 1);
     ASSERT_EQ(rho.size(), 1u);
     ASSERT_EQ(rho[0].logAb.size(), 3u);
     EXPECT_NEAR(rho[0].logAb[0], 0.0, 1e-9); // sorted by AB/2
     EXPECT_NEAR(rho[0].logAb[1], 1.0, 1e-9);
     EXPECT_NEAR(rho[0].logAb[2], 2.0, 1e-9);
     EXPECT_NEAR(rho[0].value[1], 2.0, 1e-9);
-    const auto m1 = collectStationSamples(line, SectionParameter::M1, StationPlacement::ByNumber, 1);
+    const auto m1 = collectStationSamples(line, Quantity::M1, StationPlacement::ByNumber, 1);
     EXPECT_NEAR(m1[0].value[1], 3.0, 1e-9);
 }
 
@@ -49,7 +49,7 @@ const ValueAtCase valueAtCases[] = {
 
 TEST(StationSamples, ValuesAlongAbHalfOnlyBetweenMeasuredNeighbours) {
     const StationList line{station(1, {1, 2, 4, 8, 16, 64}, {10, 100, gone, 100, 100, 100})};
-    const auto s = collectStationSamples(line, SectionParameter::Res, StationPlacement::ByNumber, 1);
+    const auto s = collectStationSamples(line, Quantity::Res, StationPlacement::ByNumber, 1);
     ASSERT_EQ(s.size(), 1u);
     for (const ValueAtCase& c : valueAtCases) {
         const double v = s[0].valueAt(std::log10(c.ab));
@@ -62,7 +62,7 @@ TEST(StationSamples, ValuesAlongAbHalfOnlyBetweenMeasuredNeighbours) {
 
 TEST(StationSamples, BothMissingMarkersAndNanAreAbsent) {
     const StationList line{station(1, {1, 2, 4, 8}, {10, 9999, NAN, gone})};
-    const auto s = collectStationSamples(line, SectionParameter::Res, StationPlacement::ByNumber, 1);
+    const auto s = collectStationSamples(line, Quantity::Res, StationPlacement::ByNumber, 1);
     ASSERT_EQ(s[0].logAb.size(), 1u);
     EXPECT_TRUE(std::isnan(s[0].valueAt(std::log10(1.5))));
 }
@@ -86,7 +86,7 @@ const PlacementCase placementCases[] = {
 TEST(StationSamples, StationPositions) {
     const StationList line{station(5, {1}, {1}), station(7, {1}, {1}), station(6, {1}, {1})};
     for (const PlacementCase& c : placementCases) {
-        const auto s = collectStationSamples(line, SectionParameter::Res, c.placement, c.spacing);
+        const auto s = collectStationSamples(line, Quantity::Res, c.placement, c.spacing);
         ASSERT_EQ(s.size(), c.positions.size()) << c.name;
         for (std::size_t k = 0; k < s.size(); ++k) {
             EXPECT_DOUBLE_EQ(s[k].position, c.positions[k]) << c.name << k;
@@ -97,7 +97,7 @@ TEST(StationSamples, StationPositions) {
 
 TEST(StationSamples, StationsOnOnePositionMerge) {
     const StationList line{station(3, {1}, {10}), station(4, {1}, {10}), station(3, {1, 10}, {1000, 10})};
-    const auto s = collectStationSamples(line, SectionParameter::Res, StationPlacement::ByNumber, 1);
+    const auto s = collectStationSamples(line, Quantity::Res, StationPlacement::ByNumber, 1);
     ASSERT_EQ(s.size(), 2u);
     EXPECT_EQ(s[0].index, 0u); // the first station of the number names the column
     ASSERT_EQ(s[0].logAb.size(), 2u);
@@ -109,7 +109,7 @@ TEST(StationSamples, StationsOnOnePositionMerge) {
 TEST(PseudosectionGrid, BetweenStationsLinearInXOfTheScaledValue) {
     const StationList line{station(0, {1, 10, 100}, {10, 10, 10}),
                            station(1, {1, 10, 100}, {1000, 1000, 1000})};
-    const auto s = collectStationSamples(line, SectionParameter::Res, StationPlacement::ByNumber, 10);
+    const auto s = collectStationSamples(line, Quantity::Res, StationPlacement::ByNumber, 10);
     const PseudosectionGrid grid(s, 2, 2);
     ASSERT_EQ(grid.columns(), 3);
     ASSERT_EQ(grid.rows(), 5);
@@ -128,7 +128,7 @@ TEST(PseudosectionGrid, HolesAreNotFilled) {
     // the column between; the first station is untouched.
     const StationList line{station(0, {1, 10, 100}, {10, 10, 10}),
                            station(1, {1, 10, 100}, {1000, gone, 1000})};
-    const auto s = collectStationSamples(line, SectionParameter::Res, StationPlacement::ByNumber, 10);
+    const auto s = collectStationSamples(line, Quantity::Res, StationPlacement::ByNumber, 10);
     const PseudosectionGrid grid(s, 2, 2);
     for (int r = 1; r <= 3; ++r) {
         EXPECT_TRUE(std::isnan(grid.at(2, r))) << r;
@@ -142,7 +142,7 @@ TEST(PseudosectionGrid, HolesAreNotFilled) {
 TEST(PseudosectionGrid, StationsWithDifferentSpacings) {
     // The second station reaches only AB/2 = 10: below it nothing, also not between the stations.
     const StationList line{station(0, {1, 10, 100}, {10, 10, 10}), station(1, {1, 3, 10}, {10, 10, 10})};
-    const auto s = collectStationSamples(line, SectionParameter::Res, StationPlacement::ByNumber, 10);
+    const auto s = collectStationSamples(line, Quantity::Res, StationPlacement::ByNumber, 10);
     const PseudosectionGrid grid(s, 2, 2);
     EXPECT_NEAR(grid.at(2, 2), 1.0, 1e-9);
     EXPECT_TRUE(std::isnan(grid.at(2, 3)));

@@ -131,17 +131,6 @@ TEST_F(ComposerTest, AxesFrameTheFigureWithTheirFixedStyles) {
     EXPECT_EQ(s.titleText.y1, 1600.0f);
 }
 
-TEST_F(ComposerTest, LeftAxisCaptionFollowsTheParameter) {
-    EXPECT_EQ(leftAxisCaption(1), "Res");
-    EXPECT_EQ(leftAxisCaption(2), "M1");
-    EXPECT_EQ(leftAxisCaption(3), "R");
-    EXPECT_EQ(leftAxisCaption(4), "Th");
-    EXPECT_EQ(leftAxisCaption(5), "TD");
-    EXPECT_EQ(leftAxisCaption(6), "Zp");
-    EXPECT_EQ(leftAxisCaption(0), "Res");
-    EXPECT_EQ(leftAxisCaption(7), "Res");
-}
-
 TEST_F(ComposerTest, TaggedStationFillsOnlyTheResistivityCurve) {
     s.stations.push_back(sheettest::station(1, {1.5f, 3, 5}, {100, 120, 150}));
     choices.symbols = {4, 5, 6, 7, 8, 9};
@@ -201,13 +190,7 @@ TEST_F(ComposerTest, CurvesTakeTheirOwnVectorsAndSymbolsInFileOrder) {
     st.appendPoint(7, 2, 20, 1, 2, 3, 4, 5);
     st.appendPoint(7, 10, 50, 1, 2, 3, 4, 5);
     s.stations.push_back(st);
-    using namespace plotparam;
-    choices.symbols[res] = 1;
-    choices.symbols[m1] = 2;
-    choices.symbols[r] = 3;
-    choices.symbols[td] = 4;
-    choices.symbols[th] = 5;
-    choices.symbols[zp] = 6;
+    choices.symbols = {{1, 2, 3, 4, 5, 6}}; // RES, M1, R, TD, TH, ZP
     ASSERT_TRUE(composeSheet(s, choices));
     EXPECT_EQ(s.resCurve.xValues, (std::vector<float>{100, 2, 10}));
     EXPECT_EQ(s.resCurve.yValues, (std::vector<float>{300, 20, 50}));

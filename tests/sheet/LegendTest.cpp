@@ -56,12 +56,12 @@ TEST_F(LegendTest, NoEntryWhileEverySymbolIsZero) {
 }
 
 TEST_F(LegendTest, DrawnEntriesFollowEachOtherWithoutGaps) {
-    choices.ticked[plotparam::res] = true;
-    choices.ticked[plotparam::td] = true;
-    choices.ticked[plotparam::m1] = true;
-    choices.symbols[plotparam::res] = 4;
-    choices.symbols[plotparam::td] = 9;
-    choices.symbols[plotparam::m1] = 0;
+    choices.ticked[Quantity::Res] = true;
+    choices.ticked[Quantity::TD] = true;
+    choices.ticked[Quantity::M1] = true;
+    choices.symbols[Quantity::Res] = 4;
+    choices.symbols[Quantity::TD] = 9;
+    choices.symbols[Quantity::M1] = 0;
     drawLegend(s, choices, canvas);
 
     const auto texts = labels();
@@ -97,9 +97,9 @@ TEST_F(LegendTest, DrawnEntriesFollowEachOtherWithoutGaps) {
 TEST_F(LegendTest, NoEntryWithoutPointsSymbolsOrTick) {
     choices.ticked.fill(true);
     choices.symbols.fill(5);
-    choices.ticked[plotparam::zp] = false; // not ticked
-    s.resCurve.xPoints.clear();            // no points at this station
-    s.rCurve.showSymbols = false;          // legend switch turned the symbols off
+    choices.ticked[Quantity::ZP] = false; // not ticked
+    s.resCurve.xPoints.clear();           // no points at this station
+    s.rCurve.showSymbols = false;         // legend switch turned the symbols off
     drawLegend(s, choices, canvas);
     const auto texts = labels();
     ASSERT_EQ(texts.size(), 3u);
@@ -114,8 +114,8 @@ TEST_F(LegendTest, SampleUsesTheCurvePenAndTheSymbolABlackOutline) {
     s.resCurve.penStyle = penstyle::dash;
     s.resCurve.penWidth = 3;
     s.resCurve.color = colors::red;
-    choices.ticked[plotparam::res] = true;
-    choices.symbols[plotparam::res] = 5; // open square
+    choices.ticked[Quantity::Res] = true;
+    choices.symbols[Quantity::Res] = 5; // open square
     canvas.setBrushColor(colors::white);
     drawLegend(s, choices, canvas);
 

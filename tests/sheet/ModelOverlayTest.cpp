@@ -229,7 +229,7 @@ TEST_F(ModelOverlayTest, ManyLayersShowTheFirstOnesAndACount) {
 TEST_F(ModelOverlayTest, ChargeabilityResponseOnlyWithM1TickedAndChargeableLayers) {
     setModel(earthOf({100.0, 10.0}, {10.0}, {2.0, 20.0}));
     EXPECT_TRUE(overlay().chargeability.empty()); // M1 not ticked
-    choices.ticked[plotparam::m1] = true;
+    choices.ticked[Quantity::M1] = true;
     const ModelOverlay o = overlay();
     ASSERT_FALSE(o.chargeability.empty());
     EXPECT_GT(o.chargeability.size(), 5u); // in dashes
@@ -274,8 +274,8 @@ TEST_F(ModelOverlayTest, LegendRowsFollowTheCurveRows) {
     s.resCurve.xPoints = {10.0f, 20.0f};
     s.resCurve.yPoints = {10.0f, 20.0f};
     s.resCurve.showSymbols = true;
-    choices.ticked[plotparam::res] = true;
-    choices.symbols[plotparam::res] = 4;
+    choices.ticked[Quantity::Res] = true;
+    choices.symbols[Quantity::Res] = 4;
     setModel(earthOf({100.0, 10.0}, {10.0}));
     const ModelOverlay o = overlay();
 
@@ -307,8 +307,8 @@ TEST_F(ModelOverlayTest, LegendRowsFollowTheCurveRows) {
 TEST_F(ModelOverlayTest, PaintWithoutAModelIsUnchangedAndWithOneAddsTheOverlay) {
     s.stations.push_back(sheettest::station(3, {1.5, 15, 60}, {80, 40, 200}));
     choices.stationIndex = 0;
-    choices.ticked[plotparam::res] = true;
-    choices.symbols[plotparam::res] = 4;
+    choices.ticked[Quantity::Res] = true;
+    choices.symbols[Quantity::Res] = 4;
     ASSERT_TRUE(composeSheet(s, choices));
     prepareSheetBitmap(s, 96, 96);
 
@@ -350,7 +350,7 @@ TEST_F(ModelOverlayTest, MaskedReadingsAreRingedAndFoundByTheirPosition) {
     // AB/2 1..100 on 1250 units (625 a decade), resistivity 1..1000 on 1875 (625 a decade).
     s.stations.push_back(sheettest::station(3, {10, 100}, {10, 100}));
     choices.stationIndex = 0;
-    choices.ticked[plotparam::res] = true;
+    choices.ticked[Quantity::Res] = true;
     s.maskedPoints = {1};
     const ModelOverlay o = overlay();
     ASSERT_EQ(o.masked.size(), 1u);
@@ -364,7 +364,7 @@ TEST_F(ModelOverlayTest, MaskedReadingsAreRingedAndFoundByTheirPosition) {
     EXPECT_EQ(ModelOverlay::readingAt(s, choices, 1250, 1250 + readingHitRadius),
               std::optional<std::size_t>(1));
     EXPECT_FALSE(ModelOverlay::readingAt(s, choices, 625 + 30, 625 - 30));
-    choices.ticked[plotparam::res] = false;
+    choices.ticked[Quantity::Res] = false;
     EXPECT_FALSE(ModelOverlay::readingAt(s, choices, 625, 625))
         << "no resistivity curve drawn, nothing to mask";
 }
@@ -379,7 +379,7 @@ TEST_F(ModelOverlayTest, CorrectedSegmentsArePiecesOfTheirOwnBesideAFaintMeasure
                             missingValue, mn[i]);
     s.stations.push_back(station);
     choices.stationIndex = 0;
-    choices.ticked[plotparam::res] = true;
+    choices.ticked[Quantity::Res] = true;
     setModel(earthOf({20.0, 100.0}, {5.0}), true, 3.0);
     s.stationModel->stationNumber = 3;
     s.stationModel->report.segments = {{0.5, 2, 1.0, true}, {2.0, 2, 0.5, false}};
@@ -420,7 +420,7 @@ namespace {
 // lower right), it goes to the lower left corner.
 TEST_F(ModelOverlayTest, TheTableTakesTheCornerWithTheFewestReadings) {
     setModel(earthOf({100, 10}, {5}));
-    choices.ticked[plotparam::res] = true;
+    choices.ticked[Quantity::Res] = true;
     choices.stationIndex = 0;
     Station station;
     for (float ab : {20.0f, 30.0f, 50.0f, 70.0f, 100.0f})

@@ -65,7 +65,7 @@ TEST_F(OpenDataTest, DecadesAndLengthsFromAllStations) {
     // The station selector: every station, the first selected, RES ticked, the window shown.
     EXPECT_EQ(choices.stationItems, (std::vector<std::string>{"11", "12"}));
     EXPECT_EQ(choices.stationIndex, 0);
-    EXPECT_TRUE(choices.ticked[plotparam::res]);
+    EXPECT_TRUE(choices.ticked[Quantity::Res]);
     EXPECT_TRUE(choices.visible);
 
     // Composed for the first station.
@@ -93,7 +93,7 @@ TEST_F(OpenDataTest, ValuesBelowOneStartAtTheDecadeOfOne) {
 }
 
 TEST_F(OpenDataTest, TaggedFileGivesTheRightAxisTheResistivityRange) {
-    choices.ticked[plotparam::m1] = true;
+    choices.ticked[Quantity::M1] = true;
     ASSERT_EQ(openTagged({{"1", {{"1.5", "30"}, {"300", "600"}}}}, "named-like-columns.dat"),
               OpenOutcome::Loaded);
     for (const Axis* a : {&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis})
@@ -102,11 +102,10 @@ TEST_F(OpenDataTest, TaggedFileGivesTheRightAxisTheResistivityRange) {
     EXPECT_EQ(s.ipMax, 1000.0f);
     EXPECT_EQ(s.rightAxis.rangeMin, 10.0f);
     EXPECT_EQ(s.rightAxis.rangeMax, 1000.0f);
-    using namespace plotparam;
-    EXPECT_TRUE(choices.enabled[res]);
-    for (int p : {m1, r, td, th, zp})
-        EXPECT_FALSE(choices.enabled[p]);
-    EXPECT_TRUE(choices.ticked[m1]); // disabling keeps the tick
+    EXPECT_TRUE(choices.enabled[Quantity::Res]);
+    for (Quantity q : {Quantity::M1, Quantity::R, Quantity::TD, Quantity::TH, Quantity::ZP})
+        EXPECT_FALSE(choices.enabled[q]);
+    EXPECT_TRUE(choices.ticked[Quantity::M1]); // disabling keeps the tick
 }
 
 TEST_F(OpenDataTest, ColumnFileGetsALinearRightAxisWithTheRoundedIpRange) {
@@ -196,12 +195,12 @@ TEST_F(OpenDataTest, FileWithoutStationsKeepsTheSheetAndTheSelector) {
 TEST_F(OpenDataTest, SecondOpenResetsTheSelectionToTheFirstStation) {
     ASSERT_EQ(openTagged({{"1", {{"2", "30"}}}, {"2", {{"3", "40"}}}}), OpenOutcome::Loaded);
     choices.stationIndex = 1;
-    choices.ticked[plotparam::res] = false;
+    choices.ticked[Quantity::Res] = false;
     ASSERT_EQ(openTagged({{"7", {{"2", "30"}}}, {"8", {{"3", "40"}}}, {"9", {{"4", "50"}}}}),
               OpenOutcome::Loaded);
     EXPECT_EQ(choices.stationItems, (std::vector<std::string>{"7", "8", "9"}));
     EXPECT_EQ(choices.stationIndex, 0);
-    EXPECT_TRUE(choices.ticked[plotparam::res]);
+    EXPECT_TRUE(choices.ticked[Quantity::Res]);
     EXPECT_EQ(s.stations.size(), 3u);
 }
 

@@ -15,7 +15,6 @@ TEST(SheetStateTest, FreshSheetBeforeAnyOpen) {
     }
     EXPECT_TRUE(s.legendVisible);
     EXPECT_FALSE(s.polarityMode);
-    EXPECT_EQ(s.leftAxisParameter, 1);
     EXPECT_EQ(s.xLengthCm, 5.0f);
     EXPECT_EQ(s.yLengthCm, 5.0f);
     EXPECT_TRUE(s.stations.empty());

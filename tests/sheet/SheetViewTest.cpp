@@ -175,7 +175,7 @@ bool drawsText(const RecordingCanvas& canvas, const std::string& text) {
 TEST_F(SheetViewTest, AxisTitlesAndTheFooterLineAreDrawnOnlyWhenAskedFor) {
     s.xLength = 1250.0f;
     s.yLength = 1875.0f;
-    choices.ticked[plotparam::m1] = true;
+    choices.ticked[Quantity::M1] = true;
     RecordingCanvas plain(96, 96);
     paintSheet(s, choices, plain, 793, 1096, ui);
     for (const char* note : {"AB/2 (m)", "ρs (Ω·m)", "M1 (%)"})
