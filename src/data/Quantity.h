@@ -21,8 +21,7 @@ constexpr std::size_t indexOf(Quantity quantity) {
 }
 
 // One value per quantity, indexed by quantity (a tick, a symbol number, an enabled flag).
-template <class T>
-struct PerQuantity {
+template <class T> struct PerQuantity {
     std::array<T, quantityCount> values{};
 
     T& operator[](Quantity quantity) { return values[indexOf(quantity)]; }
@@ -53,8 +52,7 @@ constexpr bool isLogarithmic(Quantity quantity) {
 
 // Calls `use` with the station's column of that quantity, parallel to abHalf: the resistivity vector or
 // one of the IP columns (both read by index), and returns what it returns.
-template <class Use>
-decltype(auto) withValuesOf(const Station& station, Quantity quantity, Use&& use) {
+template <class Use> decltype(auto) withValuesOf(const Station& station, Quantity quantity, Use&& use) {
     switch (quantity) {
     case Quantity::M1:
         return use(station.chargeability);

@@ -59,17 +59,14 @@ public:
     float yLengthCm = 5.0f; // figure height, cm
     float xLength = 0.0f;   // the same in logical units, refreshed before drawing
     float yLength = 0.0f;
-    std::int32_t savedMapMode = 0; // mapping in force before the sheet's
-    std::int32_t mapMode = 2;      // 0.1 mm per unit, y up
-    std::int32_t viewportX = 0;    // device position of the logical origin
+    std::int32_t mapMode = 2;   // 0.1 mm per unit, y up
+    std::int32_t viewportX = 0; // device position of the logical origin at the last paint
     std::int32_t viewportY = 0;
     float originX = 0.0f; // logical point shown at the viewport origin
     float originY = 0.0f;
-    float offsetXCm = 0.0f; // shift of the figure from the surface's centre
-    float offsetYCm = 3.5f; // room above the figure for the title; not tied to titleGapCm later
-    Pen savedPen;           // style, width and colour given back after a paint
-    Pen linePen;
-    Color savedBrushColor = 0;
+    float offsetXCm = 0.0f;     // shift of the figure from the surface's centre
+    float offsetYCm = 3.5f;     // room above the figure for the title; not tied to titleGapCm later
+    Pen linePen;                // the pen the pen dialog edits, taken by a clicked curve
     float sheetWidthCm = 21.0f; // paper, A4 portrait; only ever grows
     float sheetHeightCm = 29.7f;
     float titleGapCm = 3.5f; // frame top to title top

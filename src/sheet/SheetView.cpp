@@ -97,15 +97,17 @@ Point viewportOrigin(const SheetState& state, double dpiX, double dpiY, int widt
 
 } // namespace
 
-void applySheetMapping(SheetState& state, Canvas& canvas, int width, int height) {
-    state.savedMapMode = canvas.setMapMode(state.mapMode);
+SavedCanvas applySheetMapping(SheetState& state, Canvas& canvas, int width, int height) {
+    SavedCanvas saved;
+    saved.mapMode = canvas.setMapMode(state.mapMode);
     const Point viewport = viewportOrigin(state, canvas.dpiX(), canvas.dpiY(), width, height);
     state.viewportX = viewport.x;
     state.viewportY = viewport.y;
     canvas.setViewportOrigin(state.viewportX, state.viewportY);
     canvas.setWindowOrigin(truncated(state.originX), truncated(state.originY));
-    state.savedPen = canvas.pen();
-    state.savedBrushColor = canvas.brushColor();
+    saved.pen = canvas.pen();
+    saved.brushColor = canvas.brushColor();
+    return saved;
 }
 
 Point sheetPointAt(const SheetState& state, int dpiX, int dpiY, int width, int height, Point pixel) {
@@ -119,14 +121,14 @@ Point sheetPointAt(const SheetState& state, int dpiX, int dpiY, int width, int h
     return {static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))};
 }
 
-void restoreCanvas(const SheetState& state, Canvas& canvas) {
+void restoreCanvas(const SavedCanvas& saved, Canvas& canvas) {
     Pen pen = canvas.pen();
-    pen.style = state.savedPen.style;
-    pen.width = state.savedPen.width;
-    pen.color = state.savedPen.color;
+    pen.style = saved.pen.style;
+    pen.width = saved.pen.width;
+    pen.color = saved.pen.color;
     canvas.setPen(pen);
-    canvas.setBrushColor(state.savedBrushColor);
-    canvas.setMapMode(state.savedMapMode);
+    canvas.setBrushColor(saved.brushColor);
+    canvas.setMapMode(saved.mapMode);
 }
 
 BitmapSize prepareSheetBitmap(SheetState& state, int dpiX, int dpiY) {
@@ -158,7 +160,7 @@ BitmapSize prepareSheetBitmap(SheetState& state, int dpiX, int dpiY) {
 void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, int width, int height,
                 Ui& ui) {
     WaitCursor wait(ui);
-    applySheetMapping(state, canvas, width, height);
+    const SavedCanvas saved = applySheetMapping(state, canvas, width, height);
     state.titleText.draw(canvas);
     canvas.setPenColor(colors::black);
     state.topAxis.draw(canvas);
@@ -192,7 +194,7 @@ void paintSheet(SheetState& state, const PlotChoices& choices, Canvas& canvas, i
     }
     drawLegend(state, choices, canvas, overlay ? &*overlay : nullptr);
     drawSheetNotes(state, choices, canvas);
-    restoreCanvas(state, canvas);
+    restoreCanvas(saved, canvas);
 }
 
 bool sheetDrawable(const SheetState& state) {

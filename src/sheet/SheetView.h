@@ -12,14 +12,22 @@ struct BitmapSize {
     friend bool operator==(const BitmapSize&, const BitmapSize&) = default;
 };
 
+// What a paint changes on its canvas and gives back when done: the mapping mode, the pen and the
+// brush colour in force before the sheet's.
+struct SavedCanvas {
+    std::int32_t mapMode = 0;
+    Pen pen;
+    Color brushColor = 0;
+};
+
 // Maps 0.1 mm logical units (y up) onto a surface of width × height device pixels: the figure is
-// centred horizontally and sits `offsetYCm` below the vertical centre. Saves the canvas's mapping
-// mode, pen and brush colour for restoreCanvas.
-void applySheetMapping(SheetState& state, Canvas& canvas, int width, int height);
+// centred horizontally and sits `offsetYCm` below the vertical centre; the viewport is kept in the
+// state for hit-testing. Returns what restoreCanvas gives back.
+SavedCanvas applySheetMapping(SheetState& state, Canvas& canvas, int width, int height);
 
 // Gives the canvas back the pen style, width and colour, the brush colour and the mapping mode
-// saved by applySheetMapping.
-void restoreCanvas(const SheetState& state, Canvas& canvas);
+// that applySheetMapping found.
+void restoreCanvas(const SavedCanvas& saved, Canvas& canvas);
 
 // The sheet point (0.1 mm units) under a pixel of a surface of width x height pixels at the
 // given resolution, mapped as applySheetMapping maps it; for hit-testing a click.

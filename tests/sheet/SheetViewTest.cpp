@@ -59,14 +59,14 @@ TEST_F(SheetViewTest, A4BitmapAt96DpiAndFigureCorner) {
     EXPECT_EQ(s.yLength, 500.0f);
 
     RecordingCanvas canvas(96, 96);
-    applySheetMapping(s, canvas, 793, 1096);
+    const SavedCanvas saved = applySheetMapping(s, canvas, 793, 1096);
     // (793 − 188.98) / 2 = 302.01; (1096 + 188.98) / 2 + 132.28 = 774.77.
     EXPECT_EQ(s.viewportX, 302);
     EXPECT_EQ(s.viewportY, 774);
     EXPECT_EQ(canvas.viewportOrigin(), (Point{302, 774}));
     EXPECT_EQ(canvas.windowOrigin(), (Point{0, 0}));
     EXPECT_EQ(canvas.mapMode(), mapmode::loMetric);
-    EXPECT_EQ(s.savedMapMode, mapmode::text);
+    EXPECT_EQ(saved.mapMode, mapmode::text);
 }
 
 TEST_F(SheetViewTest, PaperGrowsToFitTheFigureAndNeverShrinks) {
