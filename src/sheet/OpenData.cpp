@@ -264,30 +264,14 @@ void roundUpIpLimit(float& value) {
     value = static_cast<float>(result);
 }
 
-OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesystem::path& path,
-                         DataFileKind kind, Ui& ui, DataQuality* quality) {
-    DataFileRead read;
-    try {
-        readDataFile(path, kind, ui, read);
-    } catch (const ConversionError&) {
-        s.stations = std::move(read.stations);
-        throw;
-    }
-    if (read.cancelled)
-        return OpenOutcome::Cancelled;
-    // One pass over all points gives the ranges, the checks and the status note's counts.
-    const PointScan scan = scanPoints(read.stations, kind);
-    if (scan.hasDecadeData() && !decadesDrawable(scan)) {
-        ui.messageBox(rangeTooLargeMessage, "警告", MsgButtons::Ok, MsgIcon::Warning);
-        return OpenOutcome::RangeTooLarge;
-    }
-    s.stations = std::move(read.stations);
-    if (quality) {
-        *quality = qualityOf(scan, s.stations.size());
-        quality->skippedRows = read.skippedRows;
-    }
+namespace {
+
+// The axes' kinds a file sets: a column file with its header line has a logarithmic left and a linear
+// right axis and the IP boxes enabled; a tagged file with stations all four axes logarithmic and the
+// IP boxes disabled.
+void setAxisKinds(SheetState& s, PlotChoices& choices, DataFileKind kind, bool columnHeader) {
     if (kind == DataFileKind::Column) {
-        if (read.columnHeader) {
+        if (columnHeader) {
             s.leftAxis.logarithmic = true;
             s.rightAxis.logarithmic = false;
             setIpBoxesEnabled(choices, true);
@@ -299,27 +283,22 @@ OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesys
             setIpBoxesEnabled(choices, false);
         }
     }
+}
 
-    s.rhoMin = s.ipMin = s.abMin = rangeResetLow;
-    s.rhoMax = s.ipMax = s.abMax = rangeResetHigh;
-    s.surveyMean = 0.0f;
-
-    if (!scan.hasDecadeData()) {
-        // Stations without any usable value must not be composed from the selector's old entries.
-        if (!s.stations.empty())
-            choices.stationIndex = -1;
-        ui.messageBox(noStationMessage, "警告", MsgButtons::Ok, MsgIcon::Question);
-        return OpenOutcome::NoStations;
-    }
-
+// The station selector lists every station by its number, the first selected, with RES ticked.
+void listStations(PlotChoices& choices, const StationList& stations) {
     choices.visible = true;
     choices.stationItems.clear();
-    for (const Station& station : s.stations)
+    for (const Station& station : stations)
         choices.stationItems.push_back(
             station.stationNumber.empty() ? std::string() : std::to_string(station.stationNumber[0]));
     choices.stationIndex = 0;
     choices.ticked[Quantity::Res] = true;
+}
 
+// The axes' ranges from the scanned points, widened to whole decades (the IP range rounded), and the
+// figure's lengths at 6.25 cm per decade.
+void setRangesAndLengths(SheetState& s, const PointScan& scan) {
     s.abMin = scan.abMin;
     s.abMax = scan.abMax;
     s.rhoMin = scan.rhoMin;
@@ -349,6 +328,49 @@ OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesys
 
     s.xLength = s.xLengthCm * 100.0f;
     s.yLength = s.yLengthCm * 100.0f;
+}
+
+} // namespace
+
+OpenOutcome loadDataFile(SheetState& s, PlotChoices& choices, const std::filesystem::path& path,
+                         DataFileKind kind, Ui& ui, DataQuality* quality) {
+    DataFileRead read;
+    try {
+        readDataFile(path, kind, ui, read);
+    } catch (const ConversionError&) {
+        s.stations = std::move(read.stations);
+        throw;
+    }
+    if (read.cancelled)
+        return OpenOutcome::Cancelled;
+    // One pass over all points gives the ranges, the checks and the status note's counts.
+    const PointScan scan = scanPoints(read.stations, kind);
+    if (scan.hasDecadeData() && !decadesDrawable(scan)) {
+        ui.messageBox(rangeTooLargeMessage, "警告", MsgButtons::Ok, MsgIcon::Warning);
+        return OpenOutcome::RangeTooLarge;
+    }
+    s.stations = std::move(read.stations);
+    if (quality) {
+        *quality = qualityOf(scan, s.stations.size());
+        quality->skippedRows = read.skippedRows;
+    }
+    setAxisKinds(s, choices, kind, read.columnHeader);
+
+    s.rhoMin = s.ipMin = s.abMin = rangeResetLow;
+    s.rhoMax = s.ipMax = s.abMax = rangeResetHigh;
+    s.surveyMean = 0.0f;
+
+    if (!scan.hasDecadeData()) {
+        // Stations without any usable value must not be composed from the selector's old entries.
+        if (!s.stations.empty())
+            choices.stationIndex = -1;
+        ui.messageBox(noStationMessage, "警告", MsgButtons::Ok, MsgIcon::Question);
+        return OpenOutcome::NoStations;
+    }
+
+    listStations(choices, s.stations);
+
+    setRangesAndLengths(s, scan);
     return OpenOutcome::Loaded;
 }
 
