@@ -37,7 +37,7 @@ constexpr qint64 maxModelFileBytes = 1 << 20;
 constexpr qint64 maxLineModelFileBytes = qint64(1) << 30;
 
 // Why a model file was refused, in the window's words.
-std::string modelFileReason(model::ModelFileError kind, const std::string& outside) {
+std::string modelFileReason(model::ModelFileError kind, const std::optional<model::DomainReason>& outside) {
     switch (kind) {
     case model::ModelFileError::Unreadable:
         return "无法读取模型文件。";
@@ -52,7 +52,7 @@ std::string modelFileReason(model::ModelFileError kind, const std::string& outsi
     case model::ModelFileError::InconsistentFit:
         return "模型文件中的拟合记录自相矛盾。";
     case model::ModelFileError::OutsideDomain:
-        return "模型超出正演计算的范围：" + outside + "。";
+        return "模型超出正演计算的范围：" + (outside ? outside->chinese() : std::string()) + "。";
     case model::ModelFileError::None:
         break;
     }

@@ -154,22 +154,11 @@ std::string unknownParameter(const std::string& name, int layers) {
            (layers > 1 ? ", thk1..thk" + std::to_string(layers - 1) : std::string()) + ").";
 }
 
-FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options) {
-    FitResult result;
-    FitReport& report = result.report;
-    if (!options.autoLayers && !isLayerCount(options.layers)) {
-        report.error = "The number of layers must be from " + std::to_string(kMinLayers) + " to " +
-                       std::to_string(kMaxLayers) + ".";
-        return result;
-    }
-    const std::size_t pointCount = std::min(data.ab2.size(), data.rhoa.size());
-    for (std::size_t i : options.mask)
-        if (i >= pointCount) {
-            report.error = "Point " + std::to_string(i) + " cannot be masked: the station has " +
-                           std::to_string(pointCount) + " points.";
-            return result;
-        }
-    // The counts to try: one, or the automatic range less the counts some fixed name does not fit.
+namespace {
+
+// The counts to try: one, or the automatic range less the counts some fixed name does not fit. Nothing, and
+// `error`, when the fixed values do not fit the options.
+std::vector<int> countsToTry(const BlockFitOptions& options, std::string& error) {
     auto firstUnknown = [&](int layers) {
         for (const FixedParameter& fixed : options.fixed)
             if (std::string reason = unknownParameter(fixed.name, layers); !reason.empty())
@@ -178,9 +167,9 @@ FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options
     };
     std::vector<int> counts;
     if (!options.autoLayers) {
-        report.error = firstUnknown(options.layers);
-        if (!report.ok())
-            return result;
+        error = firstUnknown(options.layers);
+        if (!error.empty())
+            return {};
         counts.push_back(options.layers);
     } else {
         for (int k = kMinAutoLayers; k <= kMaxAutoLayers; ++k)
@@ -189,14 +178,54 @@ FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options
     }
     for (const FixedParameter& fixed : options.fixed)
         if (!std::isfinite(fixed.value) || fixed.value <= 0.0) {
-            report.error = "The fixed value of " + fixed.name + " must be a positive number.";
-            return result;
+            error = "The fixed value of " + fixed.name + " must be a positive number.";
+            return {};
         }
     if (counts.empty()) {
-        report.error = "No number of layers from " + std::to_string(kMinAutoLayers) + " to " +
-                       std::to_string(kMaxAutoLayers) + " has every fixed parameter.";
+        error = "No number of layers from " + std::to_string(kMinAutoLayers) + " to " +
+                std::to_string(kMaxAutoLayers) + " has every fixed parameter.";
+        return {};
+    }
+    return counts;
+}
+
+// The fitted layers, fixed values as given, with the profile ranges where they were found.
+LayeredModel modelOf(const LayerFit& best, std::span<const FixedParameter> fixed) {
+    const int layers = best.layers;
+    auto rangeAt = [&](int parameter) -> std::optional<ValueRange> {
+        const int index = best.rangeOf.empty() ? -1 : best.rangeOf[static_cast<std::size_t>(parameter)];
+        if (index < 0)
+            return std::nullopt;
+        const LogRange& range = best.ranges[static_cast<std::size_t>(index)];
+        return ValueRange{valueOf(range.low), valueOf(range.high)};
+    };
+    LayeredModel model;
+    for (int k = 0; k < layers; ++k) {
+        Layer layer = blockLayer(best.full, layers, k, fixed);
+        layer.rhoRange = rangeAt(k);
+        if (k + 1 < layers)
+            layer.thkRange = rangeAt(layers + k);
+        model.layers.push_back(layer);
+    }
+    return model;
+}
+
+} // namespace
+
+FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options) {
+    FitResult result;
+    FitReport& report = result.report;
+    if (!options.autoLayers && !isLayerCount(options.layers)) {
+        report.error = "The number of layers must be from " + std::to_string(kMinLayers) + " to " +
+                       std::to_string(kMaxLayers) + ".";
         return result;
     }
+    report.error = maskOutsideStation(data, options.mask);
+    if (!report.ok())
+        return result;
+    std::vector<int> counts = countsToTry(options, report.error);
+    if (!report.ok())
+        return result;
 
     const UsablePoints points = UsablePoints::of(data, options.ideal, options.mask);
     report.pointsUsed = static_cast<int>(points.size());
@@ -241,45 +270,9 @@ FitResult fitBlockModel(const SoundingData& data, const BlockFitOptions& options
     }
 
     const int layers = best.layers;
-    auto rangeAt = [&](int parameter) -> std::optional<ValueRange> {
-        const int index = best.rangeOf.empty() ? -1 : best.rangeOf[static_cast<std::size_t>(parameter)];
-        if (index < 0)
-            return std::nullopt;
-        const LogRange& range = best.ranges[static_cast<std::size_t>(index)];
-        return ValueRange{valueOf(range.low), valueOf(range.high)};
-    };
-    for (int k = 0; k < layers; ++k) {
-        Layer layer;
-        layer.rho = std::exp(best.full[k]);
-        layer.thk = k + 1 < layers ? std::exp(best.full[layers + k]) : 0.0;
-        for (const FixedParameter& fixed : options.fixed) {
-            const int index = *parameterIndex(fixed.name, layers);
-            if (index == k) {
-                layer.fixedRho = true;
-                layer.rho = fixed.value;
-            } else if (index == layers + k) {
-                layer.fixedThk = true;
-                layer.thk = fixed.value;
-            }
-        }
-        layer.rhoRange = rangeAt(k);
-        if (k + 1 < layers)
-            layer.thkRange = rangeAt(layers + k);
-        result.model.layers.push_back(layer);
-    }
-    std::vector<double> factorOfPoint;
-    if (!segments.segments.empty()) {
-        report.segments = segments.segments;
-        int factor = 0;
-        for (SegmentFactor& segment : report.segments)
-            if (!segment.reference)
-                segment.factor = std::exp(best.full[2 * layers - 1 + factor++]);
-        for (std::size_t i = 0; i < points.size(); ++i) {
-            const int s = segments.factorOfPoint.empty() ? -1 : segments.factorOfPoint[i];
-            factorOfPoint.push_back(s < 0 ? 1.0 : std::exp(best.full[2 * layers - 1 + s]));
-            report.correctedRhoa.push_back(factorOfPoint.back() * points.rhoa[i]);
-        }
-    }
+    result.model = modelOf(best, options.fixed);
+    const std::vector<double> factorOfPoint =
+        reportSegments(segments, points, best.full, 2 * layers - 1, report);
     report.iterations = best.fit.iterations;
     report.converged = best.fit.outcome == LevenbergMarquardt::Outcome::Converged;
     fillResponse(fitter.forward(), points, result.model, report, factorOfPoint);

@@ -37,6 +37,41 @@ std::optional<int> parameterIndex(const std::string& name, int layers) {
     return base + k - 1;
 }
 
+std::vector<double> reportSegments(const Segmentation& segments, const UsablePoints& points,
+                                   const Eigen::VectorXd& x, int modelParameters, FitReport& report) {
+    std::vector<double> factorOfPoint;
+    if (segments.segments.empty())
+        return factorOfPoint;
+    report.segments = segments.segments;
+    int factor = 0;
+    for (SegmentFactor& segment : report.segments)
+        if (!segment.reference)
+            segment.factor = std::exp(x[modelParameters + factor++]);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        const int f = segments.factorOfPoint.empty() ? -1 : segments.factorOfPoint[i];
+        factorOfPoint.push_back(f < 0 ? 1.0 : std::exp(x[modelParameters + f]));
+        report.correctedRhoa.push_back(factorOfPoint.back() * points.rhoa[i]);
+    }
+    return factorOfPoint;
+}
+
+Layer blockLayer(const Eigen::VectorXd& x, int layers, int k, std::span<const FixedParameter> fixed) {
+    Layer layer;
+    layer.rho = std::exp(x[k]);
+    layer.thk = k + 1 < layers ? std::exp(x[layers + k]) : 0.0;
+    for (const FixedParameter& held : fixed) {
+        const auto i = parameterIndex(held.name, layers);
+        if (i && *i == k) {
+            layer.fixedRho = true;
+            layer.rho = held.value;
+        } else if (i && *i == layers + k) {
+            layer.fixedThk = true;
+            layer.thk = held.value;
+        }
+    }
+    return layer;
+}
+
 Segmentation segmentsOf(const UsablePoints& points, SegmentReference reference) {
     Segmentation out;
     if (reference == SegmentReference::None)

@@ -3,6 +3,7 @@
 #include <Eigen/Core>
 
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,14 @@ struct Segmentation {
 };
 
 Segmentation segmentsOf(const UsablePoints& points, SegmentReference reference);
+
+// The fitted segment factors (ln f at x[modelParameters...]) into the report, with the corrected data;
+// returns each point's factor, or nothing without segments.
+std::vector<double> reportSegments(const Segmentation& segments, const UsablePoints& points,
+                                   const Eigen::VectorXd& x, int modelParameters, FitReport& report);
+
+// Layer k of the layout ln rho_1..rho_K, ln thk_1..thk_(K-1) in x; a fixed value as given, marked held.
+Layer blockLayer(const Eigen::VectorXd& x, int layers, int k, std::span<const FixedParameter> fixed);
 
 // Bounds of the layout ln rho_1..rho_K, ln thk_1..thk_(K-1), ln f of `factors` segment factors:
 // resistivities within a factor 1000 of the measured range, thicknesses from a twentieth of the shortest to

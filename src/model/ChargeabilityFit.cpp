@@ -15,6 +15,49 @@ namespace {
 constexpr int kIterations = 8;
 constexpr double kMaxFraction = 0.95;
 
+// Apparent chargeability (fraction) at every usable point for layer chargeabilities m (fractions) and,
+// when asked, its derivatives: with rho'_k = rho_k (1 - m_k), d ma / d m_k = L_k (1 - ma) / (1 - m_k),
+// L_k = d ln rhoa(rho') / d ln rho'_k.
+class ChargedResponse {
+public:
+    ChargedResponse(const UsablePoints& points, const LayeredModel& model)
+        : forward_(points.ab2, points.mn2), rho_(model.resistivities()), thk_(model.thicknesses()),
+          plain_(points.size()), charged_(rho_.size()), response_(points.size()),
+          logJacobian_(points.size() * (2 * rho_.size() - 1)) {
+        forward_.apparentResistivity(rho_, thk_, plain_);
+    }
+
+    void operator()(const Eigen::VectorXd& m, Eigen::VectorXd& out, Eigen::MatrixXd* jacobian) {
+        for (std::size_t k = 0; k < rho_.size(); ++k)
+            charged_[k] = rho_[k] * (1.0 - m[static_cast<Eigen::Index>(k)]);
+        if (jacobian)
+            forward_.logJacobian(charged_, thk_, response_, logJacobian_);
+        else
+            forward_.apparentResistivity(charged_, thk_, response_);
+        const auto count = static_cast<Eigen::Index>(plain_.size());
+        out.resize(count);
+        for (std::size_t i = 0; i < plain_.size(); ++i)
+            out[static_cast<Eigen::Index>(i)] = 1.0 - response_[i] / plain_[i];
+        if (jacobian) {
+            const Eigen::Map<const Eigen::MatrixXd> log(logJacobian_.data(), count,
+                                                        static_cast<Eigen::Index>(2 * rho_.size() - 1));
+            jacobian->resize(count, static_cast<Eigen::Index>(rho_.size()));
+            for (Eigen::Index k = 0; k < jacobian->cols(); ++k)
+                jacobian->col(k) = (log.col(k).array() * (1.0 - out.array()) / (1.0 - m[k])).matrix();
+        }
+    }
+
+private:
+    const SchlumbergerForward forward_;
+    const std::vector<double> rho_;
+    const std::vector<double> thk_;
+    std::vector<double> plain_;
+    // Work space of one evaluation.
+    std::vector<double> charged_;
+    std::vector<double> response_;
+    std::vector<double> logJacobian_;
+};
+
 } // namespace
 
 bool fitChargeability(const SoundingData& data, bool ideal, LayeredModel& model, FitReport& report,
@@ -26,36 +69,7 @@ bool fitChargeability(const SoundingData& data, bool ideal, LayeredModel& model,
     for (std::size_t i = 0; i < points.size(); ++i)
         if (!std::isnan(points.m1[i]))
             measured.push_back(i);
-    const SchlumbergerForward forward(points.ab2, points.mn2);
-    const std::vector<double> rho = model.resistivities();
-    const std::vector<double> thk = model.thicknesses();
-    std::vector<double> plain(points.size());
-    forward.apparentResistivity(rho, thk, plain);
-    std::vector<double> charged(rho.size());
-    std::vector<double> response(points.size());
-    std::vector<double> logJacobian(points.size() * (2 * rho.size() - 1));
-    // Apparent chargeability (fraction) at every usable point for layer chargeabilities m (fractions) and,
-    // when asked, its derivatives: with rho'_k = rho_k (1 - m_k), d ma / d m_k = L_k (1 - ma) / (1 - m_k),
-    // L_k = d ln rhoa(rho') / d ln rho'_k.
-    auto chargeability = [&](const Eigen::VectorXd& m, Eigen::VectorXd& out, Eigen::MatrixXd* jacobian) {
-        for (std::size_t k = 0; k < rho.size(); ++k)
-            charged[k] = rho[k] * (1.0 - m[static_cast<Eigen::Index>(k)]);
-        if (jacobian)
-            forward.logJacobian(charged, thk, response, logJacobian);
-        else
-            forward.apparentResistivity(charged, thk, response);
-        const auto count = static_cast<Eigen::Index>(points.size());
-        out.resize(count);
-        for (std::size_t i = 0; i < points.size(); ++i)
-            out[static_cast<Eigen::Index>(i)] = 1.0 - response[i] / plain[i];
-        if (jacobian) {
-            const Eigen::Map<const Eigen::MatrixXd> log(logJacobian.data(), count,
-                                                        static_cast<Eigen::Index>(2 * rho.size() - 1));
-            jacobian->resize(count, static_cast<Eigen::Index>(rho.size()));
-            for (Eigen::Index k = 0; k < jacobian->cols(); ++k)
-                jacobian->col(k) = (log.col(k).array() * (1.0 - out.array()) / (1.0 - m[k])).matrix();
-        }
-    };
+    ChargedResponse chargeability(points, model);
 
     const auto layers = static_cast<Eigen::Index>(model.size());
     Eigen::VectorXd m(layers);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <optional>
 #include <span>
 #include <string>
 
@@ -24,9 +26,29 @@ inline constexpr double kMaxSpacing = 1e7;      // AB/2, m
 inline constexpr double kIdealFraction = 1e-4;
 } // namespace domain
 
-// Why the model lies outside the domain (English, for the command line), or empty when it lies inside.
+// What lies outside the domain, and where: a layer's resistivity, thickness or chargeability, the model's
+// resistivity contrast, an AB/2 value, or a model without layers.
+struct DomainReason {
+    enum class Quantity { NoLayer, Resistivity, Thickness, Chargeability, Contrast, Spacing };
+    Quantity quantity = Quantity::NoLayer;
+    std::size_t layer = 0; // from 1, for the quantities of one layer; 0 otherwise
+    double value = 0.0;    // the value refused
+    double low = 0.0;      // the range allowed (Contrast: up to `high`; Chargeability: `high` excluded)
+    double high = 0.0;
+
+    // For the command line: "layer 2: resistivity 1e+10 ohm-m is outside 1e-06 to 1e+09 ohm-m".
+    std::string english() const;
+    // For the window: "第2层电阻率 1e+10 Ω·m 超出范围 1e-06…1e+09 Ω·m".
+    std::string chinese() const;
+};
+
+// Why the model lies outside the domain, or nothing when it lies inside.
+std::optional<DomainReason> modelReason(const LayeredModel& model);
+// Why an AB/2 value lies outside the domain, or nothing.
+std::optional<DomainReason> spacingReason(std::span<const double> ab2);
+
+// The reasons' English texts, or empty when inside.
 std::string modelOutsideDomain(const LayeredModel& model);
-// Why an AB/2 value lies outside the domain, or empty.
 std::string spacingOutsideDomain(std::span<const double> ab2);
 
 } // namespace model

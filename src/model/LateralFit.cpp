@@ -189,6 +189,38 @@ public:
         bool evaluable = true;
     };
 
+    // Marks the parameters at a bound that the descent pushes outwards: they are held for this iteration.
+    // Returns the largest gradient component of the others.
+    double holdAtBounds(const Eigen::VectorXd& x, const Eigen::VectorXd& gradient,
+                        std::vector<char>& held) const {
+        double largest = 0.0;
+        for (Eigen::Index j = 0; j < size(); ++j) {
+            held[static_cast<std::size_t>(j)] =
+                (x[j] <= lower_[j] && gradient[j] > 0.0) || (x[j] >= upper_[j] && gradient[j] < 0.0);
+            if (!held[static_cast<std::size_t>(j)])
+                largest = std::max(largest, std::abs(gradient[j]));
+        }
+        return largest;
+    }
+
+    // Adds the damping to the diagonal of the normal matrix, and takes the held parameters out of the step
+    // (unit row and column, zero right-hand side).
+    static void dampAndHold(Eigen::SparseMatrix<double>& damped, Eigen::VectorXd& rhs,
+                            const std::vector<char>& held, double damping, const Eigen::VectorXd& scale) {
+        for (int k = 0; k < damped.outerSize(); ++k)
+            for (Eigen::SparseMatrix<double>::InnerIterator it(damped, k); it; ++it) {
+                const bool anyHeld =
+                    held[static_cast<std::size_t>(it.row())] || held[static_cast<std::size_t>(it.col())];
+                if (it.row() == it.col())
+                    it.valueRef() = anyHeld ? 1.0 : it.value() + damping * scale[it.row()];
+                else if (anyHeld)
+                    it.valueRef() = 0.0;
+            }
+        for (Eigen::Index j = 0; j < rhs.size(); ++j)
+            if (held[static_cast<std::size_t>(j)])
+                rhs[j] = 0.0;
+    }
+
     // Damped Gauss-Newton (Marquardt's scaling) from x within the bounds, at lateral weight `weight`.
     Solve solve(Eigen::VectorXd x, double weight, int maxIterations) const {
         Solve out;
@@ -213,15 +245,7 @@ public:
             normalEquations(out.x, weight, entries, gradient);
             normal.setFromTriplets(entries.begin(), entries.end());
             diagonal = normal.diagonal();
-            double largest = 0.0;
-            for (Eigen::Index j = 0; j < n; ++j) {
-                // A parameter at a bound that the descent pushes outwards is held for this iteration.
-                held[static_cast<std::size_t>(j)] = (out.x[j] <= lower_[j] && gradient[j] > 0.0) ||
-                                                    (out.x[j] >= upper_[j] && gradient[j] < 0.0);
-                if (!held[static_cast<std::size_t>(j)])
-                    largest = std::max(largest, std::abs(gradient[j]));
-            }
-            if (largest <= kGradientTolerance) {
+            if (holdAtBounds(out.x, gradient, held) <= kGradientTolerance) {
                 out.converged = true;
                 return out;
             }
@@ -230,18 +254,7 @@ public:
             while (!accepted && damping < kMaxDamping && !cancelled()) {
                 damped = normal;
                 Eigen::VectorXd rhs = -gradient;
-                for (int k = 0; k < damped.outerSize(); ++k)
-                    for (Eigen::SparseMatrix<double>::InnerIterator it(damped, k); it; ++it) {
-                        const bool anyHeld = held[static_cast<std::size_t>(it.row())] ||
-                                             held[static_cast<std::size_t>(it.col())];
-                        if (it.row() == it.col())
-                            it.valueRef() = anyHeld ? 1.0 : it.value() + damping * scale[it.row()];
-                        else if (anyHeld)
-                            it.valueRef() = 0.0;
-                    }
-                for (Eigen::Index j = 0; j < n; ++j)
-                    if (held[static_cast<std::size_t>(j)])
-                        rhs[j] = 0.0;
+                dampAndHold(damped, rhs, held, damping, scale);
                 solver.compute(damped);
                 double trialCost = std::numeric_limits<double>::infinity();
                 Eigen::VectorXd trial;
@@ -337,255 +350,291 @@ std::vector<Link> linksOf(const std::vector<std::unique_ptr<Member>>& members,
     return links;
 }
 
+// One run of fitLine: the line, its options, and the result filled step by step.
+class LineFit {
+public:
+    LineFit(std::span<const SoundingData> stations, const LateralFitOptions& options,
+            const BatchControl& control)
+        : stations_(stations), options_(options), control_(control),
+          threads_(options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency())),
+          weights_(weightsToSolve(options)), total_(stations.size() * (1 + weights_.size())) {
+        result_.stations.resize(stations.size());
+    }
+
+    LateralFitResult run() {
+        if (!fitIndependently())
+            return cancelAll();
+        result_.layers = layers_;
+        makeMembers();
+        if (members_.empty()) {
+            result_.error = "No station of the line could be fitted.";
+            return result_;
+        }
+        setUnknowns();
+        const LineProblem problem(members_, linksOf(members_, options_.positions, stations_.size()), layers_,
+                                  lower_, upper_, threads_, control_.cancel);
+        double independentCost = 0.0;
+        if (!problem.evaluate(start_, false, independentCost)) {
+            if (cancelled())
+                return cancelAll();
+            result_.error = "The model could not be evaluated for the stations of this line.";
+            return result_;
+        }
+        const auto n = static_cast<double>(points_);
+        result_.independentRmsPercent = 100.0 * std::sqrt(independentCost / n);
+        if (!searchWeights(problem, independentCost * kAllowance, n))
+            return cancelAll();
+        if (chosenWeight_ == 0.0) {
+            result_.error = "The model could not be evaluated for the stations of this line.";
+            return result_;
+        }
+        progress(total_);
+        result_.weight = chosenWeight_;
+        result_.iterations = chosen_.iterations;
+        result_.converged = chosen_.converged;
+        result_.rmsPercent = 100.0 * std::sqrt(chosen_.dataCost / n);
+        for (const auto& member : members_)
+            fillStation(*member);
+        return result_;
+    }
+
+private:
+    // The weights solved in turn, each from the solution of the one before: a given W is reached through the
+    // smaller weights of the automatic choice, since a strong constraint applied at once to the independent
+    // fits can drag the whole line along an equivalence (a thin layer collapsing to its bounds).
+    static std::vector<double> weightsToSolve(const LateralFitOptions& options) {
+        std::vector<double> weights;
+        for (double w : kWeights)
+            if (!options.weight || w < *options.weight * 0.99)
+                weights.push_back(w);
+        if (options.weight)
+            weights.push_back(*options.weight);
+        return weights;
+    }
+
+    std::span<const std::size_t> maskOf(std::size_t station) const {
+        return station < options_.masks.size() ? std::span<const std::size_t>(options_.masks[station])
+                                               : std::span<const std::size_t>();
+    }
+
+    void progress(std::size_t done) {
+        if (!control_.progress)
+            return;
+        std::lock_guard lock(progressMutex_);
+        try {
+            control_.progress(done, total_);
+        } catch (...) {
+        }
+    }
+
+    bool cancelled() const { return control_.cancel && control_.cancel->load(); }
+
+    LateralFitResult cancelAll() {
+        for (FitResult& fit : result_.stations) {
+            fit = FitResult();
+            fit.report.error = "Cancelled.";
+        }
+        result_.cancelled = true;
+        return result_;
+    }
+
+    // The independent fits: the start of the joint one, and the misfit it is measured against. With the
+    // automatic choice, the line's K and the stations that chose another count fitted again with it. False
+    // when cancelled.
+    bool fitIndependently() {
+        BatchOptions batch;
+        batch.kind = FitKind::Block;
+        batch.block = options_.block;
+        batch.block.ranges = false;
+        batch.block.chargeability = false;
+        batch.block.mask.clear();
+        batch.masks = options_.masks;
+        batch.threads = threads_;
+        BatchControl independentControl;
+        independentControl.cancel = control_.cancel;
+        independentControl.progress = [&](std::size_t done, std::size_t) { progress(done); };
+        independent_ = fitStations(stations_, batch, independentControl);
+        rethrowOutOfMemory(independent_);
+        if (cancelled())
+            return false;
+        layers_ = options_.block.layers;
+        if (!options_.block.autoLayers)
+            return true;
+        layers_ = lineLayerCount(independent_);
+        if (layers_ == 0)
+            layers_ = kMinAutoLayers;
+        result_.layers = layers_;
+        batch.block.autoLayers = false;
+        batch.block.layers = layers_;
+        return refitOtherCounts(batch);
+    }
+
+    // The stations that chose another count than the line's, fitted again with the line's. False when
+    // cancelled.
+    bool refitOtherCounts(const BatchOptions& batch) {
+        for (std::size_t s = 0; s < stations_.size(); ++s) {
+            if (!independent_[s].report.ok() || independent_[s].report.layersChosen == layers_)
+                continue;
+            BatchOptions one = batch;
+            one.masks.clear();
+            if (s < options_.masks.size())
+                one.block.mask = options_.masks[s];
+            one.threads = 1;
+            FitResult fit = fitStations(std::span(stations_.subspan(s, 1)), one)[0];
+            rethrowOutOfMemory(std::span(&fit, 1));
+            fit.report.layerSearch = std::move(independent_[s].report.layerSearch);
+            fit.report.layersChosen = layers_;
+            independent_[s] = std::move(fit);
+            if (cancelled())
+                return false;
+        }
+        return true;
+    }
+
+    // The members and their places in the joint vector of unknowns; a station whose independent fit failed
+    // keeps that fit's report.
+    void makeMembers() {
+        const int modelParameters = 2 * layers_ - 1;
+        for (std::size_t s = 0; s < stations_.size(); ++s) {
+            if (!independent_[s].report.ok()) {
+                result_.stations[s].report = independent_[s].report;
+                continue;
+            }
+            auto member = std::make_unique<Member>();
+            member->index = s;
+            member->points = UsablePoints::of(stations_[s], options_.block.ideal, maskOf(s));
+            member->segments = segmentsOf(member->points, options_.block.segments);
+            member->forward = std::make_unique<SchlumbergerForward>(member->points.ab2, member->points.mn2);
+            member->residual =
+                std::make_unique<LogResidual>(*member->forward, member->points.rhoa, layers_,
+                                              member->segments.factorOfPoint, member->segments.factors);
+            member->offset = unknowns_;
+            member->count = modelParameters + member->segments.factors;
+            unknowns_ += member->count;
+            members_.push_back(std::move(member));
+        }
+    }
+
+    // Bounds and start of every member's unknowns, from its independent fit.
+    void setUnknowns() {
+        const int modelParameters = 2 * layers_ - 1;
+        lower_.resize(unknowns_);
+        upper_.resize(unknowns_);
+        start_.resize(unknowns_);
+        for (const auto& member : members_) {
+            Eigen::VectorXd lo, hi;
+            blockBounds(member->points, layers_, member->segments.factors, lo, hi);
+            const FitResult& fit = independent_[member->index];
+            Eigen::VectorXd x(member->count);
+            for (int k = 0; k < layers_; ++k) {
+                x[k] = std::log(fit.model.layers[static_cast<std::size_t>(k)].rho);
+                if (k + 1 < layers_)
+                    x[layers_ + k] = std::log(fit.model.layers[static_cast<std::size_t>(k)].thk);
+            }
+            int factor = 0;
+            for (const SegmentFactor& segment : fit.report.segments)
+                if (!segment.reference && factor < member->segments.factors)
+                    x[modelParameters + factor++] = std::log(segment.factor);
+            // A held value is its own bound on both sides.
+            for (const FixedParameter& fixed : options_.block.fixed)
+                if (const auto i = parameterIndex(fixed.name, layers_))
+                    lo[*i] = hi[*i] = std::log(fixed.value);
+            lower_.segment(member->offset, member->count) = lo;
+            upper_.segment(member->offset, member->count) = hi;
+            start_.segment(member->offset, member->count) = x;
+            points_ += member->points.size();
+        }
+    }
+
+    // Solves the weights in turn and keeps the one to report (the given W, or the largest whose data sum of
+    // squares stays within `allowed`). False when cancelled.
+    bool searchWeights(const LineProblem& problem, double allowed, double n) {
+        std::size_t done = stations_.size();
+        Eigen::VectorXd x = start_;
+        for (std::size_t w = 0; w < weights_.size(); ++w) {
+            const double weight = weights_[w];
+            const bool last = w + 1 == weights_.size();
+            LineProblem::Solve solved = problem.solve(x, weight, options_.maxIterations);
+            if (cancelled())
+                return false;
+            done += stations_.size();
+            progress(done);
+            if (!solved.evaluable)
+                break;
+            x = solved.x;
+            if (options_.weight) {
+                if (last) {
+                    chosen_ = std::move(solved);
+                    chosenWeight_ = weight;
+                }
+                continue;
+            }
+            result_.weightSearch.push_back({weight, 100.0 * std::sqrt(solved.dataCost / n)});
+            const bool within = solved.dataCost <= allowed;
+            if (!within && chosenWeight_ > 0.0)
+                break;
+            chosen_ = std::move(solved);
+            chosenWeight_ = weight;
+            if (!within) // not even the smallest weight keeps the misfit: that one all the same
+                break;
+        }
+        return true;
+    }
+
+    // The station's model and report from the chosen solve.
+    void fillStation(const Member& member) {
+        FitResult& out = result_.stations[member.index];
+        const Eigen::VectorXd xs = chosen_.x.segment(member.offset, member.count);
+        for (int k = 0; k < layers_; ++k)
+            out.model.layers.push_back(blockLayer(xs, layers_, k, options_.block.fixed));
+        FitReport& report = out.report;
+        const FitReport& own = independent_[member.index].report;
+        report.layerSearch = own.layerSearch;
+        report.layersChosen = options_.block.autoLayers ? layers_ : 0;
+        const std::vector<double> factorOfPoint =
+            reportSegments(member.segments, member.points, xs, 2 * layers_ - 1, report);
+        if (member.index < options_.masks.size()) {
+            report.masked = options_.masks[member.index];
+            std::sort(report.masked.begin(), report.masked.end());
+            report.masked.erase(std::unique(report.masked.begin(), report.masked.end()), report.masked.end());
+        }
+        report.iterations = chosen_.iterations;
+        report.converged = chosen_.converged;
+        fillResponse(*member.forward, member.points, out.model, report, factorOfPoint);
+        if (options_.block.chargeability)
+            fitChargeability(stations_[member.index], options_.block.ideal, out.model, report,
+                             maskOf(member.index));
+    }
+
+    std::span<const SoundingData> stations_;
+    const LateralFitOptions& options_;
+    const BatchControl& control_;
+    const unsigned threads_;
+    const std::vector<double> weights_;
+    const std::size_t total_;
+    std::mutex progressMutex_;
+    LateralFitResult result_;
+    std::vector<FitResult> independent_;
+    int layers_ = 0;
+    std::vector<std::unique_ptr<Member>> members_;
+    Eigen::Index unknowns_ = 0;
+    Eigen::VectorXd lower_, upper_, start_;
+    std::size_t points_ = 0;
+    LineProblem::Solve chosen_;
+    double chosenWeight_ = 0.0;
+};
+
 } // namespace
 
 LateralFitResult fitLine(std::span<const SoundingData> stations, const LateralFitOptions& options,
                          const BatchControl& control) {
-    LateralFitResult result;
-    result.stations.resize(stations.size());
     if (options.weight && !(std::isfinite(*options.weight) && *options.weight > 0.0)) {
+        LateralFitResult result;
+        result.stations.resize(stations.size());
         result.error = "The lateral weight must be a positive number.";
         return result;
     }
-    const unsigned threads =
-        options.threads > 0 ? options.threads : std::max(1u, std::thread::hardware_concurrency());
-    // The weights solved in turn, each from the solution of the one before: a given W is reached through the
-    // smaller weights of the automatic choice, since a strong constraint applied at once to the independent
-    // fits can drag the whole line along an equivalence (a thin layer collapsing to its bounds).
-    std::vector<double> weights;
-    for (double w : kWeights)
-        if (!options.weight || w < *options.weight * 0.99)
-            weights.push_back(w);
-    if (options.weight)
-        weights.push_back(*options.weight);
-    const std::size_t weightCount = weights.size();
-    const std::size_t total = stations.size() * (1 + weightCount);
-    std::mutex progressMutex;
-    auto progress = [&](std::size_t done) {
-        if (!control.progress)
-            return;
-        std::lock_guard lock(progressMutex);
-        try {
-            control.progress(done, total);
-        } catch (...) {
-        }
-    };
-    auto cancelled = [&] { return control.cancel && control.cancel->load(); };
-    auto cancelAll = [&] {
-        for (FitResult& fit : result.stations) {
-            fit = FitResult();
-            fit.report.error = "Cancelled.";
-        }
-        result.cancelled = true;
-        return result;
-    };
-
-    // The independent fits: the start of the joint one, and the misfit it is measured against.
-    BatchOptions batch;
-    batch.kind = FitKind::Block;
-    batch.block = options.block;
-    batch.block.ranges = false;
-    batch.block.chargeability = false;
-    batch.block.mask.clear();
-    batch.masks = options.masks;
-    batch.threads = threads;
-    BatchControl independentControl;
-    independentControl.cancel = control.cancel;
-    independentControl.progress = [&](std::size_t done, std::size_t) { progress(done); };
-    std::vector<FitResult> independent = fitStations(stations, batch, independentControl);
-    rethrowOutOfMemory(independent);
-    if (cancelled())
-        return cancelAll();
-    int layers = options.block.layers;
-    if (options.block.autoLayers) {
-        layers = lineLayerCount(independent);
-        if (layers == 0)
-            layers = kMinAutoLayers;
-        result.layers = layers;
-        // The stations that chose another count are fitted again with the line's.
-        batch.block.autoLayers = false;
-        batch.block.layers = layers;
-        for (std::size_t s = 0; s < stations.size(); ++s) {
-            if (!independent[s].report.ok() || independent[s].report.layersChosen == layers)
-                continue;
-            BatchOptions one = batch;
-            one.masks.clear();
-            if (s < options.masks.size())
-                one.block.mask = options.masks[s];
-            one.threads = 1;
-            FitResult fit = fitStations(std::span(stations.subspan(s, 1)), one)[0];
-            rethrowOutOfMemory(std::span(&fit, 1));
-            fit.report.layerSearch = std::move(independent[s].report.layerSearch);
-            fit.report.layersChosen = layers;
-            independent[s] = std::move(fit);
-            if (cancelled())
-                return cancelAll();
-        }
-    }
-    result.layers = layers;
-
-    // The members and their unknowns, bounds and start.
-    std::vector<std::unique_ptr<Member>> members;
-    const int modelParameters = 2 * layers - 1;
-    Eigen::Index unknowns = 0;
-    for (std::size_t s = 0; s < stations.size(); ++s) {
-        if (!independent[s].report.ok()) {
-            result.stations[s].report = independent[s].report;
-            continue;
-        }
-        auto member = std::make_unique<Member>();
-        member->index = s;
-        const std::span<const std::size_t> mask = s < options.masks.size()
-                                                      ? std::span<const std::size_t>(options.masks[s])
-                                                      : std::span<const std::size_t>();
-        member->points = UsablePoints::of(stations[s], options.block.ideal, mask);
-        member->segments = segmentsOf(member->points, options.block.segments);
-        member->forward = std::make_unique<SchlumbergerForward>(member->points.ab2, member->points.mn2);
-        member->residual =
-            std::make_unique<LogResidual>(*member->forward, member->points.rhoa, layers,
-                                          member->segments.factorOfPoint, member->segments.factors);
-        member->offset = unknowns;
-        member->count = modelParameters + member->segments.factors;
-        unknowns += member->count;
-        members.push_back(std::move(member));
-    }
-    if (members.empty()) {
-        result.error = "No station of the line could be fitted.";
-        return result;
-    }
-    Eigen::VectorXd lower(unknowns), upper(unknowns), start(unknowns);
-    std::size_t points = 0;
-    for (const auto& member : members) {
-        Eigen::VectorXd lo, hi;
-        blockBounds(member->points, layers, member->segments.factors, lo, hi);
-        const FitResult& fit = independent[member->index];
-        Eigen::VectorXd x(member->count);
-        for (int k = 0; k < layers; ++k) {
-            x[k] = std::log(fit.model.layers[static_cast<std::size_t>(k)].rho);
-            if (k + 1 < layers)
-                x[layers + k] = std::log(fit.model.layers[static_cast<std::size_t>(k)].thk);
-        }
-        int factor = 0;
-        for (const SegmentFactor& segment : fit.report.segments)
-            if (!segment.reference && factor < member->segments.factors)
-                x[modelParameters + factor++] = std::log(segment.factor);
-        // A held value is its own bound on both sides.
-        for (const FixedParameter& fixed : options.block.fixed)
-            if (const auto i = parameterIndex(fixed.name, layers))
-                lo[*i] = hi[*i] = std::log(fixed.value);
-        lower.segment(member->offset, member->count) = lo;
-        upper.segment(member->offset, member->count) = hi;
-        start.segment(member->offset, member->count) = x;
-        points += member->points.size();
-    }
-
-    const LineProblem problem(members, linksOf(members, options.positions, stations.size()), layers, lower,
-                              upper, threads, control.cancel);
-    double independentCost = 0.0;
-    if (!problem.evaluate(start, false, independentCost)) {
-        if (cancelled())
-            return cancelAll();
-        result.error = "The model could not be evaluated for the stations of this line.";
-        return result;
-    }
-    const auto n = static_cast<double>(points);
-    result.independentRmsPercent = 100.0 * std::sqrt(independentCost / n);
-    const double allowed = independentCost * kAllowance;
-
-    std::size_t done = stations.size();
-    LineProblem::Solve chosen;
-    double chosenWeight = 0.0;
-    Eigen::VectorXd x = start;
-    for (std::size_t w = 0; w < weightCount; ++w) {
-        const double weight = weights[w];
-        const bool last = w + 1 == weightCount;
-        LineProblem::Solve solved = problem.solve(x, weight, options.maxIterations);
-        if (cancelled())
-            return cancelAll();
-        done += stations.size();
-        progress(done);
-        if (!solved.evaluable)
-            break;
-        x = solved.x;
-        if (options.weight) {
-            if (last) {
-                chosen = std::move(solved);
-                chosenWeight = weight;
-            }
-            continue;
-        }
-        result.weightSearch.push_back({weight, 100.0 * std::sqrt(solved.dataCost / n)});
-        const bool within = solved.dataCost <= allowed;
-        if (!within && chosenWeight > 0.0)
-            break;
-        chosen = std::move(solved);
-        chosenWeight = weight;
-        if (!within) // not even the smallest weight keeps the misfit: that one all the same
-            break;
-    }
-    if (chosenWeight == 0.0) {
-        result.error = "The model could not be evaluated for the stations of this line.";
-        return result;
-    }
-    progress(total);
-
-    result.weight = chosenWeight;
-    result.iterations = chosen.iterations;
-    result.converged = chosen.converged;
-    result.rmsPercent = 100.0 * std::sqrt(chosen.dataCost / n);
-    for (const auto& member : members) {
-        FitResult& out = result.stations[member->index];
-        const Eigen::VectorXd xs = chosen.x.segment(member->offset, member->count);
-        for (int k = 0; k < layers; ++k) {
-            Layer layer;
-            layer.rho = std::exp(xs[k]);
-            layer.thk = k + 1 < layers ? std::exp(xs[layers + k]) : 0.0;
-            for (const FixedParameter& fixed : options.block.fixed) {
-                const auto i = parameterIndex(fixed.name, layers);
-                if (i && *i == k) {
-                    layer.fixedRho = true;
-                    layer.rho = fixed.value;
-                } else if (i && *i == layers + k) {
-                    layer.fixedThk = true;
-                    layer.thk = fixed.value;
-                }
-            }
-            out.model.layers.push_back(layer);
-        }
-        FitReport& report = out.report;
-        const FitReport& own = independent[member->index].report;
-        report.layerSearch = own.layerSearch;
-        report.layersChosen = options.block.autoLayers ? layers : 0;
-        std::vector<double> factorOfPoint;
-        if (!member->segments.segments.empty()) {
-            report.segments = member->segments.segments;
-            int factor = 0;
-            for (SegmentFactor& segment : report.segments)
-                if (!segment.reference)
-                    segment.factor = std::exp(xs[modelParameters + factor++]);
-            for (std::size_t i = 0; i < member->points.size(); ++i) {
-                const int f = member->segments.factorOfPoint.empty() ? -1 : member->segments.factorOfPoint[i];
-                factorOfPoint.push_back(f < 0 ? 1.0 : std::exp(xs[modelParameters + f]));
-                report.correctedRhoa.push_back(factorOfPoint.back() * member->points.rhoa[i]);
-            }
-        }
-        if (member->index < options.masks.size()) {
-            report.masked = options.masks[member->index];
-            std::sort(report.masked.begin(), report.masked.end());
-            report.masked.erase(std::unique(report.masked.begin(), report.masked.end()), report.masked.end());
-        }
-        report.iterations = chosen.iterations;
-        report.converged = chosen.converged;
-        fillResponse(*member->forward, member->points, out.model, report, factorOfPoint);
-        if (options.block.chargeability) {
-            const std::span<const std::size_t> mask =
-                member->index < options.masks.size()
-                    ? std::span<const std::size_t>(options.masks[member->index])
-                    : std::span<const std::size_t>();
-            fitChargeability(stations[member->index], options.block.ideal, out.model, report, mask);
-        }
-    }
-    return result;
+    return LineFit(stations, options, control).run();
 }
 
 } // namespace model

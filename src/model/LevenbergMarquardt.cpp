@@ -19,6 +19,40 @@ constexpr double kModestDamping = 1.0;
 constexpr double kGradientTolerance = 1e-10;
 constexpr double kMaxDamping = 1e12;
 
+// The largest component of the gradient at x that the bounds leave free; `held` marks (1) the components
+// that push against an active bound.
+double projectedGradient(const Eigen::VectorXd& x, const Eigen::VectorXd& gradient,
+                         const Eigen::VectorXd& lower, const Eigen::VectorXd& upper, Eigen::VectorXd& held) {
+    const Eigen::Index n = x.size();
+    held.setZero(n);
+    double largest = 0.0;
+    for (Eigen::Index j = 0; j < n; ++j) {
+        if ((x[j] <= lower[j] && gradient[j] > 0.0) || (x[j] >= upper[j] && gradient[j] < 0.0))
+            held[j] = 1.0;
+        else
+            largest = std::max(largest, std::abs(gradient[j]));
+    }
+    return largest;
+}
+
+// The step of the normal equations with `damping` added to their diagonal. A parameter at a bound that the
+// descent direction pushes outwards is held for this iteration; clamping its step instead would spoil the
+// step of the others.
+Eigen::VectorXd dampedStep(const Eigen::MatrixXd& normal, const Eigen::VectorXd& gradient,
+                           const Eigen::VectorXd& held, const Eigen::VectorXd& damping) {
+    Eigen::MatrixXd damped = normal;
+    damped.diagonal() += damping;
+    Eigen::VectorXd rhs = -gradient;
+    for (Eigen::Index j = 0; j < normal.rows(); ++j)
+        if (held[j] != 0.0) {
+            damped.row(j).setZero();
+            damped.col(j).setZero();
+            damped(j, j) = 1.0;
+            rhs[j] = 0.0;
+        }
+    return damped.ldlt().solve(rhs);
+}
+
 } // namespace
 
 LevenbergMarquardt::LevenbergMarquardt(Residuals residuals, Eigen::VectorXd lower, Eigen::VectorXd upper)
@@ -71,26 +105,13 @@ LevenbergMarquardt::Result LevenbergMarquardt::minimise(Eigen::VectorXd start, i
     Eigen::VectorXd scale = Eigen::VectorXd::Constant(n, 1e-12);
     double damping = 1e-3;
     int smallSteps = 0;
-    // The gradient with the components that push against an active bound taken out.
-    auto projectedGradient = [&](const Eigen::VectorXd& gradient, Eigen::VectorXd& held) {
-        held.setZero(n);
-        double largest = 0.0;
-        for (Eigen::Index j = 0; j < n; ++j) {
-            if ((result.x[j] <= lower_[j] && gradient[j] > 0.0) ||
-                (result.x[j] >= upper_[j] && gradient[j] < 0.0))
-                held[j] = 1.0;
-            else
-                largest = std::max(largest, std::abs(gradient[j]));
-        }
-        return largest;
-    };
     Eigen::VectorXd held;
     result.outcome = Outcome::IterationLimit;
     for (int iteration = 1; iteration <= maxIterations; ++iteration) {
         result.iterations = iteration;
         const Eigen::MatrixXd normal = jacobian.transpose() * jacobian;
         const Eigen::VectorXd gradient = jacobian.transpose() * r;
-        if (projectedGradient(gradient, held) <= kGradientTolerance) {
+        if (projectedGradient(result.x, gradient, lower_, upper_, held) <= kGradientTolerance) {
             result.outcome = Outcome::Converged;
             return result;
         }
@@ -98,19 +119,7 @@ LevenbergMarquardt::Result LevenbergMarquardt::minimise(Eigen::VectorXd start, i
         scale = scale.cwiseMax(normal.diagonal());
         bool accepted = false;
         while (!accepted && damping < kMaxDamping) {
-            Eigen::MatrixXd damped = normal;
-            damped.diagonal() += damping * scale;
-            Eigen::VectorXd rhs = -gradient;
-            // A parameter at a bound that the descent direction pushes outwards is held for this
-            // iteration; clamping its step instead would spoil the step of the others.
-            for (Eigen::Index j = 0; j < n; ++j)
-                if (held[j] != 0.0) {
-                    damped.row(j).setZero();
-                    damped.col(j).setZero();
-                    damped(j, j) = 1.0;
-                    rhs[j] = 0.0;
-                }
-            const Eigen::VectorXd step = damped.ldlt().solve(rhs);
+            const Eigen::VectorXd step = dampedStep(normal, gradient, held, damping * scale);
             const Eigen::VectorXd trial = (result.x + step).cwiseMax(lower_).cwiseMin(upper_);
             double trialCost = std::numeric_limits<double>::infinity();
             if (step.allFinite() && residuals_(trial, trialR, nullptr) && trialR.allFinite())
@@ -137,7 +146,7 @@ LevenbergMarquardt::Result LevenbergMarquardt::minimise(Eigen::VectorXd start, i
         if (!accepted) {
             // No step down at any damping: a minimum only if the gradient is at rounding level there.
             const Eigen::VectorXd gradient = jacobian.transpose() * r;
-            const double largest = projectedGradient(gradient, held);
+            const double largest = projectedGradient(result.x, gradient, lower_, upper_, held);
             result.outcome =
                 largest <= 1e-6 * std::max(1.0, std::sqrt(cost)) ? Outcome::Converged : Outcome::NoDescent;
             return result;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,9 +29,9 @@ struct LineModelFileResult {
     std::vector<LineModelEntry> stations;
     std::string error;
     ModelFileError kind = ModelFileError::None;
-    std::size_t entry = 0; // the entry refused, from 1; 0 when the file as a whole is
-    int station = 0;       // that entry's station
-    std::string outside;   // with OutsideDomain: what lies outside
+    std::size_t entry = 0;               // the entry refused, from 1; 0 when the file as a whole is
+    int station = 0;                     // that entry's station
+    std::optional<DomainReason> outside; // with OutsideDomain: what lies outside
 
     bool ok() const { return error.empty(); }
 };

@@ -9,6 +9,7 @@
 
 #include "model/BlockInversion.h"
 #include "model/FitReport.h"
+#include "model/ForwardDomain.h"
 #include "model/ForwardModel.h"
 
 namespace model {
@@ -55,7 +56,7 @@ struct ModelFileResult {
     ModelFileContent content;
     std::string error;
     ModelFileError kind = ModelFileError::None;
-    std::string outside; // with OutsideDomain: what lies outside, in ForwardDomain.h's words
+    std::optional<DomainReason> outside; // with OutsideDomain: what lies outside
 
     bool ok() const { return error.empty(); }
 };

@@ -321,9 +321,9 @@ ModelFileResult readModelObject(const Json& root, int station) {
         result.rmsPercent = numberOf(*rms);
     }
     // Values the forward modelling does not compute to its accuracy are no model to draw or to start from.
-    if (std::string outside = modelOutsideDomain(result.model); !outside.empty()) {
+    if (std::optional<DomainReason> outside = modelReason(result.model)) {
         failed(ModelFileError::OutsideDomain,
-               "The model file's model lies outside what the program computes: " + outside + ".");
+               "The model file's model lies outside what the program computes: " + outside->english() + ".");
         result.outside = std::move(outside);
         return result;
     }

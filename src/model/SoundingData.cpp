@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace model {
 
@@ -50,6 +51,15 @@ std::size_t UsablePoints::chargeabilityCount() const {
     for (double m : m1)
         count += std::isnan(m) ? 0 : 1;
     return count;
+}
+
+std::string maskOutsideStation(const SoundingData& data, std::span<const std::size_t> masked) {
+    const std::size_t pointCount = std::min(data.ab2.size(), data.rhoa.size());
+    for (std::size_t i : masked)
+        if (i >= pointCount)
+            return "Point " + std::to_string(i) + " cannot be masked: the station has " +
+                   std::to_string(pointCount) + " points.";
+    return {};
 }
 
 } // namespace model

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace model {
@@ -42,5 +43,8 @@ struct UsablePoints {
     std::size_t size() const { return ab2.size(); }
     std::size_t chargeabilityCount() const;
 };
+
+// Why a mask cannot be applied to the sounding (a position past its points), or empty.
+std::string maskOutsideStation(const SoundingData& data, std::span<const std::size_t> masked);
 
 } // namespace model

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "ImageSeries.h"
@@ -275,6 +277,35 @@ TEST(ForwardModel, EveryValueInsideTheDomainLiesBetweenTheLayers) {
     EXPECT_EQ(model::modelOutsideDomain(layers({1e-6, 1e4}, {1e-4})), "");
     EXPECT_NE(model::spacingOutsideDomain(std::vector<double>{1e9}), "");
     EXPECT_EQ(model::spacingOutsideDomain(std::vector<double>{0.1, 1e5}), "");
+}
+
+// Why a model or a spacing is refused, in the command line's words and in the window's.
+TEST(ForwardDomain, ReasonsNameTheQuantityTheLayerTheValueAndTheRange) {
+    struct Row {
+        std::optional<model::DomainReason> reason;
+        std::string english;
+        std::string chinese;
+    };
+    const Row rows[] = {
+        {model::modelReason(LayeredModel{}), "the model has no layer", "模型没有层"},
+        {model::modelReason(layers({10.0, 1e10}, {5.0})),
+         "layer 2: resistivity 1e+10 ohm-m is outside 1e-06 to 1e+09 ohm-m",
+         "第2层电阻率 1e+10 Ω·m 超出范围 1e-06…1e+09 Ω·m"},
+        {model::modelReason(layers({100.0, 10.0}, {1e9})),
+         "layer 1: thickness 1e+09 m is outside 0.0001 to 1e+07 m",
+         "第1层厚度 1e+09 m 超出范围 0.0001…1e+07 m"},
+        {model::modelReason(layers({100.0, 10.0}, {5.0}, {200.0, 1.0})),
+         "layer 1: chargeability 200 % is outside [0, 100)", "第1层极化率 200 % 超出范围 [0, 100) %"},
+        {model::modelReason(layers({1e-3, 1e8}, {2.0})), "the resistivity contrast 1e+11 exceeds 1e+10",
+         "电阻率之比 1e+11 超过 1e+10"},
+        {model::spacingReason(std::vector<double>{1.0, 1e-5}), "AB/2 1e-05 m is outside 0.001 to 1e+07 m",
+         "AB/2 1e-05 m 超出范围 0.001…1e+07 m"},
+    };
+    for (const Row& row : rows) {
+        ASSERT_TRUE(row.reason.has_value()) << row.english;
+        EXPECT_EQ(row.reason->english(), row.english);
+        EXPECT_EQ(row.reason->chinese(), row.chinese);
+    }
 }
 
 // The stated accuracy: 1e-6 against the image series up to contrasts of 1e5, either way.

@@ -370,7 +370,7 @@ TEST(ModelFile, EachRefusalSaysWhyByItsKind) {
     EXPECT_EQ(line.kind, Kind::OutsideDomain);
     EXPECT_EQ(line.entry, 2u);
     EXPECT_EQ(line.station, 5);
-    EXPECT_FALSE(line.outside.empty());
+    EXPECT_TRUE(line.outside.has_value());
 }
 
 TEST(ModelFile, ALineFileNestedDeeperThanAnyModelIsRefused) {
