@@ -22,6 +22,8 @@
 #include <QUrl>
 
 #include "app/AboutDialog.h"
+#include "app/InterpretationController.h"
+#include "app/InterpretationPanel.h"
 #include "app/QtUi.h"
 #include "app/SheetImageWidget.h"
 #include "core/Paths.h"
@@ -196,8 +198,6 @@ void MainWindow::createMenus() {
     connect(editTitleAction, &QAction::triggered, this, &MainWindow::onEditTitle);
     connect(setYLengthAction, &QAction::triggered, this, &MainWindow::onSetYLength);
     connect(anomalyThresholdAction, &QAction::triggered, this, &MainWindow::onSetAnomalyThreshold);
-    connect(undoAction, &QAction::triggered, this, &MainWindow::onUndo);
-    connect(redoAction, &QAction::triggered, this, &MainWindow::onRedo);
     connect(helpAction, &QAction::triggered, this, &MainWindow::onHelp);
     connect(webAction, &QAction::triggered, this, &MainWindow::onOpenWebSite);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::onAbout);
@@ -239,6 +239,33 @@ void MainWindow::createMenus() {
     };
     for (const auto& [object, name] : componentNames)
         object->setObjectName(QLatin1String(name));
+}
+
+void MainWindow::createInterpretation() {
+    interpretationController =
+        new InterpretationController(*this, *sheet, uiRelay, lastDataFile, *undoAction, *redoAction);
+    InterpretationPanel* panel = interpretationController->modelPanel;
+    // Once the dock has its geometry, the plot control window moves out of the panel's way.
+    connect(panel, &QDockWidget::visibilityChanged, this, &MainWindow::followWithPlotControlWindow,
+            Qt::QueuedConnection);
+    connect(panel, &InterpretationPanel::controlsResized, this, &MainWindow::followWithPlotControlWindow,
+            Qt::QueuedConnection);
+    connect(interpretationController, &InterpretationController::sheetChanged, this,
+            [this] { redrawSheet(); });
+    connect(interpretationController, &InterpretationController::statusText, this,
+            &MainWindow::setStatusText);
+    connect(interpretationController, &InterpretationController::shownStationChanged, this,
+            &MainWindow::updateWindowCaption);
+}
+
+void MainWindow::updateWindowCaption() {
+    const std::optional<std::size_t> shown = interpretationController->shownStation();
+    QString caption = text("电测深曲线图");
+    if (shown && *shown < sheet->stations.size() && !lastDataFile.isEmpty())
+        caption += text(" - %1 - 测点 %2")
+                       .arg(QFileInfo(lastDataFile).fileName())
+                       .arg(sheet->stations[*shown].stationNumber.front());
+    setWindowTitle(caption);
 }
 
 void MainWindow::createToolBar() {
@@ -506,24 +533,9 @@ void MainWindow::createPlotControlWindow() {
     plotControl = form;
 }
 
-bool MainWindow::askToSaveModels() {
-    if (!modelsUnsaved || stationModels.empty())
-        return true;
-    switch (ui().messageBox("有尚未保存的测点模型，是否保存全部模型?", "提示...", MsgButtons::YesNoCancel,
-                            MsgIcon::Question)) {
-    case MsgResult::Yes:
-        onSaveAllModels();
-        return !modelsUnsaved; // cancelled or failed: nothing is lost silently
-    case MsgResult::No:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool MainWindow::queryClose() {
     // Models are work too: asked about first, saved all together.
-    if (!askToSaveModels())
+    if (!interpretationController->askToSaveModels())
         return false;
     if (saved)
         return true;
@@ -542,8 +554,8 @@ bool MainWindow::queryClose() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Closed while the stations are fitted: the fit stops at its next report, and the close is run
     // again once it is back, so that nothing keeps running without a window.
-    if (batchFitRunning) {
-        closeAfterFit = true;
+    if (interpretationController->fitRunning()) {
+        interpretationController->closeWhenFitEnds();
         event->ignore();
         return;
     }

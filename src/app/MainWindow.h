@@ -16,10 +16,9 @@
 #include <QStringList>
 
 #include "app/PlotControlWindow.h"
+#include "core/Canvas.h"
 #include "core/Ui.h"
 #include "render/SheetBitmap.h"
-#include "sheet/ModelDrag.h"
-#include "sheet/ModelHistory.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
@@ -30,8 +29,7 @@ class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
 class QFileDialog;
-class InterpretationPanel;
-struct StationModel;
+class InterpretationController;
 class QLabel;
 class QMenu;
 class QMimeData;
@@ -157,37 +155,8 @@ public:
     std::function<bool(const QUrl& address)> openInBrowser;
 
     // ---- Interpretation --------------------------------------------------------------------------
-    // The model of each station of the loaded file that has one, by station index; the shown
-    // station's is also the sheet's stationModel. Opening a file clears them.
-    std::map<std::size_t, SheetModel> stationModels;
-    // The readings (positions in the station's order) the user left out of each station's fits, by
-    // station index. Opening a file clears them.
-    std::map<std::size_t, std::vector<std::size_t>> stationMasks;
-    // Masks or unmasks the shown station's reading `position`; the model on the sheet then shows its
-    // misfit over the readings kept, to be fitted again.
-    void toggleMaskedReading(std::size_t position);
-    // Takes the model the section window fitted for station `index` as the station's own (a joint fit of
-    // the line always; an independent one where the station has none).
-    void adoptSectionModel(std::size_t index, const StationModel& fitted, bool joint);
-    // The steps of the interpretation that 撤销 and 重做 take back and do again; a new file clears them.
-    ModelHistory modelHistory;
-    void onUndo();
-    void onRedo();
-    // Writes the shown station's model to `path` (never onto the data file) / reads it from `path`
-    // for the shown station; false after a message.
-    bool saveModelTo(const QString& path);
-    bool openModelFrom(const QString& path);
-    // Every station's model (with its masks and segment factors) to one file / from one, to the
-    // stations of the loaded file with those numbers; false after a message.
-    bool saveAllModelsTo(const QString& path);
-    bool openAllModelsFrom(const QString& path);
-    // A model changed since the models were last saved or read (all together): the close asks first.
-    bool modelsUnsaved = false;
-    // The name 保存模型 proposes: the data file's stem and the station number, in the folder of the last
-    // model file (else the data file's).
-    QString suggestedModelPath() const;
-    // The layered-model panel, a dock at the right, hidden until asked for or a fit is shown.
-    InterpretationPanel* modelPanel = nullptr;
+    // The stations' models, the layered-model panel, the Interpretation menu and the model files.
+    InterpretationController& interpretation() { return *interpretationController; }
 
     // Components. Owned by the window through Qt parentage.
     QToolBar* mainToolBar = nullptr;
@@ -237,15 +206,6 @@ public:
     // Undo and redo of the interpretation's steps (models, fits, masks, segment setting).
     QAction* undoAction = nullptr;
     QAction* redoAction = nullptr;
-    QMenu* interpretMenu = nullptr;
-    QAction* fitStationAction = nullptr;
-    QAction* modelPanelAction = nullptr;
-    QAction* fitAllAction = nullptr;
-    QAction* saveModelAction = nullptr;
-    QAction* openModelAction = nullptr;
-    QAction* clearModelAction = nullptr;
-    QAction* saveAllModelsAction = nullptr;
-    QAction* openAllModelsAction = nullptr;
     QMenu* helpMenu = nullptr;
     QAction* helpAction = nullptr;
     QAction* webAction = nullptr;
@@ -281,9 +241,6 @@ public:
 
     // The close query: true when the window may close.
     bool queryClose();
-    // Asks whether to save the stations' models when some are not saved; false when cancelled (or the
-    // save did not happen), so that nothing is lost silently.
-    bool askToSaveModels();
 
 public slots:
     void onOpenData();
@@ -315,15 +272,6 @@ public slots:
     // While a piece of the model is held: moves it with the pointer / lets it go.
     void onSheetImageMoved(int x, int y);
     void onSheetImageReleased(Qt::MouseButton button, int x, int y);
-    void onFitStation();
-    void onFitAllStations();
-    void onForwardModel();
-    void onShowModelTableToggled(bool shown);
-    void onSaveModel();
-    void onOpenModel();
-    void onClearModel();
-    void onSaveAllModels();
-    void onOpenAllModels();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -335,43 +283,12 @@ protected:
 
 private:
     void createMenus();
-    // The Interpretation menu and the layered-model panel.
+    // The interpretation's panel, menu and commands, wired to the sheet and the status bar.
     void createInterpretation();
-    // A file was opened: no station has a model; `shownIndex` is the station shown.
-    void resetInterpretation(int shownIndex);
-    // The station `index` is shown: the sheet and the panel take its own model or none.
-    void showStationInterpretation(int index);
-    // The shown station, or nullopt after telling the user that no data is loaded.
-    std::optional<std::size_t> currentStation();
-    // Stores a station's model, and shows and draws it when the station is shown.
-    void putStationModel(std::size_t index, const SheetModel& stationModel);
-    // The masked readings of station `index` (none when it has none).
-    const std::vector<std::size_t>& masksOf(std::size_t index) const;
-    // The panel's list of the shown station's masked readings.
-    void showMaskedReadings();
-    // The piece of the shown station's model held by the mouse, and whether it has moved; a press on
-    // it that does not move may still mask the reading under it.
-    std::optional<ModelDrag> modelDrag;
-    bool modelDragMoved = false;
-    std::optional<std::size_t> readingUnderDrag;
-    std::optional<ModelSnapshot> beforeDrag;
-    // The interpretation now, and brought back (undo, redo).
-    ModelSnapshot modelSnapshot() const;
-    void restoreModelSnapshot(ModelSnapshot snapshot);
-    // A step of the interpretation is done; `before` is what it changed. Refreshes 撤销 and 重做.
-    void recordModelStep(ModelSnapshot before, const char* text);
-    void refreshUndoActions();
     // The caption: the application's title, then the file and the station shown.
     void updateWindowCaption();
-    // The panel's segment setting as last recorded, the "before" of its next change.
-    model::SegmentReference recordedSegments = model::SegmentReference::None;
-    void onSegmentSettingChanged();
-    // The shown station's model with the held piece moved to the sheet point `at`, shown live.
-    void dragModelTo(Point at);
     // The sheet point under a pixel of the sheet image.
     Point sheetPointOf(int x, int y) const;
-    // The station on the sheet (the plot control window's selection may have moved since).
-    std::optional<std::size_t> shownStation;
     void createToolBar();
     void createStatusBar();
     void loadToolBarGlyphs();
@@ -423,15 +340,15 @@ private:
     std::unique_ptr<Ui> commandUi;
     UiRelay uiRelay{*this};
     std::unique_ptr<QPrinter> selectedPrinter;
+    InterpretationController* interpretationController = nullptr;
     QWidget* scrollContent = nullptr;
     QFileDialog* openDialog = nullptr;
     QFileDialog* saveDialog = nullptr;
     QFileDialog* exportDialog = nullptr;
     // Where the open dialog starts while it has not been made.
     QString openFolder;
-    // The folders of the last export and of the last model file; empty: the data file's folder.
+    // The folder of the last export; empty: the data file's folder.
     QString exportFolder;
-    QString modelFolder;
     QActionGroup* displayModeGroup = nullptr;
     bool shownOnce = false;
     // A file with stations has been shown: the sheet is painted, not only its paper.
@@ -442,10 +359,6 @@ private:
     PlotControlWindow* plotControl = nullptr;
     // An open is running (its reading may let window messages through).
     bool openingData = false;
-    // 全部测点反演 is running; the window was asked to close meanwhile (the fit is then cancelled and
-    // the close runs once it is back).
-    bool batchFitRunning = false;
-    bool closeAfterFit = false;
     // Whether a dropped file may be opened now.
     bool takesDrops() const;
     // Asks for the PNG resolution; false when cancelled or refused (with its warning).

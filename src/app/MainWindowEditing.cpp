@@ -6,12 +6,11 @@
 
 #include <QAction>
 
-#include "app/InterpretationPanel.h"
+#include "app/InterpretationController.h"
 #include "app/SheetImageWidget.h"
 #include "core/ConversionError.h"
 #include "core/Conversions.h"
 #include "sheet/AnomalyThreshold.h"
-#include "sheet/ModelOverlay.h"
 #include "sheet/SheetView.h"
 
 namespace {
@@ -31,18 +30,8 @@ Point MainWindow::sheetPointOf(int x, int y) const {
 void MainWindow::onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
     SheetState& s = *sheet;
     const Point at = sheetPointOf(x, y);
-    modelDrag.reset();
-    // While the layered-model panel is open, the model's step line is taken by the mouse before anything
-    // it lies over; a press that does not move masks the reading under it as a click would.
-    if (modelPanel->isVisible() && button == Qt::LeftButton && shownStation) {
-        if (auto held = ModelDrag::grab(s, choices(), at)) {
-            modelDrag = std::move(held);
-            modelDragMoved = false;
-            beforeDrag = modelSnapshot();
-            readingUnderDrag = ModelOverlay::readingAt(s, choices(), at.x, at.y);
-            return;
-        }
-    }
+    if (interpretationController->pressOnModel(button, choices(), at))
+        return;
 
     if (s.titleText.hitTest(at.x, at.y)) {
         onEditTitle();
@@ -58,12 +47,8 @@ void MainWindow::onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifie
     using namespace plotparam;
     const PlotChoices shown = choices();
     // While the layered-model panel is open, a click on a resistivity reading masks or unmasks it.
-    if (modelPanel->isVisible()) {
-        if (const auto reading = ModelOverlay::readingAt(s, shown, at.x, at.y)) {
-            toggleMaskedReading(*reading);
-            return;
-        }
-    }
+    if (interpretationController->clickOnReading(shown, at))
+        return;
     const std::array<std::pair<int, Curve*>, count> curves{{{res, &s.resCurve},
                                                             {r, &s.rCurve},
                                                             {m1, &s.m1Curve},
@@ -86,29 +71,13 @@ void MainWindow::onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifie
 }
 
 void MainWindow::onSheetImageMoved(int x, int y) {
-    if (!modelDrag)
-        return;
-    modelDragMoved = true;
-    dragModelTo(sheetPointOf(x, y));
+    if (interpretationController->holdsModel())
+        interpretationController->moveHeldModel(sheetPointOf(x, y));
 }
 
 void MainWindow::onSheetImageReleased(Qt::MouseButton button, int x, int y) {
-    if (!modelDrag || button != Qt::LeftButton)
-        return;
-    if (modelDragMoved) {
-        dragModelTo(sheetPointOf(x, y));
-        if (beforeDrag)
-            recordModelStep(std::move(*beforeDrag), "拖动模型");
-        const SheetModel& moved = *sheet->stationModel;
-        setStatusText(QString::fromUtf8("已拖动测点 %1 的模型（给定模型，未反演），RMS %2 %。")
-                          .arg(moved.stationNumber)
-                          .arg(moved.report.rmsPercent, 0, 'f', 1));
-    }
-    modelDrag.reset();
-    beforeDrag.reset();
-    if (!modelDragMoved && readingUnderDrag)
-        toggleMaskedReading(*readingUnderDrag);
-    readingUnderDrag.reset();
+    if (interpretationController->holdsModel())
+        interpretationController->releaseHeldModel(button, sheetPointOf(x, y));
 }
 
 void MainWindow::onEditTitle() {

@@ -3,9 +3,12 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDate>
+#include <QFileInfo>
 #include <QPainter>
 #include <QPrinter>
 
+#include "app/InterpretationController.h"
 #include "app/PrinterRenewal.h"
 #include "app/SheetImageWidget.h"
 #include "render/QtCanvas.h"
@@ -71,4 +74,14 @@ void MainWindow::onCopy() {
         painter.drawImage(QPoint(0, 0), sheetImage->picture(), area);
     }
     QApplication::clipboard()->setImage(copy);
+}
+
+QString MainWindow::sheetFooterText() const {
+    const std::optional<std::size_t> shown = interpretationController->shownStation();
+    if (!shown || *shown >= sheet->stations.size() || lastDataFile.isEmpty())
+        return {};
+    return QString::fromUtf8("文件：%1    测点：%2    日期：%3")
+        .arg(QFileInfo(lastDataFile).fileName())
+        .arg(sheet->stations[*shown].stationNumber.front())
+        .arg(QDate::currentDate().toString(Qt::ISODate));
 }

@@ -17,6 +17,7 @@
 #include <QScopedValueRollback>
 #include <QScrollArea>
 
+#include "app/InterpretationController.h"
 #include "app/InterpretationPanel.h"
 #include "app/SectionWindow.h"
 #include "app/SheetImageWidget.h"
@@ -150,7 +151,7 @@ void MainWindow::rebuildSheet() {
     // Nothing to compose from: an open without stations left the selector's old entries behind.
     if (!composeSheet(*sheet, choices()))
         return;
-    showStationInterpretation(choices().stationIndex);
+    interpretationController->showStation(choices().stationIndex);
     saved = false;
     redrawSheet();
 }
@@ -175,7 +176,7 @@ void MainWindow::onOpenData() {
 
 bool MainWindow::openDataAfterAsking(const QString& path, DataFileKind kind) {
     // A new file takes the place of every station's model.
-    if (!askToSaveModels())
+    if (!interpretationController->askToSaveModels())
         return false;
     openDataPath(path, kind);
     return true;
@@ -203,7 +204,7 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     } catch (const ConversionError& error) {
         // A number in the file that is no number: the command ends, the picture stays.
         showConversionError(error.what());
-        resetInterpretation(-1);
+        interpretationController->reset(-1);
         return;
     } catch (const std::bad_alloc&) {
         ui().messageBox(outOfMemoryMessage, "错误", MsgButtons::Ok, MsgIcon::Error);
@@ -229,11 +230,11 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
         picked.stationIndex = -1;
         picked.visible = false;
         plotControl->applyChoices(picked);
-        resetInterpretation(-1);
+        interpretationController->reset(-1);
         clearDrawnSheet();
         return;
     }
-    resetInterpretation(picked.stationIndex);
+    interpretationController->reset(picked.stationIndex);
     const QString note = qualityNote(quality);
     // The panel grows to its note, and gives way down to its first width in a narrow window (the
     // note is then cut off rather than drawn under the next panel).
@@ -299,7 +300,8 @@ void MainWindow::placePlotControlWindow() {
     // layered-model panel docked there, in the panel's free space under its own controls, so that it
     // hides neither the model table nor the sheet.
     QPoint at(x() + width() - plotControl->width() - 20, y() + 80);
-    if (modelPanel && modelPanel->isVisible() && !modelPanel->isFloating() && modelPanel->widget()) {
+    const InterpretationPanel* modelPanel = interpretationController->modelPanel;
+    if (modelPanel->isVisible() && !modelPanel->isFloating() && modelPanel->widget()) {
         const QRect panel(modelPanel->mapToGlobal(QPoint(0, 0)), modelPanel->size());
         const int below = panel.top() + modelPanel->widget()->sizeHint().height() + 20;
         const int frameHeight = plotControl->frameGeometry().height();
@@ -355,18 +357,11 @@ void MainWindow::onShowSection() {
             plotControl->stationCombo->setCurrentIndex(static_cast<int>(index));
             rebuildSheet();
             if (const std::optional<StationModel> fitted = sectionWindow->fittedModel(index))
-                adoptSectionModel(index, *fitted, sectionWindow->fittedJointly());
+                interpretationController->adoptSectionModel(index, *fitted, sectionWindow->fittedJointly());
         };
         // The model section draws the stations interpreted here with their own models.
-        sectionWindow->knownModel = [this](std::size_t index) -> std::optional<StationModel> {
-            const auto found = stationModels.find(index);
-            if (found == stationModels.end() || index >= sheet->stations.size())
-                return std::nullopt;
-            StationModel known =
-                stationModelOf(sheet->stations[index], {found->second.earth, found->second.report});
-            if (!found->second.fitted)
-                known.rmsPercent = NAN; // typed or edited: no misfit of its own
-            return known;
+        sectionWindow->knownModel = [this](std::size_t index) {
+            return interpretationController->sectionModelOf(index);
         };
     }
     sectionWindow->setStations(sheet->stations, std::filesystem::path(lastDataFile.toStdU16String()));

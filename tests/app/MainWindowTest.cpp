@@ -26,6 +26,7 @@
 
 #include <set>
 
+#include "app/InterpretationController.h"
 #include "app/MainWindow.h"
 #include "app/SheetImageWidget.h"
 #include "app/WindowMain.h"
@@ -104,7 +105,7 @@ TEST_F(MainWindowTest, HelpMenuStandsAtTheRightWhereTheStyleCanDoIt) {
     bar->resize(1000, bar->sizeHint().height());
     QCoreApplication::processEvents();
     const QRect help = bar->actionGeometry(form.helpMenu->menuAction());
-    const QRect interpret = bar->actionGeometry(form.interpretMenu->menuAction());
+    const QRect interpret = bar->actionGeometry(form.interpretation().interpretMenu->menuAction());
     EXPECT_GT(help.right(), bar->width() - 20);
     EXPECT_GT(help.left() - interpret.right(), 500);
     bar->setStyle(nullptr);
@@ -119,7 +120,7 @@ TEST_F(MainWindowTest, MenuBarHoldsEveryItemInItsStartState) {
     EXPECT_EQ(menus[0]->menu(), form.fileMenu);
     EXPECT_EQ(menus[1]->menu(), form.graphMenu);
     EXPECT_EQ(menus[2]->menu(), form.editMenu);
-    EXPECT_EQ(menus[3]->menu(), form.interpretMenu);
+    EXPECT_EQ(menus[3]->menu(), form.interpretation().interpretMenu);
 
     const QKeySequence none;
     expectMenu(form.fileMenu, "文件(&F)",

@@ -1,6 +1,7 @@
 // The main window's sheet: the empty sheet at start-up, the open-data command around its core,
 // the plot control window's apply, and the display-mode commands.
 #include "SheetWindowFixture.h"
+#include "app/InterpretationController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -209,7 +210,7 @@ TEST_F(SheetWindow, ASecondOpenKeepsTheToolBarAndResetsTheSelection) {
 // their models go too, so that the screen agrees with the commands, which have no data.
 TEST_F(SheetWindow, AnOpenWithoutStationsClearsWhatWasDrawnFromThePreviousFile) {
     openColumnSample();
-    form.onFitStation();
+    form.interpretation().onFitStation();
     ASSERT_TRUE(form.sheet->stationModel);
     const QImage shown = picture();
     // A column file whose second line is not a sounding header.
@@ -232,7 +233,7 @@ TEST_F(SheetWindow, AnOpenWithoutStationsClearsWhatWasDrawnFromThePreviousFile) 
     EXPECT_FALSE(form.plotControlWindow()->isVisible());
     EXPECT_NE(form.statusPanels[2]->text(), u("数据剖面图绘制成功。"));
     for (QAction* needsData : {form.saveBitmapAction, form.exportAction, form.printAction, form.copyAction,
-                               form.fitStationAction, form.sectionAction})
+                               form.interpretation().fitStationAction, form.sectionAction})
         EXPECT_FALSE(needsData->isEnabled()) << needsData->text().toStdString();
     EXPECT_FALSE(form.saveBitmapToolAction->isVisible());
 
