@@ -5,6 +5,7 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDate>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -12,8 +13,6 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -24,6 +23,7 @@
 #include "app/AboutDialog.h"
 #include "app/InterpretationController.h"
 #include "app/InterpretationPanel.h"
+#include "app/OutputCommands.h"
 #include "app/QtUi.h"
 #include "app/SheetImageWidget.h"
 #include "core/Paths.h"
@@ -92,6 +92,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     connect(sheetImage, &SheetImageWidget::mouseMoved, this, &MainWindow::onSheetImageMoved);
     connect(sheetImage, &SheetImageWidget::mouseUp, this, &MainWindow::onSheetImageReleased);
 
+    createOutputCommands();
     createStatusBar();
     applyInitialState();
 }
@@ -182,13 +183,9 @@ void MainWindow::createMenus() {
 
     connect(openDataAction, &QAction::triggered, this, &MainWindow::onOpenData);
     connect(saveBitmapAction, &QAction::triggered, this, [this] { onSaveBitmap(); });
-    connect(exportAction, &QAction::triggered, this, [this] { onExport(); });
-    connect(printerSetupAction, &QAction::triggered, this, &MainWindow::onPrinterSetup);
-    connect(printAction, &QAction::triggered, this, &MainWindow::onPrint);
     connect(exitAction, &QAction::triggered, this, &MainWindow::onExit);
     connect(polarityAction, &QAction::triggered, this, &MainWindow::onShowPolarity);
     connect(curvesAction, &QAction::triggered, this, &MainWindow::onShowCurves);
-    connect(copyAction, &QAction::triggered, this, &MainWindow::onCopy);
     connect(sectionAction, &QAction::triggered, this, &MainWindow::onShowSection);
     connect(axisTitlesAction, &QAction::toggled, this, [this](bool shown) {
         sheet->axisTitles = shown;
@@ -268,6 +265,30 @@ void MainWindow::updateWindowCaption() {
     setWindowTitle(caption);
 }
 
+void MainWindow::createOutputCommands() {
+    outputCommands = new OutputCommands(
+        *this, *sheet, uiRelay, *sheetImage, lastDataFile, [this] { return choices(); },
+        [this] { return sheetFooterText(); });
+    connect(outputCommands, &OutputCommands::statusText, this, &MainWindow::setStatusText);
+    for (QAction* exporting : {exportAction, exportToolAction})
+        connect(exporting, &QAction::triggered, outputCommands, [this] { outputCommands->onExport(); });
+    for (QAction* printing : {printAction, printToolAction})
+        connect(printing, &QAction::triggered, outputCommands, &OutputCommands::onPrint);
+    connect(printerSetupAction, &QAction::triggered, outputCommands, &OutputCommands::onPrinterSetup);
+    for (QAction* copying : {copyAction, copyToolAction})
+        connect(copying, &QAction::triggered, outputCommands, &OutputCommands::onCopy);
+}
+
+QString MainWindow::sheetFooterText() const {
+    const std::optional<std::size_t> shown = interpretationController->shownStation();
+    if (!shown || *shown >= sheet->stations.size() || lastDataFile.isEmpty())
+        return {};
+    return text("文件：%1    测点：%2    日期：%3")
+        .arg(QFileInfo(lastDataFile).fileName())
+        .arg(sheet->stations[*shown].stationNumber.front())
+        .arg(QDate::currentDate().toString(Qt::ISODate));
+}
+
 void MainWindow::createToolBar() {
     mainToolBar = new QToolBar(this);
     mainToolBar->setObjectName(QStringLiteral("ToolBar1"));
@@ -322,8 +343,6 @@ void MainWindow::createToolBar() {
 
     connect(openDataToolAction, &QAction::triggered, this, &MainWindow::onOpenData);
     connect(saveBitmapToolAction, &QAction::triggered, this, [this] { onSaveBitmap(); });
-    connect(exportToolAction, &QAction::triggered, this, [this] { onExport(); });
-    connect(printToolAction, &QAction::triggered, this, &MainWindow::onPrint);
     connect(polarityToolAction, &QAction::triggered, this, &MainWindow::onShowPolarity);
     connect(curvesToolAction, &QAction::triggered, this, &MainWindow::onShowCurves);
     connect(setXLengthToolAction, &QAction::triggered, this, &MainWindow::onSetXLength);
@@ -333,7 +352,6 @@ void MainWindow::createToolBar() {
     connect(anomalyThresholdToolAction, &QAction::triggered, this, &MainWindow::onSetAnomalyThreshold);
     connect(linePenToolAction, &QAction::triggered, this, &MainWindow::onEditLinePen);
     connect(legendToolAction, &QAction::triggered, this, &MainWindow::onToggleLegend);
-    connect(copyToolAction, &QAction::triggered, this, &MainWindow::onCopy);
     connect(stationToolAction, &QAction::triggered, this, &MainWindow::onTogglePlotControl);
     connect(helpToolAction, &QAction::triggered, this, &MainWindow::onHelp);
     // refreshToolAction (refresh), zoomInToolAction and zoomOutToolAction (zoom) run nothing.
@@ -400,26 +418,6 @@ QFileDialog* MainWindow::saveFileDialog() {
     return saveDialog;
 }
 
-QFileDialog* MainWindow::exportFileDialog() {
-    if (exportDialog)
-        return exportDialog;
-
-    exportDialog = new QFileDialog(this, text("导出图形"));
-    exportDialog->setObjectName(QStringLiteral("ExportDialog"));
-    exportDialog->setAcceptMode(QFileDialog::AcceptSave);
-    exportDialog->setFileMode(QFileDialog::AnyFile);
-    exportDialog->setNameFilters(
-        {QStringLiteral("PDF (*.pdf)"), QStringLiteral("SVG (*.svg)"), QStringLiteral("PNG (*.png)")});
-    exportDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
-    // A name typed without extension takes the one of the chosen type.
-    exportDialog->setDefaultSuffix(QStringLiteral("pdf"));
-    connect(exportDialog, &QFileDialog::filterSelected, exportDialog,
-            [dialog = exportDialog](const QString& filter) {
-                dialog->setDefaultSuffix(filter.section(QLatin1Char('.'), 1).chopped(1));
-            });
-    return exportDialog;
-}
-
 void MainWindow::applyInitialState() {
     // 1000 x 0.618 truncated, as the classic extended-precision product gives it (just below 618).
     constexpr int initialImageHeight = 617;
@@ -470,12 +468,6 @@ void MainWindow::applyInitialState() {
 void MainWindow::setStatusText(const QString& message) {
     statusPanels[2]->setText(message);
     mainStatusBar->repaint();
-}
-
-QPrinter& MainWindow::printer() {
-    if (!selectedPrinter)
-        selectedPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return *selectedPrinter;
 }
 
 QString MainWindow::helpFile() const {
@@ -592,11 +584,6 @@ bool MainWindow::onSaveBitmap() {
     }
     saved = true;
     return true;
-}
-
-void MainWindow::onPrinterSetup() {
-    QPrintDialog dialog(&printer(), this);
-    dialog.exec();
 }
 
 void MainWindow::onExit() {

@@ -30,6 +30,7 @@ class QDragMoveEvent;
 class QDropEvent;
 class QFileDialog;
 class InterpretationController;
+class OutputCommands;
 class QLabel;
 class QMenu;
 class QMimeData;
@@ -59,9 +60,6 @@ public:
 
     // Panel 2 of the status bar, repainted at once.
     void setStatusText(const QString& text);
-
-    // The printer that print uses; the printer set-up dialog changes it.
-    QPrinter& printer();
 
     // Where the open dialog starts: the data folder beside the program's folder.
     QString dataFolder;
@@ -129,18 +127,11 @@ public:
     QString lastDataFile;
 
     // ---- Output ----------------------------------------------------------------------------------
+    // Print, printer set-up, export and copy.
+    OutputCommands& output() { return *outputCommands; }
     // The line under the frame of a printed or PDF sheet: file, station and today's date; empty
     // without a station shown.
     QString sheetFooterText() const;
-    // Resolution offered for a PNG export and the accepted range, in dots per inch.
-    static constexpr int defaultExportDpi = 300;
-    static constexpr int minExportDpi = 50;
-    static constexpr int maxExportDpi = 2400;
-    // Warns when the figure is wider or taller than the page, counted in whole inches, and
-    // refreshes xLength/yLength. `pageWidth` and `pageHeight` are in pixels at dpiX × dpiY.
-    void checkPaperSize(int pageWidth, int pageHeight, int dpiX, int dpiY);
-    // The part of the sheet image around the figure and the title that copy puts on the clipboard.
-    QRect copyRectangle(int dpiX, int dpiY) const;
 
     // ---- Editing ---------------------------------------------------------------------------------
     // Opens the axis dialog for position 1 top, 2 left, 3 bottom, 4 right.
@@ -164,10 +155,9 @@ public:
     SheetImageWidget* sheetImage = nullptr;
     QStatusBar* mainStatusBar = nullptr;
     std::array<QLabel*, 5> statusPanels{};
-    // The file dialogs of open, save and export, made when first used.
+    // The file dialogs of open and save, made when first used.
     QFileDialog* openFileDialog();
     QFileDialog* saveFileDialog();
-    QFileDialog* exportFileDialog();
     // 16 x 16 tool-bar glyphs, index 0 to 18.
     QList<QImage> toolBarGlyphs;
     // The survey-line section window, made on first use.
@@ -246,14 +236,9 @@ public slots:
     void onOpenData();
     // Saves the sheet bitmap; returns whether it was written.
     virtual bool onSaveBitmap();
-    // Exports the sheet as PDF, SVG or PNG; returns whether a file was written. `saved` stays.
-    bool onExport();
-    void onPrinterSetup();
-    void onPrint();
     void onExit();
     void onShowPolarity();
     void onShowCurves();
-    void onCopy();
     void onEditTitle();
     void onSetXLength();
     void onSetYLength();
@@ -290,6 +275,8 @@ private:
     // The sheet point under a pixel of the sheet image.
     Point sheetPointOf(int x, int y) const;
     void createToolBar();
+    // The output commands, once the sheet image exists, and the menu items and tool buttons that run them.
+    void createOutputCommands();
     void createStatusBar();
     void loadToolBarGlyphs();
     void applyInitialState();
@@ -339,16 +326,13 @@ private:
 
     std::unique_ptr<Ui> commandUi;
     UiRelay uiRelay{*this};
-    std::unique_ptr<QPrinter> selectedPrinter;
     InterpretationController* interpretationController = nullptr;
+    OutputCommands* outputCommands = nullptr;
     QWidget* scrollContent = nullptr;
     QFileDialog* openDialog = nullptr;
     QFileDialog* saveDialog = nullptr;
-    QFileDialog* exportDialog = nullptr;
     // Where the open dialog starts while it has not been made.
     QString openFolder;
-    // The folder of the last export; empty: the data file's folder.
-    QString exportFolder;
     QActionGroup* displayModeGroup = nullptr;
     bool shownOnce = false;
     // A file with stations has been shown: the sheet is painted, not only its paper.
@@ -361,8 +345,6 @@ private:
     bool openingData = false;
     // Whether a dropped file may be opened now.
     bool takesDrops() const;
-    // Asks for the PNG resolution; false when cancelled or refused (with its warning).
-    bool askExportDpi(int& dpi);
 };
 
 // The maker's web site, opened by the Help menu and the About box.
