@@ -25,11 +25,9 @@
 #include "app/InterpretationPanel.h"
 #include "app/OutputCommands.h"
 #include "app/QtUi.h"
+#include "app/SheetEditing.h"
 #include "app/SheetImageWidget.h"
 #include "core/Paths.h"
-#include "dialogs/AxisDialog.h"
-#include "dialogs/PenDialog.h"
-#include "dialogs/TitleDialog.h"
 
 // Outside any namespace: the resource initialiser of the static library.
 static void initAppResources() {
@@ -56,13 +54,6 @@ QString text(const char* utf8) {
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::make_unique<QtUi>(this)) {
     initAppResources();
     sheet = std::make_unique<SheetState>(uiRelay);
-    titleDialog = [this](TextItem& title, float& titleGapCm) {
-        return TitleDialog::editTitle(this, title, titleGapCm);
-    };
-    axisDialog = [this](Axis& axis, const QString& caption, float* limitMin, float* limitMax) {
-        return AxisDialog::editSheetAxis(this, axis, caption, limitMin, limitMax);
-    };
-    penDialog = [this](Pen& pen) { return PenDialog::editPen(this, pen); };
     openInBrowser = [](const QUrl& address) { return QDesktopServices::openUrl(address); };
 
     setWindowTitle(text("电测深曲线图"));
@@ -88,10 +79,8 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     // A ".dat" or ".ves" file dropped anywhere on the window is opened.
     setAcceptDrops(true);
     setCentralWidget(scrollArea);
-    connect(sheetImage, &SheetImageWidget::mouseDown, this, &MainWindow::onSheetImagePressed);
-    connect(sheetImage, &SheetImageWidget::mouseMoved, this, &MainWindow::onSheetImageMoved);
-    connect(sheetImage, &SheetImageWidget::mouseUp, this, &MainWindow::onSheetImageReleased);
 
+    createSheetEditing();
     createOutputCommands();
     createStatusBar();
     applyInitialState();
@@ -192,9 +181,6 @@ void MainWindow::createMenus() {
         saved = false;
         redrawSheet();
     });
-    connect(editTitleAction, &QAction::triggered, this, &MainWindow::onEditTitle);
-    connect(setYLengthAction, &QAction::triggered, this, &MainWindow::onSetYLength);
-    connect(anomalyThresholdAction, &QAction::triggered, this, &MainWindow::onSetAnomalyThreshold);
     connect(helpAction, &QAction::triggered, this, &MainWindow::onHelp);
     connect(webAction, &QAction::triggered, this, &MainWindow::onOpenWebSite);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::onAbout);
@@ -263,6 +249,28 @@ void MainWindow::updateWindowCaption() {
                        .arg(QFileInfo(lastDataFile).fileName())
                        .arg(sheet->stations[*shown].stationNumber.front());
     setWindowTitle(caption);
+}
+
+void MainWindow::createSheetEditing() {
+    sheetEditing = new SheetEditing(
+        *this, *sheet, uiRelay, *sheetImage, *interpretationController, [this] { return choices(); },
+        [this](bool relayout) { return repaintSheet(relayout); });
+    connect(sheetEditing, &SheetEditing::edited, this, [this] { saved = false; });
+    connect(sheetEditing, &SheetEditing::statusText, this, &MainWindow::setStatusText);
+    connect(sheetEditing, &SheetEditing::legendShown, legendToolAction, &QAction::setChecked);
+    connect(sheetImage, &SheetImageWidget::mouseDown, sheetEditing, &SheetEditing::onSheetImagePressed);
+    connect(sheetImage, &SheetImageWidget::mouseMoved, sheetEditing, &SheetEditing::onSheetImageMoved);
+    connect(sheetImage, &SheetImageWidget::mouseUp, sheetEditing, &SheetEditing::onSheetImageReleased);
+    for (QAction* title : {editTitleAction, editTitleToolAction})
+        connect(title, &QAction::triggered, sheetEditing, &SheetEditing::onEditTitle);
+    for (QAction* yLength : {setYLengthAction, setYLengthToolAction})
+        connect(yLength, &QAction::triggered, sheetEditing, &SheetEditing::onSetYLength);
+    for (QAction* threshold : {anomalyThresholdAction, anomalyThresholdToolAction})
+        connect(threshold, &QAction::triggered, sheetEditing, &SheetEditing::onSetAnomalyThreshold);
+    connect(setXLengthToolAction, &QAction::triggered, sheetEditing, &SheetEditing::onSetXLength);
+    connect(marginToolAction, &QAction::triggered, sheetEditing, &SheetEditing::onSetMargin);
+    connect(linePenToolAction, &QAction::triggered, sheetEditing, &SheetEditing::onEditLinePen);
+    connect(legendToolAction, &QAction::triggered, sheetEditing, &SheetEditing::onToggleLegend);
 }
 
 void MainWindow::createOutputCommands() {
@@ -345,13 +353,6 @@ void MainWindow::createToolBar() {
     connect(saveBitmapToolAction, &QAction::triggered, this, [this] { onSaveBitmap(); });
     connect(polarityToolAction, &QAction::triggered, this, &MainWindow::onShowPolarity);
     connect(curvesToolAction, &QAction::triggered, this, &MainWindow::onShowCurves);
-    connect(setXLengthToolAction, &QAction::triggered, this, &MainWindow::onSetXLength);
-    connect(setYLengthToolAction, &QAction::triggered, this, &MainWindow::onSetYLength);
-    connect(editTitleToolAction, &QAction::triggered, this, &MainWindow::onEditTitle);
-    connect(marginToolAction, &QAction::triggered, this, &MainWindow::onSetMargin);
-    connect(anomalyThresholdToolAction, &QAction::triggered, this, &MainWindow::onSetAnomalyThreshold);
-    connect(linePenToolAction, &QAction::triggered, this, &MainWindow::onEditLinePen);
-    connect(legendToolAction, &QAction::triggered, this, &MainWindow::onToggleLegend);
     connect(stationToolAction, &QAction::triggered, this, &MainWindow::onTogglePlotControl);
     connect(helpToolAction, &QAction::triggered, this, &MainWindow::onHelp);
     // refreshToolAction (refresh), zoomInToolAction and zoomOutToolAction (zoom) run nothing.

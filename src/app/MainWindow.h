@@ -16,7 +16,6 @@
 #include <QStringList>
 
 #include "app/PlotControlWindow.h"
-#include "core/Canvas.h"
 #include "core/Ui.h"
 #include "render/SheetBitmap.h"
 #include "sheet/OpenData.h"
@@ -31,6 +30,7 @@ class QDropEvent;
 class QFileDialog;
 class InterpretationController;
 class OutputCommands;
+class SheetEditing;
 class QLabel;
 class QMenu;
 class QMimeData;
@@ -41,7 +41,6 @@ class QToolBar;
 class QUrl;
 class SectionWindow;
 class SheetImageWidget;
-struct Pen;
 
 // The main window: menu, tool bar, the scroll box with the sheet image and the status bar. It owns
 // the sheet state and the station list, and every command of the program is one of its handlers.
@@ -133,17 +132,12 @@ public:
     // without a station shown.
     QString sheetFooterText() const;
 
-    // ---- Editing ---------------------------------------------------------------------------------
-    // Opens the axis dialog for position 1 top, 2 left, 3 bottom, 4 right.
-    void editAxis(int position);
-
-    // The editing dialogs, each returning true after OK. They show the real dialogs unless replaced
-    // (tests). The axis dialog may throw ConversionError for a limit that is no number.
-    std::function<bool(TextItem& title, float& titleGapCm)> titleDialog;
-    std::function<bool(Axis& axis, const QString& caption, float* limitMin, float* limitMax)> axisDialog;
-    std::function<bool(Pen& pen)> penDialog;
     // Hands a page to the desktop's browser; false when none takes it. Replaceable (tests).
     std::function<bool(const QUrl& address)> openInBrowser;
+
+    // ---- Editing ---------------------------------------------------------------------------------
+    // Click editing on the sheet and the commands that change its title, axes, pens and margins.
+    SheetEditing& editing() { return *sheetEditing; }
 
     // ---- Interpretation --------------------------------------------------------------------------
     // The stations' models, the layered-model panel, the Interpretation menu and the model files.
@@ -239,13 +233,6 @@ public slots:
     void onExit();
     void onShowPolarity();
     void onShowCurves();
-    void onEditTitle();
-    void onSetXLength();
-    void onSetYLength();
-    void onSetAnomalyThreshold();
-    void onEditLinePen();
-    void onToggleLegend();
-    void onSetMargin();
     void onTogglePlotControl();
     // Shows the section window with the stations of the file loaded.
     void onShowSection();
@@ -253,10 +240,6 @@ public slots:
     void onOpenWebSite();
     void onAbout();
     void onScrollAreaResized();
-    void onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    // While a piece of the model is held: moves it with the pointer / lets it go.
-    void onSheetImageMoved(int x, int y);
-    void onSheetImageReleased(Qt::MouseButton button, int x, int y);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -272,11 +255,11 @@ private:
     void createInterpretation();
     // The caption: the application's title, then the file and the station shown.
     void updateWindowCaption();
-    // The sheet point under a pixel of the sheet image.
-    Point sheetPointOf(int x, int y) const;
     void createToolBar();
     // The output commands, once the sheet image exists, and the menu items and tool buttons that run them.
     void createOutputCommands();
+    // The editing of the sheet, once the sheet image exists, and the menu items and tool buttons that run it.
+    void createSheetEditing();
     void createStatusBar();
     void loadToolBarGlyphs();
     void applyInitialState();
@@ -294,9 +277,6 @@ private:
     // Sizes the paper, runs `beforePaint` (a relayout or nothing), makes the blank bitmap and
     // paints the sheet on it.
     bool repaintSheet(bool relayout);
-    // Asks for an axis length in cm; false when cancelled or refused (with its warning).
-    bool askAxisLength(const char* prompt, float current, float& length);
-    void setAxisLength(bool xAxis);
 
     // Passes every call on to the replaceable command Ui, so that the sheet's items (which keep a
     // reference) always reach the current one.
@@ -328,6 +308,7 @@ private:
     UiRelay uiRelay{*this};
     InterpretationController* interpretationController = nullptr;
     OutputCommands* outputCommands = nullptr;
+    SheetEditing* sheetEditing = nullptr;
     QWidget* scrollContent = nullptr;
     QFileDialog* openDialog = nullptr;
     QFileDialog* saveDialog = nullptr;

@@ -325,6 +325,15 @@ void MainWindow::followWithPlotControlWindow() {
         placePlotControlWindow();
 }
 
+void MainWindow::onTogglePlotControl() {
+    createPlotControlWindow();
+    const bool visible = plotControl->isHidden();
+    plotControl->setVisible(visible);
+    stationToolAction->setChecked(visible);
+    placePlotControlWindow();
+    plotControl->update();
+}
+
 void MainWindow::onShowPolarity() {
     if (sheet->polarityMode)
         return;

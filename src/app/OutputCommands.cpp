@@ -140,9 +140,9 @@ bool OutputCommands::askExportDpi(int& dpi) {
     // accepted or the query is cancelled.
     for (;;) {
         if (!ui.inputQuery("导出图形",
-                             "PNG 分辨率(dpi)，" + std::to_string(minExportDpi) + " 到 " +
-                                 std::to_string(maxExportDpi) + ":",
-                             text))
+                           "PNG 分辨率(dpi)，" + std::to_string(minExportDpi) + " 到 " +
+                               std::to_string(maxExportDpi) + ":",
+                           text))
             return false;
         int value = 0;
         try {
@@ -155,8 +155,8 @@ bool OutputCommands::askExportDpi(int& dpi) {
             return true;
         }
         ui.messageBox("注意:\n\t分辨率必须是" + std::to_string(minExportDpi) + "到" +
-                            std::to_string(maxExportDpi) + "之间的整数！",
-                        "警告", MsgButtons::Ok, MsgIcon::Warning);
+                          std::to_string(maxExportDpi) + "之间的整数！",
+                      "警告", MsgButtons::Ok, MsgIcon::Warning);
     }
 }
 
@@ -189,7 +189,7 @@ bool OutputCommands::onExport() {
         if (size.width <= 0 || size.height <= 0 || size.width > maxSheetBitmapSide ||
             size.height > maxSheetBitmapSide) {
             ui.messageBox("注意:\n\t图纸太大，无法以该分辨率导出！", "警告", MsgButtons::Ok,
-                            MsgIcon::Warning);
+                          MsgIcon::Warning);
             return false;
         }
     }
@@ -213,7 +213,7 @@ bool OutputCommands::onExport() {
     sheet.viewportY = viewportY;
     if (!failure.empty()) {
         ui.messageBox("无法导出图形文件:\n" + path.toStdString() + "\n" + failure, "错误", MsgButtons::Ok,
-                        MsgIcon::Error);
+                      MsgIcon::Error);
         return false;
     }
     emit statusText(QStringLiteral("图形已导出到 ") + QFileInfo(path).fileName());

@@ -428,8 +428,8 @@ TEST_F(InterpretationTest, DraggingALayerOfTheStepLineMovesItsResistivityLive) {
 
     const QPoint from = pixelOf(s.originX + 0.5 * s.xLength, s.originY + 0.5 * s.yLength);
     const QPoint to = pixelOf(s.originX + 0.5 * s.xLength, s.originY + 0.65 * s.yLength);
-    form.onSheetImagePressed(Qt::LeftButton, Qt::NoModifier, from.x(), from.y());
-    form.onSheetImageMoved(to.x(), to.y());
+    form.editing().onSheetImagePressed(Qt::LeftButton, Qt::NoModifier, from.x(), from.y());
+    form.editing().onSheetImageMoved(to.x(), to.y());
     ASSERT_TRUE(s.stationModel);
     // Live, before the button is let go.
     EXPECT_NEAR(s.stationModel->earth.layers[1].rho / rhoAt(0.65), 1.0, 0.02);
@@ -438,7 +438,7 @@ TEST_F(InterpretationTest, DraggingALayerOfTheStepLineMovesItsResistivityLive) {
     EXPECT_NEAR(*InterpretationPanel::parsePositive(table().item(1, InterpretationPanel::RhoColumn)->text()) /
                     s.stationModel->earth.layers[1].rho,
                 1.0, 1e-4);
-    form.onSheetImageReleased(Qt::LeftButton, to.x(), to.y());
+    form.editing().onSheetImageReleased(Qt::LeftButton, to.x(), to.y());
     EXPECT_FALSE(s.stationModel->fitted);
     EXPECT_EQ(form.interpretation().stationModels.at(0).earth.layers[1].rho,
               s.stationModel->earth.layers[1].rho);

@@ -149,16 +149,16 @@ TEST_F(SheetOutput, EditsAfterASaveMakeTheSheetUnsavedAgain) {
     };
 
     titleAccepts = true;
-    EXPECT_FALSE(afterSave([&] { form.onEditTitle(); })) << "title";
+    EXPECT_FALSE(afterSave([&] { form.editing().onEditTitle(); })) << "title";
     axisEdit = [](Axis& axis, float*, float*) {
         axis.showGrid = true;
         return true;
     };
-    EXPECT_FALSE(afterSave([&] { form.editAxis(2); })) << "axis";
+    EXPECT_FALSE(afterSave([&] { form.editing().editAxis(2); })) << "axis";
     ui->queueInput("20");
-    EXPECT_FALSE(afterSave([&] { form.onSetXLength(); })) << "x length";
+    EXPECT_FALSE(afterSave([&] { form.editing().onSetXLength(); })) << "x length";
     ui->queueInput("14");
-    EXPECT_FALSE(afterSave([&] { form.onSetYLength(); })) << "y length";
+    EXPECT_FALSE(afterSave([&] { form.editing().onSetYLength(); })) << "y length";
     EXPECT_FALSE(afterSave([&] { form.legendToolAction->trigger(); })) << "legend switch";
     EXPECT_FALSE(afterSave([&] { form.plotControlWindow()->applyButton->click(); })) << "apply";
     const Curve& res = s.resCurve;
@@ -167,11 +167,11 @@ TEST_F(SheetOutput, EditsAfterASaveMakeTheSheetUnsavedAgain) {
 
     // Commands that change nothing on the sheet leave a saved sheet saved.
     titleAccepts = false;
-    EXPECT_TRUE(afterSave([&] { form.onEditTitle(); })) << "title dialog cancelled";
+    EXPECT_TRUE(afterSave([&] { form.editing().onEditTitle(); })) << "title dialog cancelled";
     axisEdit = nullptr;
-    EXPECT_TRUE(afterSave([&] { form.editAxis(1); })) << "axis dialog cancelled";
+    EXPECT_TRUE(afterSave([&] { form.editing().editAxis(1); })) << "axis dialog cancelled";
     ui->queueInput("20", false);
-    EXPECT_TRUE(afterSave([&] { form.onSetXLength(); })) << "length query cancelled";
+    EXPECT_TRUE(afterSave([&] { form.editing().onSetXLength(); })) << "length query cancelled";
     EXPECT_TRUE(afterSave([&] { form.output().onCopy(); })) << "copy";
 
     // The close question is asked again for an edited sheet, and save works again.

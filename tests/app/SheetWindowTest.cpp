@@ -386,9 +386,9 @@ TEST_F(SheetWindow, PlotControlWindowFollowsTheWindowUntilMoved) {
 // After an open that found no station, the axis commands say why they do nothing.
 TEST_F(SheetWindow, AxisCommandsWithoutStationsSayWhy) {
     const std::vector<std::pair<const char*, std::function<void()>>> commands{
-        {"x length", [this] { form.onSetXLength(); }},
-        {"y length", [this] { form.onSetYLength(); }},
-        {"axis click", [this] { form.editAxis(3); }},
+        {"x length", [this] { form.editing().onSetXLength(); }},
+        {"y length", [this] { form.editing().onSetYLength(); }},
+        {"axis click", [this] { form.editing().editAxis(3); }},
     };
     openColumnSample();
     form.openDataPath(writeFile("plain.dat", "样例\n剖面 数据\n1 2 3\n"), DataFileKind::Column);
@@ -437,7 +437,7 @@ TEST_F(SheetWindow, GrownPaperIsCentredAndThePlotControlWindowLeavesTheFrameFree
     EXPECT_FALSE(form.plotControlWindow()->frameGeometry().intersects(frame));
 
     ui->queueInput("40");
-    form.onSetXLength();
+    form.editing().onSetXLength();
     const QSize box = form.scrollArea->viewport()->size();
     ASSERT_GT(form.sheetImage->width(), box.width());
     EXPECT_EQ(form.sheetImage->pos(), MainWindow::centredImagePosition(box, form.sheetImage->size()));

@@ -1,15 +1,17 @@
-// Click editing on the sheet and the geometry commands of the main window.
-#include "app/MainWindow.h"
+#include "app/SheetEditing.h"
 
 #include <array>
 #include <cmath>
-
-#include <QAction>
+#include <utility>
 
 #include "app/InterpretationController.h"
 #include "app/SheetImageWidget.h"
 #include "core/ConversionError.h"
 #include "core/Conversions.h"
+#include "core/Ui.h"
+#include "dialogs/AxisDialog.h"
+#include "dialogs/PenDialog.h"
+#include "dialogs/TitleDialog.h"
 #include "sheet/AnomalyThreshold.h"
 #include "sheet/SheetView.h"
 
@@ -21,16 +23,30 @@ constexpr const char* noStationsForAxes = "当前没有测点数据，无法设�
 
 } // namespace
 
-Point MainWindow::sheetPointOf(int x, int y) const {
+SheetEditing::SheetEditing(QWidget& window, SheetState& sheet, Ui& ui, const SheetImageWidget& image,
+                           InterpretationController& interpretation, std::function<PlotChoices()> choices,
+                           std::function<bool(bool relayout)> repaint)
+    : QObject(&window), sheet(sheet), ui(ui), image(image), interpretation(interpretation),
+      choices(std::move(choices)), repaint(std::move(repaint)) {
+    titleDialog = [&window](TextItem& title, float& titleGapCm) {
+        return TitleDialog::editTitle(&window, title, titleGapCm);
+    };
+    axisDialog = [&window](Axis& axis, const QString& caption, float* limitMin, float* limitMax) {
+        return AxisDialog::editSheetAxis(&window, axis, caption, limitMin, limitMax);
+    };
+    penDialog = [&window](Pen& pen) { return PenDialog::editPen(&window, pen); };
+}
+
+Point SheetEditing::sheetPointOf(int x, int y) const {
     // The pixel in sheet units, under the mapping of a surface of the image's size.
-    return sheetPointAt(*sheet, screenDpiX(), screenDpiY(), sheetImage->width(), sheetImage->height(),
+    return sheetPointAt(sheet, image.logicalDpiX(), image.logicalDpiY(), image.width(), image.height(),
                         {x, y});
 }
 
-void MainWindow::onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
-    SheetState& s = *sheet;
+void SheetEditing::onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifiers, int x, int y) {
+    SheetState& s = sheet;
     const Point at = sheetPointOf(x, y);
-    if (interpretationController->pressOnModel(button, choices(), at))
+    if (interpretation.pressOnModel(button, choices(), at))
         return;
 
     if (s.titleText.hitTest(at.x, at.y)) {
@@ -44,11 +60,16 @@ void MainWindow::onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifie
             return;
         }
     }
-    using namespace plotparam;
     const PlotChoices shown = choices();
     // While the layered-model panel is open, a click on a resistivity reading masks or unmasks it.
-    if (interpretationController->clickOnReading(shown, at))
+    if (interpretation.clickOnReading(shown, at))
         return;
+    editCurveAt(shown, at);
+}
+
+bool SheetEditing::editCurveAt(const PlotChoices& shown, Point at) {
+    using namespace plotparam;
+    SheetState& s = sheet;
     const std::array<std::pair<int, Curve*>, count> curves{{{res, &s.resCurve},
                                                             {r, &s.rCurve},
                                                             {m1, &s.m1Curve},
@@ -64,36 +85,37 @@ void MainWindow::onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifie
         curve->penWidth = s.linePen.width;
         curve->penStyle = static_cast<std::uint8_t>(s.linePen.style);
         curve->penMode = static_cast<std::uint8_t>(s.linePen.mode);
-        saved = false;
-        redrawSheet();
-        return;
+        emit edited();
+        repaint(false);
+        return true;
     }
+    return false;
 }
 
-void MainWindow::onSheetImageMoved(int x, int y) {
-    if (interpretationController->holdsModel())
-        interpretationController->moveHeldModel(sheetPointOf(x, y));
+void SheetEditing::onSheetImageMoved(int x, int y) {
+    if (interpretation.holdsModel())
+        interpretation.moveHeldModel(sheetPointOf(x, y));
 }
 
-void MainWindow::onSheetImageReleased(Qt::MouseButton button, int x, int y) {
-    if (interpretationController->holdsModel())
-        interpretationController->releaseHeldModel(button, sheetPointOf(x, y));
+void SheetEditing::onSheetImageReleased(Qt::MouseButton button, int x, int y) {
+    if (interpretation.holdsModel())
+        interpretation.releaseHeldModel(button, sheetPointOf(x, y));
 }
 
-void MainWindow::onEditTitle() {
-    if (!titleDialog(sheet->titleText, sheet->titleGapCm))
+void SheetEditing::onEditTitle() {
+    if (!titleDialog(sheet.titleText, sheet.titleGapCm))
         return;
-    saved = false;
-    redrawSheet();
+    emit edited();
+    repaint(false);
 }
 
-void MainWindow::editAxis(int position) {
+void SheetEditing::editAxis(int position) {
     // Without stations the stored ranges are the reset values: there is nothing to lay out.
-    if (sheet->stations.empty()) {
-        setStatusText(QString::fromUtf8(noStationsForAxes));
+    if (sheet.stations.empty()) {
+        emit statusText(QString::fromUtf8(noStationsForAxes));
         return;
     }
-    SheetState& s = *sheet;
+    SheetState& s = sheet;
     static constexpr std::array<const char*, 4> captions{"设置图形顶轴", "设置图形左轴", "设置图形底轴",
                                                          "设置图形右轴"};
     const std::array<Axis*, 4> axes{&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis};
@@ -107,46 +129,46 @@ void MainWindow::editAxis(int position) {
                               right ? &s.ipMax : nullptr);
     } catch (const ConversionError& error) {
         // What was read before the bad limit stays in the axis; no relayout, no redraw.
-        saved = false;
-        showConversionError(error.what());
+        emit edited();
+        ui.messageBox(error.what(), applicationTitle, MsgButtons::Ok, MsgIcon::Error);
         return;
     }
     if (!accepted)
         return;
-    saved = false;
-    relayoutAndRedrawSheet();
+    emit edited();
+    repaint(true);
 }
 
-bool MainWindow::askAxisLength(const char* prompt, float current, float& length) {
-    const char point = ui().decimalSeparator();
+bool SheetEditing::askAxisLength(const char* prompt, float current, float& length) {
+    const char point = ui.decimalSeparator();
     std::string text = formatLocalePattern(current, "#.##", point);
-    if (!ui().inputQuery(lengthCaption, prompt, text))
+    if (!ui.inputQuery(lengthCaption, prompt, text))
         return false;
     double value = 0.0;
     try {
         value = parseLocaleFloat(text, point);
     } catch (const ConversionError&) {
-        ui().messageBox("注意:\n\t输入的轴长度不是有效的数字！绘图将采用原来的长度。", "警告", MsgButtons::Ok,
-                        MsgIcon::Warning);
+        ui.messageBox("注意:\n\t输入的轴长度不是有效的数字！绘图将采用原来的长度。", "警告", MsgButtons::Ok,
+                      MsgIcon::Warning);
         return false;
     }
     // A frame of no or negative size has no axes to draw.
     if (!(value > 0.0)) {
-        ui().messageBox("注意:\n\t输入的轴长度必须大于零！绘图将采用原来的长度。", "警告", MsgButtons::Ok,
-                        MsgIcon::Warning);
+        ui.messageBox("注意:\n\t输入的轴长度必须大于零！绘图将采用原来的长度。", "警告", MsgButtons::Ok,
+                      MsgIcon::Warning);
         return false;
     }
     length = static_cast<float>(value);
     return true;
 }
 
-void MainWindow::setAxisLength(bool xAxis) {
+void SheetEditing::setAxisLength(bool xAxis) {
     // Without stations the stored ranges are the reset values: there is nothing to lay out.
-    if (sheet->stations.empty()) {
-        setStatusText(QString::fromUtf8(noStationsForAxes));
+    if (sheet.stations.empty()) {
+        emit statusText(QString::fromUtf8(noStationsForAxes));
         return;
     }
-    SheetState& s = *sheet;
+    SheetState& s = sheet;
     float& target = xAxis ? s.xLengthCm : s.yLengthCm;
     float length = 0.0f;
     if (!askAxisLength(xAxis ? "输入x-轴长度，单位:cm" : "输入y-轴长度，单位:cm", target, length))
@@ -154,7 +176,7 @@ void MainWindow::setAxisLength(bool xAxis) {
     // A paper too large for the screen bitmap refuses the length and keeps the sheet as it was.
     const float before[] = {s.xLengthCm, s.yLengthCm, s.xLength, s.yLength, s.sheetWidthCm, s.sheetHeightCm};
     target = length;
-    if (!relayoutAndRedrawSheet()) {
+    if (!repaint(true)) {
         s.xLengthCm = before[0];
         s.yLengthCm = before[1];
         s.xLength = before[2];
@@ -163,54 +185,45 @@ void MainWindow::setAxisLength(bool xAxis) {
         s.sheetHeightCm = before[5];
         return;
     }
-    saved = false;
+    emit edited();
 }
 
-void MainWindow::onSetXLength() {
+void SheetEditing::onSetXLength() {
     setAxisLength(true);
 }
 
-void MainWindow::onSetYLength() {
+void SheetEditing::onSetYLength() {
     setAxisLength(false);
 }
 
-void MainWindow::onToggleLegend() {
-    SheetState& s = *sheet;
+void SheetEditing::onToggleLegend() {
+    SheetState& s = sheet;
     s.legendVisible = !s.legendVisible;
-    legendToolAction->setChecked(s.legendVisible);
+    emit legendShown(s.legendVisible);
     for (Curve* curve : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.tdCurve, &s.thCurve, &s.zpCurve})
         curve->showSymbols = s.legendVisible;
-    saved = false;
-    redrawSheet();
+    emit edited();
+    repaint(false);
 }
 
-void MainWindow::onTogglePlotControl() {
-    createPlotControlWindow();
-    const bool visible = plotControl->isHidden();
-    plotControl->setVisible(visible);
-    stationToolAction->setChecked(visible);
-    placePlotControlWindow();
-    plotControl->update();
+void SheetEditing::onEditLinePen() {
+    penDialog(sheet.linePen);
 }
 
-void MainWindow::onEditLinePen() {
-    penDialog(sheet->linePen);
-}
-
-void MainWindow::onSetMargin() {
-    const char point = ui().decimalSeparator();
-    std::string text = formatLocalePattern(sheet->marginCm, "###.0", point);
-    if (!ui().inputQuery("请输入图形边距...", "当前边距(单位:cm)为", text))
+void SheetEditing::onSetMargin() {
+    const char point = ui.decimalSeparator();
+    std::string text = formatLocalePattern(sheet.marginCm, "###.0", point);
+    if (!ui.inputQuery("请输入图形边距...", "当前边距(单位:cm)为", text))
         return;
     double value = 0.0;
     if (!tryParseFloat(text, value, point))
         return; // not a number: ignored
-    sheet->marginCm = static_cast<float>(value);
-    redrawSheet();
+    sheet.marginCm = static_cast<float>(value);
+    repaint(false);
 }
 
-void MainWindow::onSetAnomalyThreshold() {
-    if (!askAnomalyThreshold(*sheet, ui()))
+void SheetEditing::onSetAnomalyThreshold() {
+    if (!askAnomalyThreshold(sheet, ui))
         return;
-    redrawSheet();
+    repaint(false);
 }
