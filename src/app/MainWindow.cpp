@@ -49,6 +49,10 @@ QString text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
+QAction* item(QMenu* menu, const char* caption) {
+    return menu->addAction(text(caption));
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::make_unique<QtUi>(this)) {
@@ -111,11 +115,16 @@ void MainWindow::loadToolBarGlyphs() {
 }
 
 void MainWindow::createMenus() {
-    auto item = [this](QMenu* menu, const char* caption) {
-        QAction* action = menu->addAction(text(caption));
-        return action;
-    };
+    createFileMenu();
+    createGraphMenu();
+    createEditMenu();
+    createInterpretation();
+    createHelpMenu();
+    connectMenus();
+    nameMenus();
+}
 
+void MainWindow::createFileMenu() {
     fileMenu = menuBar()->addMenu(text("文件(&F)"));
     openDataAction = item(fileMenu, "打开数据(&O)");
     openDataAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -127,7 +136,9 @@ void MainWindow::createMenus() {
     printAction = item(fileMenu, "打印(&P)");
     fileSeparator2 = fileMenu->addSeparator();
     exitAction = item(fileMenu, "退出(&X)");
+}
 
+void MainWindow::createGraphMenu() {
     graphMenu = menuBar()->addMenu(text("图形(&G)"));
     polarityAction = item(graphMenu, "彩色极性图(&P)");
     curvesAction = item(graphMenu, "曲线图(&C)");
@@ -143,7 +154,9 @@ void MainWindow::createMenus() {
     graphMenu->addSeparator();
     axisTitlesAction = item(graphMenu, "坐标轴标题");
     axisTitlesAction->setCheckable(true);
+}
 
+void MainWindow::createEditMenu() {
     editMenu = menuBar()->addMenu(text("编辑(&E)"));
     editTitleAction = item(editMenu, "修改图名(&T)");
     linePropertyAction = item(editMenu, "设置剖面线属性(&L)");
@@ -158,9 +171,9 @@ void MainWindow::createMenus() {
     redoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     undoAction->setEnabled(false);
     redoAction->setEnabled(false);
+}
 
-    createInterpretation();
-
+void MainWindow::createHelpMenu() {
     // The Help menu belongs at the right end of the bar. A separator before it asks for that; the
     // styles that draw menu-bar separators honour it, the others (Fusion, Windows) keep it last.
     menuBar()->addSeparator();
@@ -169,7 +182,9 @@ void MainWindow::createMenus() {
     webAction = item(helpMenu, "从网上获得更多的信息");
     helpSeparator1 = helpMenu->addSeparator();
     aboutAction = item(helpMenu, "关于(&A)");
+}
 
+void MainWindow::connectMenus() {
     connect(openDataAction, &QAction::triggered, this, &MainWindow::onOpenData);
     connect(saveBitmapAction, &QAction::triggered, this, [this] { onSaveBitmap(); });
     connect(exitAction, &QAction::triggered, this, &MainWindow::onExit);
@@ -185,7 +200,9 @@ void MainWindow::createMenus() {
     connect(webAction, &QAction::triggered, this, &MainWindow::onOpenWebSite);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::onAbout);
     // "刷新(&R)", "设置剖面线属性(&L)", "设置x-长度", "放大图形(&I)" and "缩小图形(&O)" run nothing.
+}
 
+void MainWindow::nameMenus() {
     // The component names of the menus and their items, for findChild and the help pages.
     const std::pair<QObject*, const char*> componentNames[] = {
         {fileMenu, "mnFile"},
@@ -306,41 +323,33 @@ void MainWindow::createToolBar() {
     mainToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     addToolBar(Qt::TopToolBarArea, mainToolBar);
 
-    auto button = [this](const char* hint, int glyph, bool check = false) {
-        QAction* action =
-            mainToolBar->addAction(QIcon(QPixmap::fromImage(toolBarGlyphs.at(glyph))), text(hint));
-        action->setToolTip(text(hint));
-        action->setCheckable(check);
-        return action;
-    };
-
-    openDataToolAction = button("加载电测深数据", 0);
-    saveBitmapToolAction = button("保存图形", 1);
-    exportToolAction = button("导出图形", 18);
+    openDataToolAction = addToolButton("加载电测深数据", 0);
+    saveBitmapToolAction = addToolButton("保存图形", 1);
+    exportToolAction = addToolButton("导出图形", 18);
     toolSeparator1 = mainToolBar->addSeparator();
-    printToolAction = button("打印处理图形", 2);
+    printToolAction = addToolButton("打印处理图形", 2);
     toolSeparator2 = mainToolBar->addSeparator();
-    polarityToolAction = button("显示极性图", 3, true);
-    curvesToolAction = button("显示剖面观测数据曲线", 4, true);
+    polarityToolAction = addToolButton("显示极性图", 3, true);
+    curvesToolAction = addToolButton("显示剖面观测数据曲线", 4, true);
     toolSeparator3 = mainToolBar->addSeparator();
-    setXLengthToolAction = button("设置x-轴", 17);
-    setYLengthToolAction = button("设置y-轴", 6);
-    editTitleToolAction = button("修改图名", 7);
-    marginToolAction = button("边框到图形距离", 8);
-    anomalyThresholdToolAction = button("设置异常阈值", 9);
-    linePenToolAction = button("设置线属性", 10);
-    legendToolAction = button("显示/隐藏图例", 11, true);
+    setXLengthToolAction = addToolButton("设置x-轴", 17);
+    setYLengthToolAction = addToolButton("设置y-轴", 6);
+    editTitleToolAction = addToolButton("修改图名", 7);
+    marginToolAction = addToolButton("边框到图形距离", 8);
+    anomalyThresholdToolAction = addToolButton("设置异常阈值", 9);
+    linePenToolAction = addToolButton("设置线属性", 10);
+    legendToolAction = addToolButton("显示/隐藏图例", 11, true);
     toolSeparator4 = mainToolBar->addSeparator();
-    copyToolAction = button("拷贝图形", 12);
-    refreshToolAction = button("刷新图形", 13);
+    copyToolAction = addToolButton("拷贝图形", 12);
+    refreshToolAction = addToolButton("刷新图形", 13);
     toolSeparator5 = mainToolBar->addSeparator();
-    stationToolAction = button("测点选择工具", 5, true);
+    stationToolAction = addToolButton("测点选择工具", 5, true);
     stationToolAction->setText(text("测点工具"));
     stationToolAction->setToolTip(text("测点选择工具"));
-    zoomInToolAction = button("放大图形", 14);
-    zoomOutToolAction = button("缩小图形", 15);
+    zoomInToolAction = addToolButton("放大图形", 14);
+    zoomOutToolAction = addToolButton("缩小图形", 15);
     toolSeparator6 = mainToolBar->addSeparator();
-    helpToolAction = button("如何使用?", 16);
+    helpToolAction = addToolButton("如何使用?", 16);
 
     // The two display-mode buttons form one group: exactly one of them is down.
     displayModeGroup = new QActionGroup(this);
@@ -348,7 +357,18 @@ void MainWindow::createToolBar() {
     displayModeGroup->addAction(polarityToolAction);
     displayModeGroup->addAction(curvesToolAction);
     curvesToolAction->setChecked(true);
+    connectToolBar();
+    nameToolBarButtons();
+}
 
+QAction* MainWindow::addToolButton(const char* hint, int glyph, bool check) {
+    QAction* action = mainToolBar->addAction(QIcon(QPixmap::fromImage(toolBarGlyphs.at(glyph))), text(hint));
+    action->setToolTip(text(hint));
+    action->setCheckable(check);
+    return action;
+}
+
+void MainWindow::connectToolBar() {
     connect(openDataToolAction, &QAction::triggered, this, &MainWindow::onOpenData);
     connect(saveBitmapToolAction, &QAction::triggered, this, [this] { onSaveBitmap(); });
     connect(polarityToolAction, &QAction::triggered, this, &MainWindow::onShowPolarity);
@@ -356,7 +376,9 @@ void MainWindow::createToolBar() {
     connect(stationToolAction, &QAction::triggered, this, &MainWindow::onTogglePlotControl);
     connect(helpToolAction, &QAction::triggered, this, &MainWindow::onHelp);
     // refreshToolAction (refresh), zoomInToolAction and zoomOutToolAction (zoom) run nothing.
+}
 
+void MainWindow::nameToolBarButtons() {
     // The component names of the tool buttons, for findChild and the help pages.
     const std::pair<QAction*, const char*> componentNames[] = {
         {openDataToolAction, "ToolButton1"},   {saveBitmapToolAction, "ToolButton2"},

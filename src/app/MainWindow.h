@@ -250,12 +250,23 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The menu bar: each menu, then the handlers of their items and the items' component names.
     void createMenus();
+    void createFileMenu();
+    void createGraphMenu();
+    void createEditMenu();
+    void createHelpMenu();
+    void connectMenus();
+    void nameMenus();
     // The interpretation's panel, menu and commands, wired to the sheet and the status bar.
     void createInterpretation();
     // The caption: the application's title, then the file and the station shown.
     void updateWindowCaption();
+    // The tool bar: its buttons left to right, their handlers and component names.
     void createToolBar();
+    QAction* addToolButton(const char* hint, int glyph, bool check = false);
+    void connectToolBar();
+    void nameToolBarButtons();
     // The output commands, once the sheet image exists, and the menu items and tool buttons that run them.
     void createOutputCommands();
     // The editing of the sheet, once the sheet image exists, and the menu items and tool buttons that run it.
@@ -266,6 +277,8 @@ private:
     void showFirstTime();
     void createPlotControlWindow();
     void showConversionError(const std::string& text);
+    // Status panel 1 after an open: the quality note, the panel as wide as it needs.
+    void showQualityNote(const DataQuality& quality);
     void switchOnAfterLoadCommands();
     // Shows or hides the tool buttons, and enables or disables the commands, that need a loaded sheet.
     void showAfterLoadCommands(bool shown);

@@ -235,15 +235,7 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
         return;
     }
     interpretationController->reset(picked.stationIndex);
-    const QString note = qualityNote(quality);
-    // The panel grows to its note, and gives way down to its first width in a narrow window (the
-    // note is then cut off rather than drawn under the next panel).
-    QLabel* notePanel = statusPanels[1];
-    notePanel->setMinimumWidth(statusNoteMinWidth);
-    notePanel->setMaximumWidth(
-        std::max(statusNoteMinWidth, notePanel->fontMetrics().horizontalAdvance(note) + 12));
-    notePanel->setText(note);
-    notePanel->setToolTip(note);
+    showQualityNote(quality);
     sheetLoaded = true;
 
     stationToolAction->setVisible(true);
@@ -262,6 +254,18 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
 
     if (!saveBitmapToolAction->isVisible())
         switchOnAfterLoadCommands();
+}
+
+void MainWindow::showQualityNote(const DataQuality& quality) {
+    const QString note = qualityNote(quality);
+    // The panel grows to its note, and gives way down to its first width in a narrow window (the
+    // note is then cut off rather than drawn under the next panel).
+    QLabel* notePanel = statusPanels[1];
+    notePanel->setMinimumWidth(statusNoteMinWidth);
+    notePanel->setMaximumWidth(
+        std::max(statusNoteMinWidth, notePanel->fontMetrics().horizontalAdvance(note) + 12));
+    notePanel->setText(note);
+    notePanel->setToolTip(note);
 }
 
 void MainWindow::switchOnAfterLoadCommands() {
