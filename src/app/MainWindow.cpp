@@ -8,7 +8,6 @@
 #include <QDate>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -21,6 +20,7 @@
 #include <QUrl>
 
 #include "app/AboutDialog.h"
+#include "app/FileCommands.h"
 #include "app/InterpretationController.h"
 #include "app/InterpretationPanel.h"
 #include "app/OutputCommands.h"
@@ -65,6 +65,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     resize(737, 587);
     setWindowState(Qt::WindowMaximized);
 
+    fileCommands = new FileCommands(*this, uiRelay, [this](const QString& path, DataFileKind kind) {
+        return openDataAfterAsking(path, kind);
+    });
     loadToolBarGlyphs();
     createMenus();
     createToolBar();
@@ -185,7 +188,7 @@ void MainWindow::createHelpMenu() {
 }
 
 void MainWindow::connectMenus() {
-    connect(openDataAction, &QAction::triggered, this, &MainWindow::onOpenData);
+    connect(openDataAction, &QAction::triggered, fileCommands, &FileCommands::onOpenData);
     connect(saveBitmapAction, &QAction::triggered, this, [this] { onSaveBitmap(); });
     connect(exitAction, &QAction::triggered, this, &MainWindow::onExit);
     connect(polarityAction, &QAction::triggered, this, &MainWindow::onShowPolarity);
@@ -369,7 +372,7 @@ QAction* MainWindow::addToolButton(const char* hint, int glyph, bool check) {
 }
 
 void MainWindow::connectToolBar() {
-    connect(openDataToolAction, &QAction::triggered, this, &MainWindow::onOpenData);
+    connect(openDataToolAction, &QAction::triggered, fileCommands, &FileCommands::onOpenData);
     connect(saveBitmapToolAction, &QAction::triggered, this, [this] { onSaveBitmap(); });
     connect(polarityToolAction, &QAction::triggered, this, &MainWindow::onShowPolarity);
     connect(curvesToolAction, &QAction::triggered, this, &MainWindow::onShowCurves);
@@ -415,32 +418,6 @@ void MainWindow::createStatusBar() {
     statusPanels[0]->setText(text("Zu电法数据处理软件"));
 }
 
-QFileDialog* MainWindow::openFileDialog() {
-    if (openDialog)
-        return openDialog;
-    openDialog = new QFileDialog(this, text("打开数据文件"));
-    openDialog->setObjectName(QStringLiteral("OpenDialog"));
-    openDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    openDialog->setFileMode(QFileDialog::ExistingFile);
-    // Filter 1 is the column data file, filter 2 the tagged sounding file.
-    openDialog->setNameFilters({text("Dat格式文件(*.dat)"), text("VES格式文件(*.ves)")});
-    openDialog->setDirectory(openFolder);
-    return openDialog;
-}
-
-QFileDialog* MainWindow::saveFileDialog() {
-    if (saveDialog)
-        return saveDialog;
-
-    saveDialog = new QFileDialog(this, text("保存平面剖面图为"));
-    saveDialog->setObjectName(QStringLiteral("SaveDialog"));
-    saveDialog->setAcceptMode(QFileDialog::AcceptSave);
-    saveDialog->setFileMode(QFileDialog::AnyFile);
-    saveDialog->setNameFilters({text("位图文件(*.bmp)")});
-    saveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
-    return saveDialog;
-}
-
 void MainWindow::applyInitialState() {
     // 1000 x 0.618 truncated, as the classic extended-precision product gives it (just below 618).
     constexpr int initialImageHeight = 617;
@@ -481,8 +458,6 @@ void MainWindow::applyInitialState() {
                             zoomOutAction, linePropertyAction, editSeparator1, anomalyThresholdAction})
         hidden->setVisible(false);
 
-    dataFolder = QString::fromStdString(dataFolderFor(QCoreApplication::applicationDirPath().toStdString()));
-    openFolder = dataFolder;
     // The Help menu stays the last one on the bar (createMenus): Qt has no right-justified menu.
 
     setStatusText(text("为绘制电法数据剖面图，请加载数据！"));
@@ -588,23 +563,8 @@ bool MainWindow::onSaveBitmap() {
         ui().messageBox("绘制的剖面图已经保存为位图文件。", "警告", MsgButtons::Ok, MsgIcon::None);
         return false;
     }
-    // The data file of the last open, whichever way it was opened.
-    saveFileDialog();
-    const QFileInfo info(lastDataFile);
-    if (info.isFile()) {
-        saveDialog->selectFile(info.path() + QLatin1Char('/') + info.completeBaseName() +
-                               QStringLiteral(".bmp"));
-    }
-    if (saveDialog->exec() != QDialog::Accepted || saveDialog->selectedFiles().isEmpty())
+    if (!fileCommands->saveBitmap(sheetImage->picture(), lastDataFile))
         return false;
-    const QFileInfo chosen(saveDialog->selectedFiles().constFirst());
-    const QString name =
-        chosen.path() + QLatin1Char('/') + chosen.completeBaseName() + QStringLiteral(".bmp");
-    if (!sheetImage->picture().save(name, "BMP")) {
-        ui().messageBox("无法写入位图文件:\n" + name.toStdString(), applicationTitle, MsgButtons::Ok,
-                        MsgIcon::Error);
-        return false;
-    }
     saved = true;
     return true;
 }

@@ -27,13 +27,12 @@ class QActionGroup;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
-class QFileDialog;
+class FileCommands;
 class InterpretationController;
 class OutputCommands;
 class SheetEditing;
 class QLabel;
 class QMenu;
-class QMimeData;
 class QPrinter;
 class QScrollArea;
 class QStatusBar;
@@ -60,8 +59,6 @@ public:
     // Panel 2 of the status bar, repainted at once.
     void setStatusText(const QString& text);
 
-    // Where the open dialog starts: the data folder beside the program's folder.
-    QString dataFolder;
     // The help pages beside the program's folder.
     QString helpFile() const;
 
@@ -105,23 +102,17 @@ public:
     int screenDpiY() const;
 
     // ---- Open data -------------------------------------------------------------------------------
+    // The open and save dialogs and what a file's name says about how to read it.
+    FileCommands& files() { return *fileCommands; }
     // The open command after the dialog: reads `path` with the reader of `kind` and shows the sheet.
     // The open dialog then starts in the file's folder, and status panel 1 shows the quality note.
     void openDataPath(const QString& path, DataFileKind kind);
     // The user's open (dialog, drop): first asks about models not saved, which the open would discard;
     // false when the user cancelled and nothing was opened.
     bool openDataAfterAsking(const QString& path, DataFileKind kind);
-    // The reader for a file opened by name (command line, drop): ".ves" (any case) is a tagged file,
-    // everything else a column file.
-    static DataFileKind dataFileKindFor(const QString& path);
-    // The one local ".dat" or ".ves" file (any case) that `data` carries, or an empty text when it
-    // carries anything else (several files, another extension, no file).
-    static QString droppedDataFile(const QMimeData* data);
     // Opens the first of the program's arguments (without the program name) as a data file, through
     // the open command; nothing without arguments.
     void openFromCommandLine(const QStringList& arguments);
-    // Status panel 1 after an open: stations, points, rows skipped as invalid and missing values.
-    static QString qualityNote(const DataQuality& quality);
     // The data file of the last open that was not cancelled; empty before the first.
     QString lastDataFile;
 
@@ -149,9 +140,6 @@ public:
     SheetImageWidget* sheetImage = nullptr;
     QStatusBar* mainStatusBar = nullptr;
     std::array<QLabel*, 5> statusPanels{};
-    // The file dialogs of open and save, made when first used.
-    QFileDialog* openFileDialog();
-    QFileDialog* saveFileDialog();
     // 16 x 16 tool-bar glyphs, index 0 to 18.
     QList<QImage> toolBarGlyphs;
     // The survey-line section window, made on first use.
@@ -227,7 +215,6 @@ public:
     bool queryClose();
 
 public slots:
-    void onOpenData();
     // Saves the sheet bitmap; returns whether it was written.
     virtual bool onSaveBitmap();
     void onExit();
@@ -319,14 +306,11 @@ private:
 
     std::unique_ptr<Ui> commandUi;
     UiRelay uiRelay{*this};
+    FileCommands* fileCommands = nullptr;
     InterpretationController* interpretationController = nullptr;
     OutputCommands* outputCommands = nullptr;
     SheetEditing* sheetEditing = nullptr;
     QWidget* scrollContent = nullptr;
-    QFileDialog* openDialog = nullptr;
-    QFileDialog* saveDialog = nullptr;
-    // Where the open dialog starts while it has not been made.
-    QString openFolder;
     QActionGroup* displayModeGroup = nullptr;
     bool shownOnce = false;
     // A file with stations has been shown: the sheet is painted, not only its paper.

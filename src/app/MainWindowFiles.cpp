@@ -1,5 +1,4 @@
-// Files into the main window beyond the open dialog: opening by name (command line, drag and drop)
-// and the status note about what an open read.
+// Files into the main window beyond the open dialog: opening by name (command line, drag and drop).
 #include "app/MainWindow.h"
 
 #include <QApplication>
@@ -11,24 +10,7 @@
 #include <QTimer>
 #include <QUrl>
 
-DataFileKind MainWindow::dataFileKindFor(const QString& path) {
-    return QFileInfo(path).suffix().compare(QStringLiteral("ves"), Qt::CaseInsensitive) == 0
-               ? DataFileKind::Tagged
-               : DataFileKind::Column;
-}
-
-QString MainWindow::droppedDataFile(const QMimeData* data) {
-    if (!data || !data->hasUrls())
-        return {};
-    const QList<QUrl> urls = data->urls();
-    if (urls.size() != 1 || !urls.constFirst().isLocalFile())
-        return {};
-    const QFileInfo file(urls.constFirst().toLocalFile());
-    const QString suffix = file.suffix();
-    const bool known = suffix.compare(QStringLiteral("dat"), Qt::CaseInsensitive) == 0 ||
-                       suffix.compare(QStringLiteral("ves"), Qt::CaseInsensitive) == 0;
-    return known && file.isFile() ? file.absoluteFilePath() : QString();
-}
+#include "app/FileCommands.h"
 
 bool MainWindow::takesDrops() const {
     // Not while a dialog or another open is running: the open would run in the middle of it.
@@ -36,7 +18,7 @@ bool MainWindow::takesDrops() const {
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
-    if (!takesDrops() || droppedDataFile(event->mimeData()).isEmpty()) {
+    if (!takesDrops() || FileCommands::droppedDataFile(event->mimeData()).isEmpty()) {
         event->ignore();
         return;
     }
@@ -44,7 +26,7 @@ void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
-    if (!takesDrops() || droppedDataFile(event->mimeData()).isEmpty()) {
+    if (!takesDrops() || FileCommands::droppedDataFile(event->mimeData()).isEmpty()) {
         event->ignore();
         return;
     }
@@ -52,7 +34,7 @@ void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
 }
 
 void MainWindow::dropEvent(QDropEvent* event) {
-    const QString path = takesDrops() ? droppedDataFile(event->mimeData()) : QString();
+    const QString path = takesDrops() ? FileCommands::droppedDataFile(event->mimeData()) : QString();
     if (path.isEmpty()) {
         event->ignore();
         return;
@@ -62,7 +44,7 @@ void MainWindow::dropEvent(QDropEvent* event) {
     // open command's messages.
     QTimer::singleShot(0, this, [this, path] {
         if (takesDrops())
-            openDataAfterAsking(path, dataFileKindFor(path));
+            openDataAfterAsking(path, FileCommands::dataFileKindFor(path));
     });
 }
 
@@ -70,13 +52,5 @@ void MainWindow::openFromCommandLine(const QStringList& arguments) {
     if (arguments.isEmpty())
         return;
     const QString path = QFileInfo(arguments.constFirst()).absoluteFilePath();
-    openDataPath(path, dataFileKindFor(path));
-}
-
-QString MainWindow::qualityNote(const DataQuality& quality) {
-    return QStringLiteral("测点 %1，数据点 %2，无效行 %3，缺失值 %4")
-        .arg(quality.stations)
-        .arg(quality.points)
-        .arg(quality.skippedRows)
-        .arg(quality.missingValues);
+    openDataPath(path, FileCommands::dataFileKindFor(path));
 }

@@ -1,15 +1,12 @@
-// The sheet view of the main window, the open-data command and the display-mode commands.
+// The sheet view of the main window, the showing of an opened data file and the display-mode commands.
 #include "app/MainWindow.h"
 
 #include <algorithm>
 #include <cmath>
 #include <new>
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
-#include <QCompleter>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -17,6 +14,7 @@
 #include <QScopedValueRollback>
 #include <QScrollArea>
 
+#include "app/FileCommands.h"
 #include "app/InterpretationController.h"
 #include "app/InterpretationPanel.h"
 #include "app/SectionWindow.h"
@@ -160,20 +158,6 @@ void MainWindow::showConversionError(const std::string& message) {
     ui().messageBox(message, applicationTitle, MsgButtons::Ok, MsgIcon::Error);
 }
 
-void MainWindow::onOpenData() {
-    openFileDialog();
-    const int answer = openDialog->exec();
-    // A name completion list that opened as the dialog closed would keep grabbing the input.
-    for (QCompleter* completer : openDialog->findChildren<QCompleter*>())
-        completer->popup()->hide();
-    if (answer != QDialog::Accepted || openDialog->selectedFiles().isEmpty())
-        return;
-    // The reader follows the file type picked in the dialog, never the file name.
-    const qsizetype filter = openDialog->nameFilters().indexOf(openDialog->selectedNameFilter());
-    const DataFileKind kind = filter == 1 ? DataFileKind::Tagged : DataFileKind::Column;
-    openDataAfterAsking(openDialog->selectedFiles().constFirst(), kind);
-}
-
 bool MainWindow::openDataAfterAsking(const QString& path, DataFileKind kind) {
     // A new file takes the place of every station's model.
     if (!interpretationController->askToSaveModels())
@@ -192,12 +176,7 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     OpenOutcome outcome = OpenOutcome::NoStations;
     DataQuality quality;
     // The next open dialog starts where this file is.
-    const QFileInfo file(path);
-    if (file.isFile()) {
-        openFolder = file.absolutePath();
-        if (openDialog)
-            openDialog->setDirectory(openFolder);
-    }
+    fileCommands->followOpenedFile(path);
     try {
         outcome =
             openDataFile(*sheet, picked, std::filesystem::path(path.toStdU16String()), kind, ui(), &quality);
@@ -257,7 +236,7 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
 }
 
 void MainWindow::showQualityNote(const DataQuality& quality) {
-    const QString note = qualityNote(quality);
+    const QString note = FileCommands::qualityNote(quality);
     // The panel grows to its note, and gives way down to its first width in a narrow window (the
     // note is then cut off rather than drawn under the next panel).
     QLabel* notePanel = statusPanels[1];

@@ -26,6 +26,7 @@
 
 #include <set>
 
+#include "app/FileCommands.h"
 #include "app/InterpretationController.h"
 #include "app/MainWindow.h"
 #include "app/SheetImageWidget.h"
@@ -261,21 +262,21 @@ TEST_F(MainWindowTest, StatusBarHasFivePanelsWithTheStartTexts) {
 }
 
 TEST_F(MainWindowTest, FileDialogsCarryTheirTitlesFiltersAndStartFolder) {
-    EXPECT_EQ(form.openFileDialog()->windowTitle(), u("打开数据文件"));
-    EXPECT_EQ(form.openFileDialog()->nameFilters(),
+    EXPECT_EQ(form.files().openFileDialog()->windowTitle(), u("打开数据文件"));
+    EXPECT_EQ(form.files().openFileDialog()->nameFilters(),
               QStringList({u("Dat格式文件(*.dat)"), u("VES格式文件(*.ves)")}));
-    EXPECT_EQ(form.openFileDialog()->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(form.files().openFileDialog()->fileMode(), QFileDialog::ExistingFile);
 
     const QString expected =
         QString::fromStdString(dataFolderFor(QCoreApplication::applicationDirPath().toStdString()));
-    EXPECT_EQ(form.dataFolder, expected);
+    EXPECT_EQ(form.files().dataFolder, expected);
     EXPECT_TRUE(expected.endsWith(QStringLiteral("/Data/")));
-    EXPECT_EQ(QDir(form.openFileDialog()->directory()).absolutePath(), QDir(expected).absolutePath());
+    EXPECT_EQ(QDir(form.files().openFileDialog()->directory()).absolutePath(), QDir(expected).absolutePath());
 
-    EXPECT_EQ(form.saveFileDialog()->windowTitle(), u("保存平面剖面图为"));
-    EXPECT_EQ(form.saveFileDialog()->nameFilters(), QStringList({u("位图文件(*.bmp)")}));
-    EXPECT_EQ(form.saveFileDialog()->acceptMode(), QFileDialog::AcceptSave);
-    EXPECT_FALSE(form.saveFileDialog()->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(form.files().saveFileDialog()->windowTitle(), u("保存平面剖面图为"));
+    EXPECT_EQ(form.files().saveFileDialog()->nameFilters(), QStringList({u("位图文件(*.bmp)")}));
+    EXPECT_EQ(form.files().saveFileDialog()->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(form.files().saveFileDialog()->testOption(QFileDialog::DontConfirmOverwrite));
 }
 
 TEST_F(MainWindowTest, PlotControlWindowIsCreatedHiddenWhenTheWindowIsFirstShown) {
@@ -368,9 +369,9 @@ TEST(QtTranslations, StandardDialogButtonsAreChinese) {
 
 TEST_F(MainWindowTest, FileDialogsAreMadeWhenFirstUsed) {
     EXPECT_TRUE(form.findChildren<QFileDialog*>().isEmpty());
-    QFileDialog* open = form.openFileDialog();
+    QFileDialog* open = form.files().openFileDialog();
     EXPECT_EQ(form.findChildren<QFileDialog*>().size(), 1);
-    EXPECT_EQ(form.openFileDialog(), open);
+    EXPECT_EQ(form.files().openFileDialog(), open);
 }
 
 #include "MainWindowTest.moc"

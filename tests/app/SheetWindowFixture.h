@@ -14,6 +14,7 @@
 #include <string>
 
 #include "ScriptedUi.h"
+#include "app/FileCommands.h"
 #include "app/MainWindow.h"
 #include "app/SheetEditing.h"
 #include "app/SheetImageWidget.h"

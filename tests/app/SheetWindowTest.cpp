@@ -163,7 +163,7 @@ void answerOpenDialog(const QString& file, int filter) {
 TEST_F(SheetWindow, CancellingTheOpenDialogChangesNothing) {
     const QImage before = picture();
     answerOpenDialog({}, 0);
-    form.onOpenData();
+    form.files().onOpenData();
     EXPECT_TRUE(form.saved);
     EXPECT_TRUE(ui->messages.empty());
     EXPECT_EQ(picture(), before);
@@ -173,7 +173,7 @@ TEST_F(SheetWindow, CancellingTheOpenDialogChangesNothing) {
 TEST_F(SheetWindow, TheDialogsFilterChoosesTheReaderNotTheFileName) {
     // A column file opened as a tagged file yields no station.
     answerOpenDialog(sampleFile("sample-ip.dat"), 1);
-    form.onOpenData();
+    form.files().onOpenData();
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "加载的数据文件没有电测深数据。");
     EXPECT_EQ(ui->messages[0].icon, MsgIcon::Question);
@@ -181,7 +181,7 @@ TEST_F(SheetWindow, TheDialogsFilterChoosesTheReaderNotTheFileName) {
     EXPECT_FALSE(form.saveBitmapToolAction->isVisible());
 
     answerOpenDialog(sampleFile("sample-ip.dat"), 0);
-    form.onOpenData();
+    form.files().onOpenData();
     EXPECT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(form.sheet->stations.size(), 6u);
     EXPECT_TRUE(form.saveBitmapToolAction->isVisible());

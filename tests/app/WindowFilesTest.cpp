@@ -301,14 +301,16 @@ TEST_F(WindowFiles, TheCommandLineOpensItsFirstArgumentAsTheMenuWould) {
 }
 
 TEST_F(WindowFiles, TheOpenDialogStartsInTheFolderOfTheLastOpenedFile) {
-    EXPECT_EQ(QDir(form.openFileDialog()->directory()).absolutePath(), QDir(form.dataFolder).absolutePath());
+    EXPECT_EQ(QDir(form.files().openFileDialog()->directory()).absolutePath(),
+              QDir(form.files().dataFolder).absolutePath());
     const QString copy = copyOf("sample.ves", QStringLiteral("a.ves"));
     form.openDataPath(copy, DataFileKind::Tagged);
-    EXPECT_EQ(QDir(form.openFileDialog()->directory()).absolutePath(), QDir(folder.path()).absolutePath());
+    EXPECT_EQ(QDir(form.files().openFileDialog()->directory()).absolutePath(),
+              QDir(folder.path()).absolutePath());
     EXPECT_EQ(form.lastDataFile, copy);
     // The bitmap save proposes the data file's name whichever way it was opened.
     openColumnSample();
-    EXPECT_EQ(QDir(form.openFileDialog()->directory()).absolutePath(),
+    EXPECT_EQ(QDir(form.files().openFileDialog()->directory()).absolutePath(),
               QDir(QStringLiteral(VESPLOT_SAMPLE_DATA_DIR)).absolutePath());
 }
 
