@@ -3,9 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include <QImage>
@@ -22,27 +20,27 @@
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
 
+class FileCommands;
+class InterpretationController;
+class OutputCommands;
 class QAction;
 class QActionGroup;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
-class FileCommands;
-class InterpretationController;
-class OutputCommands;
-class SheetEditing;
 class QLabel;
 class QMenu;
-class QPrinter;
 class QScrollArea;
 class QStatusBar;
 class QToolBar;
 class QUrl;
 class SectionWindow;
+class SheetEditing;
 class SheetImageWidget;
 
 // The main window: menu, tool bar, the scroll box with the sheet image and the status bar. It owns
-// the sheet state and the station list, and every command of the program is one of its handlers.
+// the sheet state and the station list, and the command groups (files, editing, interpretation,
+// output) as Qt children; it wires their menu items and tool buttons and shows what they report.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
