@@ -43,7 +43,22 @@ InterpretationPanel::InterpretationPanel(QWidget* parent) : QDockWidget(text("�
     setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
     auto* content = new QWidget(this);
     auto* column = new QVBoxLayout(content);
+    addSettingRows(content, column);
+    addLayerTable(content, column);
+    addResultRows(content, column);
+    column->addStretch(1);
+    // Wide enough for the columns side by side; the sheet keeps the rest of the window.
+    content->setMinimumWidth(460);
+    content->setMaximumWidth(640);
+    setWidget(content);
 
+    resizeRows(defaultLayers);
+    showModel(nullptr);
+    showMasked({}, {});
+    connectControls();
+}
+
+void InterpretationPanel::addSettingRows(QWidget* content, QVBoxLayout* column) {
     auto* settingsRow = new QHBoxLayout;
     auto* countLabel = new QLabel(text("层数:"), content);
     layerCountSpin = new QSpinBox(content);
@@ -77,7 +92,9 @@ InterpretationPanel::InterpretationPanel(QWidget* parent) : QDockWidget(text("�
     segmentRow->addWidget(lateralCheck);
     segmentRow->addStretch();
     column->addLayout(segmentRow);
+}
 
+void InterpretationPanel::addLayerTable(QWidget* content, QVBoxLayout* column) {
     layerTable = new QTableWidget(0, ColumnCount, content);
     layerTable->setHorizontalHeaderLabels({text("层"), text("电阻率(Ω·m)"), text("范围"), text("厚度(m)"),
                                            text("范围"), text("深度(m)"), text("极化率(%)")});
@@ -97,7 +114,9 @@ InterpretationPanel::InterpretationPanel(QWidget* parent) : QDockWidget(text("�
                                  12 * layerTable->verticalHeader()->defaultSectionSize() + 4);
     layerTable->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     column->addWidget(layerTable);
+}
 
+void InterpretationPanel::addResultRows(QWidget* content, QVBoxLayout* column) {
     auto* hint = new QLabel(text("勾选的电阻率或厚度在反演中保持不变；深度为层底深度。范围为数据允许的值，"
                                  "“> 值”表示数据只给出下限。"),
                             content);
@@ -121,16 +140,9 @@ InterpretationPanel::InterpretationPanel(QWidget* parent) : QDockWidget(text("�
     showTableCheck = new QCheckBox(text("在图上显示模型表"), content);
     showTableCheck->setChecked(true);
     column->addWidget(showTableCheck);
-    column->addStretch(1);
-    // Wide enough for the columns side by side; the sheet keeps the rest of the window.
-    content->setMinimumWidth(460);
-    content->setMaximumWidth(640);
-    setWidget(content);
+}
 
-    resizeRows(defaultLayers);
-    showModel(nullptr);
-    showMasked({}, {});
-
+void InterpretationPanel::connectControls() {
     connect(layerCountSpin, &QSpinBox::valueChanged, this, &InterpretationPanel::onLayerCountChanged);
     connect(smoothCheck, &QCheckBox::toggled, this, &InterpretationPanel::onSmoothToggled);
     connect(segmentCheck, &QCheckBox::toggled, referenceCombo, &QWidget::setEnabled);

@@ -18,6 +18,7 @@ class QPushButton;
 class QSpinBox;
 class QTableWidget;
 class QTableWidgetItem;
+class QVBoxLayout;
 
 // The layered-model panel "层状模型" at the right of the main window: the layers of the shown
 // station's model as an editable table (resistivity and thickness cells carry a tick that holds the
@@ -97,6 +98,12 @@ signals:
     void controlsResized();
 
 private:
+    // The panel's parts, top to bottom: layer count, smooth fit, segment factors and lateral
+    // constraint; the layer table; the hint, the fit buttons, the fit's report and the masked readings.
+    void addSettingRows(QWidget* content, QVBoxLayout* column);
+    void addLayerTable(QWidget* content, QVBoxLayout* column);
+    void addResultRows(QWidget* content, QVBoxLayout* column);
+    void connectControls();
     void onLayerCountChanged(int layers);
     void onCellChanged(QTableWidgetItem* item);
     void onSmoothToggled(bool smoothFit);

@@ -5,15 +5,13 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDate>
 #include <QDesktopServices>
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPrintDialog>
-#include <QPrinter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QStatusBar>
@@ -22,12 +20,14 @@
 #include <QUrl>
 
 #include "app/AboutDialog.h"
+#include "app/FileCommands.h"
+#include "app/InterpretationController.h"
+#include "app/InterpretationPanel.h"
+#include "app/OutputCommands.h"
 #include "app/QtUi.h"
+#include "app/SheetEditing.h"
 #include "app/SheetImageWidget.h"
 #include "core/Paths.h"
-#include "dialogs/AxisDialog.h"
-#include "dialogs/PenDialog.h"
-#include "dialogs/TitleDialog.h"
 
 // Outside any namespace: the resource initialiser of the static library.
 static void initAppResources() {
@@ -49,18 +49,15 @@ QString text(const char* utf8) {
     return QString::fromUtf8(utf8);
 }
 
+QAction* item(QMenu* menu, const char* caption) {
+    return menu->addAction(text(caption));
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::make_unique<QtUi>(this)) {
     initAppResources();
     sheet = std::make_unique<SheetState>(uiRelay);
-    titleDialog = [this](TextItem& title, float& titleGapCm) {
-        return TitleDialog::editTitle(this, title, titleGapCm);
-    };
-    axisDialog = [this](Axis& axis, const QString& caption, float* limitMin, float* limitMax) {
-        return AxisDialog::editSheetAxis(this, axis, caption, limitMin, limitMax);
-    };
-    penDialog = [this](Pen& pen) { return PenDialog::editPen(this, pen); };
     openInBrowser = [](const QUrl& address) { return QDesktopServices::openUrl(address); };
 
     setWindowTitle(text("电测深曲线图"));
@@ -68,6 +65,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     resize(737, 587);
     setWindowState(Qt::WindowMaximized);
 
+    fileCommands = new FileCommands(*this, uiRelay, [this](const QString& path, DataFileKind kind) {
+        return openDataAfterAsking(path, kind);
+    });
     loadToolBarGlyphs();
     createMenus();
     createToolBar();
@@ -86,10 +86,9 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent), commandUi(std::ma
     // A ".dat" or ".ves" file dropped anywhere on the window is opened.
     setAcceptDrops(true);
     setCentralWidget(scrollArea);
-    connect(sheetImage, &SheetImageWidget::mouseDown, this, &MainWindow::onSheetImagePressed);
-    connect(sheetImage, &SheetImageWidget::mouseMoved, this, &MainWindow::onSheetImageMoved);
-    connect(sheetImage, &SheetImageWidget::mouseUp, this, &MainWindow::onSheetImageReleased);
 
+    createSheetEditing();
+    createOutputCommands();
     createStatusBar();
     applyInitialState();
 }
@@ -119,11 +118,16 @@ void MainWindow::loadToolBarGlyphs() {
 }
 
 void MainWindow::createMenus() {
-    auto item = [this](QMenu* menu, const char* caption) {
-        QAction* action = menu->addAction(text(caption));
-        return action;
-    };
+    createFileMenu();
+    createGraphMenu();
+    createEditMenu();
+    createInterpretation();
+    createHelpMenu();
+    connectMenus();
+    nameMenus();
+}
 
+void MainWindow::createFileMenu() {
     fileMenu = menuBar()->addMenu(text("文件(&F)"));
     openDataAction = item(fileMenu, "打开数据(&O)");
     openDataAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
@@ -135,7 +139,9 @@ void MainWindow::createMenus() {
     printAction = item(fileMenu, "打印(&P)");
     fileSeparator2 = fileMenu->addSeparator();
     exitAction = item(fileMenu, "退出(&X)");
+}
 
+void MainWindow::createGraphMenu() {
     graphMenu = menuBar()->addMenu(text("图形(&G)"));
     polarityAction = item(graphMenu, "彩色极性图(&P)");
     curvesAction = item(graphMenu, "曲线图(&C)");
@@ -151,7 +157,9 @@ void MainWindow::createMenus() {
     graphMenu->addSeparator();
     axisTitlesAction = item(graphMenu, "坐标轴标题");
     axisTitlesAction->setCheckable(true);
+}
 
+void MainWindow::createEditMenu() {
     editMenu = menuBar()->addMenu(text("编辑(&E)"));
     editTitleAction = item(editMenu, "修改图名(&T)");
     linePropertyAction = item(editMenu, "设置剖面线属性(&L)");
@@ -166,9 +174,9 @@ void MainWindow::createMenus() {
     redoAction->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Y));
     undoAction->setEnabled(false);
     redoAction->setEnabled(false);
+}
 
-    createInterpretation();
-
+void MainWindow::createHelpMenu() {
     // The Help menu belongs at the right end of the bar. A separator before it asks for that; the
     // styles that draw menu-bar separators honour it, the others (Fusion, Windows) keep it last.
     menuBar()->addSeparator();
@@ -177,32 +185,27 @@ void MainWindow::createMenus() {
     webAction = item(helpMenu, "从网上获得更多的信息");
     helpSeparator1 = helpMenu->addSeparator();
     aboutAction = item(helpMenu, "关于(&A)");
+}
 
-    connect(openDataAction, &QAction::triggered, this, &MainWindow::onOpenData);
+void MainWindow::connectMenus() {
+    connect(openDataAction, &QAction::triggered, fileCommands, &FileCommands::onOpenData);
     connect(saveBitmapAction, &QAction::triggered, this, [this] { onSaveBitmap(); });
-    connect(exportAction, &QAction::triggered, this, [this] { onExport(); });
-    connect(printerSetupAction, &QAction::triggered, this, &MainWindow::onPrinterSetup);
-    connect(printAction, &QAction::triggered, this, &MainWindow::onPrint);
     connect(exitAction, &QAction::triggered, this, &MainWindow::onExit);
     connect(polarityAction, &QAction::triggered, this, &MainWindow::onShowPolarity);
     connect(curvesAction, &QAction::triggered, this, &MainWindow::onShowCurves);
-    connect(copyAction, &QAction::triggered, this, &MainWindow::onCopy);
     connect(sectionAction, &QAction::triggered, this, &MainWindow::onShowSection);
     connect(axisTitlesAction, &QAction::toggled, this, [this](bool shown) {
         sheet->axisTitles = shown;
         saved = false;
         redrawSheet();
     });
-    connect(editTitleAction, &QAction::triggered, this, &MainWindow::onEditTitle);
-    connect(setYLengthAction, &QAction::triggered, this, &MainWindow::onSetYLength);
-    connect(anomalyThresholdAction, &QAction::triggered, this, &MainWindow::onSetAnomalyThreshold);
-    connect(undoAction, &QAction::triggered, this, &MainWindow::onUndo);
-    connect(redoAction, &QAction::triggered, this, &MainWindow::onRedo);
     connect(helpAction, &QAction::triggered, this, &MainWindow::onHelp);
     connect(webAction, &QAction::triggered, this, &MainWindow::onOpenWebSite);
     connect(aboutAction, &QAction::triggered, this, &MainWindow::onAbout);
     // "刷新(&R)", "设置剖面线属性(&L)", "设置x-长度", "放大图形(&I)" and "缩小图形(&O)" run nothing.
+}
 
+void MainWindow::nameMenus() {
     // The component names of the menus and their items, for findChild and the help pages.
     const std::pair<QObject*, const char*> componentNames[] = {
         {fileMenu, "mnFile"},
@@ -241,6 +244,79 @@ void MainWindow::createMenus() {
         object->setObjectName(QLatin1String(name));
 }
 
+void MainWindow::createInterpretation() {
+    interpretationController =
+        new InterpretationController(*this, *sheet, uiRelay, lastDataFile, *undoAction, *redoAction);
+    InterpretationPanel* panel = interpretationController->modelPanel;
+    // Once the dock has its geometry, the plot control window moves out of the panel's way.
+    connect(panel, &QDockWidget::visibilityChanged, this, &MainWindow::followWithPlotControlWindow,
+            Qt::QueuedConnection);
+    connect(panel, &InterpretationPanel::controlsResized, this, &MainWindow::followWithPlotControlWindow,
+            Qt::QueuedConnection);
+    connect(interpretationController, &InterpretationController::sheetChanged, this,
+            [this] { redrawSheet(); });
+    connect(interpretationController, &InterpretationController::statusText, this,
+            &MainWindow::setStatusText);
+    connect(interpretationController, &InterpretationController::shownStationChanged, this,
+            &MainWindow::updateWindowCaption);
+}
+
+void MainWindow::updateWindowCaption() {
+    const std::optional<std::size_t> shown = interpretationController->shownStation();
+    QString caption = text("电测深曲线图");
+    if (shown && *shown < sheet->stations.size() && !lastDataFile.isEmpty())
+        caption += text(" - %1 - 测点 %2")
+                       .arg(QFileInfo(lastDataFile).fileName())
+                       .arg(sheet->stations[*shown].stationNumber.front());
+    setWindowTitle(caption);
+}
+
+void MainWindow::createSheetEditing() {
+    sheetEditing = new SheetEditing(
+        *this, *sheet, uiRelay, *sheetImage, *interpretationController, [this] { return choices(); },
+        [this](bool relayout) { return repaintSheet(relayout); });
+    connect(sheetEditing, &SheetEditing::edited, this, [this] { saved = false; });
+    connect(sheetEditing, &SheetEditing::statusText, this, &MainWindow::setStatusText);
+    connect(sheetEditing, &SheetEditing::legendShown, legendToolAction, &QAction::setChecked);
+    connect(sheetImage, &SheetImageWidget::mouseDown, sheetEditing, &SheetEditing::onSheetImagePressed);
+    connect(sheetImage, &SheetImageWidget::mouseMoved, sheetEditing, &SheetEditing::onSheetImageMoved);
+    connect(sheetImage, &SheetImageWidget::mouseUp, sheetEditing, &SheetEditing::onSheetImageReleased);
+    for (QAction* title : {editTitleAction, editTitleToolAction})
+        connect(title, &QAction::triggered, sheetEditing, &SheetEditing::onEditTitle);
+    for (QAction* yLength : {setYLengthAction, setYLengthToolAction})
+        connect(yLength, &QAction::triggered, sheetEditing, &SheetEditing::onSetYLength);
+    for (QAction* threshold : {anomalyThresholdAction, anomalyThresholdToolAction})
+        connect(threshold, &QAction::triggered, sheetEditing, &SheetEditing::onSetAnomalyThreshold);
+    connect(setXLengthToolAction, &QAction::triggered, sheetEditing, &SheetEditing::onSetXLength);
+    connect(marginToolAction, &QAction::triggered, sheetEditing, &SheetEditing::onSetMargin);
+    connect(linePenToolAction, &QAction::triggered, sheetEditing, &SheetEditing::onEditLinePen);
+    connect(legendToolAction, &QAction::triggered, sheetEditing, &SheetEditing::onToggleLegend);
+}
+
+void MainWindow::createOutputCommands() {
+    outputCommands = new OutputCommands(
+        *this, *sheet, uiRelay, *sheetImage, lastDataFile, [this] { return choices(); },
+        [this] { return sheetFooterText(); });
+    connect(outputCommands, &OutputCommands::statusText, this, &MainWindow::setStatusText);
+    for (QAction* exporting : {exportAction, exportToolAction})
+        connect(exporting, &QAction::triggered, outputCommands, [this] { outputCommands->onExport(); });
+    for (QAction* printing : {printAction, printToolAction})
+        connect(printing, &QAction::triggered, outputCommands, &OutputCommands::onPrint);
+    connect(printerSetupAction, &QAction::triggered, outputCommands, &OutputCommands::onPrinterSetup);
+    for (QAction* copying : {copyAction, copyToolAction})
+        connect(copying, &QAction::triggered, outputCommands, &OutputCommands::onCopy);
+}
+
+QString MainWindow::sheetFooterText() const {
+    const std::optional<std::size_t> shown = interpretationController->shownStation();
+    if (!shown || *shown >= sheet->stations.size() || lastDataFile.isEmpty())
+        return {};
+    return text("文件：%1    测点：%2    日期：%3")
+        .arg(QFileInfo(lastDataFile).fileName())
+        .arg(sheet->stations[*shown].stationNumber.front())
+        .arg(QDate::currentDate().toString(Qt::ISODate));
+}
+
 void MainWindow::createToolBar() {
     mainToolBar = new QToolBar(this);
     mainToolBar->setObjectName(QStringLiteral("ToolBar1"));
@@ -250,41 +326,33 @@ void MainWindow::createToolBar() {
     mainToolBar->setToolButtonStyle(Qt::ToolButtonIconOnly);
     addToolBar(Qt::TopToolBarArea, mainToolBar);
 
-    auto button = [this](const char* hint, int glyph, bool check = false) {
-        QAction* action =
-            mainToolBar->addAction(QIcon(QPixmap::fromImage(toolBarGlyphs.at(glyph))), text(hint));
-        action->setToolTip(text(hint));
-        action->setCheckable(check);
-        return action;
-    };
-
-    openDataToolAction = button("加载电测深数据", 0);
-    saveBitmapToolAction = button("保存图形", 1);
-    exportToolAction = button("导出图形", 18);
+    openDataToolAction = addToolButton("加载电测深数据", 0);
+    saveBitmapToolAction = addToolButton("保存图形", 1);
+    exportToolAction = addToolButton("导出图形", 18);
     toolSeparator1 = mainToolBar->addSeparator();
-    printToolAction = button("打印处理图形", 2);
+    printToolAction = addToolButton("打印处理图形", 2);
     toolSeparator2 = mainToolBar->addSeparator();
-    polarityToolAction = button("显示极性图", 3, true);
-    curvesToolAction = button("显示剖面观测数据曲线", 4, true);
+    polarityToolAction = addToolButton("显示极性图", 3, true);
+    curvesToolAction = addToolButton("显示剖面观测数据曲线", 4, true);
     toolSeparator3 = mainToolBar->addSeparator();
-    setXLengthToolAction = button("设置x-轴", 17);
-    setYLengthToolAction = button("设置y-轴", 6);
-    editTitleToolAction = button("修改图名", 7);
-    marginToolAction = button("边框到图形距离", 8);
-    anomalyThresholdToolAction = button("设置异常阈值", 9);
-    linePenToolAction = button("设置线属性", 10);
-    legendToolAction = button("显示/隐藏图例", 11, true);
+    setXLengthToolAction = addToolButton("设置x-轴", 17);
+    setYLengthToolAction = addToolButton("设置y-轴", 6);
+    editTitleToolAction = addToolButton("修改图名", 7);
+    marginToolAction = addToolButton("边框到图形距离", 8);
+    anomalyThresholdToolAction = addToolButton("设置异常阈值", 9);
+    linePenToolAction = addToolButton("设置线属性", 10);
+    legendToolAction = addToolButton("显示/隐藏图例", 11, true);
     toolSeparator4 = mainToolBar->addSeparator();
-    copyToolAction = button("拷贝图形", 12);
-    refreshToolAction = button("刷新图形", 13);
+    copyToolAction = addToolButton("拷贝图形", 12);
+    refreshToolAction = addToolButton("刷新图形", 13);
     toolSeparator5 = mainToolBar->addSeparator();
-    stationToolAction = button("测点选择工具", 5, true);
+    stationToolAction = addToolButton("测点选择工具", 5, true);
     stationToolAction->setText(text("测点工具"));
     stationToolAction->setToolTip(text("测点选择工具"));
-    zoomInToolAction = button("放大图形", 14);
-    zoomOutToolAction = button("缩小图形", 15);
+    zoomInToolAction = addToolButton("放大图形", 14);
+    zoomOutToolAction = addToolButton("缩小图形", 15);
     toolSeparator6 = mainToolBar->addSeparator();
-    helpToolAction = button("如何使用?", 16);
+    helpToolAction = addToolButton("如何使用?", 16);
 
     // The two display-mode buttons form one group: exactly one of them is down.
     displayModeGroup = new QActionGroup(this);
@@ -292,25 +360,28 @@ void MainWindow::createToolBar() {
     displayModeGroup->addAction(polarityToolAction);
     displayModeGroup->addAction(curvesToolAction);
     curvesToolAction->setChecked(true);
+    connectToolBar();
+    nameToolBarButtons();
+}
 
-    connect(openDataToolAction, &QAction::triggered, this, &MainWindow::onOpenData);
+QAction* MainWindow::addToolButton(const char* hint, int glyph, bool check) {
+    QAction* action = mainToolBar->addAction(QIcon(QPixmap::fromImage(toolBarGlyphs.at(glyph))), text(hint));
+    action->setToolTip(text(hint));
+    action->setCheckable(check);
+    return action;
+}
+
+void MainWindow::connectToolBar() {
+    connect(openDataToolAction, &QAction::triggered, fileCommands, &FileCommands::onOpenData);
     connect(saveBitmapToolAction, &QAction::triggered, this, [this] { onSaveBitmap(); });
-    connect(exportToolAction, &QAction::triggered, this, [this] { onExport(); });
-    connect(printToolAction, &QAction::triggered, this, &MainWindow::onPrint);
     connect(polarityToolAction, &QAction::triggered, this, &MainWindow::onShowPolarity);
     connect(curvesToolAction, &QAction::triggered, this, &MainWindow::onShowCurves);
-    connect(setXLengthToolAction, &QAction::triggered, this, &MainWindow::onSetXLength);
-    connect(setYLengthToolAction, &QAction::triggered, this, &MainWindow::onSetYLength);
-    connect(editTitleToolAction, &QAction::triggered, this, &MainWindow::onEditTitle);
-    connect(marginToolAction, &QAction::triggered, this, &MainWindow::onSetMargin);
-    connect(anomalyThresholdToolAction, &QAction::triggered, this, &MainWindow::onSetAnomalyThreshold);
-    connect(linePenToolAction, &QAction::triggered, this, &MainWindow::onEditLinePen);
-    connect(legendToolAction, &QAction::triggered, this, &MainWindow::onToggleLegend);
-    connect(copyToolAction, &QAction::triggered, this, &MainWindow::onCopy);
     connect(stationToolAction, &QAction::triggered, this, &MainWindow::onTogglePlotControl);
     connect(helpToolAction, &QAction::triggered, this, &MainWindow::onHelp);
     // refreshToolAction (refresh), zoomInToolAction and zoomOutToolAction (zoom) run nothing.
+}
 
+void MainWindow::nameToolBarButtons() {
     // The component names of the tool buttons, for findChild and the help pages.
     const std::pair<QAction*, const char*> componentNames[] = {
         {openDataToolAction, "ToolButton1"},   {saveBitmapToolAction, "ToolButton2"},
@@ -345,52 +416,6 @@ void MainWindow::createStatusBar() {
         statusPanels[i] = panel;
     }
     statusPanels[0]->setText(text("Zu电法数据处理软件"));
-}
-
-QFileDialog* MainWindow::openFileDialog() {
-    if (openDialog)
-        return openDialog;
-    openDialog = new QFileDialog(this, text("打开数据文件"));
-    openDialog->setObjectName(QStringLiteral("OpenDialog"));
-    openDialog->setAcceptMode(QFileDialog::AcceptOpen);
-    openDialog->setFileMode(QFileDialog::ExistingFile);
-    // Filter 1 is the column data file, filter 2 the tagged sounding file.
-    openDialog->setNameFilters({text("Dat格式文件(*.dat)"), text("VES格式文件(*.ves)")});
-    openDialog->setDirectory(openFolder);
-    return openDialog;
-}
-
-QFileDialog* MainWindow::saveFileDialog() {
-    if (saveDialog)
-        return saveDialog;
-
-    saveDialog = new QFileDialog(this, text("保存平面剖面图为"));
-    saveDialog->setObjectName(QStringLiteral("SaveDialog"));
-    saveDialog->setAcceptMode(QFileDialog::AcceptSave);
-    saveDialog->setFileMode(QFileDialog::AnyFile);
-    saveDialog->setNameFilters({text("位图文件(*.bmp)")});
-    saveDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
-    return saveDialog;
-}
-
-QFileDialog* MainWindow::exportFileDialog() {
-    if (exportDialog)
-        return exportDialog;
-
-    exportDialog = new QFileDialog(this, text("导出图形"));
-    exportDialog->setObjectName(QStringLiteral("ExportDialog"));
-    exportDialog->setAcceptMode(QFileDialog::AcceptSave);
-    exportDialog->setFileMode(QFileDialog::AnyFile);
-    exportDialog->setNameFilters(
-        {QStringLiteral("PDF (*.pdf)"), QStringLiteral("SVG (*.svg)"), QStringLiteral("PNG (*.png)")});
-    exportDialog->setOption(QFileDialog::DontConfirmOverwrite, false);
-    // A name typed without extension takes the one of the chosen type.
-    exportDialog->setDefaultSuffix(QStringLiteral("pdf"));
-    connect(exportDialog, &QFileDialog::filterSelected, exportDialog,
-            [dialog = exportDialog](const QString& filter) {
-                dialog->setDefaultSuffix(filter.section(QLatin1Char('.'), 1).chopped(1));
-            });
-    return exportDialog;
 }
 
 void MainWindow::applyInitialState() {
@@ -433,8 +458,6 @@ void MainWindow::applyInitialState() {
                             zoomOutAction, linePropertyAction, editSeparator1, anomalyThresholdAction})
         hidden->setVisible(false);
 
-    dataFolder = QString::fromStdString(dataFolderFor(QCoreApplication::applicationDirPath().toStdString()));
-    openFolder = dataFolder;
     // The Help menu stays the last one on the bar (createMenus): Qt has no right-justified menu.
 
     setStatusText(text("为绘制电法数据剖面图，请加载数据！"));
@@ -443,12 +466,6 @@ void MainWindow::applyInitialState() {
 void MainWindow::setStatusText(const QString& message) {
     statusPanels[2]->setText(message);
     mainStatusBar->repaint();
-}
-
-QPrinter& MainWindow::printer() {
-    if (!selectedPrinter)
-        selectedPrinter = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    return *selectedPrinter;
 }
 
 QString MainWindow::helpFile() const {
@@ -506,24 +523,9 @@ void MainWindow::createPlotControlWindow() {
     plotControl = form;
 }
 
-bool MainWindow::askToSaveModels() {
-    if (!modelsUnsaved || stationModels.empty())
-        return true;
-    switch (ui().messageBox("有尚未保存的测点模型，是否保存全部模型?", "提示...", MsgButtons::YesNoCancel,
-                            MsgIcon::Question)) {
-    case MsgResult::Yes:
-        onSaveAllModels();
-        return !modelsUnsaved; // cancelled or failed: nothing is lost silently
-    case MsgResult::No:
-        return true;
-    default:
-        return false;
-    }
-}
-
 bool MainWindow::queryClose() {
     // Models are work too: asked about first, saved all together.
-    if (!askToSaveModels())
+    if (!interpretationController->askToSaveModels())
         return false;
     if (saved)
         return true;
@@ -542,8 +544,8 @@ bool MainWindow::queryClose() {
 void MainWindow::closeEvent(QCloseEvent* event) {
     // Closed while the stations are fitted: the fit stops at its next report, and the close is run
     // again once it is back, so that nothing keeps running without a window.
-    if (batchFitRunning) {
-        closeAfterFit = true;
+    if (interpretationController->fitRunning()) {
+        interpretationController->closeWhenFitEnds();
         event->ignore();
         return;
     }
@@ -561,30 +563,10 @@ bool MainWindow::onSaveBitmap() {
         ui().messageBox("绘制的剖面图已经保存为位图文件。", "警告", MsgButtons::Ok, MsgIcon::None);
         return false;
     }
-    // The data file of the last open, whichever way it was opened.
-    saveFileDialog();
-    const QFileInfo info(lastDataFile);
-    if (info.isFile()) {
-        saveDialog->selectFile(info.path() + QLatin1Char('/') + info.completeBaseName() +
-                               QStringLiteral(".bmp"));
-    }
-    if (saveDialog->exec() != QDialog::Accepted || saveDialog->selectedFiles().isEmpty())
+    if (!fileCommands->saveBitmap(sheetImage->picture(), lastDataFile))
         return false;
-    const QFileInfo chosen(saveDialog->selectedFiles().constFirst());
-    const QString name =
-        chosen.path() + QLatin1Char('/') + chosen.completeBaseName() + QStringLiteral(".bmp");
-    if (!sheetImage->picture().save(name, "BMP")) {
-        ui().messageBox("无法写入位图文件:\n" + name.toStdString(), applicationTitle, MsgButtons::Ok,
-                        MsgIcon::Error);
-        return false;
-    }
     saved = true;
     return true;
-}
-
-void MainWindow::onPrinterSetup() {
-    QPrintDialog dialog(&printer(), this);
-    dialog.exec();
 }
 
 void MainWindow::onExit() {

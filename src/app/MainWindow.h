@@ -3,9 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include <QImage>
@@ -18,34 +16,31 @@
 #include "app/PlotControlWindow.h"
 #include "core/Ui.h"
 #include "render/SheetBitmap.h"
-#include "sheet/ModelDrag.h"
-#include "sheet/ModelHistory.h"
 #include "sheet/OpenData.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
 
+class FileCommands;
+class InterpretationController;
+class OutputCommands;
 class QAction;
 class QActionGroup;
 class QDragEnterEvent;
 class QDragMoveEvent;
 class QDropEvent;
-class QFileDialog;
-class InterpretationPanel;
-struct StationModel;
 class QLabel;
 class QMenu;
-class QMimeData;
-class QPrinter;
 class QScrollArea;
 class QStatusBar;
 class QToolBar;
 class QUrl;
 class SectionWindow;
+class SheetEditing;
 class SheetImageWidget;
-struct Pen;
 
 // The main window: menu, tool bar, the scroll box with the sheet image and the status bar. It owns
-// the sheet state and the station list, and every command of the program is one of its handlers.
+// the sheet state and the station list, and the command groups (files, editing, interpretation,
+// output) as Qt children; it wires their menu items and tool buttons and shows what they report.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -62,11 +57,6 @@ public:
     // Panel 2 of the status bar, repainted at once.
     void setStatusText(const QString& text);
 
-    // The printer that print uses; the printer set-up dialog changes it.
-    QPrinter& printer();
-
-    // Where the open dialog starts: the data folder beside the program's folder.
-    QString dataFolder;
     // The help pages beside the program's folder.
     QString helpFile() const;
 
@@ -110,84 +100,37 @@ public:
     int screenDpiY() const;
 
     // ---- Open data -------------------------------------------------------------------------------
+    // The open and save dialogs and what a file's name says about how to read it.
+    FileCommands& files() { return *fileCommands; }
     // The open command after the dialog: reads `path` with the reader of `kind` and shows the sheet.
     // The open dialog then starts in the file's folder, and status panel 1 shows the quality note.
     void openDataPath(const QString& path, DataFileKind kind);
     // The user's open (dialog, drop): first asks about models not saved, which the open would discard;
     // false when the user cancelled and nothing was opened.
     bool openDataAfterAsking(const QString& path, DataFileKind kind);
-    // The reader for a file opened by name (command line, drop): ".ves" (any case) is a tagged file,
-    // everything else a column file.
-    static DataFileKind dataFileKindFor(const QString& path);
-    // The one local ".dat" or ".ves" file (any case) that `data` carries, or an empty text when it
-    // carries anything else (several files, another extension, no file).
-    static QString droppedDataFile(const QMimeData* data);
     // Opens the first of the program's arguments (without the program name) as a data file, through
     // the open command; nothing without arguments.
     void openFromCommandLine(const QStringList& arguments);
-    // Status panel 1 after an open: stations, points, rows skipped as invalid and missing values.
-    static QString qualityNote(const DataQuality& quality);
     // The data file of the last open that was not cancelled; empty before the first.
     QString lastDataFile;
 
     // ---- Output ----------------------------------------------------------------------------------
+    // Print, printer set-up, export and copy.
+    OutputCommands& output() { return *outputCommands; }
     // The line under the frame of a printed or PDF sheet: file, station and today's date; empty
     // without a station shown.
     QString sheetFooterText() const;
-    // Resolution offered for a PNG export and the accepted range, in dots per inch.
-    static constexpr int defaultExportDpi = 300;
-    static constexpr int minExportDpi = 50;
-    static constexpr int maxExportDpi = 2400;
-    // Warns when the figure is wider or taller than the page, counted in whole inches, and
-    // refreshes xLength/yLength. `pageWidth` and `pageHeight` are in pixels at dpiX × dpiY.
-    void checkPaperSize(int pageWidth, int pageHeight, int dpiX, int dpiY);
-    // The part of the sheet image around the figure and the title that copy puts on the clipboard.
-    QRect copyRectangle(int dpiX, int dpiY) const;
 
-    // ---- Editing ---------------------------------------------------------------------------------
-    // Opens the axis dialog for position 1 top, 2 left, 3 bottom, 4 right.
-    void editAxis(int position);
-
-    // The editing dialogs, each returning true after OK. They show the real dialogs unless replaced
-    // (tests). The axis dialog may throw ConversionError for a limit that is no number.
-    std::function<bool(TextItem& title, float& titleGapCm)> titleDialog;
-    std::function<bool(Axis& axis, const QString& caption, float* limitMin, float* limitMax)> axisDialog;
-    std::function<bool(Pen& pen)> penDialog;
     // Hands a page to the desktop's browser; false when none takes it. Replaceable (tests).
     std::function<bool(const QUrl& address)> openInBrowser;
 
+    // ---- Editing ---------------------------------------------------------------------------------
+    // Click editing on the sheet and the commands that change its title, axes, pens and margins.
+    SheetEditing& editing() { return *sheetEditing; }
+
     // ---- Interpretation --------------------------------------------------------------------------
-    // The model of each station of the loaded file that has one, by station index; the shown
-    // station's is also the sheet's stationModel. Opening a file clears them.
-    std::map<std::size_t, SheetModel> stationModels;
-    // The readings (positions in the station's order) the user left out of each station's fits, by
-    // station index. Opening a file clears them.
-    std::map<std::size_t, std::vector<std::size_t>> stationMasks;
-    // Masks or unmasks the shown station's reading `position`; the model on the sheet then shows its
-    // misfit over the readings kept, to be fitted again.
-    void toggleMaskedReading(std::size_t position);
-    // Takes the model the section window fitted for station `index` as the station's own (a joint fit of
-    // the line always; an independent one where the station has none).
-    void adoptSectionModel(std::size_t index, const StationModel& fitted, bool joint);
-    // The steps of the interpretation that 撤销 and 重做 take back and do again; a new file clears them.
-    ModelHistory modelHistory;
-    void onUndo();
-    void onRedo();
-    // Writes the shown station's model to `path` (never onto the data file) / reads it from `path`
-    // for the shown station; false after a message.
-    bool saveModelTo(const QString& path);
-    bool openModelFrom(const QString& path);
-    // Every station's model (with its masks and segment factors) to one file / from one, to the
-    // stations of the loaded file with those numbers; false after a message.
-    bool saveAllModelsTo(const QString& path);
-    bool openAllModelsFrom(const QString& path);
-    // A model changed since the models were last saved or read (all together): the close asks first.
-    bool modelsUnsaved = false;
-    // The name 保存模型 proposes: the data file's stem and the station number, in the folder of the last
-    // model file (else the data file's).
-    QString suggestedModelPath() const;
-    // The layered-model panel, a dock at the right, hidden until asked for or a fit is shown.
-    InterpretationPanel* modelPanel = nullptr;
+    // The stations' models, the layered-model panel, the Interpretation menu and the model files.
+    InterpretationController& interpretation() { return *interpretationController; }
 
     // Components. Owned by the window through Qt parentage.
     QToolBar* mainToolBar = nullptr;
@@ -195,10 +138,6 @@ public:
     SheetImageWidget* sheetImage = nullptr;
     QStatusBar* mainStatusBar = nullptr;
     std::array<QLabel*, 5> statusPanels{};
-    // The file dialogs of open, save and export, made when first used.
-    QFileDialog* openFileDialog();
-    QFileDialog* saveFileDialog();
-    QFileDialog* exportFileDialog();
     // 16 x 16 tool-bar glyphs, index 0 to 18.
     QList<QImage> toolBarGlyphs;
     // The survey-line section window, made on first use.
@@ -237,15 +176,6 @@ public:
     // Undo and redo of the interpretation's steps (models, fits, masks, segment setting).
     QAction* undoAction = nullptr;
     QAction* redoAction = nullptr;
-    QMenu* interpretMenu = nullptr;
-    QAction* fitStationAction = nullptr;
-    QAction* modelPanelAction = nullptr;
-    QAction* fitAllAction = nullptr;
-    QAction* saveModelAction = nullptr;
-    QAction* openModelAction = nullptr;
-    QAction* clearModelAction = nullptr;
-    QAction* saveAllModelsAction = nullptr;
-    QAction* openAllModelsAction = nullptr;
     QMenu* helpMenu = nullptr;
     QAction* helpAction = nullptr;
     QAction* webAction = nullptr;
@@ -281,29 +211,13 @@ public:
 
     // The close query: true when the window may close.
     bool queryClose();
-    // Asks whether to save the stations' models when some are not saved; false when cancelled (or the
-    // save did not happen), so that nothing is lost silently.
-    bool askToSaveModels();
 
 public slots:
-    void onOpenData();
     // Saves the sheet bitmap; returns whether it was written.
     virtual bool onSaveBitmap();
-    // Exports the sheet as PDF, SVG or PNG; returns whether a file was written. `saved` stays.
-    bool onExport();
-    void onPrinterSetup();
-    void onPrint();
     void onExit();
     void onShowPolarity();
     void onShowCurves();
-    void onCopy();
-    void onEditTitle();
-    void onSetXLength();
-    void onSetYLength();
-    void onSetAnomalyThreshold();
-    void onEditLinePen();
-    void onToggleLegend();
-    void onSetMargin();
     void onTogglePlotControl();
     // Shows the section window with the stations of the file loaded.
     void onShowSection();
@@ -311,19 +225,6 @@ public slots:
     void onOpenWebSite();
     void onAbout();
     void onScrollAreaResized();
-    void onSheetImagePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    // While a piece of the model is held: moves it with the pointer / lets it go.
-    void onSheetImageMoved(int x, int y);
-    void onSheetImageReleased(Qt::MouseButton button, int x, int y);
-    void onFitStation();
-    void onFitAllStations();
-    void onForwardModel();
-    void onShowModelTableToggled(bool shown);
-    void onSaveModel();
-    void onOpenModel();
-    void onClearModel();
-    void onSaveAllModels();
-    void onOpenAllModels();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -334,51 +235,35 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    // The menu bar: each menu, then the handlers of their items and the items' component names.
     void createMenus();
-    // The Interpretation menu and the layered-model panel.
+    void createFileMenu();
+    void createGraphMenu();
+    void createEditMenu();
+    void createHelpMenu();
+    void connectMenus();
+    void nameMenus();
+    // The interpretation's panel, menu and commands, wired to the sheet and the status bar.
     void createInterpretation();
-    // A file was opened: no station has a model; `shownIndex` is the station shown.
-    void resetInterpretation(int shownIndex);
-    // The station `index` is shown: the sheet and the panel take its own model or none.
-    void showStationInterpretation(int index);
-    // The shown station, or nullopt after telling the user that no data is loaded.
-    std::optional<std::size_t> currentStation();
-    // Stores a station's model, and shows and draws it when the station is shown.
-    void putStationModel(std::size_t index, const SheetModel& stationModel);
-    // The masked readings of station `index` (none when it has none).
-    const std::vector<std::size_t>& masksOf(std::size_t index) const;
-    // The panel's list of the shown station's masked readings.
-    void showMaskedReadings();
-    // The piece of the shown station's model held by the mouse, and whether it has moved; a press on
-    // it that does not move may still mask the reading under it.
-    std::optional<ModelDrag> modelDrag;
-    bool modelDragMoved = false;
-    std::optional<std::size_t> readingUnderDrag;
-    std::optional<ModelSnapshot> beforeDrag;
-    // The interpretation now, and brought back (undo, redo).
-    ModelSnapshot modelSnapshot() const;
-    void restoreModelSnapshot(ModelSnapshot snapshot);
-    // A step of the interpretation is done; `before` is what it changed. Refreshes 撤销 and 重做.
-    void recordModelStep(ModelSnapshot before, const char* text);
-    void refreshUndoActions();
     // The caption: the application's title, then the file and the station shown.
     void updateWindowCaption();
-    // The panel's segment setting as last recorded, the "before" of its next change.
-    model::SegmentReference recordedSegments = model::SegmentReference::None;
-    void onSegmentSettingChanged();
-    // The shown station's model with the held piece moved to the sheet point `at`, shown live.
-    void dragModelTo(Point at);
-    // The sheet point under a pixel of the sheet image.
-    Point sheetPointOf(int x, int y) const;
-    // The station on the sheet (the plot control window's selection may have moved since).
-    std::optional<std::size_t> shownStation;
+    // The tool bar: its buttons left to right, their handlers and component names.
     void createToolBar();
+    QAction* addToolButton(const char* hint, int glyph, bool check = false);
+    void connectToolBar();
+    void nameToolBarButtons();
+    // The output commands, once the sheet image exists, and the menu items and tool buttons that run them.
+    void createOutputCommands();
+    // The editing of the sheet, once the sheet image exists, and the menu items and tool buttons that run it.
+    void createSheetEditing();
     void createStatusBar();
     void loadToolBarGlyphs();
     void applyInitialState();
     void showFirstTime();
     void createPlotControlWindow();
     void showConversionError(const std::string& text);
+    // Status panel 1 after an open: the quality note, the panel as wide as it needs.
+    void showQualityNote(const DataQuality& quality);
     void switchOnAfterLoadCommands();
     // Shows or hides the tool buttons, and enables or disables the commands, that need a loaded sheet.
     void showAfterLoadCommands(bool shown);
@@ -390,9 +275,6 @@ private:
     // Sizes the paper, runs `beforePaint` (a relayout or nothing), makes the blank bitmap and
     // paints the sheet on it.
     bool repaintSheet(bool relayout);
-    // Asks for an axis length in cm; false when cancelled or refused (with its warning).
-    bool askAxisLength(const char* prompt, float current, float& length);
-    void setAxisLength(bool xAxis);
 
     // Passes every call on to the replaceable command Ui, so that the sheet's items (which keep a
     // reference) always reach the current one.
@@ -422,16 +304,11 @@ private:
 
     std::unique_ptr<Ui> commandUi;
     UiRelay uiRelay{*this};
-    std::unique_ptr<QPrinter> selectedPrinter;
+    FileCommands* fileCommands = nullptr;
+    InterpretationController* interpretationController = nullptr;
+    OutputCommands* outputCommands = nullptr;
+    SheetEditing* sheetEditing = nullptr;
     QWidget* scrollContent = nullptr;
-    QFileDialog* openDialog = nullptr;
-    QFileDialog* saveDialog = nullptr;
-    QFileDialog* exportDialog = nullptr;
-    // Where the open dialog starts while it has not been made.
-    QString openFolder;
-    // The folders of the last export and of the last model file; empty: the data file's folder.
-    QString exportFolder;
-    QString modelFolder;
     QActionGroup* displayModeGroup = nullptr;
     bool shownOnce = false;
     // A file with stations has been shown: the sheet is painted, not only its paper.
@@ -442,14 +319,8 @@ private:
     PlotControlWindow* plotControl = nullptr;
     // An open is running (its reading may let window messages through).
     bool openingData = false;
-    // 全部测点反演 is running; the window was asked to close meanwhile (the fit is then cancelled and
-    // the close runs once it is back).
-    bool batchFitRunning = false;
-    bool closeAfterFit = false;
     // Whether a dropped file may be opened now.
     bool takesDrops() const;
-    // Asks for the PNG resolution; false when cancelled or refused (with its warning).
-    bool askExportDpi(int& dpi);
 };
 
 // The maker's web site, opened by the Help menu and the About box.

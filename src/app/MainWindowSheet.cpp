@@ -1,15 +1,12 @@
-// The sheet view of the main window, the open-data command and the display-mode commands.
+// The sheet view of the main window, the showing of an opened data file and the display-mode commands.
 #include "app/MainWindow.h"
 
 #include <algorithm>
 #include <cmath>
 #include <new>
 
-#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
-#include <QCompleter>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QImage>
 #include <QLabel>
@@ -17,6 +14,8 @@
 #include <QScopedValueRollback>
 #include <QScrollArea>
 
+#include "app/FileCommands.h"
+#include "app/InterpretationController.h"
 #include "app/InterpretationPanel.h"
 #include "app/SectionWindow.h"
 #include "app/SheetImageWidget.h"
@@ -150,7 +149,7 @@ void MainWindow::rebuildSheet() {
     // Nothing to compose from: an open without stations left the selector's old entries behind.
     if (!composeSheet(*sheet, choices()))
         return;
-    showStationInterpretation(choices().stationIndex);
+    interpretationController->showStation(choices().stationIndex);
     saved = false;
     redrawSheet();
 }
@@ -159,23 +158,9 @@ void MainWindow::showConversionError(const std::string& message) {
     ui().messageBox(message, applicationTitle, MsgButtons::Ok, MsgIcon::Error);
 }
 
-void MainWindow::onOpenData() {
-    openFileDialog();
-    const int answer = openDialog->exec();
-    // A name completion list that opened as the dialog closed would keep grabbing the input.
-    for (QCompleter* completer : openDialog->findChildren<QCompleter*>())
-        completer->popup()->hide();
-    if (answer != QDialog::Accepted || openDialog->selectedFiles().isEmpty())
-        return;
-    // The reader follows the file type picked in the dialog, never the file name.
-    const qsizetype filter = openDialog->nameFilters().indexOf(openDialog->selectedNameFilter());
-    const DataFileKind kind = filter == 1 ? DataFileKind::Tagged : DataFileKind::Column;
-    openDataAfterAsking(openDialog->selectedFiles().constFirst(), kind);
-}
-
 bool MainWindow::openDataAfterAsking(const QString& path, DataFileKind kind) {
     // A new file takes the place of every station's model.
-    if (!askToSaveModels())
+    if (!interpretationController->askToSaveModels())
         return false;
     openDataPath(path, kind);
     return true;
@@ -191,19 +176,14 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
     OpenOutcome outcome = OpenOutcome::NoStations;
     DataQuality quality;
     // The next open dialog starts where this file is.
-    const QFileInfo file(path);
-    if (file.isFile()) {
-        openFolder = file.absolutePath();
-        if (openDialog)
-            openDialog->setDirectory(openFolder);
-    }
+    fileCommands->followOpenedFile(path);
     try {
         outcome =
             openDataFile(*sheet, picked, std::filesystem::path(path.toStdU16String()), kind, ui(), &quality);
     } catch (const ConversionError& error) {
         // A number in the file that is no number: the command ends, the picture stays.
         showConversionError(error.what());
-        resetInterpretation(-1);
+        interpretationController->reset(-1);
         return;
     } catch (const std::bad_alloc&) {
         ui().messageBox(outOfMemoryMessage, "错误", MsgButtons::Ok, MsgIcon::Error);
@@ -229,20 +209,12 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
         picked.stationIndex = -1;
         picked.visible = false;
         plotControl->applyChoices(picked);
-        resetInterpretation(-1);
+        interpretationController->reset(-1);
         clearDrawnSheet();
         return;
     }
-    resetInterpretation(picked.stationIndex);
-    const QString note = qualityNote(quality);
-    // The panel grows to its note, and gives way down to its first width in a narrow window (the
-    // note is then cut off rather than drawn under the next panel).
-    QLabel* notePanel = statusPanels[1];
-    notePanel->setMinimumWidth(statusNoteMinWidth);
-    notePanel->setMaximumWidth(
-        std::max(statusNoteMinWidth, notePanel->fontMetrics().horizontalAdvance(note) + 12));
-    notePanel->setText(note);
-    notePanel->setToolTip(note);
+    interpretationController->reset(picked.stationIndex);
+    showQualityNote(quality);
     sheetLoaded = true;
 
     stationToolAction->setVisible(true);
@@ -261,6 +233,18 @@ void MainWindow::openDataPath(const QString& path, DataFileKind kind) {
 
     if (!saveBitmapToolAction->isVisible())
         switchOnAfterLoadCommands();
+}
+
+void MainWindow::showQualityNote(const DataQuality& quality) {
+    const QString note = FileCommands::qualityNote(quality);
+    // The panel grows to its note, and gives way down to its first width in a narrow window (the
+    // note is then cut off rather than drawn under the next panel).
+    QLabel* notePanel = statusPanels[1];
+    notePanel->setMinimumWidth(statusNoteMinWidth);
+    notePanel->setMaximumWidth(
+        std::max(statusNoteMinWidth, notePanel->fontMetrics().horizontalAdvance(note) + 12));
+    notePanel->setText(note);
+    notePanel->setToolTip(note);
 }
 
 void MainWindow::switchOnAfterLoadCommands() {
@@ -299,7 +283,8 @@ void MainWindow::placePlotControlWindow() {
     // layered-model panel docked there, in the panel's free space under its own controls, so that it
     // hides neither the model table nor the sheet.
     QPoint at(x() + width() - plotControl->width() - 20, y() + 80);
-    if (modelPanel && modelPanel->isVisible() && !modelPanel->isFloating() && modelPanel->widget()) {
+    const InterpretationPanel* modelPanel = interpretationController->modelPanel;
+    if (modelPanel->isVisible() && !modelPanel->isFloating() && modelPanel->widget()) {
         const QRect panel(modelPanel->mapToGlobal(QPoint(0, 0)), modelPanel->size());
         const int below = panel.top() + modelPanel->widget()->sizeHint().height() + 20;
         const int frameHeight = plotControl->frameGeometry().height();
@@ -321,6 +306,15 @@ void MainWindow::followWithPlotControlWindow() {
     // FILE`, the model panel docked or closed), until the user moves it.
     if (plotControl && plotControl->isVisible() && plotControl->pos() == plotControlPlacedAt)
         placePlotControlWindow();
+}
+
+void MainWindow::onTogglePlotControl() {
+    createPlotControlWindow();
+    const bool visible = plotControl->isHidden();
+    plotControl->setVisible(visible);
+    stationToolAction->setChecked(visible);
+    placePlotControlWindow();
+    plotControl->update();
 }
 
 void MainWindow::onShowPolarity() {
@@ -355,18 +349,11 @@ void MainWindow::onShowSection() {
             plotControl->stationCombo->setCurrentIndex(static_cast<int>(index));
             rebuildSheet();
             if (const std::optional<StationModel> fitted = sectionWindow->fittedModel(index))
-                adoptSectionModel(index, *fitted, sectionWindow->fittedJointly());
+                interpretationController->adoptSectionModel(index, *fitted, sectionWindow->fittedJointly());
         };
         // The model section draws the stations interpreted here with their own models.
-        sectionWindow->knownModel = [this](std::size_t index) -> std::optional<StationModel> {
-            const auto found = stationModels.find(index);
-            if (found == stationModels.end() || index >= sheet->stations.size())
-                return std::nullopt;
-            StationModel known =
-                stationModelOf(sheet->stations[index], {found->second.earth, found->second.report});
-            if (!found->second.fitted)
-                known.rmsPercent = NAN; // typed or edited: no misfit of its own
-            return known;
+        sectionWindow->knownModel = [this](std::size_t index) {
+            return interpretationController->sectionModelOf(index);
         };
     }
     sectionWindow->setStations(sheet->stations, std::filesystem::path(lastDataFile.toStdU16String()));

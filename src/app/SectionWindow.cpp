@@ -49,6 +49,30 @@ QString u(const std::string& utf8) {
 SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
     : QWidget(parent, Qt::Window), ui_(std::move(ui)) {
     setWindowTitle(QStringLiteral("测线剖面图"));
+    createControls();
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(layOutControls());
+    layout->addWidget(scrollArea, 1);
+    resize(1000, 700);
+
+    connectControls();
+    onAutoColourToggled();
+    onFitChoiceRelevance();
+    exportButton->setEnabled(false);
+    printButton->setEnabled(false);
+
+    printSetup = [this](QPrinter& printer) {
+        QPrintDialog dialog(&printer, this);
+        return dialog.exec() == QDialog::Accepted;
+    };
+    exportPathQuery = [this] {
+        return QFileDialog::getSaveFileName(
+            this, QStringLiteral("导出剖面图"), QString(),
+            QStringLiteral("PDF 文件 (*.pdf);;SVG 文件 (*.svg);;PNG 图像 (*.png)"));
+    };
+}
+
+void SectionWindow::createControls() {
     parameterCombo = new QComboBox(this);
     for (Quantity quantity : allQuantities)
         parameterCombo->addItem(u(std::string(displayName(quantity))));
@@ -89,7 +113,9 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
     scrollArea = new QScrollArea(this);
     scrollArea->setWidget(sectionLabel);
     scrollArea->setBackgroundRole(QPalette::Dark);
+}
 
+QGridLayout* SectionWindow::layOutControls() {
     auto* controls = new QGridLayout;
     controls->addWidget(new QLabel(QStringLiteral("参数"), this), 0, 0);
     controls->addWidget(parameterCombo, 0, 1);
@@ -120,11 +146,10 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
     controls->addWidget(printButton, 2, 6);
     // The controls keep their own widths; the window's extra width stays right of them.
     controls->setColumnStretch(7, 1);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(controls);
-    layout->addWidget(scrollArea, 1);
-    resize(1000, 700);
+    return controls;
+}
 
+void SectionWindow::connectControls() {
     connect(refreshButton, &QPushButton::clicked, this, &SectionWindow::onRefresh);
     connect(exportButton, &QPushButton::clicked, this, &SectionWindow::onExport);
     connect(printButton, &QPushButton::clicked, this, &SectionWindow::onPrint);
@@ -132,20 +157,6 @@ SectionWindow::SectionWindow(std::function<Ui&()> ui, QWidget* parent)
     connect(parameterCombo, &QComboBox::currentIndexChanged, this, &SectionWindow::onFitChoiceRelevance);
     connect(smoothCheck, &QCheckBox::toggled, this, &SectionWindow::onFitChoiceRelevance);
     connect(lateralCheck, &QCheckBox::toggled, this, &SectionWindow::onFitChoiceRelevance);
-    onAutoColourToggled();
-    onFitChoiceRelevance();
-    exportButton->setEnabled(false);
-    printButton->setEnabled(false);
-
-    printSetup = [this](QPrinter& printer) {
-        QPrintDialog dialog(&printer, this);
-        return dialog.exec() == QDialog::Accepted;
-    };
-    exportPathQuery = [this] {
-        return QFileDialog::getSaveFileName(
-            this, QStringLiteral("导出剖面图"), QString(),
-            QStringLiteral("PDF 文件 (*.pdf);;SVG 文件 (*.svg);;PNG 图像 (*.png)"));
-    };
 }
 
 SectionWindow::~SectionWindow() = default;

@@ -14,6 +14,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGridLayout;
 class QLabel;
 class QLineEdit;
 class QPrinter;
@@ -114,6 +115,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The controls and the picture's scroll box; their grid above the picture; their handlers.
+    void createControls();
+    QGridLayout* layOutControls();
+    void connectControls();
     // The options from the controls; nullopt after a message when a number cannot be read.
     std::optional<SectionOptions> readOptions();
     // The fit the controls ask for: the number of layers, or 0 for the smooth fit.

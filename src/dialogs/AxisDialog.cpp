@@ -61,158 +61,11 @@ AxisDialog::AxisDialog(QWidget* owner) : QDialog(owner) {
     pages = new QTabWidget(this);
     pages->setObjectName(QStringLiteral("PageControl"));
 
-    // Basic properties.
-    auto* basic = new QWidget;
-    {
-        auto* grid = new QGridLayout(basic);
-        auto* titleGroup = new QGroupBox(QStringLiteral("轴名"), basic);
-        auto* titleLayout = new QHBoxLayout(titleGroup);
-        titleEdit = new QPlainTextEdit(titleGroup);
-        titleEdit->setObjectName(QStringLiteral("AxisTitle"));
-        titleEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        titleEdit->setMaximumHeight(60);
-        titleLayout->addWidget(titleEdit);
-        auto* titleButtons = new QVBoxLayout;
-        titleFontButton = new QPushButton(QStringLiteral("字体"), titleGroup);
-        titleFontButton->setObjectName(QStringLiteral("TitleFont"));
-        showTitleCheck = new QCheckBox(QStringLiteral("显示"), titleGroup);
-        showTitleCheck->setObjectName(QStringLiteral("bShowTitle"));
-        titleButtons->addWidget(titleFontButton);
-        titleButtons->addWidget(showTitleCheck);
-        titleLayout->addLayout(titleButtons);
-        grid->addWidget(titleGroup, 0, 0, 1, 4);
-
-        titleDistanceSpin = makeUpDown(basic, "TitleToAxis", -1000, 360);
-        titleAngleSpin = makeUpDown(basic, "TitleAngle", -360, 360, 5);
-        grid->addWidget(new QLabel(QStringLiteral("到轴距离:"), basic), 1, 0);
-        grid->addWidget(titleDistanceSpin, 1, 1);
-        grid->addWidget(new QLabel(QStringLiteral("角度:"), basic), 1, 2);
-        grid->addWidget(titleAngleSpin, 1, 3);
-
-        auto* typeGroup = new QGroupBox(QStringLiteral("轴类型"), basic);
-        auto* typeLayout = new QHBoxLayout(typeGroup);
-        typeButtons = new QButtonGroup(this);
-        typeButtons->setObjectName(QStringLiteral("AxisType"));
-        auto* linear = new QRadioButton(QStringLiteral("线性"), typeGroup);
-        auto* logarithmic = new QRadioButton(QStringLiteral("对数"), typeGroup);
-        typeButtons->addButton(linear, 0);
-        typeButtons->addButton(logarithmic, 1);
-        linear->setChecked(true);
-        typeLayout->addWidget(linear);
-        typeLayout->addWidget(logarithmic);
-        grid->addWidget(typeGroup, 2, 0, 1, 2);
-
-        gridCheck = new QCheckBox(QStringLiteral("绘制网格"), basic);
-        gridCheck->setObjectName(QStringLiteral("IsGrid"));
-        grid->addWidget(gridCheck, 2, 2, 1, 2);
-        lineWidthSpin = makeUpDown(basic, "AxisWidth", 0, 360);
-        grid->addWidget(new QLabel(QStringLiteral("轴线粗细:"), basic), 3, 0);
-        grid->addWidget(lineWidthSpin, 3, 1);
-    }
-    pages->addTab(basic, QStringLiteral("基本属性"));
-
-    // Ticks.
-    auto* ticks = new QWidget;
-    {
-        auto* grid = new QGridLayout(ticks);
-        showTicksCheck = new QCheckBox(QStringLiteral("显示标记"), ticks);
-        showTicksCheck->setObjectName(QStringLiteral("bShowTick"));
-        grid->addWidget(showTicksCheck, 0, 0, 1, 2);
-
-        auto* majorGroup = new QGroupBox(QStringLiteral("大标记"), ticks);
-        auto* majorLayout = new QGridLayout(majorGroup);
-        majorTickLengthSpin = makeUpDown(majorGroup, "lTickLen", -1000, 360);
-        majorTickDirectionCombo = makeDirectionList(majorGroup, "lTickDir");
-        majorLayout->addWidget(new QLabel(QStringLiteral("长度:"), majorGroup), 0, 0);
-        majorLayout->addWidget(majorTickLengthSpin, 0, 1);
-        majorLayout->addWidget(new QLabel(QStringLiteral("方向:"), majorGroup), 1, 0);
-        majorLayout->addWidget(majorTickDirectionCombo, 1, 1);
-        grid->addWidget(majorGroup, 1, 0);
-
-        auto* minorGroup = new QGroupBox(QStringLiteral("小标记"), ticks);
-        auto* minorLayout = new QGridLayout(minorGroup);
-        minorTickLengthSpin = makeUpDown(minorGroup, "sTickLen", -1000, 360);
-        minorTickDirectionCombo = makeDirectionList(minorGroup, "sTickDir");
-        minorLayout->addWidget(new QLabel(QStringLiteral("长度:"), minorGroup), 0, 0);
-        minorLayout->addWidget(minorTickLengthSpin, 0, 1);
-        minorLayout->addWidget(new QLabel(QStringLiteral("方向:"), minorGroup), 1, 0);
-        minorLayout->addWidget(minorTickDirectionCombo, 1, 1);
-        grid->addWidget(minorGroup, 1, 1);
-
-        majorIntervalsSpin = makeUpDown(ticks, "lTickNum", 0, 50);
-        minorTicksSpin = makeUpDown(ticks, "sTickNum", 0, 10);
-        auto* counts = new QGridLayout;
-        counts->addWidget(new QLabel(QStringLiteral("大标记间隔个数:"), ticks), 0, 0);
-        counts->addWidget(majorIntervalsSpin, 0, 1);
-        counts->addWidget(new QLabel(QStringLiteral("大标记间小标记个数:"), ticks), 1, 0);
-        counts->addWidget(minorTicksSpin, 1, 1);
-        grid->addLayout(counts, 2, 0, 1, 2);
-    }
-    pages->addTab(ticks, QStringLiteral("标        记"));
-
-    // Labels.
-    auto* labels = new QWidget;
-    {
-        auto* grid = new QGridLayout(labels);
-        showLabelsCheck = new QCheckBox(QStringLiteral("绘制标注"), labels);
-        showLabelsCheck->setObjectName(QStringLiteral("bShowLabel"));
-        grid->addWidget(showLabelsCheck, 0, 0, 1, 2);
-        labelDistanceSpin = makeUpDown(labels, "LabelToAxis", -360, 360);
-        labelAngleSpin = makeUpDown(labels, "LabelAngle", -360, 360, 5);
-        grid->addWidget(new QLabel(QStringLiteral("到轴距离:"), labels), 1, 0);
-        grid->addWidget(labelDistanceSpin, 1, 1);
-        grid->addWidget(new QLabel(QStringLiteral("角度:"), labels), 2, 0);
-        grid->addWidget(labelAngleSpin, 2, 1);
-        labelFontButton = new QPushButton(QStringLiteral("字体"), labels);
-        labelFontButton->setObjectName(QStringLiteral("LabelFont"));
-        grid->addWidget(labelFontButton, 2, 2);
-        labelFormatEdit = new QLineEdit(labels);
-        labelFormatEdit->setObjectName(QStringLiteral("LabelFormat"));
-        grid->addWidget(new QLabel(QStringLiteral("标注格式"), labels), 3, 0);
-        grid->addWidget(labelFormatEdit, 3, 1, 1, 2);
-        grid->addWidget(new QLabel(QStringLiteral("标注格式例子: "), labels), 4, 0, 1, 3);
-        auto* examples =
-            new QLabel(QStringLiteral("0 表示整数         0.0 表示一位小数     0.00两位小数"), labels);
-        examples->setWordWrap(true);
-        grid->addWidget(examples, 5, 0, 1, 3);
-    }
-    pages->addTab(labels, QStringLiteral("标        注"));
-
-    // Limits and position.
-    auto* axisPage = new QWidget;
-    {
-        auto* layout = new QVBoxLayout(axisPage);
-        auto* limitGroup = new QGroupBox(QStringLiteral("坐标轴极限"), axisPage);
-        auto* limitLayout = new QGridLayout(limitGroup);
-        limitLayout->addWidget(new QLabel(QStringLiteral("自动设置"), limitGroup), 0, 2);
-        limitMinAutoCheck = new QCheckBox(QStringLiteral("最小值"), limitGroup);
-        limitMinAutoCheck->setObjectName(QStringLiteral("bLimitMin"));
-        limitMinEdit = new QLineEdit(limitGroup);
-        limitMinEdit->setObjectName(QStringLiteral("LimitMin"));
-        limitMaxAutoCheck = new QCheckBox(QStringLiteral("最大值"), limitGroup);
-        limitMaxAutoCheck->setObjectName(QStringLiteral("bLimitMax"));
-        limitMaxEdit = new QLineEdit(limitGroup);
-        limitMaxEdit->setObjectName(QStringLiteral("LimitMax"));
-        limitLayout->addWidget(limitMinEdit, 1, 0, 1, 2);
-        limitLayout->addWidget(limitMinAutoCheck, 1, 2);
-        limitLayout->addWidget(limitMaxEdit, 2, 0, 1, 2);
-        limitLayout->addWidget(limitMaxAutoCheck, 2, 2);
-        layout->addWidget(limitGroup);
-
-        auto* placeGroup = new QGroupBox(QStringLiteral("长度与位置"), axisPage);
-        auto* placeLayout = new QGridLayout(placeGroup);
-        lengthSpin = makeUpDown(placeGroup, "AxisLength", 0, 5000);
-        xSpin = makeUpDown(placeGroup, "X1", -10000, 10000);
-        ySpin = makeUpDown(placeGroup, "Y1", -10000, 10000);
-        placeLayout->addWidget(new QLabel(QStringLiteral("长度"), placeGroup), 0, 0);
-        placeLayout->addWidget(lengthSpin, 0, 1);
-        placeLayout->addWidget(new QLabel(QStringLiteral("X:"), placeGroup), 1, 0);
-        placeLayout->addWidget(xSpin, 1, 1);
-        placeLayout->addWidget(new QLabel(QStringLiteral("Y:"), placeGroup), 1, 2);
-        placeLayout->addWidget(ySpin, 1, 3);
-        layout->addWidget(placeGroup);
-    }
-    pages->addTab(axisPage, QStringLiteral("坐 标 轴"));
+    // Basic properties, ticks, labels, limits and position.
+    pages->addTab(createBasicPage(), QStringLiteral("基本属性"));
+    pages->addTab(createTicksPage(), QStringLiteral("标        记"));
+    pages->addTab(createLabelsPage(), QStringLiteral("标        注"));
+    pages->addTab(createLimitsPage(), QStringLiteral("坐 标 轴"));
     pages->setCurrentIndex(0);
 
     applyButton = new QPushButton(QStringLiteral("应用(&A)"), this);
@@ -236,6 +89,155 @@ AxisDialog::AxisDialog(QWidget* owner) : QDialog(owner) {
     connect(labelFontButton, &QPushButton::clicked, this, &AxisDialog::onLabelFont);
     connect(limitMinAutoCheck, &QCheckBox::clicked, this, &AxisDialog::onLimitMinAuto);
     connect(limitMaxAutoCheck, &QCheckBox::clicked, this, &AxisDialog::onLimitMaxAuto);
+}
+
+QWidget* AxisDialog::createBasicPage() {
+    auto* basic = new QWidget;
+    auto* grid = new QGridLayout(basic);
+    auto* titleGroup = new QGroupBox(QStringLiteral("轴名"), basic);
+    auto* titleLayout = new QHBoxLayout(titleGroup);
+    titleEdit = new QPlainTextEdit(titleGroup);
+    titleEdit->setObjectName(QStringLiteral("AxisTitle"));
+    titleEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    titleEdit->setMaximumHeight(60);
+    titleLayout->addWidget(titleEdit);
+    auto* titleButtons = new QVBoxLayout;
+    titleFontButton = new QPushButton(QStringLiteral("字体"), titleGroup);
+    titleFontButton->setObjectName(QStringLiteral("TitleFont"));
+    showTitleCheck = new QCheckBox(QStringLiteral("显示"), titleGroup);
+    showTitleCheck->setObjectName(QStringLiteral("bShowTitle"));
+    titleButtons->addWidget(titleFontButton);
+    titleButtons->addWidget(showTitleCheck);
+    titleLayout->addLayout(titleButtons);
+    grid->addWidget(titleGroup, 0, 0, 1, 4);
+
+    titleDistanceSpin = makeUpDown(basic, "TitleToAxis", -1000, 360);
+    titleAngleSpin = makeUpDown(basic, "TitleAngle", -360, 360, 5);
+    grid->addWidget(new QLabel(QStringLiteral("到轴距离:"), basic), 1, 0);
+    grid->addWidget(titleDistanceSpin, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("角度:"), basic), 1, 2);
+    grid->addWidget(titleAngleSpin, 1, 3);
+
+    auto* typeGroup = new QGroupBox(QStringLiteral("轴类型"), basic);
+    auto* typeLayout = new QHBoxLayout(typeGroup);
+    typeButtons = new QButtonGroup(this);
+    typeButtons->setObjectName(QStringLiteral("AxisType"));
+    auto* linear = new QRadioButton(QStringLiteral("线性"), typeGroup);
+    auto* logarithmic = new QRadioButton(QStringLiteral("对数"), typeGroup);
+    typeButtons->addButton(linear, 0);
+    typeButtons->addButton(logarithmic, 1);
+    linear->setChecked(true);
+    typeLayout->addWidget(linear);
+    typeLayout->addWidget(logarithmic);
+    grid->addWidget(typeGroup, 2, 0, 1, 2);
+
+    gridCheck = new QCheckBox(QStringLiteral("绘制网格"), basic);
+    gridCheck->setObjectName(QStringLiteral("IsGrid"));
+    grid->addWidget(gridCheck, 2, 2, 1, 2);
+    lineWidthSpin = makeUpDown(basic, "AxisWidth", 0, 360);
+    grid->addWidget(new QLabel(QStringLiteral("轴线粗细:"), basic), 3, 0);
+    grid->addWidget(lineWidthSpin, 3, 1);
+    return basic;
+}
+
+QWidget* AxisDialog::createTicksPage() {
+    auto* ticks = new QWidget;
+    auto* grid = new QGridLayout(ticks);
+    showTicksCheck = new QCheckBox(QStringLiteral("显示标记"), ticks);
+    showTicksCheck->setObjectName(QStringLiteral("bShowTick"));
+    grid->addWidget(showTicksCheck, 0, 0, 1, 2);
+
+    auto* majorGroup = new QGroupBox(QStringLiteral("大标记"), ticks);
+    auto* majorLayout = new QGridLayout(majorGroup);
+    majorTickLengthSpin = makeUpDown(majorGroup, "lTickLen", -1000, 360);
+    majorTickDirectionCombo = makeDirectionList(majorGroup, "lTickDir");
+    majorLayout->addWidget(new QLabel(QStringLiteral("长度:"), majorGroup), 0, 0);
+    majorLayout->addWidget(majorTickLengthSpin, 0, 1);
+    majorLayout->addWidget(new QLabel(QStringLiteral("方向:"), majorGroup), 1, 0);
+    majorLayout->addWidget(majorTickDirectionCombo, 1, 1);
+    grid->addWidget(majorGroup, 1, 0);
+
+    auto* minorGroup = new QGroupBox(QStringLiteral("小标记"), ticks);
+    auto* minorLayout = new QGridLayout(minorGroup);
+    minorTickLengthSpin = makeUpDown(minorGroup, "sTickLen", -1000, 360);
+    minorTickDirectionCombo = makeDirectionList(minorGroup, "sTickDir");
+    minorLayout->addWidget(new QLabel(QStringLiteral("长度:"), minorGroup), 0, 0);
+    minorLayout->addWidget(minorTickLengthSpin, 0, 1);
+    minorLayout->addWidget(new QLabel(QStringLiteral("方向:"), minorGroup), 1, 0);
+    minorLayout->addWidget(minorTickDirectionCombo, 1, 1);
+    grid->addWidget(minorGroup, 1, 1);
+
+    majorIntervalsSpin = makeUpDown(ticks, "lTickNum", 0, 50);
+    minorTicksSpin = makeUpDown(ticks, "sTickNum", 0, 10);
+    auto* counts = new QGridLayout;
+    counts->addWidget(new QLabel(QStringLiteral("大标记间隔个数:"), ticks), 0, 0);
+    counts->addWidget(majorIntervalsSpin, 0, 1);
+    counts->addWidget(new QLabel(QStringLiteral("大标记间小标记个数:"), ticks), 1, 0);
+    counts->addWidget(minorTicksSpin, 1, 1);
+    grid->addLayout(counts, 2, 0, 1, 2);
+    return ticks;
+}
+
+QWidget* AxisDialog::createLabelsPage() {
+    auto* labels = new QWidget;
+    auto* grid = new QGridLayout(labels);
+    showLabelsCheck = new QCheckBox(QStringLiteral("绘制标注"), labels);
+    showLabelsCheck->setObjectName(QStringLiteral("bShowLabel"));
+    grid->addWidget(showLabelsCheck, 0, 0, 1, 2);
+    labelDistanceSpin = makeUpDown(labels, "LabelToAxis", -360, 360);
+    labelAngleSpin = makeUpDown(labels, "LabelAngle", -360, 360, 5);
+    grid->addWidget(new QLabel(QStringLiteral("到轴距离:"), labels), 1, 0);
+    grid->addWidget(labelDistanceSpin, 1, 1);
+    grid->addWidget(new QLabel(QStringLiteral("角度:"), labels), 2, 0);
+    grid->addWidget(labelAngleSpin, 2, 1);
+    labelFontButton = new QPushButton(QStringLiteral("字体"), labels);
+    labelFontButton->setObjectName(QStringLiteral("LabelFont"));
+    grid->addWidget(labelFontButton, 2, 2);
+    labelFormatEdit = new QLineEdit(labels);
+    labelFormatEdit->setObjectName(QStringLiteral("LabelFormat"));
+    grid->addWidget(new QLabel(QStringLiteral("标注格式"), labels), 3, 0);
+    grid->addWidget(labelFormatEdit, 3, 1, 1, 2);
+    grid->addWidget(new QLabel(QStringLiteral("标注格式例子: "), labels), 4, 0, 1, 3);
+    auto* examples =
+        new QLabel(QStringLiteral("0 表示整数         0.0 表示一位小数     0.00两位小数"), labels);
+    examples->setWordWrap(true);
+    grid->addWidget(examples, 5, 0, 1, 3);
+    return labels;
+}
+
+QWidget* AxisDialog::createLimitsPage() {
+    auto* axisPage = new QWidget;
+    auto* layout = new QVBoxLayout(axisPage);
+    auto* limitGroup = new QGroupBox(QStringLiteral("坐标轴极限"), axisPage);
+    auto* limitLayout = new QGridLayout(limitGroup);
+    limitLayout->addWidget(new QLabel(QStringLiteral("自动设置"), limitGroup), 0, 2);
+    limitMinAutoCheck = new QCheckBox(QStringLiteral("最小值"), limitGroup);
+    limitMinAutoCheck->setObjectName(QStringLiteral("bLimitMin"));
+    limitMinEdit = new QLineEdit(limitGroup);
+    limitMinEdit->setObjectName(QStringLiteral("LimitMin"));
+    limitMaxAutoCheck = new QCheckBox(QStringLiteral("最大值"), limitGroup);
+    limitMaxAutoCheck->setObjectName(QStringLiteral("bLimitMax"));
+    limitMaxEdit = new QLineEdit(limitGroup);
+    limitMaxEdit->setObjectName(QStringLiteral("LimitMax"));
+    limitLayout->addWidget(limitMinEdit, 1, 0, 1, 2);
+    limitLayout->addWidget(limitMinAutoCheck, 1, 2);
+    limitLayout->addWidget(limitMaxEdit, 2, 0, 1, 2);
+    limitLayout->addWidget(limitMaxAutoCheck, 2, 2);
+    layout->addWidget(limitGroup);
+
+    auto* placeGroup = new QGroupBox(QStringLiteral("长度与位置"), axisPage);
+    auto* placeLayout = new QGridLayout(placeGroup);
+    lengthSpin = makeUpDown(placeGroup, "AxisLength", 0, 5000);
+    xSpin = makeUpDown(placeGroup, "X1", -10000, 10000);
+    ySpin = makeUpDown(placeGroup, "Y1", -10000, 10000);
+    placeLayout->addWidget(new QLabel(QStringLiteral("长度"), placeGroup), 0, 0);
+    placeLayout->addWidget(lengthSpin, 0, 1);
+    placeLayout->addWidget(new QLabel(QStringLiteral("X:"), placeGroup), 1, 0);
+    placeLayout->addWidget(xSpin, 1, 1);
+    placeLayout->addWidget(new QLabel(QStringLiteral("Y:"), placeGroup), 1, 2);
+    placeLayout->addWidget(ySpin, 1, 3);
+    layout->addWidget(placeGroup);
+    return axisPage;
 }
 
 void AxisDialog::onTitleFont() {

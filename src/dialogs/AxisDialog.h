@@ -101,6 +101,11 @@ public:
     void onLimitMaxAuto();
 
 private:
+    // The pages: title, type, grid and line width; ticks; labels; limits, length and position.
+    QWidget* createBasicPage();
+    QWidget* createTicksPage();
+    QWidget* createLabelsPage();
+    QWidget* createLimitsPage();
     Mode mode_ = Mode::sheet;
     QFont titleDialogFont_;
     QFont labelDialogFont_;

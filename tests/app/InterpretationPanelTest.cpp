@@ -24,6 +24,7 @@
 #include <QCheckBox>
 #include <QLabel>
 
+#include "app/InterpretationController.h"
 #include "app/InterpretationPanel.h"
 #include "model/ModelFile.h"
 
@@ -40,10 +41,10 @@ protected:
         SheetWindowTest::SetUp();
     }
     void openSurvey(const QString& path = realSurvey) { form.openDataPath(path, DataFileKind::Column); }
-    QTableWidget& table() { return *form.modelPanel->layerTable; }
+    QTableWidget& table() { return *form.interpretation().modelPanel->layerTable; }
     // Types a layered model into the panel: resistivities, then thicknesses.
     void typeModel(const std::vector<const char*>& rho, const std::vector<const char*>& thk) {
-        form.modelPanel->layerCountSpin->setValue(static_cast<int>(rho.size()));
+        form.interpretation().modelPanel->layerCountSpin->setValue(static_cast<int>(rho.size()));
         for (std::size_t i = 0; i < rho.size(); ++i)
             table().item(static_cast<int>(i), InterpretationPanel::RhoColumn)->setText(u(rho[i]));
         for (std::size_t i = 0; i < thk.size(); ++i)
@@ -59,8 +60,10 @@ protected:
 };
 
 TEST_F(InterpretationTest, DataCommandsWaitForALoadedFile) {
-    const std::vector<QAction*> needData{form.fitStationAction, form.fitAllAction, form.saveModelAction,
-                                         form.openModelAction, form.clearModelAction};
+    const std::vector<QAction*> needData{
+        form.interpretation().fitStationAction, form.interpretation().fitAllAction,
+        form.interpretation().saveModelAction, form.interpretation().openModelAction,
+        form.interpretation().clearModelAction};
     for (QAction* action : needData)
         EXPECT_FALSE(action->isEnabled()) << action->text().toStdString();
     openSurvey();
@@ -71,7 +74,7 @@ TEST_F(InterpretationTest, DataCommandsWaitForALoadedFile) {
 TEST_F(InterpretationTest, FitOfTheShownStationIsItsModel) {
     openSurvey();
     showStation(1);
-    form.onFitStation();
+    form.interpretation().onFitStation();
     ASSERT_TRUE(form.sheet->stationModel);
     const SheetModel& fit = *form.sheet->stationModel;
     EXPECT_EQ(fit.stationNumber, 2); // the second station of the file
@@ -81,7 +84,7 @@ TEST_F(InterpretationTest, FitOfTheShownStationIsItsModel) {
     // A field curve with its noise: a three-layer model follows it within a few tens of percent.
     EXPECT_GT(fit.report.rmsPercent, 0.0);
     EXPECT_LT(fit.report.rmsPercent, 25.0);
-    EXPECT_TRUE(form.modelPanel->isVisible());
+    EXPECT_TRUE(form.interpretation().modelPanel->isVisible());
     EXPECT_EQ(table().rowCount(), 3);
 }
 
@@ -92,14 +95,14 @@ TEST_F(InterpretationTest, PlotControlWindowStaysOffTheDockedModelPanel) {
     form.resize(1600, 1000);
     openSurvey();
     const QPoint alone = form.plotControlWindow()->pos();
-    form.modelPanel->show();
+    form.interpretation().modelPanel->show();
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
-    const QWidget* controls = form.modelPanel->widget();
+    const QWidget* controls = form.interpretation().modelPanel->widget();
     const QRect used(controls->mapToGlobal(QPoint(0, 0)), controls->sizeHint());
     EXPECT_FALSE(form.plotControlWindow()->frameGeometry().intersects(used));
-    EXPECT_GE(form.plotControlWindow()->x(), form.modelPanel->mapToGlobal(QPoint(0, 0)).x());
-    form.modelPanel->hide();
+    EXPECT_GE(form.plotControlWindow()->x(), form.interpretation().modelPanel->mapToGlobal(QPoint(0, 0)).x());
+    form.interpretation().modelPanel->hide();
     for (int i = 0; i < 5; ++i)
         QCoreApplication::processEvents();
     EXPECT_EQ(form.plotControlWindow()->pos(), alone);
@@ -107,11 +110,11 @@ TEST_F(InterpretationTest, PlotControlWindowStaysOffTheDockedModelPanel) {
 
 TEST_F(InterpretationTest, EveryStationShowsItsOwnModelOrNone) {
     openSurvey();
-    form.onFitStation();
+    form.interpretation().onFitStation();
     const double firstRho = form.sheet->stationModel->earth.layers[0].rho;
     showStation(2);
     EXPECT_FALSE(form.sheet->stationModel);
-    EXPECT_EQ(form.modelPanel->reportLabel->text(), u("当前测点没有模型。"));
+    EXPECT_EQ(form.interpretation().modelPanel->reportLabel->text(), u("当前测点没有模型。"));
     EXPECT_TRUE(table().item(0, InterpretationPanel::RhoColumn)->text().isEmpty());
     showStation(0);
     ASSERT_TRUE(form.sheet->stationModel);
@@ -120,14 +123,14 @@ TEST_F(InterpretationTest, EveryStationShowsItsOwnModelOrNone) {
     // Another file: no station keeps a model of the old one.
     openSurvey();
     EXPECT_FALSE(form.sheet->stationModel);
-    EXPECT_TRUE(form.stationModels.empty());
+    EXPECT_TRUE(form.interpretation().stationModels.empty());
 }
 
 TEST_F(InterpretationTest, ForwardTakesTheTypedLayers) {
     openSurvey();
     typeModel({"50", "12.5", "300"}, {"2", "10"});
     EXPECT_EQ(table().item(1, InterpretationPanel::DepthColumn)->text(), u("12"));
-    form.onForwardModel();
+    form.interpretation().onForwardModel();
     ASSERT_TRUE(form.sheet->stationModel);
     const SheetModel& typed = *form.sheet->stationModel;
     EXPECT_FALSE(typed.fitted);
@@ -142,7 +145,7 @@ TEST_F(InterpretationTest, ForwardRefusesACellThatIsNoPositiveNumber) {
     for (const char* bad : {"", "abc", "-5", "0", "inf", "1,5"}) {
         ui->messages.clear();
         typeModel({"50", bad}, {"2"});
-        form.onForwardModel();
+        form.interpretation().onForwardModel();
         EXPECT_FALSE(form.sheet->stationModel) << bad;
         EXPECT_EQ(lastMessage(), "第 2 层的电阻率不是正数。") << bad;
     }
@@ -152,7 +155,7 @@ TEST_F(InterpretationTest, AFixedThicknessIsKept) {
     openSurvey();
     typeModel({"", "", ""}, {"4", ""});
     table().item(0, InterpretationPanel::ThkColumn)->setCheckState(Qt::Checked);
-    form.onFitStation();
+    form.interpretation().onFitStation();
     ASSERT_TRUE(form.sheet->stationModel);
     EXPECT_EQ(form.sheet->stationModel->earth.layers[0].thk, 4.0);
 }
@@ -165,8 +168,8 @@ TEST_F(InterpretationTest, TooFewPointsForTheLayersIsSaidAndNothingChanges) {
                   "7 10 0.4 50 -9999 -9999 -9999 -9999 -9999 1 0 0\n"
                   "7 100 0.4 80 -9999 -9999 -9999 -9999 -9999 1 0 0\n");
     openSurvey(path);
-    form.modelPanel->layerCountSpin->setValue(3);
-    form.onFitStation();
+    form.interpretation().modelPanel->layerCountSpin->setValue(3);
+    form.interpretation().onFitStation();
     EXPECT_FALSE(form.sheet->stationModel);
     EXPECT_EQ(lastMessage().rfind("测点 7 无法反演：\n可用的数据点少于模型参数", 0), 0u) << lastMessage();
 }
@@ -176,11 +179,11 @@ TEST_F(InterpretationTest, StatusNoteSaysWhatTheLastModelCommandDid) {
     openSurvey();
     const QString path = folder.filePath(QStringLiteral("note.json"));
     const std::vector<std::pair<std::function<void()>, QString>> steps{
-        {[this] { form.onFitStation(); }, u("测点 1 反演完成，RMS")},
-        {[&] { form.saveModelTo(path); }, u("模型已保存：")},
-        {[this] { form.onClearModel(); }, u("已清除测点 1 的模型。")},
-        {[&] { form.openModelFrom(path); }, u("已读入测点 1 的模型。")},
-        {[this] { form.onForwardModel(); }, u("已绘制测点 1 所输入模型的响应。")},
+        {[this] { form.interpretation().onFitStation(); }, u("测点 1 反演完成，RMS")},
+        {[&] { form.interpretation().saveModelTo(path); }, u("模型已保存：")},
+        {[this] { form.interpretation().onClearModel(); }, u("已清除测点 1 的模型。")},
+        {[&] { form.interpretation().openModelFrom(path); }, u("已读入测点 1 的模型。")},
+        {[this] { form.interpretation().onForwardModel(); }, u("已绘制测点 1 所输入模型的响应。")},
     };
     for (const auto& [command, note] : steps) {
         command();
@@ -191,13 +194,13 @@ TEST_F(InterpretationTest, StatusNoteSaysWhatTheLastModelCommandDid) {
 
 TEST_F(InterpretationTest, ModelFileRoundTrip) {
     openSurvey();
-    form.onFitStation();
+    form.interpretation().onFitStation();
     const SheetModel fitted = *form.sheet->stationModel;
     const QString path = folder.filePath(QStringLiteral("station1.json"));
-    ASSERT_TRUE(form.saveModelTo(path));
-    form.onClearModel();
+    ASSERT_TRUE(form.interpretation().saveModelTo(path));
+    form.interpretation().onClearModel();
     EXPECT_FALSE(form.sheet->stationModel);
-    ASSERT_TRUE(form.openModelFrom(path));
+    ASSERT_TRUE(form.interpretation().openModelFrom(path));
     ASSERT_TRUE(form.sheet->stationModel);
     EXPECT_EQ(form.sheet->stationModel->earth.resistivities(), fitted.earth.resistivities());
     EXPECT_EQ(form.sheet->stationModel->earth.thicknesses(), fitted.earth.thicknesses());
@@ -206,18 +209,18 @@ TEST_F(InterpretationTest, ModelFileRoundTrip) {
 // The file keeps the readings left out and the segment factors: opened again, they are in force.
 TEST_F(InterpretationTest, AModelFileBringsBackItsMasksAndSegmentFactors) {
     openSurvey();
-    form.modelPanel->show();
-    form.toggleMaskedReading(6);
-    form.modelPanel->segmentCheck->setChecked(true);
-    form.onFitStation();
+    form.interpretation().modelPanel->show();
+    form.interpretation().toggleMaskedReading(6);
+    form.interpretation().modelPanel->segmentCheck->setChecked(true);
+    form.interpretation().onFitStation();
     const model::FitReport fitted = form.sheet->stationModel->report;
     ASSERT_EQ(fitted.segments.size(), 4u);
     const QString path = folder.filePath(QStringLiteral("kept.json"));
-    ASSERT_TRUE(form.saveModelTo(path));
-    form.onClearModel();
-    form.toggleMaskedReading(6);
+    ASSERT_TRUE(form.interpretation().saveModelTo(path));
+    form.interpretation().onClearModel();
+    form.interpretation().toggleMaskedReading(6);
     EXPECT_TRUE(form.sheet->maskedPoints.empty());
-    ASSERT_TRUE(form.openModelFrom(path));
+    ASSERT_TRUE(form.interpretation().openModelFrom(path));
     EXPECT_EQ(form.sheet->maskedPoints, std::vector<std::size_t>{6});
     const model::FitReport& opened = form.sheet->stationModel->report;
     ASSERT_EQ(opened.segments.size(), 4u);
@@ -240,7 +243,7 @@ TEST_F(InterpretationTest, ModelFilesThatDoNotFitAreRefused) {
     openSurvey();
     for (const auto& c : cases) {
         const QString path = writeFile(QStringLiteral("model.json"), c.content);
-        EXPECT_FALSE(form.openModelFrom(path));
+        EXPECT_FALSE(form.interpretation().openModelFrom(path));
         EXPECT_FALSE(form.sheet->stationModel);
         EXPECT_EQ(lastMessage().rfind(c.message, 0), 0u) << lastMessage();
     }
@@ -266,7 +269,7 @@ TEST_F(InterpretationTest, APipeNamedLikeAModelFileIsNotOpened) {
         lock.unlock();
         std::ofstream(pipe.toStdString()) << "{}";
     });
-    const bool opened = form.openModelFrom(pipe);
+    const bool opened = form.interpretation().openModelFrom(pipe);
     {
         const std::lock_guard lock(mutex);
         done = true;
@@ -283,8 +286,8 @@ TEST_F(InterpretationTest, AModelIsNeverSavedOntoTheDataFile) {
     ASSERT_TRUE(QFile::copy(realSurvey, copy));
     openSurvey(copy);
     typeModel({"50", "300"}, {"2"});
-    form.onForwardModel();
-    EXPECT_FALSE(form.saveModelTo(copy));
+    form.interpretation().onForwardModel();
+    EXPECT_FALSE(form.interpretation().saveModelTo(copy));
     EXPECT_EQ(lastMessage(), "不能把模型保存到打开的数据文件上。");
     QFile original(realSurvey), kept(copy);
     ASSERT_TRUE(original.open(QIODevice::ReadOnly) && kept.open(QIODevice::ReadOnly));
@@ -294,37 +297,37 @@ TEST_F(InterpretationTest, AModelIsNeverSavedOntoTheDataFile) {
 TEST_F(InterpretationTest, CancelledBatchKeepsTheStationsFittedBefore) {
     openSurvey();
     ui->cancelAfterProgressCalls = 1;
-    form.onFitAllStations();
+    form.interpretation().onFitAllStations();
     // The first report cancels: the station it reports and any fit already running are kept.
-    EXPECT_GE(form.stationModels.size(), 1u);
+    EXPECT_GE(form.interpretation().stationModels.size(), 1u);
     if (std::thread::hardware_concurrency() < form.sheet->stations.size()) {
-        EXPECT_LT(form.stationModels.size(), form.sheet->stations.size());
+        EXPECT_LT(form.interpretation().stationModels.size(), form.sheet->stations.size());
     }
-    for (const auto& [index, fit] : form.stationModels) {
+    for (const auto& [index, fit] : form.interpretation().stationModels) {
         EXPECT_EQ(fit.stationNumber, static_cast<int>(index) + 1);
         EXPECT_TRUE(fit.fitted);
     }
-    EXPECT_EQ(form.sheet->stationModel.has_value(), form.stationModels.count(0) == 1);
+    EXPECT_EQ(form.sheet->stationModel.has_value(), form.interpretation().stationModels.count(0) == 1);
 }
 
 TEST_F(InterpretationTest, BatchFitWithTheLateralConstraintFitsTheStationsAsOneLine) {
     openSurvey();
-    EXPECT_TRUE(form.modelPanel->lateralCheck->isEnabled());
-    form.modelPanel->layerCountSpin->setValue(3);
-    form.modelPanel->lateralCheck->setChecked(true);
-    EXPECT_TRUE(form.modelPanel->lateral());
-    form.onFitAllStations();
-    EXPECT_EQ(form.stationModels.size(), form.sheet->stations.size());
-    for (const auto& [index, fit] : form.stationModels) {
+    EXPECT_TRUE(form.interpretation().modelPanel->lateralCheck->isEnabled());
+    form.interpretation().modelPanel->layerCountSpin->setValue(3);
+    form.interpretation().modelPanel->lateralCheck->setChecked(true);
+    EXPECT_TRUE(form.interpretation().modelPanel->lateral());
+    form.interpretation().onFitAllStations();
+    EXPECT_EQ(form.interpretation().stationModels.size(), form.sheet->stations.size());
+    for (const auto& [index, fit] : form.interpretation().stationModels) {
         EXPECT_TRUE(fit.fitted);
         EXPECT_EQ(fit.earth.size(), 3u) << index;
     }
     EXPECT_TRUE(form.statusPanels[2]->text().contains(u("横向约束权重")))
         << form.statusPanels[2]->text().toStdString();
     // A smooth fit has no lateral form.
-    form.modelPanel->smoothCheck->setChecked(true);
-    EXPECT_FALSE(form.modelPanel->lateralCheck->isEnabled());
-    EXPECT_FALSE(form.modelPanel->lateral());
+    form.interpretation().modelPanel->smoothCheck->setChecked(true);
+    EXPECT_FALSE(form.interpretation().modelPanel->lateralCheck->isEnabled());
+    EXPECT_FALSE(form.interpretation().modelPanel->lateral());
 }
 
 TEST(InterpretationPanelParse, CellsTakePositiveFiniteNumbersOnly) {
@@ -364,14 +367,15 @@ TEST_F(InterpretationTest, ClosingTheWindowDuringTheBatchFitCancelsItAndCloses) 
         MsgResult::No); // 是否保存全部模型? — no (when a station was fitted before the close)
     closingUi.queueAnswer(MsgResult::No); // 是否保存已经绘制的剖面图? — no
     closingUi.atFirstReport = [this] { form.close(); };
-    form.onFitAllStations();
+    form.interpretation().onFitAllStations();
     for (int i = 0; i < 3; ++i)
         QCoreApplication::processEvents();
     EXPECT_FALSE(form.isVisible());
     ASSERT_FALSE(closingUi.messages.empty());
     EXPECT_EQ(closingUi.messages.back().text, "是否保存已经绘制的剖面图?");
     if (std::thread::hardware_concurrency() < form.sheet->stations.size()) {
-        EXPECT_LT(form.stationModels.size(), form.sheet->stations.size()) << "the fit was not cancelled";
+        EXPECT_LT(form.interpretation().stationModels.size(), form.sheet->stations.size())
+            << "the fit was not cancelled";
     }
 }
 
@@ -379,25 +383,25 @@ TEST_F(InterpretationTest, ClosingTheWindowDuringTheBatchFitCancelsItAndCloses) 
 // second click brings it back; the model on the sheet is then no longer the fit of the readings kept.
 TEST_F(InterpretationTest, AClickOnAReadingMasksItForTheNextFitAndAgainUnmasksIt) {
     openSurvey();
-    form.modelPanel->show();
+    form.interpretation().modelPanel->show();
     const Curve& res = form.sheet->resCurve;
     const double x = res.x1 + res.xPoints[4];
     const double y = res.y1 + res.yPoints[4];
     clickAt(x, y);
     EXPECT_EQ(form.sheet->maskedPoints, std::vector<std::size_t>{4});
     EXPECT_EQ(penCalls, 0) << "masking is no pen edit";
-    form.onFitStation();
+    form.interpretation().onFitStation();
     ASSERT_TRUE(form.sheet->stationModel);
     EXPECT_EQ(form.sheet->stationModel->report.pointsUsed, 32);
     EXPECT_EQ(form.sheet->stationModel->report.masked, std::vector<std::size_t>{4});
-    EXPECT_TRUE(form.modelPanel->maskedLabel->text().contains(u("第 5 点")));
+    EXPECT_TRUE(form.interpretation().modelPanel->maskedLabel->text().contains(u("第 5 点")));
 
     clickAt(x, y);
     EXPECT_TRUE(form.sheet->maskedPoints.empty());
     EXPECT_FALSE(form.sheet->stationModel->fitted);
     EXPECT_EQ(form.sheet->stationModel->report.pointsUsed, 33);
 
-    form.modelPanel->hide();
+    form.interpretation().modelPanel->hide();
     clickAt(x, y);
     EXPECT_TRUE(form.sheet->maskedPoints.empty()) << "with the panel closed a click edits the pen as before";
 }
@@ -418,14 +422,14 @@ TEST_F(InterpretationTest, DraggingALayerOfTheStepLineMovesItsResistivityLive) {
                       rho3 = std::to_string(rhoAt(0.8));
     const std::string thk1 = std::to_string(abAt(0.3)), thk2 = std::to_string(abAt(0.7) - abAt(0.3));
     typeModel({rho1.c_str(), rho2.c_str(), rho3.c_str()}, {thk1.c_str(), thk2.c_str()});
-    form.onForwardModel();
-    form.modelPanel->show();
+    form.interpretation().onForwardModel();
+    form.interpretation().modelPanel->show();
     const double rmsBefore = s.stationModel->report.rmsPercent;
 
     const QPoint from = pixelOf(s.originX + 0.5 * s.xLength, s.originY + 0.5 * s.yLength);
     const QPoint to = pixelOf(s.originX + 0.5 * s.xLength, s.originY + 0.65 * s.yLength);
-    form.onSheetImagePressed(Qt::LeftButton, Qt::NoModifier, from.x(), from.y());
-    form.onSheetImageMoved(to.x(), to.y());
+    form.editing().onSheetImagePressed(Qt::LeftButton, Qt::NoModifier, from.x(), from.y());
+    form.editing().onSheetImageMoved(to.x(), to.y());
     ASSERT_TRUE(s.stationModel);
     // Live, before the button is let go.
     EXPECT_NEAR(s.stationModel->earth.layers[1].rho / rhoAt(0.65), 1.0, 0.02);
@@ -434,10 +438,11 @@ TEST_F(InterpretationTest, DraggingALayerOfTheStepLineMovesItsResistivityLive) {
     EXPECT_NEAR(*InterpretationPanel::parsePositive(table().item(1, InterpretationPanel::RhoColumn)->text()) /
                     s.stationModel->earth.layers[1].rho,
                 1.0, 1e-4);
-    form.onSheetImageReleased(Qt::LeftButton, to.x(), to.y());
+    form.editing().onSheetImageReleased(Qt::LeftButton, to.x(), to.y());
     EXPECT_FALSE(s.stationModel->fitted);
-    EXPECT_EQ(form.stationModels.at(0).earth.layers[1].rho, s.stationModel->earth.layers[1].rho);
-    EXPECT_TRUE(form.modelPanel->reportLabel->text().contains(u("给定模型")));
+    EXPECT_EQ(form.interpretation().stationModels.at(0).earth.layers[1].rho,
+              s.stationModel->earth.layers[1].rho);
+    EXPECT_TRUE(form.interpretation().modelPanel->reportLabel->text().contains(u("给定模型")));
     EXPECT_TRUE(s.maskedPoints.empty()) << "a drag masks nothing";
 }
 
@@ -445,14 +450,14 @@ TEST_F(InterpretationTest, DraggingALayerOfTheStepLineMovesItsResistivityLive) {
 // interpretation, in order; a new step after an undo drops what was undone.
 TEST_F(InterpretationTest, UndoAndRedoTakeBackTheModelStepsInOrder) {
     openSurvey();
-    form.modelPanel->show();
+    form.interpretation().modelPanel->show();
     EXPECT_FALSE(form.undoAction->isEnabled());
-    form.onFitStation();
+    form.interpretation().onFitStation();
     const SheetModel fit = *form.sheet->stationModel;
     const Curve& res = form.sheet->resCurve;
     clickAt(res.x1 + res.xPoints[4], res.y1 + res.yPoints[4]);
     ASSERT_EQ(form.sheet->maskedPoints, std::vector<std::size_t>{4});
-    form.onClearModel();
+    form.interpretation().onClearModel();
     EXPECT_FALSE(form.sheet->stationModel);
     EXPECT_TRUE(form.statusPanels[2]->text().contains(u("撤销")));
 
@@ -463,10 +468,10 @@ TEST_F(InterpretationTest, UndoAndRedoTakeBackTheModelStepsInOrder) {
     form.undoAction->trigger(); // the mask
     EXPECT_TRUE(form.sheet->maskedPoints.empty());
     EXPECT_TRUE(form.sheet->stationModel->fitted);
-    EXPECT_TRUE(form.modelPanel->maskedLabel->text().contains(u("无")));
+    EXPECT_TRUE(form.interpretation().modelPanel->maskedLabel->text().contains(u("无")));
     form.undoAction->trigger(); // the fit
     EXPECT_FALSE(form.sheet->stationModel);
-    EXPECT_TRUE(form.stationModels.empty());
+    EXPECT_TRUE(form.interpretation().stationModels.empty());
     EXPECT_FALSE(form.undoAction->isEnabled());
 
     form.redoAction->trigger();
@@ -474,10 +479,10 @@ TEST_F(InterpretationTest, UndoAndRedoTakeBackTheModelStepsInOrder) {
     EXPECT_TRUE(form.sheet->stationModel && form.sheet->stationModel->fitted == false);
     EXPECT_EQ(form.sheet->maskedPoints, std::vector<std::size_t>{4});
     // A segment setting is a step too, and drops the redo of 清除模型.
-    form.modelPanel->segmentCheck->setChecked(true);
+    form.interpretation().modelPanel->segmentCheck->setChecked(true);
     EXPECT_FALSE(form.redoAction->isEnabled());
     form.undoAction->trigger();
-    EXPECT_FALSE(form.modelPanel->segmentCheck->isChecked());
+    EXPECT_FALSE(form.interpretation().modelPanel->segmentCheck->isChecked());
     EXPECT_TRUE(form.sheet->stationModel);
 }
 
@@ -498,22 +503,22 @@ TEST_F(InterpretationTest, CaptionAndFooterNameTheFileAndTheStation) {
 // A smooth fit holds its thin layers' thicknesses itself; back on block layers, the next 反演 holds none.
 TEST_F(InterpretationTest, ASmoothFitsThicknessesAreNotHeldByTheNextBlockFit) {
     openSurvey();
-    form.modelPanel->smoothCheck->setChecked(true);
-    form.onFitStation();
+    form.interpretation().modelPanel->smoothCheck->setChecked(true);
+    form.interpretation().onFitStation();
     ASSERT_TRUE(form.sheet->stationModel && form.sheet->stationModel->smooth);
-    form.modelPanel->smoothCheck->setChecked(false);
+    form.interpretation().modelPanel->smoothCheck->setChecked(false);
     std::string error;
-    EXPECT_TRUE(form.modelPanel->fixedParameters(error).empty());
+    EXPECT_TRUE(form.interpretation().modelPanel->fixedParameters(error).empty());
 }
 
 // A new layer count is no fit yet: the report line says so instead of the old model's RMS.
 TEST_F(InterpretationTest, ChangingTheLayerCountShowsTheModelAsNotYetFitted) {
     openSurvey();
-    form.onFitStation();
-    ASSERT_TRUE(form.modelPanel->reportLabel->text().startsWith(u("RMS")));
-    form.modelPanel->layerCountSpin->setValue(5);
-    EXPECT_TRUE(form.modelPanel->reportLabel->text().contains(u("尚未反演")))
-        << form.modelPanel->reportLabel->text().toStdString();
+    form.interpretation().onFitStation();
+    ASSERT_TRUE(form.interpretation().modelPanel->reportLabel->text().startsWith(u("RMS")));
+    form.interpretation().modelPanel->layerCountSpin->setValue(5);
+    EXPECT_TRUE(form.interpretation().modelPanel->reportLabel->text().contains(u("尚未反演")))
+        << form.interpretation().modelPanel->reportLabel->text().toStdString();
 }
 
 // 保存模型 proposes the data file's stem and the station number; a file without M1 leaves the
@@ -521,67 +526,67 @@ TEST_F(InterpretationTest, ChangingTheLayerCountShowsTheModelAsNotYetFitted) {
 TEST_F(InterpretationTest, SaveModelProposesANameAndNoChargeabilityIsShownEmpty) {
     openSurvey(QStringLiteral(VESPLOT_REAL_DATA_DIR "/gbalo.dat"));
     showStation(1);
-    EXPECT_TRUE(form.suggestedModelPath().endsWith(u("/gbalo-测点2.json")))
-        << form.suggestedModelPath().toStdString();
-    form.onFitStation();
+    EXPECT_TRUE(form.interpretation().suggestedModelPath().endsWith(u("/gbalo-测点2.json")))
+        << form.interpretation().suggestedModelPath().toStdString();
+    form.interpretation().onFitStation();
     ASSERT_TRUE(form.sheet->stationModel);
     EXPECT_EQ(table().item(0, InterpretationPanel::ChargeabilityColumn)->text(), QString());
     // A model file saved elsewhere moves the proposal to its folder.
     const QString path = folder.filePath(QStringLiteral("kept.json"));
-    ASSERT_TRUE(form.saveModelTo(path));
-    EXPECT_TRUE(form.suggestedModelPath().startsWith(QFileInfo(path).absolutePath()));
+    ASSERT_TRUE(form.interpretation().saveModelTo(path));
+    EXPECT_TRUE(form.interpretation().suggestedModelPath().startsWith(QFileInfo(path).absolutePath()));
 }
 
 // 保存全部模型 keeps every station's model and masks in one file; 打开全部模型 gives them back to the
 // stations with those numbers. Models not saved so are unsaved work for the close.
 TEST_F(InterpretationTest, AllModelsOfTheLineGoToOneFileAndBack) {
     openSurvey();
-    form.onFitStation();
+    form.interpretation().onFitStation();
     showStation(1);
-    form.modelPanel->show();
+    form.interpretation().modelPanel->show();
     const Curve& res = form.sheet->resCurve;
     clickAt(res.x1 + res.xPoints[4], res.y1 + res.yPoints[4]);
-    form.onFitStation();
-    ASSERT_EQ(form.stationModels.size(), 2u);
-    const double rho = form.stationModels.at(1).earth.layers[0].rho;
-    EXPECT_TRUE(form.modelsUnsaved);
+    form.interpretation().onFitStation();
+    ASSERT_EQ(form.interpretation().stationModels.size(), 2u);
+    const double rho = form.interpretation().stationModels.at(1).earth.layers[0].rho;
+    EXPECT_TRUE(form.interpretation().modelsUnsaved);
     ui->queueAnswer(MsgResult::Cancel);
     EXPECT_FALSE(form.queryClose());
     EXPECT_EQ(ui->messages.back().text, "有尚未保存的测点模型，是否保存全部模型?");
 
     const QString path = folder.filePath(QStringLiteral("line.json"));
-    ASSERT_TRUE(form.saveAllModelsTo(path));
-    EXPECT_FALSE(form.modelsUnsaved);
+    ASSERT_TRUE(form.interpretation().saveAllModelsTo(path));
+    EXPECT_FALSE(form.interpretation().modelsUnsaved);
     openSurvey();
-    ASSERT_TRUE(form.stationModels.empty());
-    ASSERT_TRUE(form.openAllModelsFrom(path));
-    ASSERT_EQ(form.stationModels.size(), 2u);
-    EXPECT_EQ(form.stationModels.at(0).stationNumber, 1);
-    EXPECT_NEAR(form.stationModels.at(1).earth.layers[0].rho / rho, 1.0, 1e-9);
-    EXPECT_EQ(form.stationMasks.at(1), std::vector<std::size_t>{4});
-    EXPECT_FALSE(form.modelsUnsaved);
+    ASSERT_TRUE(form.interpretation().stationModels.empty());
+    ASSERT_TRUE(form.interpretation().openAllModelsFrom(path));
+    ASSERT_EQ(form.interpretation().stationModels.size(), 2u);
+    EXPECT_EQ(form.interpretation().stationModels.at(0).stationNumber, 1);
+    EXPECT_NEAR(form.interpretation().stationModels.at(1).earth.layers[0].rho / rho, 1.0, 1e-9);
+    EXPECT_EQ(form.interpretation().stationMasks.at(1), std::vector<std::size_t>{4});
+    EXPECT_FALSE(form.interpretation().modelsUnsaved);
 }
 
 // The panel's fit of one station: "自动" by default with the misfit of every count tried, the ranges in
 // their own columns, and the segment factors when 分段校正 is ticked.
 TEST_F(InterpretationTest, TheFitReportsItsLayerChoiceRangesAndSegmentFactors) {
     openSurvey();
-    EXPECT_TRUE(form.modelPanel->autoLayers());
-    form.onFitStation();
+    EXPECT_TRUE(form.interpretation().modelPanel->autoLayers());
+    form.interpretation().onFitStation();
     ASSERT_TRUE(form.sheet->stationModel);
     const model::FitReport& report = form.sheet->stationModel->report;
     EXPECT_FALSE(report.layerSearch.empty());
     EXPECT_EQ(static_cast<int>(form.sheet->stationModel->earth.size()), report.layersChosen);
-    EXPECT_TRUE(form.modelPanel->reportLabel->text().contains(u("自动选择")));
+    EXPECT_TRUE(form.interpretation().modelPanel->reportLabel->text().contains(u("自动选择")));
     EXPECT_FALSE(table().item(0, InterpretationPanel::RhoRangeColumn)->text().isEmpty());
-    EXPECT_TRUE(form.modelPanel->autoLayers()) << "the chosen count does not replace 自动";
+    EXPECT_TRUE(form.interpretation().modelPanel->autoLayers()) << "the chosen count does not replace 自动";
 
-    form.modelPanel->segmentCheck->setChecked(true);
-    form.onFitStation();
+    form.interpretation().modelPanel->segmentCheck->setChecked(true);
+    form.interpretation().onFitStation();
     // The survey's stations were measured with MN/2 of 0.4, 1, 5 and 10 m.
     ASSERT_EQ(form.sheet->stationModel->report.segments.size(), 4u);
     EXPECT_TRUE(form.sheet->stationModel->report.segments.front().reference);
-    EXPECT_TRUE(form.modelPanel->reportLabel->text().contains(u("分段因子")));
+    EXPECT_TRUE(form.interpretation().modelPanel->reportLabel->text().contains(u("分段因子")));
 }
 
 // However tall the panel grows (ten layers), the plot control window leaves its buttons free.
@@ -589,13 +594,14 @@ TEST_F(InterpretationTest, ATallPanelKeepsItsButtonsClearOfThePlotControlWindow)
     form.setWindowState(Qt::WindowNoState);
     form.resize(1600, 760);
     openSurvey();
-    form.modelPanel->show();
+    form.interpretation().modelPanel->show();
     for (int layers : {6, 10, 2}) {
-        form.modelPanel->layerCountSpin->setValue(layers);
+        form.interpretation().modelPanel->layerCountSpin->setValue(layers);
         for (int i = 0; i < 5; ++i)
             QCoreApplication::processEvents();
-        for (const QWidget* button : {static_cast<QWidget*>(form.modelPanel->fitButton),
-                                      static_cast<QWidget*>(form.modelPanel->forwardButton)}) {
+        for (const QWidget* button :
+             {static_cast<QWidget*>(form.interpretation().modelPanel->fitButton),
+              static_cast<QWidget*>(form.interpretation().modelPanel->forwardButton)}) {
             const QRect at(button->mapToGlobal(QPoint(0, 0)), button->size());
             EXPECT_FALSE(form.plotControlWindow()->frameGeometry().intersects(at)) << layers << " layers";
         }
@@ -605,7 +611,7 @@ TEST_F(InterpretationTest, ATallPanelKeepsItsButtonsClearOfThePlotControlWindow)
 // Opening another file would discard the stations' models: the user's open asks first, and 取消 keeps them.
 TEST_F(InterpretationTest, OpeningAnotherFileAsksAboutModelsNotSaved) {
     openSurvey();
-    form.onFitStation();
+    form.interpretation().onFitStation();
     ASSERT_TRUE(form.sheet->stationModel);
     ui->queueAnswer(MsgResult::Cancel);
     EXPECT_FALSE(form.openDataAfterAsking(realSurvey, DataFileKind::Column));

@@ -26,6 +26,8 @@
 
 #include <set>
 
+#include "app/FileCommands.h"
+#include "app/InterpretationController.h"
 #include "app/MainWindow.h"
 #include "app/SheetImageWidget.h"
 #include "app/WindowMain.h"
@@ -104,7 +106,7 @@ TEST_F(MainWindowTest, HelpMenuStandsAtTheRightWhereTheStyleCanDoIt) {
     bar->resize(1000, bar->sizeHint().height());
     QCoreApplication::processEvents();
     const QRect help = bar->actionGeometry(form.helpMenu->menuAction());
-    const QRect interpret = bar->actionGeometry(form.interpretMenu->menuAction());
+    const QRect interpret = bar->actionGeometry(form.interpretation().interpretMenu->menuAction());
     EXPECT_GT(help.right(), bar->width() - 20);
     EXPECT_GT(help.left() - interpret.right(), 500);
     bar->setStyle(nullptr);
@@ -119,7 +121,7 @@ TEST_F(MainWindowTest, MenuBarHoldsEveryItemInItsStartState) {
     EXPECT_EQ(menus[0]->menu(), form.fileMenu);
     EXPECT_EQ(menus[1]->menu(), form.graphMenu);
     EXPECT_EQ(menus[2]->menu(), form.editMenu);
-    EXPECT_EQ(menus[3]->menu(), form.interpretMenu);
+    EXPECT_EQ(menus[3]->menu(), form.interpretation().interpretMenu);
 
     const QKeySequence none;
     expectMenu(form.fileMenu, "文件(&F)",
@@ -260,21 +262,21 @@ TEST_F(MainWindowTest, StatusBarHasFivePanelsWithTheStartTexts) {
 }
 
 TEST_F(MainWindowTest, FileDialogsCarryTheirTitlesFiltersAndStartFolder) {
-    EXPECT_EQ(form.openFileDialog()->windowTitle(), u("打开数据文件"));
-    EXPECT_EQ(form.openFileDialog()->nameFilters(),
+    EXPECT_EQ(form.files().openFileDialog()->windowTitle(), u("打开数据文件"));
+    EXPECT_EQ(form.files().openFileDialog()->nameFilters(),
               QStringList({u("Dat格式文件(*.dat)"), u("VES格式文件(*.ves)")}));
-    EXPECT_EQ(form.openFileDialog()->fileMode(), QFileDialog::ExistingFile);
+    EXPECT_EQ(form.files().openFileDialog()->fileMode(), QFileDialog::ExistingFile);
 
     const QString expected =
         QString::fromStdString(dataFolderFor(QCoreApplication::applicationDirPath().toStdString()));
-    EXPECT_EQ(form.dataFolder, expected);
+    EXPECT_EQ(form.files().dataFolder, expected);
     EXPECT_TRUE(expected.endsWith(QStringLiteral("/Data/")));
-    EXPECT_EQ(QDir(form.openFileDialog()->directory()).absolutePath(), QDir(expected).absolutePath());
+    EXPECT_EQ(QDir(form.files().openFileDialog()->directory()).absolutePath(), QDir(expected).absolutePath());
 
-    EXPECT_EQ(form.saveFileDialog()->windowTitle(), u("保存平面剖面图为"));
-    EXPECT_EQ(form.saveFileDialog()->nameFilters(), QStringList({u("位图文件(*.bmp)")}));
-    EXPECT_EQ(form.saveFileDialog()->acceptMode(), QFileDialog::AcceptSave);
-    EXPECT_FALSE(form.saveFileDialog()->testOption(QFileDialog::DontConfirmOverwrite));
+    EXPECT_EQ(form.files().saveFileDialog()->windowTitle(), u("保存平面剖面图为"));
+    EXPECT_EQ(form.files().saveFileDialog()->nameFilters(), QStringList({u("位图文件(*.bmp)")}));
+    EXPECT_EQ(form.files().saveFileDialog()->acceptMode(), QFileDialog::AcceptSave);
+    EXPECT_FALSE(form.files().saveFileDialog()->testOption(QFileDialog::DontConfirmOverwrite));
 }
 
 TEST_F(MainWindowTest, PlotControlWindowIsCreatedHiddenWhenTheWindowIsFirstShown) {
@@ -367,9 +369,9 @@ TEST(QtTranslations, StandardDialogButtonsAreChinese) {
 
 TEST_F(MainWindowTest, FileDialogsAreMadeWhenFirstUsed) {
     EXPECT_TRUE(form.findChildren<QFileDialog*>().isEmpty());
-    QFileDialog* open = form.openFileDialog();
+    QFileDialog* open = form.files().openFileDialog();
     EXPECT_EQ(form.findChildren<QFileDialog*>().size(), 1);
-    EXPECT_EQ(form.openFileDialog(), open);
+    EXPECT_EQ(form.files().openFileDialog(), open);
 }
 
 #include "MainWindowTest.moc"

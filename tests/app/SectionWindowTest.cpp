@@ -1,4 +1,5 @@
 #include "app/SectionWindow.h"
+#include "app/InterpretationController.h"
 #include "app/InterpretationPanel.h"
 #include "app/QtUi.h"
 
@@ -276,7 +277,7 @@ TEST_F(MainWindowSectionTest, TheModelSectionDrawsAStationWithItsModelFromTheMai
     SheetModel typed;
     typed.stationNumber = 102;
     typed.earth.layers = {{40, 3, 0}, {400, 0, 0}};
-    form.stationModels[1] = typed; // typed by the user, not fitted
+    form.interpretation().stationModels[1] = typed; // typed by the user, not fitted
     form.sectionAction->trigger();
     form.sectionWindow->parameterCombo->setCurrentIndex(SectionWindow::modelSectionItem);
     ASSERT_TRUE(form.sectionWindow->refresh());
@@ -302,7 +303,7 @@ TEST_F(MainWindowSectionTest, AStationClickedInTheModelSectionBringsItsFittedMod
     EXPECT_EQ(form.sheet->stationModel->stationNumber, fitted->stationNumber);
     ASSERT_EQ(form.sheet->stationModel->earth.size(), fitted->layers.size());
     EXPECT_EQ(form.sheet->stationModel->earth.layers[0].rho, fitted->layers[0].rho);
-    EXPECT_NE(form.modelPanel->reportLabel->text(), QString::fromUtf8("当前测点没有模型。"));
+    EXPECT_NE(form.interpretation().modelPanel->reportLabel->text(), QString::fromUtf8("当前测点没有模型。"));
 }
 
 // A file opened while the section window shows the model section marks that section stale; its fits

@@ -11,7 +11,7 @@
 
 namespace {
 
-class SheetEditing : public apptest::SheetWindowTest {
+class SheetEditingTest : public apptest::SheetWindowTest {
 protected:
     void SetUp() override {
         apptest::SheetWindowTest::SetUp();
@@ -28,7 +28,7 @@ constexpr const char* notANumber = "注意:\n\t输入的轴长度不是有效的
 
 } // namespace
 
-TEST_F(SheetEditing, ClicksOnTheAxesOpenTheirDialogsWithTheirCaptions) {
+TEST_F(SheetEditingTest, ClicksOnTheAxesOpenTheirDialogsWithTheirCaptions) {
     const SheetState& s = *form.sheet;
     const float w = s.xLength;
     const float h = s.yLength;
@@ -51,7 +51,7 @@ TEST_F(SheetEditing, ClicksOnTheAxesOpenTheirDialogsWithTheirCaptions) {
     EXPECT_EQ(titleCalls, 0);
 }
 
-TEST_F(SheetEditing, TheTitleWinsOverAnAxisItOverlaps) {
+TEST_F(SheetEditingTest, TheTitleWinsOverAnAxisItOverlaps) {
     SheetState& s = *form.sheet;
     // The title's box reaches down from its anchor over the top axis.
     s.titleText.y1 = s.yLength + 4;
@@ -60,7 +60,7 @@ TEST_F(SheetEditing, TheTitleWinsOverAnAxisItOverlaps) {
     EXPECT_EQ(axisCalls, 0);
 }
 
-TEST_F(SheetEditing, TitleDialogOkRedrawsAndCancelChangesNothing) {
+TEST_F(SheetEditingTest, TitleDialogOkRedrawsAndCancelChangesNothing) {
     const QImage shown = picture();
     form.saved = true;
     form.editTitleToolAction->trigger();
@@ -76,7 +76,7 @@ TEST_F(SheetEditing, TitleDialogOkRedrawsAndCancelChangesNothing) {
     EXPECT_FALSE(form.saved);
 }
 
-TEST_F(SheetEditing, ACurveClickGivesTheLinePenEvenAfterCancelAndUntickedCurvesFallThrough) {
+TEST_F(SheetEditingTest, ACurveClickGivesTheLinePenEvenAfterCancelAndUntickedCurvesFallThrough) {
     SheetState& s = *form.sheet;
     // M1 drawn over the resistivity curve's points; RES unticked, M1 ticked.
     form.plotControlWindow()->m1Check->setChecked(true);
@@ -104,7 +104,7 @@ TEST_F(SheetEditing, ACurveClickGivesTheLinePenEvenAfterCancelAndUntickedCurvesF
     EXPECT_TRUE(form.saved);
 }
 
-TEST_F(SheetEditing, ClicksOnTheLegendOrEmptyPaperChangeNothing) {
+TEST_F(SheetEditingTest, ClicksOnTheLegendOrEmptyPaperChangeNothing) {
     SheetState& s = *form.sheet;
     form.plotControlWindow()->symbolList->setCurrentIndex(4);
     form.plotControlWindow()->onSymbolChosen();
@@ -113,14 +113,14 @@ TEST_F(SheetEditing, ClicksOnTheLegendOrEmptyPaperChangeNothing) {
     const QImage shown = picture();
     // On the legend entry's symbol, then on two corners of the paper.
     clickAt(s.xLength - 200 + 37, s.yLength - 62);
-    form.onSheetImagePressed(Qt::LeftButton, Qt::NoModifier, 3, 3);
-    form.onSheetImagePressed(Qt::RightButton, Qt::NoModifier, 3, picture().height() - 3);
+    form.editing().onSheetImagePressed(Qt::LeftButton, Qt::NoModifier, 3, 3);
+    form.editing().onSheetImagePressed(Qt::RightButton, Qt::NoModifier, 3, picture().height() - 3);
     EXPECT_EQ(dialogCalls(), 0);
     EXPECT_TRUE(form.saved);
     EXPECT_EQ(picture(), shown);
 }
 
-TEST_F(SheetEditing, AxisDialogOkRelaysTheSheetOutAndTheRightAxisLimitsLast) {
+TEST_F(SheetEditingTest, AxisDialogOkRelaysTheSheetOutAndTheRightAxisLimitsLast) {
     SheetState& s = *form.sheet;
     axisEdit = [](Axis& axis, float* limitMin, float* limitMax) {
         axis.rangeMin = 5;
@@ -131,19 +131,19 @@ TEST_F(SheetEditing, AxisDialogOkRelaysTheSheetOutAndTheRightAxisLimitsLast) {
             *limitMax = 50;
         return true;
     };
-    form.editAxis(4);
+    form.editing().editAxis(4);
     EXPECT_EQ(s.ipMin, 0.0f);
     EXPECT_EQ(s.ipMax, 50.0f);
     EXPECT_EQ(s.rightAxis.rangeMin, 0.0f);
     EXPECT_EQ(s.rightAxis.rangeMax, 50.0f);
     EXPECT_EQ(s.m1Curve.yMax, 50.0f);
     // The left axis's range comes back from the stored resistivity decades.
-    form.editAxis(2);
+    form.editing().editAxis(2);
     EXPECT_EQ(s.leftAxis.rangeMin, s.rhoMin);
     EXPECT_EQ(s.leftAxis.rangeMax, s.rhoMax);
 }
 
-TEST_F(SheetEditing, ALimitThatIsNoNumberIsShownAndNothingIsRelaidOut) {
+TEST_F(SheetEditingTest, ALimitThatIsNoNumberIsShownAndNothingIsRelaidOut) {
     SheetState& s = *form.sheet;
     const QImage shown = picture();
     axisEdit = [](Axis& axis, float*, float*) -> bool {
@@ -151,7 +151,7 @@ TEST_F(SheetEditing, ALimitThatIsNoNumberIsShownAndNothingIsRelaidOut) {
         axis.x2 = 123;
         throw ConversionError("'abc' is not a valid floating point value");
     };
-    form.editAxis(3);
+    form.editing().editAxis(3);
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "'abc' is not a valid floating point value");
     EXPECT_EQ(ui->messages[0].caption, "电测深曲线绘制系统");
@@ -161,7 +161,7 @@ TEST_F(SheetEditing, ALimitThatIsNoNumberIsShownAndNothingIsRelaidOut) {
     EXPECT_EQ(picture(), shown);
 }
 
-TEST_F(SheetEditing, LengthQueriesShowTheLengthAndTakeLocaleNumbers) {
+TEST_F(SheetEditingTest, LengthQueriesShowTheLengthAndTakeLocaleNumbers) {
     SheetState& s = *form.sheet;
     ui->queueInput("12,5");
     form.setYLengthToolAction->trigger();
@@ -197,11 +197,11 @@ TEST_F(SheetEditing, LengthQueriesShowTheLengthAndTakeLocaleNumbers) {
     EXPECT_EQ(ui->inputPrompts.size(), prompts);
 }
 
-TEST_F(SheetEditing, AThirtyCentimetreYAxisGrowsTheA4PaperToFortyFive) {
+TEST_F(SheetEditingTest, AThirtyCentimetreYAxisGrowsTheA4PaperToFortyFive) {
     SheetState& s = *form.sheet;
     ASSERT_EQ(s.sheetHeightCm, 29.7f);
     ui->queueInput("30");
-    form.onSetYLength();
+    form.editing().onSetYLength();
     EXPECT_EQ(s.sheetHeightCm, 45.0f);
     EXPECT_EQ(s.yLength, 3000.0f);
     // 45 cm at 96 dpi.
@@ -213,11 +213,11 @@ TEST_F(SheetEditing, AThirtyCentimetreYAxisGrowsTheA4PaperToFortyFive) {
     EXPECT_FLOAT_EQ(s.titleText.y1, 3000.0f + s.titleGapCm * 100.0f);
 }
 
-TEST_F(SheetEditing, ALengthGivingAnUndrawablePaperIsRefusedAndKeepsTheSheet) {
+TEST_F(SheetEditingTest, ALengthGivingAnUndrawablePaperIsRefusedAndKeepsTheSheet) {
     SheetState& s = *form.sheet;
     const QImage shown = picture();
     ui->queueInput("100000");
-    form.onSetXLength();
+    form.editing().onSetXLength();
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].icon, MsgIcon::Warning);
     EXPECT_EQ(s.xLengthCm, 18.75f);
@@ -225,17 +225,17 @@ TEST_F(SheetEditing, ALengthGivingAnUndrawablePaperIsRefusedAndKeepsTheSheet) {
     EXPECT_EQ(picture(), shown);
 }
 
-TEST_F(SheetEditing, GeometryCommandsWaitForStations) {
+TEST_F(SheetEditingTest, GeometryCommandsWaitForStations) {
     SheetState& s = *form.sheet;
     s.stations.clear();
     ui->queueInput("7");
-    form.onSetXLength();
+    form.editing().onSetXLength();
     EXPECT_TRUE(ui->inputPrompts.empty());
-    form.editAxis(1);
+    form.editing().editAxis(1);
     EXPECT_EQ(axisCalls, 0);
 }
 
-TEST_F(SheetEditing, LegendSwitchTogglesSymbolsAndItsButton) {
+TEST_F(SheetEditingTest, LegendSwitchTogglesSymbolsAndItsButton) {
     SheetState& s = *form.sheet;
     ASSERT_TRUE(s.legendVisible);
     form.legendToolAction->trigger();
@@ -249,22 +249,22 @@ TEST_F(SheetEditing, LegendSwitchTogglesSymbolsAndItsButton) {
     EXPECT_TRUE(s.zpCurve.showSymbols);
 }
 
-TEST_F(SheetEditing, FrameDistanceAndAnomalyThresholdQueries) {
+TEST_F(SheetEditingTest, FrameDistanceAndAnomalyThresholdQueries) {
     SheetState& s = *form.sheet;
     ui->queueInput("abc");
-    form.onSetMargin();
+    form.editing().onSetMargin();
     EXPECT_EQ(s.marginCm, 1.5f);
     EXPECT_TRUE(ui->messages.empty()) << "text that is no number is ignored";
     ui->queueInput("2.5");
-    form.onSetMargin();
+    form.editing().onSetMargin();
     EXPECT_EQ(s.marginCm, 2.5f);
 
     ui->queueInput("abc");
-    form.onSetAnomalyThreshold();
+    form.editing().onSetAnomalyThreshold();
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "输入的异常阈值非法！");
     EXPECT_EQ(ui->messages[0].caption, "错误...");
     ui->queueInput("3");
-    form.onSetAnomalyThreshold();
+    form.editing().onSetAnomalyThreshold();
     EXPECT_EQ(s.anomalyThreshold, 0.0f) << "3 x variance 0";
 }

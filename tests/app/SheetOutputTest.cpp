@@ -1,5 +1,6 @@
 // Print, paper check and clipboard copy of the main window, and the saved flag after edits.
 #include "SheetWindowFixture.h"
+#include "app/OutputCommands.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -26,14 +27,14 @@ TEST_F(SheetOutput, PaperCheckCountsWholeInchesAndWarnsWidthFirst) {
     SheetState& s = *form.sheet;
     s.xLengthCm = 20.3f;
     s.yLengthCm = 27.9f;
-    form.checkPaperSize(4900, 6900, 600, 600);
+    form.output().checkPaperSize(4900, 6900, 600, 600);
     EXPECT_TRUE(ui->messages.empty());
     EXPECT_FLOAT_EQ(s.xLength, 2030.0f);
     EXPECT_FLOAT_EQ(s.yLength, 2790.0f);
 
     // 20.5 cm is less than the page's 20.7 cm but more than its 8 whole inches.
     s.xLengthCm = 20.5f;
-    form.checkPaperSize(4900, 6900, 600, 600);
+    form.output().checkPaperSize(4900, 6900, 600, 600);
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, widthWarning);
     EXPECT_EQ(ui->messages[0].caption, "警告");
@@ -42,7 +43,7 @@ TEST_F(SheetOutput, PaperCheckCountsWholeInchesAndWarnsWidthFirst) {
 
     ui->messages.clear();
     s.yLengthCm = 28.0f;
-    form.checkPaperSize(4900, 6900, 600, 600);
+    form.output().checkPaperSize(4900, 6900, 600, 600);
     ASSERT_EQ(ui->messages.size(), 2u);
     EXPECT_EQ(ui->messages[0].text, widthWarning);
     EXPECT_EQ(ui->messages[1].text, heightWarning);
@@ -51,16 +52,16 @@ TEST_F(SheetOutput, PaperCheckCountsWholeInchesAndWarnsWidthFirst) {
 
     // A page without a resolution warns about nothing and does not divide by zero.
     ui->messages.clear();
-    form.checkPaperSize(4900, 6900, 0, 0);
+    form.output().checkPaperSize(4900, 6900, 0, 0);
     EXPECT_TRUE(ui->messages.empty());
 }
 
 TEST_F(SheetOutput, CopyTakesTheAreaAroundFigureAndTitleWithoutRepainting) {
     // Default layout: 5 x 5 cm on A4, title gap 3.5 cm, at 96 dpi:
     // width 8 cm = 302.4, height 10.5 cm = 396.9, left 6.5 cm = 245.7, top 11.35 cm = 429.0 pixels.
-    EXPECT_EQ(form.copyRectangle(96, 96), QRect(245, 428, 302, 396));
+    EXPECT_EQ(form.output().copyRectangle(96, 96), QRect(245, 428, 302, 396));
     // At 600 dpi: 1889.8, 2480.3, 1535.4, 2681.1.
-    EXPECT_EQ(form.copyRectangle(600, 600), QRect(1535, 2681, 1889, 2480));
+    EXPECT_EQ(form.output().copyRectangle(600, 600), QRect(1535, 2681, 1889, 2480));
 
     form.saved = true;
     const QImage shown = form.sheetImage->picture();
@@ -79,7 +80,7 @@ TEST_F(SheetOutput, PrintsThePageOnThePrinterChosenWithItsJobTitle) {
     openColumnSample();
     ui->messages.clear();
     const QString pdf = folder.filePath(QStringLiteral("sheet.pdf"));
-    QPrinter& printer = form.printer();
+    QPrinter& printer = form.output().printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(pdf);
     printer.setPageSize(QPageSize(QPageSize::A4));
@@ -106,10 +107,10 @@ TEST_F(SheetOutput, PrintsThePageOnThePrinterChosenWithItsJobTitle) {
 TEST_F(SheetOutput, PrintingWithAPrinterThatCannotStartSaysSo) {
     openColumnSample();
     ui->messages.clear();
-    QPrinter& printer = form.printer();
+    QPrinter& printer = form.output().printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setOutputFileName(folder.filePath(QStringLiteral("missing/folder/sheet.pdf")));
-    form.onPrint();
+    form.output().onPrint();
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "注意:\n\t没有可用的打印机，无法打印！");
     EXPECT_EQ(ui->waitDepth, 0);
@@ -123,15 +124,15 @@ TEST_F(SheetOutput, APrintThatCouldNotStartLeavesThePrinterUsable) {
     // The system's printer, as the window first offers it: where there is none, the job cannot start.
     if (!QPrinterInfo::availablePrinters().isEmpty())
         GTEST_SKIP() << "a printer is installed: the test would print on it";
-    form.onPrint();
+    form.output().onPrint();
     ASSERT_EQ(ui->messages.size(), 1u);
 
     // What the printer set-up dialog does with a file name typed there.
     const QString pdf = folder.filePath(QStringLiteral("later.pdf"));
-    form.printer().setOutputFormat(QPrinter::PdfFormat);
-    form.printer().setOutputFileName(pdf);
-    form.printer().setPageSize(QPageSize(QPageSize::A3));
-    form.onPrint();
+    form.output().printer().setOutputFormat(QPrinter::PdfFormat);
+    form.output().printer().setOutputFileName(pdf);
+    form.output().printer().setPageSize(QPageSize(QPageSize::A3));
+    form.output().onPrint();
     for (std::size_t i = 1; i < ui->messages.size(); ++i)
         EXPECT_NE(ui->messages[i].text, "注意:\n\t没有可用的打印机，无法打印！");
     EXPECT_TRUE(QFile::exists(pdf));
@@ -148,16 +149,16 @@ TEST_F(SheetOutput, EditsAfterASaveMakeTheSheetUnsavedAgain) {
     };
 
     titleAccepts = true;
-    EXPECT_FALSE(afterSave([&] { form.onEditTitle(); })) << "title";
+    EXPECT_FALSE(afterSave([&] { form.editing().onEditTitle(); })) << "title";
     axisEdit = [](Axis& axis, float*, float*) {
         axis.showGrid = true;
         return true;
     };
-    EXPECT_FALSE(afterSave([&] { form.editAxis(2); })) << "axis";
+    EXPECT_FALSE(afterSave([&] { form.editing().editAxis(2); })) << "axis";
     ui->queueInput("20");
-    EXPECT_FALSE(afterSave([&] { form.onSetXLength(); })) << "x length";
+    EXPECT_FALSE(afterSave([&] { form.editing().onSetXLength(); })) << "x length";
     ui->queueInput("14");
-    EXPECT_FALSE(afterSave([&] { form.onSetYLength(); })) << "y length";
+    EXPECT_FALSE(afterSave([&] { form.editing().onSetYLength(); })) << "y length";
     EXPECT_FALSE(afterSave([&] { form.legendToolAction->trigger(); })) << "legend switch";
     EXPECT_FALSE(afterSave([&] { form.plotControlWindow()->applyButton->click(); })) << "apply";
     const Curve& res = s.resCurve;
@@ -166,12 +167,12 @@ TEST_F(SheetOutput, EditsAfterASaveMakeTheSheetUnsavedAgain) {
 
     // Commands that change nothing on the sheet leave a saved sheet saved.
     titleAccepts = false;
-    EXPECT_TRUE(afterSave([&] { form.onEditTitle(); })) << "title dialog cancelled";
+    EXPECT_TRUE(afterSave([&] { form.editing().onEditTitle(); })) << "title dialog cancelled";
     axisEdit = nullptr;
-    EXPECT_TRUE(afterSave([&] { form.editAxis(1); })) << "axis dialog cancelled";
+    EXPECT_TRUE(afterSave([&] { form.editing().editAxis(1); })) << "axis dialog cancelled";
     ui->queueInput("20", false);
-    EXPECT_TRUE(afterSave([&] { form.onSetXLength(); })) << "length query cancelled";
-    EXPECT_TRUE(afterSave([&] { form.onCopy(); })) << "copy";
+    EXPECT_TRUE(afterSave([&] { form.editing().onSetXLength(); })) << "length query cancelled";
+    EXPECT_TRUE(afterSave([&] { form.output().onCopy(); })) << "copy";
 
     // The close question is asked again for an edited sheet, and save works again.
     form.saved = true;

@@ -14,7 +14,9 @@
 #include <string>
 
 #include "ScriptedUi.h"
+#include "app/FileCommands.h"
 #include "app/MainWindow.h"
+#include "app/SheetEditing.h"
 #include "app/SheetImageWidget.h"
 #include "render/GbkCodec.h"
 
@@ -48,13 +50,14 @@ protected:
         auto scripted = std::make_unique<ScriptedUi>();
         ui = scripted.get();
         form.setUi(std::move(scripted));
-        form.titleDialog = [this](TextItem&, float& gap) {
+        form.editing().titleDialog = [this](TextItem&, float& gap) {
             ++titleCalls;
             if (titleAccepts)
                 gap = newTitleGapCm;
             return titleAccepts;
         };
-        form.axisDialog = [this](Axis& axis, const QString& caption, float* limitMin, float* limitMax) {
+        form.editing().axisDialog = [this](Axis& axis, const QString& caption, float* limitMin,
+                                           float* limitMax) {
             ++axisCalls;
             lastAxis = &axis;
             lastAxisCaption = caption;
@@ -62,7 +65,7 @@ protected:
                 return axisEdit(axis, limitMin, limitMax);
             return false;
         };
-        form.penDialog = [this](Pen& pen) {
+        form.editing().penDialog = [this](Pen& pen) {
             ++penCalls;
             // The pen dialog changes the pen while the user works, then the user cancels.
             pen.width = penWidthTyped;
@@ -101,8 +104,8 @@ protected:
     }
     void clickAt(double x, double y) {
         const QPoint at = pixelOf(x, y);
-        form.onSheetImagePressed(Qt::LeftButton, Qt::NoModifier, at.x(), at.y());
-        form.onSheetImageReleased(Qt::LeftButton, at.x(), at.y());
+        form.editing().onSheetImagePressed(Qt::LeftButton, Qt::NoModifier, at.x(), at.y());
+        form.editing().onSheetImageReleased(Qt::LeftButton, at.x(), at.y());
     }
 
     MainWindow form;

@@ -1,6 +1,7 @@
 // The main window's sheet: the empty sheet at start-up, the open-data command around its core,
 // the plot control window's apply, and the display-mode commands.
 #include "SheetWindowFixture.h"
+#include "app/InterpretationController.h"
 
 #include <QAction>
 #include <QApplication>
@@ -162,7 +163,7 @@ void answerOpenDialog(const QString& file, int filter) {
 TEST_F(SheetWindow, CancellingTheOpenDialogChangesNothing) {
     const QImage before = picture();
     answerOpenDialog({}, 0);
-    form.onOpenData();
+    form.files().onOpenData();
     EXPECT_TRUE(form.saved);
     EXPECT_TRUE(ui->messages.empty());
     EXPECT_EQ(picture(), before);
@@ -172,7 +173,7 @@ TEST_F(SheetWindow, CancellingTheOpenDialogChangesNothing) {
 TEST_F(SheetWindow, TheDialogsFilterChoosesTheReaderNotTheFileName) {
     // A column file opened as a tagged file yields no station.
     answerOpenDialog(sampleFile("sample-ip.dat"), 1);
-    form.onOpenData();
+    form.files().onOpenData();
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "加载的数据文件没有电测深数据。");
     EXPECT_EQ(ui->messages[0].icon, MsgIcon::Question);
@@ -180,7 +181,7 @@ TEST_F(SheetWindow, TheDialogsFilterChoosesTheReaderNotTheFileName) {
     EXPECT_FALSE(form.saveBitmapToolAction->isVisible());
 
     answerOpenDialog(sampleFile("sample-ip.dat"), 0);
-    form.onOpenData();
+    form.files().onOpenData();
     EXPECT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(form.sheet->stations.size(), 6u);
     EXPECT_TRUE(form.saveBitmapToolAction->isVisible());
@@ -209,7 +210,7 @@ TEST_F(SheetWindow, ASecondOpenKeepsTheToolBarAndResetsTheSelection) {
 // their models go too, so that the screen agrees with the commands, which have no data.
 TEST_F(SheetWindow, AnOpenWithoutStationsClearsWhatWasDrawnFromThePreviousFile) {
     openColumnSample();
-    form.onFitStation();
+    form.interpretation().onFitStation();
     ASSERT_TRUE(form.sheet->stationModel);
     const QImage shown = picture();
     // A column file whose second line is not a sounding header.
@@ -232,7 +233,7 @@ TEST_F(SheetWindow, AnOpenWithoutStationsClearsWhatWasDrawnFromThePreviousFile) 
     EXPECT_FALSE(form.plotControlWindow()->isVisible());
     EXPECT_NE(form.statusPanels[2]->text(), u("数据剖面图绘制成功。"));
     for (QAction* needsData : {form.saveBitmapAction, form.exportAction, form.printAction, form.copyAction,
-                               form.fitStationAction, form.sectionAction})
+                               form.interpretation().fitStationAction, form.sectionAction})
         EXPECT_FALSE(needsData->isEnabled()) << needsData->text().toStdString();
     EXPECT_FALSE(form.saveBitmapToolAction->isVisible());
 
@@ -385,9 +386,9 @@ TEST_F(SheetWindow, PlotControlWindowFollowsTheWindowUntilMoved) {
 // After an open that found no station, the axis commands say why they do nothing.
 TEST_F(SheetWindow, AxisCommandsWithoutStationsSayWhy) {
     const std::vector<std::pair<const char*, std::function<void()>>> commands{
-        {"x length", [this] { form.onSetXLength(); }},
-        {"y length", [this] { form.onSetYLength(); }},
-        {"axis click", [this] { form.editAxis(3); }},
+        {"x length", [this] { form.editing().onSetXLength(); }},
+        {"y length", [this] { form.editing().onSetYLength(); }},
+        {"axis click", [this] { form.editing().editAxis(3); }},
     };
     openColumnSample();
     form.openDataPath(writeFile("plain.dat", "样例\n剖面 数据\n1 2 3\n"), DataFileKind::Column);
@@ -436,7 +437,7 @@ TEST_F(SheetWindow, GrownPaperIsCentredAndThePlotControlWindowLeavesTheFrameFree
     EXPECT_FALSE(form.plotControlWindow()->frameGeometry().intersects(frame));
 
     ui->queueInput("40");
-    form.onSetXLength();
+    form.editing().onSetXLength();
     const QSize box = form.scrollArea->viewport()->size();
     ASSERT_GT(form.sheetImage->width(), box.width());
     EXPECT_EQ(form.sheetImage->pos(), MainWindow::centredImagePosition(box, form.sheetImage->size()));

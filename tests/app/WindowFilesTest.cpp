@@ -1,6 +1,7 @@
 // Files in and out of the main window beyond the open dialog: the export command, opening by drag
 // and drop and from the command line, the open dialog's folder, a cancelled read and the quality note.
 #include "SheetWindowFixture.h"
+#include "app/OutputCommands.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -110,7 +111,7 @@ TEST_F(WindowFiles, ExportIsOfferedWithTheOtherCommandsAfterTheFirstOpen) {
     EXPECT_TRUE(form.exportAction->isEnabled());
     EXPECT_TRUE(form.exportToolAction->isVisible());
     EXPECT_EQ(form.exportToolAction->toolTip(), u("导出图形"));
-    EXPECT_EQ(form.exportFileDialog()->nameFilters(),
+    EXPECT_EQ(form.output().exportFileDialog()->nameFilters(),
               QStringList({QStringLiteral("PDF (*.pdf)"), QStringLiteral("SVG (*.svg)"),
                            QStringLiteral("PNG (*.png)")}));
 }
@@ -123,7 +124,7 @@ TEST_F(WindowFiles, ExportWritesTheSheetAsPdfSvgAndPngAndLeavesSavedAlone) {
     ASSERT_FALSE(form.saved);
 
     answerExportDialog(folder.filePath(QStringLiteral("sheet")), 0);
-    ASSERT_TRUE(form.onExport());
+    ASSERT_TRUE(form.output().onExport());
     const QByteArray pdf = contentsOf(folder.filePath(QStringLiteral("sheet.pdf")));
     EXPECT_TRUE(pdf.startsWith("%PDF"));
     // The paper in whole points: 28 cm wide (793.7), 29.7 cm high (841.9).
@@ -132,7 +133,7 @@ TEST_F(WindowFiles, ExportWritesTheSheetAsPdfSvgAndPngAndLeavesSavedAlone) {
 
     form.saved = true;
     answerExportDialog(folder.filePath(QStringLiteral("sheet.svg")), 1);
-    ASSERT_TRUE(form.onExport());
+    ASSERT_TRUE(form.output().onExport());
     const QByteArray svg = contentsOf(folder.filePath(QStringLiteral("sheet.svg")));
     EXPECT_TRUE(svg.contains("width=\"280mm\" height=\"290mm\"")) << svg.left(600).toStdString();
     EXPECT_TRUE(form.saved);
@@ -142,7 +143,7 @@ TEST_F(WindowFiles, ExportWritesTheSheetAsPdfSvgAndPngAndLeavesSavedAlone) {
     form.setUi(std::move(proposals));
     askUi.queueInput("100");
     answerExportDialog(folder.filePath(QStringLiteral("sheet")), 2);
-    ASSERT_TRUE(form.onExport());
+    ASSERT_TRUE(form.output().onExport());
     ASSERT_EQ(askUi.proposals, std::vector<std::string>{"300"});
     EXPECT_TRUE(askUi.messages.empty());
     QImageReader png(folder.filePath(QStringLiteral("sheet.png")));
@@ -160,7 +161,7 @@ TEST_F(WindowFiles, AnOutOfRangeResolutionIsAskedForAgain) {
     ui->queueInput("5000");
     ui->queueInput("100");
     answerExportDialog(folder.filePath(QStringLiteral("again.png")), 2);
-    EXPECT_TRUE(form.onExport());
+    EXPECT_TRUE(form.output().onExport());
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "注意:\n\t分辨率必须是50到2400之间的整数！");
     EXPECT_EQ(ui->inputPrompts.size(), 2u);
@@ -176,7 +177,7 @@ TEST_F(WindowFiles, ExportRefusesResolutionsOutsideTheRangeAndReportsWriteFailur
         ui->messages.clear();
         ui->queueInput(typed);
         answerExportDialog(png, 2);
-        EXPECT_FALSE(form.onExport());
+        EXPECT_FALSE(form.output().onExport());
         ASSERT_EQ(ui->messages.size(), 1u);
         EXPECT_EQ(ui->messages[0].text, "注意:\n\t分辨率必须是50到2400之间的整数！");
         EXPECT_EQ(ui->messages[0].icon, MsgIcon::Warning);
@@ -187,28 +188,28 @@ TEST_F(WindowFiles, ExportRefusesResolutionsOutsideTheRangeAndReportsWriteFailur
     ui->messages.clear();
     ui->queueInput("2400");
     answerExportDialog(png, 2);
-    EXPECT_FALSE(form.onExport());
+    EXPECT_FALSE(form.output().onExport());
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text, "注意:\n\t图纸太大，无法以该分辨率导出！");
     ui->messages.clear();
     ui->queueInput("50");
     answerExportDialog(png, 2);
-    EXPECT_TRUE(form.onExport());
+    EXPECT_TRUE(form.output().onExport());
     EXPECT_EQ(QImageReader(png).size(), QSize(551, 570));
 
     // Cancelling the resolution or the dialog writes nothing and says nothing.
     ui->messages.clear();
     ui->queueInput("300", false);
     answerExportDialog(folder.filePath(QStringLiteral("other.png")), 2);
-    EXPECT_FALSE(form.onExport());
+    EXPECT_FALSE(form.output().onExport());
     answerExportDialog({}, 0);
-    EXPECT_FALSE(form.onExport());
+    EXPECT_FALSE(form.output().onExport());
     EXPECT_TRUE(ui->messages.empty());
     EXPECT_FALSE(QFileInfo::exists(folder.filePath(QStringLiteral("other.png"))));
 
     const QString unwritable = folder.filePath(QStringLiteral("missing/sheet.pdf"));
     answerExportDialog(unwritable, 0);
-    EXPECT_FALSE(form.onExport());
+    EXPECT_FALSE(form.output().onExport());
     ASSERT_EQ(ui->messages.size(), 1u);
     EXPECT_EQ(ui->messages[0].text.rfind("无法导出图形文件:\n" + unwritable.toStdString() + "\n", 0), 0u)
         << ui->messages[0].text;
@@ -221,7 +222,7 @@ TEST_F(WindowFiles, ExportKeepsTheScreenMappingForClickEditing) {
     const int x = form.sheet->viewportX;
     const int y = form.sheet->viewportY;
     answerExportDialog(folder.filePath(QStringLiteral("sheet.pdf")), 0);
-    ASSERT_TRUE(form.onExport());
+    ASSERT_TRUE(form.output().onExport());
     EXPECT_EQ(form.sheet->viewportX, x);
     EXPECT_EQ(form.sheet->viewportY, y);
     titleAccepts = false;
@@ -300,14 +301,16 @@ TEST_F(WindowFiles, TheCommandLineOpensItsFirstArgumentAsTheMenuWould) {
 }
 
 TEST_F(WindowFiles, TheOpenDialogStartsInTheFolderOfTheLastOpenedFile) {
-    EXPECT_EQ(QDir(form.openFileDialog()->directory()).absolutePath(), QDir(form.dataFolder).absolutePath());
+    EXPECT_EQ(QDir(form.files().openFileDialog()->directory()).absolutePath(),
+              QDir(form.files().dataFolder).absolutePath());
     const QString copy = copyOf("sample.ves", QStringLiteral("a.ves"));
     form.openDataPath(copy, DataFileKind::Tagged);
-    EXPECT_EQ(QDir(form.openFileDialog()->directory()).absolutePath(), QDir(folder.path()).absolutePath());
+    EXPECT_EQ(QDir(form.files().openFileDialog()->directory()).absolutePath(),
+              QDir(folder.path()).absolutePath());
     EXPECT_EQ(form.lastDataFile, copy);
     // The bitmap save proposes the data file's name whichever way it was opened.
     openColumnSample();
-    EXPECT_EQ(QDir(form.openFileDialog()->directory()).absolutePath(),
+    EXPECT_EQ(QDir(form.files().openFileDialog()->directory()).absolutePath(),
               QDir(QStringLiteral(VESPLOT_SAMPLE_DATA_DIR)).absolutePath());
 }
 

@@ -1,16 +1,15 @@
-// The interpretation commands of the main window: fitting layered models to the stations, the
-// layered-model panel, the per-station models and the model files.
-#include "app/MainWindow.h"
+#include "app/InterpretationController.h"
 
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <utility>
 
 #include <QAction>
-#include <QDate>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSaveFile>
@@ -20,9 +19,12 @@
 #include "app/FitProgress.h"
 #include "app/InterpretationPanel.h"
 #include "core/Conversions.h"
+#include "core/Ui.h"
 #include "model/BatchFit.h"
 #include "model/LineModelFile.h"
 #include "model/ModelFile.h"
+#include "sheet/ModelOverlay.h"
+#include "sheet/PlotChoices.h"
 #include "sheet/StationSounding.h"
 
 namespace {
@@ -124,22 +126,27 @@ std::string fitErrorText(const model::FitReport& report) {
 
 } // namespace
 
-void MainWindow::createInterpretation() {
-    modelPanel = new InterpretationPanel(this);
-    addDockWidget(Qt::RightDockWidgetArea, modelPanel);
+InterpretationController::InterpretationController(QMainWindow& window, SheetState& sheet, Ui& ui,
+                                                   const QString& dataFile, QAction& undo, QAction& redo)
+    : QObject(&window), window(window), sheet(sheet), ui(ui), dataFile(dataFile), undoAction(undo),
+      redoAction(redo) {
+    modelPanel = new InterpretationPanel(&window);
+    window.addDockWidget(Qt::RightDockWidgetArea, modelPanel);
     modelPanel->hide();
-    // Once the dock has its geometry, the plot control window moves out of the panel's way.
-    connect(modelPanel, &QDockWidget::visibilityChanged, this, &MainWindow::followWithPlotControlWindow,
-            Qt::QueuedConnection);
-    connect(modelPanel, &InterpretationPanel::controlsResized, this, &MainWindow::followWithPlotControlWindow,
-            Qt::QueuedConnection);
-    connect(modelPanel, &InterpretationPanel::fitRequested, this, &MainWindow::onFitStation);
-    connect(modelPanel, &InterpretationPanel::forwardRequested, this, &MainWindow::onForwardModel);
-    connect(modelPanel, &InterpretationPanel::showTableChanged, this, &MainWindow::onShowModelTableToggled);
+    connect(modelPanel, &InterpretationPanel::fitRequested, this, &InterpretationController::onFitStation);
+    connect(modelPanel, &InterpretationPanel::forwardRequested, this,
+            &InterpretationController::onForwardModel);
+    connect(modelPanel, &InterpretationPanel::showTableChanged, this,
+            &InterpretationController::onShowModelTableToggled);
     connect(modelPanel, &InterpretationPanel::segmentSettingChanged, this,
-            &MainWindow::onSegmentSettingChanged);
+            &InterpretationController::onSegmentSettingChanged);
+    connect(&undoAction, &QAction::triggered, this, &InterpretationController::onUndo);
+    connect(&redoAction, &QAction::triggered, this, &InterpretationController::onRedo);
+    createMenu();
+}
 
-    interpretMenu = menuBar()->addMenu(text("解释(&I)"));
+void InterpretationController::createMenu() {
+    interpretMenu = window.menuBar()->addMenu(text("解释(&I)"));
     fitStationAction = interpretMenu->addAction(text("反演当前测点"));
     modelPanelAction = modelPanel->toggleViewAction();
     modelPanelAction->setText(text("模型面板"));
@@ -157,16 +164,16 @@ void MainWindow::createInterpretation() {
                                clearModelAction, saveAllModelsAction, openAllModelsAction})
         needsData->setEnabled(false);
 
-    connect(fitStationAction, &QAction::triggered, this, &MainWindow::onFitStation);
-    connect(fitAllAction, &QAction::triggered, this, &MainWindow::onFitAllStations);
-    connect(saveModelAction, &QAction::triggered, this, &MainWindow::onSaveModel);
-    connect(openModelAction, &QAction::triggered, this, &MainWindow::onOpenModel);
-    connect(clearModelAction, &QAction::triggered, this, &MainWindow::onClearModel);
-    connect(saveAllModelsAction, &QAction::triggered, this, &MainWindow::onSaveAllModels);
-    connect(openAllModelsAction, &QAction::triggered, this, &MainWindow::onOpenAllModels);
+    connect(fitStationAction, &QAction::triggered, this, &InterpretationController::onFitStation);
+    connect(fitAllAction, &QAction::triggered, this, &InterpretationController::onFitAllStations);
+    connect(saveModelAction, &QAction::triggered, this, &InterpretationController::onSaveModel);
+    connect(openModelAction, &QAction::triggered, this, &InterpretationController::onOpenModel);
+    connect(clearModelAction, &QAction::triggered, this, &InterpretationController::onClearModel);
+    connect(saveAllModelsAction, &QAction::triggered, this, &InterpretationController::onSaveAllModels);
+    connect(openAllModelsAction, &QAction::triggered, this, &InterpretationController::onOpenAllModels);
 }
 
-void MainWindow::resetInterpretation(int shownIndex) {
+void InterpretationController::reset(int shownIndex) {
     modelDrag.reset();
     modelsUnsaved = false;
     beforeDrag.reset();
@@ -174,55 +181,37 @@ void MainWindow::resetInterpretation(int shownIndex) {
     refreshUndoActions();
     stationModels.clear();
     stationMasks.clear();
-    sheet->stationModel.reset();
-    sheet->maskedPoints.clear();
-    const bool loaded = !sheet->stations.empty();
-    shownStation.reset();
-    if (loaded && shownIndex >= 0 && static_cast<std::size_t>(shownIndex) < sheet->stations.size())
-        shownStation = static_cast<std::size_t>(shownIndex);
+    sheet.stationModel.reset();
+    sheet.maskedPoints.clear();
+    const bool loaded = !sheet.stations.empty();
+    shown.reset();
+    if (loaded && shownIndex >= 0 && static_cast<std::size_t>(shownIndex) < sheet.stations.size())
+        shown = static_cast<std::size_t>(shownIndex);
     for (QAction* needsData : {fitStationAction, fitAllAction, saveModelAction, openModelAction,
                                clearModelAction, saveAllModelsAction, openAllModelsAction})
         needsData->setEnabled(loaded);
     modelPanel->showModel(nullptr);
     showMaskedReadings();
-    updateWindowCaption();
+    emit shownStationChanged();
 }
 
-void MainWindow::updateWindowCaption() {
-    QString caption = text("电测深曲线图");
-    if (shownStation && *shownStation < sheet->stations.size() && !lastDataFile.isEmpty())
-        caption += text(" - %1 - 测点 %2")
-                       .arg(QFileInfo(lastDataFile).fileName())
-                       .arg(sheet->stations[*shownStation].stationNumber.front());
-    setWindowTitle(caption);
-}
-
-QString MainWindow::sheetFooterText() const {
-    if (!shownStation || *shownStation >= sheet->stations.size() || lastDataFile.isEmpty())
-        return {};
-    return text("文件：%1    测点：%2    日期：%3")
-        .arg(QFileInfo(lastDataFile).fileName())
-        .arg(sheet->stations[*shownStation].stationNumber.front())
-        .arg(QDate::currentDate().toString(Qt::ISODate));
-}
-
-const std::vector<std::size_t>& MainWindow::masksOf(std::size_t index) const {
+const std::vector<std::size_t>& InterpretationController::masksOf(std::size_t index) const {
     const auto found = stationMasks.find(index);
     return found == stationMasks.end() ? noMasks : found->second;
 }
 
-void MainWindow::showMaskedReadings() {
+void InterpretationController::showMaskedReadings() {
     std::vector<double> ab2;
-    const std::vector<std::size_t>& masked = sheet->maskedPoints;
-    if (shownStation && *shownStation < sheet->stations.size())
+    const std::vector<std::size_t>& masked = sheet.maskedPoints;
+    if (shown && *shown < sheet.stations.size())
         for (std::size_t i : masked)
-            if (i < sheet->stations[*shownStation].size())
-                ab2.push_back(sheet->stations[*shownStation].abHalf[i]);
+            if (i < sheet.stations[*shown].size())
+                ab2.push_back(sheet.stations[*shown].abHalf[i]);
     modelPanel->showMasked(masked, ab2);
 }
 
-void MainWindow::adoptSectionModel(std::size_t index, const StationModel& fitted, bool joint) {
-    if (index >= sheet->stations.size() || (!joint && stationModels.count(index) > 0))
+void InterpretationController::adoptSectionModel(std::size_t index, const StationModel& fitted, bool joint) {
+    if (index >= sheet.stations.size() || (!joint && stationModels.count(index) > 0))
         return;
     model::LayeredModel earth;
     for (const ModelLayer& layer : fitted.layers)
@@ -231,23 +220,22 @@ void MainWindow::adoptSectionModel(std::size_t index, const StationModel& fitted
         earth.layers.back().thk = 0.0;
     if (!earth.isValid())
         return;
-    const Station& station = sheet->stations[index];
+    const Station& station = sheet.stations[index];
     SheetModel adopted{station.stationNumber.front(), earth,
                        responseOf(earth, soundingOf(station, false), masksOf(index)), true,
                        modelPanel->showTable()};
     adopted.report.converged = true;
     putStationModel(index, adopted);
-    setStatusText(text(joint ? "测点 %1 的模型取自测线的横向约束反演，RMS %2 %。"
-                             : "测点 %1 的模型取自测线剖面的反演，RMS %2 %。")
-                      .arg(station.stationNumber.front())
-                      .arg(adopted.report.rmsPercent, 0, 'f', 1));
+    emit statusText(text(joint ? "测点 %1 的模型取自测线的横向约束反演，RMS %2 %。"
+                               : "测点 %1 的模型取自测线剖面的反演，RMS %2 %。")
+                        .arg(station.stationNumber.front())
+                        .arg(adopted.report.rmsPercent, 0, 'f', 1));
 }
 
-void MainWindow::toggleMaskedReading(std::size_t position) {
-    if (!shownStation || *shownStation >= sheet->stations.size() ||
-        position >= sheet->stations[*shownStation].size())
+void InterpretationController::toggleMaskedReading(std::size_t position) {
+    if (!shown || *shown >= sheet.stations.size() || position >= sheet.stations[*shown].size())
         return;
-    const std::size_t index = *shownStation;
+    const std::size_t index = *shown;
     ModelSnapshot before = modelSnapshot();
     std::vector<std::size_t>& masked = stationMasks[index];
     const auto found = std::find(masked.begin(), masked.end(), position);
@@ -260,8 +248,8 @@ void MainWindow::toggleMaskedReading(std::size_t position) {
     }
     if (masked.empty())
         stationMasks.erase(index);
-    const Station& station = sheet->stations[index];
-    sheet->maskedPoints = masksOf(index);
+    const Station& station = sheet.stations[index];
+    sheet.maskedPoints = masksOf(index);
     // The model stays; its misfit is now over the readings kept, and it is no longer the fit of them.
     if (const auto model = stationModels.find(index); model != stationModels.end()) {
         SheetModel changed = model->second;
@@ -270,70 +258,70 @@ void MainWindow::toggleMaskedReading(std::size_t position) {
         changed.fitted = false;
         putStationModel(index, changed);
     } else {
-        redrawSheet();
+        emit sheetChanged();
     }
     showMaskedReadings();
-    setStatusText(text(masking ? "已屏蔽测点 %1 的第 %2 个读数（AB/2 = %3 m），请重新反演。"
-                               : "已恢复测点 %1 的第 %2 个读数（AB/2 = %3 m），请重新反演。")
-                      .arg(station.stationNumber.front())
-                      .arg(position + 1)
-                      .arg(static_cast<double>(station.abHalf[position]), 0, 'g', 5));
+    emit statusText(text(masking ? "已屏蔽测点 %1 的第 %2 个读数（AB/2 = %3 m），请重新反演。"
+                                 : "已恢复测点 %1 的第 %2 个读数（AB/2 = %3 m），请重新反演。")
+                        .arg(station.stationNumber.front())
+                        .arg(position + 1)
+                        .arg(static_cast<double>(station.abHalf[position]), 0, 'g', 5));
 }
 
-ModelSnapshot MainWindow::modelSnapshot() const {
+ModelSnapshot InterpretationController::modelSnapshot() const {
     return {stationModels, stationMasks, modelPanel->segmentReference()};
 }
 
-void MainWindow::restoreModelSnapshot(ModelSnapshot snapshot) {
+void InterpretationController::restoreModelSnapshot(ModelSnapshot snapshot) {
     stationModels = std::move(snapshot.models);
     stationMasks = std::move(snapshot.masks);
     modelPanel->setSegmentReference(snapshot.segments);
     recordedSegments = snapshot.segments;
     modelsUnsaved = true;
-    if (shownStation) {
-        showStationInterpretation(static_cast<int>(*shownStation));
-        redrawSheet();
+    if (shown) {
+        showStation(static_cast<int>(*shown));
+        emit sheetChanged();
     }
 }
 
-void MainWindow::recordModelStep(ModelSnapshot before, const char* what) {
+void InterpretationController::recordModelStep(ModelSnapshot before, const char* what) {
     modelHistory.record(std::move(before), what);
     modelsUnsaved = true;
     refreshUndoActions();
 }
 
-void MainWindow::refreshUndoActions() {
-    undoAction->setEnabled(modelHistory.canUndo());
-    redoAction->setEnabled(modelHistory.canRedo());
+void InterpretationController::refreshUndoActions() {
+    undoAction.setEnabled(modelHistory.canUndo());
+    redoAction.setEnabled(modelHistory.canRedo());
     const QString undoStep = QString::fromStdString(modelHistory.undoText());
     const QString redoStep = QString::fromStdString(modelHistory.redoText());
-    undoAction->setToolTip(undoStep.isEmpty() ? text("撤销") : text("撤销：") + undoStep);
-    undoAction->setStatusTip(undoAction->toolTip());
-    redoAction->setToolTip(redoStep.isEmpty() ? text("重做") : text("重做：") + redoStep);
-    redoAction->setStatusTip(redoAction->toolTip());
+    undoAction.setToolTip(undoStep.isEmpty() ? text("撤销") : text("撤销：") + undoStep);
+    undoAction.setStatusTip(undoAction.toolTip());
+    redoAction.setToolTip(redoStep.isEmpty() ? text("重做") : text("重做：") + redoStep);
+    redoAction.setStatusTip(redoAction.toolTip());
 }
 
-void MainWindow::onUndo() {
+void InterpretationController::onUndo() {
     const QString step = QString::fromStdString(modelHistory.undoText());
     auto snapshot = modelHistory.undo(modelSnapshot());
     if (!snapshot)
         return;
     restoreModelSnapshot(std::move(*snapshot));
     refreshUndoActions();
-    setStatusText(text("已撤销：%1").arg(step));
+    emit statusText(text("已撤销：%1").arg(step));
 }
 
-void MainWindow::onRedo() {
+void InterpretationController::onRedo() {
     const QString step = QString::fromStdString(modelHistory.redoText());
     auto snapshot = modelHistory.redo(modelSnapshot());
     if (!snapshot)
         return;
     restoreModelSnapshot(std::move(*snapshot));
     refreshUndoActions();
-    setStatusText(text("已重做：%1").arg(step));
+    emit statusText(text("已重做：%1").arg(step));
 }
 
-void MainWindow::onSegmentSettingChanged() {
+void InterpretationController::onSegmentSettingChanged() {
     ModelSnapshot before = modelSnapshot();
     before.segments = recordedSegments;
     recordedSegments = modelPanel->segmentReference();
@@ -341,66 +329,66 @@ void MainWindow::onSegmentSettingChanged() {
         recordModelStep(std::move(before), "分段校正设置");
 }
 
-void MainWindow::dragModelTo(Point at) {
-    if (!modelDrag || !shownStation || !sheet->stationModel)
+void InterpretationController::dragModelTo(Point at) {
+    if (!modelDrag || !shown || !sheet.stationModel)
         return;
-    const std::size_t index = *shownStation;
+    const std::size_t index = *shown;
     // A dragged model is the user's: its misfit over the readings kept, no fit of them.
-    SheetModel moved = *sheet->stationModel;
-    moved.earth = modelDrag->movedTo(*sheet, at);
-    moved.report = responseOf(moved.earth, soundingOf(sheet->stations[index], false), masksOf(index));
+    SheetModel moved = *sheet.stationModel;
+    moved.earth = modelDrag->movedTo(sheet, at);
+    moved.report = responseOf(moved.earth, soundingOf(sheet.stations[index], false), masksOf(index));
     moved.fitted = false;
     putStationModel(index, moved);
 }
 
-void MainWindow::showStationInterpretation(int index) {
+void InterpretationController::showStation(int index) {
     modelDrag.reset();
-    shownStation.reset();
-    sheet->stationModel.reset();
-    sheet->maskedPoints.clear();
-    if (index >= 0 && static_cast<std::size_t>(index) < sheet->stations.size()) {
-        shownStation = static_cast<std::size_t>(index);
-        const auto found = stationModels.find(*shownStation);
+    shown.reset();
+    sheet.stationModel.reset();
+    sheet.maskedPoints.clear();
+    if (index >= 0 && static_cast<std::size_t>(index) < sheet.stations.size()) {
+        shown = static_cast<std::size_t>(index);
+        const auto found = stationModels.find(*shown);
         if (found != stationModels.end())
-            sheet->stationModel = found->second;
-        sheet->maskedPoints = masksOf(*shownStation);
+            sheet.stationModel = found->second;
+        sheet.maskedPoints = masksOf(*shown);
     }
-    modelPanel->showModel(sheet->stationModel ? &*sheet->stationModel : nullptr);
+    modelPanel->showModel(sheet.stationModel ? &*sheet.stationModel : nullptr);
     showMaskedReadings();
-    updateWindowCaption();
+    emit shownStationChanged();
 }
 
-std::optional<std::size_t> MainWindow::currentStation() {
-    if (!shownStation || *shownStation >= sheet->stations.size() || sheet->stations[*shownStation].empty()) {
-        ui().messageBox("请先加载数据！", "提示", MsgButtons::Ok, MsgIcon::Information);
+std::optional<std::size_t> InterpretationController::currentStation() {
+    if (!shown || *shown >= sheet.stations.size() || sheet.stations[*shown].empty()) {
+        ui.messageBox("请先加载数据！", "提示", MsgButtons::Ok, MsgIcon::Information);
         return std::nullopt;
     }
-    return shownStation;
+    return shown;
 }
 
-void MainWindow::putStationModel(std::size_t index, const SheetModel& stationModel) {
+void InterpretationController::putStationModel(std::size_t index, const SheetModel& stationModel) {
     stationModels[index] = stationModel;
-    if (shownStation == index) {
-        sheet->stationModel = stationModel;
-        modelPanel->showModel(&*sheet->stationModel);
-        redrawSheet();
+    if (shown == index) {
+        sheet.stationModel = stationModel;
+        modelPanel->showModel(&*sheet.stationModel);
+        emit sheetChanged();
     }
 }
 
-void MainWindow::onFitStation() try {
+void InterpretationController::onFitStation() try {
     const auto index = currentStation();
     if (!index)
         return;
-    const Station& station = sheet->stations[*index];
+    const Station& station = sheet.stations[*index];
     std::string error;
     const std::vector<model::FixedParameter> fixed = modelPanel->fixedParameters(error);
     if (!error.empty()) {
-        ui().messageBox(error, "提示", MsgButtons::Ok, MsgIcon::Warning);
+        ui.messageBox(error, "提示", MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
     const model::SoundingData data = soundingOf(station, false);
     model::FitResult fit;
-    if (const WaitCursor busy(ui()); modelPanel->smooth()) {
+    if (const WaitCursor busy(ui); modelPanel->smooth()) {
         model::SmoothFitOptions options;
         options.mask = masksOf(*index);
         fit = model::fitSmoothModel(data, options);
@@ -420,9 +408,9 @@ void MainWindow::onFitStation() try {
         fit = model::fitBlockModel(data, options);
     }
     if (!fit.report.ok()) {
-        ui().messageBox("测点 " + std::to_string(station.stationNumber.front()) + " 无法反演：\n" +
-                            fitErrorText(fit.report),
-                        "警告", MsgButtons::Ok, MsgIcon::Warning);
+        ui.messageBox("测点 " + std::to_string(station.stationNumber.front()) + " 无法反演：\n" +
+                          fitErrorText(fit.report),
+                      "警告", MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
     modelPanel->show();
@@ -430,43 +418,43 @@ void MainWindow::onFitStation() try {
     SheetModel fitted{station.stationNumber.front(), fit.model, fit.report, true, modelPanel->showTable()};
     fitted.smooth = modelPanel->smooth();
     putStationModel(*index, fitted);
-    setStatusText(text("测点 %1 反演完成，RMS %2 %。")
-                      .arg(station.stationNumber.front())
-                      .arg(fit.report.rmsPercent, 0, 'f', 1));
+    emit statusText(text("测点 %1 反演完成，RMS %2 %。")
+                        .arg(station.stationNumber.front())
+                        .arg(fit.report.rmsPercent, 0, 'f', 1));
 } catch (const std::bad_alloc&) {
     // A fit that runs out of memory leaves the models as they were.
-    ui().messageBox(outOfMemoryMessage, "错误", MsgButtons::Ok, MsgIcon::Error);
+    ui.messageBox(outOfMemoryMessage, "错误", MsgButtons::Ok, MsgIcon::Error);
 }
 
-void MainWindow::onForwardModel() {
+void InterpretationController::onForwardModel() {
     const auto index = currentStation();
     if (!index)
         return;
     std::string error;
     const auto typed = modelPanel->typedModel(error);
     if (!typed) {
-        ui().messageBox(error, "提示", MsgButtons::Ok, MsgIcon::Warning);
+        ui.messageBox(error, "提示", MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
-    const Station& station = sheet->stations[*index];
+    const Station& station = sheet.stations[*index];
     recordModelStep(modelSnapshot(), "正演");
     putStationModel(*index, {station.stationNumber.front(), *typed,
                              responseOf(*typed, soundingOf(station, false), masksOf(*index)), false,
                              modelPanel->showTable()});
-    setStatusText(text("已绘制测点 %1 所输入模型的响应。").arg(station.stationNumber.front()));
+    emit statusText(text("已绘制测点 %1 所输入模型的响应。").arg(station.stationNumber.front()));
 }
 
-void MainWindow::onShowModelTableToggled(bool shown) {
-    if (!shownStation)
+void InterpretationController::onShowModelTableToggled(bool showTable) {
+    if (!shown)
         return;
-    const auto found = stationModels.find(*shownStation);
+    const auto found = stationModels.find(*shown);
     if (found == stationModels.end())
         return;
-    found->second.showTable = shown;
-    putStationModel(*shownStation, found->second);
+    found->second.showTable = showTable;
+    putStationModel(*shown, found->second);
 }
 
-void MainWindow::onFitAllStations() try {
+void InterpretationController::onFitAllStations() try {
     if (!currentStation())
         return;
     std::string error;
@@ -477,12 +465,12 @@ void MainWindow::onFitAllStations() try {
     options.block.segments = modelPanel->segmentReference();
     options.block.fixed = modelPanel->fixedParameters(error);
     if (!error.empty()) {
-        ui().messageBox(error, "提示", MsgButtons::Ok, MsgIcon::Warning);
+        ui.messageBox(error, "提示", MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
     std::vector<model::SoundingData> soundings;
-    soundings.reserve(sheet->stations.size());
-    for (const Station& station : sheet->stations)
+    soundings.reserve(sheet.stations.size());
+    for (const Station& station : sheet.stations)
         soundings.push_back(soundingOf(station, false));
     for (const auto& [index, masked] : stationMasks) {
         if (options.masks.size() <= index)
@@ -501,9 +489,9 @@ void MainWindow::onFitAllStations() try {
             model::LateralFitOptions lateral;
             lateral.block = options.block;
             lateral.masks = options.masks;
-            lateral.positions = stationPositions(sheet->stations, StationPlacement::ByNumber, 1.0);
+            lateral.positions = stationPositions(sheet.stations, StationPlacement::ByNumber, 1.0);
             model::LateralFitResult line =
-                fitLineWithProgress(ui(), soundings, lateral, cancel, &closeAfterFit);
+                fitLineWithProgress(ui, soundings, lateral, cancel, &closeAfterFit);
             if (line.error.empty() && !line.cancelled)
                 lateralText =
                     text("，横向约束权重 %1，总 RMS %2%（各点独立反演 %3%）")
@@ -512,7 +500,7 @@ void MainWindow::onFitAllStations() try {
                         .arg(QString::fromStdString(formatPattern(line.independentRmsPercent, "0.00")));
             fits = std::move(line.stations);
         } else {
-            fits = fitStationsWithProgress(ui(), soundings, options, cancel, &closeAfterFit);
+            fits = fitStationsWithProgress(ui, soundings, options, cancel, &closeAfterFit);
         }
     }
     const std::size_t total = soundings.size();
@@ -522,7 +510,7 @@ void MainWindow::onFitAllStations() try {
     std::size_t fitted = 0;
     std::string failures;
     for (std::size_t i = 0; i < fits.size(); ++i) {
-        const Station& station = sheet->stations[i];
+        const Station& station = sheet.stations[i];
         const model::FitResult& fit = fits[i];
         if (fit.report.ok()) {
             ++fitted;
@@ -539,44 +527,45 @@ void MainWindow::onFitAllStations() try {
     if (closeAfterFit) {
         // Closed during the fit: the close runs now, with its question about unsaved work.
         closeAfterFit = false;
-        QTimer::singleShot(0, this, &MainWindow::close);
+        QTimer::singleShot(0, &window, &QWidget::close);
         return;
     }
-    showStationInterpretation(static_cast<int>(*shownStation));
-    redrawSheet();
-    setStatusText(text("已反演 %1 个测点（共 %2 个）%3%4。%5")
-                      .arg(fitted)
-                      .arg(total)
-                      .arg(lateralText)
-                      .arg(cancel ? text("，已取消") : QString())
-                      .arg(replacing && fitted > 0 ? text("原有的模型可用“撤销”(Ctrl+Z)恢复。") : QString()));
+    showStation(static_cast<int>(*shown));
+    emit sheetChanged();
+    emit statusText(
+        text("已反演 %1 个测点（共 %2 个）%3%4。%5")
+            .arg(fitted)
+            .arg(total)
+            .arg(lateralText)
+            .arg(cancel ? text("，已取消") : QString())
+            .arg(replacing && fitted > 0 ? text("原有的模型可用“撤销”(Ctrl+Z)恢复。") : QString()));
     if (!failures.empty())
-        ui().messageBox("以下测点无法反演：" + failures, "警告", MsgButtons::Ok, MsgIcon::Warning);
+        ui.messageBox("以下测点无法反演：" + failures, "警告", MsgButtons::Ok, MsgIcon::Warning);
 } catch (const std::bad_alloc&) {
     // A fit that runs out of memory leaves the models as they were.
-    ui().messageBox(outOfMemoryMessage, "错误", MsgButtons::Ok, MsgIcon::Error);
+    ui.messageBox(outOfMemoryMessage, "错误", MsgButtons::Ok, MsgIcon::Error);
 }
 
-void MainWindow::onClearModel() {
-    if (!shownStation || !stationModels.contains(*shownStation))
+void InterpretationController::onClearModel() {
+    if (!shown || !stationModels.contains(*shown))
         return;
     recordModelStep(modelSnapshot(), "清除模型");
-    stationModels.erase(*shownStation);
-    showStationInterpretation(static_cast<int>(*shownStation));
-    redrawSheet();
-    setStatusText(text("已清除测点 %1 的模型。可用“撤销”(Ctrl+Z)恢复。")
-                      .arg(sheet->stations[*shownStation].stationNumber.front()));
+    stationModels.erase(*shown);
+    showStation(static_cast<int>(*shown));
+    emit sheetChanged();
+    emit statusText(text("已清除测点 %1 的模型。可用“撤销”(Ctrl+Z)恢复。")
+                        .arg(sheet.stations[*shown].stationNumber.front()));
 }
 
-void MainWindow::onSaveModel() {
+void InterpretationController::onSaveModel() {
     if (!currentStation())
         return;
-    if (!sheet->stationModel) {
-        ui().messageBox("当前测点没有模型。", "提示", MsgButtons::Ok, MsgIcon::Information);
+    if (!sheet.stationModel) {
+        ui.messageBox("当前测点没有模型。", "提示", MsgButtons::Ok, MsgIcon::Information);
         return;
     }
-    QString name =
-        QFileDialog::getSaveFileName(this, text("保存模型"), suggestedModelPath(), text("模型文件(*.json)"));
+    QString name = QFileDialog::getSaveFileName(&window, text("保存模型"), suggestedModelPath(),
+                                                text("模型文件(*.json)"));
     if (name.isEmpty())
         return;
     if (QFileInfo(name).suffix().isEmpty())
@@ -584,30 +573,29 @@ void MainWindow::onSaveModel() {
     saveModelTo(name);
 }
 
-QString MainWindow::suggestedModelPath() const {
-    const QFileInfo data(lastDataFile);
+QString InterpretationController::suggestedModelPath() const {
+    const QFileInfo data(dataFile);
     const QString folder = modelFolder.isEmpty() ? data.absolutePath() : modelFolder;
-    if (!shownStation || *shownStation >= sheet->stations.size())
+    if (!shown || *shown >= sheet.stations.size())
         return folder;
     return folder + QLatin1Char('/') +
            text("%1-测点%2.json")
                .arg(data.completeBaseName())
-               .arg(sheet->stations[*shownStation].stationNumber.front());
+               .arg(sheet.stations[*shown].stationNumber.front());
 }
 
-bool MainWindow::saveModelTo(const QString& path) {
-    if (!sheet->stationModel || !sheet->stationModel->earth.isValid()) {
-        ui().messageBox("当前测点没有模型。", "提示", MsgButtons::Ok, MsgIcon::Information);
+bool InterpretationController::saveModelTo(const QString& path) {
+    if (!sheet.stationModel || !sheet.stationModel->earth.isValid()) {
+        ui.messageBox("当前测点没有模型。", "提示", MsgButtons::Ok, MsgIcon::Information);
         return false;
     }
     std::error_code ec;
-    if (!lastDataFile.isEmpty() && std::filesystem::equivalent(pathOf(path), pathOf(lastDataFile), ec)) {
-        ui().messageBox("不能把模型保存到打开的数据文件上。", "警告", MsgButtons::Ok, MsgIcon::Warning);
+    if (!dataFile.isEmpty() && std::filesystem::equivalent(pathOf(path), pathOf(dataFile), ec)) {
+        ui.messageBox("不能把模型保存到打开的数据文件上。", "警告", MsgButtons::Ok, MsgIcon::Warning);
         return false;
     }
-    const SheetModel& current = *sheet->stationModel;
-    const model::ModelFileContent kept =
-        keptContentOf(current, shownStation ? masksOf(*shownStation) : noMasks);
+    const SheetModel& current = *sheet.stationModel;
+    const model::ModelFileContent kept = keptContentOf(current, shown ? masksOf(*shown) : noMasks);
     const std::string content = model::formatModelFile(
         current.stationNumber, current.earth, current.fitted ? current.report.rmsPercent : -1.0, kept);
     // Written beside the target and renamed over it: an old file stays whole when writing fails.
@@ -616,27 +604,27 @@ bool MainWindow::saveModelTo(const QString& path) {
         file.write(content.data(), static_cast<qint64>(content.size())) !=
             static_cast<qint64>(content.size()) ||
         !file.commit()) {
-        ui().messageBox("无法写入模型文件:\n" + path.toStdString(), applicationTitle, MsgButtons::Ok,
-                        MsgIcon::Error);
+        ui.messageBox("无法写入模型文件:\n" + path.toStdString(), applicationTitle, MsgButtons::Ok,
+                      MsgIcon::Error);
         return false;
     }
     modelFolder = QFileInfo(path).absolutePath();
-    setStatusText(text("模型已保存：%1").arg(QDir::toNativeSeparators(path)));
+    emit statusText(text("模型已保存：%1").arg(QDir::toNativeSeparators(path)));
     return true;
 }
 
-void MainWindow::onSaveAllModels() {
+void InterpretationController::onSaveAllModels() {
     if (!currentStation())
         return;
     if (stationModels.empty()) {
-        ui().messageBox("没有测点有模型。", "提示", MsgButtons::Ok, MsgIcon::Information);
+        ui.messageBox("没有测点有模型。", "提示", MsgButtons::Ok, MsgIcon::Information);
         return;
     }
-    const QFileInfo data(lastDataFile);
+    const QFileInfo data(dataFile);
     const QString proposal = (modelFolder.isEmpty() ? data.absolutePath() : modelFolder) + QLatin1Char('/') +
                              data.completeBaseName() + text("-全部模型.json");
     QString name =
-        QFileDialog::getSaveFileName(this, text("保存全部模型"), proposal, text("模型文件(*.json)"));
+        QFileDialog::getSaveFileName(&window, text("保存全部模型"), proposal, text("模型文件(*.json)"));
     if (name.isEmpty())
         return;
     if (QFileInfo(name).suffix().isEmpty())
@@ -644,10 +632,10 @@ void MainWindow::onSaveAllModels() {
     saveAllModelsTo(name);
 }
 
-bool MainWindow::saveAllModelsTo(const QString& path) {
+bool InterpretationController::saveAllModelsTo(const QString& path) {
     std::error_code ec;
-    if (!lastDataFile.isEmpty() && std::filesystem::equivalent(pathOf(path), pathOf(lastDataFile), ec)) {
-        ui().messageBox("不能把模型保存到打开的数据文件上。", "警告", MsgButtons::Ok, MsgIcon::Warning);
+    if (!dataFile.isEmpty() && std::filesystem::equivalent(pathOf(path), pathOf(dataFile), ec)) {
+        ui.messageBox("不能把模型保存到打开的数据文件上。", "警告", MsgButtons::Ok, MsgIcon::Warning);
         return false;
     }
     std::vector<model::LineModelEntry> entries;
@@ -659,28 +647,27 @@ bool MainWindow::saveAllModelsTo(const QString& path) {
                            keptContentOf(stationModel, masksOf(index))});
     }
     if (!writeWhole(path, model::formatLineModelFile(entries))) {
-        ui().messageBox("无法写入模型文件:\n" + path.toStdString(), applicationTitle, MsgButtons::Ok,
-                        MsgIcon::Error);
+        ui.messageBox("无法写入模型文件:\n" + path.toStdString(), applicationTitle, MsgButtons::Ok,
+                      MsgIcon::Error);
         return false;
     }
     modelFolder = QFileInfo(path).absolutePath();
     modelsUnsaved = false;
-    setStatusText(text("已保存 %1 个测点的模型：%2").arg(entries.size()).arg(QDir::toNativeSeparators(path)));
+    emit statusText(
+        text("已保存 %1 个测点的模型：%2").arg(entries.size()).arg(QDir::toNativeSeparators(path)));
     return true;
 }
 
-void MainWindow::onOpenAllModels() {
+void InterpretationController::onOpenAllModels() {
     if (!currentStation())
         return;
-    const QString name = QFileDialog::getOpenFileName(
-        this, text("打开全部模型"),
-        modelFolder.isEmpty() ? QFileInfo(lastDataFile).absolutePath() : modelFolder,
-        text("模型文件(*.json)"));
+    const QString name = QFileDialog::getOpenFileName(&window, text("打开全部模型"), modelDialogFolder(),
+                                                      text("模型文件(*.json)"));
     if (!name.isEmpty())
         openAllModelsFrom(name);
 }
 
-bool MainWindow::openAllModelsFrom(const QString& path) {
+bool InterpretationController::openAllModelsFrom(const QString& path) {
     if (!currentStation())
         return false;
     // Only a regular file of a bounded size is read, once.
@@ -691,7 +678,7 @@ bool MainWindow::openAllModelsFrom(const QString& path) {
             bytes = file.read(maxLineModelFileBytes + 1);
     }
     if (bytes.isEmpty() || bytes.size() > maxLineModelFileBytes) {
-        ui().messageBox("无法读取模型文件:\n" + path.toStdString(), "警告", MsgButtons::Ok, MsgIcon::Warning);
+        ui.messageBox("无法读取模型文件:\n" + path.toStdString(), "警告", MsgButtons::Ok, MsgIcon::Warning);
         return false;
     }
     const model::LineModelFileResult read = model::parseLineModelFile(
@@ -700,8 +687,8 @@ bool MainWindow::openAllModelsFrom(const QString& path) {
         const std::string where = read.entry == 0 ? std::string()
                                                   : "第 " + std::to_string(read.entry) + " 项（测点 " +
                                                         std::to_string(read.station) + "）：";
-        ui().messageBox(where + modelFileReason(read.kind, read.outside), "警告", MsgButtons::Ok,
-                        MsgIcon::Warning);
+        ui.messageBox(where + modelFileReason(read.kind, read.outside), "警告", MsgButtons::Ok,
+                      MsgIcon::Warning);
         return false;
     }
     modelFolder = QFileInfo(path).absolutePath();
@@ -709,7 +696,7 @@ bool MainWindow::openAllModelsFrom(const QString& path) {
     std::size_t taken = 0;
     std::string missing;
     for (const model::LineModelEntry& entry : read.stations) {
-        const auto index = findStationIndex(sheet->stations, entry.station);
+        const auto index = findStationIndex(sheet.stations, entry.station);
         if (!index) {
             missing += (missing.empty() ? "" : "，") + std::to_string(entry.station);
             continue;
@@ -719,7 +706,7 @@ bool MainWindow::openAllModelsFrom(const QString& path) {
         else
             stationMasks[*index] = entry.content.masked;
         SheetModel loaded{entry.station, entry.model, {}, false, modelPanel->showTable()};
-        loaded.report = responseOf(entry.model, soundingOf(sheet->stations[*index], false), masksOf(*index),
+        loaded.report = responseOf(entry.model, soundingOf(sheet.stations[*index], false), masksOf(*index),
                                    entry.content.segments);
         stationModels[*index] = loaded;
         ++taken;
@@ -727,32 +714,31 @@ bool MainWindow::openAllModelsFrom(const QString& path) {
     if (taken > 0)
         recordModelStep(std::move(before), "打开全部模型");
     modelsUnsaved = false;
-    if (shownStation) {
-        showStationInterpretation(static_cast<int>(*shownStation));
-        redrawSheet();
+    if (shown) {
+        showStation(static_cast<int>(*shown));
+        emit sheetChanged();
     }
-    setStatusText(text("已读入 %1 个测点的模型。").arg(taken));
+    emit statusText(text("已读入 %1 个测点的模型。").arg(taken));
     if (!missing.empty())
-        ui().messageBox("文件中以下测点不在打开的数据中：" + missing, "提示", MsgButtons::Ok,
-                        MsgIcon::Information);
+        ui.messageBox("文件中以下测点不在打开的数据中：" + missing, "提示", MsgButtons::Ok,
+                      MsgIcon::Information);
     return taken > 0;
 }
 
-void MainWindow::onOpenModel() {
+void InterpretationController::onOpenModel() {
     if (!currentStation())
         return;
-    const QString name = QFileDialog::getOpenFileName(
-        this, text("打开模型"), modelFolder.isEmpty() ? QFileInfo(lastDataFile).absolutePath() : modelFolder,
-        text("模型文件(*.json)"));
+    const QString name = QFileDialog::getOpenFileName(&window, text("打开模型"), modelDialogFolder(),
+                                                      text("模型文件(*.json)"));
     if (!name.isEmpty())
         openModelFrom(name);
 }
 
-bool MainWindow::openModelFrom(const QString& path) {
+bool InterpretationController::openModelFrom(const QString& path) {
     const auto index = currentStation();
     if (!index)
         return false;
-    const std::int32_t number = sheet->stations[*index].stationNumber.front();
+    const std::int32_t number = sheet.stations[*index].stationNumber.front();
     modelFolder = QFileInfo(path).absolutePath();
     // Only a regular file of model size is read, and only once: a pipe or a device named *.json would
     // block the window or never end. Anything else goes to the model reader, which says why it refuses.
@@ -774,12 +760,11 @@ bool MainWindow::openModelFrom(const QString& path) {
                                                    ? model::modelFileStation(content)
                                                    : std::nullopt;
         if (fileStation)
-            ui().messageBox("模型文件属于测点 " + std::to_string(*fileStation) + "，不是当前测点 " +
-                                std::to_string(number) + "。",
-                            "警告", MsgButtons::Ok, MsgIcon::Warning);
+            ui.messageBox("模型文件属于测点 " + std::to_string(*fileStation) + "，不是当前测点 " +
+                              std::to_string(number) + "。",
+                          "警告", MsgButtons::Ok, MsgIcon::Warning);
         else
-            ui().messageBox(modelFileReason(read.kind, read.outside), "警告", MsgButtons::Ok,
-                            MsgIcon::Warning);
+            ui.messageBox(modelFileReason(read.kind, read.outside), "警告", MsgButtons::Ok, MsgIcon::Warning);
         return false;
     }
     recordModelStep(modelSnapshot(), "打开模型");
@@ -788,12 +773,95 @@ bool MainWindow::openModelFrom(const QString& path) {
         stationMasks.erase(*index);
     else
         stationMasks[*index] = read.content.masked;
-    sheet->maskedPoints = masksOf(*index);
+    sheet.maskedPoints = masksOf(*index);
     SheetModel loaded{number, read.model, {}, false, modelPanel->showTable()};
-    loaded.report = responseOf(read.model, soundingOf(sheet->stations[*index], false), masksOf(*index),
+    loaded.report = responseOf(read.model, soundingOf(sheet.stations[*index], false), masksOf(*index),
                                read.content.segments);
     showMaskedReadings();
     putStationModel(*index, loaded);
-    setStatusText(text("已读入测点 %1 的模型。").arg(number));
+    emit statusText(text("已读入测点 %1 的模型。").arg(number));
+    return true;
+}
+
+QString InterpretationController::modelDialogFolder() const {
+    return modelFolder.isEmpty() ? QFileInfo(dataFile).absolutePath() : modelFolder;
+}
+
+std::optional<StationModel> InterpretationController::sectionModelOf(std::size_t index) const {
+    const auto found = stationModels.find(index);
+    if (found == stationModels.end() || index >= sheet.stations.size())
+        return std::nullopt;
+    StationModel known = stationModelOf(sheet.stations[index], {found->second.earth, found->second.report});
+    if (!found->second.fitted)
+        known.rmsPercent = NAN; // typed or edited: no misfit of its own
+    return known;
+}
+
+bool InterpretationController::askToSaveModels() {
+    if (!modelsUnsaved || stationModels.empty())
+        return true;
+    switch (ui.messageBox("有尚未保存的测点模型，是否保存全部模型?", "提示...", MsgButtons::YesNoCancel,
+                          MsgIcon::Question)) {
+    case MsgResult::Yes:
+        onSaveAllModels();
+        return !modelsUnsaved; // cancelled or failed: nothing is lost silently
+    case MsgResult::No:
+        return true;
+    default:
+        return false;
+    }
+}
+
+bool InterpretationController::pressOnModel(Qt::MouseButton button, const PlotChoices& shownChoices,
+                                            Point at) {
+    modelDrag.reset();
+    // While the layered-model panel is open, the model's step line is taken by the mouse before anything
+    // it lies over; a press that does not move masks the reading under it as a click would.
+    if (!modelPanel->isVisible() || button != Qt::LeftButton || !shown)
+        return false;
+    auto held = ModelDrag::grab(sheet, shownChoices, at);
+    if (!held)
+        return false;
+    modelDrag = std::move(held);
+    modelDragMoved = false;
+    beforeDrag = modelSnapshot();
+    readingUnderDrag = ModelOverlay::readingAt(sheet, shownChoices, at.x, at.y);
+    return true;
+}
+
+void InterpretationController::moveHeldModel(Point at) {
+    if (!modelDrag)
+        return;
+    modelDragMoved = true;
+    dragModelTo(at);
+}
+
+void InterpretationController::releaseHeldModel(Qt::MouseButton button, Point at) {
+    if (!modelDrag || button != Qt::LeftButton)
+        return;
+    if (modelDragMoved) {
+        dragModelTo(at);
+        if (beforeDrag)
+            recordModelStep(std::move(*beforeDrag), "拖动模型");
+        const SheetModel& moved = *sheet.stationModel;
+        emit statusText(text("已拖动测点 %1 的模型（给定模型，未反演），RMS %2 %。")
+                            .arg(moved.stationNumber)
+                            .arg(moved.report.rmsPercent, 0, 'f', 1));
+    }
+    modelDrag.reset();
+    beforeDrag.reset();
+    if (!modelDragMoved && readingUnderDrag)
+        toggleMaskedReading(*readingUnderDrag);
+    readingUnderDrag.reset();
+}
+
+bool InterpretationController::clickOnReading(const PlotChoices& shownChoices, Point at) {
+    // While the layered-model panel is open, a click on a resistivity reading masks or unmasks it.
+    if (!modelPanel->isVisible())
+        return false;
+    const auto reading = ModelOverlay::readingAt(sheet, shownChoices, at.x, at.y);
+    if (!reading)
+        return false;
+    toggleMaskedReading(*reading);
     return true;
 }
