@@ -214,8 +214,8 @@ void InterpretationController::adoptSectionModel(std::size_t index, const Statio
     if (index >= sheet.stations.size() || (!joint && stationModels.count(index) > 0))
         return;
     model::LayeredModel earth;
-    for (const ModelLayer& layer : fitted.layers)
-        earth.layers.push_back({layer.rho, layer.thickness, layer.mPercent.value_or(0.0)});
+    for (const model::Layer& layer : fitted.earth.layers)
+        earth.layers.push_back({layer.rho, layer.thk, fitted.withChargeability ? layer.m : 0.0});
     if (!earth.layers.empty())
         earth.layers.back().thk = 0.0;
     if (!earth.isValid())

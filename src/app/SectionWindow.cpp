@@ -203,7 +203,7 @@ void SectionWindow::onFitChoiceRelevance() {
 }
 
 std::optional<StationModel> SectionWindow::fittedModel(std::size_t index) const {
-    if (index >= models_.size() || !models_[index] || models_[index]->layers.empty())
+    if (index >= models_.size() || !models_[index] || models_[index]->earth.layers.empty())
         return std::nullopt;
     return models_[index];
 }

@@ -9,19 +9,20 @@ namespace {
 constexpr double depthMargin = 1.2;
 constexpr double depthWithoutInterfaces = 10.0;
 
-double layerValue(const ModelLayer& layer, ModelQuantity quantity) {
+double layerValue(const StationModel& model, std::size_t i, ModelQuantity quantity) {
+    const auto& layer = model.earth.layers[i];
     if (quantity == ModelQuantity::Resistivity)
         return std::isfinite(layer.rho) && layer.rho > 0.0 ? std::log10(layer.rho) : NAN;
-    return layer.mPercent && std::isfinite(*layer.mPercent) ? *layer.mPercent : NAN;
+    return model.withChargeability && std::isfinite(layer.m) ? layer.m : NAN;
 }
 
 } // namespace
 
 bool ModelSection::usable(const StationModel& model) {
-    if (model.layers.empty())
+    if (model.earth.layers.empty())
         return false;
-    for (std::size_t i = 0; i + 1 < model.layers.size(); ++i) {
-        const double h = model.layers[i].thickness;
+    for (std::size_t i = 0; i + 1 < model.earth.layers.size(); ++i) {
+        const double h = model.earth.layers[i].thk;
         if (!std::isfinite(h) || h < 0.0)
             return false;
     }
@@ -31,8 +32,8 @@ bool ModelSection::usable(const StationModel& model) {
 std::vector<double> ModelSection::interfaces(const StationModel& model) {
     std::vector<double> depths;
     double depth = 0.0;
-    for (std::size_t i = 0; i + 1 < model.layers.size(); ++i) {
-        depth += model.layers[i].thickness;
+    for (std::size_t i = 0; i + 1 < model.earth.layers.size(); ++i) {
+        depth += model.earth.layers[i].thk;
         depths.push_back(depth);
     }
     return depths;
@@ -42,12 +43,12 @@ double ModelSection::valueAtDepth(const StationModel& model, double depth, Model
     if (!usable(model) || !(depth >= 0.0))
         return NAN;
     double bottom = 0.0;
-    for (std::size_t i = 0; i + 1 < model.layers.size(); ++i) {
-        bottom += model.layers[i].thickness;
+    for (std::size_t i = 0; i + 1 < model.earth.layers.size(); ++i) {
+        bottom += model.earth.layers[i].thk;
         if (depth < bottom)
-            return layerValue(model.layers[i], quantity);
+            return layerValue(model, i, quantity);
     }
-    return layerValue(model.layers.back(), quantity);
+    return layerValue(model, model.earth.layers.size() - 1, quantity);
 }
 
 ModelSection::ModelSection(const std::vector<StationModel>& models, StationPlacement placement,
@@ -122,11 +123,11 @@ void ModelSection::addOwnCells(const StationModel& model, double left, double ri
     if (!usable(model) || !(right > left))
         return;
     double top = 0.0;
-    for (std::size_t i = 0; i < model.layers.size() && top < maxDepth_; ++i) {
-        const bool last = i + 1 == model.layers.size();
-        const double bottom = last ? maxDepth_ : std::min(maxDepth_, top + model.layers[i].thickness);
+    for (std::size_t i = 0; i < model.earth.layers.size() && top < maxDepth_; ++i) {
+        const bool last = i + 1 == model.earth.layers.size();
+        const double bottom = last ? maxDepth_ : std::min(maxDepth_, top + model.earth.layers[i].thk);
         if (bottom > top)
-            cells_.push_back({left, right, top, bottom, layerValue(model.layers[i], quantity_)});
+            cells_.push_back({left, right, top, bottom, layerValue(model, i, quantity_)});
         top = bottom;
     }
 }

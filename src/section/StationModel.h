@@ -2,19 +2,14 @@
 
 #include <cmath>
 #include <cstdint>
-#include <optional>
-#include <vector>
 
-// One layer of a station's layered earth model.
-struct ModelLayer {
-    double rho = 0.0;               // resistivity, Ω·m
-    double thickness = 0.0;         // metres; ignored for the last layer, which goes on downward
-    std::optional<double> mPercent; // chargeability in percent, when the model has one
-};
+#include "model/ForwardModel.h"
 
-// The fitted model of one station, as the section draws it.
+// The fitted model of one station, as the section draws it: the layered earth of the fit, the same
+// record the sheet shows and the model files hold.
 struct StationModel {
     std::int32_t stationNumber = 0;
-    std::vector<ModelLayer> layers; // from the surface down
+    model::LayeredModel earth;      // from the surface down; the last layer goes on downward
     double rmsPercent = NAN;        // misfit of the fit in percent; NaN when unknown
+    bool withChargeability = false; // the fit gave the layers' chargeabilities (percent)
 };

@@ -13,13 +13,8 @@ StationModel stationModelOf(const Station& station, const model::FitResult& fit)
     result.stationNumber = station.stationNumber.empty() ? 0 : station.stationNumber[0];
     if (!fit.report.ok())
         return result;
-    const bool withM = !fit.report.maResponse.empty();
-    for (const model::Layer& layer : fit.model.layers) {
-        ModelLayer out{layer.rho, layer.thk, std::nullopt};
-        if (withM)
-            out.mPercent = layer.m;
-        result.layers.push_back(out);
-    }
+    result.earth = fit.model;
+    result.withChargeability = !fit.report.maResponse.empty();
     result.rmsPercent = fit.report.rmsPercent;
     return result;
 }

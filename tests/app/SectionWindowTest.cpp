@@ -125,7 +125,7 @@ TEST_F(SectionWindowTest, TheChosenFitReachesTheStationsWithoutAModelFromTheMain
     window.knownModel = [](std::size_t index) -> std::optional<StationModel> {
         if (index != 2)
             return std::nullopt;
-        return StationModel{103, {{50, 4, std::nullopt}, {500, 0, std::nullopt}}, 1.25};
+        return StationModel{103, {{{50, 4}, {500, 0}}}, 1.25};
     };
     window.parameterCombo->setCurrentIndex(SectionWindow::modelSectionItem);
     const struct {
@@ -155,7 +155,7 @@ TEST_F(SectionWindowTest, LateralConstraintFitsAllStationsAsOneLine) {
     window.knownModel = [](std::size_t index) -> std::optional<StationModel> {
         if (index != 2)
             return std::nullopt;
-        return StationModel{103, {{50, 4, std::nullopt}, {500, 0, std::nullopt}}, 1.25};
+        return StationModel{103, {{{50, 4}, {500, 0}}}, 1.25};
     };
     window.parameterCombo->setCurrentIndex(SectionWindow::modelSectionItem);
     EXPECT_TRUE(window.lateralCheck->isEnabled());
@@ -301,8 +301,8 @@ TEST_F(MainWindowSectionTest, AStationClickedInTheModelSectionBringsItsFittedMod
     section.onStationChosen(2);
     ASSERT_TRUE(form.sheet->stationModel.has_value());
     EXPECT_EQ(form.sheet->stationModel->stationNumber, fitted->stationNumber);
-    ASSERT_EQ(form.sheet->stationModel->earth.size(), fitted->layers.size());
-    EXPECT_EQ(form.sheet->stationModel->earth.layers[0].rho, fitted->layers[0].rho);
+    ASSERT_EQ(form.sheet->stationModel->earth.size(), fitted->earth.layers.size());
+    EXPECT_EQ(form.sheet->stationModel->earth.layers[0].rho, fitted->earth.layers[0].rho);
     EXPECT_NE(form.interpretation().modelPanel->reportLabel->text(), QString::fromUtf8("当前测点没有模型。"));
 }
 

@@ -10,8 +10,8 @@ namespace {
 // With 100 m per station number the stations stand at 0 and 100 m; the deepest interface is 20 m,
 // so the depth axis runs to 24 m.
 std::vector<StationModel> twoModels() {
-    StationModel a{0, {{10, 5, std::nullopt}, {1000, 0, std::nullopt}}, 1.5};
-    StationModel b{1, {{100, 20, 4.0}, {100, 0, 8.0}}, 2.5};
+    StationModel a{0, {{{10, 5}, {1000, 0}}}, 1.5};
+    StationModel b{1, {{{100, 20, 4.0}, {100, 0, 8.0}}}, 2.5, true};
     return {a, b};
 }
 
@@ -89,7 +89,7 @@ TEST(ModelSection, ValueAtDepth) {
 
 TEST(ModelSection, UnusableModelsDrawNothing) {
     std::vector<StationModel> models = twoModels();
-    models[0].layers[0].thickness = -5;
+    models[0].earth.layers[0].thk = -5;
     models.push_back(StationModel{2, {}, NAN});
     const ModelSection section(models, StationPlacement::ByNumber, 100, ModelQuantity::Resistivity, true, 2);
     ASSERT_EQ(section.columns().size(), 3u);

@@ -423,8 +423,7 @@ TEST(SectionSheet, ColourBarNamesTheParameterAndItsUnit) {
 
 // Models: station 0 10 Ω·m 5 m thick over 1000 Ω·m, station 1 100 Ω·m 20 m over 100 Ω·m; 100 m apart.
 std::vector<StationModel> models() {
-    return {StationModel{0, {{10, 5, std::nullopt}, {1000, 0, std::nullopt}}, 1.5},
-            StationModel{1, {{100, 20, std::nullopt}, {100, 0, std::nullopt}}, 2.5}};
+    return {StationModel{0, {{{10, 5}, {1000, 0}}}, 1.5}, StationModel{1, {{{100, 20}, {100, 0}}}, 2.5}};
 }
 
 TEST(SectionSheet, ModelSectionAtTrueDepthScale) {
@@ -457,7 +456,7 @@ TEST(SectionSheet, ModelSectionRefusals) {
     EXPECT_FALSE(sheet.layoutModelSection({models()[0]}, options()));
     std::vector<StationModel> broken = models();
     for (StationModel& m : broken)
-        m.layers.clear();
+        m.earth.layers.clear();
     EXPECT_FALSE(sheet.layoutModelSection(broken, options()));
     SectionOptions o = options(100, 1000);
     o.depthScale = -1;
