@@ -161,6 +161,54 @@ double SectionSheet::yOfDepth(double depth) const {
     return frameTop_ - depth / depthScale_ * unitsPerMetre;
 }
 
+// The AB/2 axis from the decade at or above the smallest AB/2 to the decade at or below the largest, and
+// the frame it makes with the line; false (and the problem) when the frame would be too tall.
+bool SectionSheet::placeAbAxis(double cmPerDecade, std::string& problem) {
+    double low = INFINITY, high = -INFINITY;
+    for (const StationSamples& s : samples_) {
+        if (s.logAb.empty())
+            continue;
+        low = std::min(low, s.logAb.front());
+        high = std::max(high, s.logAb.back());
+    }
+    // The readers store every AB/2 0.0001 m above its figure in the file, so an AB/2 of 1000 m is
+    // 1000.0001 m here: a slack of 1e-4 decade keeps it on the 1000 m decade instead of adding an
+    // empty one below.
+    axisLogTop_ = std::floor(low + logAbTolerance);
+    axisLogBottom_ = std::max(std::ceil(high - axisSlack), axisLogTop_ + 1.0);
+    unitsPerDecade_ = cmPerDecade * 100.0;
+    const double frameHeight = (axisLogBottom_ - axisLogTop_) * unitsPerDecade_;
+    if (frameHeight > maxFrame) {
+        problem = "断面图高度超过 5 米，请减小每十倍 AB/2 的厘米数。";
+        return false;
+    }
+    placeFrame((lineEnd_ - lineStart_) / horizontalScale_ * unitsPerMetre, frameHeight, false);
+    return true;
+}
+
+// The contour lines of the grid at the colour scale's nice levels.
+void SectionSheet::traceContours(bool logarithmic) {
+    for (const double level : niceLevels(scale_.low(), scale_.high(), logarithmic)) {
+        SectionContour contour{level, ContourTracer::trace(grid_.values(), grid_.columns(), grid_.rows(),
+                                                           scale_.toScaled(level))};
+        if (!contour.lines.empty())
+            contours_.push_back(std::move(contour));
+    }
+}
+
+// Columns for the hit test: half way to the neighbours, as far out at the ends as on the inner side.
+// Gives the stations' positions and numbers for the station row.
+void SectionSheet::placeSampleColumns(std::vector<double>& positions, std::vector<std::int32_t>& numbers) {
+    for (std::size_t k = 0; k < samples_.size(); ++k) {
+        const double x = samples_[k].position;
+        const double before = k > 0 ? (x - samples_[k - 1].position) / 2.0 : (samples_[1].position - x) / 2.0;
+        const double after = k + 1 < samples_.size() ? (samples_[k + 1].position - x) / 2.0 : before;
+        columns_.push_back({xOf(x - before), xOf(x + after), {samples_[k].index, samples_[k].number}});
+        positions.push_back(x);
+        numbers.push_back(samples_[k].number);
+    }
+}
+
 SectionLayoutResult SectionSheet::layoutPseudosection(const StationList& stations,
                                                       const SectionOptions& options) {
     if (SectionLayoutResult common = checkCommon(options); !common)
@@ -188,24 +236,8 @@ SectionLayoutResult SectionSheet::layoutPseudosection(const StationList& station
     if (!chooseHorizontalScale(lineEnd_ - lineStart_, options, problem))
         return fail(problem);
 
-    // The AB/2 axis from the decade at or above the smallest AB/2 to the decade at or below the largest.
-    double low = INFINITY, high = -INFINITY;
-    for (const StationSamples& s : samples_) {
-        if (s.logAb.empty())
-            continue;
-        low = std::min(low, s.logAb.front());
-        high = std::max(high, s.logAb.back());
-    }
-    // The readers store every AB/2 0.0001 m above its figure in the file, so an AB/2 of 1000 m is
-    // 1000.0001 m here: a slack of 1e-4 decade keeps it on the 1000 m decade instead of adding an
-    // empty one below.
-    axisLogTop_ = std::floor(low + logAbTolerance);
-    axisLogBottom_ = std::max(std::ceil(high - axisSlack), axisLogTop_ + 1.0);
-    unitsPerDecade_ = options.cmPerDecade * 100.0;
-    const double frameHeight = (axisLogBottom_ - axisLogTop_) * unitsPerDecade_;
-    if (frameHeight > maxFrame)
-        return fail("断面图高度超过 5 米，请减小每十倍 AB/2 的厘米数。");
-    placeFrame((lineEnd_ - lineStart_) / horizontalScale_ * unitsPerMetre, frameHeight, false);
+    if (!placeAbAxis(options.cmPerDecade, problem))
+        return fail(problem);
 
     scale_ = ColourScale(1, 10, logarithmic, logarithmic ? ColourMap::BlueYellowRed : ColourMap::Viridis);
     if (options.userColourRange)
@@ -215,26 +247,12 @@ SectionLayoutResult SectionSheet::layoutPseudosection(const StationList& station
 
     grid_ =
         PseudosectionGrid(samples_, std::max(1, options.rowsPerDecade), std::max(1, options.columnsPerGap));
-    if (options.contours) {
-        for (const double level : niceLevels(scale_.low(), scale_.high(), logarithmic)) {
-            SectionContour contour{level, ContourTracer::trace(grid_.values(), grid_.columns(), grid_.rows(),
-                                                               scale_.toScaled(level))};
-            if (!contour.lines.empty())
-                contours_.push_back(std::move(contour));
-        }
-    }
+    if (options.contours)
+        traceContours(logarithmic);
 
-    // Columns for the hit test: half way to the neighbours, as far out at the ends as on the inner side.
     std::vector<double> positions;
     std::vector<std::int32_t> numbers;
-    for (std::size_t k = 0; k < samples_.size(); ++k) {
-        const double x = samples_[k].position;
-        const double before = k > 0 ? (x - samples_[k - 1].position) / 2.0 : (samples_[1].position - x) / 2.0;
-        const double after = k + 1 < samples_.size() ? (samples_[k + 1].position - x) / 2.0 : before;
-        columns_.push_back({xOf(x - before), xOf(x + after), {samples_[k].index, samples_[k].number}});
-        positions.push_back(x);
-        numbers.push_back(samples_[k].number);
-    }
+    placeSampleColumns(positions, numbers);
 
     paintCells();
     paintContours(options.points);

@@ -109,6 +109,9 @@ private:
     SectionLayoutResult fail(std::string message);
     SectionLayoutResult checkCommon(const SectionOptions& options) const;
     bool chooseHorizontalScale(double lineLength, const SectionOptions& options, std::string& problem);
+    bool placeAbAxis(double cmPerDecade, std::string& problem);
+    void traceContours(bool logarithmic);
+    void placeSampleColumns(std::vector<double>& positions, std::vector<std::int32_t>& numbers);
     void placeFrame(double frameWidth, double frameHeight, bool withRmsRow);
     void paintCells();
     void paintModelCells();

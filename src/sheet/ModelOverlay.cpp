@@ -288,10 +288,14 @@ int textWidth(const std::string& text) {
     return gbkByteLength(text) * tableFontWidth;
 }
 
-void layOutTable(ModelOverlay::Table& table, const SheetModel& sheetModel, const Frame& frame) {
+using TableRows = std::vector<std::vector<std::string>>;
+
+// The table's text: a header, a row per layer (its values with their ranges, the depth of its base,
+// the chargeability when the model has any), and the fit's RMS line (empty for a typed model).
+TableRows tableRows(const SheetModel& sheetModel, std::string& rms) {
     const model::LayeredModel& earth = sheetModel.earth;
     const bool withM = hasChargeability(earth);
-    std::vector<std::vector<std::string>> rows;
+    TableRows rows;
     rows.push_back({"层", "电阻率(Ω·m)", "厚度(m)", "深度(m)"});
     if (withM)
         rows.front().push_back("极化率(%)");
@@ -311,27 +315,65 @@ void layOutTable(ModelOverlay::Table& table, const SheetModel& sheetModel, const
             row.push_back(std::isfinite(layer.m) ? formatPattern(layer.m, "0.0") : "—");
         rows.push_back(std::move(row));
     }
-    std::string rms;
+    rms.clear();
     if (sheetModel.fitted && std::isfinite(sheetModel.report.rmsPercent))
         rms = "RMS = " + formatPattern(sheetModel.report.rmsPercent, "0.0") + " %";
+    return rows;
+}
 
-    const double frameWidth = std::fabs(frame.right - frame.left);
-    const double frameHeight = std::fabs(frame.top - frame.bottom);
-    // The table takes at most tableHeightShare of the frame's height: the layers that fit, else the
-    // first ones and a last row that counts them all.
+// The table takes at most tableHeightShare of the frame's height: the layers that fit, else the first
+// ones and a summary line that counts them all. False when not even one layer and the summary fit.
+bool fitTableRows(TableRows& rows, const std::string& rms, double frameHeight, std::string& summary) {
     const int extra = rms.empty() ? 0 : 1;
     const double room = frameHeight * tableHeightShare - tableHeight(1);
     const std::size_t layerRows = rows.size() - 1;
     const std::size_t fitting =
         room < 0.0 ? 0
                    : static_cast<std::size_t>(std::max(0.0, std::floor(room / tableRowStep) + 1.0 - extra));
-    std::string summary;
     if (layerRows > fitting) {
         if (fitting < 2)
-            return;           // not even one layer and the summary: no table
+            return false;
         rows.resize(fitting); // the header and fitting − 1 layers, then the summary
         summary = "… 共 " + std::to_string(layerRows) + " 层";
     }
+    return true;
+}
+
+// The cells of the table from its top down, each centred in its column, then the summary and RMS lines.
+void placeTableCells(ModelOverlay::Table& table, const TableRows& rows, const std::vector<int>& widths,
+                     const std::string& summary, const std::string& rms) {
+    int y = table.top - tablePadding;
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        int x = table.left + tablePadding;
+        for (std::size_t c = 0; c < rows[r].size(); ++c) {
+            const int offset = (widths[c] - textWidth(rows[r][c])) / 2;
+            table.cells.push_back({{x + offset, y}, rows[r][c]});
+            x += widths[c] + tableColumnGap;
+        }
+        if (r == 0) {
+            table.ruleY = y - tableFontHeight - ruleGap;
+            y = table.ruleY - ruleGap;
+        } else {
+            y -= tableRowStep;
+        }
+    }
+    for (const std::string* line : {&summary, &rms}) {
+        if (line->empty())
+            continue;
+        table.cells.push_back({{table.left + tablePadding, y}, *line});
+        y -= tableRowStep;
+    }
+}
+
+void layOutTable(ModelOverlay::Table& table, const SheetModel& sheetModel, const Frame& frame) {
+    std::string rms;
+    TableRows rows = tableRows(sheetModel, rms);
+    const double frameWidth = std::fabs(frame.right - frame.left);
+    const double frameHeight = std::fabs(frame.top - frame.bottom);
+    std::string summary;
+    if (!fitTableRows(rows, rms, frameHeight, summary))
+        return;
+    const int extra = rms.empty() ? 0 : 1;
 
     const std::size_t columns = rows.front().size();
     std::vector<int> widths(columns, 0);
@@ -353,28 +395,7 @@ void layOutTable(ModelOverlay::Table& table, const SheetModel& sheetModel, const
     table.bottom = logical(std::min(frame.bottom, frame.top) + tableMargin);
     table.left = table.right - width;
     table.top = table.bottom + height;
-    int y = table.top - tablePadding;
-    for (std::size_t r = 0; r < rows.size(); ++r) {
-        int x = table.left + tablePadding;
-        for (std::size_t c = 0; c < rows[r].size(); ++c) {
-            // Centred in its column.
-            const int offset = (widths[c] - textWidth(rows[r][c])) / 2;
-            table.cells.push_back({{x + offset, y}, rows[r][c]});
-            x += widths[c] + tableColumnGap;
-        }
-        if (r == 0) {
-            table.ruleY = y - tableFontHeight - ruleGap;
-            y = table.ruleY - ruleGap;
-        } else {
-            y -= tableRowStep;
-        }
-    }
-    for (const std::string* line : {&summary, &rms}) {
-        if (line->empty())
-            continue;
-        table.cells.push_back({{table.left + tablePadding, y}, *line});
-        y -= tableRowStep;
-    }
+    placeTableCells(table, rows, widths, summary, rms);
 }
 
 // Moves a table laid out in the lower right corner to the corner of the frame (all but the upper right,
