@@ -294,7 +294,7 @@ private:
         }
         void endProgress() override { form_.ui().endProgress(); }
         void nameProgress(const std::string& label) override { form_.ui().nameProgress(label); }
-        std::string gbkToUtf8(std::string_view gbk) const override { return form_.ui().gbkToUtf8(gbk); }
+        const TextLocale& textLocale() const override { return form_.ui().textLocale(); }
         void beginWaitCursor() override { form_.ui().beginWaitCursor(); }
         void endWaitCursor() override { form_.ui().endWaitCursor(); }
 

@@ -311,11 +311,3 @@ void QtUi::discardPendingInput() {
     discardingInput = false;
     updateInputFilter();
 }
-
-std::string QtUi::gbkToUtf8(std::string_view gbk) const {
-    return ::gbkToUtf8(gbk);
-}
-
-char QtUi::decimalSeparator() const {
-    return userDecimalSeparator();
-}

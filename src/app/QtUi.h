@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Ui.h"
+#include "render/SystemTextLocale.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -35,8 +36,7 @@ public:
     bool progress(std::uint64_t done, std::uint64_t total) override;
     void nameProgress(const std::string& label) override;
     void endProgress() override;
-    std::string gbkToUtf8(std::string_view gbk) const override;
-    char decimalSeparator() const override;
+    const TextLocale& textLocale() const override { return textLocale_; }
     void beginWaitCursor() override;
     void endWaitCursor() override;
 
@@ -64,6 +64,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    SystemTextLocale textLocale_{true};
     QPointer<QWidget> owner;
     int pumpDepth = 0;
     // The operation whose progress is reported: started by its first report, ended by endProgress.

@@ -136,7 +136,7 @@ void SheetEditing::editAxis(int position) {
 }
 
 bool SheetEditing::askAxisLength(const char* prompt, float current, float& length) {
-    const char point = ui.decimalSeparator();
+    const char point = ui.textLocale().decimalSeparator();
     std::string text = formatLocalePattern(current, "#.##", point);
     if (!ui.inputQuery(lengthCaption, prompt, text))
         return false;
@@ -207,7 +207,7 @@ void SheetEditing::onEditLinePen() {
 }
 
 void SheetEditing::onSetMargin() {
-    const char point = ui.decimalSeparator();
+    const char point = ui.textLocale().decimalSeparator();
     std::string text = formatLocalePattern(sheet.marginCm, "###.0", point);
     if (!ui.inputQuery("请输入图形边距...", "当前边距(单位:cm)为", text))
         return;

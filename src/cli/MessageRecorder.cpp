@@ -1,7 +1,5 @@
 #include "MessageRecorder.h"
 
-#include "render/GbkCodec.h"
-
 MsgResult MessageRecorder::messageBox(const std::string& text, const std::string& caption, MsgButtons buttons,
                                       MsgIcon icon, bool owned) {
     messages.push_back({text, caption, buttons, icon, owned});
@@ -12,8 +10,4 @@ MsgResult MessageRecorder::messageBox(const std::string& text, const std::string
 bool MessageRecorder::inputQuery(const std::string& /*caption*/, const std::string& /*prompt*/,
                                  std::string& /*value*/) {
     return false;
-}
-
-std::string MessageRecorder::gbkToUtf8(std::string_view gbk) const {
-    return ::gbkToUtf8(gbk);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Ui.h"
+#include "render/SystemTextLocale.h"
 
 #include <string>
 #include <vector>
@@ -22,9 +23,12 @@ public:
                          MsgIcon icon, bool owned = true) override;
     bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     void processPendingMessages() override {}
-    std::string gbkToUtf8(std::string_view gbk) const override;
+    const TextLocale& textLocale() const override { return textLocale_; }
     void beginWaitCursor() override {}
     void endWaitCursor() override {}
 
     std::vector<RecordedMessage> messages;
+
+private:
+    SystemTextLocale textLocale_{false};
 };

@@ -15,7 +15,7 @@ bool tryParseInt(std::string_view text, int& value);
 // exponent (E or e, sign, digits). No hexadecimal, no "inf" or "nan"; a value beyond the double
 // range is refused. Raises "'abc' is not a valid floating point value".
 // parseFloat takes the point as separator (data files); parseLocaleFloat takes the decimal
-// separator of the user's locale (numbers typed in the dialogs, see Ui::decimalSeparator()).
+// separator of the user's locale (numbers typed in the dialogs, see TextLocale::decimalSeparator()).
 // None of them depends on the process locale.
 double parseFloat(std::string_view text);
 bool tryParseFloat(std::string_view text, double& value, char decimalSeparator = '.');

@@ -4,12 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "core/TextLocale.h"
+
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgIcon { None, Information, Warning, Error, Question };
 enum class MsgResult { Ok, Cancel, Yes, No };
 
-// How core code talks to the user: modal message boxes, the input query, the wait cursor and
-// the processing of pending window messages. The window build shows real dialogs; the headless
+// How core code talks to the user: modal message boxes, the input query, progress, the wait cursor
+// and the processing of pending window messages. The window build shows real dialogs; the headless
 // commands and the tests record the messages and answer from a script.
 // All texts are UTF-8.
 class Ui {
@@ -41,12 +43,9 @@ public:
     // The long operation ended (or was cancelled): hides any progress shown.
     virtual void endProgress() {}
 
-    // A data file's GBK text as UTF-8, for quoting it in a message. This default keeps ASCII and shows
-    // every other byte as U+FFFD; the window and the headless commands decode GBK properly.
-    virtual std::string gbkToUtf8(std::string_view gbk) const;
-
-    // The decimal separator of numbers the user types and is shown for editing ('.' or ',').
-    virtual char decimalSeparator() const { return '.'; }
+    // How the text of data files is decoded for messages and typed numbers are read; the plain one
+    // unless the user interface has its own.
+    virtual const TextLocale& textLocale() const;
 
     // Wait cursor on and off; calls nest.
     virtual void beginWaitCursor() = 0;

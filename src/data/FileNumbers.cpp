@@ -117,7 +117,7 @@ constexpr std::string_view replacementCharacter = "\xEF\xBF\xBD";
 std::string shownText(std::string_view text, TextEncoding encoding, const Ui& ui) {
     std::string shown;
     if (encoding == TextEncoding::Gbk) {
-        for (char c : ui.gbkToUtf8(text)) {
+        for (char c : ui.textLocale().gbkToUtf8(text)) {
             if (c == '\0')
                 shown += replacementCharacter;
             else

@@ -21,7 +21,7 @@ std::string anomalyDefaultText(const SheetState& state, char point) {
 }
 
 bool askAnomalyThreshold(SheetState& state, Ui& ui) {
-    const char point = ui.decimalSeparator();
+    const char point = ui.textLocale().decimalSeparator();
     std::string text = anomalyDefaultText(state, point);
     if (!ui.inputQuery(anomalyCaption, anomalyPrompt(state, point), text))
         return false;

@@ -189,7 +189,7 @@ public:
     }
     void endProgress() override {}
     void nameProgress(const std::string& label) override { ui_.nameProgress(label); }
-    std::string gbkToUtf8(std::string_view gbk) const override { return ui_.gbkToUtf8(gbk); }
+    const TextLocale& textLocale() const override { return ui_.textLocale(); }
     void beginWaitCursor() override { ui_.beginWaitCursor(); }
     void endWaitCursor() override { ui_.endWaitCursor(); }
 

@@ -35,6 +35,6 @@ bool ScriptedUi::progress(std::uint64_t /*done*/, std::uint64_t /*total*/) {
     return cancelAfterProgressCalls < 0 || progressCalls < cancelAfterProgressCalls;
 }
 
-std::string ScriptedUi::gbkToUtf8(std::string_view gbk) const {
+std::string ScriptedUi::GbkTextLocale::gbkToUtf8(std::string_view gbk) const {
     return ::gbkToUtf8(gbk);
 }

@@ -23,7 +23,7 @@ public:
     bool inputQuery(const std::string& caption, const std::string& prompt, std::string& value) override;
     void processPendingMessages() override { ++pendingMessageCalls; }
     bool progress(std::uint64_t done, std::uint64_t total) override;
-    std::string gbkToUtf8(std::string_view gbk) const override;
+    const TextLocale& textLocale() const override { return textLocale_; }
     void beginWaitCursor() override { ++waitDepth; }
     void endWaitCursor() override { --waitDepth; }
 
@@ -46,4 +46,10 @@ private:
     };
     std::deque<MsgResult> answers;
     std::deque<InputAnswer> inputs;
+    // GBK decoded as the program decodes it, numbers read with '.'.
+    class GbkTextLocale : public TextLocale {
+    public:
+        std::string gbkToUtf8(std::string_view gbk) const override;
+    };
+    GbkTextLocale textLocale_;
 };
