@@ -104,26 +104,31 @@ QImage paintedSheet(SheetState& state, const PlotChoices& choices, const BitmapS
     return image;
 }
 
-// The sheet's own PNG encoder: a few colours and many repeated rows make it far quicker than a general one.
-std::string writePng(SheetState& state, const PlotChoices& choices, const QString& path, int dpi, Ui& ui,
-                     const std::filesystem::path& dataFile) {
+// The sheet painted on a bitmap at `dpi`, or why there is none (too large for a bitmap).
+std::string paintBitmap(SheetState& state, const PlotChoices& choices, int dpi, Ui& ui, QImage& image) {
     const BitmapSize size = prepareSheetBitmap(state, dpi, dpi);
     if (std::string tooLarge = bitmapSizeProblem(size); !tooLarge.empty())
         return tooLarge;
-    const QImage image = paintedSheet(state, choices, size, dpi, ui);
+    image = paintedSheet(state, choices, size, dpi, ui);
     if (image.isNull())
         return "the sheet is too large for a bitmap at this resolution";
+    return {};
+}
+
+// The sheet's own PNG encoder: a few colours and many repeated rows make it far quicker than a general one.
+std::string writePng(SheetState& state, const PlotChoices& choices, const QString& path, int dpi, Ui& ui,
+                     const std::filesystem::path& dataFile) {
+    QImage image;
+    if (std::string problem = paintBitmap(state, choices, dpi, ui, image); !problem.empty())
+        return problem;
     return writePngImage(image, path.toStdString(), dpi, dataFile);
 }
 
 std::string writeBmp(SheetState& state, const PlotChoices& choices, const QString& path, int dpi, Ui& ui,
                      const std::filesystem::path& dataFile) {
-    const BitmapSize size = prepareSheetBitmap(state, dpi, dpi);
-    if (std::string tooLarge = bitmapSizeProblem(size); !tooLarge.empty())
-        return tooLarge;
-    const QImage image = paintedSheet(state, choices, size, dpi, ui);
-    if (image.isNull())
-        return "the sheet is too large for a bitmap at this resolution";
+    QImage image;
+    if (std::string problem = paintBitmap(state, choices, dpi, ui, image); !problem.empty())
+        return problem;
     return writeFileWhole(path.toStdString(), dataFile, [&](QIODevice& out) -> std::string {
         QImageWriter writer(&out, "bmp");
         if (!writer.write(image))
