@@ -124,6 +124,35 @@ int Axis::startDecade(float rangeMin) {
     return -50;
 }
 
+Axis::TickLengths Axis::tickLengths(bool negativeMajor) const {
+    const int M = negativeMajor ? -majorTickLength : majorTickLength;
+    const int m = negativeMajor ? -minorTickLength : minorTickLength;
+    return {M, m, sign(M), sign(m)};
+}
+
+Axis::LinearScale Axis::linearScale(float start, float end) const {
+    LinearScale sc;
+    sc.start = start;
+    const float R = rangeMax - rangeMin;
+    sc.scale = (end - start) / R;
+    sc.endPos = start + R * sc.scale;
+    sc.step = niceStep(R);
+    if (std::isfinite(R) && R != 0.0f && std::trunc(R / sc.step) < 2.0f)
+        sc.step = sc.step * 0.25f;
+
+    // A range or tick setting that cannot place ticks leaves the axis line (and title) alone.
+    const bool usable = showTicks && std::isfinite(R) && R != 0.0f && majorIntervals > 0 &&
+                        std::isfinite(sc.scale) && std::isfinite(sc.step) && sc.step > 0.0f;
+    if (usable) {
+        const float k = std::trunc(limitMin / sc.step);
+        sc.first = k * sc.step;
+        if (sc.first - limitMin < 0.0f)
+            sc.first = (k + 1.0f) * sc.step;
+    }
+    sc.usable = usable && std::isfinite(sc.first) && std::isfinite(sc.endPos);
+    return sc;
+}
+
 void Axis::drawLinear(Canvas& canvas) {
     horizontal = (y2 - y1) * (y2 - y1) < 5.0f;
     const float start = horizontal ? x1 : y1;
@@ -131,99 +160,87 @@ void Axis::drawLinear(Canvas& canvas) {
 
     LineItem::draw(canvas);
 
-    const int M = (tickDirection == 1 || tickDirection == 2) ? majorTickLength : -majorTickLength;
-    const int m = (tickDirection == 1 || tickDirection == 2) ? minorTickLength : -minorTickLength;
-    const int s = sign(M);
-    const int sm = sign(m);
+    const TickLengths ticks = tickLengths(!(tickDirection == 1 || tickDirection == 2));
+    const LinearScale sc = linearScale(start, end);
+    if (sc.usable)
+        drawLinearTicks(canvas, sc, ticks);
+    if (showTitle)
+        drawLinearTitle(canvas, ticks.majorSign);
+}
 
-    const float R = rangeMax - rangeMin;
-    const float scale = (end - start) / R;
-    const float endPos = start + R * scale;
-    float step = niceStep(R);
-    if (std::isfinite(R) && R != 0.0f && std::trunc(R / step) < 2.0f)
-        step = step * 0.25f;
+void Axis::drawLinearTicks(Canvas& canvas, const LinearScale& sc, const TickLengths& ticks) {
+    const float intervalSpan = (limitMax - limitMin) / static_cast<float>(majorIntervals);
+    const float minorSpacing = intervalSpan / (static_cast<float>(minorTicks) + 1.0f) * sc.scale;
+    // Limits that give no usable spacing leave the minor ticks out.
+    const int minorCount = std::isfinite(minorSpacing) ? std::min(minorTicks, maxMinorTicks) : 0;
+    const int s = ticks.majorSign;
 
-    // A range or tick setting that cannot place ticks leaves the axis line (and title) alone.
-    const bool usable = showTicks && std::isfinite(R) && R != 0.0f && majorIntervals > 0 &&
-                        std::isfinite(scale) && std::isfinite(step) && step > 0.0f;
-    float first = 0.0f;
-    if (usable) {
-        const float k = std::trunc(limitMin / step);
-        first = k * step;
-        if (first - limitMin < 0.0f)
-            first = (k + 1.0f) * step;
-    }
-
-    if (usable && std::isfinite(first) && std::isfinite(endPos)) {
-        const float intervalSpan = (limitMax - limitMin) / static_cast<float>(majorIntervals);
-        const float minorSpacing = intervalSpan / (static_cast<float>(minorTicks) + 1.0f) * scale;
-        // Limits that give no usable spacing leave the minor ticks out.
-        const int minorCount = std::isfinite(minorSpacing) ? std::min(minorTicks, maxMinorTicks) : 0;
-        const double w = labelFont.width;
-        const double h = labelFont.height;
-
-        const LogFont spare = canvas.font();
-        canvas.setFont(labelFont);
-        float pos = start + (first - rangeMin) * scale;
-        // A tick of the given length at `at` along the axis, then its grid line across the figure.
-        const auto tickAt = [&](float at, float length) {
-            if (horizontal)
-                segment(canvas, at, y1, at, y1 + length);
-            else
-                segment(canvas, x1, at, x1 + length, at);
-            if (showGrid) {
-                if (horizontal)
-                    segment(canvas, at, y1, at, y1 - s * gridLength);
-                else
-                    segment(canvas, x1, at, x1 - s * gridLength, at);
-            }
-        };
-        for (int i = 0; i < maxMajorTicks; ++i) {
-            tickAt(pos, M);
-            if (showLabels) {
-                const float value = static_cast<float>(i) * step + first;
-                const std::string label = formatPattern(value, labelFormat);
-                const int n = gbkByteLength(label);
-                if (horizontal) {
-                    const double x = pos - floorHalf(n * std::abs(labelFont.width));
-                    if (tickDirection == 4)
-                        text(canvas, x, y1 + s * labelDistance, label);
-                    else if (tickDirection == 1)
-                        text(canvas, x, y1 + s * (1.2 * labelDistance + std::abs(h)), label);
-                    // directions 2 and 3 put no labels on a horizontal axis
-                } else if (tickDirection == 3) {
-                    text(canvas, x1 + M + sm * w * (n + 0.5), pos - (sm * labelFont.height) / 2, label);
-                } else {
-                    text(canvas, x1 + sm * (labelDistance + 0.5 * w), pos + labelFont.height / 2, label);
-                }
-            }
-            if (i == majorIntervals)
-                break;
-            for (int j = 1; j <= minorCount; ++j) {
-                tickAt(pos + static_cast<float>(j) * minorSpacing, m);
-            }
-            const float next = start + (static_cast<float>(i + 1) * step + first - rangeMin) * scale;
-            // Go on while the next major tick lies on the axis, within a unit. On a zero-length
-            // axis every tick falls on the same spot: one is enough.
-            if (!((next - endPos) * (next - start) <= 1.0f) || next == pos)
-                break;
-            pos = next;
-        }
-        canvas.setFont(spare);
-    }
-
-    if (showTitle) {
-        const LogFont spare = canvas.font();
-        canvas.setFont(titleFont);
-        const int n = gbkByteLength(title);
-        const double W = titleFont.width;
+    const LogFont spare = canvas.font();
+    canvas.setFont(labelFont);
+    float pos = sc.start + (sc.first - rangeMin) * sc.scale;
+    // A tick of the given length at `at` along the axis, then its grid line across the figure.
+    const auto tickAt = [&](float at, float length) {
         if (horizontal)
-            text(canvas, (x1 + x2) / 2.0f - floorHalf(n * titleFont.width), y1 + 2.0 * s * titleDistance,
-                 title);
+            segment(canvas, at, y1, at, y1 + length);
         else
-            text(canvas, x1 + s * titleDistance, (y1 + y2) / 2.0f + s * n * std::abs(W) / 2.0, title);
-        canvas.setFont(spare);
+            segment(canvas, x1, at, x1 + length, at);
+        if (showGrid) {
+            if (horizontal)
+                segment(canvas, at, y1, at, y1 - s * gridLength);
+            else
+                segment(canvas, x1, at, x1 - s * gridLength, at);
+        }
+    };
+    for (int i = 0; i < maxMajorTicks; ++i) {
+        tickAt(pos, static_cast<float>(ticks.major));
+        if (showLabels)
+            drawLinearLabel(canvas, pos, static_cast<float>(i) * sc.step + sc.first, ticks);
+        if (i == majorIntervals)
+            break;
+        for (int j = 1; j <= minorCount; ++j) {
+            tickAt(pos + static_cast<float>(j) * minorSpacing, static_cast<float>(ticks.minor));
+        }
+        const float next = sc.start + (static_cast<float>(i + 1) * sc.step + sc.first - rangeMin) * sc.scale;
+        // Go on while the next major tick lies on the axis, within a unit. On a zero-length
+        // axis every tick falls on the same spot: one is enough.
+        if (!((next - sc.endPos) * (next - sc.start) <= 1.0f) || next == pos)
+            break;
+        pos = next;
     }
+    canvas.setFont(spare);
+}
+
+void Axis::drawLinearLabel(Canvas& canvas, float pos, float value, const TickLengths& ticks) {
+    const int s = ticks.majorSign;
+    const int sm = ticks.minorSign;
+    const double w = labelFont.width;
+    const double h = labelFont.height;
+    const std::string label = formatPattern(value, labelFormat);
+    const int n = gbkByteLength(label);
+    if (horizontal) {
+        const double x = pos - floorHalf(n * std::abs(labelFont.width));
+        if (tickDirection == 4)
+            text(canvas, x, y1 + s * labelDistance, label);
+        else if (tickDirection == 1)
+            text(canvas, x, y1 + s * (1.2 * labelDistance + std::abs(h)), label);
+        // directions 2 and 3 put no labels on a horizontal axis
+    } else if (tickDirection == 3) {
+        text(canvas, x1 + ticks.major + sm * w * (n + 0.5), pos - (sm * labelFont.height) / 2, label);
+    } else {
+        text(canvas, x1 + sm * (labelDistance + 0.5 * w), pos + labelFont.height / 2, label);
+    }
+}
+
+void Axis::drawLinearTitle(Canvas& canvas, int s) {
+    const LogFont spare = canvas.font();
+    canvas.setFont(titleFont);
+    const int n = gbkByteLength(title);
+    const double W = titleFont.width;
+    if (horizontal)
+        text(canvas, (x1 + x2) / 2.0f - floorHalf(n * titleFont.width), y1 + 2.0 * s * titleDistance, title);
+    else
+        text(canvas, x1 + s * titleDistance, (y1 + y2) / 2.0f + s * n * std::abs(W) / 2.0, title);
+    canvas.setFont(spare);
 }
 
 void Axis::drawLogarithmic(Canvas& canvas) {
@@ -246,88 +263,105 @@ void Axis::drawLogarithmic(Canvas& canvas) {
     // One decade tick when start and end decades coincide: nothing to divide.
     const float decadeLength =
         majorIntervals == 1 ? 0.0f : (end - start) / static_cast<float>(majorIntervals - 1);
-
-    const int M = (tickDirection == 1 || tickDirection == 3) ? -majorTickLength : majorTickLength;
-    const int m = (tickDirection == 1 || tickDirection == 3) ? -minorTickLength : minorTickLength;
-    const int s = sign(M);
-    const double w = labelFont.width;
-    const double h = labelFont.height;
+    const TickLengths ticks = tickLengths(tickDirection == 1 || tickDirection == 3);
 
     LineItem::draw(canvas);
     const LogFont spare = canvas.font();
     canvas.setFont(labelFont);
     for (int u = 0; u < majorIntervals; ++u) {
         const float pos = start + static_cast<float>(u) * decadeLength;
-        const int D = e + u;
-        const float value = static_cast<float>(std::pow(10.0, D));
-        if (showTicks) {
-            if (horizontal)
-                segment(canvas, pos, y1, pos, y1 + M);
-            else
-                segment(canvas, x1, pos, x1 + M, pos);
-        }
-        if (showGrid) {
-            if (horizontal)
-                segment(canvas, pos, y1, pos, y1 + s * gridLength);
-            else
-                segment(canvas, x1, pos, x1 - s * gridLength, pos);
-        }
-        if (showLabels) {
-            const std::string label = decadeLabel(D, value);
-            const int n = gbkByteLength(label);
-            if (horizontal) {
-                const double x = pos - floorHalf(n * labelFont.width);
-                if (tickDirection == 1)
-                    text(canvas, x, y1 - 2.0 * M - s * h, label);
-                else
-                    text(canvas, x, y1 - 2.0 * M, label);
-            } else if (tickDirection == 3) {
-                text(canvas, x1 + 1.5 * M + s * (n + 0.5) * w, pos - (s * h) / 2.0, label);
-            } else {
-                text(canvas, x1 + 1.5 * M, pos + (s * h) / 2.0, label);
-            }
-        }
+        drawDecadeTick(canvas, pos, ticks);
+        if (showLabels)
+            drawDecadeLabel(canvas, pos, e + u, ticks);
         if (u == majorIntervals - 1)
             break;
-        if (!showTicks)
-            continue;
-        for (const float L : decadeMinorOffsets) {
-            const float mpos = pos + L * decadeLength;
-            if (horizontal)
-                segment(canvas, mpos, y1, mpos, y1 + m);
-            else
-                segment(canvas, x1, mpos, x1 + m, mpos);
-            if (showGrid) {
-                const int style = canvas.pen().style;
-                canvas.setPenStyle(penstyle::dot);
-                if (horizontal)
-                    segment(canvas, mpos, y1, mpos, y1 + s * gridLength);
-                else
-                    segment(canvas, x1, mpos, x1 - s * gridLength, mpos);
-                canvas.setPenStyle(style);
-            }
-        }
+        if (showTicks)
+            drawDecadeMinorTicks(canvas, pos, decadeLength, ticks);
     }
     canvas.setFont(spare);
 
-    if (showTitle) {
-        const LogFont titleSpare = canvas.font();
-        canvas.setFont(titleFont);
-        const int n = gbkByteLength(title);
-        const double W = titleFont.width;
-        const double H = titleFont.height;
-        const double mid = horizontal ? (x1 + x2) / 2.0f : (y1 + y2) / 2.0f;
-        if (horizontal) {
-            const double x = mid - floorHalf(n * titleFont.width);
-            if (tickDirection == 1)
-                text(canvas, x, y1 + 2.0 * M + 2.2 * s * H, title);
-            else
-                text(canvas, x, y1 + 2.0 * M + s * H, title);
-        } else if (tickDirection == 3) {
-            text(canvas, x1 - titleDistance, mid - s * n * W / 2.0, title);
-        } else {
-            text(canvas, x1 + s * H + titleDistance, mid - s * n * W / 2.0, title);
-        }
-        canvas.setFont(titleSpare);
+    if (showTitle)
+        drawLogarithmicTitle(canvas, ticks);
+}
+
+void Axis::drawDecadeTick(Canvas& canvas, float pos, const TickLengths& ticks) {
+    const int M = ticks.major;
+    const int s = ticks.majorSign;
+    if (showTicks) {
+        if (horizontal)
+            segment(canvas, pos, y1, pos, y1 + M);
+        else
+            segment(canvas, x1, pos, x1 + M, pos);
     }
+    if (showGrid) {
+        if (horizontal)
+            segment(canvas, pos, y1, pos, y1 + s * gridLength);
+        else
+            segment(canvas, x1, pos, x1 - s * gridLength, pos);
+    }
+}
+
+void Axis::drawDecadeLabel(Canvas& canvas, float pos, int decade, const TickLengths& ticks) {
+    const int M = ticks.major;
+    const int s = ticks.majorSign;
+    const double w = labelFont.width;
+    const double h = labelFont.height;
+    const float value = static_cast<float>(std::pow(10.0, decade));
+    const std::string label = decadeLabel(decade, value);
+    const int n = gbkByteLength(label);
+    if (horizontal) {
+        const double x = pos - floorHalf(n * labelFont.width);
+        if (tickDirection == 1)
+            text(canvas, x, y1 - 2.0 * M - s * h, label);
+        else
+            text(canvas, x, y1 - 2.0 * M, label);
+    } else if (tickDirection == 3) {
+        text(canvas, x1 + 1.5 * M + s * (n + 0.5) * w, pos - (s * h) / 2.0, label);
+    } else {
+        text(canvas, x1 + 1.5 * M, pos + (s * h) / 2.0, label);
+    }
+}
+
+void Axis::drawDecadeMinorTicks(Canvas& canvas, float pos, float decadeLength, const TickLengths& ticks) {
+    const int m = ticks.minor;
+    const int s = ticks.majorSign;
+    for (const float L : decadeMinorOffsets) {
+        const float mpos = pos + L * decadeLength;
+        if (horizontal)
+            segment(canvas, mpos, y1, mpos, y1 + m);
+        else
+            segment(canvas, x1, mpos, x1 + m, mpos);
+        if (showGrid) {
+            const int style = canvas.pen().style;
+            canvas.setPenStyle(penstyle::dot);
+            if (horizontal)
+                segment(canvas, mpos, y1, mpos, y1 + s * gridLength);
+            else
+                segment(canvas, x1, mpos, x1 - s * gridLength, mpos);
+            canvas.setPenStyle(style);
+        }
+    }
+}
+
+void Axis::drawLogarithmicTitle(Canvas& canvas, const TickLengths& ticks) {
+    const int M = ticks.major;
+    const int s = ticks.majorSign;
+    const LogFont spare = canvas.font();
+    canvas.setFont(titleFont);
+    const int n = gbkByteLength(title);
+    const double W = titleFont.width;
+    const double H = titleFont.height;
+    const double mid = horizontal ? (x1 + x2) / 2.0f : (y1 + y2) / 2.0f;
+    if (horizontal) {
+        const double x = mid - floorHalf(n * titleFont.width);
+        if (tickDirection == 1)
+            text(canvas, x, y1 + 2.0 * M + 2.2 * s * H, title);
+        else
+            text(canvas, x, y1 + 2.0 * M + s * H, title);
+    } else if (tickDirection == 3) {
+        text(canvas, x1 - titleDistance, mid - s * n * W / 2.0, title);
+    } else {
+        text(canvas, x1 + s * H + titleDistance, mid - s * n * W / 2.0, title);
+    }
+    canvas.setFont(spare);
 }

@@ -53,6 +53,35 @@ public:
     float limitMax = 10.0f;
 
 private:
+    // Tick lengths signed toward the side the ticks point to, and their signs.
+    struct TickLengths {
+        int major = 0;
+        int minor = 0;
+        int majorSign = 1;
+        int minorSign = 1;
+    };
+    // Where a linear axis puts its ticks: from `first`, a multiple of `step` at or above the lower
+    // limit, at `scale` logical units per value; `usable` is false when no tick can be placed.
+    struct LinearScale {
+        float start = 0.0f;
+        float scale = 0.0f;
+        float endPos = 0.0f;
+        float step = 0.0f;
+        float first = 0.0f;
+        bool usable = false;
+    };
+
+    TickLengths tickLengths(bool negativeMajor) const;
+    LinearScale linearScale(float start, float end) const;
+
     void drawLinear(Canvas& canvas);
+    void drawLinearTicks(Canvas& canvas, const LinearScale& sc, const TickLengths& ticks);
+    void drawLinearLabel(Canvas& canvas, float pos, float value, const TickLengths& ticks);
+    void drawLinearTitle(Canvas& canvas, int s);
+
     void drawLogarithmic(Canvas& canvas);
+    void drawDecadeTick(Canvas& canvas, float pos, const TickLengths& ticks);
+    void drawDecadeLabel(Canvas& canvas, float pos, int decade, const TickLengths& ticks);
+    void drawDecadeMinorTicks(Canvas& canvas, float pos, float decadeLength, const TickLengths& ticks);
+    void drawLogarithmicTitle(Canvas& canvas, const TickLengths& ticks);
 };
