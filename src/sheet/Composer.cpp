@@ -45,8 +45,8 @@ void setPoints(Axis& axis, float xa, float ya, float xb, float yb) {
     axis.y2 = yb;
 }
 
-void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
-    Axis& top = s.topAxis;
+// The top axis: AB/2 labels above the frame, its grid down through it.
+void layOutTopAxis(Axis& top, float x0, float y0, float w, float h) {
     setPoints(top, x0, y0 + h, x0 + w, y0 + h);
     top.title = "AB/2(m)";
     top.showTitle = false;
@@ -62,8 +62,10 @@ void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
     top.labelDistance = 28;
     setSize(top.titleFont, 40, 20, 0, 0);
     setSize(top.labelFont, 36, 18, 0, 0);
+}
 
-    Axis& left = s.leftAxis;
+// The left axis: resistivity labels, its grid across the frame.
+void layOutLeftAxis(Axis& left, float x0, float y0, float w, float h) {
     setPoints(left, x0, y0, x0, y0 + h);
     left.title = "视电阻率";
     left.showTitle = false;
@@ -89,8 +91,10 @@ void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
     left.titleFont.outPrecision = 0;
     left.titleFont.pitchAndFamily = 0;
     left.labelFont.setFaceName("Arial");
+}
 
-    Axis& bottom = s.bottomAxis;
+// The bottom axis: ticks and labels below the frame, no grid.
+void layOutBottomAxis(Axis& bottom, float x0, float y0, float w, float /*h*/) {
     setPoints(bottom, x0, y0, x0 + w, y0);
     bottom.title = "AB/2(/m)";
     bottom.showTitle = false;
@@ -111,8 +115,10 @@ void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
     bottom.titleFont.outPrecision = 0;
     bottom.titleFont.pitchAndFamily = 0;
     bottom.labelFont.setFaceName("Arial");
+}
 
-    Axis& right = s.rightAxis;
+// The right axis: the IP parameters, ticks only.
+void layOutRightAxis(Axis& right, float x0, float y0, float w, float h) {
     setPoints(right, x0 + w, y0, x0 + w, y0 + h);
     right.title = "视电阻率";
     right.showTitle = false;
@@ -127,8 +133,14 @@ void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
     setSize(right.labelFont, 36, 18, 0, 0);
     right.titleFont.setFaceName("Arial");
     right.labelFont.setFaceName("Arial");
+}
 
-    for (Axis* axis : {&top, &left, &bottom, &right}) {
+void layOutAxes(SheetState& s, float x0, float y0, float w, float h) {
+    layOutTopAxis(s.topAxis, x0, y0, w, h);
+    layOutLeftAxis(s.leftAxis, x0, y0, w, h);
+    layOutBottomAxis(s.bottomAxis, x0, y0, w, h);
+    layOutRightAxis(s.rightAxis, x0, y0, w, h);
+    for (Axis* axis : {&s.topAxis, &s.leftAxis, &s.bottomAxis, &s.rightAxis}) {
         axis->limitMin = axis->rangeMin;
         axis->limitMax = axis->rangeMax;
     }
