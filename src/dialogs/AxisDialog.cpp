@@ -51,6 +51,20 @@ QString fromUtf8(const std::string& text) {
     return QString::fromStdString(text);
 }
 
+// A group of the ticks page: the length and direction of the major or the minor ticks.
+QGroupBox* makeTickGroup(QWidget* parent, const char* title, const char* lengthName,
+                         const char* directionName, QSpinBox*& length, QComboBox*& direction) {
+    auto* group = new QGroupBox(QString::fromUtf8(title), parent);
+    auto* layout = new QGridLayout(group);
+    length = makeUpDown(group, lengthName, -1000, 360);
+    direction = makeDirectionList(group, directionName);
+    layout->addWidget(new QLabel(QStringLiteral("长度:"), group), 0, 0);
+    layout->addWidget(length, 0, 1);
+    layout->addWidget(new QLabel(QStringLiteral("方向:"), group), 1, 0);
+    layout->addWidget(direction, 1, 1);
+    return group;
+}
+
 } // namespace
 
 AxisDialog::AxisDialog(QWidget* owner) : QDialog(owner) {
@@ -147,25 +161,12 @@ QWidget* AxisDialog::createTicksPage() {
     showTicksCheck->setObjectName(QStringLiteral("bShowTick"));
     grid->addWidget(showTicksCheck, 0, 0, 1, 2);
 
-    auto* majorGroup = new QGroupBox(QStringLiteral("大标记"), ticks);
-    auto* majorLayout = new QGridLayout(majorGroup);
-    majorTickLengthSpin = makeUpDown(majorGroup, "lTickLen", -1000, 360);
-    majorTickDirectionCombo = makeDirectionList(majorGroup, "lTickDir");
-    majorLayout->addWidget(new QLabel(QStringLiteral("长度:"), majorGroup), 0, 0);
-    majorLayout->addWidget(majorTickLengthSpin, 0, 1);
-    majorLayout->addWidget(new QLabel(QStringLiteral("方向:"), majorGroup), 1, 0);
-    majorLayout->addWidget(majorTickDirectionCombo, 1, 1);
-    grid->addWidget(majorGroup, 1, 0);
-
-    auto* minorGroup = new QGroupBox(QStringLiteral("小标记"), ticks);
-    auto* minorLayout = new QGridLayout(minorGroup);
-    minorTickLengthSpin = makeUpDown(minorGroup, "sTickLen", -1000, 360);
-    minorTickDirectionCombo = makeDirectionList(minorGroup, "sTickDir");
-    minorLayout->addWidget(new QLabel(QStringLiteral("长度:"), minorGroup), 0, 0);
-    minorLayout->addWidget(minorTickLengthSpin, 0, 1);
-    minorLayout->addWidget(new QLabel(QStringLiteral("方向:"), minorGroup), 1, 0);
-    minorLayout->addWidget(minorTickDirectionCombo, 1, 1);
-    grid->addWidget(minorGroup, 1, 1);
+    grid->addWidget(
+        makeTickGroup(ticks, "大标记", "lTickLen", "lTickDir", majorTickLengthSpin, majorTickDirectionCombo),
+        1, 0);
+    grid->addWidget(
+        makeTickGroup(ticks, "小标记", "sTickLen", "sTickDir", minorTickLengthSpin, minorTickDirectionCombo),
+        1, 1);
 
     majorIntervalsSpin = makeUpDown(ticks, "lTickNum", 0, 50);
     minorTicksSpin = makeUpDown(ticks, "sTickNum", 0, 10);
