@@ -18,9 +18,12 @@
 #include <QSaveFile>
 #include <QSvgGenerator>
 
+#include <array>
+#include <atomic>
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <optional>
 #include <system_error>
@@ -80,6 +83,21 @@ private:
     qint64 written_ = 0;
     std::string reason_;
 };
+
+// Keeps a device that a failed allocation inside Qt left unfit to be destroyed. Qt links a new
+// connection into the sending device before it allocates the receiver's side; when that allocation
+// fails the connection is freed while the device still lists it, and the device's destructor then
+// never returns. The PDF engine and the SVG generator connect to their output device, so an export
+// that runs out of memory keeps its device here for the rest of the process (reachable, so leak
+// checks stay quiet) instead of hanging.
+void keepUndestroyed(std::unique_ptr<CheckedOutput> output) noexcept {
+    static std::array<std::atomic<CheckedOutput*>, 16> kept{};
+    static std::atomic<std::size_t> count{0};
+    const std::size_t slot = count.fetch_add(1);
+    CheckedOutput* const device = output.release();
+    if (slot < kept.size())
+        kept[slot].store(device);
+}
 
 // The bitmap size of the sheet at `dpi`, or a reason when it is too large to be made.
 std::string bitmapSizeProblem(const BitmapSize& size) {
@@ -234,10 +252,16 @@ std::string writeFileWhole(const std::string& path, const std::filesystem::path&
     QSaveFile file(QString::fromStdString(path));
     if (!file.open(QIODevice::WriteOnly))
         return "cannot create the file: " + file.errorString().toStdString();
-    CheckedOutput output(file);
-    std::string failure = write(output);
-    if (output.failed()) // the device's reason says more than the writer's
-        failure = output.reason();
+    auto output = std::make_unique<CheckedOutput>(file);
+    std::string failure;
+    try {
+        failure = write(*output);
+    } catch (const std::bad_alloc&) {
+        keepUndestroyed(std::move(output));
+        throw; // the temporary file is removed when `file` goes
+    }
+    if (output->failed()) // the device's reason says more than the writer's
+        failure = output->reason();
     errno = 0;
     if (failure.empty() && !file.flush())
         failure = writeFailure(file, errno);
