@@ -5,33 +5,79 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
+#include <limits>
 
 namespace {
 
-std::vector<std::string> splitList(const std::string& text) {
-    std::vector<std::string> items;
-    std::string item;
-    for (char c : text) {
-        if (c == ',') {
-            items.push_back(item);
-            item.clear();
-        } else {
-            item += c;
+// The options export adds to the reader's.
+std::vector<OptionTable::Option> exportOptions(CommandLine& line) {
+    using Argument = OptionTable::Argument;
+    const auto params = [&line](const std::string& list) {
+        line.params.clear();
+        for (const std::string& name : splitList(list)) {
+            const std::optional<Quantity> quantity = quantityNamed(name);
+            if (!quantity)
+                throw UsageError{"unknown parameter '" + name + "' (use " + quantityNameList() + ")"};
+            line.params.push_back(*quantity);
         }
-    }
-    items.push_back(item);
-    return items;
-}
-
-int parseCount(const std::string& option, const std::string& text, int low, int high) {
-    int value = 0;
-    if (!tryParseInt(text, value) || value < low || value > high)
-        throw UsageError{option + " expects a whole number from " + std::to_string(low) + " to " +
-                         std::to_string(high) + ", not '" + text + "'"};
-    return value;
+    };
+    const auto symbols = [&line](const std::string& list) {
+        line.symbols.clear();
+        for (const std::string& number : splitList(list))
+            line.symbols.push_back(parseCount("--symbols", number, kMinSymbol, kMaxSymbol));
+        if (line.symbols.size() != quantityCount)
+            throw UsageError{"--symbols expects six numbers (res,m1,r,td,th,zp)"};
+    };
+    return {OptionTable::text({"-o", "--output"}, line.output),
+            {{"--params"}, Argument::Required, params},
+            {{"--symbols"}, Argument::Required, symbols},
+            OptionTable::flag("--all", line.all),
+            OptionTable::count("--dpi", line.dpi, kMinOutputDpi, kMaxOutputDpi),
+            OptionTable::count("--invert", line.invertLayers, model::kMinLayers, model::kMaxLayers),
+            OptionTable::flag("--smooth", line.smooth)};
 }
 
 } // namespace
+
+std::string quantityNameList() {
+    std::string list;
+    for (Quantity quantity : allQuantities)
+        list += (list.empty() ? "" : ", ") + std::string(commandName(quantity));
+    return list;
+}
+
+std::vector<OptionTable::Option> readerOptions(CommandLine& line) {
+    const auto station = [&line](const std::string& text) {
+        line.station = parseCount("--station", text, 0, std::numeric_limits<int>::max());
+        line.stationGiven = true;
+    };
+    return {OptionTable::choice("--kind", line.kind, {"dat", "ves"}),
+            {{"--station"}, OptionTable::Argument::Required, station}};
+}
+
+OptionTable::Option lateralOption(bool& lateral, std::optional<double>& weight, const std::string& verb) {
+    const auto take = [&lateral, &weight, verb](const std::string& text) {
+        lateral = true;
+        if (text.empty())
+            return;
+        double value = 0;
+        if (!tryParseFloat(text, value) || !(std::isfinite(value) && value > 0))
+            throw UsageError{"--lateral " + verb + " a positive weight, not '" + text.substr(0, 40) + "'"};
+        weight = value;
+    };
+    const auto readsAsNumber = [](const std::string& word) {
+        double value = 0;
+        return tryParseFloat(word, value);
+    };
+    return {{"--lateral"}, OptionTable::Argument::Optional, take, readsAsNumber};
+}
+
+std::string requireFile(const std::optional<std::string>& file) {
+    if (!file)
+        throw UsageError{"no data file given"};
+    return *file;
+}
 
 std::string kindFromFileName(const std::string& fileName) {
     if (fileName.size() < 4)
@@ -52,57 +98,14 @@ DataFileKind dataFileKind(const CommandLine& line) {
 
 CommandLine parseCommandLine(const std::vector<std::string>& words, bool withExportOptions) {
     CommandLine line;
-    bool haveFile = false;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string& word = words[i];
-        auto argument = [&]() -> const std::string& {
-            if (i + 1 >= words.size())
-                throw UsageError{word + " needs a value"};
-            return words[++i];
-        };
-        if (word == "--kind") {
-            const std::string& kind = argument();
-            if (kind != "dat" && kind != "ves")
-                throw UsageError{"--kind must be dat or ves, not '" + kind + "'"};
-            line.kind = kind;
-        } else if (word == "--station") {
-            line.station = parseCount(word, argument(), 0, 2147483647);
-            line.stationGiven = true;
-        } else if (withExportOptions && (word == "-o" || word == "--output")) {
-            line.output = argument();
-        } else if (withExportOptions && word == "--params") {
-            line.params.clear();
-            for (const std::string& name : splitList(argument())) {
-                const std::optional<Quantity> quantity = quantityNamed(name);
-                if (!quantity)
-                    throw UsageError{"unknown parameter '" + name + "' (use res, m1, r, td, th, zp)"};
-                line.params.push_back(*quantity);
-            }
-        } else if (withExportOptions && word == "--symbols") {
-            line.symbols.clear();
-            for (const std::string& number : splitList(argument()))
-                line.symbols.push_back(parseCount("--symbols", number, 0, 12));
-            if (line.symbols.size() != 6)
-                throw UsageError{"--symbols expects six numbers (res,m1,r,td,th,zp)"};
-        } else if (withExportOptions && word == "--all") {
-            line.all = true;
-        } else if (withExportOptions && word == "--dpi") {
-            line.dpi = parseCount(word, argument(), 10, 2400);
-        } else if (withExportOptions && word == "--invert") {
-            line.invertLayers = parseCount(word, argument(), model::kMinLayers, model::kMaxLayers);
-        } else if (withExportOptions && word == "--smooth") {
-            line.smooth = true;
-        } else if (!word.empty() && word[0] == '-' && word != "-") {
-            throw UsageError{"unknown option '" + word + "'"};
-        } else if (!haveFile) {
-            line.file = word;
-            haveFile = true;
-        } else {
-            throw UsageError{"more than one file given ('" + word + "')"};
-        }
+    std::vector<OptionTable::Option> options = readerOptions(line);
+    if (withExportOptions) {
+        for (OptionTable::Option& option : exportOptions(line))
+            options.push_back(std::move(option));
     }
-    if (!haveFile)
-        throw UsageError{"no data file given"};
+    std::optional<std::string> file;
+    OptionTable(std::move(options), OptionTable::oneFile(file)).parse(words);
+    line.file = requireFile(file);
     if (withExportOptions && line.output.empty())
         throw UsageError{"no output file given (-o OUT)"};
     if (line.all && line.stationGiven)

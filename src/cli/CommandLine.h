@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/OptionTable.h"
 #include "data/Quantity.h"
 #include "sheet/OpenData.h"
 
@@ -22,10 +23,26 @@ struct CommandLine {
     bool smooth = false;          // export: --smooth, a smooth fit drawn on each sheet
 };
 
-// Thrown with a one-line reason when the words do not form a valid command.
-struct UsageError {
-    std::string reason;
-};
+// The resolutions a bitmap sheet or section is written at, in dots per inch.
+inline constexpr int kMinOutputDpi = 10;
+inline constexpr int kMaxOutputDpi = 2400;
+// The symbol numbers of a curve: 0 none, 1 to 12 a marker.
+inline constexpr int kMinSymbol = 0;
+inline constexpr int kMaxSymbol = 12;
+
+// "res, m1, r, td, th, zp": the quantities' command names, for the messages that list them.
+std::string quantityNameList();
+
+// The options of every command that reads a data file: --kind dat|ves and --station INDEX.
+std::vector<OptionTable::Option> readerOptions(CommandLine& line);
+
+// --lateral [W] of invert and section: one fit of all stations, with the weight W when the next word
+// reads as a number. A weight that is not positive is refused with "--lateral VERB a positive weight, not
+// 'W'" (invert's message says "takes", section's "expects").
+OptionTable::Option lateralOption(bool& lateral, std::optional<double>& weight, const std::string& verb);
+
+// The data file given, else UsageError "no data file given".
+std::string requireFile(const std::optional<std::string>& file);
 
 // Parses `vesplot inspect FILE [--kind dat|ves] [--station INDEX]` (withExportOptions false) or
 // the export command's options as well.

@@ -87,31 +87,16 @@ const std::string interpretUsage = usageText();
 
 namespace {
 
-struct Usage {
-    std::string reason;
-};
-
+// "--rho 10,20": the numbers of a comma list.
 std::vector<double> numberList(const std::string& option, const std::string& text) {
     std::vector<double> numbers;
-    std::size_t from = 0;
-    for (;;) {
-        const std::size_t comma = text.find(',', from);
-        const std::string item =
-            text.substr(from, comma == std::string::npos ? std::string::npos : comma - from);
+    for (const std::string& item : splitList(text)) {
         double value = 0;
         if (!tryParseFloat(item, value))
-            throw Usage{option + ": '" + item.substr(0, 40) + "' is no number"};
+            throw UsageError{option + ": '" + item.substr(0, 40) + "' is no number"};
         numbers.push_back(value);
-        if (comma == std::string::npos)
-            return numbers;
-        from = comma + 1;
     }
-}
-
-const std::string& argumentOf(const std::vector<std::string>& words, std::size_t& i) {
-    if (i + 1 >= words.size())
-        throw Usage{words[i] + " needs a value"};
-    return words[++i];
+    return numbers;
 }
 
 bool allPositive(const std::vector<double>& numbers) {
@@ -122,66 +107,80 @@ bool allPositive(const std::vector<double>& numbers) {
     return true;
 }
 
-} // namespace
-
-namespace {
-
-int forwardModel(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+// What `vesplot forward` was asked for, after the command line was checked.
+struct ForwardRequest {
     std::vector<double> rho, thk, m, ab2, mn2;
     bool withM = false, withMn = false;
     model::LayeredModel earth;
+};
+
+// A list of numbers given to `target`; `given` tells that the option was there.
+OptionTable::Option numbersOption(const std::string& name, std::vector<double>& target,
+                                  bool* given = nullptr) {
+    return {{name}, OptionTable::Argument::Required, [name, &target, given](const std::string& text) {
+                target = numberList(name, text);
+                if (given != nullptr)
+                    *given = true;
+            }};
+}
+
+// The lists each on its own: positive resistivities and thicknesses, chargeabilities in [0, 100), MN/2
+// inside AB/2. Without --ab2 the 19 spacings 10^(k/6) from 1 to 1000 m.
+void checkForwardLists(ForwardRequest& request) {
+    if (request.rho.empty() || !allPositive(request.rho))
+        throw UsageError{"--rho needs positive, finite resistivities"};
+    if (!allPositive(request.thk) || request.thk.size() + 1 != request.rho.size())
+        throw UsageError{"--thk needs one positive, finite thickness fewer than --rho has resistivities"};
+    if (request.withM) {
+        if (request.m.size() != request.rho.size())
+            throw UsageError{"--m needs one chargeability per layer"};
+        for (double x : request.m) {
+            if (!(x >= 0 && x < 100))
+                throw UsageError{"--m: chargeabilities lie in [0, 100)"};
+        }
+    }
+    if (request.ab2.empty()) {
+        for (int k = 0; k <= 18; ++k)
+            request.ab2.push_back(std::round(std::pow(10.0, k / 6.0) * 1e4) / 1e4);
+    }
+    if (!allPositive(request.ab2))
+        throw UsageError{"--ab2 needs positive, finite AB/2 values"};
+    if (request.withMn) {
+        if (request.mn2.size() != request.ab2.size())
+            throw UsageError{"--mn2 needs one MN/2 per AB/2 value"};
+        for (std::size_t i = 0; i < request.mn2.size(); ++i) {
+            if (!(std::isfinite(request.mn2[i]) && request.mn2[i] > 0 && request.mn2[i] < request.ab2[i]))
+                throw UsageError{"--mn2: each MN/2 lies between 0 and its AB/2"};
+        }
+    }
+}
+
+ForwardRequest parseForward(const std::vector<std::string>& words) {
+    ForwardRequest request;
+    OptionTable({numbersOption("--rho", request.rho), numbersOption("--thk", request.thk),
+                 numbersOption("--m", request.m, &request.withM), numbersOption("--ab2", request.ab2),
+                 numbersOption("--mn2", request.mn2, &request.withMn)},
+                [](const std::string& word) { throw UsageError{"unknown option " + word.substr(0, 40)}; })
+        .parse(words);
+    checkForwardLists(request);
+    if (request.rho.size() > static_cast<std::size_t>(model::kMaxLayers))
+        throw UsageError{"--rho: a model has at most " + std::to_string(model::kMaxLayers) + " layers"};
+    for (std::size_t i = 0; i < request.rho.size(); ++i)
+        request.earth.layers.push_back({request.rho[i], i < request.thk.size() ? request.thk[i] : 0.0,
+                                        request.withM ? request.m[i] : 0.0});
+    // Outside the domain the transform loses its accuracy: refused rather than printed.
+    if (const std::string reason = model::modelOutsideDomain(request.earth); !reason.empty())
+        throw UsageError{reason};
+    if (const std::string reason = model::spacingOutsideDomain(request.ab2); !reason.empty())
+        throw UsageError{reason};
+    return request;
+}
+
+int forwardModel(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    ForwardRequest request;
     try {
-        for (std::size_t i = 0; i < words.size(); ++i) {
-            const std::string& w = words[i];
-            if (w == "--rho")
-                rho = numberList(w, argumentOf(words, i));
-            else if (w == "--thk")
-                thk = numberList(w, argumentOf(words, i));
-            else if (w == "--m")
-                m = numberList(w, argumentOf(words, i)), withM = true;
-            else if (w == "--ab2")
-                ab2 = numberList(w, argumentOf(words, i));
-            else if (w == "--mn2")
-                mn2 = numberList(w, argumentOf(words, i)), withMn = true;
-            else
-                throw Usage{"unknown option " + w.substr(0, 40)};
-        }
-        if (rho.empty() || !allPositive(rho))
-            throw Usage{"--rho needs positive, finite resistivities"};
-        if (!allPositive(thk) || thk.size() + 1 != rho.size())
-            throw Usage{"--thk needs one positive, finite thickness fewer than --rho has resistivities"};
-        if (withM) {
-            if (m.size() != rho.size())
-                throw Usage{"--m needs one chargeability per layer"};
-            for (double x : m) {
-                if (!(x >= 0 && x < 100))
-                    throw Usage{"--m: chargeabilities lie in [0, 100)"};
-            }
-        }
-        if (ab2.empty()) {
-            for (int k = 0; k <= 18; ++k)
-                ab2.push_back(std::round(std::pow(10.0, k / 6.0) * 1e4) / 1e4);
-        }
-        if (!allPositive(ab2))
-            throw Usage{"--ab2 needs positive, finite AB/2 values"};
-        if (withMn) {
-            if (mn2.size() != ab2.size())
-                throw Usage{"--mn2 needs one MN/2 per AB/2 value"};
-            for (std::size_t i = 0; i < mn2.size(); ++i) {
-                if (!(std::isfinite(mn2[i]) && mn2[i] > 0 && mn2[i] < ab2[i]))
-                    throw Usage{"--mn2: each MN/2 lies between 0 and its AB/2"};
-            }
-        }
-        if (rho.size() > static_cast<std::size_t>(model::kMaxLayers))
-            throw Usage{"--rho: a model has at most " + std::to_string(model::kMaxLayers) + " layers"};
-        for (std::size_t i = 0; i < rho.size(); ++i)
-            earth.layers.push_back({rho[i], i < thk.size() ? thk[i] : 0.0, withM ? m[i] : 0.0});
-        // Outside the domain the transform loses its accuracy: refused rather than printed.
-        if (const std::string reason = model::modelOutsideDomain(earth); !reason.empty())
-            throw Usage{reason};
-        if (const std::string reason = model::spacingOutsideDomain(ab2); !reason.empty())
-            throw Usage{reason};
-    } catch (const Usage& usage) {
+        request = parseForward(words);
+    } catch (const UsageError& usage) {
         err << "vesplot forward: " << usage.reason << "\n" << interpretUsage;
         return 2;
     }
@@ -189,16 +188,16 @@ int forwardModel(const std::vector<std::string>& words, std::ostream& out, std::
     JsonWriter json(&out);
     json.beginObject();
     json.key("ab2");
-    json.doubleArray(ab2);
-    if (withMn) {
+    json.doubleArray(request.ab2);
+    if (request.withMn) {
         json.key("mn2");
-        json.doubleArray(mn2);
+        json.doubleArray(request.mn2);
     }
     json.key("rhoa");
-    json.doubleArray(model::apparentResistivity(earth, ab2, mn2));
-    if (withM) {
+    json.doubleArray(model::apparentResistivity(request.earth, request.ab2, request.mn2));
+    if (request.withM) {
         json.key("ma");
-        json.doubleArray(model::apparentChargeability(earth, ab2, mn2));
+        json.doubleArray(model::apparentChargeability(request.earth, request.ab2, request.mn2));
     }
     json.endObject();
     json.flush();
@@ -218,131 +217,115 @@ struct InvertRequest {
     bool smooth = false;
     bool ideal = false;
     model::BlockFitOptions block;
+    bool layersGiven = false;   // --layers
+    bool segmentsGiven = false; // --segments
     std::vector<std::size_t> mask;
     bool masking = false;
     bool lateral = false;                // --all fitted as one line
     std::optional<double> lateralWeight; // its weight; none: the program's choice
 };
 
-// "--mask 3,7": 0-based positions of the station's points.
-std::vector<std::size_t> maskList(const std::string& text) {
-    std::vector<std::size_t> positions;
-    std::size_t from = 0;
-    while (from <= text.size()) {
-        const std::size_t comma = std::min(text.find(',', from), text.size());
-        const std::string item = text.substr(from, comma - from);
-        int index = 0;
-        if (!tryParseInt(item, index) || index < 0)
-            throw Usage{"--mask takes point indices (0, 1, ...) separated by commas, not '" +
-                        item.substr(0, 40) + "'"};
-        positions.push_back(static_cast<std::size_t>(index));
-        from = comma + 1;
-    }
-    return positions;
+// "--layers 4" or "--layers auto".
+void takeLayers(InvertRequest& request, const std::string& text) {
+    int layers = 0;
+    if (text == "auto")
+        request.block.autoLayers = true;
+    else if (tryParseInt(text, layers) && model::isLayerCount(layers))
+        request.block.layers = layers, request.block.autoLayers = false;
+    else
+        throw UsageError{"--layers takes a count from " + std::to_string(model::kMinLayers) + " to " +
+                         std::to_string(model::kMaxLayers) + " or auto, not '" + text.substr(0, 40) + "'"};
+    request.layersGiven = true;
 }
 
-std::vector<model::FixedParameter> fixList(const std::string& text) {
-    std::vector<model::FixedParameter> fixed;
-    std::size_t from = 0;
-    while (from <= text.size()) {
-        const std::size_t comma = std::min(text.find(',', from), text.size());
-        const std::string item = text.substr(from, comma - from);
+// "--mask 3,7": 0-based positions of the station's points, added to those of an earlier --mask.
+void takeMask(InvertRequest& request, const std::string& text) {
+    for (const std::string& item : splitList(text)) {
+        int index = 0;
+        if (!tryParseInt(item, index) || index < 0)
+            throw UsageError{"--mask takes point indices (0, 1, ...) separated by commas, not '" +
+                             item.substr(0, 40) + "'"};
+        request.mask.push_back(static_cast<std::size_t>(index));
+    }
+    request.masking = true;
+}
+
+// "--fix thk1=3.5,rho2=30", added to those of an earlier --fix.
+void takeFixed(InvertRequest& request, const std::string& text) {
+    for (const std::string& item : splitList(text)) {
         const std::size_t eq = item.find('=');
         double value = 0;
         if (eq == std::string::npos || !tryParseFloat(item.substr(eq + 1), value) ||
             !(std::isfinite(value) && value > 0))
-            throw Usage{"--fix takes NAME=VALUE pairs with positive values, e.g. thk1=3.5"};
-        fixed.push_back({item.substr(0, eq), value});
-        from = comma + 1;
+            throw UsageError{"--fix takes NAME=VALUE pairs with positive values, e.g. thk1=3.5"};
+        request.block.fixed.push_back({item.substr(0, eq), value});
     }
-    return fixed;
 }
 
-InvertRequest parseInvert(const std::vector<std::string>& words) {
-    InvertRequest request;
-    std::vector<std::string> readerWords;
-    bool layersGiven = false, segmentsGiven = false;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string& w = words[i];
-        if (w == "--all") {
-            request.all = true;
-        } else if (w == "--smooth") {
-            request.smooth = true;
-        } else if (w == "--ideal") {
-            request.ideal = true;
-        } else if (w == "--ranges") {
-            request.block.ranges = true;
-        } else if (w == "--layers") {
-            const std::string& text = argumentOf(words, i);
-            int layers = 0;
-            if (text == "auto")
-                request.block.autoLayers = true;
-            else if (tryParseInt(text, layers) && model::isLayerCount(layers))
-                request.block.layers = layers, request.block.autoLayers = false;
-            else
-                throw Usage{"--layers takes a count from " + std::to_string(model::kMinLayers) + " to " +
-                            std::to_string(model::kMaxLayers) + " or auto, not '" + text.substr(0, 40) + "'"};
-            layersGiven = true;
-        } else if (w == "--segments") {
-            // The reference is optional: a following word that is neither stays for what comes next.
-            request.block.segments = model::SegmentReference::SmallestMn2;
-            if (i + 1 < words.size() && words[i + 1] == "first")
-                ++i;
-            else if (i + 1 < words.size() && words[i + 1] == "last")
-                request.block.segments = model::SegmentReference::LargestMn2, ++i;
-            segmentsGiven = true;
-        } else if (w == "--mask") {
-            for (std::size_t position : maskList(argumentOf(words, i)))
-                request.mask.push_back(position);
-            request.masking = true;
-        } else if (w == "--lateral") {
-            request.lateral = true;
-            // The weight is optional: a following word that reads as a number is it.
-            double weight = 0;
-            if (i + 1 < words.size() && tryParseFloat(words[i + 1], weight)) {
-                if (!(std::isfinite(weight) && weight > 0))
-                    throw Usage{"--lateral takes a positive weight, not '" + words[i + 1].substr(0, 40) +
-                                "'"};
-                request.lateralWeight = weight;
-                ++i;
-            }
-        } else if (w == "--fix") {
-            for (model::FixedParameter& fixed : fixList(argumentOf(words, i)))
-                request.block.fixed.push_back(std::move(fixed));
-        } else {
-            readerWords.push_back(w);
-            if ((w == "--kind" || w == "--station") && i + 1 < words.size())
-                readerWords.push_back(words[++i]);
-        }
-    }
+std::vector<OptionTable::Option> invertOptions(InvertRequest& request) {
+    using Argument = OptionTable::Argument;
+    // The reference is optional: a following word that is neither stays for what comes next.
+    const auto segments = [&request](const std::string& reference) {
+        request.block.segments =
+            reference == "last" ? model::SegmentReference::LargestMn2 : model::SegmentReference::SmallestMn2;
+        request.segmentsGiven = true;
+    };
+    const auto isReference = [](const std::string& word) { return word == "first" || word == "last"; };
+    std::vector<OptionTable::Option> options = readerOptions(request.reader);
+    options.insert(
+        options.end(),
+        {OptionTable::flag("--all", request.all),
+         OptionTable::flag("--smooth", request.smooth),
+         OptionTable::flag("--ideal", request.ideal),
+         OptionTable::flag("--ranges", request.block.ranges),
+         {{"--layers"},
+          Argument::Required,
+          [&request](const std::string& text) { takeLayers(request, text); }},
+         {{"--segments"}, Argument::Optional, segments, isReference},
+         {{"--mask"}, Argument::Required, [&request](const std::string& text) { takeMask(request, text); }},
+         lateralOption(request.lateral, request.lateralWeight, "takes"),
+         {{"--fix"}, Argument::Required, [&request](const std::string& text) { takeFixed(request, text); }}});
+    return options;
+}
+
+// The options that exclude each other, and the held values: each name once, and a parameter of the
+// model fitted.
+void checkInvertCombinations(const InvertRequest& request) {
     if (request.smooth) {
         if (!request.block.fixed.empty())
-            throw Usage{"--fix applies to a block model (--layers), not to --smooth"};
-        if (layersGiven || segmentsGiven || request.block.ranges)
-            throw Usage{"--smooth excludes --layers, --segments and --ranges"};
+            throw UsageError{"--fix applies to a block model (--layers), not to --smooth"};
+        if (request.layersGiven || request.segmentsGiven || request.block.ranges)
+            throw UsageError{"--smooth excludes --layers, --segments and --ranges"};
     }
     if (request.lateral) {
         if (!request.all)
-            throw Usage{"--lateral fits the stations of --all together"};
+            throw UsageError{"--lateral fits the stations of --all together"};
         if (request.smooth)
-            throw Usage{"--lateral applies to a block model (--layers), not to --smooth"};
+            throw UsageError{"--lateral applies to a block model (--layers), not to --smooth"};
         if (request.block.ranges)
-            throw Usage{"--ranges does not apply to --lateral (the joint fit has no profile ranges)"};
+            throw UsageError{"--ranges does not apply to --lateral (the joint fit has no profile ranges)"};
     }
     const std::vector<model::FixedParameter>& fixed = request.block.fixed;
     for (std::size_t k = 0; k < fixed.size(); ++k) {
         for (std::size_t j = 0; j < k; ++j)
             if (fixed[j].name == fixed[k].name)
-                throw Usage{"--fix names " + fixed[k].name.substr(0, 40) + " more than once"};
+                throw UsageError{"--fix names " + fixed[k].name.substr(0, 40) + " more than once"};
         // With auto, a name that the largest count tried lacks belongs to no count tried.
         const std::string unknown = model::unknownParameter(
             fixed[k].name, request.block.autoLayers ? model::kMaxAutoLayers : request.block.layers);
         if (!unknown.empty())
-            throw Usage{unknown};
+            throw UsageError{unknown};
     }
-    request.reader = parseCommandLine(readerWords, false);
+}
+
+InvertRequest parseInvert(const std::vector<std::string>& words) {
+    InvertRequest request;
+    std::optional<std::string> file;
+    OptionTable(invertOptions(request), OptionTable::oneFile(file)).parse(words);
+    checkInvertCombinations(request);
+    request.reader.file = requireFile(file);
     if (request.all && request.reader.stationGiven)
-        throw Usage{"--station and --all exclude each other"};
+        throw UsageError{"--station and --all exclude each other"};
     return request;
 }
 
@@ -474,9 +457,6 @@ int invertFile(const std::vector<std::string>& words, std::ostream& out, std::os
     InvertRequest request;
     try {
         request = parseInvert(words);
-    } catch (const Usage& usage) {
-        err << "vesplot invert: " << usage.reason << "\n" << interpretUsage;
-        return 2;
     } catch (const UsageError& usage) {
         err << "vesplot invert: " << usage.reason << "\n" << interpretUsage;
         return 2;

@@ -28,10 +28,11 @@ namespace {
 struct SectionRequest {
     CommandLine reader; // file and --kind
     std::string output;
-    std::optional<Quantity> parameter; // none: the model section
+    std::optional<Quantity> parameter = Quantity::Res; // none: the model section
     SectionOptions options;
     bool smooth = false;
     int layers = 3;
+    bool layersGiven = false;            // --layers
     bool lateral = false;                // one laterally constrained fit of all stations
     std::optional<double> lateralWeight; // its weight; none: the program's choice
     int dpi = 150;
@@ -40,99 +41,66 @@ struct SectionRequest {
 constexpr double kLeastSpacing = 1e-3;  // m per station number
 constexpr double kLargestSpacing = 1e6; // m per station number
 
-const std::string& argumentOf(const std::vector<std::string>& words, std::size_t& i) {
-    if (i + 1 >= words.size())
-        throw UsageError{words[i] + " needs a value"};
-    return words[++i];
-}
-
-double numberOf(const std::string& option, const std::string& text) {
-    double value = 0;
-    if (!tryParseFloat(text, value))
-        throw UsageError{option + " expects a number, not '" + text.substr(0, 40) + "'"};
-    return value;
-}
-
-int countOf(const std::string& option, const std::string& text, int low, int high) {
-    int value = 0;
-    if (!tryParseInt(text, value) || value < low || value > high)
-        throw UsageError{option + " expects a whole number from " + std::to_string(low) + " to " +
-                         std::to_string(high) + ", not '" + text.substr(0, 40) + "'"};
-    return value;
-}
-
-std::optional<Quantity> parameterOf(const std::string& name) {
+// A station quantity's pseudosection, or none for "model", the section of the fitted models.
+std::optional<Quantity> sectionParameterOf(const std::string& name) {
     if (name == "model")
         return std::nullopt;
     if (const std::optional<Quantity> quantity = quantityNamed(name))
         return quantity;
-    throw UsageError{"unknown --param '" + name.substr(0, 40) + "' (use res, m1, r, td, th, zp or model)"};
+    throw UsageError{"unknown --param '" + name.substr(0, 40) + "' (use " + quantityNameList() +
+                     " or model)"};
+}
+
+std::vector<OptionTable::Option> sectionOptions(SectionRequest& request) {
+    using Argument = OptionTable::Argument;
+    const auto parameter = [&request](const std::string& name) {
+        request.parameter = sectionParameterOf(name);
+    };
+    const auto order = [&request](const std::string&) {
+        request.options.placement = StationPlacement::ByOrder;
+    };
+    const auto layers = [&request](const std::string& text) {
+        request.layers = parseCount("--layers", text, model::kMinLayers, model::kMaxLayers);
+        request.layersGiven = true;
+    };
+    std::vector<OptionTable::Option> options = readerOptions(request.reader);
+    options.insert(
+        options.end(),
+        {OptionTable::text({"-o", "--output"}, request.output),
+         {{"--param"}, Argument::Required, parameter},
+         // Distances are labelled in whole millimetres at the least: a smaller spacing labels every
+         // station 0.
+         OptionTable::number(
+             "--spacing", request.options.spacing,
+             [](double spacing) { return spacing >= kLeastSpacing && spacing <= kLargestSpacing; },
+             "--spacing expects metres per station number from 0.001 to 1000000"),
+         // 1:n; the automatic scale is the option left out.
+         OptionTable::number(
+             "--scale", request.options.horizontalScale,
+             [](double scale) { return scale >= 1.0 && scale <= 1e9; },
+             "--scale expects n of the scale 1:n, from 1 to 1e9 (leave it out for the automatic scale)"),
+         {{"--order"}, Argument::None, order},
+         {{"--layers"}, Argument::Required, layers},
+         OptionTable::flag("--smooth", request.smooth),
+         lateralOption(request.lateral, request.lateralWeight, "expects"),
+         OptionTable::count("--dpi", request.dpi, kMinOutputDpi, kMaxOutputDpi)});
+    return options;
 }
 
 SectionRequest parseRequest(const std::vector<std::string>& words) {
     SectionRequest request;
-    request.parameter = Quantity::Res;
-    std::vector<std::string> readerWords;
-    bool fitOptions = false;
-    bool layersGiven = false;
-    for (std::size_t i = 0; i < words.size(); ++i) {
-        const std::string& word = words[i];
-        if (word == "-o" || word == "--output") {
-            request.output = argumentOf(words, i);
-        } else if (word == "--kind") {
-            readerWords.push_back(word);
-            readerWords.push_back(argumentOf(words, i));
-        } else if (word == "--param") {
-            request.parameter = parameterOf(argumentOf(words, i));
-        } else if (word == "--spacing") {
-            // Distances are labelled in whole millimetres at the least: a smaller spacing labels every
-            // station 0.
-            request.options.spacing = numberOf(word, argumentOf(words, i));
-            if (!(request.options.spacing >= kLeastSpacing && request.options.spacing <= kLargestSpacing))
-                throw UsageError{"--spacing expects metres per station number from 0.001 to 1000000"};
-        } else if (word == "--scale") {
-            // 1:n; the automatic scale is the option left out.
-            request.options.horizontalScale = numberOf(word, argumentOf(words, i));
-            if (!(request.options.horizontalScale >= 1.0 && request.options.horizontalScale <= 1e9))
-                throw UsageError{"--scale expects n of the scale 1:n, from 1 to 1e9 (leave it out for the "
-                                 "automatic scale)"};
-        } else if (word == "--order") {
-            request.options.placement = StationPlacement::ByOrder;
-        } else if (word == "--layers") {
-            request.layers = countOf(word, argumentOf(words, i), model::kMinLayers, model::kMaxLayers);
-            fitOptions = true;
-            layersGiven = true;
-        } else if (word == "--smooth") {
-            request.smooth = true;
-            fitOptions = true;
-        } else if (word == "--lateral") {
-            request.lateral = true;
-            fitOptions = true;
-            // The weight is optional: a next word that reads as a number is it.
-            double weight = 0.0;
-            if (i + 1 < words.size() && tryParseFloat(words[i + 1], weight)) {
-                if (!(std::isfinite(weight) && weight > 0.0))
-                    throw UsageError{"--lateral expects a positive weight, not '" +
-                                     words[i + 1].substr(0, 40) + "'"};
-                request.lateralWeight = weight;
-                ++i;
-            }
-        } else if (word == "--dpi") {
-            request.dpi = countOf(word, argumentOf(words, i), 10, 2400);
-        } else {
-            readerWords.push_back(word); // the file, or an option the reader's parser refuses
-        }
-    }
-    request.reader = parseCommandLine(readerWords, false);
+    std::optional<std::string> file;
+    OptionTable(sectionOptions(request), OptionTable::oneFile(file)).parse(words);
+    request.reader.file = requireFile(file);
     if (request.output.empty())
         throw UsageError{"no output file given (-o OUT)"};
     if (!isSectionFileFormat(request.output))
         throw UsageError{"the output must end in .pdf, .svg or .png: '" + request.output + "'"};
-    if (fitOptions && request.parameter)
+    if ((request.layersGiven || request.smooth || request.lateral) && request.parameter)
         throw UsageError{"--layers, --smooth and --lateral apply to --param model"};
     if (request.lateral && request.smooth)
         throw UsageError{"--lateral applies to a layered model, not to --smooth"};
-    if (layersGiven && request.smooth)
+    if (request.layersGiven && request.smooth)
         throw UsageError{"--layers and --smooth exclude each other (a smooth model chooses its own layers)"};
     return request;
 }
