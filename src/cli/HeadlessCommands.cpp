@@ -6,6 +6,7 @@
 #include "cli/OpenReportCommand.h"
 #include "cli/ProgramArguments.h"
 #include "cli/SectionCommand.h"
+#include "cli/StandardOutput.h"
 
 #include <QGuiApplication>
 
@@ -21,12 +22,14 @@ int runCommand(const std::string& command, int argc, char* argv[]) {
     const std::vector<std::string> arguments = utf8Arguments(argc, argv);
     const std::vector<std::string> words(arguments.begin() + std::min<std::size_t>(2, arguments.size()),
                                          arguments.end());
+    StandardOutput standardOutput;
+    std::ostream out(&standardOutput);
     if (command == "inspect")
-        return runInspect(words, std::cout, std::cerr);
+        return runInspect(words, out, std::cerr);
     if (command == "forward")
-        return runForward(words, std::cout, std::cerr);
+        return runForward(words, out, std::cerr);
     if (command == "invert")
-        return runInvert(words, std::cout, std::cerr);
+        return runInvert(words, out, std::cerr);
 
     // Painting needs fonts and images but no display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
@@ -34,8 +37,8 @@ int runCommand(const std::string& command, int argc, char* argv[]) {
     int qtArgc = 1;
     QGuiApplication app(qtArgc, argv);
     if (command == "section")
-        return runSection(words, std::cout, std::cerr);
-    return runExport(words, std::cout, std::cerr);
+        return runSection(words, out, std::cerr);
+    return runExport(words, out, std::cerr);
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "cli/CommandLine.h"
 #include "cli/JsonWriter.h"
 #include "cli/MessageRecorder.h"
+#include "cli/StandardOutput.h"
 #include "core/ConversionError.h"
 #include "core/Conversions.h"
 #include "core/FilePath.h"
@@ -201,13 +202,7 @@ int forwardModel(const std::vector<std::string>& words, std::ostream& out, std::
     }
     json.endObject();
     json.flush();
-    out << "\n";
-    out.flush();
-    if (!out) {
-        err << "vesplot forward: the output could not be written\n";
-        return 1;
-    }
-    return 0;
+    return finishReport(out, err, "vesplot forward: the output could not be written") ? 0 : 1;
 }
 
 // What `vesplot invert` was asked for, after the command line was checked.
@@ -453,19 +448,9 @@ void writeStation(JsonWriter& json, const Station& station, std::size_t index, c
     json.endObject();
 }
 
-int invertFile(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    InvertRequest request;
-    try {
-        request = parseInvert(words);
-    } catch (const UsageError& usage) {
-        err << "vesplot invert: " << usage.reason << "\n" << interpretUsage;
-        return 2;
-    }
-    const CommandLine& line = request.reader;
-    const bool all = request.all;
-
-    MessageRecorder ui;
-    SheetState state(ui);
+// Reads the data file into `state`; the exit status when it holds no station or cannot be read.
+std::optional<int> loadStations(const CommandLine& line, SheetState& state, MessageRecorder& ui,
+                                std::ostream& err) {
     PlotChoices choices;
     try {
         if (loadDataFile(state, choices, pathFromUtf8(line.file), dataFileKind(line), ui) !=
@@ -479,29 +464,42 @@ int invertFile(const std::vector<std::string>& words, std::ostream& out, std::os
         err << "vesplot invert: " << conversion.what() << "\n";
         return 1;
     }
-    const StationList& stations = state.stations;
-    if (!all && static_cast<std::size_t>(line.station) >= stations.size()) {
+    return std::nullopt;
+}
+
+// Whether the one station asked for exists and has every masked point; false after saying why.
+bool stationChoiceFits(const InvertRequest& request, const StationList& stations, std::ostream& err) {
+    const CommandLine& line = request.reader;
+    if (static_cast<std::size_t>(line.station) >= stations.size()) {
         err << "vesplot invert: station index " << line.station << " is outside the " << stations.size()
             << " stations of " << line.file << "\n";
-        return 2;
+        return false;
     }
-    if (!all) {
-        const std::size_t points = stations[static_cast<std::size_t>(line.station)].size();
-        for (std::size_t position : request.mask)
-            if (position >= points) {
-                err << "vesplot invert: --mask: point " << position << " is outside station index "
-                    << line.station << ", which has " << points << " points\n"
-                    << interpretUsage;
-                return 2;
-            }
-    }
+    const std::size_t points = stations[static_cast<std::size_t>(line.station)].size();
+    for (std::size_t position : request.mask)
+        if (position >= points) {
+            err << "vesplot invert: --mask: point " << position << " is outside station index "
+                << line.station << ", which has " << points << " points\n"
+                << interpretUsage;
+            return false;
+        }
+    return true;
+}
 
+struct InvertFits {
+    std::size_t first = 0; // the index of the first station fitted
+    std::vector<model::FitResult> stations;
+    std::optional<model::LateralFitResult> joint; // --lateral
+};
+
+InvertFits fitRequested(const InvertRequest& request, const StationList& stations) {
+    InvertFits fits;
+    fits.first = request.all ? 0 : static_cast<std::size_t>(request.reader.station);
+    const std::size_t last = request.all ? stations.size() : fits.first + 1;
     // The MN/2 as measured even with --ideal: the fit models ideal arrays itself, and the segments keep
     // the spacings they were measured with.
     std::vector<model::SoundingData> soundings;
-    const std::size_t first = all ? 0 : static_cast<std::size_t>(line.station);
-    const std::size_t last = all ? stations.size() : first + 1;
-    for (std::size_t i = first; i < last; ++i)
+    for (std::size_t i = fits.first; i < last; ++i)
         soundings.push_back(soundingOf(stations[i], false));
     model::BatchOptions options;
     options.kind = request.smooth ? model::FitKind::Smooth : model::FitKind::Block;
@@ -510,8 +508,6 @@ int invertFile(const std::vector<std::string>& words, std::ostream& out, std::os
     options.block.mask = request.mask;
     options.smooth.ideal = request.ideal;
     options.smooth.mask = request.mask;
-    std::vector<model::FitResult> fits;
-    std::optional<model::LateralFitResult> joint;
     if (request.lateral) {
         model::LateralFitOptions lateral;
         lateral.block = options.block;
@@ -520,67 +516,90 @@ int invertFile(const std::vector<std::string>& words, std::ostream& out, std::os
         lateral.weight = request.lateralWeight;
         // Neighbours in file order, their distances from the station numbers.
         lateral.positions = stationPositions(stations, StationPlacement::ByNumber, 1.0);
-        joint = model::fitLine(soundings, lateral);
-        fits = std::move(joint->stations);
+        fits.joint = model::fitLine(soundings, lateral);
+        fits.stations = std::move(fits.joint->stations);
     } else {
-        fits = model::fitStations(soundings, options);
+        fits.stations = model::fitStations(soundings, options);
     }
-    model::rethrowOutOfMemory(fits);
+    model::rethrowOutOfMemory(fits.stations);
+    return fits;
+}
 
-    JsonWriter json(&out);
-    if (all) {
+void writeLateral(JsonWriter& json, const model::LateralFitResult& joint) {
+    json.key("lateral");
+    json.beginObject();
+    json.key("weight");
+    json.value(joint.weight);
+    json.key("rmsPercent");
+    json.value(joint.rmsPercent);
+    json.key("independentRmsPercent");
+    json.value(joint.independentRmsPercent);
+    json.key("layers");
+    json.value(static_cast<std::int32_t>(joint.layers));
+    if (!joint.weightSearch.empty()) {
+        json.key("weightSearch");
+        json.beginArray();
+        for (const model::LateralTrial& trial : joint.weightSearch) {
+            json.beginObject();
+            json.key("weight");
+            json.value(trial.weight);
+            json.key("rmsPercent");
+            json.value(trial.rmsPercent);
+            json.endObject();
+        }
+        json.endArray();
+    }
+    json.key("iterations");
+    json.value(static_cast<std::int32_t>(joint.iterations));
+    json.key("converged");
+    json.value(joint.converged);
+    json.endObject();
+}
+
+// One station's object, or with --all {"stations": [...], "lateral": {...}}.
+void writeFits(JsonWriter& json, const InvertRequest& request, const StationList& stations,
+               const InvertFits& fits) {
+    if (request.all) {
         json.beginObject();
         json.key("stations");
         json.beginArray();
     }
-    for (std::size_t k = 0; k < fits.size(); ++k)
-        writeStation(json, stations[first + k], first + k, fits[k], request);
-    if (all) {
+    for (std::size_t k = 0; k < fits.stations.size(); ++k)
+        writeStation(json, stations[fits.first + k], fits.first + k, fits.stations[k], request);
+    if (request.all) {
         json.endArray();
-        if (joint && joint->error.empty()) {
-            json.key("lateral");
-            json.beginObject();
-            json.key("weight");
-            json.value(joint->weight);
-            json.key("rmsPercent");
-            json.value(joint->rmsPercent);
-            json.key("independentRmsPercent");
-            json.value(joint->independentRmsPercent);
-            json.key("layers");
-            json.value(static_cast<std::int32_t>(joint->layers));
-            if (!joint->weightSearch.empty()) {
-                json.key("weightSearch");
-                json.beginArray();
-                for (const model::LateralTrial& trial : joint->weightSearch) {
-                    json.beginObject();
-                    json.key("weight");
-                    json.value(trial.weight);
-                    json.key("rmsPercent");
-                    json.value(trial.rmsPercent);
-                    json.endObject();
-                }
-                json.endArray();
-            }
-            json.key("iterations");
-            json.value(static_cast<std::int32_t>(joint->iterations));
-            json.key("converged");
-            json.value(joint->converged);
-            json.endObject();
-        }
+        if (fits.joint && fits.joint->error.empty())
+            writeLateral(json, *fits.joint);
         json.endObject();
     }
     json.flush();
-    out << "\n";
-    out.flush();
-    if (!out) {
-        err << "vesplot invert: the output could not be written\n";
-        return 1;
+}
+
+int invertFile(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    InvertRequest request;
+    try {
+        request = parseInvert(words);
+    } catch (const UsageError& usage) {
+        err << "vesplot invert: " << usage.reason << "\n" << interpretUsage;
+        return 2;
     }
-    if (std::none_of(fits.begin(), fits.end(), [](const model::FitResult& fit) { return fit.report.ok(); })) {
-        if (all)
-            err << "vesplot invert: no station of " << line.file << " could be fitted\n";
+    MessageRecorder ui;
+    SheetState state(ui);
+    if (const std::optional<int> failed = loadStations(request.reader, state, ui, err))
+        return *failed;
+    if (!request.all && !stationChoiceFits(request, state.stations, err))
+        return 2;
+    const InvertFits fits = fitRequested(request, state.stations);
+    JsonWriter json(&out);
+    writeFits(json, request, state.stations, fits);
+    if (!finishReport(out, err, "vesplot invert: the output could not be written"))
+        return 1;
+    const auto fitted = [](const model::FitResult& fit) { return fit.report.ok(); };
+    if (std::none_of(fits.stations.begin(), fits.stations.end(), fitted)) {
+        if (request.all)
+            err << "vesplot invert: no station of " << request.reader.file << " could be fitted\n";
         else
-            err << "vesplot invert: " << fits[0].report.error << "\n";
+            err << "vesplot invert: " << fits.stations[0].report.error << "\n";
         return 1;
     }
     return 0;

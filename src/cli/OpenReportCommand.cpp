@@ -4,6 +4,7 @@
 #include "cli/CommandLine.h"
 #include "cli/JsonWriter.h"
 #include "cli/MessageRecorder.h"
+#include "cli/StandardOutput.h"
 #include "core/ConversionError.h"
 #include "core/FilePath.h"
 #include "sheet/Composer.h"
@@ -102,43 +103,19 @@ void writeCurve(JsonWriter& json, const char* name, const Curve& curve) {
 
 namespace {
 
-int inspectFile(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
-    CommandLine line;
-    try {
-        line = parseCommandLine(words, false);
-    } catch (const UsageError& usage) {
-        err << "vesplot inspect: " << usage.reason << "\n" << headlessUsage;
-        return 2;
-    }
-    const std::string kind = fileKindName(line);
-
+// What the open left for the report: the recorded messages and loaded state, or the reader's error.
+struct InspectOutcome {
     MessageRecorder ui;
-    SheetState state(ui);
+    SheetState state{ui};
     PlotChoices choices;
     std::optional<std::string> error;
     bool loaded = false;
-    try {
-        if (loadDataFile(state, choices, pathFromUtf8(line.file), dataFileKind(line), ui) ==
-            OpenOutcome::Loaded) {
-            if (static_cast<std::size_t>(line.station) >= state.stations.size()) {
-                err << "vesplot inspect: station index " << line.station << " is outside the "
-                    << state.stations.size() << " stations of " << line.file << "\n";
-                return 2;
-            }
-            choices.stationIndex = line.station;
-            loaded = composeSheet(state, choices);
-        }
-    } catch (const ConversionError& conversion) {
-        error = conversion.what();
-    }
+};
 
-    JsonWriter json(&out);
-    json.beginObject();
-    json.key("kind");
-    json.value(kind);
+void writeMessages(JsonWriter& json, const std::vector<RecordedMessage>& messages) {
     json.key("messages");
     json.beginArray();
-    for (const RecordedMessage& message : ui.messages) {
+    for (const RecordedMessage& message : messages) {
         json.beginObject();
         json.key("caption");
         json.value(message.caption);
@@ -149,78 +126,109 @@ int inspectFile(const std::vector<std::string>& words, std::ostream& out, std::o
         json.endObject();
     }
     json.endArray();
+}
+
+void writeRanges(JsonWriter& json, const SheetState& state) {
+    json.beginObject();
+    const std::pair<const char*, float> ranges[] = {{"abMin", state.abMin},   {"abMax", state.abMax},
+                                                    {"rhoMin", state.rhoMin}, {"rhoMax", state.rhoMax},
+                                                    {"ipMin", state.ipMin},   {"ipMax", state.ipMax}};
+    for (const auto& [name, value] : ranges) {
+        json.key(name);
+        json.value(value);
+    }
+    json.endObject();
+}
+
+// The composed sheet: its lengths, four axes and six curves.
+void writeSheet(JsonWriter& json, const SheetState& state) {
+    json.key("lengthsCm");
+    json.beginObject();
+    json.key("x");
+    json.value(state.xLengthCm);
+    json.key("y");
+    json.value(state.yLengthCm);
+    json.endObject();
+    json.key("axes");
+    json.beginObject();
+    writeAxis(json, "top", state.topAxis);
+    writeAxis(json, "left", state.leftAxis);
+    writeAxis(json, "bottom", state.bottomAxis);
+    writeAxis(json, "right", state.rightAxis);
+    json.endObject();
+    json.key("curves");
+    json.beginObject();
+    writeCurve(json, "res", state.resCurve);
+    writeCurve(json, "m1", state.m1Curve);
+    writeCurve(json, "r", state.rCurve);
+    writeCurve(json, "th", state.thCurve);
+    writeCurve(json, "td", state.tdCurve);
+    writeCurve(json, "zp", state.zpCurve);
+    json.endObject();
+}
+
+void writeReport(JsonWriter& json, const std::string& kind, const InspectOutcome& outcome) {
+    json.beginObject();
+    json.key("kind");
+    json.value(kind);
+    writeMessages(json, outcome.ui.messages);
     json.key("error");
-    if (error)
-        json.value(*error);
+    if (outcome.error)
+        json.value(*outcome.error);
     else
         json.null();
     json.key("loaded");
-    json.value(loaded);
+    json.value(outcome.loaded);
     json.key("stations");
     json.beginArray();
-    for (const Station& station : state.stations)
+    for (const Station& station : outcome.state.stations)
         writeStation(json, station);
     json.endArray();
-
     json.key("ranges");
-    if (error) {
+    if (outcome.error)
         json.null();
+    else
+        writeRanges(json, outcome.state);
+    if (outcome.loaded) {
+        writeSheet(json, outcome.state);
     } else {
-        json.beginObject();
-        const std::pair<const char*, float> ranges[] = {{"abMin", state.abMin},   {"abMax", state.abMax},
-                                                        {"rhoMin", state.rhoMin}, {"rhoMax", state.rhoMax},
-                                                        {"ipMin", state.ipMin},   {"ipMax", state.ipMax}};
-        for (const auto& [name, value] : ranges) {
+        for (const char* name : {"lengthsCm", "axes", "curves"}) {
             json.key(name);
-            json.value(value);
+            json.null();
         }
-        json.endObject();
-    }
-    json.key("lengthsCm");
-    if (loaded) {
-        json.beginObject();
-        json.key("x");
-        json.value(state.xLengthCm);
-        json.key("y");
-        json.value(state.yLengthCm);
-        json.endObject();
-    } else {
-        json.null();
-    }
-    json.key("axes");
-    if (loaded) {
-        json.beginObject();
-        writeAxis(json, "top", state.topAxis);
-        writeAxis(json, "left", state.leftAxis);
-        writeAxis(json, "bottom", state.bottomAxis);
-        writeAxis(json, "right", state.rightAxis);
-        json.endObject();
-    } else {
-        json.null();
-    }
-    json.key("curves");
-    if (loaded) {
-        json.beginObject();
-        writeCurve(json, "res", state.resCurve);
-        writeCurve(json, "m1", state.m1Curve);
-        writeCurve(json, "r", state.rCurve);
-        writeCurve(json, "th", state.thCurve);
-        writeCurve(json, "td", state.tdCurve);
-        writeCurve(json, "zp", state.zpCurve);
-        json.endObject();
-    } else {
-        json.null();
     }
     json.endObject();
     json.flush();
-    out << "\n";
-    // A report cut short (a full disk, a closed pipe) must not pass for a whole one.
-    out.flush();
-    if (!out) {
-        err << "vesplot inspect: the report could not be written to the standard output\n";
-        return 1;
+}
+
+int inspectFile(const std::vector<std::string>& words, std::ostream& out, std::ostream& err) {
+    CommandLine line;
+    try {
+        line = parseCommandLine(words, false);
+    } catch (const UsageError& usage) {
+        err << "vesplot inspect: " << usage.reason << "\n" << headlessUsage;
+        return 2;
     }
-    return 0;
+    InspectOutcome outcome;
+    try {
+        if (loadDataFile(outcome.state, outcome.choices, pathFromUtf8(line.file), dataFileKind(line),
+                         outcome.ui) == OpenOutcome::Loaded) {
+            if (static_cast<std::size_t>(line.station) >= outcome.state.stations.size()) {
+                err << "vesplot inspect: station index " << line.station << " is outside the "
+                    << outcome.state.stations.size() << " stations of " << line.file << "\n";
+                return 2;
+            }
+            outcome.choices.stationIndex = line.station;
+            outcome.loaded = composeSheet(outcome.state, outcome.choices);
+        }
+    } catch (const ConversionError& conversion) {
+        outcome.error = conversion.what();
+    }
+    JsonWriter json(&out);
+    writeReport(json, fileKindName(line), outcome);
+    return finishReport(out, err, "vesplot inspect: the report could not be written to the standard output")
+               ? 0
+               : 1;
 }
 
 } // namespace
