@@ -273,8 +273,9 @@ void AxisDialog::fillFrom(const Axis& axis, Mode mode) {
     lineWidthSpin->setValue(axis.lineWidth);
     showTicksCheck->setChecked(axis.showTicks);
     minorTickLengthSpin->setValue(axis.minorTickLength);
-    minorTicksSpin->setValue(axis.minorTicks);
-    majorIntervalsSpin->setValue(axis.majorIntervals);
+    const Axis::TickCounts counts = axis.tickCounts();
+    minorTicksSpin->setValue(counts.minorTicks);
+    majorIntervalsSpin->setValue(counts.majorIntervals);
     majorTickLengthSpin->setValue(axis.majorTickLength);
     labelDistanceSpin->setValue(axis.labelDistance);
     titleDistanceSpin->setValue(axis.titleDistance);
@@ -294,11 +295,11 @@ void AxisDialog::fillFrom(const Axis& axis, Mode mode) {
         fromUtf8(formatLocalePattern(own ? axis.limitMin : axis.rangeMin, "0.0", userDecimalSeparator())));
     limitMaxEdit->setText(
         fromUtf8(formatLocalePattern(own ? axis.limitMax : axis.rangeMax, "0.0", userDecimalSeparator())));
-    const float length = own && !axis.horizontal ? axis.y2 - axis.y1 : axis.x2 - axis.x1;
+    const float length = own && !axis.horizontal() ? axis.y2 - axis.y1 : axis.x2 - axis.x1;
     lengthSpin->setValue(static_cast<int>(std::trunc(length)));
     xSpin->setValue(static_cast<int>(std::trunc(axis.x1)));
     ySpin->setValue(static_cast<int>(std::trunc(axis.y1)));
-    const int direction = !own ? 0 : axis.horizontal ? 2 : 3;
+    const int direction = !own ? 0 : axis.horizontal() ? 2 : 3;
     minorTickDirectionCombo->setCurrentIndex(direction);
     majorTickDirectionCombo->setCurrentIndex(direction);
     if (!own)
@@ -344,7 +345,7 @@ void AxisDialog::readBackInto(Axis& axis, float* limitMinOut, float* limitMaxOut
 
     axis.x1 = static_cast<float>(xSpin->value());
     axis.y1 = static_cast<float>(ySpin->value());
-    if (own && !axis.horizontal) {
+    if (own && !axis.horizontal()) {
         axis.x2 = axis.x1;
         axis.y2 = axis.y1 + static_cast<float>(lengthSpin->value());
     } else {

@@ -18,7 +18,7 @@ LogFont defaultItemFont() {
 
 PlotItem::PlotItem() : font(defaultItemFont()) {}
 
-void PlotItem::edit() {}
+void PlotItem::edit(Ui& /*ui*/) {}
 
 bool PlotItem::hitTest(int, int) {
     return false;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class Canvas;
+class Ui;
 
 // The font every item starts with: Arial, 1.8 mm cell height, 1.1 mm wide, thin.
 LogFont defaultItemFont();
@@ -19,11 +20,12 @@ public:
     PlotItem(const PlotItem&) = delete;
     PlotItem& operator=(const PlotItem&) = delete;
 
-    // Lets the user edit the item's properties.
-    virtual void edit();
+    // Lets the user edit the item's properties; `ui` shows what the item has to say.
+    virtual void edit(Ui& ui);
     // True when the logical point (x, y) hits the item.
     virtual bool hitTest(int x, int y);
-    virtual void draw(Canvas& canvas) = 0;
+    // Draws the item; the item itself stays as it was.
+    virtual void draw(Canvas& canvas) const = 0;
     virtual void moveBy(int dx, int dy);
     virtual void setStart(int x, int y);
     virtual void setEnd(int x, int y);

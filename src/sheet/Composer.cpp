@@ -2,9 +2,12 @@
 
 #include <cmath>
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/Gbk.h"
+#include "core/Ui.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
 
@@ -175,10 +178,22 @@ void fillCurve(SheetState& s, Curve& curve, const std::vector<float>& abHalf, co
     curve.yLog = yAxis.logarithmic;
     curve.showSymbols = true;
     curve.symbolKind = symbol;
-    curve.computePoints();
+    for (const std::string& warning : curve.computePoints())
+        s.ui.showMessage(warning);
 }
 
 } // namespace
+
+void resetBadAxisRanges(SheetState& s) {
+    // In the order the sheet draws its axes.
+    for (Axis* axis : {&s.topAxis, &s.bottomAxis, &s.leftAxis, &s.rightAxis}) {
+        if (const std::optional<std::string> problem = axis->rangeProblem()) {
+            s.ui.messageBox(*problem, "错误", MsgButtons::Ok, MsgIcon::Warning);
+            axis->rangeMin = Axis::defaultLogMin;
+            axis->rangeMax = Axis::defaultLogMax;
+        }
+    }
+}
 
 bool composeSheet(SheetState& s, const PlotChoices& choices) {
     if (choices.stationIndex < 0 || static_cast<std::size_t>(choices.stationIndex) >= s.stations.size())
@@ -215,5 +230,7 @@ bool composeSheet(SheetState& s, const PlotChoices& choices) {
     }
 
     s.leftAxis.title = std::string(quantityCode(Quantity::Res));
+    // After the curves: they keep the range as it was set.
+    resetBadAxisRanges(s);
     return true;
 }

@@ -23,11 +23,12 @@ class Ui;
 // directly. Lengths in cm are on paper; logical units are 0.1 mm with y up.
 class SheetState {
 public:
-    // `ui` shows the items' messages and must outlive the state.
+    // `ui` takes the warnings of composing the sheet and must outlive the state.
     explicit SheetState(Ui& ui);
     SheetState(const SheetState&) = delete;
     SheetState& operator=(const SheetState&) = delete;
 
+    Ui& ui;
     StationList stations; // every station of the loaded file, in file order
     float surveyMean = 0.0f;
     float anomalyThreshold = 0.0f;

@@ -1,7 +1,6 @@
 #include "dialogs/AxisDialog.h"
 #include "render/UserLocale.h"
 
-#include "ScriptedUi.h"
 #include "core/ConversionError.h"
 #include "core/Conversions.h"
 #include "plot/Axis.h"
@@ -26,8 +25,7 @@ namespace {
 
 // A sheet axis as the main window holds it: horizontal bottom axis of 5 decades.
 struct AxisFixture : ::testing::Test {
-    ScriptedUi ui;
-    Axis axis{ui};
+    Axis axis;
 
     void SetUp() override {
         axis.x1 = 0;
@@ -98,8 +96,9 @@ TEST_F(AxisFixture, FillShowsTheAxis) {
     EXPECT_EQ(dialog.titleEdit->toPlainText(), text("AB/2 (m)"));
     EXPECT_EQ(dialog.lineWidthSpin->value(), 3);
     EXPECT_EQ(dialog.minorTickLengthSpin->value(), 4);
-    EXPECT_EQ(dialog.minorTicksSpin->value(), 6);
-    EXPECT_EQ(dialog.majorIntervalsSpin->value(), 7);
+    // A logarithmic axis shows the ticks it is drawn with: one per decade of 0.1..1000, eight between.
+    EXPECT_EQ(dialog.minorTicksSpin->value(), 8);
+    EXPECT_EQ(dialog.majorIntervalsSpin->value(), 5);
     EXPECT_EQ(dialog.majorTickLengthSpin->value(), 9);
     EXPECT_EQ(dialog.labelDistanceSpin->value(), 11);
     EXPECT_EQ(dialog.titleDistanceSpin->value(), 33);
@@ -356,7 +355,6 @@ TEST_F(AxisFixture, AxisOwnEditUsesLimitsAndKeepsAVerticalAxisVertical) {
     axis.y1 = 0;
     axis.x2 = 100;
     axis.y2 = 2500;
-    axis.horizontal = false;
     axis.limitMin = 2;
     axis.limitMax = 8;
     axis.showGrid = true;

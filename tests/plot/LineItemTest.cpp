@@ -9,7 +9,7 @@
 class LineTest : public ::testing::Test {
 protected:
     ScriptedUi ui;
-    LineItem line{ui};
+    LineItem line;
     void place(int xa, int ya, int xb, int yb) {
         line.setStart(xa, ya);
         line.setEnd(xb, yb);
@@ -62,7 +62,7 @@ TEST_F(LineTest, DrawUsesItemPenButCanvasWidthAndRestores) {
 
 TEST_F(LineTest, EditOnlySaysThereIsNoDialog) {
     place(0, 0, 10, 10);
-    line.edit();
+    line.edit(ui);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Function not implemeted in TLine");
     EXPECT_EQ(ui.messages[0].caption, applicationTitle);

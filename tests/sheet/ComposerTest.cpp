@@ -263,3 +263,33 @@ TEST_F(ComposerTest, InvalidSelectionComposesNothing) {
     EXPECT_EQ(s.titleText.text, "before");
     EXPECT_TRUE(s.resCurve.xValues.empty());
 }
+
+TEST_F(ComposerTest, BadLogarithmicRangeWarnsOnceAndBecomesTwoDecades) {
+    s.stations.push_back(sheettest::station(1, {2, 20}, {50, 500}));
+    s.leftAxis.rangeMin = 0.0f;
+    ASSERT_TRUE(composeSheet(s, choices));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "对数轴范围错误。\n将采用缺省值作为轴范围。");
+    EXPECT_EQ(ui.messages[0].caption, "错误");
+    EXPECT_EQ(ui.messages[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(ui.messages[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(s.leftAxis.rangeMin, 1.0f);
+    EXPECT_EQ(s.leftAxis.rangeMax, 100.0f);
+    // The curve took the range as it was: it cannot be drawn.
+    EXPECT_TRUE(s.resCurve.invalid);
+    // The linear right axis may start at 0.
+    EXPECT_EQ(s.rightAxis.rangeMin, 0.0f);
+
+    ASSERT_TRUE(composeSheet(s, choices));
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+TEST_F(ComposerTest, ValuesALogarithmicAxisCannotShowAreReportedInOrder) {
+    s.stations.push_back(sheettest::station(1, {-2, 20, 200}, {50, 0, 500}));
+    ASSERT_TRUE(composeSheet(s, choices));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text, "Value is not correct!");
+    EXPECT_EQ(ui.messages[1].text, "y-轴的第1个数据小于0");
+    EXPECT_EQ(ui.messages[1].caption, applicationTitle);
+    EXPECT_EQ(s.resCurve.xPoints.size(), 1u);
+}
