@@ -13,6 +13,7 @@
 #include "dialogs/PenDialog.h"
 #include "dialogs/TitleDialog.h"
 #include "sheet/AnomalyThreshold.h"
+#include "sheet/Composer.h"
 #include "sheet/SheetView.h"
 
 namespace {
@@ -124,9 +125,11 @@ void SheetEditing::editAxis(int position) {
         accepted = axisDialog(*axes[index], QString::fromUtf8(captions[index]), right ? &s.ipMin : nullptr,
                               right ? &s.ipMax : nullptr);
     } catch (const ConversionError& error) {
-        // What was read before the bad limit stays in the axis; no relayout, no redraw.
+        // What was read before the bad limit stays in the axis; no relayout, no redraw. A range
+        // read so far that a logarithmic axis cannot draw is dealt with now, not at the next paint.
         emit edited();
         ui.messageBox(error.what(), applicationTitle, MsgButtons::Ok, MsgIcon::Error);
+        resetBadAxisRanges(s);
         return;
     }
     if (!accepted)
