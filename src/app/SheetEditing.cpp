@@ -80,8 +80,8 @@ bool SheetEditing::editCurveAt(const PlotChoices& shown, Point at) {
         // The pen dialog works on linePen itself: the curve takes it also after Cancel.
         curve->color = s.linePen.color;
         curve->penWidth = s.linePen.width;
-        curve->penStyle = static_cast<std::uint8_t>(s.linePen.style);
-        curve->penMode = static_cast<std::uint8_t>(s.linePen.mode);
+        curve->penStyle = s.linePen.style;
+        curve->penMode = s.linePen.mode;
         emit edited();
         repaint(false);
         return true;

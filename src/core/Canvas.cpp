@@ -6,7 +6,7 @@ void Canvas::setPenColor(Color color) {
     setPen(p);
 }
 
-void Canvas::setPenStyle(int style) {
+void Canvas::setPenStyle(PenStyle style) {
     Pen p = pen();
     p.style = style;
     setPen(p);
@@ -18,7 +18,7 @@ void Canvas::setPenWidth(int width) {
     setPen(p);
 }
 
-void Canvas::setPenMode(int mode) {
+void Canvas::setPenMode(PenMode mode) {
     Pen p = pen();
     p.mode = mode;
     setPen(p);

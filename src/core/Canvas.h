@@ -66,9 +66,9 @@ public:
 
     // Convenience setters over pen()/setPen().
     void setPenColor(Color color);
-    void setPenStyle(int style);
+    void setPenStyle(PenStyle style);
     void setPenWidth(int width);
-    void setPenMode(int mode);
+    void setPenMode(PenMode mode);
 };
 
 // Saves pen, brush colour, brush style and font of a canvas and gives them back on destruction.

@@ -342,8 +342,8 @@ void Axis::drawDecadeMinorTicks(Canvas& canvas, float pos, float decadeLength,
         else
             segment(canvas, x1, mpos, x1 + m, mpos);
         if (showGrid) {
-            const int style = canvas.pen().style;
-            canvas.setPenStyle(penstyle::dot);
+            const PenStyle style = canvas.pen().style;
+            canvas.setPenStyle(PenStyle::Dot);
             if (horizontal())
                 segment(canvas, mpos, y1, mpos, y1 + s * gridLength);
             else

@@ -2,6 +2,7 @@
 
 #include "core/Color.h"
 #include "core/LogFont.h"
+#include "core/Pen.h"
 
 #include <cstdint>
 
@@ -35,8 +36,8 @@ public:
     float x2 = 0.0f;
     float y2 = 0.0f;
     LogFont font;
-    std::uint8_t penStyle = 0; // penstyle:: codes
-    std::uint8_t penMode = 4;  // penmode:: codes, 4 = copy
+    PenStyle penStyle = PenStyle::Solid;
+    PenMode penMode = PenMode::Copy;
     std::int32_t penWidth = 1; // logical units
     Color color = 0;           // 0x00BBGGRR
 };

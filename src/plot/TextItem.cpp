@@ -18,7 +18,7 @@ bool TextItem::hitTest(int x, int y) {
 
 void TextItem::draw(Canvas& canvas) const {
     const Color fontColor = canvas.fontColor();
-    const int mode = canvas.pen().mode;
+    const PenMode mode = canvas.pen().mode;
     canvas.setPenMode(penMode);
     canvas.setPenColor(color);
     const LogFont spare = canvas.font();

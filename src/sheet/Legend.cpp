@@ -53,7 +53,7 @@ void drawLegend(const SheetState& state, const PlotChoices& choices, Canvas& can
         const int symbol = choices.symbols[quantity];
         if (curve.xPoints.empty() || !choices.ticked[quantity] || symbol == 0 || !curve.showSymbols)
             continue;
-        const Pen pen{curve.penStyle, curve.penWidth, curve.color, penmode::copy};
+        const Pen pen{curve.penStyle, curve.penWidth, curve.color, PenMode::Copy};
         drawLegendEntry(canvas, symbol, pen, left, top, left + sampleLength, top - boxHeight);
         canvas.textOut(labelX, top, std::string(quantityCode(quantity)));
         top -= rowStep;

@@ -26,7 +26,7 @@ TEST(RecordingCanvas, StateGuardGivesBackPenBrushAndFont) {
     const LogFont fontBefore = canvas.font();
     {
         CanvasStateGuard guard(canvas);
-        canvas.setPen({penstyle::dot, 7, colors::red, penmode::xorPen});
+        canvas.setPen({PenStyle::Dot, 7, colors::red, PenMode::Copy});
         canvas.setBrushColor(colors::black);
         canvas.setBrushStyle(BrushStyle::Clear);
         LogFont f;
@@ -43,7 +43,7 @@ TEST(RecordingCanvas, StateGuardGivesBackPenBrushAndFont) {
     EXPECT_EQ(canvas.fontColor(), colors::black);
     // the call made inside the guard was recorded with the pen of that moment
     ASSERT_EQ(canvas.calls.size(), 1u);
-    EXPECT_EQ(canvas.calls[0].pen.mode, penmode::xorPen);
+    EXPECT_EQ(canvas.calls[0].pen.style, PenStyle::Dot);
 }
 
 TEST(RecordingCanvas, SegmentsJoinMoveAndLine) {

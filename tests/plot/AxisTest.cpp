@@ -356,11 +356,11 @@ TEST_F(AxisTest, LogarithmicMinorGridIsDotted) {
     EXPECT_TRUE(hasSegment(canvas, {0, 1000}, {-600, 1000}));
     int dotted = 0;
     for (const auto& c : canvas.callsOf("lineTo"))
-        if (c.pen.style == penstyle::dot)
+        if (c.pen.style == PenStyle::Dot)
             ++dotted;
     EXPECT_EQ(dotted, 8);
     EXPECT_TRUE(hasSegment(canvas, {0, 301}, {-600, 301}));
-    EXPECT_EQ(canvas.pen().style, penstyle::solid);
+    EXPECT_EQ(canvas.pen().style, PenStyle::Solid);
 }
 
 TEST_F(AxisTest, VerticalLogarithmicPlacement) {

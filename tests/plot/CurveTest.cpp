@@ -135,17 +135,16 @@ TEST_F(CurveTest, NonFiniteValuesAreLeftOut) {
 }
 
 TEST_F(CurveTest, DrawWalksComputedPointsWithTheCurvePen) {
-    canvas.setPen(Pen{penstyle::solid, 1, colors::black, penmode::copy});
+    canvas.setPen(Pen{PenStyle::Solid, 1, colors::black, PenMode::Copy});
     scale(0, 10, 1000, false, 0, 10, 1000, false);
     curve.xValues = {0, 1.5f, 3};
     curve.yValues = {0, 2.25f, -1};
     compute();
     curve.x1 = 10.5f;
     curve.y1 = 20.5f;
-    curve.penStyle = penstyle::dash;
+    curve.penStyle = PenStyle::Dash;
     curve.penWidth = 4;
     curve.color = colors::red;
-    curve.penMode = penmode::xorPen;
     curve.draw(canvas);
 
     const auto segs = canvas.segments();
@@ -153,8 +152,8 @@ TEST_F(CurveTest, DrawWalksComputedPointsWithTheCurvePen) {
     EXPECT_EQ(segs[0].first, (Point{10, 20}));
     EXPECT_EQ(segs[0].second, (Point{160, 245}));
     EXPECT_EQ(segs[1].second, (Point{310, -79})); // truncation toward zero
-    EXPECT_EQ(canvas.callsOf("lineTo")[0].pen, (Pen{penstyle::dash, 4, colors::red, penmode::xorPen}));
-    EXPECT_EQ(canvas.pen(), (Pen{penstyle::solid, 1, colors::black, penmode::copy}));
+    EXPECT_EQ(canvas.callsOf("lineTo")[0].pen, (Pen{PenStyle::Dash, 4, colors::red, PenMode::Copy}));
+    EXPECT_EQ(canvas.pen(), (Pen{PenStyle::Solid, 1, colors::black, PenMode::Copy}));
 }
 
 TEST_F(CurveTest, SymbolsFollowTheFlagAndUseTheCanvasPen) {

@@ -130,7 +130,7 @@ TEST_F(SheetViewTest, PaintDrawsTitleAxesTickedCurvesInFixedOrderThenRestores) {
         fillCurve(*curves[k], 10.0f * static_cast<float>(k + 1));
 
     RecordingCanvas canvas(96, 96);
-    const Pen before{penstyle::dash, 3, colors::red, penmode::copy};
+    const Pen before{PenStyle::Dash, 3, colors::red, PenMode::Copy};
     canvas.setPen(before);
     canvas.setBrushColor(colors::rgb(0, 255, 0));
 
