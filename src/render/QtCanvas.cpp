@@ -94,30 +94,30 @@ QtCanvas::~QtCanvas() {
     painter_.restore();
 }
 
-int QtCanvas::setMapMode(int mode) {
-    const int previous = mapMode_;
-    mapMode_ = mode == mapmode::loMetric ? mapmode::loMetric : mapmode::text;
+MapMode QtCanvas::setMapMode(MapMode mode) {
+    const MapMode previous = mapMode_;
+    mapMode_ = mode;
     deviceFont_.reset();
     return previous;
 }
 
 double QtCanvas::unitsToPixelsX() const {
-    return mapMode_ == mapmode::loMetric ? dpiX_ / unitsPerInch : 1.0;
+    return mapMode_ == MapMode::LoMetric ? dpiX_ / unitsPerInch : 1.0;
 }
 
 double QtCanvas::unitsToPixelsY() const {
-    return mapMode_ == mapmode::loMetric ? dpiY_ / unitsPerInch : 1.0;
+    return mapMode_ == MapMode::LoMetric ? dpiY_ / unitsPerInch : 1.0;
 }
 
 Point QtCanvas::logicalToDevice(Point logical) const {
-    if (mapMode_ != mapmode::loMetric)
+    if (mapMode_ != MapMode::LoMetric)
         return {viewport_.x + logical.x - window_.x, viewport_.y + logical.y - window_.y};
     return {viewport_.x + roundToInt((static_cast<double>(logical.x) - window_.x) * dpiX_ / unitsPerInch),
             viewport_.y - roundToInt((static_cast<double>(logical.y) - window_.y) * dpiY_ / unitsPerInch)};
 }
 
 Point QtCanvas::deviceToLogical(Point device) const {
-    if (mapMode_ != mapmode::loMetric)
+    if (mapMode_ != MapMode::LoMetric)
         return {device.x - viewport_.x + window_.x, device.y - viewport_.y + window_.y};
     const double x = (static_cast<double>(device.x) - viewport_.x) * unitsPerInch / dpiX_ + window_.x;
     const double y = (static_cast<double>(viewport_.y) - device.y) * unitsPerInch / dpiY_ + window_.y;

@@ -114,7 +114,7 @@ Point sheetPointAt(const SheetState& state, int dpiX, int dpiY, int width, int h
     const Point viewport = viewportOrigin(state, dpiX, dpiY, width, height);
     const int windowX = truncated(state.originX);
     const int windowY = truncated(state.originY);
-    if (state.mapMode != mapmode::loMetric)
+    if (state.mapMode != MapMode::LoMetric)
         return {pixel.x - viewport.x + windowX, pixel.y - viewport.y + windowY};
     const double x = (pixel.x - viewport.x) * 254.0 / dpiX + windowX;
     const double y = (viewport.y - pixel.y) * 254.0 / dpiY + windowY;

@@ -25,7 +25,7 @@ QImage bitmap() {
 }
 
 void sheetMapping(Canvas& canvas) {
-    canvas.setMapMode(mapmode::loMetric);
+    canvas.setMapMode(MapMode::LoMetric);
     canvas.setViewportOrigin(viewportX, viewportY);
     canvas.setWindowOrigin(0, 0);
 }

@@ -25,7 +25,7 @@ constexpr int viewportX = 302;
 constexpr int viewportY = 774;
 
 void applySheetMapping(Canvas& canvas) {
-    canvas.setMapMode(mapmode::loMetric);
+    canvas.setMapMode(MapMode::LoMetric);
     canvas.setViewportOrigin(viewportX, viewportY);
     canvas.setWindowOrigin(0, 0);
 }
@@ -97,7 +97,7 @@ TEST(QtCanvas, TextModeIsOnePixelPerUnitWithYDown) {
     {
         QPainter painter(&image);
         QtCanvas canvas(painter);
-        EXPECT_EQ(canvas.mapMode(), mapmode::text);
+        EXPECT_EQ(canvas.mapMode(), MapMode::Text);
         canvas.setViewportOrigin(5, 5);
         canvas.moveTo(0, 10);
         canvas.lineTo(20, 10);
@@ -111,7 +111,7 @@ TEST(QtCanvas, ThinAndWidePens) {
     {
         QPainter painter(&image);
         QtCanvas canvas(painter);
-        canvas.setMapMode(mapmode::loMetric);
+        canvas.setMapMode(MapMode::LoMetric);
         canvas.setViewportOrigin(10, 190);
         // 1 unit = 0.38 px: still one whole pixel
         canvas.setPenWidth(1);
@@ -134,7 +134,7 @@ TEST(QtCanvas, WidePenPaintsItsWidth) {
     {
         QPainter painter(&image);
         QtCanvas canvas(painter);
-        canvas.setMapMode(mapmode::loMetric);
+        canvas.setMapMode(MapMode::LoMetric);
         canvas.setViewportOrigin(10, 190);
         canvas.setPenWidth(10);
         canvas.moveTo(100, 100);
@@ -198,7 +198,7 @@ TEST(QtCanvas, SheetFontsBecomeLiberationFacesAtTheirSize) {
     QImage image = sheetBitmap(100, 100);
     QPainter painter(&image);
     QtCanvas canvas(painter);
-    canvas.setMapMode(mapmode::loMetric);
+    canvas.setMapMode(MapMode::LoMetric);
     // the axis label font: character cell 1.2 mm, average width 0.7 mm
     canvas.setFont(arial(-40, 0));
     const QFont plain = canvas.deviceFont();
@@ -278,7 +278,7 @@ TEST(QtCanvas, TheUntouchedSurfaceFontIsEightPointsUnderEveryMapping) {
     QPainter painter(&image);
     QtCanvas canvas(painter);
     const int textSize = canvas.deviceFont().pixelSize();
-    canvas.setMapMode(mapmode::loMetric);
+    canvas.setMapMode(MapMode::LoMetric);
     EXPECT_EQ(canvas.deviceFont().pixelSize(), textSize);
     EXPECT_EQ(textSize, 11); // 8 pt at 96 dpi = 10.7 px
 }
@@ -336,7 +336,7 @@ TEST(QtCanvas, DrawsOnAPdfPage) {
         QPainter painter(&writer);
         QtCanvas canvas(painter);
         EXPECT_EQ(canvas.dpiX(), 600);
-        canvas.setMapMode(mapmode::loMetric);
+        canvas.setMapMode(MapMode::LoMetric);
         canvas.setViewportOrigin(1000, 3000);
         // 1 mm at 600 dpi = 23.6 px
         canvas.setPenWidth(10);

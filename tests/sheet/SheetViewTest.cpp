@@ -65,8 +65,8 @@ TEST_F(SheetViewTest, A4BitmapAt96DpiAndFigureCorner) {
     EXPECT_EQ(s.viewportY, 774);
     EXPECT_EQ(canvas.viewportOrigin(), (Point{302, 774}));
     EXPECT_EQ(canvas.windowOrigin(), (Point{0, 0}));
-    EXPECT_EQ(canvas.mapMode(), mapmode::loMetric);
-    EXPECT_EQ(saved.mapMode, mapmode::text);
+    EXPECT_EQ(canvas.mapMode(), MapMode::LoMetric);
+    EXPECT_EQ(saved.mapMode, MapMode::Text);
 }
 
 TEST_F(SheetViewTest, PaperGrowsToFitTheFigureAndNeverShrinks) {
@@ -147,7 +147,7 @@ TEST_F(SheetViewTest, PaintDrawsTitleAxesTickedCurvesInFixedOrderThenRestores) {
     EXPECT_TRUE(sameCalls(drawOps(canvas), drawOps(expected)));
     EXPECT_EQ(canvas.pen(), before);
     EXPECT_EQ(canvas.brushColor(), colors::rgb(0, 255, 0));
-    EXPECT_EQ(canvas.mapMode(), mapmode::text);
+    EXPECT_EQ(canvas.mapMode(), MapMode::Text);
     EXPECT_EQ(ui.maxDepth, 1);
     EXPECT_EQ(ui.waitDepth, 0);
 
