@@ -40,7 +40,6 @@ LogFont defaultFont() {
     LogFont f;
     f.height = -11; // 8 pt at 96 dpi, in device pixels of a fresh surface
     f.weight = 400;
-    f.charSet = 1;
     f.setFaceName("MS Sans Serif");
     return f;
 }

@@ -288,8 +288,9 @@ void AxisDialog::fillFrom(const Axis& axis, Mode mode) {
     titleDialogFont_ = titleOpenedFont_;
 
     // Click editing always shows the angles as 0, whatever the fonts' rotation.
-    titleAngleSpin->setValue(own ? axis.titleFont.orientation / 10 : 0);
-    labelAngleSpin->setValue(own ? axis.labelFont.orientation / 10 : 0);
+    // The axis's own edit turns the text clockwise by the angle shown.
+    titleAngleSpin->setValue(own ? -axis.titleFont.escapement / 10 : 0);
+    labelAngleSpin->setValue(own ? -axis.labelFont.escapement / 10 : 0);
     labelFormatEdit->setText(fromUtf8(axis.labelFormat));
     limitMinEdit->setText(
         fromUtf8(formatLocalePattern(own ? axis.limitMin : axis.rangeMin, "0.0", userDecimalSeparator())));
@@ -320,10 +321,6 @@ void AxisDialog::readBackInto(Axis& axis, float* limitMinOut, float* limitMaxOut
     axis.majorTickLength = majorTickLengthSpin->value();
     axis.labelDistance = labelDistanceSpin->value();
     axis.titleDistance = titleDistanceSpin->value();
-    // The bare angles first; they become tenths of a degree after the limits, so a bad limit
-    // leaves the bare angles in place.
-    axis.titleFont.orientation = titleAngleSpin->value();
-    axis.labelFont.orientation = labelAngleSpin->value();
     axis.labelFormat = labelFormatEdit->text().toStdString();
 
     const auto limitMin =
@@ -362,9 +359,7 @@ void AxisDialog::readBackInto(Axis& axis, float* limitMinOut, float* limitMaxOut
     axis.labelFont.height = dialogfont::heightOf(labelDialogFont_, labelOpenedFont_, labelOpenedHeight_);
     const int escapementSign = own ? -1 : 1;
     axis.titleFont.escapement = escapementSign * 10 * titleAngleSpin->value();
-    axis.titleFont.orientation = 10 * titleAngleSpin->value();
     axis.labelFont.escapement = escapementSign * 10 * labelAngleSpin->value();
-    axis.labelFont.orientation = 10 * labelAngleSpin->value();
     if (!own)
         axis.showGrid = gridCheck->isChecked();
 }

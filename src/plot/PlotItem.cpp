@@ -5,13 +5,7 @@ LogFont defaultItemFont() {
     f.height = 18;
     f.width = 11;
     f.escapement = 0;
-    f.orientation = 0;
     f.weight = 100;
-    f.charSet = 0;
-    f.outPrecision = 0;
-    f.clipPrecision = 16;
-    f.quality = 1;
-    f.pitchAndFamily = 0;
     f.setFaceName("Arial");
     return f;
 }

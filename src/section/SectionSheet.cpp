@@ -65,9 +65,6 @@ LogFont font(int height, int width, int escapement = 0) {
     f.width = width;
     f.weight = 400;
     f.escapement = escapement;
-    f.orientation = escapement;
-    f.quality = 1;
-    f.clipPrecision = 16;
     f.setFaceName("Arial");
     return f;
 }

@@ -21,24 +21,20 @@ bool isMeasurement(float v) {
     return !isMissing(v);
 }
 
-// A font with the sheet's common fields: weight 100, clip precision 16, quality 1, the rest 0.
+// A thin font of the sheet.
 LogFont sheetFont(const char* face, std::int32_t height, std::int32_t width) {
     LogFont f;
     f.height = height;
     f.width = width;
     f.weight = 100;
-    f.clipPrecision = 16;
-    f.quality = 1;
     f.setFaceName(face);
     return f;
 }
 
-void setSize(LogFont& f, std::int32_t height, std::int32_t width, std::int32_t escapement,
-             std::int32_t orientation) {
+void setSize(LogFont& f, std::int32_t height, std::int32_t width, std::int32_t escapement) {
     f.height = height;
     f.width = width;
     f.escapement = escapement;
-    f.orientation = orientation;
 }
 
 void setPoints(Axis& axis, float xa, float ya, float xb, float yb) {
@@ -63,8 +59,8 @@ void layOutTopAxis(Axis& top, float x0, float y0, float w, float h) {
     top.minorTickLength = 7;
     top.titleDistance = 70;
     top.labelDistance = 28;
-    setSize(top.titleFont, 40, 20, 0, 0);
-    setSize(top.labelFont, 36, 18, 0, 0);
+    setSize(top.titleFont, 40, 20, 0);
+    setSize(top.labelFont, 36, 18, 0);
 }
 
 // The left axis: resistivity labels, its grid across the frame.
@@ -81,18 +77,13 @@ void layOutLeftAxis(Axis& left, float x0, float y0, float w, float h) {
     left.majorTickLength = 15;
     left.titleDistance = 200;
     left.labelDistance = 10;
-    setSize(left.titleFont, 36, 18, -900, 900);
-    setSize(left.labelFont, 36, 18, 0, 0);
+    setSize(left.titleFont, 36, 18, -900);
+    setSize(left.labelFont, 36, 18, 0);
     left.titleFont.setFaceName("Arial");
     left.titleFont.weight = 100;
-    left.titleFont.quality = 1;
-    left.titleFont.clipPrecision = 16;
     left.titleFont.italic = 0;
     left.titleFont.underline = 0;
     left.titleFont.strikeOut = 0;
-    left.titleFont.charSet = 0;
-    left.titleFont.outPrecision = 0;
-    left.titleFont.pitchAndFamily = 0;
     left.labelFont.setFaceName("Arial");
 }
 
@@ -109,14 +100,9 @@ void layOutBottomAxis(Axis& bottom, float x0, float y0, float w, float /*h*/) {
     bottom.minorTickLength = 7;
     bottom.titleDistance = 36;
     bottom.labelDistance = 12;
-    setSize(bottom.titleFont, 36, 18, 0, 0);
-    setSize(bottom.labelFont, 36, 18, 0, 0);
+    setSize(bottom.titleFont, 36, 18, 0);
+    setSize(bottom.labelFont, 36, 18, 0);
     bottom.titleFont.setFaceName("Arial");
-    bottom.titleFont.quality = 1;
-    bottom.titleFont.clipPrecision = 16;
-    bottom.titleFont.charSet = 0;
-    bottom.titleFont.outPrecision = 0;
-    bottom.titleFont.pitchAndFamily = 0;
     bottom.labelFont.setFaceName("Arial");
 }
 
@@ -132,8 +118,8 @@ void layOutRightAxis(Axis& right, float x0, float y0, float w, float h) {
     right.majorTickLength = 15;
     right.titleDistance = 40;
     right.labelDistance = 20;
-    setSize(right.titleFont, 36, 18, 900, -900);
-    setSize(right.labelFont, 36, 18, 0, 0);
+    setSize(right.titleFont, 36, 18, 900);
+    setSize(right.labelFont, 36, 18, 0);
     right.titleFont.setFaceName("Arial");
     right.labelFont.setFaceName("Arial");
 }

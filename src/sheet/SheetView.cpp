@@ -68,7 +68,7 @@ void drawSheetNotes(const SheetState& state, const PlotChoices& choices, Canvas&
         const int width = gbkByteLength(bottomTitle) * font.width;
         canvas.textOut((left + right - width) / 2, bottom - bottomTitleDrop, bottomTitle);
         // Upright along the side axes, read from the bottom up.
-        font.escapement = font.orientation = 900;
+        font.escapement = 900;
         canvas.setFont(font);
         const std::string leftTitle = "ρs (Ω·m)";
         canvas.textOut(left - sideTitleGap - axisTitleHeight,

@@ -118,18 +118,14 @@ TEST_F(AxisFixture, FillShowsTheAxis) {
 
 TEST_F(AxisFixture, RotatedTitleShowsZeroAndOkResetsTheRotation) {
     axis.titleFont.escapement = 900;
-    axis.titleFont.orientation = 900;
     axis.labelFont.escapement = 450;
-    axis.labelFont.orientation = 450;
     AxisDialog dialog;
     dialog.fillFrom(axis);
     EXPECT_EQ(dialog.titleAngleSpin->value(), 0);
     EXPECT_EQ(dialog.labelAngleSpin->value(), 0);
     dialog.readBackInto(axis);
     EXPECT_EQ(axis.titleFont.escapement, 0);
-    EXPECT_EQ(axis.titleFont.orientation, 0);
     EXPECT_EQ(axis.labelFont.escapement, 0);
-    EXPECT_EQ(axis.labelFont.orientation, 0);
 }
 
 TEST_F(AxisFixture, AnglesBecomeTenthsOfADegree) {
@@ -139,9 +135,7 @@ TEST_F(AxisFixture, AnglesBecomeTenthsOfADegree) {
     dialog.labelAngleSpin->setValue(-45);
     dialog.readBackInto(axis);
     EXPECT_EQ(axis.titleFont.escapement, 900);
-    EXPECT_EQ(axis.titleFont.orientation, 900);
     EXPECT_EQ(axis.labelFont.escapement, -450);
-    EXPECT_EQ(axis.labelFont.orientation, -450);
 }
 
 TEST_F(AxisFixture, MajorTickListDecidesTheDirection) {
@@ -299,7 +293,6 @@ TEST_F(AxisFixture, RightAxisLimitsGoToTheCaller) {
 
 TEST_F(AxisFixture, BadMinimumEndsTheReadBackAtTheLimits) {
     axis.titleFont.escapement = 100;
-    axis.titleFont.orientation = 100;
     axis.tickDirection = 4;
     axis.titleFont.height = 16;
     AxisDialog dialog;
@@ -321,11 +314,10 @@ TEST_F(AxisFixture, BadMinimumEndsTheReadBackAtTheLimits) {
     } catch (const ConversionError& error) {
         EXPECT_STREQ(error.what(), "'abc' is not a valid floating point value");
     }
-    // Read before the limits: changed, the orientation holding the bare angle.
+    // Read before the limits: changed.
     EXPECT_EQ(axis.title, "new title");
     EXPECT_EQ(axis.lineWidth, 3);
     EXPECT_EQ(axis.titleDistance, 44);
-    EXPECT_EQ(axis.titleFont.orientation, 30);
     EXPECT_EQ(axis.labelFormat, "0");
     // From the limits on: unchanged.
     EXPECT_EQ(axis.titleFont.escapement, 100);
@@ -358,8 +350,8 @@ TEST_F(AxisFixture, AxisOwnEditUsesLimitsAndKeepsAVerticalAxisVertical) {
     axis.limitMin = 2;
     axis.limitMax = 8;
     axis.showGrid = true;
-    axis.titleFont.orientation = 900;
-    axis.labelFont.orientation = 455;
+    axis.titleFont.escapement = -900;
+    axis.labelFont.escapement = -455;
     AxisDialog dialog;
     dialog.fillFrom(axis, AxisDialog::Mode::axisOwn);
     EXPECT_EQ(dialog.lengthSpin->value(), 2500);
@@ -383,7 +375,6 @@ TEST_F(AxisFixture, AxisOwnEditUsesLimitsAndKeepsAVerticalAxisVertical) {
     EXPECT_FLOAT_EQ(axis.x2, 100);
     EXPECT_FLOAT_EQ(axis.y2, 2000);
     EXPECT_EQ(axis.titleFont.escapement, -900);
-    EXPECT_EQ(axis.titleFont.orientation, 900);
     EXPECT_EQ(axis.labelFont.escapement, -450);
     EXPECT_EQ(axis.tickDirection, 4);
     EXPECT_TRUE(axis.showGrid);

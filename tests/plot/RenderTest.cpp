@@ -124,7 +124,6 @@ TEST(Render, RotatedTitleRendersRotated) {
             axis.titleFont.height = 40;
             axis.titleFont.width = 20;
             axis.titleFont.escapement = escapement;
-            axis.titleFont.orientation = escapement;
             axis.draw(canvas);
         }
         return inkBelow(image, deviceY(700) + 3);

@@ -10,8 +10,6 @@ TEST(Text, DefaultsAreThoseOfEveryItem) {
     EXPECT_EQ(t.font.height, 18);
     EXPECT_EQ(t.font.width, 11);
     EXPECT_EQ(t.font.weight, 100);
-    EXPECT_EQ(t.font.clipPrecision, 16);
-    EXPECT_EQ(t.font.quality, 1);
     EXPECT_EQ(t.font.faceName, "Arial");
     EXPECT_EQ(t.penStyle, PenStyle::Solid);
     EXPECT_EQ(t.penMode, PenMode::Copy);

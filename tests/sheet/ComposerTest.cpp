@@ -45,8 +45,6 @@ TEST_F(ComposerTest, TitleCentredByGbkBytesAboveTheDefaultFrame) {
     EXPECT_EQ(s.titleText.font.height, 60);
     EXPECT_EQ(s.titleText.font.width, 48);
     EXPECT_EQ(s.titleText.font.weight, 100);
-    EXPECT_EQ(s.titleText.font.clipPrecision, 16);
-    EXPECT_EQ(s.titleText.font.quality, 1);
     EXPECT_EQ(s.titleText.font.faceName, "Times New Roman");
 
     // The title gap moves the title; the figure's offset on the page stays.
@@ -115,9 +113,7 @@ TEST_F(ComposerTest, AxesFrameTheFigureWithTheirFixedStyles) {
     EXPECT_EQ(top.titleFont.height, 40);
     EXPECT_EQ(top.titleFont.width, 20);
     EXPECT_EQ(left.titleFont.escapement, -900);
-    EXPECT_EQ(left.titleFont.orientation, 900);
     EXPECT_EQ(right.titleFont.escapement, 900);
-    EXPECT_EQ(right.titleFont.orientation, -900);
     EXPECT_EQ(left.titleFont.faceName, "Arial");
 
     // Fields outside the table keep what the user set.
