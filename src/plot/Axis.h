@@ -21,10 +21,11 @@ public:
     // has a problem (see rangeProblem) draws nothing.
     void draw(Canvas& canvas) const override;
 
-    // True when the axis runs left to right: its two points less than √5 units apart in y.
+    // True when the axis runs across the sheet: its two points less than √5 units apart in y.
     bool horizontal() const;
     // The warning for a logarithmic range that cannot be drawn (not positive, empty or not finite);
-    // none for a linear axis or a good range. The sheet warns with it and uses defaultLogRange.
+    // none for a linear axis or a good range. The sheet warns with it and gives the axis
+    // defaultLogMin..defaultLogMax.
     std::optional<std::string> rangeProblem() const;
     static constexpr float defaultLogMin = 1.0f;
     static constexpr float defaultLogMax = 100.0f;
