@@ -1,6 +1,7 @@
 #pragma once
 
 #include "plot/PlotItem.h"
+#include "plot/Symbol.h"
 
 #include <cstdint>
 #include <string>
@@ -30,8 +31,8 @@ public:
     bool xLog = false;
     bool yLog = false;
     bool showSymbols = false;
-    std::int32_t symbolKind = 0; // 0..12, 0 none
-    float symbolWidth = 5.0f;    // logical units
+    SymbolKind symbolKind = SymbolKind::None;
+    float symbolWidth = 5.0f; // logical units
     float symbolHeight = 5.0f;
     std::vector<float> xValues;
     std::vector<float> yValues;

@@ -163,7 +163,7 @@ void fillCurve(SheetState& s, Curve& curve, const std::vector<float>& abHalf, co
     curve.xLog = s.bottomAxis.logarithmic;
     curve.yLog = yAxis.logarithmic;
     curve.showSymbols = true;
-    curve.symbolKind = symbol;
+    curve.symbolKind = symbolKindOf(symbol);
     for (const std::string& warning : curve.computePoints())
         s.ui.showMessage(warning);
 }

@@ -39,7 +39,7 @@ protected:
 TEST_F(CurveTest, Defaults) {
     EXPECT_FALSE(curve.xLog);
     EXPECT_FALSE(curve.showSymbols);
-    EXPECT_EQ(curve.symbolKind, 0);
+    EXPECT_EQ(curve.symbolKind, SymbolKind::None);
     EXPECT_FLOAT_EQ(curve.symbolWidth, 5.0f);
     EXPECT_FLOAT_EQ(curve.symbolHeight, 5.0f);
 }
@@ -161,7 +161,7 @@ TEST_F(CurveTest, SymbolsFollowTheFlagAndUseTheCanvasPen) {
     curve.xValues = {1, 2};
     curve.yValues = {1, 2};
     compute();
-    curve.symbolKind = 1;
+    curve.symbolKind = SymbolKind::Plus;
     curve.symbolWidth = curve.symbolHeight = 15;
     curve.draw(canvas);
     EXPECT_EQ(canvas.segments().size(), 1u); // the polyline only
@@ -177,9 +177,9 @@ TEST_F(CurveTest, SymbolsFollowTheFlagAndUseTheCanvasPen) {
     EXPECT_EQ(segs[1].second, (Point{107, 100}));
     EXPECT_EQ(withSymbols.callsOf("lineTo")[1].pen.color, colors::black);
 
-    for (int kind : {0, 13}) {
+    {
         RecordingCanvas none;
-        curve.symbolKind = kind;
+        curve.symbolKind = SymbolKind::None;
         curve.draw(none);
         EXPECT_EQ(none.segments().size(), 1u);
         EXPECT_EQ(none.calls.size(), 2u);
@@ -187,7 +187,7 @@ TEST_F(CurveTest, SymbolsFollowTheFlagAndUseTheCanvasPen) {
 
     RecordingCanvas filled;
     filled.setBrushColor(0x00ABCDEF);
-    curve.symbolKind = 4;
+    curve.symbolKind = SymbolKind::FilledCircle;
     curve.draw(filled);
     const auto ellipses = filled.callsOf("ellipse");
     ASSERT_EQ(ellipses.size(), 2u);

@@ -146,14 +146,14 @@ TEST_F(ComposerTest, TaggedStationFillsOnlyTheResistivityCurve) {
     EXPECT_TRUE(res.xLog);
     EXPECT_TRUE(res.yLog);
     EXPECT_TRUE(res.showSymbols);
-    EXPECT_EQ(res.symbolKind, 4);
+    EXPECT_EQ(res.symbolKind, SymbolKind::FilledCircle);
     // 100 lies one of two decades up the 500-unit axis.
     EXPECT_FLOAT_EQ(res.yPoints[0], 250.0f);
     for (const Curve* c : {&s.m1Curve, &s.rCurve, &s.thCurve, &s.tdCurve, &s.zpCurve}) {
         EXPECT_TRUE(c->xValues.empty());
         EXPECT_TRUE(c->xPoints.empty());
         EXPECT_FALSE(c->showSymbols);
-        EXPECT_EQ(c->symbolKind, 0);
+        EXPECT_EQ(c->symbolKind, SymbolKind::None);
     }
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -198,12 +198,12 @@ TEST_F(ComposerTest, CurvesTakeTheirOwnVectorsAndSymbolsInFileOrder) {
     EXPECT_EQ(s.thCurve.yValues[0], 3.0f);
     EXPECT_EQ(s.tdCurve.yValues[0], 4.0f);
     EXPECT_EQ(s.zpCurve.yValues[0], 5.0f);
-    EXPECT_EQ(s.resCurve.symbolKind, 1);
-    EXPECT_EQ(s.m1Curve.symbolKind, 2);
-    EXPECT_EQ(s.rCurve.symbolKind, 3);
-    EXPECT_EQ(s.tdCurve.symbolKind, 4);
-    EXPECT_EQ(s.thCurve.symbolKind, 5);
-    EXPECT_EQ(s.zpCurve.symbolKind, 6);
+    EXPECT_EQ(s.resCurve.symbolKind, SymbolKind::Plus);
+    EXPECT_EQ(s.m1Curve.symbolKind, SymbolKind::Cross);
+    EXPECT_EQ(s.rCurve.symbolKind, SymbolKind::OpenCircle);
+    EXPECT_EQ(s.tdCurve.symbolKind, SymbolKind::FilledCircle);
+    EXPECT_EQ(s.thCurve.symbolKind, SymbolKind::OpenSquare);
+    EXPECT_EQ(s.zpCurve.symbolKind, SymbolKind::FilledSquare);
 }
 
 TEST_F(ComposerTest, RecompositionReplacesDataAndRestoresSymbolsButKeepsPens) {
@@ -220,7 +220,7 @@ TEST_F(ComposerTest, RecompositionReplacesDataAndRestoresSymbolsButKeepsPens) {
         c->showSymbols = false;
     s.resCurve.color = colors::red;
     s.resCurve.penWidth = 4;
-    s.m1Curve.symbolKind = 9;
+    s.m1Curve.symbolKind = SymbolKind::OpenTriangleDown;
     choices.stationIndex = 0;
     ASSERT_TRUE(composeSheet(s, choices));
     EXPECT_EQ(s.resCurve.xValues, (std::vector<float>{2, 20}));
@@ -231,7 +231,7 @@ TEST_F(ComposerTest, RecompositionReplacesDataAndRestoresSymbolsButKeepsPens) {
     EXPECT_TRUE(s.m1Curve.xValues.empty());
     EXPECT_TRUE(s.m1Curve.xPoints.empty());
     EXPECT_FALSE(s.m1Curve.showSymbols);
-    EXPECT_EQ(s.m1Curve.symbolKind, 9);
+    EXPECT_EQ(s.m1Curve.symbolKind, SymbolKind::OpenTriangleDown);
 }
 
 TEST_F(ComposerTest, EveryMeasurementOfALongStationIsTaken) {
