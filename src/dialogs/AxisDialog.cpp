@@ -351,8 +351,8 @@ void AxisDialog::readBackInto(Axis& axis, float* limitMinOut, float* limitMaxOut
         axis.y2 = axis.y1;
     }
     // The major-tick list decides.
-    axis.tickDirection = minorTickDirectionCombo->currentIndex() + 1;
-    axis.tickDirection = majorTickDirectionCombo->currentIndex() + 1;
+    axis.tickDirection = static_cast<TickDirection>(minorTickDirectionCombo->currentIndex() + 1);
+    axis.tickDirection = static_cast<TickDirection>(majorTickDirectionCombo->currentIndex() + 1);
 
     // Only the heights come from the font dialogs.
     axis.titleFont.height = dialogfont::heightOf(titleDialogFont_, titleOpenedFont_, titleOpenedHeight_);

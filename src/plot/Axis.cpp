@@ -179,7 +179,8 @@ void Axis::drawLinear(Canvas& canvas) const {
 
     LineItem::draw(canvas);
 
-    const TickLengths ticks = tickLengths(!(tickDirection == 1 || tickDirection == 2));
+    const TickLengths ticks =
+        tickLengths(!(tickDirection == TickDirection::Up || tickDirection == TickDirection::Right));
     const LinearScale sc = linearScale(start, end);
     if (sc.usable)
         drawLinearTicks(canvas, sc, ticks);
@@ -238,12 +239,12 @@ void Axis::drawLinearLabel(Canvas& canvas, float pos, float value, const TickLen
     const int n = gbkByteLength(label);
     if (horizontal()) {
         const double x = pos - floorHalf(n * std::abs(labelFont.width));
-        if (tickDirection == 4)
+        if (tickDirection == TickDirection::Down)
             text(canvas, x, y1 + s * labelDistance, label);
-        else if (tickDirection == 1)
+        else if (tickDirection == TickDirection::Up)
             text(canvas, x, y1 + s * (1.2 * labelDistance + std::abs(h)), label);
         // directions 2 and 3 put no labels on a horizontal axis
-    } else if (tickDirection == 3) {
+    } else if (tickDirection == TickDirection::Left) {
         text(canvas, x1 + ticks.major + sm * w * (n + 0.5), pos - (sm * labelFont.height) / 2, label);
     } else {
         text(canvas, x1 + sm * (labelDistance + 0.5 * w), pos + labelFont.height / 2, label);
@@ -272,7 +273,8 @@ void Axis::drawLogarithmic(Canvas& canvas) const {
     const int decades = tickCounts().majorIntervals;
     // One decade tick when start and end decades coincide: nothing to divide.
     const float decadeLength = decades == 1 ? 0.0f : (end - start) / static_cast<float>(decades - 1);
-    const TickLengths ticks = tickLengths(tickDirection == 1 || tickDirection == 3);
+    const TickLengths ticks =
+        tickLengths(tickDirection == TickDirection::Up || tickDirection == TickDirection::Left);
 
     LineItem::draw(canvas);
     const LogFont spare = canvas.font();
@@ -320,11 +322,11 @@ void Axis::drawDecadeLabel(Canvas& canvas, float pos, int decade, const TickLeng
     const int n = gbkByteLength(label);
     if (horizontal()) {
         const double x = pos - floorHalf(n * labelFont.width);
-        if (tickDirection == 1)
+        if (tickDirection == TickDirection::Up)
             text(canvas, x, y1 - 2.0 * M - s * h, label);
         else
             text(canvas, x, y1 - 2.0 * M, label);
-    } else if (tickDirection == 3) {
+    } else if (tickDirection == TickDirection::Left) {
         text(canvas, x1 + 1.5 * M + s * (n + 0.5) * w, pos - (s * h) / 2.0, label);
     } else {
         text(canvas, x1 + 1.5 * M, pos + (s * h) / 2.0, label);
@@ -364,11 +366,11 @@ void Axis::drawLogarithmicTitle(Canvas& canvas, const TickLengths& ticks) const 
     const double mid = horizontal() ? (x1 + x2) / 2.0f : (y1 + y2) / 2.0f;
     if (horizontal()) {
         const double x = mid - floorHalf(n * titleFont.width);
-        if (tickDirection == 1)
+        if (tickDirection == TickDirection::Up)
             text(canvas, x, y1 + 2.0 * M + 2.2 * s * H, title);
         else
             text(canvas, x, y1 + 2.0 * M + s * H, title);
-    } else if (tickDirection == 3) {
+    } else if (tickDirection == TickDirection::Left) {
         text(canvas, x1 - titleDistance, mid - s * n * W / 2.0, title);
     } else {
         text(canvas, x1 + s * H + titleDistance, mid - s * n * W / 2.0, title);

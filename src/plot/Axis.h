@@ -7,6 +7,9 @@
 #include <optional>
 #include <string>
 
+// The side the ticks of an axis point to, numbered as the axis dialog lists them from 1.
+enum class TickDirection : std::int32_t { Up = 1, Right, Left, Down };
+
 // A sheet axis: the line from (x1, y1) to (x2, y2) with ticks, labels, optional grid and a title.
 // Linear axes tick at rounded steps; logarithmic ones tick once per decade with eight minor ticks.
 class Axis : public LineItem {
@@ -53,7 +56,7 @@ public:
     bool showTicks = true; // for a linear axis this also gates labels and grid
     bool showTitle = true;
     bool showGrid = false;
-    std::int32_t tickDirection = 4; // 1 up, 2 right, 3 left, 4 down
+    TickDirection tickDirection = TickDirection::Down;
     std::int32_t minorTickLength = 2;
     std::int32_t minorTicks = 0;
     std::int32_t majorTickLength = 5;

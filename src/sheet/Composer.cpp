@@ -53,7 +53,7 @@ void layOutTopAxis(Axis& top, float x0, float y0, float w, float h) {
     top.showTicks = true;
     top.showGrid = true;
     top.gridLength = h;
-    top.tickDirection = 1;
+    top.tickDirection = TickDirection::Up;
     top.majorIntervals = 10;
     top.majorTickLength = 15;
     top.minorTickLength = 7;
@@ -72,7 +72,7 @@ void layOutLeftAxis(Axis& left, float x0, float y0, float w, float h) {
     left.showTicks = true;
     left.showGrid = true;
     left.gridLength = w;
-    left.tickDirection = 3;
+    left.tickDirection = TickDirection::Left;
     left.majorIntervals = 5;
     left.majorTickLength = 15;
     left.titleDistance = 200;
@@ -94,7 +94,7 @@ void layOutBottomAxis(Axis& bottom, float x0, float y0, float w, float /*h*/) {
     bottom.showTitle = false;
     bottom.showLabels = true;
     bottom.showTicks = true;
-    bottom.tickDirection = 4;
+    bottom.tickDirection = TickDirection::Down;
     bottom.majorIntervals = 4;
     bottom.majorTickLength = 15;
     bottom.minorTickLength = 7;
@@ -113,7 +113,7 @@ void layOutRightAxis(Axis& right, float x0, float y0, float w, float h) {
     right.showTitle = false;
     right.showTicks = true;
     right.showGrid = false;
-    right.tickDirection = 2;
+    right.tickDirection = TickDirection::Right;
     right.majorIntervals = 5;
     right.majorTickLength = 15;
     right.titleDistance = 40;

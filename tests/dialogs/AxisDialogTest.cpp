@@ -144,15 +144,15 @@ TEST_F(AxisFixture, MajorTickListDecidesTheDirection) {
     dialog.majorTickDirectionCombo->setCurrentText(text("向右"));
     dialog.minorTickDirectionCombo->setCurrentText(text("向左"));
     dialog.readBackInto(axis);
-    EXPECT_EQ(axis.tickDirection, 2);
+    EXPECT_EQ(axis.tickDirection, TickDirection::Right);
 }
 
 TEST_F(AxisFixture, UntouchedDirectionListsGiveUp) {
-    axis.tickDirection = 4;
+    axis.tickDirection = TickDirection::Down;
     AxisDialog dialog;
     dialog.fillFrom(axis);
     dialog.readBackInto(axis);
-    EXPECT_EQ(axis.tickDirection, 1);
+    EXPECT_EQ(axis.tickDirection, TickDirection::Up);
 }
 
 TEST_F(AxisFixture, VerticalAxisShowsLengthZeroAndIsLaidOutHorizontally) {
@@ -259,7 +259,7 @@ TEST_F(AxisFixture, FontDialogsConfirmedUnchangedKeepTheHeights) {
 }
 
 TEST_F(AxisFixture, ApplyChangesNothingAndKeepsTheDialogOpen) {
-    axis.tickDirection = 4;
+    axis.tickDirection = TickDirection::Down;
     AxisDialog dialog;
     dialog.fillFrom(axis);
     dialog.show();
@@ -271,7 +271,7 @@ TEST_F(AxisFixture, ApplyChangesNothingAndKeepsTheDialogOpen) {
     EXPECT_EQ(dialog.result(), 0);
     EXPECT_EQ(axis.title, "Axis");
     EXPECT_FLOAT_EQ(axis.rangeMin, 1);
-    EXPECT_EQ(axis.tickDirection, 4);
+    EXPECT_EQ(axis.tickDirection, TickDirection::Down);
 }
 
 TEST_F(AxisFixture, RightAxisLimitsGoToTheCaller) {
@@ -293,7 +293,7 @@ TEST_F(AxisFixture, RightAxisLimitsGoToTheCaller) {
 
 TEST_F(AxisFixture, BadMinimumEndsTheReadBackAtTheLimits) {
     axis.titleFont.escapement = 100;
-    axis.tickDirection = 4;
+    axis.tickDirection = TickDirection::Down;
     axis.titleFont.height = 16;
     AxisDialog dialog;
     dialog.fillFrom(axis);
@@ -326,7 +326,7 @@ TEST_F(AxisFixture, BadMinimumEndsTheReadBackAtTheLimits) {
     EXPECT_FLOAT_EQ(axis.rangeMax, 100000);
     EXPECT_FLOAT_EQ(axis.x1, 0);
     EXPECT_FLOAT_EQ(axis.x2, 3125);
-    EXPECT_EQ(axis.tickDirection, 4);
+    EXPECT_EQ(axis.tickDirection, TickDirection::Down);
     EXPECT_FALSE(axis.showGrid);
 }
 
@@ -376,7 +376,7 @@ TEST_F(AxisFixture, AxisOwnEditUsesLimitsAndKeepsAVerticalAxisVertical) {
     EXPECT_FLOAT_EQ(axis.y2, 2000);
     EXPECT_EQ(axis.titleFont.escapement, -900);
     EXPECT_EQ(axis.labelFont.escapement, -450);
-    EXPECT_EQ(axis.tickDirection, 4);
+    EXPECT_EQ(axis.tickDirection, TickDirection::Down);
     EXPECT_TRUE(axis.showGrid);
 }
 
@@ -389,7 +389,7 @@ TEST_F(AxisFixture, AxisOwnEditPresetsLeftForAHorizontalAxis) {
 }
 
 TEST_F(AxisFixture, ModalEditShowsTheDialogAndCancelChangesNothing) {
-    axis.tickDirection = 4;
+    axis.tickDirection = TickDirection::Down;
     QPointer<AxisDialog> seen;
     bool shown = false;
     QString caption;
@@ -406,7 +406,7 @@ TEST_F(AxisFixture, ModalEditShowsTheDialogAndCancelChangesNothing) {
     EXPECT_EQ(caption, text("设置图形左轴"));
     EXPECT_TRUE(seen.isNull()) << "made for one use";
     EXPECT_EQ(axis.title, "Axis");
-    EXPECT_EQ(axis.tickDirection, 4);
+    EXPECT_EQ(axis.tickDirection, TickDirection::Down);
 }
 
 TEST_F(AxisFixture, ModalEditReadsBackOnOk) {
@@ -422,7 +422,7 @@ TEST_F(AxisFixture, ModalEditReadsBackOnOk) {
     EXPECT_TRUE(AxisDialog::editSheetAxis(nullptr, axis, text("设置图形右轴"), &ipMin, &ipMax));
     EXPECT_FLOAT_EQ(ipMin, 0);
     EXPECT_FLOAT_EQ(ipMax, 50);
-    EXPECT_EQ(axis.tickDirection, 1);
+    EXPECT_EQ(axis.tickDirection, TickDirection::Up);
 }
 
 // A value typed outside an up-down's range gives back the value before the typing; a value

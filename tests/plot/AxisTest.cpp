@@ -58,7 +58,7 @@ protected:
 TEST_F(AxisTest, Defaults) {
     EXPECT_FLOAT_EQ(axis.x2, 100.0f);
     EXPECT_FLOAT_EQ(axis.y2, 100.0f);
-    EXPECT_EQ(axis.tickDirection, 4);
+    EXPECT_EQ(axis.tickDirection, TickDirection::Down);
     EXPECT_EQ(axis.majorIntervals, 2);
     EXPECT_EQ(axis.title, "Axis");
     EXPECT_EQ(axis.labelFormat, "0.0");
@@ -134,13 +134,13 @@ TEST_F(AxisTest, FirstTickIsFirstStepMultipleAtOrAboveLimit) {
 TEST_F(AxisTest, HorizontalAxisWithSidewaysTicksHasNoLabels) {
     place(0, 0, 1000, 0);
     linear(0, 10, 10, 0);
-    for (int dir : {2, 3}) {
+    for (TickDirection dir : {TickDirection::Right, TickDirection::Left}) {
         RecordingCanvas c;
         axis.tickDirection = dir;
         axis.draw(c);
         EXPECT_EQ(c.segments().size(), 6u);
-        EXPECT_EQ(texts(c), std::vector<std::string>{"Axis"}) << dir;
-        const int M = dir == 2 ? 5 : -5;
+        EXPECT_EQ(texts(c), std::vector<std::string>{"Axis"}) << static_cast<int>(dir);
+        const int M = dir == TickDirection::Right ? 5 : -5;
         EXPECT_TRUE(hasSegment(c, {250, 0}, {250, M}));
     }
 }
@@ -148,7 +148,7 @@ TEST_F(AxisTest, HorizontalAxisWithSidewaysTicksHasNoLabels) {
 TEST_F(AxisTest, UpwardTicksPutLabelsAboveTheAxis) {
     place(0, 0, 1000, 0);
     linear(0, 10, 10, 0);
-    axis.tickDirection = 1;
+    axis.tickDirection = TickDirection::Up;
     axis.draw(canvas);
     EXPECT_EQ(textAt(canvas, "2.5"), (Point{240, 18})); // 1.2 × 5 + 12
     EXPECT_EQ(textAt(canvas, "Axis"), (Point{478, 60}));
@@ -194,7 +194,7 @@ TEST_F(AxisTest, LinearWithoutTicksDrawsOnlyLineAndTitle) {
 TEST_F(AxisTest, VerticalLinearLabelAndTitlePlacement) {
     place(0, 0, 0, 1000);
     linear(0, 10, 10, 0);
-    axis.tickDirection = 3;
+    axis.tickDirection = TickDirection::Left;
     axis.draw(canvas);
     EXPECT_FALSE(axis.horizontal());
     EXPECT_TRUE(hasSegment(canvas, {0, 250}, {-5, 250}));
@@ -202,7 +202,7 @@ TEST_F(AxisTest, VerticalLinearLabelAndTitlePlacement) {
     EXPECT_EQ(textAt(canvas, "Axis"), (Point{-30, 478})); // 500 - 4 × 11 / 2
 
     RecordingCanvas right;
-    axis.tickDirection = 2;
+    axis.tickDirection = TickDirection::Right;
     axis.draw(right);
     EXPECT_EQ(textAt(right, "2.5"), (Point{8, 256})); // 5 + 3.5, 250 + 6
     EXPECT_EQ(textAt(right, "Axis"), (Point{30, 522}));
@@ -368,14 +368,14 @@ TEST_F(AxisTest, VerticalLogarithmicPlacement) {
     axis.logarithmic = true;
     axis.rangeMin = 1;
     axis.rangeMax = 100;
-    axis.tickDirection = 3;
+    axis.tickDirection = TickDirection::Left;
     axis.draw(canvas);
     EXPECT_TRUE(hasSegment(canvas, {0, 625}, {-5, 625}));
     EXPECT_EQ(textAt(canvas, "1"), (Point{-18, 6})); // -7.5 - 1.5 × 7, 0 + 6
     EXPECT_EQ(textAt(canvas, "Axis"), (Point{-30, 647}));
 
     RecordingCanvas right;
-    axis.tickDirection = 2;
+    axis.tickDirection = TickDirection::Right;
     axis.draw(right);
     EXPECT_EQ(textAt(right, "10"), (Point{7, 631}));
     EXPECT_EQ(textAt(right, "Axis"), (Point{46, 603})); // 16 + 30, 625 - 22

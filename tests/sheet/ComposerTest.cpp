@@ -91,9 +91,10 @@ TEST_F(ComposerTest, AxesFrameTheFigureWithTheirFixedStyles) {
         EXPECT_EQ(a->labelFont.width, 18);
         EXPECT_EQ(a->labelFont.escapement, 0);
     }
-    EXPECT_EQ(
-        (std::vector<int>{top.tickDirection, right.tickDirection, left.tickDirection, bottom.tickDirection}),
-        (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ((std::vector<TickDirection>{top.tickDirection, right.tickDirection, left.tickDirection,
+                                          bottom.tickDirection}),
+              (std::vector<TickDirection>{TickDirection::Up, TickDirection::Right, TickDirection::Left,
+                                          TickDirection::Down}));
     EXPECT_EQ((std::vector<int>{top.majorIntervals, left.majorIntervals, bottom.majorIntervals,
                                 right.majorIntervals}),
               (std::vector<int>{10, 5, 4, 5}));
