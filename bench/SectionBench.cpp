@@ -65,7 +65,7 @@ void BM_SectionPaint(benchmark::State& state) {
     }
     for (auto _ : state) {
         RecordingCanvas canvas;
-        canvas.setMapMode(mapmode::loMetric);
+        canvas.setMapMode(MapMode::LoMetric);
         sheet.draw(canvas);
         benchmark::DoNotOptimize(canvas.calls.size());
     }
@@ -79,7 +79,7 @@ void BM_SectionLayoutAndPaint(benchmark::State& state) {
         SectionSheet sheet;
         sheet.layoutPseudosection(line, options);
         RecordingCanvas canvas;
-        canvas.setMapMode(mapmode::loMetric);
+        canvas.setMapMode(MapMode::LoMetric);
         sheet.draw(canvas);
         benchmark::DoNotOptimize(canvas.calls.size());
     }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <string>
 
 #include <QAction>
 #include <QComboBox>
@@ -21,6 +22,7 @@
 #include "app/SheetImageWidget.h"
 #include "core/ConversionError.h"
 #include "core/Gbk.h"
+#include "core/Ui.h"
 #include "render/QtCanvas.h"
 #include "render/SheetBitmap.h"
 #include "sheet/Composer.h"
@@ -141,8 +143,10 @@ void MainWindow::relayoutSheet() {
         curve->xMax = s.bottomAxis.rangeMax;
         curve->yMin = yAxis.rangeMin;
         curve->yMax = yAxis.rangeMax;
-        curve->computePoints();
+        for (const std::string& warning : curve->computePoints())
+            s.ui.showMessage(warning);
     }
+    resetBadAxisRanges(s);
 }
 
 void MainWindow::rebuildSheet() {

@@ -219,7 +219,7 @@ void PlotControlWindow::drawBoxSymbol(Canvas& canvas, int number, int left, int 
     const int s = static_cast<int>(std::trunc((bottom - top) * 0.75));
     // The symbol painter works with y upward; a negative height turns its shapes the right way
     // up on a y-down surface (triangles 7 and 8 point up, 9 and 10 down).
-    drawSymbol(canvas, number, cx, cy, s, -s);
+    drawSymbol(canvas, symbolKindOf(number), cx, cy, s, -s);
 }
 
 void PlotControlWindow::drawSymbolItem(QPainter& painter, int index, const QRect& rect, bool selected) const {

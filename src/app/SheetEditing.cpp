@@ -13,6 +13,7 @@
 #include "dialogs/PenDialog.h"
 #include "dialogs/TitleDialog.h"
 #include "sheet/AnomalyThreshold.h"
+#include "sheet/Composer.h"
 #include "sheet/SheetView.h"
 
 namespace {
@@ -79,8 +80,8 @@ bool SheetEditing::editCurveAt(const PlotChoices& shown, Point at) {
         // The pen dialog works on linePen itself: the curve takes it also after Cancel.
         curve->color = s.linePen.color;
         curve->penWidth = s.linePen.width;
-        curve->penStyle = static_cast<std::uint8_t>(s.linePen.style);
-        curve->penMode = static_cast<std::uint8_t>(s.linePen.mode);
+        curve->penStyle = s.linePen.style;
+        curve->penMode = s.linePen.mode;
         emit edited();
         repaint(false);
         return true;
@@ -124,9 +125,11 @@ void SheetEditing::editAxis(int position) {
         accepted = axisDialog(*axes[index], QString::fromUtf8(captions[index]), right ? &s.ipMin : nullptr,
                               right ? &s.ipMax : nullptr);
     } catch (const ConversionError& error) {
-        // What was read before the bad limit stays in the axis; no relayout, no redraw.
+        // What was read before the bad limit stays in the axis; no relayout, no redraw. A range
+        // read so far that a logarithmic axis cannot draw is dealt with now, not at the next paint.
         emit edited();
         ui.messageBox(error.what(), applicationTitle, MsgButtons::Ok, MsgIcon::Error);
+        resetBadAxisRanges(s);
         return;
     }
     if (!accepted)

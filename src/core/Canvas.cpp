@@ -6,7 +6,7 @@ void Canvas::setPenColor(Color color) {
     setPen(p);
 }
 
-void Canvas::setPenStyle(int style) {
+void Canvas::setPenStyle(PenStyle style) {
     Pen p = pen();
     p.style = style;
     setPen(p);
@@ -18,7 +18,7 @@ void Canvas::setPenWidth(int width) {
     setPen(p);
 }
 
-void Canvas::setPenMode(int mode) {
+void Canvas::setPenMode(PenMode mode) {
     Pen p = pen();
     p.mode = mode;
     setPen(p);
@@ -40,7 +40,6 @@ LogFont defaultFont() {
     LogFont f;
     f.height = -11; // 8 pt at 96 dpi, in device pixels of a fresh surface
     f.weight = 400;
-    f.charSet = 1;
     f.setFaceName("MS Sans Serif");
     return f;
 }

@@ -13,10 +13,10 @@ struct Point {
     friend bool operator==(const Point&, const Point&) = default;
 };
 
-namespace mapmode {
-inline constexpr int text = 1;     // one unit per device pixel, y down (a fresh surface)
-inline constexpr int loMetric = 2; // 0.1 mm per unit, x right, y up (the sheet)
-} // namespace mapmode
+enum class MapMode {
+    Text,     // one unit per device pixel, y down (a fresh surface)
+    LoMetric, // 0.1 mm per unit, x right, y up (the sheet)
+};
 
 enum class BrushStyle { Solid, Clear };
 
@@ -34,8 +34,8 @@ public:
 
     // Mapping: returns the previous mode. Under loMetric a logical point (x, y) lands at
     // device (viewportX + (x - windowX) * dpiX / 254, viewportY - (y - windowY) * dpiY / 254).
-    virtual int setMapMode(int mode) = 0;
-    virtual int mapMode() const = 0;
+    virtual MapMode setMapMode(MapMode mode) = 0;
+    virtual MapMode mapMode() const = 0;
     virtual void setViewportOrigin(int x, int y) = 0;
     virtual void setWindowOrigin(int x, int y) = 0;
     virtual Point deviceToLogical(Point device) const = 0;
@@ -66,9 +66,9 @@ public:
 
     // Convenience setters over pen()/setPen().
     void setPenColor(Color color);
-    void setPenStyle(int style);
+    void setPenStyle(PenStyle style);
     void setPenWidth(int width);
-    void setPenMode(int mode);
+    void setPenMode(PenMode mode);
 };
 
 // Saves pen, brush colour, brush style and font of a canvas and gives them back on destruction.

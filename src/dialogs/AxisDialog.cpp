@@ -273,8 +273,9 @@ void AxisDialog::fillFrom(const Axis& axis, Mode mode) {
     lineWidthSpin->setValue(axis.lineWidth);
     showTicksCheck->setChecked(axis.showTicks);
     minorTickLengthSpin->setValue(axis.minorTickLength);
-    minorTicksSpin->setValue(axis.minorTicks);
-    majorIntervalsSpin->setValue(axis.majorIntervals);
+    const Axis::TickCounts counts = axis.tickCounts();
+    minorTicksSpin->setValue(counts.minorTicks);
+    majorIntervalsSpin->setValue(counts.majorIntervals);
     majorTickLengthSpin->setValue(axis.majorTickLength);
     labelDistanceSpin->setValue(axis.labelDistance);
     titleDistanceSpin->setValue(axis.titleDistance);
@@ -287,18 +288,19 @@ void AxisDialog::fillFrom(const Axis& axis, Mode mode) {
     titleDialogFont_ = titleOpenedFont_;
 
     // Click editing always shows the angles as 0, whatever the fonts' rotation.
-    titleAngleSpin->setValue(own ? axis.titleFont.orientation / 10 : 0);
-    labelAngleSpin->setValue(own ? axis.labelFont.orientation / 10 : 0);
+    // The axis's own edit turns the text clockwise by the angle shown.
+    titleAngleSpin->setValue(own ? -axis.titleFont.escapement / 10 : 0);
+    labelAngleSpin->setValue(own ? -axis.labelFont.escapement / 10 : 0);
     labelFormatEdit->setText(fromUtf8(axis.labelFormat));
     limitMinEdit->setText(
         fromUtf8(formatLocalePattern(own ? axis.limitMin : axis.rangeMin, "0.0", userDecimalSeparator())));
     limitMaxEdit->setText(
         fromUtf8(formatLocalePattern(own ? axis.limitMax : axis.rangeMax, "0.0", userDecimalSeparator())));
-    const float length = own && !axis.horizontal ? axis.y2 - axis.y1 : axis.x2 - axis.x1;
+    const float length = own && !axis.horizontal() ? axis.y2 - axis.y1 : axis.x2 - axis.x1;
     lengthSpin->setValue(static_cast<int>(std::trunc(length)));
     xSpin->setValue(static_cast<int>(std::trunc(axis.x1)));
     ySpin->setValue(static_cast<int>(std::trunc(axis.y1)));
-    const int direction = !own ? 0 : axis.horizontal ? 2 : 3;
+    const int direction = !own ? 0 : axis.horizontal() ? 2 : 3;
     minorTickDirectionCombo->setCurrentIndex(direction);
     majorTickDirectionCombo->setCurrentIndex(direction);
     if (!own)
@@ -319,10 +321,6 @@ void AxisDialog::readBackInto(Axis& axis, float* limitMinOut, float* limitMaxOut
     axis.majorTickLength = majorTickLengthSpin->value();
     axis.labelDistance = labelDistanceSpin->value();
     axis.titleDistance = titleDistanceSpin->value();
-    // The bare angles first; they become tenths of a degree after the limits, so a bad limit
-    // leaves the bare angles in place.
-    axis.titleFont.orientation = titleAngleSpin->value();
-    axis.labelFont.orientation = labelAngleSpin->value();
     axis.labelFormat = labelFormatEdit->text().toStdString();
 
     const auto limitMin =
@@ -344,7 +342,7 @@ void AxisDialog::readBackInto(Axis& axis, float* limitMinOut, float* limitMaxOut
 
     axis.x1 = static_cast<float>(xSpin->value());
     axis.y1 = static_cast<float>(ySpin->value());
-    if (own && !axis.horizontal) {
+    if (own && !axis.horizontal()) {
         axis.x2 = axis.x1;
         axis.y2 = axis.y1 + static_cast<float>(lengthSpin->value());
     } else {
@@ -353,17 +351,15 @@ void AxisDialog::readBackInto(Axis& axis, float* limitMinOut, float* limitMaxOut
         axis.y2 = axis.y1;
     }
     // The major-tick list decides.
-    axis.tickDirection = minorTickDirectionCombo->currentIndex() + 1;
-    axis.tickDirection = majorTickDirectionCombo->currentIndex() + 1;
+    axis.tickDirection = static_cast<TickDirection>(minorTickDirectionCombo->currentIndex() + 1);
+    axis.tickDirection = static_cast<TickDirection>(majorTickDirectionCombo->currentIndex() + 1);
 
     // Only the heights come from the font dialogs.
     axis.titleFont.height = dialogfont::heightOf(titleDialogFont_, titleOpenedFont_, titleOpenedHeight_);
     axis.labelFont.height = dialogfont::heightOf(labelDialogFont_, labelOpenedFont_, labelOpenedHeight_);
     const int escapementSign = own ? -1 : 1;
     axis.titleFont.escapement = escapementSign * 10 * titleAngleSpin->value();
-    axis.titleFont.orientation = 10 * titleAngleSpin->value();
     axis.labelFont.escapement = escapementSign * 10 * labelAngleSpin->value();
-    axis.labelFont.orientation = 10 * labelAngleSpin->value();
     if (!own)
         axis.showGrid = gridCheck->isChecked();
 }

@@ -31,16 +31,6 @@ QFont fromLogFont(const LogFont& record) {
     font.setItalic(record.italic != 0);
     font.setUnderline(record.underline != 0);
     font.setStrikeOut(record.strikeOut != 0);
-    switch (record.pitchAndFamily & 0x03) {
-    case 1:
-        font.setFixedPitch(true);
-        break;
-    case 2:
-        font.setFixedPitch(false);
-        break;
-    default:
-        break;
-    }
     return font;
 }
 
@@ -54,12 +44,6 @@ std::int32_t heightOf(const QFont& font, const QFont& opened, std::int32_t opene
     if (opened.pointSizeF() > 0 && std::abs(points - opened.pointSizeF()) <= 0.5)
         return openedHeight;
     return -static_cast<std::int32_t>(std::lround(points * unitsPerPoint));
-}
-
-std::uint8_t pitchOf(const QFont& font) {
-    if (!(font.resolveMask() & QFont::FixedPitchResolved))
-        return 0;
-    return font.fixedPitch() ? 1 : 2;
 }
 
 } // namespace dialogfont

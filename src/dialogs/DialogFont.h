@@ -17,15 +17,12 @@
 // size) shows as the dialog's default size.
 namespace dialogfont {
 
-// The dialog's font for a record: face, size, weight, italic, underline, strike-out, pitch.
+// The dialog's font for a record: face, size, weight, italic, underline, strike-out.
 QFont fromLogFont(const LogFont& record);
 // The dialog's font with only the size taken from `height`.
 QFont withHeight(const QFont& base, std::int32_t height);
 // The record height of `font`, picked in a dialog that was opened on `opened` for a record of
 // height `openedHeight`: a size within half a point of the opened one keeps `openedHeight`.
 std::int32_t heightOf(const QFont& font, const QFont& opened, std::int32_t openedHeight);
-// Pitch in the record's codes: 0 default, 1 fixed, 2 variable. A font whose pitch was never
-// set explicitly has the default pitch.
-std::uint8_t pitchOf(const QFont& font);
 
 } // namespace dialogfont

@@ -25,21 +25,21 @@
 
 namespace {
 
-constexpr std::array<int, 5> itemStyles = {penstyle::solid, penstyle::dot, penstyle::dash, penstyle::dashDot,
-                                           penstyle::dashDotDot};
+constexpr std::array<PenStyle, 5> itemStyles = {PenStyle::Solid, PenStyle::Dot, PenStyle::Dash,
+                                                PenStyle::DashDot, PenStyle::DashDotDot};
 constexpr int sampleWidth = 193;
 constexpr int sampleHeight = 29;
 constexpr Color skyBlue = 0x00F0CAA6; // the panel's colour before the pen's is shown
 
 } // namespace
 
-int PenDialog::styleOfItem(int item) {
+PenStyle PenDialog::styleOfItem(int item) {
     return item >= 0 && item < static_cast<int>(itemStyles.size())
                ? itemStyles[static_cast<std::size_t>(item)]
-               : penstyle::solid;
+               : PenStyle::Solid;
 }
 
-int PenDialog::itemOfStyle(int style) {
+int PenDialog::itemOfStyle(PenStyle style) {
     for (std::size_t i = 0; i < itemStyles.size(); ++i)
         if (itemStyles[i] == style)
             return static_cast<int>(i);

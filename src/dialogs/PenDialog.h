@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Color.h"
+#include "core/Pen.h"
 
 #include <functional>
 #include <optional>
@@ -13,7 +14,6 @@ class QFrame;
 class QLabel;
 class QPushButton;
 class QSpinBox;
-struct Pen;
 
 // The modal pen dialog: style, colour and width of a pen with a live sample line. It works
 // directly on the caller's pen, so every change stays even when the dialog is cancelled.
@@ -51,8 +51,8 @@ public:
     void onStyleChanged();
 
     // Pen style of a styleCombo list item and the item that shows a pen style.
-    static int styleOfItem(int item);
-    static int itemOfStyle(int style);
+    static PenStyle styleOfItem(int item);
+    static int itemOfStyle(PenStyle style);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

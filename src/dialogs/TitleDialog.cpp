@@ -114,7 +114,6 @@ void TitleDialog::fillFrom(const TextItem& title, float titleGapCm) {
     openedHeight_ = title.font.height;
     openedFont_ = dialogfont::fromLogFont(title.font);
     dialogFont_ = openedFont_;
-    charSet_ = title.font.charSet;
     textEdit->setPlainText(QString::fromStdString(title.text));
     gapSpin->setValue(static_cast<int>(std::trunc(titleGapCm * 10.0f)));
 }
@@ -126,8 +125,6 @@ void TitleDialog::readBackInto(TextItem& title, float& titleGapCm) const {
     font.underline = dialogFont_.underline() ? 1 : 0;
     font.strikeOut = dialogFont_.strikeOut() ? 1 : 0;
     font.italic = dialogFont_.italic() ? 1 : 0;
-    font.pitchAndFamily = dialogfont::pitchOf(dialogFont_);
-    font.charSet = charSet_;
     font.setFaceName(dialogFont_.family().toStdString());
     title.text = textEdit->toPlainText().toStdString();
     titleGapCm = static_cast<float>(gapSpin->value() * 0.1);

@@ -19,8 +19,8 @@ public:
 
     // Font dialog from the title's font record, text, and the gap in millimetres (truncated).
     void fillFrom(const TextItem& title, float titleGapCm);
-    // Height, the style flags (on or off), pitch, character set and face from the font
-    // dialog; the text; the gap back in centimetres.
+    // Height, the style flags (on or off) and face from the font dialog; the text; the gap
+    // back in centimetres.
     void readBackInto(TextItem& title, float& titleGapCm) const;
 
     // Title click from the main window: fill, modal show, read-back on OK. True after an OK.
@@ -48,6 +48,4 @@ private:
     QFont dialogFont_;
     QFont openedFont_;
     std::int32_t openedHeight_ = 0;
-    // Qt fonts carry no character set: the dialog keeps the one it was opened with.
-    std::uint8_t charSet_ = 0;
 };

@@ -3,7 +3,6 @@
 #include "core/Canvas.h"
 #include "core/Conversions.h"
 #include "core/Gbk.h"
-#include "core/Ui.h"
 #include "plot/Geometry.h"
 
 #include <algorithm>
@@ -53,7 +52,7 @@ std::string decadeLabel(int decade, float value) {
 }
 } // namespace
 
-Axis::Axis(Ui& ui) : LineItem(ui) {
+Axis::Axis() {
     x1 = 0.0f;
     y1 = 0.0f;
     x2 = 100.0f;
@@ -68,7 +67,7 @@ Axis::Axis(Ui& ui) : LineItem(ui) {
     limitMax = rangeMax;
 }
 
-void Axis::edit() {
+void Axis::edit(Ui& /*ui*/) {
     if (editor)
         editor(*this);
 }
@@ -79,11 +78,32 @@ bool Axis::hitTest(int x, int y) {
     return (fx - (x1 - 5.0f)) * (fx - (x2 + 5.0f)) <= 0.0f && (fy - (y1 - 5.0f)) * (fy - (y2 + 5.0f)) <= 0.0f;
 }
 
-void Axis::draw(Canvas& canvas) {
+void Axis::draw(Canvas& canvas) const {
     if (logarithmic)
         drawLogarithmic(canvas);
     else
         drawLinear(canvas);
+}
+
+bool Axis::horizontal() const {
+    return (y2 - y1) * (y2 - y1) < 5.0f;
+}
+
+std::optional<std::string> Axis::rangeProblem() const {
+    if (!logarithmic)
+        return std::nullopt;
+    if (rangeMin <= 0.0f || rangeMax <= 0.0f || rangeMin == rangeMax || !std::isfinite(rangeMin) ||
+        !std::isfinite(rangeMax))
+        return "对数轴范围错误。\n将采用缺省值作为轴范围。";
+    return std::nullopt;
+}
+
+Axis::TickCounts Axis::tickCounts() const {
+    if (!logarithmic || rangeProblem())
+        return {majorIntervals, minorTicks};
+    const int e = startDecade(rangeMin);
+    const int g = static_cast<int>(std::trunc(std::log10(static_cast<double>(rangeMax))));
+    return {g - e + 1, 8};
 }
 
 float Axis::niceStep(float range) {
@@ -153,14 +173,14 @@ Axis::LinearScale Axis::linearScale(float start, float end) const {
     return sc;
 }
 
-void Axis::drawLinear(Canvas& canvas) {
-    horizontal = (y2 - y1) * (y2 - y1) < 5.0f;
-    const float start = horizontal ? x1 : y1;
-    const float end = horizontal ? x2 : y2;
+void Axis::drawLinear(Canvas& canvas) const {
+    const float start = horizontal() ? x1 : y1;
+    const float end = horizontal() ? x2 : y2;
 
     LineItem::draw(canvas);
 
-    const TickLengths ticks = tickLengths(!(tickDirection == 1 || tickDirection == 2));
+    const TickLengths ticks =
+        tickLengths(!(tickDirection == TickDirection::Up || tickDirection == TickDirection::Right));
     const LinearScale sc = linearScale(start, end);
     if (sc.usable)
         drawLinearTicks(canvas, sc, ticks);
@@ -168,7 +188,7 @@ void Axis::drawLinear(Canvas& canvas) {
         drawLinearTitle(canvas, ticks.majorSign);
 }
 
-void Axis::drawLinearTicks(Canvas& canvas, const LinearScale& sc, const TickLengths& ticks) {
+void Axis::drawLinearTicks(Canvas& canvas, const LinearScale& sc, const TickLengths& ticks) const {
     const float intervalSpan = (limitMax - limitMin) / static_cast<float>(majorIntervals);
     const float minorSpacing = intervalSpan / (static_cast<float>(minorTicks) + 1.0f) * sc.scale;
     // Limits that give no usable spacing leave the minor ticks out.
@@ -180,12 +200,12 @@ void Axis::drawLinearTicks(Canvas& canvas, const LinearScale& sc, const TickLeng
     float pos = sc.start + (sc.first - rangeMin) * sc.scale;
     // A tick of the given length at `at` along the axis, then its grid line across the figure.
     const auto tickAt = [&](float at, float length) {
-        if (horizontal)
+        if (horizontal())
             segment(canvas, at, y1, at, y1 + length);
         else
             segment(canvas, x1, at, x1 + length, at);
         if (showGrid) {
-            if (horizontal)
+            if (horizontal())
                 segment(canvas, at, y1, at, y1 - s * gridLength);
             else
                 segment(canvas, x1, at, x1 - s * gridLength, at);
@@ -210,70 +230,61 @@ void Axis::drawLinearTicks(Canvas& canvas, const LinearScale& sc, const TickLeng
     canvas.setFont(spare);
 }
 
-void Axis::drawLinearLabel(Canvas& canvas, float pos, float value, const TickLengths& ticks) {
+void Axis::drawLinearLabel(Canvas& canvas, float pos, float value, const TickLengths& ticks) const {
     const int s = ticks.majorSign;
     const int sm = ticks.minorSign;
     const double w = labelFont.width;
     const double h = labelFont.height;
     const std::string label = formatPattern(value, labelFormat);
     const int n = gbkByteLength(label);
-    if (horizontal) {
+    if (horizontal()) {
         const double x = pos - floorHalf(n * std::abs(labelFont.width));
-        if (tickDirection == 4)
+        if (tickDirection == TickDirection::Down)
             text(canvas, x, y1 + s * labelDistance, label);
-        else if (tickDirection == 1)
+        else if (tickDirection == TickDirection::Up)
             text(canvas, x, y1 + s * (1.2 * labelDistance + std::abs(h)), label);
         // directions 2 and 3 put no labels on a horizontal axis
-    } else if (tickDirection == 3) {
+    } else if (tickDirection == TickDirection::Left) {
         text(canvas, x1 + ticks.major + sm * w * (n + 0.5), pos - (sm * labelFont.height) / 2, label);
     } else {
         text(canvas, x1 + sm * (labelDistance + 0.5 * w), pos + labelFont.height / 2, label);
     }
 }
 
-void Axis::drawLinearTitle(Canvas& canvas, int s) {
+void Axis::drawLinearTitle(Canvas& canvas, int s) const {
     const LogFont spare = canvas.font();
     canvas.setFont(titleFont);
     const int n = gbkByteLength(title);
     const double W = titleFont.width;
-    if (horizontal)
+    if (horizontal())
         text(canvas, (x1 + x2) / 2.0f - floorHalf(n * titleFont.width), y1 + 2.0 * s * titleDistance, title);
     else
         text(canvas, x1 + s * titleDistance, (y1 + y2) / 2.0f + s * n * std::abs(W) / 2.0, title);
     canvas.setFont(spare);
 }
 
-void Axis::drawLogarithmic(Canvas& canvas) {
-    horizontal = (y2 - y1) * (y2 - y1) < 5.0f;
-    const float start = horizontal ? x1 : y1;
-    const float end = horizontal ? x2 : y2;
-
-    if (rangeMin <= 0.0f || rangeMax <= 0.0f || rangeMin == rangeMax || !std::isfinite(rangeMin) ||
-        !std::isfinite(rangeMax)) {
-        ui.messageBox("对数轴范围错误。\n将采用缺省值作为轴范围。", "错误", MsgButtons::Ok, MsgIcon::Warning);
-        rangeMin = 1.0f;
-        rangeMax = 100.0f;
+void Axis::drawLogarithmic(Canvas& canvas) const {
+    if (rangeProblem())
         return;
-    }
+    const float start = horizontal() ? x1 : y1;
+    const float end = horizontal() ? x2 : y2;
 
     const int e = startDecade(rangeMin);
-    const int g = static_cast<int>(std::trunc(std::log10(static_cast<double>(rangeMax))));
-    majorIntervals = g - e + 1;
-    minorTicks = 8;
+    const int decades = tickCounts().majorIntervals;
     // One decade tick when start and end decades coincide: nothing to divide.
-    const float decadeLength =
-        majorIntervals == 1 ? 0.0f : (end - start) / static_cast<float>(majorIntervals - 1);
-    const TickLengths ticks = tickLengths(tickDirection == 1 || tickDirection == 3);
+    const float decadeLength = decades == 1 ? 0.0f : (end - start) / static_cast<float>(decades - 1);
+    const TickLengths ticks =
+        tickLengths(tickDirection == TickDirection::Up || tickDirection == TickDirection::Left);
 
     LineItem::draw(canvas);
     const LogFont spare = canvas.font();
     canvas.setFont(labelFont);
-    for (int u = 0; u < majorIntervals; ++u) {
+    for (int u = 0; u < decades; ++u) {
         const float pos = start + static_cast<float>(u) * decadeLength;
         drawDecadeTick(canvas, pos, ticks);
         if (showLabels)
             drawDecadeLabel(canvas, pos, e + u, ticks);
-        if (u == majorIntervals - 1)
+        if (u == decades - 1)
             break;
         if (showTicks)
             drawDecadeMinorTicks(canvas, pos, decadeLength, ticks);
@@ -284,24 +295,24 @@ void Axis::drawLogarithmic(Canvas& canvas) {
         drawLogarithmicTitle(canvas, ticks);
 }
 
-void Axis::drawDecadeTick(Canvas& canvas, float pos, const TickLengths& ticks) {
+void Axis::drawDecadeTick(Canvas& canvas, float pos, const TickLengths& ticks) const {
     const int M = ticks.major;
     const int s = ticks.majorSign;
     if (showTicks) {
-        if (horizontal)
+        if (horizontal())
             segment(canvas, pos, y1, pos, y1 + M);
         else
             segment(canvas, x1, pos, x1 + M, pos);
     }
     if (showGrid) {
-        if (horizontal)
+        if (horizontal())
             segment(canvas, pos, y1, pos, y1 + s * gridLength);
         else
             segment(canvas, x1, pos, x1 - s * gridLength, pos);
     }
 }
 
-void Axis::drawDecadeLabel(Canvas& canvas, float pos, int decade, const TickLengths& ticks) {
+void Axis::drawDecadeLabel(Canvas& canvas, float pos, int decade, const TickLengths& ticks) const {
     const int M = ticks.major;
     const int s = ticks.majorSign;
     const double w = labelFont.width;
@@ -309,32 +320,33 @@ void Axis::drawDecadeLabel(Canvas& canvas, float pos, int decade, const TickLeng
     const float value = static_cast<float>(std::pow(10.0, decade));
     const std::string label = decadeLabel(decade, value);
     const int n = gbkByteLength(label);
-    if (horizontal) {
+    if (horizontal()) {
         const double x = pos - floorHalf(n * labelFont.width);
-        if (tickDirection == 1)
+        if (tickDirection == TickDirection::Up)
             text(canvas, x, y1 - 2.0 * M - s * h, label);
         else
             text(canvas, x, y1 - 2.0 * M, label);
-    } else if (tickDirection == 3) {
+    } else if (tickDirection == TickDirection::Left) {
         text(canvas, x1 + 1.5 * M + s * (n + 0.5) * w, pos - (s * h) / 2.0, label);
     } else {
         text(canvas, x1 + 1.5 * M, pos + (s * h) / 2.0, label);
     }
 }
 
-void Axis::drawDecadeMinorTicks(Canvas& canvas, float pos, float decadeLength, const TickLengths& ticks) {
+void Axis::drawDecadeMinorTicks(Canvas& canvas, float pos, float decadeLength,
+                                const TickLengths& ticks) const {
     const int m = ticks.minor;
     const int s = ticks.majorSign;
     for (const float L : decadeMinorOffsets) {
         const float mpos = pos + L * decadeLength;
-        if (horizontal)
+        if (horizontal())
             segment(canvas, mpos, y1, mpos, y1 + m);
         else
             segment(canvas, x1, mpos, x1 + m, mpos);
         if (showGrid) {
-            const int style = canvas.pen().style;
-            canvas.setPenStyle(penstyle::dot);
-            if (horizontal)
+            const PenStyle style = canvas.pen().style;
+            canvas.setPenStyle(PenStyle::Dot);
+            if (horizontal())
                 segment(canvas, mpos, y1, mpos, y1 + s * gridLength);
             else
                 segment(canvas, x1, mpos, x1 - s * gridLength, mpos);
@@ -343,7 +355,7 @@ void Axis::drawDecadeMinorTicks(Canvas& canvas, float pos, float decadeLength, c
     }
 }
 
-void Axis::drawLogarithmicTitle(Canvas& canvas, const TickLengths& ticks) {
+void Axis::drawLogarithmicTitle(Canvas& canvas, const TickLengths& ticks) const {
     const int M = ticks.major;
     const int s = ticks.majorSign;
     const LogFont spare = canvas.font();
@@ -351,14 +363,14 @@ void Axis::drawLogarithmicTitle(Canvas& canvas, const TickLengths& ticks) {
     const int n = gbkByteLength(title);
     const double W = titleFont.width;
     const double H = titleFont.height;
-    const double mid = horizontal ? (x1 + x2) / 2.0f : (y1 + y2) / 2.0f;
-    if (horizontal) {
+    const double mid = horizontal() ? (x1 + x2) / 2.0f : (y1 + y2) / 2.0f;
+    if (horizontal()) {
         const double x = mid - floorHalf(n * titleFont.width);
-        if (tickDirection == 1)
+        if (tickDirection == TickDirection::Up)
             text(canvas, x, y1 + 2.0 * M + 2.2 * s * H, title);
         else
             text(canvas, x, y1 + 2.0 * M + s * H, title);
-    } else if (tickDirection == 3) {
+    } else if (tickDirection == TickDirection::Left) {
         text(canvas, x1 - titleDistance, mid - s * n * W / 2.0, title);
     } else {
         text(canvas, x1 + s * H + titleDistance, mid - s * n * W / 2.0, title);

@@ -18,13 +18,12 @@ bool finite(float v) {
 }
 } // namespace
 
-Curve::Curve(Ui& ui) : ui(ui) {}
-
-void Curve::edit() {
+void Curve::edit(Ui& ui) {
     ui.showMessage("Function not implemeted in TLine");
 }
 
-void Curve::computePoints() {
+std::vector<std::string> Curve::computePoints() {
+    std::vector<std::string> warnings;
     xPoints.clear();
     yPoints.clear();
     invalid = false;
@@ -33,7 +32,7 @@ void Curve::computePoints() {
 
     if (xMin == xMax || yMin == yMax || !finite(xMin) || !finite(xMax) || !finite(yMin) || !finite(yMax)) {
         invalid = true;
-        return;
+        return warnings;
     }
 
     // Offsets of one axis; an empty entry drops the whole pair so that x and y stay paired.
@@ -43,14 +42,14 @@ void Curve::computePoints() {
     if (xLog) {
         if (xMin <= 0.0f || xMax <= 0.0f) {
             invalid = true;
-            return;
+            return warnings;
         }
         const float sx = static_cast<float>(
             xLength / (std::log10(static_cast<double>(xMax)) - std::log10(static_cast<double>(xMin))));
         for (std::size_t i = 0; i < n; ++i) {
             const float v = xValues[i];
             if (v <= 0.0f || std::isnan(v)) {
-                ui.showMessage("Value is not correct!");
+                warnings.emplace_back("Value is not correct!");
                 continue;
             }
             xs[i] = static_cast<float>(
@@ -65,14 +64,14 @@ void Curve::computePoints() {
     if (yLog) {
         if (yMin <= 0.0f || yMax <= 0.0f) {
             invalid = true;
-            return;
+            return warnings;
         }
         const float sy = static_cast<float>(
             yLength / (std::log10(static_cast<double>(yMax)) - std::log10(static_cast<double>(yMin))));
         for (std::size_t i = 0; i < n; ++i) {
             const float v = yValues[i];
             if (v <= 0.0f || std::isnan(v)) {
-                ui.showMessage("y-轴的第" + std::to_string(i) + "个数据小于0");
+                warnings.push_back("y-轴的第" + std::to_string(i) + "个数据小于0");
                 continue;
             }
             ys[i] = static_cast<float>(
@@ -92,6 +91,7 @@ void Curve::computePoints() {
             yPoints.push_back(*ys[i]);
         }
     }
+    return warnings;
 }
 
 bool Curve::hitTest(int x, int y) {
@@ -117,7 +117,7 @@ bool Curve::hitTest(int x, int y) {
     return false;
 }
 
-void Curve::draw(Canvas& canvas) {
+void Curve::draw(Canvas& canvas) const {
     const std::size_t count = std::min(xPoints.size(), yPoints.size());
     if (invalid || count == 0)
         return;

@@ -10,9 +10,7 @@ namespace {
 constexpr float hitTolerance = 5.0f; // logical units, 0.5 mm
 }
 
-LineItem::LineItem(Ui& ui) : ui(ui) {}
-
-void LineItem::edit() {
+void LineItem::edit(Ui& ui) {
     ui.showMessage("Function not implemeted in TLine");
 }
 
@@ -27,7 +25,7 @@ bool LineItem::hitTest(int x, int y) {
     return distanceToSlantedLine(fx, fy, x1, y1, x2, y2) < hitTolerance;
 }
 
-void LineItem::draw(Canvas& canvas) {
+void LineItem::draw(Canvas& canvas) const {
     const Pen saved = canvas.pen();
     Pen pen = saved; // the width in force on the canvas is kept
     pen.color = color;

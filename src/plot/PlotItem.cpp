@@ -5,20 +5,14 @@ LogFont defaultItemFont() {
     f.height = 18;
     f.width = 11;
     f.escapement = 0;
-    f.orientation = 0;
     f.weight = 100;
-    f.charSet = 0;
-    f.outPrecision = 0;
-    f.clipPrecision = 16;
-    f.quality = 1;
-    f.pitchAndFamily = 0;
     f.setFaceName("Arial");
     return f;
 }
 
 PlotItem::PlotItem() : font(defaultItemFont()) {}
 
-void PlotItem::edit() {}
+void PlotItem::edit(Ui& /*ui*/) {}
 
 bool PlotItem::hitTest(int, int) {
     return false;

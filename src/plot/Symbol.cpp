@@ -19,58 +19,64 @@ void closedLine(Canvas& canvas, const std::vector<Point>& points) {
 }
 } // namespace
 
-void drawSymbol(Canvas& canvas, int kind, int x, int y, int width, int height) {
+SymbolKind symbolKindOf(int number) {
+    return number >= 0 && number <= static_cast<int>(SymbolKind::FilledDiamond)
+               ? static_cast<SymbolKind>(number)
+               : SymbolKind::None;
+}
+
+void drawSymbol(Canvas& canvas, SymbolKind kind, int x, int y, int width, int height) {
     const int w = width / 2; // integer halvings toward zero
     const int h = height / 2;
     // Triangle bases sit at the exact third of the height.
     const int t = toCoord(static_cast<double>(y) - static_cast<double>(height) / 3.0);
     const int b = toCoord(static_cast<double>(y) + static_cast<double>(height) / 3.0);
     switch (kind) {
-    case 1:
+    case SymbolKind::Plus:
         line(canvas, x - w, y, x + w, y);
         line(canvas, x, y - h, x, y + h);
         break;
-    case 2:
+    case SymbolKind::Cross:
         line(canvas, x - w, y - h, x + w, y + h);
         line(canvas, x - w, y + h, x + w, y - h);
         break;
-    case 3:
+    case SymbolKind::OpenCircle:
         canvas.setBrushColor(colors::white);
         canvas.ellipse(x - w, y - h, x + w, y + h);
         break;
-    case 4:
+    case SymbolKind::FilledCircle:
         canvas.setBrushColor(colors::black);
         canvas.ellipse(x - w, y - h, x + w, y + h);
         break;
-    case 5:
+    case SymbolKind::OpenSquare:
         closedLine(canvas, {{x - w, y - h}, {x + w, y - h}, {x + w, y + h}, {x - w, y + h}});
         break;
-    case 6:
+    case SymbolKind::FilledSquare:
         canvas.setBrushColor(colors::black);
         canvas.rectangle(x - w, y - h, x + w, y + h);
         break;
-    case 7:
+    case SymbolKind::OpenTriangleUp:
         closedLine(canvas, {{x - w, t}, {x + w, t}, {x, y + h}});
         break;
-    case 8:
+    case SymbolKind::FilledTriangleUp:
         canvas.setBrushColor(colors::black);
         canvas.polygon({{x - w, t}, {x + w, t}, {x, y + h}});
         break;
-    case 9:
+    case SymbolKind::OpenTriangleDown:
         closedLine(canvas, {{x - w, b}, {x + w, b}, {x, y - h}});
         break;
-    case 10:
+    case SymbolKind::FilledTriangleDown:
         canvas.setBrushColor(colors::black);
         canvas.polygon({{x - w, b}, {x + w, b}, {x, y - h}});
         break;
-    case 11:
+    case SymbolKind::OpenDiamond:
         canvas.polyline({{x - w, y}, {x, y - h}, {x + w, y}, {x, y + h}, {x - w, y}});
         break;
-    case 12:
+    case SymbolKind::FilledDiamond:
         canvas.setBrushColor(colors::black);
         canvas.polygon({{x - w, y}, {x, y - h}, {x + w, y}, {x, y + h}});
         break;
-    default:
-        break; // 0 and unknown numbers: no symbol
+    case SymbolKind::None:
+        break;
     }
 }

@@ -4,7 +4,7 @@
 #include "core/Gbk.h"
 #include "plot/Geometry.h"
 
-void TextItem::edit() {}
+void TextItem::edit(Ui& /*ui*/) {}
 
 bool TextItem::hitTest(int x, int y) {
     // Text widths on the sheet are GBK bytes times the font width (a Chinese character is two bytes).
@@ -16,9 +16,9 @@ bool TextItem::hitTest(int x, int y) {
     return (fx - x1) * (fx - x2) <= 0.0f && (fy - y1) * (fy - y2) <= 0.0f;
 }
 
-void TextItem::draw(Canvas& canvas) {
+void TextItem::draw(Canvas& canvas) const {
     const Color fontColor = canvas.fontColor();
-    const int mode = canvas.pen().mode;
+    const PenMode mode = canvas.pen().mode;
     canvas.setPenMode(penMode);
     canvas.setPenColor(color);
     const LogFont spare = canvas.font();

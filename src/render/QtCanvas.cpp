@@ -19,53 +19,16 @@ int roundToInt(double v) {
     return static_cast<int>(std::lround(v));
 }
 
-QPainter::CompositionMode compositionFor(int mode) {
-    switch (mode) {
-    case penmode::black:
-        return QPainter::RasterOp_ClearDestination;
-    case penmode::white:
-        return QPainter::RasterOp_SetDestination;
-    case penmode::nop:
-        return QPainter::CompositionMode_Destination;
-    case penmode::invert:
-        return QPainter::RasterOp_NotDestination;
-    case penmode::notCopy:
-        return QPainter::RasterOp_NotSource;
-    case penmode::mergePenNot:
-        return QPainter::RasterOp_SourceOrNotDestination;
-    case penmode::maskPenNot:
-        return QPainter::RasterOp_SourceAndNotDestination;
-    case penmode::mergeNotPen:
-        return QPainter::RasterOp_NotSourceOrDestination;
-    case penmode::maskNotPen:
-        return QPainter::RasterOp_NotSourceAndDestination;
-    case penmode::merge:
-        return QPainter::RasterOp_SourceOrDestination;
-    case penmode::notMerge:
-        return QPainter::RasterOp_NotSourceAndNotDestination;
-    case penmode::mask:
-        return QPainter::RasterOp_SourceAndDestination;
-    case penmode::notMask:
-        return QPainter::RasterOp_NotSourceOrNotDestination;
-    case penmode::xorPen:
-        return QPainter::RasterOp_SourceXorDestination;
-    case penmode::notXor:
-        return QPainter::RasterOp_NotSourceXorDestination;
-    default:
-        return QPainter::CompositionMode_SourceOver;
-    }
-}
-
 // Dash patterns of the thin pens, in pixels: on, off, ...
-QList<qreal> dashPattern(int style) {
+QList<qreal> dashPattern(PenStyle style) {
     switch (style) {
-    case penstyle::dash:
+    case PenStyle::Dash:
         return {18, 6};
-    case penstyle::dot:
+    case PenStyle::Dot:
         return {3, 3};
-    case penstyle::dashDot:
+    case PenStyle::DashDot:
         return {9, 6, 3, 6};
-    case penstyle::dashDotDot:
+    case PenStyle::DashDotDot:
         return {9, 3, 3, 3, 3, 3};
     default:
         return {};
@@ -117,9 +80,10 @@ QtCanvas::QtCanvas(QPainter& painter, int dpiX, int dpiY, Rendering rendering)
     painter_.setRenderHint(QPainter::Antialiasing, smooth_);
     painter_.setRenderHint(QPainter::TextAntialiasing, smooth_);
     painter_.setBackgroundMode(Qt::TransparentMode);
-    // only the raster engine (bitmaps) combines colours by raster operations; the PDF and SVG
-    // engines claim the feature but ignore it
-    rasterOps_ = painter_.paintEngine() != nullptr && painter_.paintEngine()->type() == QPaintEngine::Raster;
+    // every pen copies its colour onto the surface
+    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    // bitmaps, as against pages (PDF, SVG, the printer)
+    raster_ = painter_.paintEngine() != nullptr && painter_.paintEngine()->type() == QPaintEngine::Raster;
 }
 
 QtCanvas::QtCanvas(QPainter& painter)
@@ -130,30 +94,30 @@ QtCanvas::~QtCanvas() {
     painter_.restore();
 }
 
-int QtCanvas::setMapMode(int mode) {
-    const int previous = mapMode_;
-    mapMode_ = mode == mapmode::loMetric ? mapmode::loMetric : mapmode::text;
+MapMode QtCanvas::setMapMode(MapMode mode) {
+    const MapMode previous = mapMode_;
+    mapMode_ = mode;
     deviceFont_.reset();
     return previous;
 }
 
 double QtCanvas::unitsToPixelsX() const {
-    return mapMode_ == mapmode::loMetric ? dpiX_ / unitsPerInch : 1.0;
+    return mapMode_ == MapMode::LoMetric ? dpiX_ / unitsPerInch : 1.0;
 }
 
 double QtCanvas::unitsToPixelsY() const {
-    return mapMode_ == mapmode::loMetric ? dpiY_ / unitsPerInch : 1.0;
+    return mapMode_ == MapMode::LoMetric ? dpiY_ / unitsPerInch : 1.0;
 }
 
 Point QtCanvas::logicalToDevice(Point logical) const {
-    if (mapMode_ != mapmode::loMetric)
+    if (mapMode_ != MapMode::LoMetric)
         return {viewport_.x + logical.x - window_.x, viewport_.y + logical.y - window_.y};
     return {viewport_.x + roundToInt((static_cast<double>(logical.x) - window_.x) * dpiX_ / unitsPerInch),
             viewport_.y - roundToInt((static_cast<double>(logical.y) - window_.y) * dpiY_ / unitsPerInch)};
 }
 
 Point QtCanvas::deviceToLogical(Point device) const {
-    if (mapMode_ != mapmode::loMetric)
+    if (mapMode_ != MapMode::LoMetric)
         return {device.x - viewport_.x + window_.x, device.y - viewport_.y + window_.y};
     const double x = (static_cast<double>(device.x) - viewport_.x) * unitsPerInch / dpiX_ + window_.x;
     const double y = (static_cast<double>(viewport_.y) - device.y) * unitsPerInch / dpiY_ + window_.y;
@@ -240,86 +204,59 @@ QFont QtCanvas::deviceFont() const {
     return qfont;
 }
 
-void QtCanvas::resetComposition() {
-    painter_.setCompositionMode(QPainter::CompositionMode_SourceOver);
-}
-
-bool QtCanvas::preparePen(bool withBrush) {
-    QColor color = toQColor(pen_.color);
-    QColor brush = toQColor(brushColor_);
-    const int mode = std::clamp(pen_.mode, 0, 15);
-    if (rasterOps_) {
-        painter_.setCompositionMode(compositionFor(mode));
-    } else {
-        resetComposition();
-        if (mode == penmode::nop)
-            return false;
-        if (mode == penmode::black)
-            color = brush = Qt::black;
-        else if (mode == penmode::white)
-            color = brush = Qt::white;
-        else if (mode == penmode::notCopy) {
-            color = QColor(255 - color.red(), 255 - color.green(), 255 - color.blue());
-            brush = QColor(255 - brush.red(), 255 - brush.green(), 255 - brush.blue());
+void QtCanvas::preparePen(bool withBrush) {
+    const QColor color = toQColor(pen_.color);
+    const QColor brush = toQColor(brushColor_);
+    const int width = devicePenWidth();
+    QPen qpen(color);
+    if (width <= 1 && smooth_) {
+        qpen.setWidth(1); // one logical pixel at any device pixel ratio
+        qpen.setCapStyle(Qt::SquareCap);
+        qpen.setJoinStyle(Qt::MiterJoin);
+        const QList<qreal> dashes = dashPattern(pen_.style);
+        if (!dashes.isEmpty()) {
+            qpen.setDashPattern(dashes);
+            qpen.setCapStyle(Qt::FlatCap);
         }
-    }
-
-    if (pen_.style == penstyle::clear) {
-        painter_.setPen(Qt::NoPen);
+    } else if (width <= 1) {
+        qpen.setWidth(0); // cosmetic: one device pixel on every device
+        // both ends painted; drawThinLine leaves out the end point itself
+        qpen.setCapStyle(Qt::SquareCap);
+        qpen.setJoinStyle(Qt::MiterJoin);
+        const QList<qreal> dashes = dashPattern(pen_.style);
+        if (!dashes.isEmpty())
+            qpen.setDashPattern(dashes);
     } else {
-        const int width = devicePenWidth();
-        QPen qpen(color);
-        if (width <= 1 && smooth_) {
-            qpen.setWidth(1); // one logical pixel at any device pixel ratio
-            qpen.setCapStyle(Qt::SquareCap);
-            qpen.setJoinStyle(Qt::MiterJoin);
-            const QList<qreal> dashes = dashPattern(pen_.style);
-            if (!dashes.isEmpty()) {
-                qpen.setDashPattern(dashes);
-                qpen.setCapStyle(Qt::FlatCap);
-            }
-        } else if (width <= 1) {
-            qpen.setWidth(0); // cosmetic: one device pixel on every device
-            // both ends painted; drawThinLine leaves out the end point itself
-            qpen.setCapStyle(Qt::SquareCap);
-            qpen.setJoinStyle(Qt::MiterJoin);
-            const QList<qreal> dashes = dashPattern(pen_.style);
-            if (!dashes.isEmpty())
-                qpen.setDashPattern(dashes);
+        qpen.setWidth(width);
+        // On bitmaps wide pens are solid whatever their style. Pages (PDF, SVG, the printer)
+        // keep the line style at every width, so a dotted grid stays dotted on paper: the
+        // pattern keeps its on-screen length, expressed in units of the pen's width.
+        const QList<qreal> dashes = raster_ && !smooth_ ? QList<qreal>{} : dashPattern(pen_.style);
+        if (!dashes.isEmpty()) {
+            QList<qreal> scaled;
+            for (qreal length : dashes)
+                scaled << length * dpiX_ / 96.0 / width;
+            qpen.setDashPattern(scaled);
+            qpen.setCapStyle(Qt::FlatCap);
         } else {
-            qpen.setWidth(width);
-            // On bitmaps wide pens are solid whatever their style. Pages (PDF, SVG, the printer)
-            // keep the line style at every width, so a dotted grid stays dotted on paper: the
-            // pattern keeps its on-screen length, expressed in units of the pen's width.
-            const QList<qreal> dashes = rasterOps_ && !smooth_ ? QList<qreal>{} : dashPattern(pen_.style);
-            if (!dashes.isEmpty()) {
-                QList<qreal> scaled;
-                for (qreal length : dashes)
-                    scaled << length * dpiX_ / 96.0 / width;
-                qpen.setDashPattern(scaled);
-                qpen.setCapStyle(Qt::FlatCap);
-            } else {
-                qpen.setCapStyle(Qt::RoundCap);
-            }
-            qpen.setJoinStyle(Qt::RoundJoin);
+            qpen.setCapStyle(Qt::RoundCap);
         }
-        painter_.setPen(qpen);
+        qpen.setJoinStyle(Qt::RoundJoin);
     }
+    painter_.setPen(qpen);
     if (withBrush && brushStyle_ == BrushStyle::Solid)
         painter_.setBrush(brush);
     else
         painter_.setBrush(Qt::NoBrush);
-    return true;
 }
 
 bool QtCanvas::thinPen() const {
-    return pen_.style != penstyle::clear && devicePenWidth() <= 1;
+    return devicePenWidth() <= 1;
 }
 
 void QtCanvas::drawThinLine(Point from, Point to) {
     // A thin line paints its start pixel and leaves out its end pixel, whatever its direction,
-    // so that the segments of a path meet without painting a pixel twice (which matters under
-    // the xor modes).
+    // so that the segments of a path meet without painting a pixel twice.
     const int dx = to.x - from.x, dy = to.y - from.y;
     if (dx == 0 && dy == 0)
         return;
@@ -338,7 +275,7 @@ void QtCanvas::drawThinLine(Point from, Point to) {
 }
 
 QPointF QtCanvas::smoothPoint(Point device) const {
-    const double centre = pen_.style != penstyle::clear && devicePenWidth() % 2 == 1 ? 0.5 : 0.0;
+    const double centre = devicePenWidth() % 2 == 1 ? 0.5 : 0.0;
     return {device.x + centre, device.y + centre};
 }
 
@@ -346,10 +283,7 @@ void QtCanvas::drawPath(const std::vector<Point>& points, bool closed, bool fill
     if (points.size() < 2)
         return;
     if (smooth_) {
-        if (!preparePen(filled)) {
-            resetComposition();
-            return;
-        }
+        preparePen(filled);
         QPolygonF shape;
         for (const Point& p : points)
             shape << smoothPoint(logicalToDevice(p));
@@ -357,7 +291,6 @@ void QtCanvas::drawPath(const std::vector<Point>& points, bool closed, bool fill
             painter_.drawPolygon(shape, Qt::OddEvenFill);
         else
             painter_.drawPolyline(shape);
-        resetComposition();
         return;
     }
     QPolygon device;
@@ -365,10 +298,7 @@ void QtCanvas::drawPath(const std::vector<Point>& points, bool closed, bool fill
         const Point d = logicalToDevice(p);
         device << QPoint(d.x, d.y);
     }
-    if (!preparePen(filled)) {
-        resetComposition();
-        return;
-    }
+    preparePen(filled);
     if (!thinPen()) {
         if (closed)
             painter_.drawPolygon(device, Qt::OddEvenFill);
@@ -386,7 +316,6 @@ void QtCanvas::drawPath(const std::vector<Point>& points, bool closed, bool fill
         if (closed)
             drawThinLine({device.back().x(), device.back().y()}, {device.front().x(), device.front().y()});
     }
-    resetComposition();
 }
 
 void QtCanvas::moveTo(int x, int y) {
@@ -422,35 +351,30 @@ void QtCanvas::ellipse(int left, int top, int right, int bottom) {
     const QRect box = deviceBox(logicalToDevice({left, top}), logicalToDevice({right, bottom}));
     if (box.width() < 1 || box.height() < 1)
         return;
-    if (preparePen(true)) {
-        if (smooth_)
-            painter_.drawEllipse(
-                QRectF(smoothPoint({box.left(), box.top()}), QSizeF(box.width() - 1, box.height() - 1)));
-        else
-            painter_.drawEllipse(box.adjusted(0, 0, -1, -1));
-    }
-    resetComposition();
+    preparePen(true);
+    if (smooth_)
+        painter_.drawEllipse(
+            QRectF(smoothPoint({box.left(), box.top()}), QSizeF(box.width() - 1, box.height() - 1)));
+    else
+        painter_.drawEllipse(box.adjusted(0, 0, -1, -1));
 }
 
 void QtCanvas::rectangle(int left, int top, int right, int bottom) {
     const QRect box = deviceBox(logicalToDevice({left, top}), logicalToDevice({right, bottom}));
     if (box.width() < 1 || box.height() < 1)
         return;
-    if (preparePen(true)) {
-        if (smooth_)
-            painter_.drawRect(
-                QRectF(smoothPoint({box.left(), box.top()}), QSizeF(box.width() - 1, box.height() - 1)));
-        else
-            painter_.drawRect(box.adjusted(0, 0, -1, -1));
-    }
-    resetComposition();
+    preparePen(true);
+    if (smooth_)
+        painter_.drawRect(
+            QRectF(smoothPoint({box.left(), box.top()}), QSizeF(box.width() - 1, box.height() - 1)));
+    else
+        painter_.drawRect(box.adjusted(0, 0, -1, -1));
 }
 
 void QtCanvas::fillRect(int left, int top, int right, int bottom) {
     if (brushStyle_ == BrushStyle::Clear)
         return;
     const QRect box = deviceBox(logicalToDevice({left, top}), logicalToDevice({right, bottom}));
-    resetComposition();
     painter_.fillRect(box, toQColor(brushColor_));
 }
 
@@ -459,7 +383,6 @@ void QtCanvas::textOut(int x, int y, const std::string& text) {
         return;
     const Point anchor = logicalToDevice({x, y});
     const QFont qfont = deviceFont();
-    resetComposition();
     painter_.setFont(qfont);
     painter_.setPen(toQColor(fontColor_));
     painter_.setBrush(Qt::NoBrush);

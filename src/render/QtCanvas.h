@@ -34,8 +34,8 @@ public:
 
     int dpiX() const override { return dpiX_; }
     int dpiY() const override { return dpiY_; }
-    int setMapMode(int mode) override;
-    int mapMode() const override { return mapMode_; }
+    MapMode setMapMode(MapMode mode) override;
+    MapMode mapMode() const override { return mapMode_; }
     void setViewportOrigin(int x, int y) override { viewport_ = {x, y}; }
     void setWindowOrigin(int x, int y) override { window_ = {x, y}; }
     Point deviceToLogical(Point device) const override;
@@ -66,9 +66,6 @@ public:
     QFont deviceFont() const;
     // The pen width in device pixels that lines are drawn with (at least 1).
     int devicePenWidth() const;
-    // Whether the device combines pen and background by the mix modes; elsewhere every mode
-    // but black, white, no-op and not-copy paints as a plain copy.
-    bool supportsMixModes() const { return rasterOps_; }
 
     // The colour a 0x00BBGGRR value or a system colour stands for.
     static QColor toQColor(Color color);
@@ -79,9 +76,8 @@ public:
 private:
     double unitsToPixelsX() const;
     double unitsToPixelsY() const;
-    // Sets the painter pen and composition for a shape; false when nothing is to be painted.
-    bool preparePen(bool withBrush);
-    void resetComposition();
+    // Sets the painter pen and brush for a shape.
+    void preparePen(bool withBrush);
     bool thinPen() const;
     // Device coordinates; the end pixel is not painted.
     void drawThinLine(Point from, Point to);
@@ -93,9 +89,9 @@ private:
     QTransform baseTransform_;
     int dpiX_;
     int dpiY_;
-    bool rasterOps_ = false;
+    bool raster_ = false; // a bitmap, not a page
     bool smooth_ = false;
-    int mapMode_ = mapmode::text;
+    MapMode mapMode_ = MapMode::Text;
     Point viewport_;
     Point window_;
     Point position_;

@@ -75,7 +75,7 @@ std::string writeSvg(const SectionSheet& section, const std::string& path,
 } // namespace
 
 void paintSection(const SectionSheet& section, Canvas& canvas, int pixelHeight) {
-    const int savedMode = canvas.setMapMode(mapmode::loMetric);
+    const MapMode savedMode = canvas.setMapMode(MapMode::LoMetric);
     canvas.setViewportOrigin(0, pixelHeight);
     canvas.setWindowOrigin(0, 0);
     section.draw(canvas);

@@ -17,7 +17,7 @@ void SectionPicture::segment(const Pen& pen, int x1, int y1, int x2, int y2) {
 
 void SectionPicture::dot(Color colour, int x, int y, int radius) {
     items_.push_back({Kind::Dot,
-                      {penstyle::solid, 1, colour, penmode::copy},
+                      {PenStyle::Solid, 1, colour, PenMode::Copy},
                       colour,
                       {{x - radius, y + radius}, {x + radius, y - radius}},
                       {},

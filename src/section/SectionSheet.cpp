@@ -45,9 +45,9 @@ constexpr double maxFrame = 50000.0;     // 5 m
 constexpr double autoLineWidth = 0.25;   // m of sheet for the whole line
 constexpr double autoDepthHeight = 0.10; // m of sheet for the whole depth
 
-const Pen framePen{penstyle::solid, 3, colors::black, penmode::copy};
-const Pen tickPen{penstyle::solid, 2, colors::black, penmode::copy};
-const Pen contourPen{penstyle::solid, 2, colors::black, penmode::copy};
+const Pen framePen{PenStyle::Solid, 3, colors::black, PenMode::Copy};
+const Pen tickPen{PenStyle::Solid, 2, colors::black, PenMode::Copy};
+const Pen contourPen{PenStyle::Solid, 2, colors::black, PenMode::Copy};
 
 int coord(double v) {
     if (std::isnan(v))
@@ -65,9 +65,6 @@ LogFont font(int height, int width, int escapement = 0) {
     f.width = width;
     f.weight = 400;
     f.escapement = escapement;
-    f.orientation = escapement;
-    f.quality = 1;
-    f.clipPrecision = 16;
     f.setFaceName("Arial");
     return f;
 }

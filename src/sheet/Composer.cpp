@@ -2,9 +2,12 @@
 
 #include <cmath>
 #include <cstddef>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/Gbk.h"
+#include "core/Ui.h"
 #include "sheet/PlotChoices.h"
 #include "sheet/SheetState.h"
 
@@ -18,24 +21,20 @@ bool isMeasurement(float v) {
     return !isMissing(v);
 }
 
-// A font with the sheet's common fields: weight 100, clip precision 16, quality 1, the rest 0.
+// A thin font of the sheet.
 LogFont sheetFont(const char* face, std::int32_t height, std::int32_t width) {
     LogFont f;
     f.height = height;
     f.width = width;
     f.weight = 100;
-    f.clipPrecision = 16;
-    f.quality = 1;
     f.setFaceName(face);
     return f;
 }
 
-void setSize(LogFont& f, std::int32_t height, std::int32_t width, std::int32_t escapement,
-             std::int32_t orientation) {
+void setSize(LogFont& f, std::int32_t height, std::int32_t width, std::int32_t escapement) {
     f.height = height;
     f.width = width;
     f.escapement = escapement;
-    f.orientation = orientation;
 }
 
 void setPoints(Axis& axis, float xa, float ya, float xb, float yb) {
@@ -54,14 +53,14 @@ void layOutTopAxis(Axis& top, float x0, float y0, float w, float h) {
     top.showTicks = true;
     top.showGrid = true;
     top.gridLength = h;
-    top.tickDirection = 1;
+    top.tickDirection = TickDirection::Up;
     top.majorIntervals = 10;
     top.majorTickLength = 15;
     top.minorTickLength = 7;
     top.titleDistance = 70;
     top.labelDistance = 28;
-    setSize(top.titleFont, 40, 20, 0, 0);
-    setSize(top.labelFont, 36, 18, 0, 0);
+    setSize(top.titleFont, 40, 20, 0);
+    setSize(top.labelFont, 36, 18, 0);
 }
 
 // The left axis: resistivity labels, its grid across the frame.
@@ -73,23 +72,18 @@ void layOutLeftAxis(Axis& left, float x0, float y0, float w, float h) {
     left.showTicks = true;
     left.showGrid = true;
     left.gridLength = w;
-    left.tickDirection = 3;
+    left.tickDirection = TickDirection::Left;
     left.majorIntervals = 5;
     left.majorTickLength = 15;
     left.titleDistance = 200;
     left.labelDistance = 10;
-    setSize(left.titleFont, 36, 18, -900, 900);
-    setSize(left.labelFont, 36, 18, 0, 0);
+    setSize(left.titleFont, 36, 18, -900);
+    setSize(left.labelFont, 36, 18, 0);
     left.titleFont.setFaceName("Arial");
     left.titleFont.weight = 100;
-    left.titleFont.quality = 1;
-    left.titleFont.clipPrecision = 16;
     left.titleFont.italic = 0;
     left.titleFont.underline = 0;
     left.titleFont.strikeOut = 0;
-    left.titleFont.charSet = 0;
-    left.titleFont.outPrecision = 0;
-    left.titleFont.pitchAndFamily = 0;
     left.labelFont.setFaceName("Arial");
 }
 
@@ -100,20 +94,15 @@ void layOutBottomAxis(Axis& bottom, float x0, float y0, float w, float /*h*/) {
     bottom.showTitle = false;
     bottom.showLabels = true;
     bottom.showTicks = true;
-    bottom.tickDirection = 4;
+    bottom.tickDirection = TickDirection::Down;
     bottom.majorIntervals = 4;
     bottom.majorTickLength = 15;
     bottom.minorTickLength = 7;
     bottom.titleDistance = 36;
     bottom.labelDistance = 12;
-    setSize(bottom.titleFont, 36, 18, 0, 0);
-    setSize(bottom.labelFont, 36, 18, 0, 0);
+    setSize(bottom.titleFont, 36, 18, 0);
+    setSize(bottom.labelFont, 36, 18, 0);
     bottom.titleFont.setFaceName("Arial");
-    bottom.titleFont.quality = 1;
-    bottom.titleFont.clipPrecision = 16;
-    bottom.titleFont.charSet = 0;
-    bottom.titleFont.outPrecision = 0;
-    bottom.titleFont.pitchAndFamily = 0;
     bottom.labelFont.setFaceName("Arial");
 }
 
@@ -124,13 +113,13 @@ void layOutRightAxis(Axis& right, float x0, float y0, float w, float h) {
     right.showTitle = false;
     right.showTicks = true;
     right.showGrid = false;
-    right.tickDirection = 2;
+    right.tickDirection = TickDirection::Right;
     right.majorIntervals = 5;
     right.majorTickLength = 15;
     right.titleDistance = 40;
     right.labelDistance = 20;
-    setSize(right.titleFont, 36, 18, 900, -900);
-    setSize(right.labelFont, 36, 18, 0, 0);
+    setSize(right.titleFont, 36, 18, 900);
+    setSize(right.labelFont, 36, 18, 0);
     right.titleFont.setFaceName("Arial");
     right.labelFont.setFaceName("Arial");
 }
@@ -174,11 +163,23 @@ void fillCurve(SheetState& s, Curve& curve, const std::vector<float>& abHalf, co
     curve.xLog = s.bottomAxis.logarithmic;
     curve.yLog = yAxis.logarithmic;
     curve.showSymbols = true;
-    curve.symbolKind = symbol;
-    curve.computePoints();
+    curve.symbolKind = symbolKindOf(symbol);
+    for (const std::string& warning : curve.computePoints())
+        s.ui.showMessage(warning);
 }
 
 } // namespace
+
+void resetBadAxisRanges(SheetState& s) {
+    // In the order the sheet draws its axes.
+    for (Axis* axis : {&s.topAxis, &s.bottomAxis, &s.leftAxis, &s.rightAxis}) {
+        if (const std::optional<std::string> problem = axis->rangeProblem()) {
+            s.ui.messageBox(*problem, "错误", MsgButtons::Ok, MsgIcon::Warning);
+            axis->rangeMin = Axis::defaultLogMin;
+            axis->rangeMax = Axis::defaultLogMax;
+        }
+    }
+}
 
 bool composeSheet(SheetState& s, const PlotChoices& choices) {
     if (choices.stationIndex < 0 || static_cast<std::size_t>(choices.stationIndex) >= s.stations.size())
@@ -215,5 +216,7 @@ bool composeSheet(SheetState& s, const PlotChoices& choices) {
     }
 
     s.leftAxis.title = std::string(quantityCode(Quantity::Res));
+    // After the curves: they keep the range as it was set.
+    resetBadAxisRanges(s);
     return true;
 }

@@ -17,4 +17,9 @@ inline constexpr const char* sheetTitle = "电测深观测数据";
 //
 // The window's rebuildSheet (apply button): clear the sheet image; if composeSheet returns true,
 // prepareSheetBitmap, make the bitmap and paintSheet on it with the image's size.
+// Ends by resetBadAxisRanges, after the curves have taken the ranges.
 bool composeSheet(SheetState& state, const PlotChoices& choices);
+
+// Warns through the state's Ui about each logarithmic axis whose range cannot be drawn, once per
+// axis, and gives that axis the range 1..100.
+void resetBadAxisRanges(SheetState& state);

@@ -53,7 +53,7 @@ void drawLegend(const SheetState& state, const PlotChoices& choices, Canvas& can
         const int symbol = choices.symbols[quantity];
         if (curve.xPoints.empty() || !choices.ticked[quantity] || symbol == 0 || !curve.showSymbols)
             continue;
-        const Pen pen{curve.penStyle, curve.penWidth, curve.color, penmode::copy};
+        const Pen pen{curve.penStyle, curve.penWidth, curve.color, PenMode::Copy};
         drawLegendEntry(canvas, symbol, pen, left, top, left + sampleLength, top - boxHeight);
         canvas.textOut(labelX, top, std::string(quantityCode(quantity)));
         top -= rowStep;
@@ -100,7 +100,7 @@ void drawLegendEntry(Canvas& canvas, int symbol, const Pen& pen, int left, int t
     canvas.setBrushStyle(BrushStyle::Solid);
     // The plot's symbol painter with width s and height −s draws the box symbol of size s: its
     // half-size and triangle third carry the sign of the box's height, as the box rule asks.
-    drawSymbol(canvas, symbol, cx, cy, s, -s);
+    drawSymbol(canvas, symbolKindOf(symbol), cx, cy, s, -s);
     canvas.setBrushStyle(brushStyle);
     canvas.setBrushColor(brushColor);
 }

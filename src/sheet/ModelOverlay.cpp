@@ -561,7 +561,7 @@ ModelOverlay ModelOverlay::compute(const SheetState& state, const PlotChoices& c
             for (const DoublePolyline& piece : correctedSegments(*station, state, sheetModel.report, x, rho))
                 appendRounded(overlay.corrected, clipToFrame(piece, frame));
             overlay.correctedPen = Pen{state.resCurve.penStyle, std::max(state.resCurve.penWidth, 3),
-                                       state.resCurve.color, penmode::copy};
+                                       state.resCurve.color, PenMode::Copy};
         }
     }
     if (choices.ticked[Quantity::M1] && hasChargeability(earth) && ip.usable()) {
@@ -615,7 +615,7 @@ void ModelOverlay::drawTable(Canvas& canvas) const {
     if (!table.shown)
         return;
     const CanvasStateGuard guard(canvas);
-    canvas.setPen(Pen{penstyle::solid, 1, colors::black, penmode::copy});
+    canvas.setPen(Pen{PenStyle::Solid, 1, colors::black, PenMode::Copy});
     canvas.setBrushStyle(BrushStyle::Solid);
     canvas.setBrushColor(colors::white);
     canvas.rectangle(table.left, table.top, table.right, table.bottom);

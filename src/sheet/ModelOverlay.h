@@ -17,12 +17,12 @@ struct PlotChoices;
 // The pens of the interpretation drawn over a station's curves; widths in logical units (0.1 mm).
 namespace modelpen {
 // The model's apparent-resistivity response: red, 0.5 mm (2 pixels at 96 dpi).
-inline constexpr Pen response{penstyle::solid, 5, colors::red, penmode::copy};
+inline constexpr Pen response{PenStyle::Solid, 5, colors::red, PenMode::Copy};
 // The layered model as a step line: blue, 0.4 mm.
-inline constexpr Pen layers{penstyle::solid, 4, colors::rgb(0, 0, 255), penmode::copy};
+inline constexpr Pen layers{PenStyle::Solid, 4, colors::rgb(0, 0, 255), PenMode::Copy};
 // The apparent-chargeability response: red, 0.3 mm, drawn as dashes of its own (see dashLength), so that
 // every output (screen, printer, PDF, SVG, bitmaps at any resolution) shows the same dashes.
-inline constexpr Pen chargeability{penstyle::solid, 3, colors::red, penmode::copy};
+inline constexpr Pen chargeability{PenStyle::Solid, 3, colors::red, PenMode::Copy};
 } // namespace modelpen
 
 // Dashes of the chargeability response, logical units along the line.
@@ -30,7 +30,7 @@ inline constexpr double dashLength = 30.0;
 inline constexpr double dashGap = 15.0;
 
 // A masked reading: a white disc with a grey outline over the reading's symbol, radius in logical units.
-inline constexpr Pen maskedPen{penstyle::solid, 4, colors::rgb(140, 140, 140), penmode::copy};
+inline constexpr Pen maskedPen{PenStyle::Solid, 4, colors::rgb(140, 140, 140), PenMode::Copy};
 inline constexpr int maskedRadius = 20;
 // How near (logical units) a click must fall to a reading to mask or unmask it.
 inline constexpr int readingHitRadius = 25;

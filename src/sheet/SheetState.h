@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "core/Canvas.h"
 #include "core/Color.h"
 #include "core/Pen.h"
 #include "data/Quantity.h"
@@ -23,11 +24,12 @@ class Ui;
 // directly. Lengths in cm are on paper; logical units are 0.1 mm with y up.
 class SheetState {
 public:
-    // `ui` shows the items' messages and must outlive the state.
+    // `ui` takes the warnings of composing the sheet and must outlive the state.
     explicit SheetState(Ui& ui);
     SheetState(const SheetState&) = delete;
     SheetState& operator=(const SheetState&) = delete;
 
+    Ui& ui;
     StationList stations; // every station of the loaded file, in file order
     float surveyMean = 0.0f;
     float anomalyThreshold = 0.0f;
@@ -59,7 +61,7 @@ public:
     float yLengthCm = 5.0f; // figure height, cm
     float xLength = 0.0f;   // the same in logical units, refreshed before drawing
     float yLength = 0.0f;
-    std::int32_t mapMode = 2;   // 0.1 mm per unit, y up
+    MapMode mapMode = MapMode::LoMetric;
     std::int32_t viewportX = 0; // device position of the logical origin at the last paint
     std::int32_t viewportY = 0;
     float originX = 0.0f; // logical point shown at the viewport origin

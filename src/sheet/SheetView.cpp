@@ -68,7 +68,7 @@ void drawSheetNotes(const SheetState& state, const PlotChoices& choices, Canvas&
         const int width = gbkByteLength(bottomTitle) * font.width;
         canvas.textOut((left + right - width) / 2, bottom - bottomTitleDrop, bottomTitle);
         // Upright along the side axes, read from the bottom up.
-        font.escapement = font.orientation = 900;
+        font.escapement = 900;
         canvas.setFont(font);
         const std::string leftTitle = "ρs (Ω·m)";
         canvas.textOut(left - sideTitleGap - axisTitleHeight,
@@ -114,7 +114,7 @@ Point sheetPointAt(const SheetState& state, int dpiX, int dpiY, int width, int h
     const Point viewport = viewportOrigin(state, dpiX, dpiY, width, height);
     const int windowX = truncated(state.originX);
     const int windowY = truncated(state.originY);
-    if (state.mapMode != mapmode::loMetric)
+    if (state.mapMode != MapMode::LoMetric)
         return {pixel.x - viewport.x + windowX, pixel.y - viewport.y + windowY};
     const double x = (pixel.x - viewport.x) * 254.0 / dpiX + windowX;
     const double y = (viewport.y - pixel.y) * 254.0 / dpiY + windowY;

@@ -15,7 +15,7 @@ struct BitmapSize {
 // What a paint changes on its canvas and gives back when done: the mapping mode, the pen and the
 // brush colour in force before the sheet's.
 struct SavedCanvas {
-    std::int32_t mapMode = 0;
+    MapMode mapMode = MapMode::Text;
     Pen pen;
     Color brushColor = 0;
 };

@@ -161,6 +161,19 @@ TEST_F(SheetEditingTest, ALimitThatIsNoNumberIsShownAndNothingIsRelaidOut) {
     EXPECT_EQ(picture(), shown);
 }
 
+TEST_F(SheetEditingTest, ALowerLimitReadBeforeABadUpperOneIsCheckedAtOnce) {
+    SheetState& s = *form.sheet;
+    axisEdit = [](Axis& axis, float*, float*) -> bool {
+        axis.rangeMin = 0; // the bottom axis is logarithmic
+        throw ConversionError("'abc' is not a valid floating point value");
+    };
+    form.editing().editAxis(3);
+    ASSERT_EQ(ui->messages.size(), 2u);
+    EXPECT_EQ(ui->messages[1].text, "对数轴范围错误。\n将采用缺省值作为轴范围。");
+    EXPECT_EQ(s.bottomAxis.rangeMin, 1.0f);
+    EXPECT_EQ(s.bottomAxis.rangeMax, 100.0f);
+}
+
 TEST_F(SheetEditingTest, LengthQueriesShowTheLengthAndTakeLocaleNumbers) {
     SheetState& s = *form.sheet;
     ui->queueInput("12,5");

@@ -5,7 +5,7 @@
 // The sheet mapping at 96 dpi with the figure's corner at device (302, 774).
 TEST(RecordingCanvas, DeviceToLogicalInvertsTheSheetMapping) {
     RecordingCanvas canvas(96, 96);
-    EXPECT_EQ(canvas.setMapMode(mapmode::loMetric), mapmode::text);
+    EXPECT_EQ(canvas.setMapMode(MapMode::LoMetric), MapMode::Text);
     canvas.setViewportOrigin(302, 774);
     EXPECT_EQ(canvas.deviceToLogical({302, 774}), (Point{0, 0}));
     // 500 units = 5 cm = 188.98 px: the pixel 189 to the right is logical 500
@@ -15,7 +15,7 @@ TEST(RecordingCanvas, DeviceToLogicalInvertsTheSheetMapping) {
     EXPECT_EQ(canvas.deviceToLogical({302 - 189, 774 + 189}), (Point{-500, -500}));
     canvas.setWindowOrigin(100, 50);
     EXPECT_EQ(canvas.deviceToLogical({302, 774}), (Point{100, 50}));
-    EXPECT_EQ(canvas.setMapMode(mapmode::text), mapmode::loMetric);
+    EXPECT_EQ(canvas.setMapMode(MapMode::Text), MapMode::LoMetric);
     EXPECT_EQ(canvas.deviceToLogical({302, 774}), (Point{100, 50}));
     EXPECT_EQ(canvas.deviceToLogical({310, 770}), (Point{108, 46}));
 }
@@ -26,7 +26,7 @@ TEST(RecordingCanvas, StateGuardGivesBackPenBrushAndFont) {
     const LogFont fontBefore = canvas.font();
     {
         CanvasStateGuard guard(canvas);
-        canvas.setPen({penstyle::dot, 7, colors::red, penmode::xorPen});
+        canvas.setPen({PenStyle::Dot, 7, colors::red, PenMode::Copy});
         canvas.setBrushColor(colors::black);
         canvas.setBrushStyle(BrushStyle::Clear);
         LogFont f;
@@ -43,7 +43,7 @@ TEST(RecordingCanvas, StateGuardGivesBackPenBrushAndFont) {
     EXPECT_EQ(canvas.fontColor(), colors::black);
     // the call made inside the guard was recorded with the pen of that moment
     ASSERT_EQ(canvas.calls.size(), 1u);
-    EXPECT_EQ(canvas.calls[0].pen.mode, penmode::xorPen);
+    EXPECT_EQ(canvas.calls[0].pen.style, PenStyle::Dot);
 }
 
 TEST(RecordingCanvas, SegmentsJoinMoveAndLine) {

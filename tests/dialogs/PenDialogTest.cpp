@@ -26,8 +26,8 @@ TEST(PenDialog, StyleListMapsToPenCodes) {
     EXPECT_EQ(dialog.windowTitle(), text("设置线型"));
     ASSERT_EQ(dialog.styleCombo->count(), 5);
     const char* items[] = {"实线", "点线", "虚线", "点划线", "线点点"};
-    const int styles[] = {penstyle::solid, penstyle::dot, penstyle::dash, penstyle::dashDot,
-                          penstyle::dashDotDot};
+    const PenStyle styles[] = {PenStyle::Solid, PenStyle::Dot, PenStyle::Dash, PenStyle::DashDot,
+                               PenStyle::DashDotDot};
     for (int i = 0; i < 5; ++i) {
         EXPECT_EQ(dialog.styleCombo->itemText(i), text(items[i]));
         dialog.styleCombo->setCurrentIndex(i);
@@ -37,23 +37,11 @@ TEST(PenDialog, StyleListMapsToPenCodes) {
 
 TEST(PenDialog, DashPenOpensOnDashAndDotCanBeChosen) {
     Pen pen;
-    pen.style = penstyle::dash;
+    pen.style = PenStyle::Dash;
     PenDialog dialog(pen);
     EXPECT_EQ(dialog.styleCombo->currentText(), text("虚线"));
     dialog.styleCombo->setCurrentText(text("点线"));
-    EXPECT_EQ(pen.style, penstyle::dot);
-}
-
-TEST(PenDialog, OtherStylesShowSolidWithoutRewritingThePen) {
-    for (int style : {penstyle::clear, penstyle::insideFrame}) {
-        Pen pen;
-        pen.style = style;
-        pen.width = 3;
-        PenDialog dialog(pen);
-        EXPECT_EQ(dialog.styleCombo->currentIndex(), 0);
-        EXPECT_EQ(dialog.widthSpin->value(), 3);
-        EXPECT_EQ(pen.style, style);
-    }
+    EXPECT_EQ(pen.style, PenStyle::Dot);
 }
 
 TEST(PenDialog, WidthChangedThenCancelStaysInThePen) {
@@ -130,7 +118,7 @@ TEST(PenDialog, SampleDrawsDashedPensDashedAtEveryWidth) {
     for (const int width : {1, 2, 4}) {
         Pen pen;
         pen.color = colors::rgb(0, 0, 255);
-        pen.style = penstyle::dash;
+        pen.style = PenStyle::Dash;
         pen.width = width;
         PenDialog dialog(pen);
         const QImage& sample = dialog.sampleImage();

@@ -28,7 +28,6 @@ struct TitleFixture : ::testing::Test {
         title.font.height = 60;
         title.font.width = 30;
         title.font.weight = 400;
-        title.font.charSet = 134;
         title.font.setFaceName("SimSun");
     }
 };
@@ -134,7 +133,6 @@ TEST_F(TitleFixture, StylesSwitchedOnAreTakenButNotBold) {
     chosen.setUnderline(true);
     chosen.setStrikeOut(true);
     chosen.setBold(true);
-    chosen.setFixedPitch(true);
     dialog.setDialogFont(chosen);
     dialog.readBackInto(title, gapCm);
     EXPECT_EQ(title.font.italic, 1);
@@ -145,21 +143,6 @@ TEST_F(TitleFixture, StylesSwitchedOnAreTakenButNotBold) {
     EXPECT_EQ(title.font.height, -42);
     EXPECT_EQ(title.font.width, 30);
     EXPECT_EQ(title.font.faceName, "Times New Roman");
-    EXPECT_EQ(title.font.pitchAndFamily, 1);
-    EXPECT_EQ(title.font.charSet, 134);
-}
-
-TEST_F(TitleFixture, PitchCodes) {
-    title.font.pitchAndFamily = 0x22; // variable pitch, Swiss family
-    TitleDialog dialog;
-    dialog.fillFrom(title, gapCm);
-    dialog.readBackInto(title, gapCm);
-    EXPECT_EQ(title.font.pitchAndFamily, 2);
-
-    title.font.pitchAndFamily = 0;
-    dialog.fillFrom(title, gapCm);
-    dialog.readBackInto(title, gapCm);
-    EXPECT_EQ(title.font.pitchAndFamily, 0);
 }
 
 TEST_F(TitleFixture, CancelChangesNothing) {

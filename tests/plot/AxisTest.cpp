@@ -40,7 +40,7 @@ Point textAt(const RecordingCanvas& canvas, const std::string& text) {
 class AxisTest : public ::testing::Test {
 protected:
     ScriptedUi ui;
-    Axis axis{ui};
+    Axis axis;
     RecordingCanvas canvas;
 
     void place(int xa, int ya, int xb, int yb) {
@@ -58,7 +58,7 @@ protected:
 TEST_F(AxisTest, Defaults) {
     EXPECT_FLOAT_EQ(axis.x2, 100.0f);
     EXPECT_FLOAT_EQ(axis.y2, 100.0f);
-    EXPECT_EQ(axis.tickDirection, 4);
+    EXPECT_EQ(axis.tickDirection, TickDirection::Down);
     EXPECT_EQ(axis.majorIntervals, 2);
     EXPECT_EQ(axis.title, "Axis");
     EXPECT_EQ(axis.labelFormat, "0.0");
@@ -87,7 +87,7 @@ TEST_F(AxisTest, LinearZeroToTenOnThousandUnits) {
     linear(0, 10, 10, 0);
     axis.draw(canvas);
 
-    EXPECT_TRUE(axis.horizontal);
+    EXPECT_TRUE(axis.horizontal());
     const auto segs = canvas.segments();
     ASSERT_EQ(segs.size(), 6u);
     EXPECT_EQ(segs[0], (Segment{{0, 0}, {1000, 0}})); // the axis line comes first
@@ -134,13 +134,13 @@ TEST_F(AxisTest, FirstTickIsFirstStepMultipleAtOrAboveLimit) {
 TEST_F(AxisTest, HorizontalAxisWithSidewaysTicksHasNoLabels) {
     place(0, 0, 1000, 0);
     linear(0, 10, 10, 0);
-    for (int dir : {2, 3}) {
+    for (TickDirection dir : {TickDirection::Right, TickDirection::Left}) {
         RecordingCanvas c;
         axis.tickDirection = dir;
         axis.draw(c);
         EXPECT_EQ(c.segments().size(), 6u);
-        EXPECT_EQ(texts(c), std::vector<std::string>{"Axis"}) << dir;
-        const int M = dir == 2 ? 5 : -5;
+        EXPECT_EQ(texts(c), std::vector<std::string>{"Axis"}) << static_cast<int>(dir);
+        const int M = dir == TickDirection::Right ? 5 : -5;
         EXPECT_TRUE(hasSegment(c, {250, 0}, {250, M}));
     }
 }
@@ -148,7 +148,7 @@ TEST_F(AxisTest, HorizontalAxisWithSidewaysTicksHasNoLabels) {
 TEST_F(AxisTest, UpwardTicksPutLabelsAboveTheAxis) {
     place(0, 0, 1000, 0);
     linear(0, 10, 10, 0);
-    axis.tickDirection = 1;
+    axis.tickDirection = TickDirection::Up;
     axis.draw(canvas);
     EXPECT_EQ(textAt(canvas, "2.5"), (Point{240, 18})); // 1.2 × 5 + 12
     EXPECT_EQ(textAt(canvas, "Axis"), (Point{478, 60}));
@@ -194,15 +194,15 @@ TEST_F(AxisTest, LinearWithoutTicksDrawsOnlyLineAndTitle) {
 TEST_F(AxisTest, VerticalLinearLabelAndTitlePlacement) {
     place(0, 0, 0, 1000);
     linear(0, 10, 10, 0);
-    axis.tickDirection = 3;
+    axis.tickDirection = TickDirection::Left;
     axis.draw(canvas);
-    EXPECT_FALSE(axis.horizontal);
+    EXPECT_FALSE(axis.horizontal());
     EXPECT_TRUE(hasSegment(canvas, {0, 250}, {-5, 250}));
     EXPECT_EQ(textAt(canvas, "0.0"), (Point{-29, 6}));    // -5 - 7 × 3.5, 0 + 12 / 2
     EXPECT_EQ(textAt(canvas, "Axis"), (Point{-30, 478})); // 500 - 4 × 11 / 2
 
     RecordingCanvas right;
-    axis.tickDirection = 2;
+    axis.tickDirection = TickDirection::Right;
     axis.draw(right);
     EXPECT_EQ(textAt(right, "2.5"), (Point{8, 256})); // 5 + 3.5, 250 + 6
     EXPECT_EQ(textAt(right, "Axis"), (Point{30, 522}));
@@ -248,8 +248,8 @@ TEST_F(AxisTest, LogarithmicFourDecadesOn2500Units) {
     axis.rangeMax = 10000;
     axis.draw(canvas);
 
-    EXPECT_EQ(axis.majorIntervals, 5);
-    EXPECT_EQ(axis.minorTicks, 8);
+    EXPECT_EQ(axis.tickCounts().majorIntervals, 5);
+    EXPECT_EQ(axis.tickCounts().minorTicks, 8);
     const auto segs = canvas.segments();
     ASSERT_EQ(segs.size(), 1u + 5u + 32u);
     EXPECT_EQ(segs[0], (Segment{{0, 0}, {2500, 0}}));
@@ -279,44 +279,54 @@ TEST_F(AxisTest, SmallDecadesArePrintfFormatted) {
     axis.rangeMin = 0.005f;
     axis.rangeMax = 5.0f;
     axis.draw(canvas);
-    EXPECT_EQ(axis.majorIntervals, 4);
+    EXPECT_EQ(axis.tickCounts().majorIntervals, 4);
     EXPECT_EQ(texts(canvas), (std::vector<std::string>{"0.001", " 0.01", "  0.1", "1", "Axis"}));
 }
 
-TEST_F(AxisTest, BadLogarithmicRangeWarnsOnceAndFallsBackToTwoDecades) {
+TEST_F(AxisTest, BadLogarithmicRangeIsNamedAndDrawsNothing) {
     place(0, 0, 1000, 0);
     axis.logarithmic = true;
     axis.rangeMin = 0;
     axis.rangeMax = 100;
+    EXPECT_EQ(axis.rangeProblem(), "对数轴范围错误。\n将采用缺省值作为轴范围。");
     axis.draw(canvas);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "对数轴范围错误。\n将采用缺省值作为轴范围。");
-    EXPECT_EQ(ui.messages[0].caption, "错误");
-    EXPECT_EQ(ui.messages[0].icon, MsgIcon::Warning);
-    EXPECT_EQ(ui.messages[0].buttons, MsgButtons::Ok);
-    EXPECT_TRUE(canvas.calls.empty()); // not even the axis line
-    EXPECT_FLOAT_EQ(axis.rangeMin, 1.0f);
-    EXPECT_FLOAT_EQ(axis.rangeMax, 100.0f);
+    EXPECT_TRUE(canvas.calls.empty());    // not even the axis line
+    EXPECT_FLOAT_EQ(axis.rangeMin, 0.0f); // the sheet resets it, not the drawing
 
-    RecordingCanvas next;
-    axis.draw(next);
-    EXPECT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(axis.majorIntervals, 3);
-    EXPECT_EQ(next.segments().size(), 1u + 3u + 16u);
-    EXPECT_TRUE(hasSegment(next, {500, 0}, {500, 5}));
+    axis.rangeMin = Axis::defaultLogMin;
+    axis.rangeMax = Axis::defaultLogMax;
+    EXPECT_FALSE(axis.rangeProblem());
+    axis.draw(canvas);
+    EXPECT_EQ(axis.tickCounts().majorIntervals, 3);
+    EXPECT_EQ(canvas.segments().size(), 1u + 3u + 16u);
+    EXPECT_TRUE(hasSegment(canvas, {500, 0}, {500, 5}));
 }
 
 TEST_F(AxisTest, BadLogarithmicRangesIncludeNegativeEqualAndInfinite) {
-    axis.logarithmic = true;
-    const std::vector<std::pair<float, float>> ranges = {
-        {10, -1}, {10, 10}, {1, std::numeric_limits<float>::infinity()}};
-    for (const auto& [lo, hi] : ranges) {
-        axis.rangeMin = lo;
-        axis.rangeMax = hi;
-        axis.draw(canvas);
+    const float inf = std::numeric_limits<float>::infinity();
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    struct Case {
+        bool logarithmic;
+        float lo, hi;
+        bool bad;
+    };
+    for (const Case& c : std::vector<Case>{{true, 10, -1, true},
+                                           {true, 10, 10, true},
+                                           {true, 1, inf, true},
+                                           {true, nan, 10, true},
+                                           {true, 0.5f, 10, false},
+                                           {false, 0, 10, false},
+                                           {false, 10, -1, false}}) {
+        axis.logarithmic = c.logarithmic;
+        axis.rangeMin = c.lo;
+        axis.rangeMax = c.hi;
+        EXPECT_EQ(axis.rangeProblem().has_value(), c.bad) << c.lo << ".." << c.hi;
+        RecordingCanvas drawn;
+        axis.draw(drawn);
+        if (c.bad) {
+            EXPECT_TRUE(drawn.calls.empty()) << c.lo << ".." << c.hi;
+        }
     }
-    EXPECT_EQ(ui.messages.size(), 3u);
-    EXPECT_TRUE(canvas.calls.empty());
 }
 
 TEST_F(AxisTest, LogarithmicWithoutTicksKeepsLabelsAndMajorGrid) {
@@ -346,11 +356,11 @@ TEST_F(AxisTest, LogarithmicMinorGridIsDotted) {
     EXPECT_TRUE(hasSegment(canvas, {0, 1000}, {-600, 1000}));
     int dotted = 0;
     for (const auto& c : canvas.callsOf("lineTo"))
-        if (c.pen.style == penstyle::dot)
+        if (c.pen.style == PenStyle::Dot)
             ++dotted;
     EXPECT_EQ(dotted, 8);
     EXPECT_TRUE(hasSegment(canvas, {0, 301}, {-600, 301}));
-    EXPECT_EQ(canvas.pen().style, penstyle::solid);
+    EXPECT_EQ(canvas.pen().style, PenStyle::Solid);
 }
 
 TEST_F(AxisTest, VerticalLogarithmicPlacement) {
@@ -358,14 +368,14 @@ TEST_F(AxisTest, VerticalLogarithmicPlacement) {
     axis.logarithmic = true;
     axis.rangeMin = 1;
     axis.rangeMax = 100;
-    axis.tickDirection = 3;
+    axis.tickDirection = TickDirection::Left;
     axis.draw(canvas);
     EXPECT_TRUE(hasSegment(canvas, {0, 625}, {-5, 625}));
     EXPECT_EQ(textAt(canvas, "1"), (Point{-18, 6})); // -7.5 - 1.5 × 7, 0 + 6
     EXPECT_EQ(textAt(canvas, "Axis"), (Point{-30, 647}));
 
     RecordingCanvas right;
-    axis.tickDirection = 2;
+    axis.tickDirection = TickDirection::Right;
     axis.draw(right);
     EXPECT_EQ(textAt(right, "10"), (Point{7, 631}));
     EXPECT_EQ(textAt(right, "Axis"), (Point{46, 603})); // 16 + 30, 625 - 22
@@ -377,7 +387,7 @@ TEST_F(AxisTest, OneDecadeAxisDrawsOneDecadeTick) {
     axis.rangeMin = 2;
     axis.rangeMax = 5;
     axis.draw(canvas);
-    EXPECT_EQ(axis.majorIntervals, 1);
+    EXPECT_EQ(axis.tickCounts().majorIntervals, 1);
     EXPECT_EQ(canvas.segments().size(), 2u);
     EXPECT_EQ(texts(canvas), (std::vector<std::string>{"1", "Axis"}));
 }
@@ -391,10 +401,10 @@ TEST_F(AxisTest, HitBoxIsGrownByFiveUnits) {
 }
 
 TEST_F(AxisTest, EditRunsTheDialogHookWhenSet) {
-    axis.edit(); // nothing happens without a dialog
+    axis.edit(ui); // nothing happens without a dialog
     EXPECT_TRUE(ui.messages.empty());
     Axis* edited = nullptr;
     axis.editor = [&](Axis& a) { edited = &a; };
-    axis.edit();
+    axis.edit(ui);
     EXPECT_EQ(edited, &axis);
 }

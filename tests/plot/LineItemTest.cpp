@@ -9,7 +9,7 @@
 class LineTest : public ::testing::Test {
 protected:
     ScriptedUi ui;
-    LineItem line{ui};
+    LineItem line;
     void place(int xa, int ya, int xb, int yb) {
         line.setStart(xa, ya);
         line.setEnd(xb, yb);
@@ -40,14 +40,13 @@ TEST_F(LineTest, SlantedSegmentIsTestedAgainstItsWholeLine) {
 
 TEST_F(LineTest, DrawUsesItemPenButCanvasWidthAndRestores) {
     RecordingCanvas canvas;
-    canvas.setPen(Pen{penstyle::solid, 7, colors::black, penmode::copy});
+    canvas.setPen(Pen{PenStyle::Solid, 7, colors::black, PenMode::Copy});
     line.x1 = 10.9f;
     line.y1 = -10.9f;
     line.x2 = 200.5f;
     line.y2 = 0.2f;
     line.color = colors::red;
-    line.penStyle = penstyle::dash;
-    line.penMode = penmode::notXor;
+    line.penStyle = PenStyle::Dash;
     line.penWidth = 3;
     line.draw(canvas);
 
@@ -56,13 +55,13 @@ TEST_F(LineTest, DrawUsesItemPenButCanvasWidthAndRestores) {
     EXPECT_EQ(segs[0].first, (Point{10, -10}));
     EXPECT_EQ(segs[0].second, (Point{200, 0}));
     const auto lineTo = canvas.callsOf("lineTo").at(0);
-    EXPECT_EQ(lineTo.pen, (Pen{penstyle::dash, 7, colors::red, penmode::notXor}));
-    EXPECT_EQ(canvas.pen(), (Pen{penstyle::solid, 7, colors::black, penmode::copy}));
+    EXPECT_EQ(lineTo.pen, (Pen{PenStyle::Dash, 7, colors::red, PenMode::Copy}));
+    EXPECT_EQ(canvas.pen(), (Pen{PenStyle::Solid, 7, colors::black, PenMode::Copy}));
 }
 
 TEST_F(LineTest, EditOnlySaysThereIsNoDialog) {
     place(0, 0, 10, 10);
-    line.edit();
+    line.edit(ui);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].text, "Function not implemeted in TLine");
     EXPECT_EQ(ui.messages[0].caption, applicationTitle);

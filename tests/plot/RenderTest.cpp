@@ -2,7 +2,6 @@
 #include "plot/Axis.h"
 #include "plot/Curve.h"
 
-#include "ScriptedUi.h"
 #include "render/QtCanvas.h"
 
 #include <cmath>
@@ -26,7 +25,7 @@ QImage bitmap() {
 }
 
 void sheetMapping(Canvas& canvas) {
-    canvas.setMapMode(mapmode::loMetric);
+    canvas.setMapMode(MapMode::LoMetric);
     canvas.setViewportOrigin(viewportX, viewportY);
     canvas.setWindowOrigin(0, 0);
 }
@@ -68,8 +67,7 @@ TEST(Render, AxisTicksLandWhereTheMappingPutsThem) {
         QPainter painter(&image);
         QtCanvas canvas(painter, 96, 96);
         sheetMapping(canvas);
-        ScriptedUi ui;
-        Axis axis(ui);
+        Axis axis;
         axis.setStart(0, 0);
         axis.setEnd(1000, 0);
         axis.rangeMin = axis.limitMin = 0;
@@ -94,8 +92,7 @@ TEST(Render, CurveSegmentsLandOnTheMappedLine) {
         QPainter painter(&image);
         QtCanvas canvas(painter, 96, 96);
         sheetMapping(canvas);
-        ScriptedUi ui;
-        Curve curve(ui);
+        Curve curve;
         curve.xMin = curve.yMin = 1;
         curve.xMax = curve.yMax = 100;
         curve.xLog = curve.yLog = true;
@@ -118,8 +115,7 @@ TEST(Render, RotatedTitleRendersRotated) {
             QPainter painter(&image);
             QtCanvas canvas(painter, 96, 96);
             sheetMapping(canvas);
-            ScriptedUi ui;
-            Axis axis(ui);
+            Axis axis;
             axis.setStart(0, 700);
             axis.setEnd(1000, 700);
             axis.showTicks = false;
@@ -128,7 +124,6 @@ TEST(Render, RotatedTitleRendersRotated) {
             axis.titleFont.height = 40;
             axis.titleFont.width = 20;
             axis.titleFont.escapement = escapement;
-            axis.titleFont.orientation = escapement;
             axis.draw(canvas);
         }
         return inkBelow(image, deviceY(700) + 3);

@@ -13,7 +13,7 @@ using Segments = std::vector<std::pair<Point, Point>>;
 RecordingCanvas draw(int kind, int w, int h) {
     RecordingCanvas canvas;
     canvas.setBrushColor(0x00ABCDEF);
-    drawSymbol(canvas, kind, 100, 200, w, h);
+    drawSymbol(canvas, symbolKindOf(kind), 100, 200, w, h);
     return canvas;
 }
 } // namespace
@@ -42,12 +42,12 @@ TEST(Symbol, CirclesAndSquaresSetTheirBrush) {
 TEST(Symbol, TriangleBasesSitAtTheExactThirdTruncated) {
     // H = 10: the base is 10/3 = 3.33 units from the centre, truncated toward zero.
     RecordingCanvas up;
-    drawSymbol(up, 8, 0, 0, 10, 10);
+    drawSymbol(up, SymbolKind::FilledTriangleUp, 0, 0, 10, 10);
     EXPECT_EQ(up.callsOf("polygon").at(0).points, (std::vector<Point>{{-5, -3}, {5, -3}, {0, 5}}));
     EXPECT_EQ(up.callsOf("polygon").at(0).brushColor, colors::black);
 
     RecordingCanvas down;
-    drawSymbol(down, 10, 0, 0, 10, 10);
+    drawSymbol(down, SymbolKind::FilledTriangleDown, 0, 0, 10, 10);
     EXPECT_EQ(down.callsOf("polygon").at(0).points, (std::vector<Point>{{-5, 3}, {5, 3}, {0, -5}}));
 
     EXPECT_EQ(draw(7, 15, 15).segments(),

@@ -10,11 +10,9 @@ TEST(Text, DefaultsAreThoseOfEveryItem) {
     EXPECT_EQ(t.font.height, 18);
     EXPECT_EQ(t.font.width, 11);
     EXPECT_EQ(t.font.weight, 100);
-    EXPECT_EQ(t.font.clipPrecision, 16);
-    EXPECT_EQ(t.font.quality, 1);
     EXPECT_EQ(t.font.faceName, "Arial");
-    EXPECT_EQ(t.penStyle, 0);
-    EXPECT_EQ(t.penMode, 4);
+    EXPECT_EQ(t.penStyle, PenStyle::Solid);
+    EXPECT_EQ(t.penMode, PenMode::Copy);
     EXPECT_EQ(t.penWidth, 1);
     EXPECT_EQ(t.color, 0u);
     EXPECT_TRUE(t.text.empty());
@@ -51,7 +49,6 @@ TEST(Text, EmptyTextHasZeroWidthBox) {
 TEST(Text, DrawUsesItemFontAndRestoresAllButPenColour) {
     RecordingCanvas canvas;
     canvas.setPenColor(colors::red);
-    canvas.setPenMode(penmode::xorPen);
     canvas.setFontColor(0x00123456);
     const LogFont before = canvas.font();
 
@@ -60,7 +57,7 @@ TEST(Text, DrawUsesItemFontAndRestoresAllButPenColour) {
     t.x1 = -3.7f;
     t.y1 = 250.9f;
     t.color = 0x0000FF00;
-    t.penMode = penmode::copy;
+    t.penMode = PenMode::Copy;
     t.draw(canvas);
 
     const auto texts = canvas.callsOf("textOut");
@@ -69,11 +66,10 @@ TEST(Text, DrawUsesItemFontAndRestoresAllButPenColour) {
     EXPECT_EQ(texts[0].text, "电测深");
     EXPECT_EQ(texts[0].font, t.font);
     EXPECT_EQ(texts[0].fontColor, 0x00123456u); // the item's colour does not colour the text
-    EXPECT_EQ(texts[0].pen.mode, penmode::copy);
+    EXPECT_EQ(texts[0].pen.mode, PenMode::Copy);
 
     EXPECT_EQ(canvas.font(), before);
     EXPECT_EQ(canvas.fontColor(), 0x00123456u);
-    EXPECT_EQ(canvas.pen().mode, penmode::xorPen);
     EXPECT_EQ(canvas.pen().color, 0x0000FF00u);
 }
 

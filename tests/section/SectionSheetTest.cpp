@@ -33,7 +33,7 @@ SectionOptions options(double spacing = 100, double scale = 500) {
 
 RecordingCanvas drawn(const SectionSheet& sheet) {
     RecordingCanvas canvas;
-    canvas.setMapMode(mapmode::loMetric);
+    canvas.setMapMode(MapMode::LoMetric);
     sheet.draw(canvas);
     return canvas;
 }

@@ -45,8 +45,6 @@ TEST_F(ComposerTest, TitleCentredByGbkBytesAboveTheDefaultFrame) {
     EXPECT_EQ(s.titleText.font.height, 60);
     EXPECT_EQ(s.titleText.font.width, 48);
     EXPECT_EQ(s.titleText.font.weight, 100);
-    EXPECT_EQ(s.titleText.font.clipPrecision, 16);
-    EXPECT_EQ(s.titleText.font.quality, 1);
     EXPECT_EQ(s.titleText.font.faceName, "Times New Roman");
 
     // The title gap moves the title; the figure's offset on the page stays.
@@ -93,9 +91,10 @@ TEST_F(ComposerTest, AxesFrameTheFigureWithTheirFixedStyles) {
         EXPECT_EQ(a->labelFont.width, 18);
         EXPECT_EQ(a->labelFont.escapement, 0);
     }
-    EXPECT_EQ(
-        (std::vector<int>{top.tickDirection, right.tickDirection, left.tickDirection, bottom.tickDirection}),
-        (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ((std::vector<TickDirection>{top.tickDirection, right.tickDirection, left.tickDirection,
+                                          bottom.tickDirection}),
+              (std::vector<TickDirection>{TickDirection::Up, TickDirection::Right, TickDirection::Left,
+                                          TickDirection::Down}));
     EXPECT_EQ((std::vector<int>{top.majorIntervals, left.majorIntervals, bottom.majorIntervals,
                                 right.majorIntervals}),
               (std::vector<int>{10, 5, 4, 5}));
@@ -115,9 +114,7 @@ TEST_F(ComposerTest, AxesFrameTheFigureWithTheirFixedStyles) {
     EXPECT_EQ(top.titleFont.height, 40);
     EXPECT_EQ(top.titleFont.width, 20);
     EXPECT_EQ(left.titleFont.escapement, -900);
-    EXPECT_EQ(left.titleFont.orientation, 900);
     EXPECT_EQ(right.titleFont.escapement, 900);
-    EXPECT_EQ(right.titleFont.orientation, -900);
     EXPECT_EQ(left.titleFont.faceName, "Arial");
 
     // Fields outside the table keep what the user set.
@@ -150,14 +147,14 @@ TEST_F(ComposerTest, TaggedStationFillsOnlyTheResistivityCurve) {
     EXPECT_TRUE(res.xLog);
     EXPECT_TRUE(res.yLog);
     EXPECT_TRUE(res.showSymbols);
-    EXPECT_EQ(res.symbolKind, 4);
+    EXPECT_EQ(res.symbolKind, SymbolKind::FilledCircle);
     // 100 lies one of two decades up the 500-unit axis.
     EXPECT_FLOAT_EQ(res.yPoints[0], 250.0f);
     for (const Curve* c : {&s.m1Curve, &s.rCurve, &s.thCurve, &s.tdCurve, &s.zpCurve}) {
         EXPECT_TRUE(c->xValues.empty());
         EXPECT_TRUE(c->xPoints.empty());
         EXPECT_FALSE(c->showSymbols);
-        EXPECT_EQ(c->symbolKind, 0);
+        EXPECT_EQ(c->symbolKind, SymbolKind::None);
     }
     EXPECT_TRUE(ui.messages.empty());
 }
@@ -202,12 +199,12 @@ TEST_F(ComposerTest, CurvesTakeTheirOwnVectorsAndSymbolsInFileOrder) {
     EXPECT_EQ(s.thCurve.yValues[0], 3.0f);
     EXPECT_EQ(s.tdCurve.yValues[0], 4.0f);
     EXPECT_EQ(s.zpCurve.yValues[0], 5.0f);
-    EXPECT_EQ(s.resCurve.symbolKind, 1);
-    EXPECT_EQ(s.m1Curve.symbolKind, 2);
-    EXPECT_EQ(s.rCurve.symbolKind, 3);
-    EXPECT_EQ(s.tdCurve.symbolKind, 4);
-    EXPECT_EQ(s.thCurve.symbolKind, 5);
-    EXPECT_EQ(s.zpCurve.symbolKind, 6);
+    EXPECT_EQ(s.resCurve.symbolKind, SymbolKind::Plus);
+    EXPECT_EQ(s.m1Curve.symbolKind, SymbolKind::Cross);
+    EXPECT_EQ(s.rCurve.symbolKind, SymbolKind::OpenCircle);
+    EXPECT_EQ(s.tdCurve.symbolKind, SymbolKind::FilledCircle);
+    EXPECT_EQ(s.thCurve.symbolKind, SymbolKind::OpenSquare);
+    EXPECT_EQ(s.zpCurve.symbolKind, SymbolKind::FilledSquare);
 }
 
 TEST_F(ComposerTest, RecompositionReplacesDataAndRestoresSymbolsButKeepsPens) {
@@ -224,7 +221,7 @@ TEST_F(ComposerTest, RecompositionReplacesDataAndRestoresSymbolsButKeepsPens) {
         c->showSymbols = false;
     s.resCurve.color = colors::red;
     s.resCurve.penWidth = 4;
-    s.m1Curve.symbolKind = 9;
+    s.m1Curve.symbolKind = SymbolKind::OpenTriangleDown;
     choices.stationIndex = 0;
     ASSERT_TRUE(composeSheet(s, choices));
     EXPECT_EQ(s.resCurve.xValues, (std::vector<float>{2, 20}));
@@ -235,7 +232,7 @@ TEST_F(ComposerTest, RecompositionReplacesDataAndRestoresSymbolsButKeepsPens) {
     EXPECT_TRUE(s.m1Curve.xValues.empty());
     EXPECT_TRUE(s.m1Curve.xPoints.empty());
     EXPECT_FALSE(s.m1Curve.showSymbols);
-    EXPECT_EQ(s.m1Curve.symbolKind, 9);
+    EXPECT_EQ(s.m1Curve.symbolKind, SymbolKind::OpenTriangleDown);
 }
 
 TEST_F(ComposerTest, EveryMeasurementOfALongStationIsTaken) {
@@ -262,4 +259,34 @@ TEST_F(ComposerTest, InvalidSelectionComposesNothing) {
     EXPECT_FALSE(composeSheet(s, choices));
     EXPECT_EQ(s.titleText.text, "before");
     EXPECT_TRUE(s.resCurve.xValues.empty());
+}
+
+TEST_F(ComposerTest, BadLogarithmicRangeWarnsOnceAndBecomesTwoDecades) {
+    s.stations.push_back(sheettest::station(1, {2, 20}, {50, 500}));
+    s.leftAxis.rangeMin = 0.0f;
+    ASSERT_TRUE(composeSheet(s, choices));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "对数轴范围错误。\n将采用缺省值作为轴范围。");
+    EXPECT_EQ(ui.messages[0].caption, "错误");
+    EXPECT_EQ(ui.messages[0].icon, MsgIcon::Warning);
+    EXPECT_EQ(ui.messages[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(s.leftAxis.rangeMin, 1.0f);
+    EXPECT_EQ(s.leftAxis.rangeMax, 100.0f);
+    // The curve took the range as it was: it cannot be drawn.
+    EXPECT_TRUE(s.resCurve.invalid);
+    // The linear right axis may start at 0.
+    EXPECT_EQ(s.rightAxis.rangeMin, 0.0f);
+
+    ASSERT_TRUE(composeSheet(s, choices));
+    EXPECT_EQ(ui.messages.size(), 1u);
+}
+
+TEST_F(ComposerTest, ValuesALogarithmicAxisCannotShowAreReportedInOrder) {
+    s.stations.push_back(sheettest::station(1, {-2, 20, 200}, {50, 0, 500}));
+    ASSERT_TRUE(composeSheet(s, choices));
+    ASSERT_EQ(ui.messages.size(), 2u);
+    EXPECT_EQ(ui.messages[0].text, "Value is not correct!");
+    EXPECT_EQ(ui.messages[1].text, "y-轴的第1个数据小于0");
+    EXPECT_EQ(ui.messages[1].caption, applicationTitle);
+    EXPECT_EQ(s.resCurve.xPoints.size(), 1u);
 }

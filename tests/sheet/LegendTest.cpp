@@ -111,7 +111,7 @@ TEST_F(LegendTest, NoEntryWithoutPointsSymbolsOrTick) {
 }
 
 TEST_F(LegendTest, SampleUsesTheCurvePenAndTheSymbolABlackOutline) {
-    s.resCurve.penStyle = penstyle::dash;
+    s.resCurve.penStyle = PenStyle::Dash;
     s.resCurve.penWidth = 3;
     s.resCurve.color = colors::red;
     choices.ticked[Quantity::Res] = true;
@@ -121,11 +121,11 @@ TEST_F(LegendTest, SampleUsesTheCurvePenAndTheSymbolABlackOutline) {
 
     const auto lines = canvas.callsOf("lineTo");
     ASSERT_EQ(lines.size(), 5u); // the sample and four sides
-    EXPECT_EQ(lines[0].pen.style, penstyle::dash);
+    EXPECT_EQ(lines[0].pen.style, PenStyle::Dash);
     EXPECT_EQ(lines[0].pen.width, 3);
     EXPECT_EQ(lines[0].pen.color, colors::red);
     for (std::size_t k = 1; k < lines.size(); ++k) {
-        EXPECT_EQ(lines[k].pen.style, penstyle::dash);
+        EXPECT_EQ(lines[k].pen.style, PenStyle::Dash);
         EXPECT_EQ(lines[k].pen.width, 3);
         EXPECT_EQ(lines[k].pen.color, colors::black);
     }

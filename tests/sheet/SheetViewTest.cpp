@@ -65,8 +65,8 @@ TEST_F(SheetViewTest, A4BitmapAt96DpiAndFigureCorner) {
     EXPECT_EQ(s.viewportY, 774);
     EXPECT_EQ(canvas.viewportOrigin(), (Point{302, 774}));
     EXPECT_EQ(canvas.windowOrigin(), (Point{0, 0}));
-    EXPECT_EQ(canvas.mapMode(), mapmode::loMetric);
-    EXPECT_EQ(saved.mapMode, mapmode::text);
+    EXPECT_EQ(canvas.mapMode(), MapMode::LoMetric);
+    EXPECT_EQ(saved.mapMode, MapMode::Text);
 }
 
 TEST_F(SheetViewTest, PaperGrowsToFitTheFigureAndNeverShrinks) {
@@ -130,7 +130,7 @@ TEST_F(SheetViewTest, PaintDrawsTitleAxesTickedCurvesInFixedOrderThenRestores) {
         fillCurve(*curves[k], 10.0f * static_cast<float>(k + 1));
 
     RecordingCanvas canvas(96, 96);
-    const Pen before{penstyle::dash, 3, colors::red, penmode::copy};
+    const Pen before{PenStyle::Dash, 3, colors::red, PenMode::Copy};
     canvas.setPen(before);
     canvas.setBrushColor(colors::rgb(0, 255, 0));
 
@@ -147,7 +147,7 @@ TEST_F(SheetViewTest, PaintDrawsTitleAxesTickedCurvesInFixedOrderThenRestores) {
     EXPECT_TRUE(sameCalls(drawOps(canvas), drawOps(expected)));
     EXPECT_EQ(canvas.pen(), before);
     EXPECT_EQ(canvas.brushColor(), colors::rgb(0, 255, 0));
-    EXPECT_EQ(canvas.mapMode(), mapmode::text);
+    EXPECT_EQ(canvas.mapMode(), MapMode::Text);
     EXPECT_EQ(ui.maxDepth, 1);
     EXPECT_EQ(ui.waitDepth, 0);
 

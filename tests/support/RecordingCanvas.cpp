@@ -4,14 +4,14 @@
 
 RecordingCanvas::RecordingCanvas(int dpiX, int dpiY) : dpiX_(dpiX), dpiY_(dpiY) {}
 
-int RecordingCanvas::setMapMode(int mode) {
-    const int previous = mapMode_;
+MapMode RecordingCanvas::setMapMode(MapMode mode) {
+    const MapMode previous = mapMode_;
     mapMode_ = mode;
     return previous;
 }
 
 Point RecordingCanvas::deviceToLogical(Point device) const {
-    if (mapMode_ != mapmode::loMetric)
+    if (mapMode_ != MapMode::LoMetric)
         return {device.x - viewport_.x + window_.x, device.y - viewport_.y + window_.y};
     const double x = (device.x - viewport_.x) * 254.0 / dpiX_ + window_.x;
     const double y = (viewport_.y - device.y) * 254.0 / dpiY_ + window_.y;

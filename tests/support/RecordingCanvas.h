@@ -25,8 +25,8 @@ public:
 
     int dpiX() const override { return dpiX_; }
     int dpiY() const override { return dpiY_; }
-    int setMapMode(int mode) override;
-    int mapMode() const override { return mapMode_; }
+    MapMode setMapMode(MapMode mode) override;
+    MapMode mapMode() const override { return mapMode_; }
     void setViewportOrigin(int x, int y) override { viewport_ = {x, y}; }
     void setWindowOrigin(int x, int y) override { window_ = {x, y}; }
     Point deviceToLogical(Point device) const override;
@@ -66,7 +66,7 @@ private:
 
     int dpiX_;
     int dpiY_;
-    int mapMode_ = mapmode::text;
+    MapMode mapMode_ = MapMode::Text;
     Point viewport_;
     Point window_;
     Point position_;
