@@ -194,9 +194,6 @@ bool OutputCommands::onExport() {
         }
     }
 
-    // Writing maps the sheet onto the file; the screen mapping (click editing) is kept.
-    const int viewportX = sheet.viewportX;
-    const int viewportY = sheet.viewportY;
     std::string failure;
     // A PDF is the printed sheet as a file: it names what it shows as the printed page does. The
     // pictures (PNG, SVG) stay as the screen shows the sheet.
@@ -209,8 +206,6 @@ bool OutputCommands::onExport() {
         failure = outOfMemoryMessage;
     }
     sheet.footerText.clear();
-    sheet.viewportX = viewportX;
-    sheet.viewportY = viewportY;
     if (!failure.empty()) {
         ui.messageBox("无法导出图形文件:\n" + path.toStdString() + "\n" + failure, "错误", MsgButtons::Ok,
                       MsgIcon::Error);

@@ -20,7 +20,7 @@ class Ui;
 
 // Everything the main window knows about its sheet: the stations of the loaded file, the four axes
 // framing the figure, the six parameter curves, the title, the ranges derived from the data, the
-// lengths, the paper size, the mapping values and the pens. Commands read and write the fields
+// lengths, the paper size, the logical origin and the pens. Commands read and write the fields
 // directly. Lengths in cm are on paper; logical units are 0.1 mm with y up.
 class SheetState {
 public:
@@ -61,9 +61,6 @@ public:
     float yLengthCm = 5.0f; // figure height, cm
     float xLength = 0.0f;   // the same in logical units, refreshed before drawing
     float yLength = 0.0f;
-    MapMode mapMode = MapMode::LoMetric;
-    std::int32_t viewportX = 0; // device position of the logical origin at the last paint
-    std::int32_t viewportY = 0;
     float originX = 0.0f; // logical point shown at the viewport origin
     float originY = 0.0f;
     float offsetXCm = 0.0f;     // shift of the figure from the surface's centre

@@ -87,23 +87,16 @@ void drawSheetNotes(const SheetState& state, const PlotChoices& choices, Canvas&
 
 } // namespace
 
-namespace {
-
-// The device pixel of the figure's lower-left corner on a surface of width x height pixels.
-Point viewportOrigin(const SheetState& state, double dpiX, double dpiY, int width, int height) {
+Point sheetViewport(const SheetState& state, double dpiX, double dpiY, int width, int height) {
     return {truncated((width - dpiX * state.xLengthCm / 2.54) * 0.5 + dpiX * state.offsetXCm / 2.54),
             truncated((height + dpiY * state.yLengthCm / 2.54) * 0.5 + dpiY * state.offsetYCm / 2.54)};
 }
 
-} // namespace
-
-SavedCanvas applySheetMapping(SheetState& state, Canvas& canvas, int width, int height) {
+SavedCanvas applySheetMapping(const SheetState& state, Canvas& canvas, int width, int height) {
     SavedCanvas saved;
-    saved.mapMode = canvas.setMapMode(state.mapMode);
-    const Point viewport = viewportOrigin(state, canvas.dpiX(), canvas.dpiY(), width, height);
-    state.viewportX = viewport.x;
-    state.viewportY = viewport.y;
-    canvas.setViewportOrigin(state.viewportX, state.viewportY);
+    saved.mapMode = canvas.setMapMode(MapMode::LoMetric);
+    const Point viewport = sheetViewport(state, canvas.dpiX(), canvas.dpiY(), width, height);
+    canvas.setViewportOrigin(viewport.x, viewport.y);
     canvas.setWindowOrigin(truncated(state.originX), truncated(state.originY));
     saved.pen = canvas.pen();
     saved.brushColor = canvas.brushColor();
@@ -111,11 +104,9 @@ SavedCanvas applySheetMapping(SheetState& state, Canvas& canvas, int width, int 
 }
 
 Point sheetPointAt(const SheetState& state, int dpiX, int dpiY, int width, int height, Point pixel) {
-    const Point viewport = viewportOrigin(state, dpiX, dpiY, width, height);
+    const Point viewport = sheetViewport(state, dpiX, dpiY, width, height);
     const int windowX = truncated(state.originX);
     const int windowY = truncated(state.originY);
-    if (state.mapMode != MapMode::LoMetric)
-        return {pixel.x - viewport.x + windowX, pixel.y - viewport.y + windowY};
     const double x = (pixel.x - viewport.x) * 254.0 / dpiX + windowX;
     const double y = (viewport.y - pixel.y) * 254.0 / dpiY + windowY;
     return {static_cast<int>(std::lround(x)), static_cast<int>(std::lround(y))};

@@ -20,10 +20,13 @@ struct SavedCanvas {
     Color brushColor = 0;
 };
 
-// Maps 0.1 mm logical units (y up) onto a surface of width × height device pixels: the figure is
-// centred horizontally and sits `offsetYCm` below the vertical centre; the viewport is kept in the
-// state for hit-testing. Returns what restoreCanvas gives back.
-SavedCanvas applySheetMapping(SheetState& state, Canvas& canvas, int width, int height);
+// The device pixel of the figure's lower-left corner (the logical origin) on a surface of
+// width × height pixels: the figure centred horizontally, `offsetYCm` below the vertical centre.
+Point sheetViewport(const SheetState& state, double dpiX, double dpiY, int width, int height);
+
+// Maps 0.1 mm logical units (y up) onto a surface of width × height device pixels, the logical
+// origin at sheetViewport. Returns what restoreCanvas gives back.
+SavedCanvas applySheetMapping(const SheetState& state, Canvas& canvas, int width, int height);
 
 // Gives the canvas back the pen style, width and colour, the brush colour and the mapping mode
 // that applySheetMapping found.

@@ -19,6 +19,7 @@
 #include "app/SheetEditing.h"
 #include "app/SheetImageWidget.h"
 #include "render/GbkCodec.h"
+#include "sheet/SheetView.h"
 
 namespace apptest {
 
@@ -90,12 +91,18 @@ protected:
 
     const QImage& picture() const { return form.sheetImage->picture(); }
 
-    // The sheet image pixel of a logical point under the mapping of the last screen paint.
+    // The sheet image pixel of the figure's lower-left corner, as the screen maps the sheet.
+    QPoint viewport() const {
+        const Point corner = sheetViewport(*form.sheet, form.screenDpiX(), form.screenDpiY(),
+                                           picture().width(), picture().height());
+        return {corner.x, corner.y};
+    }
+    // The sheet image pixel of a logical point under the screen's mapping.
     QPoint pixelOf(double x, double y) const {
         const double dpiX = form.screenDpiX();
         const double dpiY = form.screenDpiY();
-        return {static_cast<int>(form.sheet->viewportX + x * dpiX / 254.0 + 0.5),
-                static_cast<int>(form.sheet->viewportY - y * dpiY / 254.0 + 0.5)};
+        return {static_cast<int>(viewport().x() + x * dpiX / 254.0 + 0.5),
+                static_cast<int>(viewport().y() - y * dpiY / 254.0 + 0.5)};
     }
     // A click half-way along segment i of a curve.
     void clickOnCurve(const Curve& curve, std::size_t i) {

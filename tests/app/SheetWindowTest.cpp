@@ -47,8 +47,7 @@ TEST_F(SheetWindow, StartsWithTheBlankA4PaperAndNoFrame) {
     EXPECT_EQ(picture().size(), QSize(793, 1096));
     EXPECT_EQ(form.sheetImage->size(), QSize(793, 1096));
     // The frame's lower-left corner: x (793 - 188.98) / 2 = 302, y (1096 + 188.98) / 2 + 132.28 = 774.
-    EXPECT_EQ(form.sheet->viewportX, 302);
-    EXPECT_EQ(form.sheet->viewportY, 774);
+    EXPECT_EQ(viewport(), QPoint(302, 774));
     // Nothing is drawn before the first open: no axes, tick labels or axis titles.
     for (int y = 0; y < picture().height(); y += 3)
         for (int x = 0; x < picture().width(); x += 3)
@@ -109,8 +108,7 @@ TEST_F(SheetWindow, OpeningTheColumnSampleShowsItsSheetAndSwitchesOnTheCommands)
     EXPECT_EQ(form.sheet->yLengthCm, 12.5f);
     EXPECT_EQ(picture().size(), QSize(1058, 1096));
     // (1058 - 708.66) / 2 = 174; (1096 + 472.44) / 2 + 132.28 = 916.
-    EXPECT_EQ(form.sheet->viewportX, 174);
-    EXPECT_EQ(form.sheet->viewportY, 916);
+    EXPECT_EQ(viewport(), QPoint(174, 916));
     EXPECT_TRUE(inked(picture(), 500, 916)) << "bottom axis";
     EXPECT_TRUE(inked(picture(), 174, 700)) << "left axis";
     // The first resistivity point carries no symbol yet but its line starts there.

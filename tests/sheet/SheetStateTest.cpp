@@ -26,7 +26,6 @@ TEST(SheetStateTest, FreshSheetBeforeAnyOpen) {
         EXPECT_EQ(a->rangeMin, 1.0f);
         EXPECT_EQ(a->rangeMax, 10.0f);
     }
-    EXPECT_EQ(s.mapMode, MapMode::LoMetric);
     EXPECT_EQ(s.offsetXCm, 0.0f);
     EXPECT_EQ(s.offsetYCm, 3.5f);
     EXPECT_EQ(s.titleGapCm, 3.5f);

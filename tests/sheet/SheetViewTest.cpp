@@ -61,8 +61,7 @@ TEST_F(SheetViewTest, A4BitmapAt96DpiAndFigureCorner) {
     RecordingCanvas canvas(96, 96);
     const SavedCanvas saved = applySheetMapping(s, canvas, 793, 1096);
     // (793 − 188.98) / 2 = 302.01; (1096 + 188.98) / 2 + 132.28 = 774.77.
-    EXPECT_EQ(s.viewportX, 302);
-    EXPECT_EQ(s.viewportY, 774);
+    EXPECT_EQ(sheetViewport(s, 96, 96, 793, 1096), (Point{302, 774}));
     EXPECT_EQ(canvas.viewportOrigin(), (Point{302, 774}));
     EXPECT_EQ(canvas.windowOrigin(), (Point{0, 0}));
     EXPECT_EQ(canvas.mapMode(), MapMode::LoMetric);
@@ -110,7 +109,7 @@ TEST_F(SheetViewTest, SmallSurfaceClipsTheFigureInsteadOfMovingIt) {
     s.bottomAxis.y2 = 0.0f;
     RecordingCanvas canvas(96, 96);
     paintSheet(s, choices, canvas, 100, 100, ui);
-    EXPECT_EQ(s.viewportX, -304); // (100 − 708.66) / 2
+    EXPECT_EQ(canvas.viewportOrigin().x, -304); // (100 − 708.66) / 2
     // The bottom axis still starts at the logical origin.
     const auto segments = canvas.segments();
     ASSERT_FALSE(segments.empty());
