@@ -63,7 +63,7 @@ OptionTable::Option lateralOption(bool& lateral, std::optional<double>& weight, 
             return;
         double value = 0;
         if (!tryParseFloat(text, value) || !(std::isfinite(value) && value > 0))
-            throw UsageError{"--lateral " + verb + " a positive weight, not '" + text.substr(0, 40) + "'"};
+            throw UsageError{"--lateral " + verb + " a positive weight, not " + quoted(text)};
         weight = value;
     };
     const auto readsAsNumber = [](const std::string& word) {

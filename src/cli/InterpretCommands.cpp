@@ -94,7 +94,7 @@ std::vector<double> numberList(const std::string& option, const std::string& tex
     for (const std::string& item : splitList(text)) {
         double value = 0;
         if (!tryParseFloat(item, value))
-            throw UsageError{option + ": '" + item.substr(0, 40) + "' is no number"};
+            throw UsageError{option + ": " + quoted(item) + " is no number"};
         numbers.push_back(value);
     }
     return numbers;
@@ -161,7 +161,7 @@ ForwardRequest parseForward(const std::vector<std::string>& words) {
     OptionTable({numbersOption("--rho", request.rho), numbersOption("--thk", request.thk),
                  numbersOption("--m", request.m, &request.withM), numbersOption("--ab2", request.ab2),
                  numbersOption("--mn2", request.mn2, &request.withMn)},
-                [](const std::string& word) { throw UsageError{"unknown option " + word.substr(0, 40)}; })
+                [](const std::string& word) { throw UsageError{"unknown option " + clipped(word)}; })
         .parse(words);
     checkForwardLists(request);
     if (request.rho.size() > static_cast<std::size_t>(model::kMaxLayers))
@@ -229,7 +229,7 @@ void takeLayers(InvertRequest& request, const std::string& text) {
         request.block.layers = layers, request.block.autoLayers = false;
     else
         throw UsageError{"--layers takes a count from " + std::to_string(model::kMinLayers) + " to " +
-                         std::to_string(model::kMaxLayers) + " or auto, not '" + text.substr(0, 40) + "'"};
+                         std::to_string(model::kMaxLayers) + " or auto, not " + quoted(text)};
     request.layersGiven = true;
 }
 
@@ -238,8 +238,8 @@ void takeMask(InvertRequest& request, const std::string& text) {
     for (const std::string& item : splitList(text)) {
         int index = 0;
         if (!tryParseInt(item, index) || index < 0)
-            throw UsageError{"--mask takes point indices (0, 1, ...) separated by commas, not '" +
-                             item.substr(0, 40) + "'"};
+            throw UsageError{"--mask takes point indices (0, 1, ...) separated by commas, not " +
+                             quoted(item)};
         request.mask.push_back(static_cast<std::size_t>(index));
     }
     request.masking = true;
@@ -304,7 +304,7 @@ void checkInvertCombinations(const InvertRequest& request) {
     for (std::size_t k = 0; k < fixed.size(); ++k) {
         for (std::size_t j = 0; j < k; ++j)
             if (fixed[j].name == fixed[k].name)
-                throw UsageError{"--fix names " + fixed[k].name.substr(0, 40) + " more than once"};
+                throw UsageError{"--fix names " + clipped(fixed[k].name) + " more than once"};
         // With auto, a name that the largest count tried lacks belongs to no count tried.
         const std::string unknown = model::unknownParameter(
             fixed[k].name, request.block.autoLayers ? model::kMaxAutoLayers : request.block.layers);

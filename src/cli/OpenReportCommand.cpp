@@ -14,6 +14,7 @@
 
 #include <optional>
 #include <ostream>
+#include <string_view>
 
 const char* const headlessUsage =
     "usage: vesplot inspect FILE [--kind dat|ves] [--station INDEX]\n"
@@ -87,7 +88,7 @@ void writeAxis(JsonWriter& json, const char* name, const Axis& axis) {
     json.endObject();
 }
 
-void writeCurve(JsonWriter& json, const char* name, const Curve& curve) {
+void writeCurve(JsonWriter& json, std::string_view name, const Curve& curve) {
     json.key(name);
     json.beginObject();
     json.key("xPoints");
@@ -158,12 +159,8 @@ void writeSheet(JsonWriter& json, const SheetState& state) {
     json.endObject();
     json.key("curves");
     json.beginObject();
-    writeCurve(json, "res", state.resCurve);
-    writeCurve(json, "m1", state.m1Curve);
-    writeCurve(json, "r", state.rCurve);
-    writeCurve(json, "th", state.thCurve);
-    writeCurve(json, "td", state.tdCurve);
-    writeCurve(json, "zp", state.zpCurve);
+    for (Quantity quantity : recordOrder)
+        writeCurve(json, commandName(quantity), state.curve(quantity));
     json.endObject();
 }
 

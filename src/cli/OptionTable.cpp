@@ -4,14 +4,13 @@
 
 #include <algorithm>
 
-namespace {
-
-// A value as a message quotes it: a pasted paragraph must not fill the terminal.
-std::string quoted(const std::string& text) {
-    return "'" + text.substr(0, 40) + "'";
+std::string clipped(const std::string& text) {
+    return text.substr(0, 40);
 }
 
-} // namespace
+std::string quoted(const std::string& text) {
+    return "'" + clipped(text) + "'";
+}
 
 std::vector<std::string> splitList(const std::string& text) {
     std::vector<std::string> items;

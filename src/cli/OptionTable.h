@@ -11,6 +11,11 @@ struct UsageError {
     std::string reason;
 };
 
+// A word of the command line as a message shows it: its first 40 characters, so that a pasted
+// paragraph does not fill the terminal; quoted adds the quotes.
+std::string clipped(const std::string& text);
+std::string quoted(const std::string& text);
+
 // "a,b,,c" -> {"a", "b", "", "c"}; "" -> {""}: the comma lists of every option that takes one.
 std::vector<std::string> splitList(const std::string& text);
 

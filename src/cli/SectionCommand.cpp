@@ -47,8 +47,7 @@ std::optional<Quantity> sectionParameterOf(const std::string& name) {
         return std::nullopt;
     if (const std::optional<Quantity> quantity = quantityNamed(name))
         return quantity;
-    throw UsageError{"unknown --param '" + name.substr(0, 40) + "' (use " + quantityNameList() +
-                     " or model)"};
+    throw UsageError{"unknown --param " + quoted(name) + " (use " + quantityNameList() + " or model)"};
 }
 
 std::vector<OptionTable::Option> sectionOptions(SectionRequest& request) {

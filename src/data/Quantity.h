@@ -15,6 +15,9 @@ enum class Quantity { Res, M1, R, TD, TH, ZP };
 inline constexpr std::size_t quantityCount = 6;
 inline constexpr std::array<Quantity, quantityCount> allQuantities{Quantity::Res, Quantity::M1, Quantity::R,
                                                                    Quantity::TD,  Quantity::TH, Quantity::ZP};
+// The order of the station record and of the sheet's curve fields: TH before TD.
+inline constexpr std::array<Quantity, quantityCount> recordOrder{Quantity::Res, Quantity::M1, Quantity::R,
+                                                                 Quantity::TH,  Quantity::TD, Quantity::ZP};
 
 constexpr std::size_t indexOf(Quantity quantity) {
     return static_cast<std::size_t>(quantity);

@@ -198,17 +198,18 @@ bool composeSheet(SheetState& s, const PlotChoices& choices) {
 
     layOutAxes(s, x0, y0, w, h);
 
-    for (Curve* curve : {&s.resCurve, &s.m1Curve, &s.rCurve, &s.thCurve, &s.tdCurve, &s.zpCurve}) {
-        if (!curve->xValues.empty()) {
-            curve->xValues.clear();
-            curve->yValues.clear();
-            curve->xPoints.clear();
-            curve->yPoints.clear();
+    for (Quantity q : recordOrder) {
+        Curve& curve = s.curve(q);
+        if (!curve.xValues.empty()) {
+            curve.xValues.clear();
+            curve.yValues.clear();
+            curve.xPoints.clear();
+            curve.yPoints.clear();
         }
     }
     const Station& station = s.stations[static_cast<std::size_t>(choices.stationIndex)];
     // Resistivity on the left axis, the IP parameters on the right; filled in the station record's order.
-    for (Quantity q : {Quantity::Res, Quantity::M1, Quantity::R, Quantity::TH, Quantity::TD, Quantity::ZP}) {
+    for (Quantity q : recordOrder) {
         withValuesOf(station, q, [&](const auto& values) {
             fillCurve(s, s.curve(q), station.abHalf, values, q == Quantity::Res ? s.leftAxis : s.rightAxis,
                       choices.symbols[q]);
